@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what the build needs (Debian 12 packages) and builds into build/.
+# Quiet and quick when everything is already there.
+set -euo pipefail
+
+packages=(g++ cmake ninja-build pkg-config ccache qt6-base-dev portaudio19-dev
+          libgtest-dev libgmock-dev libbenchmark-dev gettext xvfb)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=""
+    if [ "$(id -u)" -ne 0 ]; then sudo_cmd="sudo"; fi
+    $sudo_cmd apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${KESTRELON_BUILD_DIR:-$root/build}"
+if [ ! -f "$build/build.ninja" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${KESTRELON_CMAKE_ARGS:-} >/dev/null
+fi
+cmake --build "$build" -- -j"$(nproc)" --quiet
