@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QStringList>
+
+// Applies the command-line arguments (language and speed), after the settings file.
+void ApplyCommandLine(const QStringList &arguments);
