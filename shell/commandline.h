@@ -2,5 +2,20 @@
 
 #include <QStringList>
 
+#include <optional>
+
+// What the program's arguments choose for this run. Only the first three arguments count,
+// each upper-cased (a to z only): "/E" "/D" "/F" "/I" "/P" "/S" "/M" choose a language
+// (the letter is the one of the LANGUAGE= key); an argument longer than two characters whose
+// second character is "=" gives the speed from the rest. Later arguments win.
+struct CommandLineChoice {
+    char language = 0;          // 0: none chosen
+    std::optional<int> speed;   // not yet clamped
+};
+
+// arguments: as QCoreApplication::arguments() gives them, the program's name first.
+CommandLineChoice ReadCommandLineArguments(const QStringList &arguments);
+
 // Applies the command-line arguments (language and speed), after the settings file.
+// arguments: as QCoreApplication::arguments() gives them, the program's name first.
 void ApplyCommandLine(const QStringList &arguments);

@@ -1,9 +1,24 @@
 #pragma once
 
-// The settings file kestrelon.ini: read once at start, written once at exit.
+// The settings file kestrelon.ini: read once at start, written once at exit. Its keys are
+// bound in the registry of shell/settingskeys.h.
 
-// Reads the settings file into the program's settings (start-up).
+#include <QString>
+
+#include <functional>
+
+// Reads the settings file into the program's settings (start-up), then runs the fix-ups.
+// A missing file leaves the defaults; a file that exists but cannot be read leaves the
+// defaults too and keeps the file from being overwritten at exit.
 void ReadSettingsFile();
 
-// Writes the program's settings to the settings file (quit).
-void WriteSettingsFile();
+// Writes the program's settings to the settings file (quit). Returns false when nothing was
+// written (the user has been told); the old file is then unchanged.
+bool WriteSettingsFile();
+
+// $XDG_CONFIG_HOME/kestrelon/kestrelon.ini (by default ~/.config/kestrelon/kestrelon.ini).
+QString SettingsFilePath();
+
+// Tells the user that the settings file could not be written. The message box of the shell
+// installs its own; until then the text goes to the standard error.
+void SetSettingsFailureReporter(std::function<void()> report);

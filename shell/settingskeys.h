@@ -1,0 +1,76 @@
+#pragma once
+
+// The registry of settings keys. Every key of the settings file has its place in one fixed
+// order (SettingsKeyOrder), the order in which the writer emits it. A module that owns
+// settings binds its keys here, one row per key: the key, what reading a line does, and
+// which values the writer emits for it. Keys that no module has bound yet (and keys this
+// program does not know at all) are kept as they were read and written back unchanged, so a
+// user's file loses nothing while the program grows.
+
+#include "shell/settingsformat.h"
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Every key, in the writer's order.
+extern const std::array<std::string_view, 138> SettingsKeyOrder;
+
+// The key's place in SettingsKeyOrder, or -1 for a key this program does not know.
+int SettingsKeyIndex(std::string_view key);
+
+class SettingsRegistry {
+public:
+    // Applies one line's value; called once per line of the key, in file order.
+    using ReadFn = std::function<void(const std::string &value)>;
+    // Appends the values to write for the key, one line each (none, one, or a list).
+    using WriteFn = std::function<void(std::vector<std::string> &values)>;
+    using Step = std::function<void()>;
+
+    struct Row {
+        std::string_view key;
+        ReadFn read;
+        WriteFn write;
+    };
+
+    // Binds the rows of one module. A key must be one of SettingsKeyOrder; binding a key
+    // again replaces its row.
+    void bind(const std::vector<Row> &rows);
+    void bind(std::string_view key, ReadFn read, WriteFn write);
+    bool isBound(std::string_view key) const;
+
+    // Runs before the first line of a read (resets list counters and the like).
+    void addReadStart(Step step);
+    // Runs after the last line of a read, also when there was no file; fix-ups run by their
+    // number, then in the order they were added.
+    void addFixUp(int number, Step step);
+
+    // Applies the lines: bound keys through their rows, every other line kept for writing.
+    void read(const std::vector<settings::Line> &lines);
+
+    // The lines to write: for each key in SettingsKeyOrder the bound row's values, or the
+    // lines kept from the read; then kept lines of unknown keys in their file order.
+    std::vector<settings::Line> write() const;
+
+    void clear();
+
+private:
+    struct Binding {
+        ReadFn read;
+        WriteFn write;
+    };
+    struct FixUp {
+        int number;
+        Step step;
+    };
+    std::array<Binding, SettingsKeyOrder.size()> bindings_;
+    std::array<std::vector<std::string>, SettingsKeyOrder.size()> kept_;
+    std::vector<settings::Line> keptUnknown_;
+    std::vector<Step> readStart_;
+    std::vector<FixUp> fixUps_;
+};
+
+// The program's registry, which ReadSettingsFile and WriteSettingsFile use.
+SettingsRegistry &Settings();

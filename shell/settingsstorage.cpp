@@ -1,0 +1,123 @@
+#include "shell/settingsstorage.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace settings {
+
+namespace {
+
+std::string describe(const char *what, const std::string &path, int err)
+{
+    return std::string(what) + " " + path + ": " + std::strerror(err);
+}
+
+std::string folderOf(const std::string &path)
+{
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+ReadResult ReadWholeFile(const std::string &path)
+{
+    ReadResult result;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            result.status = ReadStatus::Missing;
+        } else {
+            result.status = ReadStatus::Unreadable;
+            result.error = describe("cannot open", path, errno);
+        }
+        return result;
+    }
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            result.status = ReadStatus::Unreadable;
+            result.error = describe("cannot read", path, errno);
+            result.bytes.clear();
+            ::close(fd);
+            return result;
+        }
+        if (n == 0)
+            break;
+        result.bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    result.status = ReadStatus::Read;
+    return result;
+}
+
+bool WriteFileSafely(const std::string &path, std::string_view bytes, std::string *error)
+{
+    auto fail = [&](std::string message) {
+        if (error)
+            *error = std::move(message);
+        return false;
+    };
+
+    const std::string folder = folderOf(path);
+    std::string temp = path + ".XXXXXX";
+    int fd = ::mkstemp(temp.data()); // O_CREAT | O_EXCL: never someone else's file
+    if (fd < 0)
+        return fail(describe("cannot create a temporary file for", path, errno));
+
+    auto discard = [&](const char *what) {
+        int err = errno;
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(temp.c_str());
+        return fail(describe(what, temp, err));
+    };
+
+    if (::fchmod(fd, 0644) != 0)
+        return discard("cannot set the mode of");
+    if (!writeAll(fd, bytes))
+        return discard("cannot write");
+    if (::fsync(fd) != 0)
+        return discard("cannot sync");
+    int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0)
+        return discard("cannot close");
+    if (::rename(temp.c_str(), path.c_str()) != 0)
+        return discard("cannot rename");
+
+    // The new file is in place; what follows only hardens it.
+    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    ::chmod(path.c_str(), 0444);
+    return true;
+}
+
+} // namespace settings

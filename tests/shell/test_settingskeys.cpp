@@ -1,0 +1,132 @@
+#include "shell/settingskeys.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using settings::Line;
+
+namespace {
+
+// A small model bound the way owning modules bind theirs: an ordinary key whose last line
+// wins and a bad number leaves it unchanged, an appending key and a list key.
+struct Model {
+    int speed = 12;
+    std::string password;
+    std::vector<std::string> messages;
+
+    void bindTo(SettingsRegistry &registry)
+    {
+        registry.bind({
+            {"SPEED=", [this](const std::string &v) { if (auto n = settings::ParseInt(v)) speed = *n; },
+             [this](std::vector<std::string> &out) { out.push_back(std::to_string(speed)); }},
+            {"MSG=", [this](const std::string &v) { if (messages.size() < 6) messages.push_back(v); },
+             [this](std::vector<std::string> &out) {
+                 for (std::size_t i = 0; i < 6; ++i) out.push_back(i < messages.size() ? messages[i] : "");
+             }},
+            {"MDPINT=", [this](const std::string &v) { password += settings::UnshiftPassword(v); },
+             [this](std::vector<std::string> &out) { out.push_back(settings::ShiftPassword(password)); }},
+        });
+        registry.addReadStart([this] { messages.clear(); password.clear(); });
+    }
+};
+
+std::vector<Line> roundTrip(SettingsRegistry &registry, const std::vector<Line> &lines)
+{
+    registry.read(lines);
+    return registry.write();
+}
+
+} // namespace
+
+TEST(SettingsKeys, OrderTableHoldsEveryKeyOnceInTheWritersOrder)
+{
+    std::set<std::string_view> seen;
+    for (std::string_view key : SettingsKeyOrder) {
+        EXPECT_TRUE(seen.insert(key).second) << key;
+        EXPECT_EQ(key.back(), '=');
+    }
+    EXPECT_EQ(SettingsKeyIndex("SPEED="), 0);
+    EXPECT_EQ(SettingsKeyIndex("LANGUAGE="), 6);
+    EXPECT_EQ(SettingsKeyIndex("MDPINT="), 42);
+    EXPECT_EQ(SettingsKeyIndex("BMSG6="), 123);
+    EXPECT_EQ(SettingsKeyIndex("LOCAL_CHAR="), 137);
+    EXPECT_EQ(SettingsKeyIndex("speed="), -1);
+    EXPECT_THROW(SettingsRegistry().bind("SPEEDX=", nullptr, nullptr), std::invalid_argument);
+}
+
+TEST(SettingsKeys, RepeatedKeysLastWinsPasswordAppendsBadNumberIgnored)
+{
+    SettingsRegistry registry;
+    Model model;
+    model.bindTo(registry);
+    registry.read({{"SPEED=", "abc"}, {"SPEED=", "20"}, {"SPEED=", "30"}, {"SPEED=", "3x"},
+                   {"MDPINT=", "bfl"}, {"MDPINT=", "bfl"}});
+    EXPECT_EQ(model.speed, 30);
+    EXPECT_EQ(model.password, "abcabc");
+    // Written back as one shifted line: 97+1 98+4 99+9 97+16 98+25 99+36.
+    auto lines = registry.write();
+    auto it = std::find_if(lines.begin(), lines.end(), [](const Line &l) { return l.key == "MDPINT="; });
+    ASSERT_NE(it, lines.end());
+    EXPECT_EQ(it->value, "bflq{\x87");
+}
+
+TEST(SettingsKeys, KeysOfPartsNotBuiltAndUnknownKeysAreWrittenBackInOrder)
+{
+    SettingsRegistry registry;
+    Model model;
+    model.bindTo(registry);
+    const std::vector<Line> in = {
+        {"FUTURE=", "x"},        {"LOCAL_CHAR=", " q  --.-"}, {"WORDS=", "3"}, {"SPEED=", "25"},
+        {"LESSON=", "abc #3"},   {"WORDS=", "4"},  {"lower=", "y"},  {"LESSON=", "def #4"},
+        {"MSG=", "CQ"},          {"PAIRSBEST=", "5,7,x,1,"},
+    };
+    const std::vector<Line> expected = {
+        {"SPEED=", "25"}, {"WORDS=", "3"}, {"WORDS=", "4"}, {"MSG=", "CQ"}, {"MSG=", ""}, {"MSG=", ""},
+        {"MSG=", ""}, {"MSG=", ""}, {"MSG=", ""}, {"MDPINT=", ""}, {"PAIRSBEST=", "5,7,x,1,"},
+        {"LESSON=", "abc #3"}, {"LESSON=", "def #4"}, {"LOCAL_CHAR=", " q  --.-"},
+        {"FUTURE=", "x"}, {"lower=", "y"},
+    };
+    EXPECT_EQ(roundTrip(registry, in), expected);
+    // Reading again starts afresh: nothing kept from the first read is written twice.
+    EXPECT_EQ(roundTrip(registry, expected), expected);
+}
+
+TEST(SettingsKeys, AFileWrittenAndReadBackIsByteIdentical)
+{
+    SettingsRegistry registry;
+    Model model;
+    model.bindTo(registry);
+    model.speed = 33;
+    model.messages = {"73 de ZELMO", "", "QRL?"};
+    model.password = "abcdefghijkz"; // its shifted form holds an LF
+    std::string first = settings::FormatFile(registry.write());
+    first.insert(first.size(), "ZCASE=1\r\n");
+
+    Model other;
+    SettingsRegistry again;
+    other.bindTo(again);
+    again.read(settings::ParseLines(first));
+    EXPECT_EQ(other.password, model.password);
+    EXPECT_EQ(other.messages.size(), 6u);
+    std::string second = settings::FormatFile(again.write());
+    EXPECT_NE(second.find("ZCASE=1\r\n"), std::string::npos);
+    again.read(settings::ParseLines(second));
+    EXPECT_EQ(settings::FormatFile(again.write()), second);
+}
+
+TEST(SettingsKeys, FixUpsRunByNumberAfterTheLastLineAlsoWithoutAFile)
+{
+    SettingsRegistry registry;
+    std::vector<std::string> order;
+    registry.bind("SPEED=", [&](const std::string &) { order.push_back("line"); }, nullptr);
+    registry.addReadStart([&] { order.push_back("start"); });
+    registry.addFixUp(12, [&] { order.push_back("12"); });
+    registry.addFixUp(1, [&] { order.push_back("1a"); });
+    registry.addFixUp(1, [&] { order.push_back("1b"); });
+    registry.read({{"SPEED=", "1"}});
+    EXPECT_EQ(order, (std::vector<std::string>{"start", "line", "1a", "1b", "12"}));
+    order.clear();
+    registry.read({});
+    EXPECT_EQ(order, (std::vector<std::string>{"start", "1a", "1b", "12"}));
+}

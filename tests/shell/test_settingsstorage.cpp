@@ -1,0 +1,168 @@
+#include "shell/settingsstorage.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <set>
+
+using namespace settings;
+
+namespace {
+
+std::string slurp(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void put(const std::string &path, const std::string &bytes, mode_t mode)
+{
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << bytes;
+    }
+    ::chmod(path.c_str(), mode);
+}
+
+std::set<std::string> entries(const std::string &folder)
+{
+    std::set<std::string> names;
+    if (DIR *d = ::opendir(folder.c_str())) {
+        while (dirent *e = ::readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                names.insert(e->d_name);
+        ::closedir(d);
+    }
+    return names;
+}
+
+mode_t modeOf(const std::string &path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+struct Folder {
+    QTemporaryDir dir;
+    std::string path = dir.path().toStdString();
+    std::string ini = path + "/kestrelon.ini";
+    ~Folder() { ::chmod(path.c_str(), 0700); }
+};
+
+const std::string OldFile = "[KESTRELON 5.2.9]\r\nSPEED=20\r\n";
+const std::string NewFile = "[KESTRELON 5.2.9]\r\nSPEED=30\r\nLEVEL=-3\r\n";
+
+} // namespace
+
+TEST(SettingsStorage, WritesANewFileReadOnlyAndLeavesNoTemporaryFile)
+{
+    Folder f;
+    std::string error;
+    ASSERT_TRUE(WriteFileSafely(f.ini, NewFile, &error)) << error;
+    EXPECT_EQ(slurp(f.ini), NewFile);
+    EXPECT_EQ(modeOf(f.ini), 0444u);
+    EXPECT_EQ(entries(f.path), std::set<std::string>{"kestrelon.ini"});
+}
+
+TEST(SettingsStorage, ReplacesAReadOnlyOldFile)
+{
+    Folder f;
+    put(f.ini, OldFile, 0444);
+    ASSERT_TRUE(WriteFileSafely(f.ini, NewFile));
+    EXPECT_EQ(slurp(f.ini), NewFile);
+    EXPECT_EQ(modeOf(f.ini), 0444u);
+    EXPECT_EQ(entries(f.path), std::set<std::string>{"kestrelon.ini"});
+}
+
+TEST(SettingsStorage, AFolderThatCannotBeWrittenLeavesTheOldFile)
+{
+    Folder f;
+    put(f.ini, OldFile, 0444);
+    ::chmod(f.path.c_str(), 0555);
+    // Root writes anywhere, so the attempt runs as an ordinary user in a child process.
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        std::string error;
+        bool written = WriteFileSafely(f.ini, NewFile, &error);
+        ::_exit(written ? 1 : (error.empty() ? 2 : 0));
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: written, 2: no error text, 3: could not drop root";
+    EXPECT_EQ(slurp(f.ini), OldFile);
+    EXPECT_EQ(entries(f.path), std::set<std::string>{"kestrelon.ini"});
+}
+
+TEST(SettingsStorage, AFullDiskLeavesTheOldFileAndRemovesTheTemporaryFile)
+{
+    Folder f;
+    put(f.ini, OldFile, 0444);
+    // The file-size limit makes write() fail with EFBIG, as a full disk fails with ENOSPC.
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit oldLimit {};
+    ::getrlimit(RLIMIT_FSIZE, &oldLimit);
+    rlimit small = oldLimit;
+    small.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string error;
+    bool written = WriteFileSafely(f.ini, std::string(5000, 'x'), &error);
+    ::setrlimit(RLIMIT_FSIZE, &oldLimit);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+    EXPECT_EQ(slurp(f.ini), OldFile);
+    EXPECT_EQ(entries(f.path), std::set<std::string>{"kestrelon.ini"});
+}
+
+TEST(SettingsStorage, AFailedRenameLeavesTheTargetAndRemovesTheTemporaryFile)
+{
+    Folder f;
+    // A non-empty folder in place of the file cannot be replaced by a file.
+    ASSERT_EQ(::mkdir(f.ini.c_str(), 0755), 0);
+    put(f.ini + "/keep", OldFile, 0644);
+    std::string error;
+    EXPECT_FALSE(WriteFileSafely(f.ini, NewFile, &error));
+    EXPECT_NE(error.find("cannot rename"), std::string::npos) << error;
+    EXPECT_EQ(slurp(f.ini + "/keep"), OldFile);
+    EXPECT_EQ(entries(f.path), std::set<std::string>{"kestrelon.ini"});
+}
+
+TEST(SettingsStorage, NoFolderMeansNoTemporaryFileAndAReport)
+{
+    Folder f;
+    std::string error;
+    EXPECT_FALSE(WriteFileSafely(f.path + "/missing/kestrelon.ini", NewFile, &error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(SettingsStorage, ReadingTellsMissingFromUnreadable)
+{
+    Folder f;
+    EXPECT_EQ(ReadWholeFile(f.ini).status, ReadStatus::Missing);
+
+    put(f.ini, std::string("A=\0\xff\r\n", 6), 0444);
+    ReadResult read = ReadWholeFile(f.ini);
+    EXPECT_EQ(read.status, ReadStatus::Read);
+    EXPECT_EQ(read.bytes, std::string("A=\0\xff\r\n", 6));
+
+    std::string folderInstead = f.path + "/folder.ini";
+    ::mkdir(folderInstead.c_str(), 0755);
+    read = ReadWholeFile(folderInstead);
+    EXPECT_EQ(read.status, ReadStatus::Unreadable);
+    EXPECT_FALSE(read.error.empty());
+}
