@@ -40,6 +40,10 @@ public:
     virtual void setGain(double gain) = 0;
     virtual double gain() const = 0;
 
+    // Seconds from a value leaving the queue to its being heard, as the device reports it;
+    // 0 when closed or unknown.
+    virtual double outputLatency() const { return 0.0; }
+
     void setDoneHandler(DoneHandler handler) { m_done = std::move(handler); }
 
 protected:

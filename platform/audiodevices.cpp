@@ -1,0 +1,82 @@
+#include "platform/audiodevices.h"
+
+#include "platform/portaudiosession.h"
+
+#include <portaudio.h>
+
+#include <vector>
+
+namespace audiodevices {
+namespace {
+
+enum class Direction { Output, Input };
+
+int channels(const PaDeviceInfo *info, Direction direction)
+{
+    return direction == Direction::Output ? info->maxOutputChannels : info->maxInputChannels;
+}
+
+std::vector<PaDeviceIndex> listed(Direction direction)
+{
+    std::vector<PaDeviceIndex> devices;
+    if (PortAudioSession::start() != paNoError)
+        return devices;
+    const PaDeviceIndex count = Pa_GetDeviceCount();
+    for (PaDeviceIndex i = 0; i < count; ++i) {
+        const PaDeviceInfo *info = Pa_GetDeviceInfo(i);
+        if (info && channels(info, direction) >= ChannelsNeeded)
+            devices.push_back(i);
+    }
+    return devices;
+}
+
+QStringList names(Direction direction)
+{
+    QStringList result;
+    for (PaDeviceIndex i : listed(direction)) {
+        const PaDeviceInfo *info = Pa_GetDeviceInfo(i);
+        QString name = QString::fromUtf8(info->name ? info->name : "");
+        name.truncate(MaxNameLength);
+        result << name;
+    }
+    return result;
+}
+
+int deviceIndex(Direction direction, int choice)
+{
+    if (PortAudioSession::start() != paNoError)
+        return paNoDevice;
+    if (choice == -1) {
+        const PaDeviceIndex device =
+            direction == Direction::Output ? Pa_GetDefaultOutputDevice() : Pa_GetDefaultInputDevice();
+        return device;
+    }
+    const std::vector<PaDeviceIndex> devices = listed(direction);
+    if (choice < 0 || choice >= int(devices.size()))
+        return paNoDevice;
+    return devices[choice];
+}
+
+} // namespace
+
+QStringList outputDeviceNames()
+{
+    return names(Direction::Output);
+}
+
+QStringList inputDeviceNames()
+{
+    return names(Direction::Input);
+}
+
+int outputDeviceIndex(int choice)
+{
+    return deviceIndex(Direction::Output, choice);
+}
+
+int inputDeviceIndex(int choice)
+{
+    return deviceIndex(Direction::Input, choice);
+}
+
+} // namespace audiodevices

@@ -1,0 +1,23 @@
+#pragma once
+
+// The sound devices the user can choose from, by name, in a stable list order. A choice is
+// an index into the list of its direction; -1 is the system's default device.
+
+#include <QStringList>
+
+namespace audiodevices {
+
+// Longest name shown in the device lists.
+constexpr int MaxNameLength = 32;
+// Both streams are stereo, so only devices with at least two channels are listed.
+constexpr int ChannelsNeeded = 2;
+
+QStringList outputDeviceNames();
+QStringList inputDeviceNames();
+
+// The PortAudio device behind a choice: the default device for -1, the listed device for an
+// index in range, else -1 (no device).
+int outputDeviceIndex(int choice);
+int inputDeviceIndex(int choice);
+
+} // namespace audiodevices
