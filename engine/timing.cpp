@@ -175,6 +175,16 @@ int Timing::KeyerGapValues(double calibration) const
     return static_cast<int>(2 * roundFrames(dashFrames(speed_) / divisor));
 }
 
+long long Timing::CharacterValues(std::string_view code, int characterSpaceUnits,
+                                  int spacingGap) const
+{
+    long long gap = spacingGap < 0 ? GapValues() : spacingGap;
+    long long values = std::max(0, characterSpaceUnits) * gap;
+    for (char sign : code)
+        values += ElementValues(sign) + gap;
+    return values;
+}
+
 int Timing::CharacterSpaceGapUnits(bool quizSeriesPlaying, bool randomGroupEnds,
                                    bool keyerWithMonitor) const
 {

@@ -5,6 +5,7 @@
 // values of the 22050 Hz stereo stream (2 values per frame, 44100 per second).
 
 #include <string>
+#include <string_view>
 
 constexpr int SampleRate = 22050;
 constexpr int ValuesPerFrame = 2;
@@ -78,6 +79,13 @@ public:
     int KeyerGapValues(double calibration) const;
     // The dash or the dot for a sign of a code.
     int ElementValues(char sign) const { return sign == '-' ? DashValues() : DotValues(); }
+
+    // A silence of so many gap units.
+    long long SilenceValues(int gapUnits) const { return 1LL * gapUnits * GapValues(); }
+    // A whole character buffer: each sign's element followed by one spacing gap, then the
+    // character space; spacingGap is the gap in use (the plain gap unless given).
+    long long CharacterValues(std::string_view code, int characterSpaceUnits,
+                              int spacingGap = -1) const;
 
     // Millisecond forms for the keying outputs (never the keyer gap).
     int CWDashMs() const { return ValuesToMs(DashValues()); }

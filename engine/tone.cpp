@@ -40,6 +40,9 @@ ToneTables::ToneTables()
       toneBuffer_(static_cast<std::size_t>(ToneTableFrames) * 2, 0),
       noiseBuffer_(static_cast<std::size_t>(NoiseTableFrames) * 2, 0)
 {
+    // Built at once, so nothing (the WAV writer without a sound device, say) can ever render
+    // from an empty table.
+    BuildToneTables();
 }
 
 bool ToneTables::setToneFrequency(double hz)

@@ -31,6 +31,7 @@ constexpr int LevelStep = 3;
 // the pitch, level, noise and exam-tone handlers do.
 class ToneTables {
 public:
+    // 800 Hz, -12 dB, noise level 32768 held by 8; the tables are built at once.
     ToneTables();
 
     // Pitch in use (moved by drift), clamped to 100..1500 Hz.

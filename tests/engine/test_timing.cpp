@@ -91,6 +91,12 @@ TEST(Timing, SpacingUnits)
     EXPECT_EQ(t.StartSilenceGapUnits(false), 0);
     EXPECT_EQ(t.LeadingSpaceGapUnits(false), 0);
 
+    // "e" alone: a dot and 3 gap units; "-.-" at 12 wpm.
+    EXPECT_EQ(t.CharacterValues(".", t.CharGapUnits()), 4166 + 3 * 4166);
+    EXPECT_EQ(t.CharacterValues("-.-", 2), 12500 * 2 + 4166 + 5 * 4166);
+    EXPECT_EQ(t.CharacterValues("-", 0, 1000), 12500 + 1000);
+    EXPECT_EQ(t.SilenceValues(t.BlankGapUnits()), 6 * 4166);
+
     ASSERT_TRUE(t.setCharacterSpacing(2));
     EXPECT_EQ(t.CharGapUnits(), 5);
     EXPECT_EQ(1 + t.CharGapUnits(), 6);
