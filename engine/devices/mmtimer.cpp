@@ -140,11 +140,16 @@ TMMTimer::Backend::Clock::time_point TMMTimer::FiringExpiry()
 void TMMTimer::StartMMTimer()
 {
     const auto interval = std::chrono::milliseconds(core_->interval);
-    // Re-armed from inside its own handler: count from the expiry being handled.
-    const auto start = firing.core == core_.get() ? firing.expiry : backend_->now();
+    const auto now = backend_->now();
+    auto deadline = now + interval;
+    // Re-armed from inside its own handler: count from the expiry being handled, unless
+    // that time has already passed (after a stall, a full interval rather than a burst
+    // of events at once).
+    if (firing.core == core_.get() && firing.expiry + interval > now)
+        deadline = firing.expiry + interval;
     const int period = core_->mode == TIME_PERIODIC ? core_->interval : 0;
     std::shared_ptr<Core> core = core_;
-    core_->id = backend_->setEvent(start + interval, period,
+    core_->id = backend_->setEvent(deadline, period,
                                    [core](EventId id, Backend::Clock::time_point expiry) {
                                        MMTimerCallback(core, id, expiry);
                                    });
@@ -153,7 +158,8 @@ void TMMTimer::StartMMTimer()
 void TMMTimer::StopMMTimer()
 {
     // Killing an event that has already fired is harmless.
-    backend_->killEvent(core_->id);
+    if (core_->id != 0)
+        backend_->killEvent(core_->id);
 }
 
 void TMMTimer::MMTimerCallback(const std::shared_ptr<Core> &core, EventId id,

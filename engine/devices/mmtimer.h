@@ -8,10 +8,10 @@
 // enabled, by assigning a different Interval; each start creates a new event, and an
 // expiry of any event but the last one created is ignored.
 //
-// The properties may be set from any thread, OnTimer included. A one-shot timer re-armed
-// from inside its own OnTimer counts its interval from the expiry that is being handled,
-// not from the moment of re-arming, so the handler's own work does not add up over a
-// chain of events.
+// The properties may be set from any thread, OnTimer included. A timer re-armed from
+// inside its own OnTimer counts its interval from the expiry that is being handled, not
+// from the moment of re-arming, so the handler's own work does not add up over a chain of
+// events; only when that would put the new expiry in the past does it count from now.
 
 #include "platform/timerservice.h"
 
