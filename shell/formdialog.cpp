@@ -1,0 +1,406 @@
+#include "shell/formdialog.h"
+
+#include "engine/cp1252.h"
+#include "shell/mainwindow.h"
+#include "shell/pendingsteps.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTextLayout>
+#include <QTimer>
+#include <QWindow>
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+
+TFormDialog *FormDialog = nullptr;
+std::string DialogText;
+int DialogResult = -1;
+bool WarnAnsiShown = false;
+
+namespace {
+
+// Design positions of the controls (96 pixels per inch).
+constexpr int LabelLeft = 55, LabelTop = 15, LabelHeight = 33;
+constexpr int PictureLeft = 8, PictureTop = 11, PictureSize = 41;
+constexpr int ButtonTop = 58, ButtonWidth = 75, ButtonHeight = 25;
+constexpr int YesLeft = 88, NoLeft = 280, OKLeft = 185;
+constexpr int BoxLeft = 24, BoxTop = 89, BoxWidth = 345, BoxHeight = 17;
+
+enum class Kind { Message, Warning, Question, WarningQuestion };
+
+// One message or question: its own text, answer and wait.
+struct Request {
+    QString text;
+    Kind kind;
+    int result = -1;
+    bool done = false;
+    bool boxChecked = false;
+    QEventLoop *loop = nullptr;
+};
+
+std::deque<Request *> waiting; // asked, not yet on screen
+Request *current = nullptr;    // on screen
+
+void setQuestionLayout(TFormDialog *d, bool question, bool warningPicture, bool box)
+{
+    d->Image1->setVisible(question && !warningPicture);
+    d->ImageWarning->setVisible(!question || warningPicture);
+    d->ButtonYes->setVisible(question);
+    d->ButtonNo->setVisible(question);
+    d->ButtonOK->setVisible(!question);
+    d->CheckBoxWarningFile->setVisible(box);
+}
+
+void presentNext()
+{
+    if (current || waiting.empty())
+        return;
+    current = waiting.front();
+    waiting.pop_front();
+    TFormDialog *d = DialogWindow();
+    const bool question = current->kind == Kind::Question || current->kind == Kind::WarningQuestion;
+    setQuestionLayout(d, question, current->kind == Kind::WarningQuestion, current->kind == Kind::Warning);
+    DialogText = cp1252::fromQString(current->text);
+    DialogResult = -1;
+    d->FormShow();
+    d->show();
+    d->raise();
+    d->activateWindow();
+}
+
+bool hidingAfterAnswer = false;
+
+void answer(int result)
+{
+    Request *r = current;
+    if (!r)
+        return;
+    TFormDialog *d = FormDialog;
+    r->result = result;
+    r->boxChecked = d->CheckBoxWarningFile->isChecked();
+    r->done = true;
+    current = nullptr;
+    DialogResult = result;
+    if (r->loop)
+        r->loop->quit();
+
+    hidingAfterAnswer = true;
+    d->hide();
+    hidingAfterAnswer = false;
+    setQuestionLayout(d, true, false, false); // back to the design (question) layout
+    if (!waiting.empty())
+        QTimer::singleShot(0, d, presentNext);
+}
+
+// Shows the request (after those before it) and waits for its answer.
+int run(Request &r)
+{
+    waiting.push_back(&r);
+    presentNext();
+    while (!r.done) {
+        QEventLoop loop;
+        r.loop = &loop;
+        loop.exec();
+        r.loop = nullptr;
+        if (!r.done) {
+            // The application is ending: no answer will come. Withdraw the request.
+            auto it = std::find(waiting.begin(), waiting.end(), &r);
+            if (it != waiting.end())
+                waiting.erase(it);
+            if (current == &r)
+                answer(0);
+            r.result = 0;
+            r.done = true;
+        }
+    }
+    return r.result;
+}
+
+QString fromEngine(const std::string &text)
+{
+    return cp1252::toQString(text);
+}
+
+// The check box's caption in the checked language, testing the language items in the
+// order English, German, French, Italian, Portuguese, Spanish, Hungarian.
+QString warningBoxCaption()
+{
+    static const struct {
+        const char *item;
+        const char *caption;
+    } captions[] = {
+        {"English1", "Do not show this warning anymore"},
+        {"Deutsch1", "Diese Warnung nicht mehr anzeigen"},
+        {"Francais1", "Ne plus montrer cet avertissement"},
+        {"Italiano1", "Non mostrare più questo avviso"},
+        {"Portugues1", "Não mostre mais este aviso"},
+        {"Espagnol1", "No mostrar más esta advertencia"},
+        {"Magyar1", "Ne jelenítse meg többé ezt a figyelmeztetést"},
+    };
+    if (Form1) {
+        for (const auto &c : captions) {
+            auto *item = Form1->findChild<QAction *>(QString::fromLatin1(c.item));
+            if (item && item->isChecked())
+                return QString::fromUtf8(c.caption);
+        }
+    }
+    return QString::fromUtf8(captions[0].caption);
+}
+
+QString displayText(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+} // namespace
+
+int RoundHalfEven(double value)
+{
+    return static_cast<int>(std::nearbyint(value)); // the default rounding mode: halves to even
+}
+
+DialogLayout ComputeDialogLayout(int lines, int fontPixels)
+{
+    const int grow = lines > 0 ? lines * fontPixels : 0;
+    return DialogLayout{
+        TFormDialog::DesignHeight + grow,
+        LabelHeight + grow,
+        PictureTop + RoundHalfEven(grow / 2.0),
+        ButtonTop + grow,
+        BoxTop + grow,
+    };
+}
+
+int CountDialogLines(const QString &text, const QFont &font, int width)
+{
+    if (text.isEmpty())
+        return 0;
+    QString lines = displayText(text);
+    lines.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(lines, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    int count = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        ++count;
+    }
+    layout.endLayout();
+    return count;
+}
+
+TFormDialog::TFormDialog(QWidget *parent)
+    : TSideForm("FormDialog", parent)
+{
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    setWindowTitle(QStringLiteral("KESTRELON"));
+    setMouseTracking(true);
+
+    LabelDialog = new QLabel(this);
+    LabelDialog->setObjectName(QStringLiteral("LabelDialog"));
+    LabelDialog->setTextFormat(Qt::PlainText);
+    LabelDialog->setWordWrap(true);
+    LabelDialog->setAlignment(Qt::AlignCenter);
+    QFont labelFont(QStringLiteral("Arial"));
+    labelFont.setPixelSize(FontPixels);
+    LabelDialog->setFont(labelFont);
+    QPalette palette = LabelDialog->palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    LabelDialog->setPalette(palette);
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(PictureSize, PictureSize));
+    ImageWarning = new QLabel(this);
+    ImageWarning->setObjectName(QStringLiteral("ImageWarning"));
+    ImageWarning->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(PictureSize, PictureSize));
+    for (QLabel *picture : {Image1, ImageWarning}) {
+        picture->setScaledContents(false);
+        picture->setAlignment(Qt::AlignCenter);
+    }
+
+    auto button = [this](const char *name) {
+        auto *b = new QPushButton(this);
+        b->setObjectName(QString::fromLatin1(name));
+        QFont bold = b->font();
+        bold.setBold(true);
+        b->setFont(bold);
+        b->setAutoDefault(false);
+        return b;
+    };
+    ButtonYes = button("ButtonYes");
+    ButtonNo = button("ButtonNo");
+    ButtonOK = button("ButtonOK");
+    ButtonOK->setText(QStringLiteral("OK"));
+    connect(ButtonYes, &QPushButton::clicked, this, &TFormDialog::ButtonYesClick);
+    connect(ButtonNo, &QPushButton::clicked, this, &TFormDialog::ButtonNoClick);
+    connect(ButtonOK, &QPushButton::clicked, this, &TFormDialog::ButtonOKClick);
+
+    CheckBoxWarningFile = new QCheckBox(this);
+    CheckBoxWarningFile->setObjectName(QStringLiteral("CheckBoxWarningFile"));
+    QFont boxFont(QStringLiteral("Arial"));
+    boxFont.setPixelSize(12);
+    CheckBoxWarningFile->setFont(boxFont);
+
+    setQuestionLayout(this, true, false, false);
+    DialogText.clear();
+    FormShow();
+}
+
+void TFormDialog::FormShow()
+{
+    CheckBoxWarningFile->setText(warningBoxCaption());
+    ButtonYes->setText(fromEngine(TextYes()));
+    ButtonNo->setText(fromEngine(TextNo()));
+    const QString text = fromEngine(DialogText);
+    LabelDialog->setText(displayText(text));
+
+    const int lines = CountDialogLines(text, LabelDialog->font(), LabelWidth);
+    const DialogLayout layout = ComputeDialogLayout(lines, LabelDialog->font().pixelSize());
+    LabelDialog->setGeometry(LabelLeft, LabelTop, LabelWidth, layout.labelHeight);
+    Image1->setGeometry(PictureLeft, layout.pictureTop, PictureSize, PictureSize);
+    ImageWarning->setGeometry(PictureLeft, layout.pictureTop, PictureSize, PictureSize);
+    ButtonYes->setGeometry(YesLeft, layout.buttonTop, ButtonWidth, ButtonHeight);
+    ButtonNo->setGeometry(NoLeft, layout.buttonTop, ButtonWidth, ButtonHeight);
+    ButtonOK->setGeometry(OKLeft, layout.buttonTop, ButtonWidth, ButtonHeight);
+    CheckBoxWarningFile->setGeometry(BoxLeft, layout.checkBoxTop, BoxWidth, BoxHeight);
+
+    const int zoom = CurrentZoomPercent();
+    setFixedSize(DesignWidth * zoom / 100, layout.windowHeight * zoom / 100);
+
+    // Below the main window's top left corner, kept inside the screen's available area so it
+    // can always be answered.
+    QPoint position(20, 200);
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (Form1) {
+        position += Form1->pos();
+        if (Form1->screen())
+            screen = Form1->screen();
+    }
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        position.setX(std::clamp(position.x(), area.left(), std::max(area.left(), area.right() + 1 - width())));
+        position.setY(std::clamp(position.y(), area.top(), std::max(area.top(), area.bottom() + 1 - height())));
+    }
+    move(position);
+}
+
+void TFormDialog::ButtonYesClick()
+{
+    answer(1);
+}
+
+void TFormDialog::ButtonNoClick()
+{
+    answer(0);
+}
+
+void TFormDialog::ButtonOKClick()
+{
+    answer(0);
+}
+
+void TFormDialog::closeEvent(QCloseEvent *event)
+{
+    // Closing the window answers No, so its caller always returns.
+    event->ignore();
+    answer(0);
+}
+
+void TFormDialog::hideEvent(QHideEvent *event)
+{
+    TSideForm::hideEvent(event);
+    if (!hidingAfterAnswer && current && !event->spontaneous())
+        answer(0);
+}
+
+void TFormDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        answer(0);
+        return;
+    }
+    TSideForm::keyPressEvent(event);
+}
+
+void TFormDialog::mouseMoveEvent(QMouseEvent *event)
+{
+    unsetCursor();
+    TSideForm::mouseMoveEvent(event);
+}
+
+TFormDialog *DialogWindow()
+{
+    if (!FormDialog) {
+        FormDialog = new TFormDialog;
+        if (Form1) {
+            // Kept above the main window by the window manager as well.
+            FormDialog->winId();
+            Form1->winId();
+            if (FormDialog->windowHandle() && Form1->windowHandle())
+                FormDialog->windowHandle()->setTransientParent(Form1->windowHandle());
+        }
+    }
+    return FormDialog;
+}
+
+void ShowProgramMessage(const QString &text)
+{
+    Request r{text, Kind::Message};
+    run(r);
+    DialogResult = -1;
+}
+
+void ShowProgramMessage(const std::string &text)
+{
+    ShowProgramMessage(fromEngine(text));
+}
+
+void ShowProgramMessage(const char *text)
+{
+    ShowProgramMessage(std::string(text ? text : ""));
+}
+
+int AskProgramQuestion(const QString &text, QuestionPicture picture)
+{
+    Request r{text, picture == QuestionPicture::Warning ? Kind::WarningQuestion : Kind::Question};
+    const int result = run(r);
+    DialogResult = result;
+    return result;
+}
+
+int AskProgramQuestion(const std::string &text, QuestionPicture picture)
+{
+    return AskProgramQuestion(fromEngine(text), picture);
+}
+
+void ShowAnsiWarning(const QString &text)
+{
+    if (WarnAnsiShown)
+        return;
+    Request r{text, Kind::Warning};
+    run(r);
+    DialogResult = -1;
+    if (r.boxChecked)
+        WarnAnsiShown = true;
+}
+
+void ShowAnsiWarning(const std::string &text)
+{
+    ShowAnsiWarning(fromEngine(text));
+}

@@ -1,0 +1,197 @@
+#include "shell/mainwindow.h"
+
+#include "shell/formdialog.h"
+#include "shell/startup.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+TForm1 *Form1 = nullptr;
+
+namespace {
+
+template <typename T>
+T *named(T *object, const char *name)
+{
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+QTimer *windowTimer(QObject *owner, const char *name)
+{
+    auto *timer = named(new QTimer(owner), name);
+    timer->setSingleShot(false);
+    return timer;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("KESTRELON"));
+
+    MenuOutils = named(menuBar()->addMenu(QStringLiteral("&Tools")), "MenuOutils");
+    MenuOutilsQuit = named(MenuOutils->addAction(QStringLiteral("&Quit")), "MenuOutilsQuit");
+    connect(MenuOutilsQuit, &QAction::triggered, this, &TForm1::MenuOutilsQuitClick);
+
+    Language1 = named(menuBar()->addMenu(QStringLiteral("&Language")), "Language1");
+    English1 = addLanguage("English1", QStringLiteral("&English"), 11);
+    Magyar1 = addLanguage("Magyar1", QStringLiteral("&Magyar"), 6);
+    Deutsch1 = addLanguage("Deutsch1", QStringLiteral("&Deutsch"), 10);
+    Francais1 = addLanguage("Francais1", QString::fromUtf8("&Français"), 12);
+    Italiano1 = addLanguage("Italiano1", QStringLiteral("&Italiano"), 9);
+    Portugues1 = addLanguage("Portugues1", QString::fromUtf8("&Português"), 8);
+    Espagnol1 = addLanguage("Espagnol1", QString::fromUtf8("E&spañol"), 7);
+    English1->setChecked(true); // the design-time language
+
+    MenuAgrandir = named(menuBar()->addMenu(QStringLiteral("Enlarge")), "MenuAgrandir");
+    MenuAgrandir100 = addZoom("MenuAgrandir100", QStringLiteral("100 %"));
+    MenuAgrandir125 = addZoom("MenuAgrandir125", QStringLiteral("125 %"));
+    MenuAgrandir150 = addZoom("MenuAgrandir150", QStringLiteral("150 %"));
+    MenuAgrandir175 = addZoom("MenuAgrandir175", QStringLiteral("175 %"));
+    MenuAgrandir200 = addZoom("MenuAgrandir200", QStringLiteral("200 %"));
+    MenuAgrandir100->setChecked(true);
+
+    MenuHelp = named(menuBar()->addMenu(QStringLiteral("&Help")), "MenuHelp");
+
+    Frame = named(new QWidget(this), "Frame");
+    setCentralWidget(Frame);
+
+    Image1 = named(new QLabel(Frame), "Image1");
+    Image1->setGeometry(8, 8, 38, 38);
+
+    static const struct {
+        QRadioButton *TForm1::*member;
+        const char *name;
+        const char *caption;
+    } modes[] = {
+        {&TForm1::RadioButtonAlphabet, "RadioButtonAlphabet", "Characters"},
+        {&TForm1::RadioButtonCodeQ, "RadioButtonCodeQ", "Q codes"},
+        {&TForm1::RadioButtonAbrev, "RadioButtonAbrev", "Abbreviations"},
+        {&TForm1::RadioButtonRandom, "RadioButtonRandom", "Random"},
+        {&TForm1::RadioButtonFile, "RadioButtonFile", "File"},
+        {&TForm1::RadioButtonQuiz, "RadioButtonQuiz", "Quiz"},
+        {&TForm1::RadioButtonMonitor, "RadioButtonMonitor", "Monitor"},
+    };
+    int left = 56;
+    for (const auto &mode : modes) {
+        auto *radio = named(new QRadioButton(QString::fromLatin1(mode.caption), Frame), mode.name);
+        radio->setGeometry(left, 8, 84, 22);
+        this->*mode.member = radio;
+        left += 86;
+    }
+
+    Button1 = named(new QPushButton(QStringLiteral("Button1"), Frame), "Button1");
+    Button1->setGeometry(0, 0, 1, 1);
+    Button1->hide();
+
+    ButtonQuitter = named(new QPushButton(QStringLiteral("Quit"), Frame), "ButtonQuitter");
+    ButtonQuitter->setGeometry(DesignWidth - 92, DesignHeight - 70, 80, 28);
+    connect(ButtonQuitter, &QPushButton::clicked, this, &TForm1::ButtonQuitterClick);
+
+    ButtonStop = named(new QPushButton(QStringLiteral("Stop"), Frame), "ButtonStop");
+    ButtonStop->setGeometry(ButtonQuitter->geometry());
+    ButtonStop->hide();
+
+    Timer1 = windowTimer(this, "Timer1");
+    TimerTXDelay = windowTimer(this, "TimerTXDelay");
+    TimerQuiz = windowTimer(this, "TimerQuiz");
+    TimerBoucle = windowTimer(this, "TimerBoucle");
+    TimerLapin = windowTimer(this, "TimerLapin");
+    TimerThread = windowTimer(this, "TimerThread");
+
+    resize(DesignWidth, DesignHeight);
+}
+
+TForm1::~TForm1()
+{
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+QAction *TForm1::addLanguage(const char *name, const QString &caption, int functionKey)
+{
+    auto *item = named(Language1->addAction(caption), name);
+    item->setCheckable(true);
+    item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_F1 + functionKey - 1)));
+    return item;
+}
+
+QAction *TForm1::addZoom(const char *name, const QString &caption)
+{
+    auto *item = named(MenuAgrandir->addAction(caption), name);
+    item->setCheckable(true);
+    return item;
+}
+
+QMenu *TForm1::menuNamed(const QString &objectName) const
+{
+    for (QAction *action : menuBar()->actions()) {
+        if (QMenu *menu = action->menu(); menu && menu->objectName() == objectName)
+            return menu;
+    }
+    return nullptr;
+}
+
+QMenu *TForm1::addMenuNamed(const char *objectName, const QString &caption)
+{
+    auto *menu = new QMenu(caption, menuBar());
+    menu->setObjectName(QString::fromLatin1(objectName));
+    menuBar()->insertMenu(MenuHelp->menuAction(), menu);
+    return menu;
+}
+
+void TForm1::addPanel(QWidget *panel)
+{
+    const QRect geometry = panel->geometry();
+    const bool hidden = panel->isHidden();
+    panel->setParent(Frame);
+    panel->setGeometry(geometry);
+    panel->setHidden(hidden);
+}
+
+bool TForm1::FormCreate()
+{
+    return MainFormCreate();
+}
+
+void TForm1::ButtonQuitterClick()
+{
+    QuitButton();
+}
+
+void TForm1::MenuOutilsQuitClick()
+{
+    QuitCommand();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    // Closing the window never asks: it runs the quit command, which ends the program.
+    event->ignore();
+    MenuOutilsQuitClick();
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    MainFormShown();
+}
+
+void TForm1::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // While a message or question is open, the main window hands the focus back to it.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && AllFormsCreated
+        && FormDialog && FormDialog->isVisible()) {
+        FormDialog->raise();
+        FormDialog->activateWindow();
+    }
+}

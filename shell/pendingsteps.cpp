@@ -1,0 +1,225 @@
+#include "shell/pendingsteps.h"
+
+// Each body stays empty (or returns the plain default) until its part of the program fills
+// it in; see the header for who fills which.
+
+// Empty until the lesson import and text files land.
+void StartupCreateTextLists()
+{
+}
+
+// Empty until the cursor pictures are in the resources.
+void StartupLoadCursors()
+{
+}
+
+// Empty until the port, message and speed controls land.
+void StartupFillControlTables()
+{
+}
+
+// Empty until the serial keying lines land.
+void StartupListSerialPorts()
+{
+}
+
+// Empty until the joystick lands.
+void StartupCaptureJoystick()
+{
+}
+
+// Empty until the engine state lands (speed unit, word gap).
+void StartupTimingDefaults()
+{
+}
+
+// Empty until the lists and enlargement land.
+void StartupRecordListMetrics()
+{
+}
+
+// Empty until the lessons land.
+void StartupDefaultLessons()
+{
+}
+
+// Empty until the lessons and release check land.
+void StartupLessonChoiceTexts()
+{
+}
+
+// Empty until kid mode lands.
+void StartupKidViewSize()
+{
+}
+
+// Empty until the quiz lands.
+void StartupQuizOccurrenceLabel()
+{
+}
+
+// Empty until parallel-port keying lands.
+void StartupApplyParallelPort()
+{
+}
+
+// Empty until manual keying lands.
+void StartupEnableKeyerLines()
+{
+}
+
+// Empty until typing, lists and quiz land.
+void StartupResetModes()
+{
+}
+
+// Empty until the real-speed label lands.
+void StartupRealSpeedLabel()
+{
+}
+
+// Empty until the random-group sets and summaries land.
+void StartupSummaries()
+{
+}
+
+// Empty until the audio decoder lands.
+void StartupFilterHint()
+{
+}
+
+// Empty until the sending engine lands.
+void StartupEngineState()
+{
+}
+
+// Empty until the serial keying lines land.
+void StartupKeyerSupply()
+{
+}
+
+// Empty until the key-timing decoder lands.
+void StartupDecoderState()
+{
+}
+
+// Empty until WAV recording lands.
+void StartupCheckWavFormat()
+{
+}
+
+// Empty until window enlargement lands.
+void StartupRecordBaseSize()
+{
+}
+
+// Empty until the tone tables land (playback flags, table sizes).
+void StartupToneState()
+{
+}
+
+// Nothing to allocate until the sending engine lands: true.
+bool StartupAllocateWaveMemory()
+{
+    return true;
+}
+
+// Empty until the sound output lands.
+void StartupOpenSoundOutput()
+{
+}
+
+// Empty until window enlargement lands.
+void StartupApplySavedZoom()
+{
+}
+
+// Empty until the settings file lands (side-window pushes).
+void StartupPushParkedSettings()
+{
+}
+
+// Empty until the release check lands.
+void StartupReleaseCheck()
+{
+}
+
+// Empty until kid mode lands.
+void QuitStopRabbitAnimation()
+{
+}
+
+// Empty until the sending engine lands.
+void QuitEmptyPlayQueue()
+{
+}
+
+// Empty until kid mode lands (leaves it when it is on).
+void QuitLeaveKidMode()
+{
+}
+
+// Empty until the element clock and key decoder land.
+void QuitStopKeyingClocks()
+{
+}
+
+// Empty until the sound output lands (no-op without card).
+void QuitReleaseSound()
+{
+}
+
+// Empty until the serial keying lines land.
+void QuitReleaseSerialLines()
+{
+}
+
+// Empty until parallel-port keying lands.
+void QuitReleaseParallelPin()
+{
+}
+
+// Empty until parallel-port keying lands.
+void QuitReleaseParallelAccess()
+{
+}
+
+// Empty until the sending engine lands.
+void QuitFreeWaveBuffers()
+{
+}
+
+// Empty until the program's beep switch lands.
+void QuitRestoreBeep()
+{
+}
+
+// English until the language texts land.
+std::string TextConfirmQuit()
+{
+    return "You quit ! Are you sure ?";
+}
+
+// English until the language texts land.
+std::string TextNotEnoughMemory()
+{
+    return "Not enough memory !";
+}
+
+// English until the language texts land.
+std::string TextYes()
+{
+    return "Yes";
+}
+
+// English until the language texts land.
+std::string TextNo()
+{
+    return "No";
+}
+
+// 100 until window enlargement lands.
+int CurrentZoomPercent()
+{
+    return 100;
+}

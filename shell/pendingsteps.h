@@ -1,0 +1,62 @@
+#pragma once
+
+// Steps of start-up and shut-down that belong to parts of the program not built yet. Each
+// is called at its place in the order; each does nothing until its part fills it in (the
+// owner adds the call to its own code in the body and removes the "empty" comment).
+
+#include <string>
+
+// ---- Main window creation ----
+void StartupCreateTextLists();        // empty until the lesson import and text files land
+void StartupLoadCursors();            // empty until the cursor pictures are in the resources
+void StartupFillControlTables();      // empty until the port, message and speed controls land
+void StartupListSerialPorts();        // empty until the serial keying lines land
+void StartupCaptureJoystick();        // empty until the joystick lands
+void StartupTimingDefaults();         // empty until the engine state lands (speed unit, word gap)
+void StartupRecordListMetrics();      // empty until the lists and enlargement land
+void StartupDefaultLessons();         // empty until the lessons land
+void StartupLessonChoiceTexts();      // empty until the lessons and release check land
+void StartupKidViewSize();            // empty until kid mode lands
+void StartupQuizOccurrenceLabel();    // empty until the quiz lands
+void StartupApplyParallelPort();      // empty until parallel-port keying lands
+void StartupEnableKeyerLines();       // empty until manual keying lands
+void StartupResetModes();             // empty until typing, lists and quiz land
+void StartupRealSpeedLabel();         // empty until the real-speed label lands
+void StartupSummaries();              // empty until the random-group sets and summaries land
+void StartupFilterHint();             // empty until the audio decoder lands
+void StartupEngineState();            // empty until the sending engine lands
+void StartupKeyerSupply();            // empty until the serial keying lines land
+void StartupDecoderState();           // empty until the key-timing decoder lands
+void StartupCheckWavFormat();         // empty until WAV recording lands
+void StartupRecordBaseSize();         // empty until window enlargement lands
+void StartupToneState();             // empty until the tone tables land (playback flags, table sizes)
+bool StartupAllocateWaveMemory();     // nothing to allocate until the sending engine lands: true
+void StartupOpenSoundOutput();        // empty until the sound output lands
+void StartupApplySavedZoom();         // empty until window enlargement lands
+
+// ---- Main block ----
+void StartupPushParkedSettings();     // empty until the settings file lands (side-window pushes)
+
+// ---- First idle moment ----
+void StartupReleaseCheck();           // empty until the release check lands
+
+// ---- Quit roads ----
+void QuitStopRabbitAnimation();       // empty until kid mode lands
+void QuitEmptyPlayQueue();            // empty until the sending engine lands
+void QuitLeaveKidMode();              // empty until kid mode lands (leaves it when it is on)
+void QuitStopKeyingClocks();          // empty until the element clock and key decoder land
+void QuitReleaseSound();              // empty until the sound output lands (no-op without card)
+void QuitReleaseSerialLines();        // empty until the serial keying lines land
+void QuitReleaseParallelPin();        // empty until parallel-port keying lands
+void QuitReleaseParallelAccess();     // empty until parallel-port keying lands
+void QuitFreeWaveBuffers();           // empty until the sending engine lands
+void QuitRestoreBeep();               // empty until the program's beep switch lands
+
+// ---- Texts (English until the language texts land) ----
+std::string TextConfirmQuit();
+std::string TextNotEnoughMemory();
+std::string TextYes();
+std::string TextNo();
+
+// Enlargement of the windows in percent (100 until window enlargement lands).
+int CurrentZoomPercent();

@@ -1,0 +1,146 @@
+#include "shell/sidewindows.h"
+
+#include <algorithm>
+
+namespace {
+
+std::vector<TSideForm *> &sideForms()
+{
+    static std::vector<TSideForm *> forms;
+    return forms;
+}
+
+} // namespace
+
+TSideForm::TSideForm(const char *name, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QString::fromLatin1(name));
+    sideForms().push_back(this);
+}
+
+TSideForm::~TSideForm()
+{
+    auto &forms = sideForms();
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+}
+
+const std::vector<TSideForm *> &TSideForm::all()
+{
+    return sideForms();
+}
+
+TFormNote *FormNote = nullptr;
+TFormGames *FormGames = nullptr;
+TFormMorseJong *FormMorseJong = nullptr;
+TFormMemoryPairs *FormMemoryPairs = nullptr;
+TFormhelpChoixRandom *FormhelpChoixRandom = nullptr;
+TFormBalise *FormBalise = nullptr;
+TFormFilter *FormFilter = nullptr;
+TFormNoise *FormNoise = nullptr;
+TFormQSB *FormQSB = nullptr;
+TFormInstructor *FormInstructor = nullptr;
+TFormDemo *FormDemo = nullptr;
+TFormReport *FormReport = nullptr;
+TFormInfo *FormInfo = nullptr;
+TFormPause *FormPause = nullptr;
+TFormSaisie *FormSaisie = nullptr;
+TFormDrift *FormDrift = nullptr;
+TFormDriftBMP *FormDriftBMP = nullptr;
+TFormMonitorInfo *FormMonitorInfo = nullptr;
+TFormZoom *FormZoom = nullptr;
+
+TFormNote::TFormNote(QWidget *parent)
+    : TSideForm("FormNote", parent)
+{
+}
+
+TFormGames::TFormGames(QWidget *parent)
+    : TSideForm("FormGames", parent)
+{
+}
+
+TFormMorseJong::TFormMorseJong(QWidget *parent)
+    : TSideForm("FormMorseJong", parent)
+{
+}
+
+TFormMemoryPairs::TFormMemoryPairs(QWidget *parent)
+    : TSideForm("FormMemoryPairs", parent)
+{
+}
+
+TFormhelpChoixRandom::TFormhelpChoixRandom(QWidget *parent)
+    : TSideForm("FormhelpChoixRandom", parent)
+{
+}
+
+TFormBalise::TFormBalise(QWidget *parent)
+    : TSideForm("FormBalise", parent)
+{
+}
+
+TFormFilter::TFormFilter(QWidget *parent)
+    : TSideForm("FormFilter", parent)
+{
+}
+
+TFormNoise::TFormNoise(QWidget *parent)
+    : TSideForm("FormNoise", parent)
+{
+}
+
+TFormQSB::TFormQSB(QWidget *parent)
+    : TSideForm("FormQSB", parent)
+{
+}
+
+TFormInstructor::TFormInstructor(QWidget *parent)
+    : TSideForm("FormInstructor", parent)
+{
+}
+
+TFormDemo::TFormDemo(QWidget *parent)
+    : TSideForm("FormDemo", parent)
+{
+}
+
+TFormReport::TFormReport(QWidget *parent)
+    : TSideForm("FormReport", parent)
+{
+}
+
+TFormInfo::TFormInfo(QWidget *parent)
+    : TSideForm("FormInfo", parent)
+{
+}
+
+TFormPause::TFormPause(QWidget *parent)
+    : TSideForm("FormPause", parent)
+{
+}
+
+TFormSaisie::TFormSaisie(QWidget *parent)
+    : TSideForm("FormSaisie", parent)
+{
+}
+
+TFormDrift::TFormDrift(QWidget *parent)
+    : TSideForm("FormDrift", parent)
+{
+}
+
+TFormDriftBMP::TFormDriftBMP(QWidget *parent)
+    : TSideForm("FormDriftBMP", parent)
+{
+}
+
+TFormMonitorInfo::TFormMonitorInfo(QWidget *parent)
+    : TSideForm("FormMonitorInfo", parent)
+{
+}
+
+TFormZoom::TFormZoom(QWidget *parent)
+    : TSideForm("FormZoom", parent)
+{
+}

@@ -1,0 +1,177 @@
+#pragma once
+
+// The side windows: created once at start in a fixed order after the main window, destroyed
+// at exit, each reached through its one global instance. Each class is real now and grows
+// its controls and handlers as its part of the program is built; a part may move its class
+// to a file of its own.
+
+#include <QWidget>
+
+#include <vector>
+
+// What every side window shares: its name, being a window of its own, and the list of
+// side windows in creation order (shut-down walks it to stop every timer).
+class TSideForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSideForm(const char *name, QWidget *parent = nullptr);
+    ~TSideForm() override;
+
+    // Every side window alive, in creation order.
+    static const std::vector<TSideForm *> &all();
+};
+
+// Pitch window.
+class TFormNote : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormNote(QWidget *parent = nullptr);
+};
+
+// Games launcher.
+class TFormGames : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormGames(QWidget *parent = nullptr);
+};
+
+// Tile-matching game.
+class TFormMorseJong : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormMorseJong(QWidget *parent = nullptr);
+};
+
+// Memory-pairs game.
+class TFormMemoryPairs : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormMemoryPairs(QWidget *parent = nullptr);
+};
+
+// Random-choice help card.
+class TFormhelpChoixRandom : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormhelpChoixRandom(QWidget *parent = nullptr);
+};
+
+// Beacon.
+class TFormBalise : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormBalise(QWidget *parent = nullptr);
+};
+
+// Audio filter.
+class TFormFilter : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormFilter(QWidget *parent = nullptr);
+};
+
+// Noise.
+class TFormNoise : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormNoise(QWidget *parent = nullptr);
+};
+
+// Fading.
+class TFormQSB : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormQSB(QWidget *parent = nullptr);
+};
+
+// Instructor.
+class TFormInstructor : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormInstructor(QWidget *parent = nullptr);
+};
+
+// Demo view.
+class TFormDemo : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormDemo(QWidget *parent = nullptr);
+};
+
+// Quiz report.
+class TFormReport : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormReport(QWidget *parent = nullptr);
+};
+
+// About box.
+class TFormInfo : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormInfo(QWidget *parent = nullptr);
+};
+
+// Exam pause.
+class TFormPause : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormPause(QWidget *parent = nullptr);
+};
+
+// Entry sheet.
+class TFormSaisie : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormSaisie(QWidget *parent = nullptr);
+};
+
+// Drift.
+class TFormDrift : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormDrift(QWidget *parent = nullptr);
+};
+
+// Drift picture.
+class TFormDriftBMP : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormDriftBMP(QWidget *parent = nullptr);
+};
+
+// Monitor help card.
+class TFormMonitorInfo : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormMonitorInfo(QWidget *parent = nullptr);
+};
+
+// Zoom view.
+class TFormZoom : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormZoom(QWidget *parent = nullptr);
+};
+
+// The message box, TFormDialog, is in shell/formdialog.h.
+
+extern TFormNote *FormNote;
+extern TFormGames *FormGames;
+extern TFormMorseJong *FormMorseJong;
+extern TFormMemoryPairs *FormMemoryPairs;
+extern TFormhelpChoixRandom *FormhelpChoixRandom;
+extern TFormBalise *FormBalise;
+extern TFormFilter *FormFilter;
+extern TFormNoise *FormNoise;
+extern TFormQSB *FormQSB;
+extern TFormInstructor *FormInstructor;
+extern TFormDemo *FormDemo;
+extern TFormReport *FormReport;
+extern TFormInfo *FormInfo;
+extern TFormPause *FormPause;
+extern TFormSaisie *FormSaisie;
+extern TFormDrift *FormDrift;
+extern TFormDriftBMP *FormDriftBMP;
+extern TFormMonitorInfo *FormMonitorInfo;
+extern TFormZoom *FormZoom;

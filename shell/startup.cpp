@@ -1,0 +1,465 @@
+#include "shell/startup.h"
+
+#include "engine/random.h"
+#include "shell/commandline.h"
+#include "shell/datafolders.h"
+#include "shell/formdialog.h"
+#include "shell/mainwindow.h"
+#include "shell/pendingsteps.h"
+#include "shell/settingsfile.h"
+#include "shell/sidewindows.h"
+#include "shell/unixsignals.h"
+#include "shell/utilities.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QLabel>
+#include <QMenu>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSessionManager>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+bool NoteWindowCreated = false;
+bool ReportCreated = false;
+bool FormsCreatedReport = false;
+bool AllFormsCreated = false;
+bool SheetWasOpen = false;
+bool MainFormCreated = false;
+bool FirstShowPending = false;
+int LastChoice = 1;
+int ScreenPixelsPerInch = 96;
+bool Quitting = false;
+bool QuitRequested = false;
+
+std::function<void()> TerminateApplication = [] { QCoreApplication::exit(0); };
+
+namespace {
+
+bool startupDone = false;
+bool outsideQuitPending = false;
+
+void observe(const std::function<void(const char *)> &observer, const char *what)
+{
+    if (observer)
+        observer(what);
+}
+
+// Stops every window timer of every window, so nothing that a timer starts can run into
+// lines, devices or buffers being released.
+void stopAllWindowTimers()
+{
+    auto stopIn = [](QObject *window) {
+        for (QTimer *timer : window->findChildren<QTimer *>())
+            timer->stop();
+    };
+    if (Form1)
+        stopIn(Form1);
+    for (TSideForm *form : TSideForm::all())
+        stopIn(form);
+}
+
+// What both roads release, in the order they release it: first everything that could key
+// or play on its own, then the sound devices, the serial lines and the parallel-port pin.
+void releaseForQuit()
+{
+    stopAllWindowTimers();
+    QuitStopKeyingClocks();
+    QuitReleaseSound();
+    QuitReleaseSerialLines();
+    QuitReleaseParallelPin();
+}
+
+void restoreLastMode()
+{
+    TForm1 *f = Form1;
+    if (!f)
+        return;
+    switch (LastChoice) {
+    case 2:
+        ClickButton(f->RadioButtonCodeQ);
+        break;
+    case 3:
+        ClickButton(f->RadioButtonAbrev);
+        break;
+    case 4:
+        f->RadioButtonRandom->setChecked(true);
+        ClickNamed(f, "ButtonChoixRandom");
+        break;
+    case 5:
+        ClickButton(f->RadioButtonFile);
+        break;
+    case 6:
+        ClickButton(f->RadioButtonQuiz);
+        break;
+    default: // 1 and 7 restore nothing
+        break;
+    }
+}
+
+// With KESTRELON_REPORT_STARTUP set, writes the wall-clock time (ns since the epoch) at
+// which the main window has been painted for the first time, for the start-up benchmark.
+class FirstPaintReporter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                std::fprintf(stderr, "kestrelon: first window shown %lld\n",
+                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch()) * 1000000LL);
+                std::fflush(stderr);
+                deleteLater();
+            });
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+bool MainFormCreate()
+{
+    TForm1 *f = Form1;
+
+    // 1. No real-time priority for the whole process: a normal user cannot have it on Linux
+    //    and it would starve the desktop. The keying clock's own thread asks for it.
+    StartupCreateTextLists();   // 2
+    StartupLoadCursors();       // 3
+
+    // 4. Pixels per inch of the screen.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        ScreenPixelsPerInch = qRound(screen->logicalDotsPerInch());
+
+    StartupFillControlTables(); // 5
+    StartupListSerialPorts();   // 6
+    StartupCaptureJoystick();
+    StartupTimingDefaults();    // 7
+
+    // 8. Window size from the design picture.
+    f->resize(RoundHalfEven(f->Image1->width() * 660.0 / 38.0),
+              RoundHalfEven(f->Image1->height() * 516.0 / 38.0));
+
+    // 9. No enlargement away from 96 pixels per inch.
+    if (ScreenPixelsPerInch != 96)
+        f->MenuAgrandir->menuAction()->setEnabled(false);
+    StartupRecordListMetrics();
+
+    StartupDefaultLessons();    // 10
+
+    // 11. Lesson and choice texts, the design-time language clicked (no change while it is
+    //     the checked one), the own version number.
+    StartupLessonChoiceTexts();
+    ClickMenuItem(f->English1);
+
+    ReadSettingsFile();         // 12
+
+    // 13. Menu shortcuts (on whichever of these items exist by now).
+    static const struct {
+        const char *name;
+        QKeyCombination keys;
+    } shortcuts[] = {
+        {"UpVolume", Qt::ALT | Qt::Key_U},
+        {"DownVolume", Qt::ALT | Qt::Key_D},
+        {"UpDelai", Qt::CTRL | Qt::ALT | Qt::Key_U},
+        {"DownDelai", Qt::CTRL | Qt::ALT | Qt::Key_D},
+    };
+    for (const auto &shortcut : shortcuts) {
+        if (auto *item = f->findChild<QAction *>(QString::fromLatin1(shortcut.name)))
+            item->setShortcut(QKeySequence(shortcut.keys));
+    }
+
+    ApplyCommandLine(QCoreApplication::arguments().mid(1)); // 14
+
+    StartupKidViewSize();         // 15
+    StartupQuizOccurrenceLabel(); // 16
+    StartupApplyParallelPort();   // 17, 18
+
+    // 19. A switch always runs once: when English is still the language, uncheck it and
+    //     click it again so its texts replace the design-time ones.
+    if (f->English1->isChecked()) {
+        f->English1->setChecked(false);
+        ClickMenuItem(f->English1);
+    }
+
+    StartupEnableKeyerLines(); // 20
+    StartupResetModes();       // 21
+    StartupRealSpeedLabel();   // 22
+    StartupSummaries();        // 23
+    StartupFilterHint();       // 24
+    StartupEngineState();      // 25
+    RandomSeedFromClock();
+    StartupKeyerSupply();      // 26
+    StartupDecoderState();     // 27
+    StartupCheckWavFormat();   // 28
+    StartupRecordBaseSize();   // 29
+
+    // 30. Without the wave memory the program cannot run: say so and stop here, before any
+    //     device is opened or settings written.
+    if (!StartupAllocateWaveMemory()) {
+        ShowProgramMessage(TextNotEnoughMemory());
+        return false;
+    }
+
+    StartupToneState();        // 31
+    StartupOpenSoundOutput();  // 32
+    if (ScreenPixelsPerInch == 96)
+        StartupApplySavedZoom(); // 33
+
+    FirstShowPending = true;   // 34
+    MainFormCreated = true;
+    return true;
+}
+
+bool CreateAllWindows(const std::function<void(const char *)> &observer)
+{
+    Form1 = new TForm1;
+    observe(observer, "Form1");
+    if (!Form1->FormCreate())
+        return false;
+
+    FormNote = new TFormNote;
+    observe(observer, "FormNote");
+    NoteWindowCreated = true;
+    observe(observer, "NoteWindowCreated");
+    FormGames = new TFormGames;
+    observe(observer, "FormGames");
+    FormMorseJong = new TFormMorseJong;
+    observe(observer, "FormMorseJong");
+    FormMemoryPairs = new TFormMemoryPairs;
+    observe(observer, "FormMemoryPairs");
+    FormhelpChoixRandom = new TFormhelpChoixRandom;
+    observe(observer, "FormhelpChoixRandom");
+    FormBalise = new TFormBalise;
+    observe(observer, "FormBalise");
+    FormFilter = new TFormFilter;
+    observe(observer, "FormFilter");
+    FormNoise = new TFormNoise;
+    observe(observer, "FormNoise");
+    FormQSB = new TFormQSB;
+    observe(observer, "FormQSB");
+    FormInstructor = new TFormInstructor;
+    observe(observer, "FormInstructor");
+    FormDemo = new TFormDemo;
+    observe(observer, "FormDemo");
+    ReportCreated = true;
+    observe(observer, "ReportCreated");
+    FormReport = new TFormReport;
+    observe(observer, "FormReport");
+    FormsCreatedReport = true;
+    observe(observer, "FormsCreatedReport");
+    FormInfo = new TFormInfo;
+    observe(observer, "FormInfo");
+    FormPause = new TFormPause;
+    observe(observer, "FormPause");
+    FormSaisie = new TFormSaisie;
+    observe(observer, "FormSaisie");
+    FormDrift = new TFormDrift;
+    observe(observer, "FormDrift");
+    FormDriftBMP = new TFormDriftBMP;
+    observe(observer, "FormDriftBMP");
+    FormMonitorInfo = new TFormMonitorInfo;
+    observe(observer, "FormMonitorInfo");
+    FormZoom = new TFormZoom;
+    observe(observer, "FormZoom");
+    // The message box may exist already when the creation handler had something to say.
+    DialogWindow();
+    observe(observer, "FormDialog");
+    AllFormsCreated = true;
+    observe(observer, "AllFormsCreated");
+    return true;
+}
+
+void PushSettingsIntoSideWindows()
+{
+    StartupPushParkedSettings();
+    if (WarnAnsiShown)
+        DialogWindow()->CheckBoxWarningFile->setChecked(true);
+    SheetWasOpen = true;
+}
+
+void DestroyAllWindows()
+{
+    std::vector<TSideForm *> forms = TSideForm::all();
+    std::reverse(forms.begin(), forms.end());
+    for (TSideForm *form : forms)
+        delete form;
+    FormNote = nullptr;
+    FormGames = nullptr;
+    FormMorseJong = nullptr;
+    FormMemoryPairs = nullptr;
+    FormhelpChoixRandom = nullptr;
+    FormBalise = nullptr;
+    FormFilter = nullptr;
+    FormNoise = nullptr;
+    FormQSB = nullptr;
+    FormInstructor = nullptr;
+    FormDemo = nullptr;
+    FormReport = nullptr;
+    FormInfo = nullptr;
+    FormPause = nullptr;
+    FormSaisie = nullptr;
+    FormDrift = nullptr;
+    FormDriftBMP = nullptr;
+    FormMonitorInfo = nullptr;
+    FormZoom = nullptr;
+    FormDialog = nullptr;
+    delete Form1;
+    Form1 = nullptr;
+}
+
+void MainFormShown()
+{
+    if (!FirstShowPending)
+        return;
+    FirstShowPending = false;
+    // After the showing itself: restoring the file mode may open a file dialog.
+    QTimer::singleShot(0, Form1, restoreLastMode);
+}
+
+void FirstIdleMoment()
+{
+    StartupReleaseCheck();
+}
+
+void QuitButton()
+{
+    TForm1 *f = Form1;
+    if (Quitting || !f)
+        return;
+
+    // 1. A running kid-mode animation is only stopped.
+    if (f->TimerLapin->isActive()) {
+        QuitStopRabbitAnimation();
+        return;
+    }
+
+    // 2. An open settings panel is only closed, by its own way out.
+    static const struct {
+        const char *panel;
+        const char *exit;
+    } panels[] = {
+        {"PanelLocalCharacters", "ButtonLocalCaractereExit"},
+        {"PanelLocalShortcut", "ButtonShortcutExit"},
+        {"PanelLocalLesson", "ButtonLocalLessonExit"},
+        {"PanelEspace", "BitBtnOKEspace"},
+        {"PanelChoixRandom", "ButtonCancelChoix"},
+        {"PanelMaskedText", "ButtonMaskedTextCancel"},
+        {"PanelTextRecord", "BitBtnNoRecord"},
+    };
+    for (const auto &p : panels) {
+        auto *panel = f->findChild<QWidget *>(QString::fromLatin1(p.panel));
+        if (panel && !panel->isHidden()) {
+            ClickNamed(f, p.exit);
+            return;
+        }
+    }
+
+    // 3.
+    f->TimerQuiz->stop();
+    f->TimerBoucle->stop();
+    if (auto *ok = f->findChild<QAbstractButton *>(QStringLiteral("ButtonQuizOK")))
+        ok->setText(QStringLiteral("OK"));
+
+    // 4. Ask. A quit that ran meanwhile (the close button, a signal) counts as the answer.
+    if (AskProgramQuestion(TextConfirmQuit()) != 1 || Quitting)
+        return;
+
+    // 5. to 9.
+    QuitEmptyPlayQueue();
+    Quitting = true;
+    releaseForQuit();
+    QuitFreeWaveBuffers();
+    QuitRequested = true;
+    WriteSettingsFile();
+    TerminateApplication();
+}
+
+void QuitCommand()
+{
+    TForm1 *f = Form1;
+    if (Quitting || !f)
+        return;
+
+    // 1. Kid mode is left, but its option is written as it was.
+    f->TimerQuiz->stop();
+    Quitting = true;
+    QAction *kidOption = f->findChild<QAction *>(QStringLiteral("MenuMonitorTexte"));
+    const bool kidOptionChecked = kidOption && kidOption->isChecked();
+    QuitLeaveKidMode();
+    if (kidOption)
+        kidOption->setChecked(kidOptionChecked);
+
+    // 2. to 5.
+    releaseForQuit();
+    QuitReleaseParallelAccess();
+    QuitFreeWaveBuffers();
+    QuitRequested = true;
+    WriteSettingsFile();
+    QuitRestoreBeep();
+    TerminateApplication();
+}
+
+void RequestQuitFromOutside()
+{
+    if (!startupDone) {
+        outsideQuitPending = true;
+        return;
+    }
+    QuitCommand();
+}
+
+void StartupFinished()
+{
+    startupDone = true;
+    if (outsideQuitPending) {
+        outsideQuitPending = false;
+        QTimer::singleShot(0, QuitCommand);
+    }
+}
+
+int RunMainBlock(int argc, char **argv)
+{
+    // Before any window: the data folder is the current folder for the whole run.
+    if (!InitDataFolder())
+        std::fprintf(stderr, "kestrelon: cannot use the data folder %s\n", qPrintable(DataFolder()));
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrelon"));
+    // The main window's close runs the quit command; a side window closing last must not
+    // end the program behind its back.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    InstallQuitSignals(RequestQuitFromOutside);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                     [](QSessionManager &) { RequestQuitFromOutside(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [] {
+        if (!Quitting && startupDone)
+            QuitCommand();
+    });
+
+    if (!CreateAllWindows()) {
+        DestroyAllWindows();
+        return 1;
+    }
+    PushSettingsIntoSideWindows();
+
+    if (qEnvironmentVariableIsSet("KESTRELON_REPORT_STARTUP"))
+        Form1->installEventFilter(new FirstPaintReporter(Form1));
+    Form1->show();
+    QTimer::singleShot(0, Form1, FirstIdleMoment);
+    StartupFinished();
+
+    const int result = app.exec();
+    DestroyAllWindows();
+    return result;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+// The program's life: the main block, the main window's creation handler, the first showing
+// and idle moment, and the two roads out (the Quit button, which asks first, and the quit
+// command, which the window's close button, logout and SIGTERM/SIGINT/SIGHUP run too).
+
+#include <functional>
+
+// Start-up flags, raised by the main block between window creations.
+extern bool NoteWindowCreated;  // after the pitch window
+extern bool ReportCreated;      // after the demo view, before the report window
+extern bool FormsCreatedReport; // after the report window
+extern bool AllFormsCreated;    // after the message box, the last window
+extern bool SheetWasOpen;       // after the parked settings went into the side windows
+extern bool MainFormCreated;    // once the main window's creation handler has finished
+
+// Raised at the end of the creation handler; the first showing restores the last mode and
+// lowers it.
+extern bool FirstShowPending;
+
+// The mode used last (LASTCHOICE=): 1 characters, 2 Q codes, 3 abbreviations, 4 random,
+// 5 file, 6 quiz, 7 monitor.
+extern int LastChoice;
+
+// Logical pixels per inch of the screen, noted at creation.
+extern int ScreenPixelsPerInch;
+
+// Quitting: a quit road has started (each runs at most once per process). QuitRequested:
+// the devices are released and the settings about to be written.
+extern bool Quitting;
+extern bool QuitRequested;
+
+// Ends the application (the event loop returns). Tests replace it.
+extern std::function<void()> TerminateApplication;
+
+// Main block: data folder, application, the 21 windows, parked settings, message loop.
+int RunMainBlock(int argc, char **argv);
+
+// Creates the main window (running its creation handler) and the 20 side windows in their
+// order, raising the start-up flags between them. `observer` (for tests) hears the name of
+// each window and flag as it comes. Returns false when the creation handler gave up.
+bool CreateAllWindows(const std::function<void(const char *)> &observer = {});
+// Pushes the settings parked while the file was read into the side windows.
+void PushSettingsIntoSideWindows();
+// Destroys every window, side windows last-created first, the main window last.
+void DestroyAllWindows();
+
+// The main window's handlers.
+bool MainFormCreate();
+void MainFormShown();
+void FirstIdleMoment();
+void QuitButton();
+void QuitCommand();
+
+// A quit from outside (signal, logout): the quit command, or as soon as start-up has
+// finished when it comes earlier.
+void RequestQuitFromOutside();
+// Marks the end of the main block's start-up; runs an outside quit that waited for it.
+void StartupFinished();

@@ -1,0 +1,71 @@
+#include "shell/utilities.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QRadioButton>
+#include <QTimer>
+
+void WaitMilliseconds(int ms)
+{
+    if (ms < 0)
+        ms = 0;
+    QElapsedTimer clock;
+    clock.start();
+    // "More than ms": the wait ends once ms + 1 whole milliseconds have passed.
+    while (true) {
+        const qint64 remaining = qint64(ms) + 1 - clock.elapsed();
+        if (remaining <= 0)
+            return;
+        QEventLoop loop;
+        bool fired = false;
+        QTimer timer;
+        timer.setSingleShot(true);
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+            fired = true;
+            loop.quit();
+        });
+        timer.start(int(remaining));
+        loop.exec();
+        // Anything but our own timer ending the loop is the application quitting: a new
+        // nested loop would return at once, so stop waiting rather than spin.
+        if (!fired)
+            return;
+    }
+}
+
+bool ClickButton(QAbstractButton *button)
+{
+    if (!button)
+        return false;
+    if (qobject_cast<QRadioButton *>(button))
+        button->setChecked(true);
+    else if (button->isCheckable())
+        button->setChecked(!button->isChecked());
+    emit button->clicked(button->isChecked());
+    return true;
+}
+
+bool ClickMenuItem(QAction *item)
+{
+    if (!item)
+        return false;
+    if (item->isCheckable())
+        item->setChecked(!item->isChecked());
+    emit item->triggered(item->isChecked());
+    return true;
+}
+
+bool ClickNamed(QObject *root, const char *name)
+{
+    if (!root)
+        return false;
+    const QString objectName = QString::fromLatin1(name);
+    if (auto *button = root->findChild<QAbstractButton *>(objectName))
+        return ClickButton(button);
+    if (auto *item = root->findChild<QAction *>(objectName))
+        return ClickMenuItem(item);
+    return false;
+}

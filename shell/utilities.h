@@ -1,0 +1,22 @@
+#pragma once
+
+class QAbstractButton;
+class QAction;
+class QObject;
+
+// Waits more than `ms` milliseconds of monotonic time while the user interface keeps
+// running (a nested event loop, never a busy loop). Handlers that call it must be safe
+// against re-entry through the events it processes. Returns early when the application is
+// terminating.
+void WaitMilliseconds(int ms);
+
+// "Clicking a control in code": runs the control's handler the way a user's click would,
+// even when the control is hidden or disabled. A radio button becomes checked, a check
+// box or checkable button toggles; a menu item is triggered as by the menu (a checkable
+// item toggles first). Returns false when there is nothing to click.
+bool ClickButton(QAbstractButton *button);
+bool ClickMenuItem(QAction *item);
+
+// Clicks the named button or menu item under `root` (object names are the program's own
+// names). Returns false when no such control exists yet.
+bool ClickNamed(QObject *root, const char *name);

@@ -1,0 +1,72 @@
+// The real program, started as a user would start it, ended by the signals a desktop sends.
+
+#include "tests/common/testsupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+struct SignalCase {
+    int signal;
+    const char *name;
+};
+
+void PrintTo(const SignalCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+// The built program: as ctest passes it, else beside the test programs' folder.
+QString programUnderTest()
+{
+    const QString path = testsupport::programPath();
+    if (!path.isEmpty())
+        return path;
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/../kestrelon");
+}
+
+class ProgramSignal : public ::testing::TestWithParam<SignalCase> {};
+
+TEST_P(ProgramSignal, QuitsCleanlyWithTheDataFolderCreated)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("KESTRELON_REPORT_STARTUP"), QStringLiteral("1"));
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(home.path());
+    program.start(programUnderTest(), {});
+    ASSERT_TRUE(program.waitForStarted(5000)) << qPrintable(programUnderTest());
+
+    // Up and showing its window.
+    QByteArray errors;
+    ASSERT_TRUE(testsupport::waitFor([&] {
+        program.waitForReadyRead(10);
+        errors += program.readAllStandardError();
+        return errors.contains("first window shown");
+    }, 10000)) << errors.constData();
+
+    ::kill(program.processId(), GetParam().signal);
+    ASSERT_TRUE(program.waitForFinished(2000)) << GetParam().name << " did not end the program";
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_TRUE(QDir(home.filePath(QStringLiteral("data/kestrelon"))).exists());
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignal,
+                         ::testing::Values(SignalCase{SIGTERM, "SIGTERM"}, SignalCase{SIGINT, "SIGINT"},
+                                           SignalCase{SIGHUP, "SIGHUP"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace

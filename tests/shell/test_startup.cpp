@@ -1,0 +1,342 @@
+// Start-up order and flags, the first showing, and the two quit roads.
+
+#include "tests/common/testsupport.h"
+#include "tests/shell/shelltestsupport.h"
+
+#include "shell/datafolders.h"
+#include "shell/formdialog.h"
+#include "shell/mainwindow.h"
+#include "shell/sidewindows.h"
+#include "shell/startup.h"
+#include "shell/utilities.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using shelltest::terminations;
+using shelltest::whenDialogShown;
+
+struct Snapshot {
+    std::string what;
+    bool note, reportCreated, formsCreatedReport, all, mainCreated;
+};
+
+TEST(StartupOrder, TheWindowsComeInOrderWithTheFlagsBetweenThem)
+{
+    if (Form1)
+        GTEST_SKIP() << "the windows of this test program exist already";
+    shelltest::terminations = 0;
+    TerminateApplication = [] { ++terminations; };
+    std::vector<Snapshot> seen;
+    ASSERT_TRUE(CreateAllWindows([&](const char *what) {
+        seen.push_back({what, NoteWindowCreated, ReportCreated, FormsCreatedReport, AllFormsCreated,
+                        MainFormCreated});
+    }));
+
+    std::vector<std::string> windows;
+    std::map<std::string, Snapshot> at;
+    for (const Snapshot &s : seen) {
+        if (s.what.rfind("Form", 0) == 0 && s.what != "FormsCreatedReport")
+            windows.push_back(s.what);
+        at[s.what] = s;
+    }
+    const std::vector<std::string> expected = {
+        "Form1", "FormNote", "FormGames", "FormMorseJong", "FormMemoryPairs", "FormhelpChoixRandom",
+        "FormBalise", "FormFilter", "FormNoise", "FormQSB", "FormInstructor", "FormDemo", "FormReport",
+        "FormInfo", "FormPause", "FormSaisie", "FormDrift", "FormDriftBMP", "FormMonitorInfo",
+        "FormZoom", "FormDialog"};
+    EXPECT_EQ(windows, expected);
+
+    // The main window's creation has finished before any side window exists.
+    EXPECT_TRUE(at["FormNote"].mainCreated);
+    // Each flag is down at the window before it is raised, and up at the window after.
+    EXPECT_FALSE(at["FormNote"].note);
+    EXPECT_TRUE(at["FormGames"].note);
+    EXPECT_FALSE(at["FormDemo"].reportCreated);
+    EXPECT_TRUE(at["FormReport"].reportCreated);
+    EXPECT_FALSE(at["FormReport"].formsCreatedReport);
+    EXPECT_TRUE(at["FormInfo"].formsCreatedReport);
+    EXPECT_FALSE(at["FormDialog"].all);
+    EXPECT_TRUE(AllFormsCreated);
+
+    // Each global instance is the window of that name, and the side windows are listed in
+    // the order they were made.
+    const std::vector<QWidget *> globals = {
+        Form1, FormNote, FormGames, FormMorseJong, FormMemoryPairs, FormhelpChoixRandom, FormBalise,
+        FormFilter, FormNoise, FormQSB, FormInstructor, FormDemo, FormReport, FormInfo, FormPause,
+        FormSaisie, FormDrift, FormDriftBMP, FormMonitorInfo, FormZoom, FormDialog};
+    ASSERT_EQ(TSideForm::all().size(), 20u);
+    for (size_t i = 0; i < globals.size(); ++i) {
+        ASSERT_NE(globals[i], nullptr) << expected[i];
+        EXPECT_EQ(globals[i]->objectName().toStdString(), expected[i]);
+        if (i > 0)
+            EXPECT_EQ(TSideForm::all()[i - 1], globals[i]);
+    }
+    EXPECT_FALSE(Form1->isVisible()); // shown by the main block only after the pushes
+}
+
+class QuitRoads : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        shelltest::ensureWindows();
+        terminations = 0;
+        Quitting = false;
+        QuitRequested = false;
+    }
+};
+
+TEST_F(QuitRoads, QuitButtonAsksAndNoKeepsTheProgramWithTheQuizTimersStopped)
+{
+    auto *quizOK = new QPushButton(QStringLiteral("Stop"), Form1->Frame);
+    quizOK->setObjectName(QStringLiteral("ButtonQuizOK"));
+    Form1->TimerQuiz->start(100000);
+    Form1->TimerBoucle->start(100000);
+    Form1->Timer1->start(100000);
+
+    QString asked;
+    bool yesShown = false, okShown = true;
+    whenDialogShown([&] {
+        asked = shelltest::dialogText();
+        yesShown = FormDialog->ButtonYes->isVisible() && FormDialog->ButtonNo->isVisible();
+        okShown = FormDialog->ButtonOK->isVisible();
+        FormDialog->ButtonNo->click();
+    });
+    Form1->ButtonQuitter->click();
+
+    EXPECT_EQ(asked, QStringLiteral("You quit ! Are you sure ?"));
+    EXPECT_TRUE(yesShown);
+    EXPECT_FALSE(okShown);
+    EXPECT_EQ(terminations, 0);
+    EXPECT_FALSE(Quitting);
+    EXPECT_FALSE(Form1->TimerQuiz->isActive());
+    EXPECT_FALSE(Form1->TimerBoucle->isActive());
+    EXPECT_TRUE(Form1->Timer1->isActive()); // No touches only the quiz and loop timers
+    EXPECT_EQ(quizOK->text(), QStringLiteral("OK"));
+    EXPECT_FALSE(FormDialog->isVisible());
+
+    whenDialogShown([] { FormDialog->ButtonYes->click(); });
+    Form1->ButtonQuitter->click();
+    EXPECT_EQ(terminations, 1);
+    EXPECT_TRUE(Quitting);
+    EXPECT_TRUE(QuitRequested);
+    EXPECT_FALSE(Form1->Timer1->isActive()); // every timer is stopped on the way out
+    delete quizOK;
+}
+
+TEST_F(QuitRoads, QuitCommandAndCloseButtonAskNothing)
+{
+    int shown = 0;
+    whenDialogShown([&] {
+        ++shown;
+        FormDialog->ButtonYes->click();
+    }, 300);
+    Form1->MenuOutilsQuit->trigger();
+    EXPECT_EQ(terminations, 1);
+    EXPECT_TRUE(Quitting);
+
+    Quitting = false;
+    Form1->close(); // the window's close button
+    EXPECT_EQ(terminations, 2);
+    testsupport::waitFor([] { return false; }, 350);
+    EXPECT_EQ(shown, 0);
+}
+
+TEST_F(QuitRoads, AQuitRequestedTwiceRunsOnce)
+{
+    QuitCommand();
+    QuitCommand();
+    Form1->close();
+    RequestQuitFromOutside();
+    Form1->ButtonQuitter->click(); // asks nothing once a quit has run
+    EXPECT_EQ(terminations, 1);
+    EXPECT_FALSE(FormDialog->isVisible());
+}
+
+TEST_F(QuitRoads, ACloseDuringTheQuitQuestionQuitsOnceAndTheQuestionReturns)
+{
+    whenDialogShown([] {
+        Form1->close(); // runs the quit command inside the question's wait
+        FormDialog->ButtonYes->click();
+    });
+    Form1->ButtonQuitter->click();
+    EXPECT_EQ(terminations, 1);
+}
+
+TEST_F(QuitRoads, QuitButtonWithAnOpenPanelOnlyClosesThePanel)
+{
+    auto *panel = new QWidget(Form1->Frame);
+    panel->setObjectName(QStringLiteral("PanelLocalShortcut"));
+    auto *exit = new QPushButton(panel);
+    exit->setObjectName(QStringLiteral("ButtonShortcutExit"));
+    exit->hide(); // hidden or not, its handler runs
+    int exits = 0;
+    QObject::connect(exit, &QPushButton::clicked, [&] { ++exits; });
+
+    int shown = 0;
+    whenDialogShown([&] {
+        ++shown;
+        FormDialog->ButtonNo->click();
+    }, 300);
+    Form1->ButtonQuitterClick();
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(terminations, 0);
+
+    panel->hide(); // a closed panel no longer stops the road
+    Form1->ButtonQuitterClick();
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(shown, 1);
+    delete panel;
+}
+
+TEST_F(QuitRoads, SideWindowTimersAreStoppedBeforeTheProgramEnds)
+{
+    auto *beaconPeriod = new QTimer(FormBalise);
+    beaconPeriod->start(100000);
+    auto *pause = new QTimer(FormPause);
+    pause->start(100000);
+    QuitCommand();
+    EXPECT_FALSE(beaconPeriod->isActive());
+    EXPECT_FALSE(pause->isActive());
+    delete beaconPeriod;
+    delete pause;
+}
+
+TEST_F(QuitRoads, TheKidModeOptionIsKeptByTheQuitCommand)
+{
+    QMenu *options = Form1->addMenuNamed("MenuMonitoringOptions", QStringLiteral("Monitoring"));
+    QAction *kid = options->addAction(QStringLiteral("Kids"));
+    kid->setObjectName(QStringLiteral("MenuMonitorTexte"));
+    kid->setCheckable(true);
+    kid->setChecked(true);
+    QuitCommand();
+    EXPECT_TRUE(kid->isChecked());
+    delete options;
+}
+
+struct LastModeCase {
+    int lastChoice;
+    const char *clicked; // the control whose handler runs, nullptr for none
+    const char *checked; // the mode button checked afterwards
+};
+
+void PrintTo(const LastModeCase &c, std::ostream *os)
+{
+    *os << "LASTCHOICE=" << c.lastChoice;
+}
+
+class FirstShowing : public ::testing::TestWithParam<LastModeCase> {};
+
+TEST_P(FirstShowing, RestoresTheLastModeOnce)
+{
+    shelltest::ensureWindows();
+    auto *choice = new QPushButton(Form1->Frame);
+    choice->setObjectName(QStringLiteral("ButtonChoixRandom"));
+    choice->hide();
+    std::vector<std::string> clicked;
+    for (QAbstractButton *b : Form1->Frame->findChildren<QAbstractButton *>()) {
+        b->setAutoExclusive(false);
+        b->setChecked(false);
+        b->setAutoExclusive(true);
+        QObject::connect(b, &QAbstractButton::clicked, choice,
+                         [&clicked, b] { clicked.push_back(b->objectName().toStdString()); });
+    }
+
+    LastChoice = GetParam().lastChoice;
+    FirstShowPending = true;
+    MainFormShown();
+    testsupport::waitFor([] { return false; }, 50);
+    MainFormShown(); // later showings restore nothing
+    testsupport::waitFor([] { return false; }, 50);
+
+    if (GetParam().clicked)
+        EXPECT_EQ(clicked, std::vector<std::string>{GetParam().clicked});
+    else
+        EXPECT_TRUE(clicked.empty());
+    if (GetParam().checked) {
+        auto *radio = Form1->findChild<QRadioButton *>(QString::fromLatin1(GetParam().checked));
+        ASSERT_NE(radio, nullptr);
+        EXPECT_TRUE(radio->isChecked());
+    }
+    EXPECT_FALSE(FirstShowPending);
+    delete choice;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LastChoice, FirstShowing,
+    ::testing::Values(LastModeCase{1, nullptr, nullptr}, LastModeCase{2, "RadioButtonCodeQ", "RadioButtonCodeQ"},
+                      LastModeCase{3, "RadioButtonAbrev", "RadioButtonAbrev"},
+                      LastModeCase{4, "ButtonChoixRandom", "RadioButtonRandom"},
+                      LastModeCase{5, "RadioButtonFile", "RadioButtonFile"},
+                      LastModeCase{6, "RadioButtonQuiz", "RadioButtonQuiz"}, LastModeCase{7, nullptr, nullptr}));
+
+TEST(DataFolders, TheDataFolderIsCreatedAndBecomesTheCurrentFolder)
+{
+    const QString data = DataFolder();
+    EXPECT_TRUE(data.startsWith(qEnvironmentVariable("XDG_DATA_HOME")));
+    EXPECT_TRUE(data.endsWith(QStringLiteral("/kestrelon")));
+    EXPECT_TRUE(SettingsFolder().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
+    ASSERT_TRUE(InitDataFolder());
+    EXPECT_TRUE(QDir(data).exists());
+    EXPECT_EQ(QDir::currentPath(), QDir(data).canonicalPath());
+
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", "relative/path"); // invalid by the XDG rules: the default is used
+    EXPECT_EQ(DataFolder(), QDir::homePath() + QStringLiteral("/.local/share/kestrelon"));
+    qputenv("XDG_DATA_HOME", saved);
+}
+
+TEST(Utilities, WaitMillisecondsWaitsLongerThanAskedAndKeepsEventsRunning)
+{
+    for (int ms : {0, 1, 30}) {
+        QElapsedTimer clock;
+        clock.start();
+        WaitMilliseconds(ms);
+        EXPECT_GT(clock.elapsed(), ms) << ms;
+        EXPECT_LT(clock.elapsed(), ms + 200) << ms;
+    }
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(5);
+    WaitMilliseconds(60);
+    EXPECT_GE(ticks, 3);
+}
+
+TEST(Utilities, ClickingInCodeRunsTheHandlerOfAHiddenDisabledControl)
+{
+    QWidget root;
+    auto *button = new QPushButton(&root);
+    button->setObjectName(QStringLiteral("Button1"));
+    button->hide();
+    button->setEnabled(false);
+    auto *item = new QAction(&root);
+    item->setObjectName(QStringLiteral("MenuItem"));
+    item->setCheckable(true);
+    item->setEnabled(false);
+    int buttonClicks = 0;
+    bool itemChecked = false;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++buttonClicks; });
+    QObject::connect(item, &QAction::triggered, [&](bool checked) { itemChecked = checked; });
+
+    EXPECT_TRUE(ClickNamed(&root, "Button1"));
+    EXPECT_TRUE(ClickNamed(&root, "MenuItem"));
+    EXPECT_FALSE(ClickNamed(&root, "NotBuiltYet"));
+    EXPECT_EQ(buttonClicks, 1);
+    EXPECT_TRUE(itemChecked);
+    EXPECT_TRUE(item->isChecked());
+}
+
+} // namespace
