@@ -1,0 +1,88 @@
+#pragma once
+
+// The serial device on the Linux tty layer: /dev/<name> for a listed port, opened exclusive,
+// raw, with CLOCAL and HUPCL, DTR and RTS lowered at once. Modem lines are watched with
+// TIOCMIWAIT and the interrupt counters; a private signal wakes the waiter for shutdown and
+// for a periodic re-check. Where the driver lacks the wait, or stays silent although the
+// levels change, the watcher polls every 2 ms instead.
+
+#include "platform/serialdevice.h"
+#include "platform/serialports.h"
+
+#include <termios.h>
+
+#include <atomic>
+#include <ctime>
+#include <pthread.h>
+#include <sys/types.h>
+
+namespace serialdev {
+
+// Fills a termios for raw transfers with the given settings (CLOCAL, CREAD and HUPCL always).
+// A rate without a B-constant leaves B38400 in place and sets customRate, to be applied
+// through termios2 afterwards. Gives EINVAL for what the tty layer cannot do.
+int BuildTermios(const Settings &settings, termios &tio, int &customRate);
+
+// Applies an arbitrary rate with termios2 (BOTHER); 0 or errno.
+int SetCustomRate(int fd, int rate);
+
+class LinuxSerialDevice final : public SerialDevice {
+public:
+    enum class WatchMode { Blocking, Polling };
+
+    static constexpr int kRecheckMs = 50;
+    static constexpr int kPollMs = 2;
+
+    explicit LinuxSerialDevice(std::string devDir = "/dev",
+                               std::string sysfsRoot = serialports::kSysfsTtyRoot);
+    ~LinuxSerialDevice() override;
+
+    int open(const std::string &name) override;
+    int close() override;
+    bool isOpen() const override { return fd_ >= 0; }
+    int handle() const override { return fd_; }
+
+    int applySettings(const Settings &settings) override;
+    int modemLines(unsigned &lines) override;
+    int setLines(unsigned set, unsigned clear) override;
+    int counters(Counters &counters) override;
+    int flush(bool input, bool output) override;
+    int inputCount(int &count) override;
+    int read(void *buffer, int count, int &done) override;
+    int write(const void *buffer, int count, int &done) override;
+    int waitReady(bool forWrite, int timeoutMs) override;
+
+    int startWatch(unsigned mask) override;
+    WaitOutcome waitModemChange() override;
+    void cancelWait() override;
+
+    WatchMode watchMode() const { return mode_.load(); }
+
+private:
+    struct Snapshot {
+        unsigned lines = 0;
+        Counters counters;
+    };
+    int readSnapshot(Snapshot &snap);
+    unsigned differences(const Snapshot &now) const;
+    bool armRecheck(bool on);
+
+    std::string devDir_;
+    std::string sysfsRoot_;
+    int fd_ = -1;
+    int wakeFd_ = -1;
+
+    unsigned mask_ = 0;
+    Snapshot last_;
+    bool countersWork_ = true;
+    bool waitedOnce_ = false;
+    std::atomic<WatchMode> mode_{WatchMode::Blocking};
+    std::atomic<bool> cancel_{false};
+    std::atomic<bool> inWait_{false};
+    pthread_t waiter_{};
+    bool timerMade_ = false;
+    timer_t timer_{};
+    pid_t timerTid_ = 0;
+};
+
+} // namespace serialdev
