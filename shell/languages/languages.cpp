@@ -1,0 +1,635 @@
+#include "shell/languages/languages.h"
+
+#include "shell/languages/mainwindowtexts.h"
+#include "shell/languages/messages.h"
+#include "shell/summaries.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QGroupBox>
+#include <QItemSelectionModel>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QVariant>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// The checked item; -1 while none is (start-up unchecks English before clicking it again).
+// English is checked at design time.
+std::atomic<int> checkedLanguage{static_cast<int>(Language::English)};
+
+QPointer<QMainWindow> mainWindow;
+
+struct LanguageItem
+{
+    const char *objectName;
+    const char *caption;
+    Qt::Key shortcutKey;
+    char letter;
+    const char *helpFile;
+};
+
+// In `Language` order.
+constexpr LanguageItem kItems[LanguageCount] = {
+    {"English1", "&English", Qt::Key_F11, 'E', "kestrelon_en.chm"},
+    {"Magyar1", "&Magyar", Qt::Key_F6, 'M', "kestrelon_hu.chm"},
+    {"Deutsch1", "&Deutsch", Qt::Key_F10, 'D', "kestrelon_de.chm"},
+    {"Francais1", "&Français", Qt::Key_F12, 'F', "kestrelon_fr.chm"},
+    {"Italiano1", "&Italiano", Qt::Key_F9, 'I', "kestrelon_it.chm"},
+    {"Portugues1", "&Português", Qt::Key_F8, 'P', "kestrelon_pt.chm"},
+    {"Espagnol1", "E&spañol", Qt::Key_F7, 'S', "kestrelon_es.chm"},
+};
+
+std::vector<LanguageAware *> &sideWindows()
+{
+    static std::vector<LanguageAware *> windows;
+    return windows;
+}
+
+std::vector<std::function<void()>> &switchListeners()
+{
+    static std::vector<std::function<void()>> listeners;
+    return listeners;
+}
+
+QObject *control(const char *name)
+{
+    return MainWindowControl(name);
+}
+
+bool isChecked(const QObject *object)
+{
+    return object != nullptr && object->property("checked").toBool();
+}
+
+int intValue(const char *name, int fallback)
+{
+    const QObject *object = control(name);
+    if (object == nullptr)
+        return fallback;
+    const QVariant value = object->property("value");
+    return value.isValid() ? value.toInt() : fallback;
+}
+
+// "Clicking" a control in code runs its handler even while it is disabled.
+void clickControl(QObject *object)
+{
+    if (auto *action = qobject_cast<QAction *>(object)) {
+        const bool enabled = action->isEnabled();
+        action->setEnabled(true);
+        action->trigger();
+        action->setEnabled(enabled);
+    } else if (auto *button = qobject_cast<QAbstractButton *>(object)) {
+        const bool enabled = button->isEnabled();
+        button->setEnabled(true);
+        button->click();
+        button->setEnabled(enabled);
+    }
+}
+
+// A memo whose text colour equals its background shows nothing: its text is hidden.
+bool textHidden(const QObject *object)
+{
+    const auto *widget = qobject_cast<const QWidget *>(object);
+    if (widget == nullptr)
+        return false;
+    const QPalette &palette = widget->palette();
+    return palette.color(QPalette::Text) == palette.color(QPalette::Base);
+}
+
+void moveCaretToEnd(QObject *object)
+{
+    if (auto *plain = qobject_cast<QPlainTextEdit *>(object))
+        plain->moveCursor(QTextCursor::End);
+    else if (auto *rich = qobject_cast<QTextEdit *>(object))
+        rich->moveCursor(QTextCursor::End);
+    else if (auto *line = qobject_cast<QLineEdit *>(object))
+        line->end(false);
+}
+
+void syncLanguageItems()
+{
+    const int checked = checkedLanguage.load();
+    for (int i = 0; i < LanguageCount; ++i) {
+        if (auto *action = qobject_cast<QAction *>(control(kItems[i].objectName)))
+            action->setChecked(i == checked);
+    }
+}
+
+QString stripAccelerators(const QString &text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&')) {
+            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('&')) {
+                result += QLatin1Char('&');
+                ++i;
+            }
+            continue;
+        }
+        result += text[i];
+    }
+    return result;
+}
+
+// The selected row of a list, or -1.
+int selectedRow(QObject *object)
+{
+    if (auto *view = qobject_cast<QAbstractItemView *>(object)) {
+        if (view->selectionModel() == nullptr || !view->selectionModel()->hasSelection())
+            return -1;
+        return view->currentIndex().row();
+    }
+    if (auto *combo = qobject_cast<QComboBox *>(object))
+        return combo->currentIndex();
+    return -1;
+}
+
+QWidget *topLevelWindow(const char *name)
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String(name))
+            return widget;
+    }
+    return nullptr;
+}
+
+// The exam is offered in French only; leaving French while the exam set is chosen moves
+// the random set to letters and figures.
+void applyExamItem(Language language)
+{
+    QObject *exam = control("menuExamen");
+    auto *panel = qobject_cast<QWidget *>(control("PanelExamen"));
+    if (language == Language::Francais) {
+        if (exam != nullptr)
+            exam->setProperty("enabled", true);
+        if (panel != nullptr) {
+            panel->move(8, 16);
+            panel->setVisible(isChecked(exam));
+        }
+        return;
+    }
+    if (exam == nullptr || !exam->property("enabled").toBool())
+        return;
+    if (isChecked(exam))
+        clickControl(control("MenuLettersFigures"));
+    exam->setProperty("enabled", false);
+    if (panel != nullptr)
+        panel->hide();
+}
+
+void applyTextRows()
+{
+    for (const TextRow &row : MainWindowTextRows()) {
+        QObject *target = control(row.object);
+        if (target == nullptr)
+            continue;
+        const QString text = Pick(row.text);
+        switch (row.kind) {
+        case TextKind::Caption:
+            SetCaption(target, text);
+            break;
+        case TextKind::Hint:
+            SetHint(target, text);
+            break;
+        case TextKind::Item:
+            SetItemText(target, row.item, text);
+            break;
+        }
+    }
+    if (QObject *error = control("StaticTextErrAudioMonitor"))
+        SetCaption(error, MsgAudioDecodingUnavailable());
+}
+
+// The mode title: the checked random-set item's caption, or the lesson number.
+void applyModeTitle()
+{
+    static const char *const kSetItems[] = {"MenuLetters", "MenuFigures",  "MenuLettersFigures", "MenuStops",
+                                            "MenuAll",     "MenuListWords", "MenuChoixCaracteres"};
+    for (const char *name : kSetItems) {
+        QObject *item = control(name);
+        if (!isChecked(item))
+            continue;
+        QString title = ModeTitleFromCaption(CaptionOfRaw(item));
+        if (qstrcmp(name, "MenuChoixCaracteres") == 0) {
+            const int selected = selectedRow(control("BoxCaracteresChoix"));
+            if (selected >= 0) {
+                const int page = languageSources().lessonPage ? languageSources().lessonPage() : 1;
+                title = LessonModeTitle(selected, page, isChecked(control("CheckBoxKOCH")), CurrentLanguage());
+            }
+        }
+        QObject *memo = control("MemoRandom");
+        if (QObject *edit = control("EditCaractersQuiz")) {
+            SetCaption(edit, title);
+            moveCaretToEnd(memo);
+        }
+        if (QObject *panel = control("PanelRandomLesson")) {
+            SetCaption(panel, title);
+            moveCaretToEnd(memo);
+        }
+        if (QWidget *report = topLevelWindow("FormReport")) {
+            if (auto *label = report->findChild<QObject *>(QStringLiteral("Label1"))) {
+                SetCaption(label, title);
+                moveCaretToEnd(memo);
+            }
+        }
+    }
+}
+
+void applyLanguage(Language language)
+{
+    if (mainWindow) {
+        mainWindow->setWindowTitle(TitleLine(language));
+        applyTextRows();
+        applyExamItem(language);
+    }
+    RefreshVisibleSideWindows();
+    RefreshStateCaptions();
+}
+
+// Shows a side window's texts as it is shown (not on the window system's own show events
+// after a minimise).
+class ShowWatcher : public QObject
+{
+public:
+    ShowWatcher(QWidget *window, LanguageAware *owner) : QObject(window), owner_(owner)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && !event->spontaneous() && watched == parent())
+            owner_->retranslate();
+        return false;
+    }
+
+private:
+    LanguageAware *owner_;
+};
+
+} // namespace
+
+Language CurrentLanguage()
+{
+    const int checked = checkedLanguage.load(std::memory_order_relaxed);
+    return checked < 0 ? Language::English : static_cast<Language>(checked);
+}
+
+bool LanguageChecked(Language language)
+{
+    return checkedLanguage.load() == static_cast<int>(language);
+}
+
+QString PickIn(const Tr &row, Language language)
+{
+    return QString::fromUtf8(row[language]);
+}
+
+QString Pick(const Tr &row)
+{
+    return PickIn(row, CurrentLanguage());
+}
+
+char LanguageLetter(Language language)
+{
+    return kItems[static_cast<int>(language)].letter;
+}
+
+std::optional<Language> LanguageFromLetter(char letter)
+{
+    const char upper = (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
+    for (int i = 0; i < LanguageCount; ++i) {
+        if (kItems[i].letter == upper)
+            return static_cast<Language>(i);
+    }
+    return std::nullopt;
+}
+
+QString LanguageHelpFileName(Language language)
+{
+    return QString::fromUtf8(kItems[static_cast<int>(language)].helpFile);
+}
+
+QString CurrentHelpFile()
+{
+    // The program folder is the current folder for the whole run.
+    return QDir::current().absoluteFilePath(LanguageHelpFileName(CurrentLanguage()));
+}
+
+QString TitleLine(Language language)
+{
+    return PickIn(TitleRow(), language);
+}
+
+void InstallLanguages(QMainWindow *window)
+{
+    mainWindow = window;
+    if (window == nullptr)
+        return;
+    for (int i = 0; i < LanguageCount; ++i) {
+        auto *action = qobject_cast<QAction *>(control(kItems[i].objectName));
+        if (action == nullptr)
+            continue;
+        action->setText(QString::fromUtf8(kItems[i].caption));
+        action->setShortcut(QKeySequence(Qt::CTRL | kItems[i].shortcutKey));
+        action->setCheckable(true);
+        if (!action->property("kestrelonLanguageItem").toBool()) {
+            action->setProperty("kestrelonLanguageItem", true);
+            const auto language = static_cast<Language>(i);
+            // A checkable action has already toggled itself when `triggered` arrives; the
+            // handler puts the check marks right.
+            QObject::connect(action, &QAction::triggered, action, [language] { LanguageMenuClick(language); });
+        }
+    }
+    syncLanguageItems();
+}
+
+QMainWindow *LanguageMainWindow()
+{
+    return mainWindow.data();
+}
+
+void LanguageMenuClick(Language language)
+{
+    if (checkedLanguage.load() == static_cast<int>(language)) {
+        syncLanguageItems(); // undo the toggle of a click on the checked item
+        return;
+    }
+    checkedLanguage.store(static_cast<int>(language));
+    syncLanguageItems();
+    applyLanguage(language);
+}
+
+void English1Click() { LanguageMenuClick(Language::English); }
+void Magyar1Click() { LanguageMenuClick(Language::Magyar); }
+void Deutsch1Click() { LanguageMenuClick(Language::Deutsch); }
+void Francais1Click() { LanguageMenuClick(Language::Francais); }
+void Italiano1Click() { LanguageMenuClick(Language::Italiano); }
+void Portugues1Click() { LanguageMenuClick(Language::Portugues); }
+void Espagnol1Click() { LanguageMenuClick(Language::Espanol); }
+
+bool ClickLanguageLetter(char letter)
+{
+    const std::optional<Language> language = LanguageFromLetter(letter);
+    if (!language)
+        return false;
+    LanguageMenuClick(*language);
+    return true;
+}
+
+void ApplyStartupLanguage()
+{
+    if (!LanguageChecked(Language::English))
+        return;
+    checkedLanguage.store(-1);
+    syncLanguageItems();
+    English1Click();
+}
+
+void RefreshStateCaptions()
+{
+    if (!mainWindow)
+        return;
+    const LanguageSources &sources = languageSources();
+
+    if (QObject *replay = control("ButtonReplayText")) {
+        const bool replayCaption = sources.typingReplay ? sources.typingReplay() : true;
+        SetCaption(replay, replayCaption ? TxtReplayText() : TxtResumeText());
+    }
+    if (QObject *hide = control("ButtonHide"))
+        SetCaption(hide, textHidden(control("MemoRandom")) ? TxtShow() : TxtHide());
+    if (QObject *hideFile = control("ButtonHideFile"))
+        SetCaption(hideFile, textHidden(control("FileEdit")) ? TxtShow() : TxtHide());
+    if (QObject *lessonSet = control("LabelCurrentLessonSet"))
+        SetCaption(lessonSet, Pick(LessonSetCaption(isChecked(control("CheckBoxKOCH")))));
+    if (QObject *occurrence = control("LabelOccurence"))
+        SetCaption(occurrence, isChecked(control("MenuQuizPseudorandom")) ? TxtEqualOccurrence() : QString());
+    if (QObject *audio = control("GroupBoxAudioMonitor")) {
+        const QString suffix = sources.audioDecodingText ? sources.audioDecodingText() : QString();
+        SetCaption(audio, TxtAudioDecoding() + suffix);
+    }
+    // A full-page label that is empty stays empty.
+    if (QObject *localFull = control("LabelLocalPlein"); localFull && !CaptionOf(localFull).isEmpty())
+        SetCaption(localFull, MsgLocalCharactersFull());
+    if (QObject *shortcutFull = control("LabelShortcutPlein"); shortcutFull && !CaptionOf(shortcutFull).isEmpty())
+        SetCaption(shortcutFull, Pick(ShortcutPageFullText()));
+
+    const double effective = sources.effectiveSpeed ? sources.effectiveSpeed() : EffectiveSpeedFromControls();
+    const QString realSpeed = RealSpeedText(effective, CurrentLanguage());
+    if (QObject *label = control("LabelVitesseCorrigee"))
+        SetCaption(label, realSpeed);
+    if (QObject *speed = control("UpDownVitesse")) {
+        const int position = intValue("UpDownVitesse", 12);
+        SetHint(speed, position != static_cast<int>(std::trunc(effective)) ? realSpeed : QString());
+    }
+    moveCaretToEnd(control("MemoRandom"));
+
+    applyModeTitle();
+
+    UpdateRandomSummary();
+    UpdateSpacingSummary();
+    for (const auto &refresh : switchListeners())
+        refresh();
+
+    if (QObject *filter = control("SpeedButtonMonitorFilter"))
+        SetHint(filter, isChecked(filter) ? TxtAudioFilterKeysHint() : TxtAudioFilterHint());
+
+    static const char *const kTwins[][2] = {{"PopHideRandomA", "MenuHide"},
+                                             {"PopShowRandomA", "menuShow"},
+                                             {"PopHideFileA", "MenuCacherText"},
+                                             {"PopShowFileA", "menuMontrerText"}};
+    for (const auto &twin : kTwins) {
+        QObject *popup = control(twin[0]);
+        QObject *menu = control(twin[1]);
+        if (popup != nullptr && menu != nullptr)
+            SetCaption(popup, CaptionOfRaw(menu));
+    }
+}
+
+LanguageSources &languageSources()
+{
+    static LanguageSources sources;
+    return sources;
+}
+
+double EffectiveSpeedFromControls()
+{
+    const int speed = intValue("UpDownVitesse", 12);
+    const int characterSpacing = intValue("SpinEditEspace", 1);
+    const int wordSpacing = intValue("SpinEditEspaceMots", 1);
+    const int fine = intValue("SpinEditEspaceMotsFin", 0);
+    const int leading = intValue("SpinEditLeadingSpace", 0);
+    const int divisor = 15 * characterSpacing + 27 + 7 * wordSpacing + fine + 15 * leading;
+    return divisor > 0 ? speed * 49.0 / divisor : 0.0;
+}
+
+QString RealSpeedText(double effectiveSpeed, Language language)
+{
+    // One decimal, halves away from zero as the program always showed it.
+    const double rounded = std::floor(effectiveSpeed * 10.0 + 0.5) / 10.0;
+    return TxtRealSpeedIn(language) + QString::number(rounded, 'f', 1);
+}
+
+QString ModeTitleFromCaption(const QString &caption)
+{
+    QString title = caption;
+    const qsizetype amp = title.indexOf(QLatin1Char('&'));
+    if (amp >= 0)
+        title.remove(amp, 1);
+    return QLatin1Char(' ') + title;
+}
+
+QString LessonModeTitle(int selectedIndex, int lessonPage, bool koch, Language language)
+{
+    const int number = selectedIndex + 1 + (lessonPage - 1) * 20;
+    return TxtLessonIn(language) + QStringLiteral(" #") + QString::number(number) +
+           (koch ? QStringLiteral(" (Koch)") : QStringLiteral(" (") + TxtLocalIn(language) + QLatin1Char(')'));
+}
+
+void OnLanguageSwitch(std::function<void()> refresh)
+{
+    switchListeners().push_back(std::move(refresh));
+}
+
+LanguageAware::LanguageAware(QWidget *window) : window_(window)
+{
+    if (window != nullptr)
+        showWatcher_ = new ShowWatcher(window, this);
+    sideWindows().push_back(this);
+}
+
+LanguageAware::~LanguageAware()
+{
+    auto &windows = sideWindows();
+    windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
+    delete showWatcher_;
+}
+
+void RefreshVisibleSideWindows()
+{
+    // A copy: a window's retranslate may create or destroy others.
+    const std::vector<LanguageAware *> windows = sideWindows();
+    for (LanguageAware *aware : windows) {
+        QWidget *window = aware->languageWindow();
+        if (window != nullptr && window->isVisible())
+            aware->retranslate();
+    }
+}
+
+QString ForDisplay(const QString &text)
+{
+    QString result = text;
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    result.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return result;
+}
+
+void SetCaption(QObject *object, const QString &text)
+{
+    if (object == nullptr)
+        return;
+    if (auto *action = qobject_cast<QAction *>(object)) {
+        action->setText(ForDisplay(text));
+    } else if (auto *menu = qobject_cast<QMenu *>(object)) {
+        menu->setTitle(text);
+    } else if (auto *group = qobject_cast<QGroupBox *>(object)) {
+        group->setTitle(text);
+    } else if (auto *label = qobject_cast<QLabel *>(object)) {
+        // A label shows "&" literally unless it has a buddy; the captions use it as an access key.
+        label->setText(label->buddy() != nullptr ? ForDisplay(text) : stripAccelerators(ForDisplay(text)));
+    } else if (auto *button = qobject_cast<QAbstractButton *>(object)) {
+        button->setText(ForDisplay(text));
+    } else if (auto *line = qobject_cast<QLineEdit *>(object)) {
+        line->setText(text);
+    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(object)) {
+        plain->setPlainText(ForDisplay(text));
+    } else if (object->property("text").isValid()) {
+        object->setProperty("text", ForDisplay(text));
+    } else if (object->property("title").isValid()) {
+        object->setProperty("title", text);
+    } else if (auto *widget = qobject_cast<QWidget *>(object); widget && widget->isWindow()) {
+        widget->setWindowTitle(text);
+    }
+}
+
+void SetHint(QObject *object, const QString &text)
+{
+    if (auto *action = qobject_cast<QAction *>(object))
+        action->setToolTip(ForDisplay(text));
+    else if (auto *widget = qobject_cast<QWidget *>(object))
+        widget->setToolTip(ForDisplay(text));
+}
+
+void SetItemText(QObject *object, int index, const QString &text)
+{
+    if (object == nullptr || index < 0)
+        return;
+    if (auto *list = qobject_cast<QListWidget *>(object)) {
+        if (QListWidgetItem *item = list->item(index))
+            item->setText(text);
+    } else if (auto *combo = qobject_cast<QComboBox *>(object)) {
+        if (index < combo->count())
+            combo->setItemText(index, text);
+    } else {
+        // A radio group: its buttons in creation order.
+        const QList<QAbstractButton *> buttons = object->findChildren<QAbstractButton *>();
+        if (index < buttons.size())
+            buttons[index]->setText(ForDisplay(text));
+    }
+}
+
+QString CaptionOfRaw(const QObject *object)
+{
+    if (object == nullptr)
+        return {};
+    if (auto *action = qobject_cast<const QAction *>(object))
+        return action->text();
+    if (auto *menu = qobject_cast<const QMenu *>(object))
+        return menu->title();
+    if (auto *group = qobject_cast<const QGroupBox *>(object))
+        return group->title();
+    if (auto *label = qobject_cast<const QLabel *>(object))
+        return label->text();
+    if (auto *button = qobject_cast<const QAbstractButton *>(object))
+        return button->text();
+    if (auto *line = qobject_cast<const QLineEdit *>(object))
+        return line->text();
+    if (auto *plain = qobject_cast<const QPlainTextEdit *>(object))
+        return plain->toPlainText();
+    const QVariant text = object->property("text");
+    if (text.isValid())
+        return text.toString();
+    return object->property("title").toString();
+}
+
+QString CaptionOf(const QObject *object)
+{
+    return stripAccelerators(CaptionOfRaw(object));
+}
+
+QObject *MainWindowControl(const char *objectName)
+{
+    if (!mainWindow)
+        return nullptr;
+    return mainWindow->findChild<QObject *>(QLatin1String(objectName));
+}

@@ -1,0 +1,190 @@
+#pragma once
+
+// The seven languages of the interface.
+//
+// How it works
+// - Every translation is a literal inside the program: one `Tr` row per text holding its
+//   seven languages in the `Language` order (English, Magyar, Deutsch, Francais, Italiano,
+//   Portugues, Espanol). `Tr` has exactly one constructor with seven arguments, so a row
+//   that lacks a language does not compile. Literals are UTF-8 in the source; texts that go
+//   to 8-bit files must stay encodable in Windows-1252 (no ő/ű: the Hungarian texts use
+//   ö/ü as the program always did).
+// - The current language is one atomic index, mirrored by the check marks of the seven
+//   `Language1` items. The tables are constant, so any thread may read a text at any time.
+// - Message texts are functions of messages.h (`MsgConfirmQuit()` ...): they read the
+//   current language at the moment the message is shown.
+//
+// Adding the texts of a new main-window control (later modes)
+//   Add a row to the table in mainwindowtexts.cpp:
+//     { "ObjectName", TextKind::Caption, Tr("English", "Magyar", "Deutsch", "Français",
+//                                           "Italiano", "Português", "Español") },
+//   `Caption` sets the text of a button, label, check box, line edit or action, the title of
+//   a group box or menu; `Hint` sets the tool tip; `Item` with an index sets one row of a
+//   list box, combo box or radio group (`{"ListAlphabet", TextKind::Item, 30, Tr(...)}`).
+//   Rows are applied by object name on the main window in table order at every switch;
+//   a row whose control does not exist yet is skipped, so rows may come before controls.
+//   A caption that depends on the program's state belongs in RefreshStateCaptions (or in
+//   a function registered with OnLanguageSwitch), not in the table.
+//
+// Adding the texts of a side window
+//   Derive the window from `LanguageAware` as well as from its Qt class, keep its texts as
+//   `static constexpr Tr` rows in its own file, and write them in `retranslate()` with
+//   `Pick(row)`. `retranslate()` runs each time the window is shown and at every switch
+//   while it is visible (the window is not hidden for it).
+//
+// Hooking the start-up, the settings file and the command line
+//   - TForm1's constructor, once the `Language1` items exist: InstallLanguages(this).
+//   - Creation step 11 ("click English1"): English1Click().
+//   - Settings reader `LANGUAGE=x` and command line "/x": ClickLanguageLetter(x).
+//   - Creation step 19: ApplyStartupLanguage().
+//   - End of the creation handler: RefreshStateCaptions().
+//   - Settings writer: LanguageLetter(CurrentLanguage()).
+
+#include <QPointer>
+#include <QWidget>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QMainWindow;
+class QObject;
+
+enum class Language : int { English, Magyar, Deutsch, Francais, Italiano, Portugues, Espanol };
+constexpr int LanguageCount = 7;
+
+// One text in the seven languages.
+struct Tr
+{
+    const char *text[LanguageCount];
+
+    constexpr Tr(const char *en, const char *hu, const char *de, const char *fr, const char *it,
+                 const char *pt, const char *es)
+        : text{en, hu, de, fr, it, pt, es}
+    {
+    }
+    constexpr const char *operator[](Language language) const { return text[static_cast<int>(language)]; }
+};
+
+// True when every language of every row is present and not empty; the tables assert it at
+// compile time.
+template <typename Rows, typename Get> constexpr bool allLanguagesPresent(const Rows &rows, Get get)
+{
+    for (const auto &row : rows) {
+        const Tr &tr = get(row);
+        for (const char *text : tr.text)
+            if (text == nullptr || text[0] == '\0')
+                return false;
+    }
+    return true;
+}
+
+// The language whose item is checked; English while none is (during start-up's re-click).
+Language CurrentLanguage();
+// True when `language`'s item is checked.
+bool LanguageChecked(Language language);
+// The current language's text of a row, and a given language's.
+QString Pick(const Tr &row);
+QString PickIn(const Tr &row, Language language);
+
+// Letters of `LANGUAGE=` and of the command-line switches: E M D F I P S.
+char LanguageLetter(Language language);
+std::optional<Language> LanguageFromLetter(char letter); // either case
+// "kestrelon_en.chm" ...: the help file of a language, and its path in the program folder.
+QString LanguageHelpFileName(Language language);
+QString CurrentHelpFile();
+// The main window's title line of a language.
+QString TitleLine(Language language);
+
+// Remembers the main window and sets up its seven `Language1` items (caption, shortcut,
+// checkable, handler). Items that do not exist are skipped.
+void InstallLanguages(QMainWindow *mainWindow);
+QMainWindow *LanguageMainWindow();
+
+// The seven menu handlers: one switch. Choosing the checked language changes nothing.
+void LanguageMenuClick(Language language);
+void English1Click();
+void Magyar1Click();
+void Deutsch1Click();
+void Francais1Click();
+void Italiano1Click();
+void Portugues1Click();
+void Espagnol1Click();
+
+// Clicks the item of a letter; false (nothing done) for a letter of no language.
+bool ClickLanguageLetter(char letter);
+
+// Start-up step 19: when English is still checked, uncheck it and click it again so that
+// the English texts replace the design-time texts.
+void ApplyStartupLanguage();
+
+// The state-dependent captions: replay/resume, hide/show, lesson set, quiz occurrence,
+// audio group, full-page labels, real-speed label and hint, mode title, summaries and the
+// registered extras, filter hint, pop-up twins. Part of every switch; start-up calls it
+// once more at the end of creation, whatever the language, because settings read after
+// the switch change the state these captions show.
+void RefreshStateCaptions();
+
+// Values owned by modes built elsewhere, read by the state captions. Each owner sets its
+// function once; the defaults stand for a program without that mode.
+struct LanguageSources
+{
+    std::function<bool()> typingReplay;         // `TypingReplay` is 1 (default: true)
+    std::function<QString()> audioDecodingText; // the audio decoder's suffix (default: "")
+    std::function<int()> lessonPage;            // `LessonPage` (default: 1)
+    // `EffectiveSpeed`; by default computed from the speed and spacing controls.
+    std::function<double()> effectiveSpeed;
+};
+LanguageSources &languageSources();
+
+// The real speed from the speed and spacing controls of the main window (UpDownVitesse,
+// SpinEditEspace, SpinEditEspaceMots, SpinEditEspaceMotsFin, SpinEditLeadingSpace; a
+// missing one counts with its default).
+double EffectiveSpeedFromControls();
+// `TxtRealSpeed` of a language followed by the speed with one decimal ("12.0").
+QString RealSpeedText(double effectiveSpeed, Language language);
+
+// The mode title of a random-set item: its caption without the first "&", after one blank.
+QString ModeTitleFromCaption(const QString &caption);
+// The mode title of a chosen lesson: "Lesson #45 (Koch)", "Lecke #45 (helyi)"; lessons are
+// listed 20 to a page.
+QString LessonModeTitle(int selectedIndex, int lessonPage, bool koch, Language language);
+
+// Functions run at the end of every switch and of RefreshStateCaptions, after the
+// summaries: texts of the main window that modes build from their own state
+// (`UpdatePlayRandomHint`, ...).
+void OnLanguageSwitch(std::function<void()> refresh);
+
+// A side window that translates itself. The window's texts are written by retranslate()
+// when it is shown and at every switch while it is visible.
+class LanguageAware
+{
+public:
+    explicit LanguageAware(QWidget *window);
+    virtual ~LanguageAware();
+    LanguageAware(const LanguageAware &) = delete;
+    LanguageAware &operator=(const LanguageAware &) = delete;
+
+    virtual void retranslate() = 0;
+    QWidget *languageWindow() const { return window_; }
+
+private:
+    QPointer<QWidget> window_;
+    QObject *showWatcher_ = nullptr;
+};
+
+// Runs retranslate() of every visible side window.
+void RefreshVisibleSideWindows();
+
+// Writing texts into controls of any kind.
+// "\r\n" (and a lone "\r") become line breaks; labels drop the access-key "&" and show
+// "&&" as "&".
+QString ForDisplay(const QString &text);
+void SetCaption(QObject *control, const QString &text);
+void SetHint(QObject *control, const QString &text);
+void SetItemText(QObject *control, int index, const QString &text);
+// The caption of a control as its user reads it (access-key "&" removed), and as stored.
+QString CaptionOf(const QObject *control);
+QString CaptionOfRaw(const QObject *control);
+// A control of the main window by object name, or null.
+QObject *MainWindowControl(const char *objectName);

@@ -1,0 +1,583 @@
+#include "shell/languages/languages.h"
+#include "shell/languages/mainwindowtexts.h"
+#include "shell/languages/messages.h"
+#include "shell/summaries.h"
+
+#include "engine/cp1252.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <set>
+
+namespace {
+
+constexpr std::array<Language, LanguageCount> kAllLanguages = {
+    Language::English, Language::Magyar,    Language::Deutsch, Language::Francais,
+    Language::Italiano, Language::Portugues, Language::Espanol};
+
+bool encodableInCp1252(const QString &text)
+{
+    return cp1252::toQString(cp1252::fromQString(text)) == text;
+}
+
+struct EnglishRow
+{
+    Msg id;
+    const char *text;
+};
+
+// Every message's English text, as the program must show it.
+const EnglishRow kEnglish[] = {
+    {Msg::TxtReplayText, "Replay &Text"},
+    {Msg::TxtResumeText, "Resume &Text"},
+    {Msg::TxtHide, "Hide"},
+    {Msg::TxtShow, "Show"},
+    {Msg::TxtLessonSetHint, "Alternatively, to change the set of lessons, use menu Tools/Lesson settings"},
+    {Msg::TxtMemoryGame, "Memory game"},
+    {Msg::TxtEqualOccurrence, "(Equal occurrence)"},
+    {Msg::TxtLesson, "Lesson"},
+    {Msg::TxtLocal, "local"},
+    {Msg::TxtAudioDecoding, "Audio decoding"},
+    {Msg::TxtAudioFilterHint, "Audio Filter\r\nClick right for settings"},
+    {Msg::TxtAudioFilterKeysHint, "Audio Filter\r\nCtrl+Up to increase fc\r\nCtrl+Down to decrease fc\r\nCtrl+Right to increase bw\r\nCtrl+Left to decrease bw"},
+    {Msg::MsgLessonTooLong, "Maximum lesson length is 55 characters"},
+    {Msg::MsgTooManyLessons, "The maximum number of lessons is 60"},
+    {Msg::MsgPleaseImportLessons, "Please, import lessons"},
+    {Msg::TxtRealSpeed, "Real speed (wpm) = "},
+    {Msg::TxtWordLength, "Word length= "},
+    {Msg::TxtRandomLength, "Random"},
+    {Msg::TxtLeadingVs, "Leading Vs"},
+    {Msg::TxtNoLeadingVs, "No leading Vs"},
+    {Msg::TxtMixedCharacters, "Mixed Characters"},
+    {Msg::TxtNonMixedCharacters, "Non-mixed characters"},
+    {Msg::TxtCallsigns, "Callsigns"},
+    {Msg::TxtCharacterSpacing, "Spacing between characters"},
+    {Msg::TxtCharactersRemaining, "Characters remaining "},
+    {Msg::MsgFontNeedsScale100, "To change the font, please set Enlarge to 100%"},
+    {Msg::MsgNotEnoughMemory, "Not enough memory !"},
+    {Msg::MsgCannotOpenSoundCard, "Can't open the sound card !"},
+    {Msg::MsgLocalCharactersFull, "The local characters page is full !"},
+    {Msg::MsgNoCharactersToPlay, "No morse characters to play !"},
+    {Msg::MsgStopRandomBeforeClearing, "Stop random before clearing !"},
+    {Msg::MsgNothingToClear, "Nothing to clear !"},
+    {Msg::MsgNothingToCopy, "Nothing to copy! Please select a text."},
+    {Msg::MsgTextFileTooLong, "The Text file must have less than 10000 lines!"},
+    {Msg::MsgStopRandomBeforeRecording, "Stop random before recording !"},
+    {Msg::MsgNothingToRecord, "Nothing to record !"},
+    {Msg::MsgCannotOpenFile, "Can't open the file !"},
+    {Msg::MsgWriteError, "Write error"},
+    {Msg::MsgFileError, "File error"},
+    {Msg::MsgStopPlayingBeforeRecording, "Stop playing before recording !"},
+    {Msg::MsgStopPlayingBeforeSoundCard, "Stop playing before changing sound card !"},
+    {Msg::MsgStartEndCharactersSame, "Starting and ending characters must be different !"},
+    {Msg::MsgConfirmQuit, "You quit ! Are you sure ?"},
+    {Msg::MsgConfirmLocalOverBuiltin, "This character has already a built-in Morse code. Do you confirm its creation as local ?"},
+    {Msg::MsgConfirmShortcutOverBuiltin, "This character has already a built-in Morse code. Do you confirm the creation as shortcut ?"},
+    {Msg::MsgCannotCreateSettings, "Can't create kestrelon.ini !"},
+    {Msg::MsgLptAddressCaution, "CAUTION ! Your LPT port address must be valid ! KESTRELON does not verify this address."},
+    {Msg::MsgNewerRelease, "A more recent release is available. See "},
+    {Msg::MsgLatestRelease, "You are using the latest release!"},
+    {Msg::MsgAudioDecodingUnavailable, "Sound card error. Audio decoding unavailable. Check connections or other users then restart Kestrelon"},
+    {Msg::MsgEnterValidLptAddress, "Enter a VALID address as a 4 hexadecimal character string.\r\nThis address must be associated to an existing LPT port.\r\nA non-valid address may generate a system error!\r\n"},
+    {Msg::TxtDetectedLptPorts, "Detected LPT ports:\r\n"},
+    {Msg::MsgMouseKeyingHowTo, "When using the mouse buttons to send Morse code,\r\nfirst choose how to use the mouse\r\n(single key or dual key)\r\nthen place the mouse cursor on\r\n the MORSE KEY image\r\nand click the mouse left/right buttons\r\nas you do with a keyer"},
+    {Msg::MsgCtrlSelectedForKeying, "CAUTION: CTRL is selected for keying!\r\nIf you want to use the mouse as a Morse-Keyer,\r\nplease select \"Single key\" or \"Dual key\""},
+    {Msg::MsgWebOrFileError, "WEB or file error"},
+    {Msg::MsgPortDriverMissing, "Ntport driver is not installed.\r\nIt is mandatory when controling an LPT port.\r\nPlease run zntportsetup.exe as administrator\r\nand restart KESTRELON."},
+    {Msg::MsgConfirmResetLessons, "WARNING:\r\nThis action will delete all local lessons and reset default lessons\r\nAre you sure you want to do this ?"},
+    {Msg::TxtAnswerSpeed, "You answer at a speed of about "},
+    {Msg::TxtWpm, " wpm"},
+    {Msg::TxtYes, "Yes"},
+    {Msg::TxtNo, "No"},
+    {Msg::TxtProsignWait, "wait"},
+    {Msg::TxtProsignError, "error"},
+    {Msg::TxtProsignTransmit, "transmit"},
+    {Msg::TxtProsignEndOfWork, "end of work"},
+    {Msg::TxtProsignUnderstood, "understood"},
+    {Msg::TxtProsignEndOfMessage, "end of message"},
+    {Msg::TxtProsignBreak, "break"},
+};
+
+struct TranslatedRow
+{
+    Msg id;
+    std::array<const char *, 6> text; // Magyar, Deutsch, Français, Italiano, Português, Español
+};
+
+const TranslatedRow kTranslated[] = {
+    {Msg::TxtYes, {"Igen", "Ja", "Oui", "Si", "Sim", "Si"}},
+    {Msg::TxtNo, {"Nem", "Nein", "Non", "No", "Não", "No"}},
+    {Msg::TxtHide, {"Rejt", "Verbergen", "Cacher", "Nascondi", "Esconder", "Ocultar"}},
+    {Msg::TxtShow, {"Mutat", "Anzeigen", "Montrer", "Mostra", "Mostrar", "Mostrar"}},
+    {Msg::TxtReplayText, {"Szöveg Ism.", "&Text wiederspln", "Rejouer le &Texte", "Riesegui &Testo", "Repetir o &texto", "Reprod. &texto"}},
+    {Msg::TxtResumeText, {"Szöveg folytatása", "&Text weiterspln", "Suite du &Texte", "Continua &Testo", "Voltar o &texto", "Contin. &texto"}},
+    {Msg::TxtRealSpeed, {"Valós sebesség (wpm) = ", "Reale Geschwindigkeit (wpm) = ", "Vitesse réelle (mots/min) = ", "Velocità effettivo (ppm) = ", "Velocidade real (ppm) = ", "Velocidad effectiva (ppm) = "}},
+    {Msg::TxtWpm, {" wpm", " wpm", " mots/min", " ppm", " ppm", " ppm"}},
+    {Msg::TxtLesson, {"Lecke", "Lektion", "Leçon", "Lezione", "Lição", "Lección"}},
+    {Msg::TxtLocal, {"helyi", "lokal", "local", "locale", "locais", "local"}},
+    {Msg::TxtProsignWait, {"várakozik", "warten", "attendez", "attendete", "esperar", "esperar"}},
+    {Msg::TxtProsignError, {"hiba", "Fehler", "erreur", "errore", "erro", "error"}},
+    {Msg::TxtProsignTransmit, {"adás", "senden", "transmettez", "trasmettete", "transmitir", "transmitir"}},
+    {Msg::TxtProsignEndOfWork, {"a munka vége", "Arbeitsende", "fin de travail", "fine della trasmissione", "fim da transmissão", "fin de transmisión"}},
+    {Msg::TxtProsignUnderstood, {"megértett", "verstanden", "compris", "capito", "entendido", "entendido"}},
+    {Msg::TxtProsignEndOfMessage, {"üzenet vége", "Ende der Nachricht", "fin de message", "fine del messaggio", "fim da mensagem", "fin del mensaje"}},
+    {Msg::TxtProsignBreak, {"break", "Break", "break", "break", "break", "break"}},
+    {Msg::MsgConfirmQuit, {"Biztosan kilépsz?", "Sie verlassen Kestrelon! Sind Sie sicher?", "Vous quittez ! Etes-vous sûr ?", "State uscendo dal programma ! Ne siete sicuri ?", "Pediu para sair ! Tem a certeza ?", "Sale del programa! Esta usted seguro?"}},
+    {Msg::MsgStopPlayingBeforeSoundCard, {"Hangkártya váltás elött a lejátszást állítsd le!", "Spiel stoppen vor Soundkarte-Änderung !", "Arrêtez de jouer avant de changer de carte son !", "Arrestare il suono prima di cambiare scheda audio!", "Pare de executar antes de modificar a placa de som !", "Stop playing before changing sound card!"}},
+};
+
+TEST(MessageTable, EveryMessageHasSevenLanguagesEncodableForFiles)
+{
+    std::set<QString> names;
+    for (int i = 0; i < MessageCount; ++i) {
+        const auto id = static_cast<Msg>(i);
+        names.insert(QString::fromLatin1(MessageName(id)));
+        for (Language language : kAllLanguages) {
+            const QString text = MessageIn(id, language);
+            EXPECT_FALSE(text.trimmed().isEmpty()) << MessageName(id) << " " << static_cast<int>(language);
+            // Messages end up in files (monitor text, quiz report) and engine texts.
+            EXPECT_TRUE(encodableInCp1252(text)) << MessageName(id) << " " << static_cast<int>(language);
+        }
+    }
+    EXPECT_EQ(names.size(), 68u);
+}
+
+TEST(MessageTable, EnglishTextsAreExact)
+{
+    ASSERT_EQ(std::size(kEnglish), 68u);
+    for (const EnglishRow &row : kEnglish) {
+        if (row.id == Msg::MsgNewerRelease)
+            EXPECT_EQ(MessageIn(row.id, Language::English),
+                      QString::fromUtf8(row.text) + QLatin1String(MakerWebAddress));
+        else
+            EXPECT_EQ(MessageIn(row.id, Language::English), QString::fromUtf8(row.text)) << MessageName(row.id);
+    }
+}
+
+TEST(MessageTable, GivenTranslationsAreExact)
+{
+    for (const TranslatedRow &row : kTranslated) {
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(MessageIn(row.id, kAllLanguages[i + 1]), QString::fromUtf8(row.text[i]))
+                << MessageName(row.id) << " language " << i + 1;
+    }
+}
+
+TEST(MessageTable, SpanishQuestionsKeepTheirOwnEndings)
+{
+    EXPECT_TRUE(MsgConfirmLocalOverBuiltinIn(Language::Espanol).endsWith(QStringLiteral("como local?")));
+    EXPECT_TRUE(MsgConfirmShortcutOverBuiltinIn(Language::Espanol).endsWith(QStringLiteral("como atajos?")));
+}
+
+TEST(MessageTable, ProsignWordsFollowProsignCodes)
+{
+    LanguageMenuClick(Language::English);
+    // Codes 1..7 are AS, HH, KN, VA, SN, AR, BK.
+    const char *const english[] = {"wait", "error", "transmit", "end of work", "understood", "end of message", "break"};
+    for (int code = 1; code <= 7; ++code)
+        EXPECT_EQ(ProsignWord(code), QString::fromLatin1(english[code - 1])) << code;
+    EXPECT_TRUE(ProsignWord(0).isEmpty());
+    EXPECT_TRUE(ProsignWord(8).isEmpty());
+
+    LanguageMenuClick(Language::Magyar);
+    EXPECT_EQ(ProsignWord(3), QStringLiteral("adás"));
+    EXPECT_EQ(ProsignWordCp1252(6), std::string("\xFC" "zenet v\xE9" "ge"));
+    LanguageMenuClick(Language::Deutsch);
+    EXPECT_EQ(ProsignWord(4), QStringLiteral("Arbeitsende"));
+    LanguageMenuClick(Language::English);
+}
+
+TEST(LanguageTables, TitleLinesAreExact)
+{
+    const char *const titles[] = {
+        "KESTRELON 5.2.9 - THE  MORSE  CODE  TEACHER  &  TRAINER",
+        "KESTRELON 5.2.9 - MORZE-KÓD TANITÓ ÉS EDZÖ",
+        "KESTRELON 5.2.9 - DIE  MORSE  CODE  AKADEMIE",
+        "KESTRELON 5.2.9 - APPRENTISSAGE  ET  ENTRAINEMENT  AU  CODE  MORSE",
+        "KESTRELON 5.2.9 - VI INSEGNA IL CODICE MORSE E VI ALLENA",
+        "KESTRELON 5.2.9 - APRENDIZAGEM E TREINO DE CÓDIGO MORSE",
+        "KESTRELON 5.2.9 - EL PROFESOR Y ENTRENADOR DE CÓDIGO MORSE",
+    };
+    for (int i = 0; i < LanguageCount; ++i)
+        EXPECT_EQ(TitleLine(kAllLanguages[i]), QString::fromUtf8(titles[i]));
+}
+
+TEST(LanguageTables, LessonSetCaptionsAreExact)
+{
+    struct Row
+    {
+        Language language;
+        const char *koch;
+        const char *local;
+    };
+    const Row rows[] = {
+        {Language::English, "The current set of lessons is: KOCH", "The current set of lessons is: LOCAL"},
+        {Language::Francais, "Jeu de leçons actuel : KOCH", "Jeu de leçons actuel : LOCAL"},
+        {Language::Deutsch, "Die aktuelle Lektionserie ist: KOCH", "Die aktuelle Lektionserie ist: LOKAL"},
+        {Language::Italiano, "L'attuale serie di lezioni è: KOCH", "L'attuale serie di lezioni è: LOCALE"},
+        {Language::Espanol, "El conjunto actual de lecciones es: KOCH", "El conjunto actual de lecciones es: LOCAL"},
+        {Language::Portugues, "O conjunto atual de lições é: KOCH", "O conjunto atual de lições é: LOCAIS"},
+        {Language::Magyar, "A leckék jelenlegi sorozata: KOCH", "A leckék jelenlegi sorozata: HELYI"},
+    };
+    for (const Row &row : rows) {
+        EXPECT_EQ(PickIn(LessonSetCaption(true), row.language), QString::fromUtf8(row.koch));
+        EXPECT_EQ(PickIn(LessonSetCaption(false), row.language), QString::fromUtf8(row.local));
+    }
+}
+
+TEST(LanguageTables, MainWindowRowsAreCompleteAndListRowsFitFiles)
+{
+    std::set<std::pair<std::string, int>> listRows;
+    for (const TextRow &row : MainWindowTextRows()) {
+        for (Language language : kAllLanguages) {
+            const QString text = PickIn(row.text, language);
+            EXPECT_FALSE(text.isEmpty()) << row.object;
+            if (row.kind == TextKind::Item) {
+                EXPECT_TRUE(encodableInCp1252(text)) << row.object << " " << row.item;
+            }
+        }
+        if (qstrcmp(row.object, "ListAlphabet") == 0) {
+            EXPECT_TRUE(listRows.insert({row.object, row.item}).second) << "row " << row.item << " twice";
+        }
+    }
+    // The heading rows of the character list.
+    const std::set<int> headings = {0, 1, 30, 31, 32, 46, 47, 61, 62, 63, 65, 67, 69,
+                                    71, 73, 75, 77, 92, 93, 94, 95, 123, 124, 125, 126};
+    std::set<int> found;
+    for (const auto &row : listRows)
+        found.insert(row.second);
+    EXPECT_EQ(found, headings);
+}
+
+TEST(LanguageTables, LettersAndHelpFiles)
+{
+    const char letters[] = {'E', 'M', 'D', 'F', 'I', 'P', 'S'};
+    const char *const help[] = {"kestrelon_en.chm", "kestrelon_hu.chm", "kestrelon_de.chm", "kestrelon_fr.chm",
+                                "kestrelon_it.chm", "kestrelon_pt.chm", "kestrelon_es.chm"};
+    for (int i = 0; i < LanguageCount; ++i) {
+        EXPECT_EQ(LanguageLetter(kAllLanguages[i]), letters[i]);
+        EXPECT_EQ(LanguageFromLetter(letters[i]), kAllLanguages[i]);
+        EXPECT_EQ(LanguageFromLetter(static_cast<char>(letters[i] + 32)), kAllLanguages[i]);
+        EXPECT_EQ(LanguageHelpFileName(kAllLanguages[i]), QLatin1String(help[i]));
+    }
+    EXPECT_FALSE(LanguageFromLetter('X'));
+    EXPECT_FALSE(LanguageFromLetter('\0'));
+}
+
+TEST(LanguageTexts, RealSpeedAndModeTitles)
+{
+    EXPECT_EQ(RealSpeedText(12.0, Language::English), QStringLiteral("Real speed (wpm) = 12.0"));
+    EXPECT_EQ(RealSpeedText(12.0 * 49 / 64, Language::Francais), QStringLiteral("Vitesse réelle (mots/min) = 9.2"));
+    EXPECT_EQ(RealSpeedText(4.25, Language::English), QStringLiteral("Real speed (wpm) = 4.3"));
+    EXPECT_EQ(ModeTitleFromCaption(QStringLiteral("&Letters")), QStringLiteral(" Letters"));
+    EXPECT_EQ(ModeTitleFromCaption(QStringLiteral("Letters && &Figures")), QStringLiteral(" Letters & &Figures"));
+    EXPECT_EQ(LessonModeTitle(4, 3, true, Language::English), QStringLiteral("Lesson #45 (Koch)"));
+    EXPECT_EQ(LessonModeTitle(4, 3, false, Language::Magyar), QStringLiteral("Lecke #45 (helyi)"));
+    EXPECT_EQ(LessonModeTitle(0, 1, false, Language::Espanol), QStringLiteral("Lección #1 (local)"));
+    EXPECT_EQ(ForDisplay(QStringLiteral("a\r\nb\n\rc\rd")), QStringLiteral("a\nb\nc\nd"));
+}
+
+} // namespace
+
+namespace {
+
+// A main window carrying the controls the switch writes, by their names.
+class LanguageSwitchTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        InstallLanguages(nullptr);
+        English1Click();
+        languageSources() = {};
+        summarySources() = {};
+
+        QMenu *languageMenu = window.menuBar()->addMenu(QStringLiteral("Language"));
+        languageMenu->setObjectName(QStringLiteral("Language1"));
+        for (const char *name : {"English1", "Magyar1", "Deutsch1", "Francais1", "Italiano1", "Portugues1", "Espagnol1"}) {
+            QAction *action = languageMenu->addAction(QString::fromLatin1(name));
+            action->setObjectName(QString::fromLatin1(name));
+        }
+        QMenu *random = window.menuBar()->addMenu(QStringLiteral("Random"));
+        lettersFigures = addItem(random, "MenuLettersFigures", "Letters && &Figures");
+        exam = addItem(random, "menuExamen", "&Exam");
+        quizPseudorandom = addItem(random, "MenuQuizPseudorandom", "Pseudo-random");
+
+        auto *central = new QWidget(&window);
+        window.setCentralWidget(central);
+        replay = make<QPushButton>(central, "ButtonReplayText");
+        replay->setText(QStringLiteral("Replay"));
+        hide = make<QPushButton>(central, "ButtonHide");
+        memo = make<QPlainTextEdit>(central, "MemoRandom");
+        realSpeed = make<QLabel>(central, "LabelVitesseCorrigee");
+        speed = make<QSpinBox>(central, "UpDownVitesse");
+        speed->setRange(5, 70);
+        speed->setValue(12);
+        spacing = make<QSpinBox>(central, "SpinEditEspace");
+        spacing->setRange(1, 30);
+        spacing->setValue(1);
+        koch = make<QCheckBox>(central, "CheckBoxKOCH");
+        lessonSet = make<QLabel>(central, "LabelCurrentLessonSet");
+        occurrence = make<QLabel>(central, "LabelOccurence");
+        localFull = make<QLabel>(central, "LabelLocalPlein");
+        shortcutFull = make<QLabel>(central, "LabelShortcutPlein");
+        examPanel = make<QWidget>(central, "PanelExamen");
+        quit = make<QPushButton>(central, "ButtonQuitter");
+        words = make<QLabel>(central, "LabelWords");
+        wordsFile = make<QLabel>(central, "LabelwordsFile");
+        audio = make<QGroupBox>(central, "GroupBoxAudioMonitor");
+
+        InstallLanguages(&window);
+        window.show();
+    }
+
+    void TearDown() override { InstallLanguages(nullptr); }
+
+    template <typename W> W *make(QWidget *parent, const char *name)
+    {
+        auto *widget = new W(parent);
+        widget->setObjectName(QString::fromLatin1(name));
+        return widget;
+    }
+
+    static QAction *addItem(QMenu *menu, const char *name, const char *caption)
+    {
+        QAction *action = menu->addAction(QString::fromLatin1(caption));
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(true);
+        return action;
+    }
+
+    QAction *item(const char *name) { return window.findChild<QAction *>(QString::fromLatin1(name)); }
+
+    std::vector<QString> checkedItems()
+    {
+        std::vector<QString> names;
+        for (const char *name : {"English1", "Magyar1", "Deutsch1", "Francais1", "Italiano1", "Portugues1", "Espagnol1"})
+            if (item(name)->isChecked())
+                names.push_back(QString::fromLatin1(name));
+        return names;
+    }
+
+    QMainWindow window;
+    QAction *lettersFigures = nullptr, *exam = nullptr, *quizPseudorandom = nullptr;
+    QPushButton *replay = nullptr, *hide = nullptr, *quit = nullptr;
+    QPlainTextEdit *memo = nullptr;
+    QLabel *realSpeed = nullptr, *lessonSet = nullptr, *occurrence = nullptr, *localFull = nullptr,
+           *shortcutFull = nullptr, *words = nullptr, *wordsFile = nullptr;
+    QSpinBox *speed = nullptr, *spacing = nullptr;
+    QCheckBox *koch = nullptr;
+    QWidget *examPanel = nullptr;
+    QGroupBox *audio = nullptr;
+};
+
+TEST_F(LanguageSwitchTest, SpanishFromTheMenu)
+{
+    item("Espagnol1")->trigger();
+
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("KESTRELON 5.2.9 - EL PROFESOR Y ENTRENADOR DE CÓDIGO MORSE"));
+    EXPECT_EQ(replay->text(), QStringLiteral("Reprod. &texto"));
+    EXPECT_EQ(realSpeed->text(), QStringLiteral("Velocidad effectiva (ppm) = 12.0"));
+    EXPECT_EQ(quit->text(), QStringLiteral("&Salir"));
+    EXPECT_EQ(checkedItems(), std::vector<QString>{QStringLiteral("Espagnol1")});
+    EXPECT_EQ(CurrentLanguage(), Language::Espanol);
+    EXPECT_EQ(MsgConfirmQuit(), QStringLiteral("Sale del programa! Esta usted seguro?"));
+    EXPECT_TRUE(CurrentHelpFile().endsWith(QStringLiteral("/kestrelon_es.chm")));
+    EXPECT_EQ(item("Espagnol1")->text(), QStringLiteral("E&spañol"));
+    EXPECT_EQ(item("Magyar1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F6));
+    EXPECT_EQ(audio->title(), QStringLiteral("Decodificación de audio"));
+}
+
+TEST_F(LanguageSwitchTest, ChoosingTheCheckedLanguageAgainChangesNothing)
+{
+    item("Espagnol1")->trigger();
+    replay->setText(QStringLiteral("changed by a mode"));
+    window.setWindowTitle(QStringLiteral("other title"));
+
+    item("Espagnol1")->trigger(); // the action unchecks itself before its handler runs
+
+    EXPECT_EQ(replay->text(), QStringLiteral("changed by a mode"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("other title"));
+    EXPECT_EQ(checkedItems(), std::vector<QString>{QStringLiteral("Espagnol1")});
+    EXPECT_EQ(CurrentLanguage(), Language::Espanol);
+}
+
+TEST_F(LanguageSwitchTest, LettersFromSettingsAndCommandLine)
+{
+    EXPECT_TRUE(ClickLanguageLetter('m'));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("KESTRELON 5.2.9 - MORZE-KÓD TANITÓ ÉS EDZÖ"));
+    EXPECT_EQ(checkedItems(), std::vector<QString>{QStringLiteral("Magyar1")});
+    EXPECT_FALSE(ClickLanguageLetter('x'));
+    EXPECT_EQ(CurrentLanguage(), Language::Magyar);
+}
+
+TEST_F(LanguageSwitchTest, StartupReclicksEnglishButKeepsAChosenLanguage)
+{
+    window.setWindowTitle(QStringLiteral("design"));
+    ApplyStartupLanguage();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("KESTRELON 5.2.9 - THE  MORSE  CODE  TEACHER  &  TRAINER"));
+    EXPECT_EQ(replay->text(), QStringLiteral("Replay &Text"));
+    EXPECT_EQ(checkedItems(), std::vector<QString>{QStringLiteral("English1")});
+
+    Deutsch1Click();
+    window.setWindowTitle(QStringLiteral("design"));
+    ApplyStartupLanguage();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("design"));
+}
+
+TEST_F(LanguageSwitchTest, StateCaptionsFollowTheState)
+{
+    // A memo whose text colour equals its background hides its text.
+    QPalette palette = memo->palette();
+    palette.setColor(QPalette::Text, palette.color(QPalette::Base));
+    memo->setPalette(palette);
+    bool replayCaption = false;
+    languageSources().typingReplay = [&] { return replayCaption; };
+    localFull->setText(QStringLiteral("The local characters page is full !"));
+    shortcutFull->clear();
+
+    Espagnol1Click();
+    EXPECT_EQ(hide->text(), QStringLiteral("Mostrar"));
+    EXPECT_EQ(replay->text(), QStringLiteral("Contin. &texto"));
+    EXPECT_EQ(lessonSet->text(), QStringLiteral("El conjunto actual de lecciones es: LOCAL"));
+    EXPECT_TRUE(occurrence->text().isEmpty());
+    EXPECT_EQ(localFull->text(), QStringLiteral("La página de caracteres locales está llena!"));
+    EXPECT_TRUE(shortcutFull->text().isEmpty());
+
+    // Settings read after the switch change the state; start-up refreshes the captions.
+    koch->setChecked(true);
+    quizPseudorandom->setChecked(true);
+    replayCaption = true;
+    RefreshStateCaptions();
+    EXPECT_EQ(lessonSet->text(), QStringLiteral("El conjunto actual de lecciones es: KOCH"));
+    EXPECT_EQ(occurrence->text(), QStringLiteral("(Frecuencia igual)"));
+    EXPECT_EQ(replay->text(), QStringLiteral("Reprod. &texto"));
+}
+
+TEST_F(LanguageSwitchTest, RealSpeedHintOnlyWhenTheSpeedDiffers)
+{
+    Francais1Click();
+    EXPECT_EQ(realSpeed->text(), QStringLiteral("Vitesse réelle (mots/min) = 12.0"));
+    EXPECT_TRUE(speed->toolTip().isEmpty());
+
+    spacing->setValue(2); // 12 x 49 / 64 = 9.19
+    RefreshStateCaptions();
+    EXPECT_EQ(realSpeed->text(), QStringLiteral("Vitesse réelle (mots/min) = 9.2"));
+    EXPECT_EQ(speed->toolTip(), realSpeed->text());
+}
+
+TEST_F(LanguageSwitchTest, ExamIsOfferedInFrenchOnly)
+{
+    Francais1Click();
+    EXPECT_TRUE(exam->isEnabled());
+    exam->setChecked(true);
+    int lettersFiguresClicks = 0;
+    QObject::connect(lettersFigures, &QAction::triggered, [&] {
+        ++lettersFiguresClicks;
+        exam->setChecked(false);
+    });
+    RefreshStateCaptions();
+    Francais1Click(); // already checked: nothing
+    EXPECT_EQ(lettersFiguresClicks, 0);
+
+    Italiano1Click();
+    EXPECT_EQ(lettersFiguresClicks, 1);
+    EXPECT_FALSE(exam->isEnabled());
+    EXPECT_TRUE(examPanel->isHidden());
+
+    English1Click();
+    EXPECT_EQ(lettersFiguresClicks, 1);
+
+    Francais1Click();
+    EXPECT_TRUE(exam->isEnabled());
+    EXPECT_TRUE(examPanel->isHidden()); // the exam is no longer the chosen set
+    EXPECT_EQ(examPanel->pos(), QPoint(8, 16));
+}
+
+// A side window with one caption of its own.
+class SideWindow : public QWidget, public LanguageAware
+{
+public:
+    SideWindow() : LanguageAware(this) { label = new QLabel(this); }
+    void retranslate() override
+    {
+        ++translations;
+        label->setText(Pick(kCaption));
+    }
+    void hideEvent(QHideEvent *) override { ++hides; }
+
+    static constexpr Tr kCaption{"Fading", "Fading", "Fading", "Évanouissement", "Evanescenza", "Desvanecimento",
+                                 "Desvanecimiento"};
+    QLabel *label;
+    int translations = 0;
+    int hides = 0;
+};
+
+TEST_F(LanguageSwitchTest, VisibleSideWindowsFollowASwitchWithoutHiding)
+{
+    SideWindow shown;
+    SideWindow hidden;
+    Portugues1Click();
+    EXPECT_EQ(shown.translations, 0);
+
+    shown.show();
+    EXPECT_EQ(shown.translations, 1);
+    EXPECT_EQ(shown.label->text(), QStringLiteral("Desvanecimento"));
+
+    Espagnol1Click();
+    EXPECT_EQ(shown.label->text(), QStringLiteral("Desvanecimiento"));
+    EXPECT_EQ(shown.translations, 2);
+    EXPECT_EQ(shown.hides, 0);
+    EXPECT_TRUE(shown.isVisible());
+    EXPECT_EQ(hidden.translations, 0);
+
+    hidden.show();
+    EXPECT_EQ(hidden.label->text(), QStringLiteral("Desvanecimiento"));
+}
+
+TEST_F(LanguageSwitchTest, SummariesFollowSettingsInTwoLanguages)
+{
+    English1Click();
+    RefreshStateCaptions();
+    EXPECT_EQ(words->text(), QStringLiteral("Word length= 5 / No leading Vs / Mixed Characters / "
+                                            "Spacing between characters=1 / Real speed (wpm) = 12.0"));
+    EXPECT_EQ(wordsFile->text(), QStringLiteral("Spacing between characters=1 / Real speed (wpm) = 12.0"));
+
+    QMenu *options = window.menuBar()->addMenu(QStringLiteral("Options"));
+    QAction *addV = addItem(options, "MenuAddV", "Leading V");
+    QAction *randomWords = addItem(options, "MenuRandomWords", "Random length");
+    addV->setChecked(true);
+    randomWords->setChecked(true);
+    speed->setValue(20);
+    spacing->setValue(2);
+    // The speed and spacing handlers refresh the real-speed label, then the summaries.
+    RefreshStateCaptions();
+    EXPECT_EQ(words->text(), QStringLiteral("Word length= Random / Leading Vs / Mixed Characters / "
+                                            "Spacing between characters=2 / Real speed (wpm) = 15.3"));
+
+    Deutsch1Click();
+    EXPECT_EQ(words->text(), QStringLiteral("Wortlänge= Zufällig / Mit V am Anfang / Gemischte Zeichen / "
+                                            "Zeichenabstand=2 / Reale Geschwindigkeit (wpm) = 15.3"));
+    EXPECT_EQ(wordsFile->text(), QStringLiteral("Zeichenabstand=2 / Reale Geschwindigkeit (wpm) = 15.3"));
+
+    // Word-list mode leaves the random summary as it was, even across a switch.
+    QAction *listWords = addItem(options, "MenuListWords", "Word list");
+    listWords->setChecked(true);
+    English1Click();
+    EXPECT_TRUE(words->text().startsWith(QStringLiteral("Wortlänge= Zufällig")));
+    EXPECT_EQ(wordsFile->text(), QStringLiteral("Spacing between characters=2 / Real speed (wpm) = 15.3"));
+}
+
+} // namespace
