@@ -1,0 +1,421 @@
+#include "engine/playbackcycle.h"
+
+#include "engine/random.h"
+
+#include <string>
+
+PlaybackCycle::PlaybackCycle(EngineState &state, EngineHost &host, AudioOutput &output,
+                             SendingEngine &engine)
+    : m_state(state), m_host(host), m_output(output), m_engine(engine)
+{
+    m_output.setDoneHandler([this](AudioOutput::Tag tag) { MMWomDone(tag); });
+}
+
+// ---- The loop that serves clicks and done reports one after the other ------------------
+
+void PlaybackCycle::post(Event event)
+{
+    m_pending.push_back(event);
+    if (!m_running)
+        run();
+}
+
+void PlaybackCycle::run()
+{
+    struct Running {
+        bool &flag;
+        explicit Running(bool &f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+    } running(m_running);
+    while (!m_pending.empty()) {
+        const Event event = m_pending.front();
+        m_pending.pop_front();
+        switch (event.kind) {
+        case Pending::Start:
+            startNow();
+            break;
+        case Pending::Done:
+            doneNow(false, event.tag);
+            break;
+        case Pending::DoneDirect:
+            doneNow(true, 0);
+            break;
+        }
+    }
+}
+
+void PlaybackCycle::StartClick()
+{
+    post({Pending::Start, 0});
+}
+
+void PlaybackCycle::BeginTransmission(bool queueWasEmpty)
+{
+    const bool delayed = m_host.raisePTT();
+    if (queueWasEmpty && m_state.PlaybackDone)
+        m_state.NewTransmission = true;
+    if (!delayed)
+        StartClick();
+}
+
+void PlaybackCycle::TimerTXDelayTimer()
+{
+    m_state.NewTransmission = true;
+    StartClick();
+}
+
+void PlaybackCycle::MMWomDone(AudioOutput::Tag tag)
+{
+    m_engine.releaseBuffer(tag);
+    post({Pending::Done, tag});
+}
+
+void PlaybackCycle::MMWomDoneDirect()
+{
+    post({Pending::DoneDirect, 0});
+}
+
+void PlaybackCycle::Timer1Timer()
+{
+    m_host.stopTimer1();
+    MMWomDoneDirect();
+}
+
+void PlaybackCycle::startNow()
+{
+    switch (m_engine.startNext()) {
+    case SendingEngine::StartResult::QueueEmpty:
+    case SendingEngine::StartResult::QuickSeries:
+        // Called here rather than posted, so nothing else slips in between; the done handler
+        // itself only posts the next click, so the chain stays flat.
+        doneNow(true, 0);
+        break;
+    case SendingEngine::StartResult::Busy:
+    case SendingEngine::StartResult::Handed:
+    case SendingEngine::StartResult::Fatal:
+        break;
+    }
+}
+
+// ---- The done handler --------------------------------------------------------------------
+
+bool PlaybackCycle::headInFlight() const
+{
+    return m_state.HeadInFlight && !m_state.PlayQueue.empty()
+        && static_cast<unsigned char>(m_state.PlayQueue.front()) == m_state.InFlightChar;
+}
+
+void PlaybackCycle::doneNow(bool direct, AudioOutput::Tag tag)
+{
+    EngineState &s = m_state;
+    // A report for any buffer but the character's (the noise tail, a buffer already dealt
+    // with) is ignored before it can stop the element clock of the next character.
+    const bool called = direct || s.EngineCalledDirectly;
+    s.EngineCalledDirectly = false;
+    if (!called && (s.NoSoundCard || tag == 0 || tag != m_engine.characterTag()))
+        return;
+    if (!s.QuickSeries)
+        m_host.stopElementClock();
+    m_engine.forgetCharacter();
+    s.PlaybackDone = true;
+    if (s.Quitting || s.QuitRequested)
+        return;
+
+    // Paddle keyer: the next element follows while a paddle is held.
+    if (m_host.paddleKeyerWithMonitor()) {
+        bool dash = false;
+        bool dot = false;
+        if (s.DashPaddleDown && !s.DotPaddleDown)
+            dash = true;
+        else if (s.DotPaddleDown && !s.DashPaddleDown)
+            dot = true;
+        else if (s.DashPaddleDown && s.DotPaddleDown) {
+            dash = s.LastElementDot;
+            dot = s.LastElementDash;
+        } else {
+            s.LastElementDash = false;
+            s.LastElementDot = false;
+        }
+        if (dash || dot) {
+            s.PlayQueue += dash ? 't' : 'e';
+            s.LastElementDash = dash;
+            s.LastElementDot = dot;
+            m_host.appendMonitorElements(dash ? "-" : ".");
+        }
+    }
+
+    m_host.zoomClear();
+
+    // Only the character whose buffer just ended is removed: after Stop, Backspace or a
+    // cleared queue the head is a character that has not been heard yet.
+    if (!s.LeadingSpaceDone && headInFlight())
+        RemoveQueueHead(s);
+    s.HeadInFlight = false;
+
+    if (!s.PlayQueue.empty()) {
+        post({Pending::Start, 0});
+        return;
+    }
+    endOfQueue();
+}
+
+// The queue has run empty: the idle state comes back and the running mode takes over.
+void PlaybackCycle::endOfQueue()
+{
+    EngineState &s = m_state;
+    if (s.ResumeText.empty()) {
+        s.FileTextStart = 0;
+        s.DemoPos = 0;
+        s.FileTextPos = 0;
+    }
+    if (m_host.paddleKeyerWithMonitor()) {
+        s.DashPaddleDown = false;
+        s.DotPaddleDown = false;
+        s.LastElementDash = false;
+        s.LastElementDot = false;
+        m_host.keyerTextEnded(s.CWElementTable[0]);
+    }
+    if (m_host.continuousReplayChecked() && s.ReplayingTypedText && s.TypedText.empty()) {
+        s.ReplayingTypedText = false;
+        s.MaskActive = false;
+        m_host.typedTextLoopPassEnded();
+        return;
+    }
+
+    // Timer1 also stands in after a failed write, so it is stopped with or without a card.
+    m_host.stopTimer1();
+    if (s.QuizSeriesPlaying) {
+        m_host.quizSeriesSent();
+    } else if (!m_host.randomModeChecked() || s.ReplayingTypedText || !s.RandomPlaying) {
+        if (restoreIdle())
+            return;
+    } else if (m_host.randomCharCount() < 2) {
+        m_host.randomSeriesEnded();
+        m_host.releaseKeyingLines();
+        m_host.examChainNextPhase();
+        return;
+    } else {
+        m_host.randomUnitSent();
+        if (s.GroupPosition >= s.GroupLength) {
+            s.GroupPosition = 0;
+            if (m_host.randomWordsChecked())
+                s.GroupLength = 2 + Random(7);
+        }
+        if (!s.StopRequested && s.RandomPlaying)
+            m_host.randomNextUnit();
+        else
+            s.StopRequested = false;
+    }
+
+    if (s.PlayQueue.empty())
+        m_host.audioMonitorResume();
+
+    struct HandOff {
+        bool EngineState::*flag;
+        EngineHost::HandOffWindow window;
+    };
+    static constexpr HandOff handOffs[] = {
+        {&EngineState::JongPlaying, EngineHost::HandOffWindow::Jong},
+        {&EngineState::PairsPlaying, EngineHost::HandOffWindow::Pairs},
+        {&EngineState::NotePlaying, EngineHost::HandOffWindow::Note},
+        {&EngineState::BeaconSending, EngineHost::HandOffWindow::Beacon},
+    };
+    for (const HandOff &h : handOffs) {
+        if (s.*h.flag) {
+            m_host.focusHandOffWindow(h.window);
+            s.*h.flag = false;
+        }
+    }
+}
+
+// Typing, lists and file text: back to idle. Returns true when the file text's repeat loop
+// took over and the done handler must end here.
+bool PlaybackCycle::restoreIdle()
+{
+    EngineState &s = m_state;
+    m_host.releaseModeButtons();
+    m_host.showQuitButton();
+    if (m_host.fileTextFinished())
+        return true;
+    m_host.updateReplayButton();
+    s.TextPlaying = false;
+    m_host.fileTextShowAgain();
+    s.ReplayingTypedText = false;
+    s.RandomPlaying = false;
+    s.ReplayRandom = false;
+    m_host.enableModeControls();
+    m_host.releaseKeyingLines();
+    m_host.focusTypingBoxAtEnd();
+    return false;
+}
+
+// ---- Stop --------------------------------------------------------------------------------
+
+void PlaybackCycle::ButtonStopClick()
+{
+    EngineState &s = m_state;
+    if (m_host.closeOpenPanel())
+        return;
+
+    if (s.RandomPlaying && m_host.randomCharCount() < 2)
+        s.StopRequested = true;
+    m_host.stopRestoreModeControls();
+    m_host.releaseModeButtons();
+    m_host.showQuitButton();
+    m_host.enableModeControls();
+
+    bool quizUnanswered = false;
+    if (s.QuizSeriesPlaying) {
+        quizUnanswered = m_host.quizSeriesStopped();
+        if (quizUnanswered)
+            s.StopRequested = false;
+    }
+    s.QuizSeriesPlaying = false;
+    s.RandomPlaying = false;
+    s.QuickSeries = false;
+    s.TypedTextSent = false;
+    m_host.randomSeriesStopped();
+    s.ReplayRandom = false;
+    m_host.updatePlayRandomHint();
+
+    // The character being heard still plays to its end, so it is not kept for later.
+    const bool inFlight = !s.PlaybackDone && !s.LeadingSpaceDone && headInFlight();
+    if (s.TextPlaying && !s.PlayQueue.empty()) {
+        s.ResumeText = s.PlayQueue;
+        if (inFlight) {
+            s.ResumeText.erase(0, 1);
+        } else {
+            --s.FileTextIndex;
+            s.FileTextPos = s.FileTextIndex;
+            m_host.fileTextShowSent();
+        }
+    }
+    if (s.ReplayingTypedText && !s.PlayQueue.empty()) {
+        s.TypedText = s.PlayQueue;
+        if (inFlight) {
+            s.TypedText.erase(0, 1);
+        } else {
+            --s.TypedTextIndex;
+            m_host.typedTextShowSent();
+        }
+        m_host.typedTextStopped();
+    }
+
+    ClearQueue();
+    s.LeadingSpaceDone = false;
+    m_host.showHiddenTexts();
+
+    // An idle engine ends the text at once; otherwise the buffer in flight does it.
+    if (s.PlaybackDone)
+        MMWomDoneDirect();
+
+    m_engine.restoreBasePitch();
+    m_host.processEvents();
+    if (s.StopRequested || quizUnanswered)
+        m_host.playClosingSound();
+}
+
+bool PlaybackCycle::DeleteLastQueued()
+{
+    EngineState &s = m_state;
+    if (s.PlayQueue.empty())
+        return false;
+    s.PlayQueue.pop_back();
+    if (s.PlayQueue.empty())
+        s.HeadInFlight = false;
+    if (s.ExpandedLeft > s.PlayQueue.size())
+        s.ExpandedLeft = s.PlayQueue.size();
+    return true;
+}
+
+void PlaybackCycle::ClearQueue()
+{
+    m_state.PlayQueue.clear();
+    m_state.HeadInFlight = false;
+    m_state.ExpandedLeft = 0;
+}
+
+void PlaybackCycle::StopWaveOut()
+{
+    if (!m_state.NoSoundCard) {
+        if (m_host.tuneEnhancementChecked()) {
+            m_output.reset();
+        } else {
+            // Muted while the queue is dropped, so no click of a cut buffer is heard.
+            const double gain = m_output.gain();
+            m_output.setGain(0.0);
+            m_host.processEvents();
+            m_output.reset();
+            m_output.setGain(gain);
+        }
+    }
+    m_host.sidetoneOff();
+}
+
+// ---- The sound device --------------------------------------------------------------------
+
+void PlaybackCycle::reportWaveError(int error, const char *place)
+{
+    m_state.LastWaveError = error;
+    m_host.showProgramMessage("Err " + std::to_string(error) + " : " + place);
+}
+
+bool PlaybackCycle::OpenWaveOut()
+{
+    const int error = m_output.open(m_state.WaveOutDevice);
+    if (error != 0) {
+        m_state.LastWaveError = error;
+        m_state.NoSoundCard = true;
+        m_host.showProgramMessage("Err " + std::to_string(error) + " : "
+                                  + m_host.msgCannotOpenSoundCard());
+        return false;
+    }
+    m_state.NoSoundCard = false;
+    m_engine.buildToneTables();
+    return true;
+}
+
+void PlaybackCycle::ReopenWaveOut()
+{
+    m_host.closeWaveInput();
+    if (m_output.isOpen()) {
+        m_output.reset();
+        m_output.close();
+    }
+    const int error = m_output.open(m_state.WaveOutDevice);
+    if (error != 0) {
+        // No device now: the timer paces the engine until a later reopen succeeds.
+        m_state.NoSoundCard = true;
+        m_host.showProgramMessage("Err " + std::to_string(error) + " : "
+                                  + m_host.msgCannotOpenSoundCard());
+        m_state.LastWaveError = 0;
+        return;
+    }
+    m_state.NoSoundCard = false;
+    m_engine.buildToneTables();
+    if (const int reset = m_output.reset(); reset != 0)
+        reportWaveError(reset, "WaveOutReset");
+}
+
+bool PlaybackCycle::ChooseDevices(bool systemChoice, int inputDevice, int outputDevice)
+{
+    EngineState &s = m_state;
+    if (systemChoice) {
+        if (s.WaveInDevice == -1 && s.WaveOutDevice == -1)
+            return false;
+        s.WaveInDevice = -1;
+        s.WaveOutDevice = -1;
+        return true;
+    }
+    if (inputDevice == s.WaveInDevice && outputDevice == s.WaveOutDevice)
+        return false;
+    s.WaveInDevice = inputDevice;
+    s.WaveOutDevice = outputDevice;
+    return true;
+}
+
+bool PlaybackCycle::CanChangeSoundCard() const
+{
+    return !m_state.ReplayingTypedText && m_state.PlayQueue.empty() && !m_state.TextPlaying
+        && !m_state.RandomPlaying;
+}

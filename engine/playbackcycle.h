@@ -1,0 +1,91 @@
+#pragma once
+
+// The playback cycle: the start button's click, the done handler that removes the character
+// just sent and asks for the next one, the end of a text with its hand-back to the running
+// mode, Stop, the no-sound-card timer and the output device's opening.
+//
+// The start routine and the done handler call each other (an empty queue, a quick series of
+// up to 1001 silent characters, an exam phase chained at once). Here they never nest: a click
+// or a done report that arrives while one of them runs is queued and served by the loop of
+// the outermost call, so the stack stays flat however long the chain.
+
+#include "engine/enginehost.h"
+#include "engine/enginestate.h"
+#include "engine/sendingengine.h"
+#include "platform/audiooutput.h"
+
+#include <deque>
+#include <string>
+
+class PlaybackCycle {
+public:
+    PlaybackCycle(EngineState &state, EngineHost &host, AudioOutput &output, SendingEngine &engine);
+    PlaybackCycle(const PlaybackCycle &) = delete;
+    PlaybackCycle &operator=(const PlaybackCycle &) = delete;
+
+    // Button1's click: render and start the next buffer (ignored while one plays).
+    void StartClick();
+
+    // The one start road of every mode, once it has put its text into PlayQueue (and done its
+    // own interface step): raises PTT, marks a new transmission and clicks Button1, or leaves
+    // the click to TimerTXDelay. `queueWasEmpty`: PlayQueue was empty before the mode added
+    // its text. Only a transmission that really starts (engine idle, queue was empty) gets the
+    // start silence, not a character typed while another one sounds.
+    void BeginTransmission(bool queueWasEmpty);
+    // TimerTXDelay's tick (the host stops the timer first): the delay after PTT has run out.
+    void TimerTXDelayTimer();
+
+    // A buffer was reported done by the output (connect the output's done handler here).
+    void MMWomDone(AudioOutput::Tag tag);
+    // The done handler called directly, not by the output: never filtered.
+    void MMWomDoneDirect();
+
+    // Timer1's tick without a sound card (or after a failed write): the buffer has "played".
+    void Timer1Timer();
+
+    // The engine side of ButtonStopClick (and ButtonStopMouseDown).
+    void ButtonStopClick();
+
+    // Silences the output at once, the buffer in flight included.
+    void StopWaveOut();
+
+    // Opens the output on WaveOutDevice at start; a failure is reported and the program runs
+    // on without sound (NoSoundCard, Timer1). Returns true when the device is open.
+    bool OpenWaveOut();
+    // The sound-card panel's device change: closes and opens the output again. A failure leaves
+    // the program on the no-sound-card path.
+    void ReopenWaveOut();
+    // The device choice of the sound-card panel; true when it changed (then the caller leaves
+    // the audio monitor and calls ReopenWaveOut).
+    bool ChooseDevices(bool systemChoice, int inputDevice, int outputDevice);
+    // MenuSoundCardClick's condition: nothing is being sent.
+    bool CanChangeSoundCard() const;
+
+    // Backspace in the typing box: removes the last queued character. When that was the
+    // character being heard, its done report no longer removes anything.
+    bool DeleteLastQueued();
+    // Empties the queue (clearing the typing box); the character being heard plays to its end.
+    void ClearQueue();
+
+private:
+    enum class Pending { Start, Done, DoneDirect };
+    struct Event {
+        Pending kind;
+        AudioOutput::Tag tag;
+    };
+    void post(Event event);
+    void run();
+    void startNow();
+    void doneNow(bool direct, AudioOutput::Tag tag);
+    void endOfQueue();
+    bool restoreIdle();
+    bool headInFlight() const;
+    void reportWaveError(int error, const char *place);
+
+    EngineState &m_state;
+    EngineHost &m_host;
+    AudioOutput &m_output;
+    SendingEngine &m_engine;
+    std::deque<Event> m_pending;
+    bool m_running = false;
+};

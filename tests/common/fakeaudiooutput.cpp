@@ -1,0 +1,65 @@
+#include "tests/common/fakeaudiooutput.h"
+
+#include <algorithm>
+
+int FakeAudioOutput::open(int device)
+{
+    openedDevices.push_back(device);
+    if (openError != 0)
+        return openError;
+    m_open = true;
+    return 0;
+}
+
+void FakeAudioOutput::close()
+{
+    reset();
+    m_open = false;
+}
+
+int FakeAudioOutput::write(Tag tag, const std::int16_t *data, std::size_t values)
+{
+    if (writeError != 0)
+        return writeError;
+    written.push_back(Buffer{tag, std::vector<std::int16_t>(data, data + values), data});
+    m_queue.push_back(written.size() - 1);
+    return 0;
+}
+
+int FakeAudioOutput::reset()
+{
+    ++resets;
+    // Every dropped buffer is reported done, in order, as the real output does.
+    while (!m_queue.empty()) {
+        const std::size_t index = m_queue.front();
+        m_queue.pop_front();
+        reportDone(written[index].tag);
+    }
+    return resetError;
+}
+
+bool FakeAudioOutput::finishNext()
+{
+    if (m_queue.empty())
+        return false;
+    const std::size_t index = m_queue.front();
+    m_queue.pop_front();
+    reportDone(written[index].tag);
+    return true;
+}
+
+int FakeAudioOutput::finishAll(int limit)
+{
+    int count = 0;
+    while (count < limit && finishNext())
+        ++count;
+    return count;
+}
+
+bool FakeAudioOutput::queuedBuffersIntact() const
+{
+    return std::all_of(m_queue.begin(), m_queue.end(), [this](std::size_t index) {
+        const Buffer &b = written[index];
+        return std::equal(b.values.begin(), b.values.end(), b.data);
+    });
+}

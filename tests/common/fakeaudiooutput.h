@@ -1,0 +1,54 @@
+#pragma once
+
+// An AudioOutput that plays nothing: it keeps a copy of every buffer written and reports a
+// buffer done only when the test says so (or on reset, like the real output). Opening and
+// writing can be made to fail.
+
+#include "platform/audiooutput.h"
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+class FakeAudioOutput : public AudioOutput {
+public:
+    struct Buffer {
+        Tag tag = 0;
+        std::vector<std::int16_t> values;
+        const std::int16_t *data = nullptr; // the caller's pointer, which must stay valid
+    };
+
+    int open(int device) override;
+    void close() override;
+    bool isOpen() const override { return m_open; }
+    int write(Tag tag, const std::int16_t *data, std::size_t values) override;
+    int reset() override;
+    void setGain(double gain) override
+    {
+        m_gain = gain;
+        gainHistory.push_back(gain);
+    }
+    double gain() const override { return m_gain; }
+
+    // Reports the oldest queued buffer done; false when none is queued.
+    bool finishNext();
+    // Reports queued buffers done until the queue is empty or `limit` reports were made;
+    // returns how many were reported. A done handler that writes again is served too.
+    int finishAll(int limit = 100000);
+    std::size_t queued() const { return m_queue.size(); }
+    // True while every queued buffer still holds the values it was written with.
+    bool queuedBuffersIntact() const;
+
+    std::vector<Buffer> written; // every buffer ever written, in order
+    std::vector<int> openedDevices;
+    int openError = 0;  // returned by open() when not 0
+    int writeError = 0; // returned by write() when not 0
+    int resetError = 0;
+    int resets = 0;
+    std::vector<double> gainHistory;
+
+private:
+    bool m_open = false;
+    double m_gain = 1.0;
+    std::deque<std::size_t> m_queue; // indices into `written`
+};
