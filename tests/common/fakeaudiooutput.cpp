@@ -29,12 +29,12 @@ int FakeAudioOutput::write(Tag tag, const std::int16_t *data, std::size_t values
 int FakeAudioOutput::reset()
 {
     ++resets;
-    // Every dropped buffer is reported done, in order, as the real output does.
-    while (!m_queue.empty()) {
-        const std::size_t index = m_queue.front();
-        m_queue.pop_front();
+    // Every dropped buffer is reported done, in order, as the real output does; a buffer
+    // written by a done handler meanwhile is not dropped.
+    std::deque<std::size_t> dropped;
+    dropped.swap(m_queue);
+    for (std::size_t index : dropped)
         reportDone(written[index].tag);
-    }
     return resetError;
 }
 
