@@ -30,15 +30,6 @@ bool SendingEngine::noiseActive() const
     return ActiveEffectsFor(m_effects, m_state.RandomPlaying, m_state.TextPlaying).Noise;
 }
 
-std::size_t SendingEngine::characterValues(std::string_view code, const Timing &timing,
-                                           int gapValues, int characterSpaceUnits)
-{
-    std::size_t values = 0;
-    for (char sign : code)
-        values += static_cast<std::size_t>(timing.ElementValues(sign)) + gapValues;
-    return values + static_cast<std::size_t>(characterSpaceUnits) * gapValues;
-}
-
 // The head-selection loop: file-text and replay bookkeeping, masked text, shortcut expansion
 // and characters without a code. Returns false when the queue ran empty.
 bool SendingEngine::selectHead(unsigned char &c)
@@ -164,7 +155,7 @@ SendingEngine::StartResult SendingEngine::startNext()
         s.NewTransmission = false;
         break;
     case BufferKind::StartSilence:
-        buffer = takeBuffer(static_cast<std::size_t>(m_timing.StartSilence()) * gap);
+        buffer = takeBuffer(static_cast<std::size_t>(m_timing.StartSilenceGapUnits(true)) * gap);
         renderSilence(buffer);
         s.NewTransmission = false;
         s.LeadingSpaceDone = true;
@@ -176,7 +167,8 @@ SendingEngine::StartResult SendingEngine::startNext()
             && m_host.randomModeChecked() && !s.ReplayingTypedText;
         const int spaceUnits
             = m_timing.CharacterSpaceGapUnits(s.QuizSeriesPlaying, groupEnds, keyerKeys);
-        buffer = takeBuffer(characterValues(s.CurrentCode, m_timing, gap, spaceUnits));
+        buffer = takeBuffer(static_cast<std::size_t>(
+            m_timing.CharacterValues(s.CurrentCode, spaceUnits, gap)));
         renderCharacter(buffer, gap, spaceUnits);
         break;
     }
@@ -186,8 +178,10 @@ SendingEngine::StartResult SendingEngine::startNext()
         s.InFlightChar = head;
     }
 
-    if (m_host.waveInputOpen() && !reopenOutputForInput())
+    if (m_host.waveInputOpen() && !reopenOutputForInput()) {
+        m_host.releaseFileEdit();
         return StartResult::Fatal;
+    }
 
     handOver(std::move(buffer), kind);
 
@@ -251,7 +245,7 @@ void SendingEngine::releaseBuffer(AudioOutput::Tag tag)
     if (it == m_inUse.end())
         return;
     // Keep a few buffers' memory for the next characters; large ones are given back.
-    if (m_free.size() < 4 && it->second.capacity() <= 4'000'000)
+    if (m_free.size() < 4 && it->second.capacity() <= 1'000'000)
         m_free.push_back(std::move(it->second));
     m_inUse.erase(it);
 }

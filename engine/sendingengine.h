@@ -48,11 +48,6 @@ public:
     void restoreBasePitch();
     void buildToneTables();
 
-    // Values of the buffer a character needs (elements, their gaps and the following
-    // character space), for the given spacing gap.
-    static std::size_t characterValues(std::string_view code, const Timing &timing, int gapValues,
-                                       int characterSpaceUnits);
-
     // Without a sound card a buffer lasts as long as it would sound, at least this long.
     static constexpr int MinTimerMs = 500;
 

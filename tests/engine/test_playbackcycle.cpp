@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,12 @@ struct EndCase {
     int charCount;
     Calls expected; // host calls from stopTimer1 on
 };
+
+void PrintTo(const EndCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 
 class EndOfText : public ::testing::TestWithParam<EndCase> {};
 

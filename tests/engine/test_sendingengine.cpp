@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ struct BufferCase {
     bool quizSeries;
     Lengths expected;
 };
+
+void PrintTo(const BufferCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 
 class BufferLengths : public ::testing::TestWithParam<BufferCase> {};
 
@@ -142,6 +149,12 @@ struct ShortcutCase {
     std::vector<std::pair<unsigned char, std::string>> shortcuts;
     Lengths expected;
 };
+
+void PrintTo(const ShortcutCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 
 class Shortcuts : public ::testing::TestWithParam<ShortcutCase> {};
 
