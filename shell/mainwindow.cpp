@@ -4,6 +4,7 @@
 #include "shell/startup.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -50,6 +51,11 @@ TForm1::TForm1(QWidget *parent)
     Portugues1 = addLanguage("Portugues1", QString::fromUtf8("&Português"), 8);
     Espagnol1 = addLanguage("Espagnol1", QString::fromUtf8("E&spañol"), 7);
     English1->setChecked(true); // the design-time language
+    // Radio items: one language is always checked; clicking the checked one keeps it.
+    auto *languages = new QActionGroup(Language1);
+    languages->setObjectName(QStringLiteral("LanguageGroup"));
+    for (QAction *item : Language1->actions())
+        languages->addAction(item);
 
     MenuAgrandir = named(menuBar()->addMenu(QStringLiteral("Enlarge")), "MenuAgrandir");
     MenuAgrandir100 = addZoom("MenuAgrandir100", QStringLiteral("100 %"));
@@ -58,6 +64,10 @@ TForm1::TForm1(QWidget *parent)
     MenuAgrandir175 = addZoom("MenuAgrandir175", QStringLiteral("175 %"));
     MenuAgrandir200 = addZoom("MenuAgrandir200", QStringLiteral("200 %"));
     MenuAgrandir100->setChecked(true);
+    auto *sizes = new QActionGroup(MenuAgrandir);
+    sizes->setObjectName(QStringLiteral("EnlargeGroup"));
+    for (QAction *item : MenuAgrandir->actions())
+        sizes->addAction(item);
 
     MenuHelp = named(menuBar()->addMenu(QStringLiteral("&Help")), "MenuHelp");
 

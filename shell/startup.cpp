@@ -15,7 +15,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDateTime>
 #include <QLabel>
 #include <QMenu>
 #include <QRadioButton>
@@ -25,6 +24,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 bool NoteWindowCreated = false;
 bool ReportCreated = false;
@@ -115,8 +115,10 @@ protected:
         if (event->type() == QEvent::Paint) {
             watched->removeEventFilter(this);
             QTimer::singleShot(0, this, [this] {
+                timespec now {};
+                clock_gettime(CLOCK_REALTIME, &now);
                 std::fprintf(stderr, "kestrelon: first window shown %lld\n",
-                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch()) * 1000000LL);
+                             static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
                 std::fflush(stderr);
                 deleteLater();
             });

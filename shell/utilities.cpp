@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QActionGroup>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QRadioButton>
@@ -52,8 +53,14 @@ bool ClickMenuItem(QAction *item)
 {
     if (!item)
         return false;
-    if (item->isCheckable())
-        item->setChecked(!item->isChecked());
+    if (item->isCheckable()) {
+        // As from the menu: the checked item of an exclusive group stays checked.
+        QActionGroup *group = item->actionGroup();
+        const bool keep = item->isChecked() && group
+                          && group->exclusionPolicy() == QActionGroup::ExclusionPolicy::Exclusive;
+        if (!keep)
+            item->setChecked(!item->isChecked());
+    }
     emit item->triggered(item->isChecked());
     return true;
 }

@@ -13,7 +13,8 @@ void WaitMilliseconds(int ms);
 // "Clicking a control in code": runs the control's handler the way a user's click would,
 // even when the control is hidden or disabled. A radio button becomes checked, a check
 // box or checkable button toggles; a menu item is triggered as by the menu (a checkable
-// item toggles first). Returns false when there is nothing to click.
+// item toggles first, except the checked item of an exclusive group, which stays checked).
+// Returns false when there is nothing to click.
 bool ClickButton(QAbstractButton *button);
 bool ClickMenuItem(QAction *item);
 
