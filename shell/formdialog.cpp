@@ -1,6 +1,7 @@
 #include "shell/formdialog.h"
 
 #include "engine/cp1252.h"
+#include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 #include "shell/pendingsteps.h"
 
@@ -265,8 +266,8 @@ TFormDialog::TFormDialog(QWidget *parent)
 void TFormDialog::FormShow()
 {
     CheckBoxWarningFile->setText(warningBoxCaption());
-    ButtonYes->setText(fromEngine(TextYes()));
-    ButtonNo->setText(fromEngine(TextNo()));
+    ButtonYes->setText(TxtYes());
+    ButtonNo->setText(TxtNo());
     const QString text = fromEngine(DialogText);
     LabelDialog->setText(displayText(text));
 

@@ -1,6 +1,7 @@
 #include "shell/mainwindow.h"
 
 #include "shell/formdialog.h"
+#include "shell/languages/languages.h"
 #include "shell/startup.h"
 
 #include <QAction>
@@ -43,19 +44,16 @@ TForm1::TForm1(QWidget *parent)
     connect(MenuOutilsQuit, &QAction::triggered, this, &TForm1::MenuOutilsQuitClick);
 
     Language1 = named(menuBar()->addMenu(QStringLiteral("&Language")), "Language1");
-    English1 = addLanguage("English1", QStringLiteral("&English"), 11);
-    Magyar1 = addLanguage("Magyar1", QStringLiteral("&Magyar"), 6);
-    Deutsch1 = addLanguage("Deutsch1", QStringLiteral("&Deutsch"), 10);
-    Francais1 = addLanguage("Francais1", QString::fromUtf8("&Français"), 12);
-    Italiano1 = addLanguage("Italiano1", QStringLiteral("&Italiano"), 9);
-    Portugues1 = addLanguage("Portugues1", QString::fromUtf8("&Português"), 8);
-    Espagnol1 = addLanguage("Espagnol1", QString::fromUtf8("E&spañol"), 7);
+    English1 = addLanguage("English1");
+    Magyar1 = addLanguage("Magyar1");
+    Deutsch1 = addLanguage("Deutsch1");
+    Francais1 = addLanguage("Francais1");
+    Italiano1 = addLanguage("Italiano1");
+    Portugues1 = addLanguage("Portugues1");
+    Espagnol1 = addLanguage("Espagnol1");
     English1->setChecked(true); // the design-time language
-    // Radio items: one language is always checked; clicking the checked one keeps it.
-    auto *languages = new QActionGroup(Language1);
-    languages->setObjectName(QStringLiteral("LanguageGroup"));
-    for (QAction *item : Language1->actions())
-        languages->addAction(item);
+    // Captions, shortcuts and the switch of the seven items.
+    InstallLanguages(this);
 
     MenuAgrandir = named(menuBar()->addMenu(QStringLiteral("Enlarge")), "MenuAgrandir");
     MenuAgrandir100 = addZoom("MenuAgrandir100", QStringLiteral("100 %"));
@@ -126,11 +124,10 @@ TForm1::~TForm1()
         Form1 = nullptr;
 }
 
-QAction *TForm1::addLanguage(const char *name, const QString &caption, int functionKey)
+QAction *TForm1::addLanguage(const char *name)
 {
-    auto *item = named(Language1->addAction(caption), name);
+    auto *item = named(Language1->addAction(QString::fromLatin1(name)), name);
     item->setCheckable(true);
-    item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_F1 + functionKey - 1)));
     return item;
 }
 

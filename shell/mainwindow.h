@@ -93,7 +93,7 @@ protected:
     void changeEvent(QEvent *event) override;      // FormActivate
 
 private:
-    QAction *addLanguage(const char *name, const QString &caption, int functionKey);
+    QAction *addLanguage(const char *name);
     QAction *addZoom(const char *name, const QString &caption);
 };
 

@@ -194,30 +194,6 @@ void QuitRestoreBeep()
 {
 }
 
-// English until the language texts land.
-std::string TextConfirmQuit()
-{
-    return "You quit ! Are you sure ?";
-}
-
-// English until the language texts land.
-std::string TextNotEnoughMemory()
-{
-    return "Not enough memory !";
-}
-
-// English until the language texts land.
-std::string TextYes()
-{
-    return "Yes";
-}
-
-// English until the language texts land.
-std::string TextNo()
-{
-    return "No";
-}
-
 // 100 until window enlargement lands.
 int CurrentZoomPercent()
 {

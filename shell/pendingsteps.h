@@ -4,7 +4,6 @@
 // is called at its place in the order; each does nothing until its part fills it in (the
 // owner adds the call to its own code in the body and removes the "empty" comment).
 
-#include <string>
 
 // ---- Main window creation ----
 void StartupCreateTextLists();        // empty until the lesson import and text files land
@@ -51,12 +50,6 @@ void QuitReleaseParallelPin();        // empty until parallel-port keying lands
 void QuitReleaseParallelAccess();     // empty until parallel-port keying lands
 void QuitFreeWaveBuffers();           // empty until the sending engine lands
 void QuitRestoreBeep();               // empty until the program's beep switch lands
-
-// ---- Texts (English until the language texts land) ----
-std::string TextConfirmQuit();
-std::string TextNotEnoughMemory();
-std::string TextYes();
-std::string TextNo();
 
 // Enlargement of the windows in percent (100 until window enlargement lands).
 int CurrentZoomPercent();

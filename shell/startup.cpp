@@ -4,6 +4,8 @@
 #include "shell/commandline.h"
 #include "shell/datafolders.h"
 #include "shell/formdialog.h"
+#include "shell/languages/languages.h"
+#include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 #include "shell/pendingsteps.h"
 #include "shell/settingsfile.h"
@@ -161,7 +163,7 @@ bool MainFormCreate()
     // 11. Lesson and choice texts, the design-time language clicked (no change while it is
     //     the checked one), the own version number.
     StartupLessonChoiceTexts();
-    ClickMenuItem(f->English1);
+    English1Click();
 
     ReadSettingsFile();         // 12
 
@@ -188,10 +190,7 @@ bool MainFormCreate()
 
     // 19. A switch always runs once: when English is still the language, uncheck it and
     //     click it again so its texts replace the design-time ones.
-    if (f->English1->isChecked()) {
-        f->English1->setChecked(false);
-        ClickMenuItem(f->English1);
-    }
+    ApplyStartupLanguage();
 
     StartupEnableKeyerLines(); // 20
     StartupResetModes();       // 21
@@ -208,7 +207,7 @@ bool MainFormCreate()
     // 30. Without the wave memory the program cannot run: say so and stop here, before any
     //     device is opened or settings written.
     if (!StartupAllocateWaveMemory()) {
-        ShowProgramMessage(TextNotEnoughMemory());
+        ShowProgramMessage(MsgNotEnoughMemory());
         return false;
     }
 
@@ -216,6 +215,9 @@ bool MainFormCreate()
     StartupOpenSoundOutput();  // 32
     if (ScreenPixelsPerInch == 96)
         StartupApplySavedZoom(); // 33
+
+    // Settings read after the language switch changed what some captions show.
+    RefreshStateCaptions();
 
     FirstShowPending = true;   // 34
     MainFormCreated = true;
@@ -373,7 +375,7 @@ void QuitButton()
         ok->setText(QStringLiteral("OK"));
 
     // 4. Ask. A quit that ran meanwhile (the close button, a signal) counts as the answer.
-    if (AskProgramQuestion(TextConfirmQuit()) != 1 || Quitting)
+    if (AskProgramQuestion(MsgConfirmQuit()) != 1 || Quitting)
         return;
 
     // 5. to 9.
