@@ -125,10 +125,10 @@ constexpr MorseCodeTable buildDefaultMorseCodes()
                                              ".....", "-....", "--...", "---..", "----."};
     for (int i = 0; i < 10; ++i)
         t.set(static_cast<unsigned char>('0' + i), digits[i]);
-    constexpr std::string_view letters[26] = {
-        ".-",   "-...", "-.-.", "-..",  ".",   "..-.", "--.",  "....", "..",
-        ".---", "-.-",  ".-..", "--",   "-.",  "---",  ".--.", "--.-", ".-.",
-        "...",  "-",    "..-",  "...-", ".--", "-..-", "-.--", "--.."};
+    constexpr std::string_view letters[26] = {".-",   "-...", "-.-.", "-..",  ".",    "..-.", "--.",
+                                              "....", "..",   ".---", "-.-",  ".-..", "--",   "-.",
+                                              "---",  ".--.", "--.-", ".-.",  "...",  "-",    "..-",
+                                              "...-", ".--",  "-..-", "-.--", "--.."};
     for (int i = 0; i < 26; ++i) {
         t.set(static_cast<unsigned char>('A' + i), letters[i]);
         t.set(static_cast<unsigned char>('a' + i), letters[i]);

@@ -17,7 +17,7 @@ int ValuesToMs(long long values)
 
 namespace {
 
-// Frames of a dash, dot or gap, in extended precision as the figures are specified.
+// Frames of a dash, dot or gap, worked out in extended precision.
 long long roundFrames(long double frames)
 {
     return std::llrint(frames);
@@ -143,8 +143,8 @@ double Timing::EffectiveSpeed() const
 std::string Timing::RealSpeedFigure() const
 {
     char text[32];
-    auto result = std::to_chars(text, text + sizeof text, EffectiveSpeed(),
-                                std::chars_format::fixed, 1);
+    auto result =
+        std::to_chars(text, text + sizeof text, EffectiveSpeed(), std::chars_format::fixed, 1);
     return std::string(text, result.ptr);
 }
 

@@ -47,7 +47,8 @@ ToneTables::ToneTables()
 
 bool ToneTables::setToneFrequency(double hz)
 {
-    double f = std::isfinite(hz) ? std::clamp(hz, double(MinPitch), double(MaxPitch)) : DefaultPitch;
+    double f =
+        std::isfinite(hz) ? std::clamp(hz, double(MinPitch), double(MaxPitch)) : DefaultPitch;
     bool changed = f != toneFrequency_;
     toneFrequency_ = f;
     return changed;
@@ -271,21 +272,19 @@ bool Drift::SwitchOff(ToneTables &tables)
 
 // --- effects --------------------------------------------------------------------------------
 
-ActiveEffects ActiveEffectsFor(const EffectSwitches &switches, bool RandomPlaying,
-                               bool TextPlaying)
+ActiveEffects ActiveEffectsFor(const EffectSwitches &switches, bool RandomPlaying, bool TextPlaying)
 {
     ActiveEffects a;
     a.Noise = (RandomPlaying && switches.SpeedButtonNoise) ||
               (TextPlaying && switches.SpeedButtonNoiseFile);
-    a.QSB = (RandomPlaying && switches.SpeedButtonQSB) ||
-            (TextPlaying && switches.SpeedButtonQSBFile);
+    a.QSB =
+        (RandomPlaying && switches.SpeedButtonQSB) || (TextPlaying && switches.SpeedButtonQSBFile);
     a.Drift = (RandomPlaying && switches.SpeedButtonDrift) ||
               (TextPlaying && switches.SpeedButtonDriftFile);
     return a;
 }
 
-ToneGenerator::CharacterStart ToneGenerator::BeginCharacter(const ActiveEffects &active,
-                                                            int speed)
+ToneGenerator::CharacterStart ToneGenerator::BeginCharacter(const ActiveEffects &active, int speed)
 {
     CharacterStart start;
     start.effects.Noise = active.Noise;
@@ -301,8 +300,7 @@ ToneGenerator::CharacterStart ToneGenerator::BeginCharacter(const ActiveEffects 
 // --- rendering ------------------------------------------------------------------------------
 
 std::size_t RenderElement(const ToneTables &tables, const ElementEffects &effects,
-                          std::span<std::int16_t> buffer, std::size_t position,
-                          std::size_t length)
+                          std::span<std::int16_t> buffer, std::size_t position, std::size_t length)
 {
     const std::span<const std::int16_t> tone = tables.ToneBuffer();
     const std::span<const std::int16_t> noise = tables.NoiseBuffer();

@@ -213,8 +213,7 @@ struct ToneGenerator {
 // copying the left. Returns the position after the element. Writes nothing past the end of
 // the buffer; position and length are whole frames (even), an odd length is cut by one value.
 std::size_t RenderElement(const ToneTables &tables, const ElementEffects &effects,
-                          std::span<std::int16_t> buffer, std::size_t position,
-                          std::size_t length);
+                          std::span<std::int16_t> buffer, std::size_t position, std::size_t length);
 
 // Renders a silence of `length` values into buffer[position ...]: zeros, or with noise a fresh
 // noise value per frame held by the band divisor, counted by the frame's position in the

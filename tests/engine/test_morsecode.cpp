@@ -21,13 +21,12 @@ TEST(MorseCodes, BuiltInTableHas89CodesWithProsignsAndSharedCodes)
         const char *code;
     };
     const Case cases[] = {
-        {1, ".-..."},    {2, "........"}, {3, "-.--."},    {4, "...-.-"},  {5, "...-."},
-        {6, ".-.-."},    {7, "-...-.-"},  {'&', ".-..."},  {'<', "........"},
-        {'(', "-.--."},  {'>', "...-.-"}, {'+', ".-.-."},  {'=', "-...-"},  {'@', ".--.-."},
-        {'"', ".-..-."}, {'$', "...-..-"}, {'_', "..--.-"}, {'0', "-----"}, {'9', "----."},
-        {'A', ".-"},     {'a', ".-"},     {'Q', "--.-"},   {'z', "--.."},   {' ', ""},
-        {'#', ""},       {'[', ""},       {0, ""},         {8, ""},         {0xE4, ""},
-        {0xC9, ""},
+        {1, ".-..."},     {2, "........"}, {3, "-.--."},   {4, "...-.-"},     {5, "...-."},
+        {6, ".-.-."},     {7, "-...-.-"},  {'&', ".-..."}, {'<', "........"}, {'(', "-.--."},
+        {'>', "...-.-"},  {'+', ".-.-."},  {'=', "-...-"}, {'@', ".--.-."},   {'"', ".-..-."},
+        {'$', "...-..-"}, {'_', "..--.-"}, {'0', "-----"}, {'9', "----."},    {'A', ".-"},
+        {'a', ".-"},      {'Q', "--.-"},   {'z', "--.."},  {' ', ""},         {'#', ""},
+        {'[', ""},        {0, ""},         {8, ""},        {0xE4, ""},        {0xC9, ""},
     };
     for (const Case &c : cases)
         EXPECT_EQ(DefaultMorseCodes[c.c], c.code) << "character " << c.c;
@@ -171,12 +170,12 @@ TEST(LocalCharacters, RefusalsOfTheModel)
         LocalResult result;
     };
     const Case cases[] = {
-        {'a', "..", LocalResult::Invalid},   // built-in set
-        {'B', "..", LocalResult::Invalid},   // built-in set, in upper case
-        {'?', "..", LocalResult::Invalid},   // one of the nine stops
-        {' ', "..", LocalResult::Invalid},   // blank
-        {0xE4, "", LocalResult::Invalid},    // no code
-        {0xE4, ".x", LocalResult::Invalid},  // not a code
+        {'a', "..", LocalResult::Invalid},                  // built-in set
+        {'B', "..", LocalResult::Invalid},                  // built-in set, in upper case
+        {'?', "..", LocalResult::Invalid},                  // one of the nine stops
+        {' ', "..", LocalResult::Invalid},                  // blank
+        {0xE4, "", LocalResult::Invalid},                   // no code
+        {0xE4, ".x", LocalResult::Invalid},                 // not a code
         {0xE4, std::string(11, '.'), LocalResult::Invalid}, // longer than the editor allows
         {0xE4, std::string(10, '.'), LocalResult::Done},
         {0xC4, "..", LocalResult::AlreadyLocal},
@@ -190,8 +189,8 @@ TEST(LocalCharacters, RefusalsOfTheModel)
 
     // The page holds 26; the 27th is refused.
     for (int c = 0xE0; sets.LocalCount < 26; ++c)
-        CreateLocalCharacter(sets, codes, static_cast<unsigned char>(c), "-.-..", std::string(30, 'x'),
-                             RandomSetFollow::None);
+        CreateLocalCharacter(sets, codes, static_cast<unsigned char>(c), "-.-..",
+                             std::string(30, 'x'), RandomSetFollow::None);
     EXPECT_EQ(sets.LocalLines[25].size(), 4u + 5 + 2 + 22); // comment cut to 22
     EXPECT_EQ(CreateLocalCharacter(sets, codes, '#', "..", "", RandomSetFollow::None),
               LocalResult::Full);
