@@ -167,18 +167,13 @@ QString displayText(QString text)
 
 } // namespace
 
-int RoundHalfEven(double value)
-{
-    return static_cast<int>(std::nearbyint(value)); // the default rounding mode: halves to even
-}
-
 DialogLayout ComputeDialogLayout(int lines, int fontPixels)
 {
     const int grow = lines > 0 ? lines * fontPixels : 0;
     return DialogLayout{
         TFormDialog::DesignHeight + grow,
         LabelHeight + grow,
-        PictureTop + RoundHalfEven(grow / 2.0),
+        PictureTop + static_cast<int>(RoundHalfEven(grow / 2.0)),
         ButtonTop + grow,
         BoxTop + grow,
     };

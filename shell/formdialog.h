@@ -4,6 +4,7 @@
 // shown in this one small window. Each request waits for its own answer in a nested event
 // loop; a request made while another is open is shown after it.
 
+#include "engine/timing.h"
 #include "shell/sidewindows.h"
 
 #include <QString>
@@ -94,5 +95,4 @@ struct DialogLayout {
 };
 DialogLayout ComputeDialogLayout(int lines, int fontPixels);
 
-// Round to nearest, halves to even (the program's rounding for layout numbers).
-int RoundHalfEven(double value);
+// Layout numbers round with the engine's RoundHalfEven (nearest, halves to even).
