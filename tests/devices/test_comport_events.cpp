@@ -1,0 +1,343 @@
+// The component and its event thread against a scripted device: opening and closing reports,
+// the order and levels of line changes, closing with a batch pending, and failures.
+
+#include "engine/devices/comport.h"
+#include "engine/devices/comthread.h"
+#include "tests/common/testsupport.h"
+#include "tests/devices/fakeserialdevice.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace serialdev;
+using testsupport::waitFor;
+
+namespace {
+
+struct Keyer {
+    FakeSerialDevice *device;
+    std::unique_ptr<TComPort> port;
+    std::vector<std::string> log;
+    std::vector<Qt::HANDLE> handlerThreads;
+
+    explicit Keyer(TComEvents events = ComEvents({evCTS, evDSR, evRLSD}))
+    {
+        auto fake = std::make_unique<FakeSerialDevice>();
+        device = fake.get();
+        port = std::make_unique<TComPort>(nullptr, std::move(fake));
+        port->SetPort("ttyS0");
+        port->SetEvents(events);
+        auto line = [this](const char *name) {
+            return [this, name](QObject *, bool on) {
+                log.push_back(std::string(name) + (on ? "1" : "0"));
+                handlerThreads.push_back(QThread::currentThreadId());
+            };
+        };
+        port->OnCTSChange = line("cts");
+        port->OnDSRChange = line("dsr");
+        port->OnRLSDChange = line("rlsd");
+        port->OnAfterOpen = [this](QObject *) { log.push_back("afteropen"); };
+        port->OnBeforeClose = [this](QObject *) { log.push_back("beforeclose"); };
+        port->OnAfterClose = [this](QObject *) { log.push_back("afterclose"); };
+    }
+    ~Keyer() { port.reset(); } // its closing reports still write to the log
+
+    bool logged(size_t n)
+    {
+        return waitFor([&] { return log.size() >= n; }, 10000);
+    }
+};
+
+using Log = std::vector<std::string>;
+
+} // namespace
+
+TEST(ComPortEvents, OpeningWithCTSHighReportsItOnceAfterOpen)
+{
+    Keyer k;
+    k.device->setInputs(LineCTS, 0);
+    k.port->Open();
+    EXPECT_EQ(k.log, (Log{"afteropen", "cts1", "dsr0", "rlsd0"}));
+    // Nothing changed since, so nothing more comes.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(k.log.size(), 4u);
+    EXPECT_TRUE(k.port->EventThreadRunning());
+}
+
+TEST(ComPortEvents, ClosingReportsTheLinesOffBeforeBeforeClose)
+{
+    Keyer k;
+    k.device->setInputs(LineCTS | LineDSR | LineCD, 0);
+    k.port->Open();
+    k.log.clear();
+    k.port->Close();
+    EXPECT_EQ(k.log, (Log{"cts0", "dsr0", "rlsd0", "beforeclose", "afterclose"}));
+    EXPECT_FALSE(k.port->Connected());
+    EXPECT_FALSE(k.device->isOpen());
+    EXPECT_EQ(k.device->watchStops.load(), 1);
+}
+
+TEST(ComPortEvents, LinesChangingTogetherArriveInFixedOrderOnTheUserInterfaceThread)
+{
+    Keyer k;
+    k.port->Open();
+    k.log.clear();
+    k.handlerThreads.clear();
+    k.device->setInputs(LineCD | LineDSR | LineCTS, 0);
+    ASSERT_TRUE(k.logged(3));
+    EXPECT_EQ(k.log, (Log{"cts1", "dsr1", "rlsd1"}));
+    for (Qt::HANDLE id : k.handlerThreads)
+        EXPECT_EQ(id, QCoreApplication::instance()->thread()->currentThreadId());
+    // One change after another: one report each, with its level.
+    k.device->setInputs(0, LineDSR);
+    ASSERT_TRUE(k.logged(4));
+    k.device->setInputs(0, LineCTS);
+    ASSERT_TRUE(k.logged(5));
+    EXPECT_EQ(k.log, (Log{"cts1", "dsr1", "rlsd1", "dsr0", "cts0"}));
+}
+
+TEST(ComPortEvents, TheLevelIsReadWhenTheBatchIsHandled)
+{
+    Keyer k;
+    k.port->Open();
+    k.log.clear();
+    k.device->setInputs(LineCTS, 0);
+    // The batch for the rise is posted but not yet handled when the line falls again.
+    ASSERT_TRUE(waitFor([&] { return k.device->changesReported.load() == 1; }));
+    k.device->setInputs(0, LineCTS);
+    ASSERT_TRUE(k.logged(1));
+    EXPECT_EQ(k.log.front(), "cts0");
+}
+
+TEST(ComPortEvents, CloseWithABatchPendingReturnsAtOnceAndNoHandlerRunsAfterIt)
+{
+    Keyer k;
+    k.port->Open();
+    k.log.clear();
+    k.device->setInputs(LineCTS, 0); // a key held down
+    ASSERT_TRUE(waitFor([&] { return k.device->changesReported.load() == 1; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // let the thread post it
+
+    const auto start = std::chrono::steady_clock::now();
+    k.port->Close();
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::milliseconds(100));
+
+    const Log closing{"cts0", "dsr0", "rlsd0", "beforeclose", "afterclose"};
+    EXPECT_EQ(k.log, closing);
+    waitFor([] { return false; }, 200); // serve whatever was posted
+    EXPECT_EQ(k.log, closing) << "a batch was delivered after close";
+}
+
+TEST(ComPortEvents, AFailedStatusReadDropsTheRestOfThatBatchOnly)
+{
+    Keyer k;
+    k.port->Open();
+    k.log.clear();
+    k.device->modemFailures = 1;
+    k.device->setInputs(LineCTS | LineDSR, 0);
+    ASSERT_TRUE(waitFor([&] { return k.device->modemFailures.load() == 0; }));
+    waitFor([] { return false; }, 100);
+    EXPECT_TRUE(k.log.empty()); // CTS failed, so DSR of that batch did not run either
+    k.device->setInputs(0, LineDSR);
+    ASSERT_TRUE(k.logged(1));
+    EXPECT_EQ(k.log, (Log{"dsr0"}));
+}
+
+TEST(ComPortEvents, AWaitErrorEndsTheThreadWithoutSpinning)
+{
+    Keyer k;
+    k.port->Open();
+    ASSERT_TRUE(waitFor([&] { return k.device->waitCalls.load() == 1; }));
+    k.device->failWait(EIO);
+    ASSERT_TRUE(waitFor([&] { return k.device->watchStops.load() == 1; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(k.device->waitCalls.load(), 1);
+    // The port stays open and still closes normally.
+    EXPECT_TRUE(k.port->Connected());
+    k.port->Close();
+    EXPECT_FALSE(k.port->Connected());
+}
+
+TEST(ComPortEvents, WithNoEventsThereIsNoThreadAndNoReport)
+{
+    Keyer k(0);
+    k.port->Open();
+    EXPECT_FALSE(k.port->EventThreadRunning());
+    k.log.clear();
+    k.device->setInputs(LineCTS, 0);
+    waitFor([] { return false; }, 50);
+    EXPECT_TRUE(k.log.empty());
+    EXPECT_EQ(k.device->waitCalls.load(), 0);
+}
+
+TEST(ComPortEvents, WithSmNoneHandlersRunOnTheEventThread)
+{
+    Keyer k;
+    k.port->SetSyncMethod(smNone);
+    std::atomic<Qt::HANDLE> seen{nullptr};
+    std::atomic<bool> on{false};
+    k.port->OnCTSChange = [&](QObject *, bool level) {
+        seen = QThread::currentThreadId();
+        on = level;
+    };
+    k.port->Open();
+    seen = nullptr;
+    k.device->setInputs(LineCTS, 0);
+    ASSERT_TRUE(waitFor([&] { return seen.load() != nullptr; }));
+    EXPECT_NE(seen.load(), QThread::currentThreadId());
+    EXPECT_TRUE(on.load());
+}
+
+TEST(ComPortEvents, WindowSyncDeliversEachEventInOrder)
+{
+    Keyer k;
+    k.port->SetSyncMethod(smWindowSync);
+    k.port->Open();
+    k.log.clear();
+    k.device->setInputs(LineCD | LineCTS | LineDSR, 0);
+    ASSERT_TRUE(k.logged(3));
+    EXPECT_EQ(k.log, (Log{"cts1", "dsr1", "rlsd1"}));
+}
+
+TEST(ComPortEvents, ADoubleToggleCountedByTheDriverIsStillReported)
+{
+    Keyer k;
+    k.port->Open();
+    k.log.clear();
+    // Up and down before the watcher looks: the level is unchanged, the counter is not.
+    k.device->toggle(LineDSR);
+    ASSERT_TRUE(k.logged(1));
+    EXPECT_EQ(k.log.front(), "dsr0");
+}
+
+TEST(ComPortOpenClose, CloseCompletesWhenItsStepsFailAndTheDestructorDoesNotThrow)
+{
+    auto k = std::make_unique<Keyer>();
+    k->port->Open();
+    k->device->flushError = EIO; // an unplugged adapter
+    k->device->closeError = EIO;
+    k->log.clear();
+    try {
+        k->port->Close();
+        ADD_FAILURE() << "the purge failure was not reported";
+    } catch (const EComPort &e) {
+        EXPECT_EQ(e.Code, 5);
+        EXPECT_EQ(e.WinCode, EIO);
+    }
+    EXPECT_FALSE(k->port->Connected());
+    EXPECT_FALSE(k->device->isOpen());
+    EXPECT_FALSE(k->port->EventThreadRunning());
+    EXPECT_EQ(k->log.back(), "afterclose");
+    // It opens again afterwards, and a port destroyed while open with failing steps is fine.
+    k->device->flushError = 0;
+    k->port->Open();
+    EXPECT_TRUE(k->port->Connected());
+    k->device->flushError = EIO;
+    EXPECT_NO_THROW(k->port.reset());
+}
+
+TEST(ComPortOpenClose, AFailedOpenLeavesThePortClosed)
+{
+    Keyer k;
+    k.device->openError = EACCES;
+    try {
+        k.port->Open();
+        ADD_FAILURE();
+    } catch (const EComPort &e) {
+        EXPECT_EQ(e.Code, 1);
+        EXPECT_EQ(e.WinCode, EACCES);
+    }
+    EXPECT_FALSE(k.port->Connected());
+
+    // A setting the tty layer cannot apply closes the handle again.
+    k.device->openError = 0;
+    k.device->settingsError = EINVAL;
+    EXPECT_THROW(k.port->Open(), EComPort);
+    EXPECT_FALSE(k.port->Connected());
+    EXPECT_FALSE(k.device->isOpen());
+    EXPECT_FALSE(k.port->EventThreadRunning());
+}
+
+TEST(ComPortOpenClose, SyncMethodIsRefusedWhileConnected)
+{
+    Keyer k;
+    k.port->Open();
+    try {
+        k.port->SetSyncMethod(smNone);
+        ADD_FAILURE();
+    } catch (const EComPort &e) {
+        EXPECT_EQ(e.Code, 14);
+        EXPECT_EQ(e.WinCode, -1);
+        EXPECT_STREQ(e.what(), "Cannot set property while connected");
+    }
+    EXPECT_EQ(k.port->SyncMethod(), smThreadSync);
+}
+
+TEST(ComPortOpenClose, OutputLinesFollowTheControlsOnlyAtOpenOrWhenTheyChange)
+{
+    Keyer k;
+    k.port->Open();
+    {
+        std::lock_guard<std::mutex> g(k.device->m);
+        EXPECT_EQ(k.device->outputs, 0u); // both lowered at open
+        k.device->lineCalls.clear();
+    }
+    EXPECT_TRUE(k.port->SetDTR(true)); // PTT up
+    k.port->SetBaudRate(br19200);      // re-applying settings must not drop it
+    {
+        std::lock_guard<std::mutex> g(k.device->m);
+        EXPECT_EQ(k.device->outputs, unsigned(LineDTR));
+        EXPECT_EQ(k.device->applied.baudRate, 19200);
+    }
+    k.port->FlowControl().SetControlRTS(rtsEnable);
+    {
+        std::lock_guard<std::mutex> g(k.device->m);
+        EXPECT_EQ(k.device->outputs, unsigned(LineDTR | LineRTS));
+    }
+    // What the tty layer cannot do is refused, not pretended.
+    try {
+        k.port->FlowControl().SetControlDTR(dtrHandshake);
+        ADD_FAILURE();
+    } catch (const EComPort &e) {
+        EXPECT_EQ(e.Code, 7);
+        EXPECT_EQ(e.WinCode, EINVAL);
+    }
+    k.port->Close();
+    EXPECT_FALSE(k.port->SetRTS(true));
+    EXPECT_EQ(k.port->Handle(), -1);
+}
+
+TEST(ComPortOpenClose, AReadHandsOnOnlyTheBytesActuallyRead)
+{
+    Keyer k(ComEvents({evRxChar}));
+    int handed = -1;
+    std::string bytes;
+    k.port->SetTriggersOnRxChar(false);
+    k.port->OnRxBuf = [&](QObject *, const void *buffer, int count) {
+        handed = count;
+        bytes.assign(static_cast<const char *>(buffer), static_cast<size_t>(count));
+    };
+    int rxChar = -1;
+    k.port->OnRxChar = [&](QObject *, int count) { rxChar = count; };
+    k.port->Open();
+    k.device->feed("ABCD");
+    k.device->reportedInput = 10; // the count claims more than the read gives
+    k.port->CallRxChar();
+    EXPECT_EQ(handed, 4);
+    EXPECT_EQ(bytes, "ABCD");
+    EXPECT_EQ(rxChar, -1); // the same bytes are not announced again
+
+    k.device->feed("XYZ");
+    k.device->reportedInput = -1;
+    k.device->readLimit = 2;
+    char buffer[16];
+    EXPECT_EQ(k.port->ReadCom(buffer, 16), 2);
+}

@@ -1,0 +1,247 @@
+// The component on real ttys: a pseudo-terminal (no modem lines), a port that does not exist,
+// the French catalog, and the machine's UART in loopback mode where there is one.
+
+#include "engine/devices/comport.h"
+#include "platform/serialdevice_linux.h"
+#include "platform/serialports.h"
+#include "tests/common/testsupport.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <clocale>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using testsupport::waitFor;
+
+namespace {
+
+// A pseudo-terminal made to look like a listed port: a fake sysfs entry and a /dev-like folder
+// whose entry points at the slave.
+struct PtyPort {
+    QTemporaryDir dir;
+    int master = -1;
+    fs::path sys, dev;
+
+    PtyPort()
+    {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+            return;
+        const fs::path root = dir.path().toStdString();
+        sys = root / "sys";
+        dev = root / "dev";
+        fs::create_directories(sys / "ttyPTY" / "device");
+        fs::create_directories(dev);
+        fs::create_symlink(ptsname(master), dev / "ttyPTY");
+    }
+    ~PtyPort()
+    {
+        if (master >= 0)
+            ::close(master);
+    }
+    std::unique_ptr<serialdev::LinuxSerialDevice> device() const
+    {
+        return std::make_unique<serialdev::LinuxSerialDevice>(dev.string(), sys.string());
+    }
+};
+
+} // namespace
+
+TEST(ComPortTty, PseudoTerminalOpensReadsAndFallsBackToPolling)
+{
+    PtyPort pty;
+    ASSERT_GE(pty.master, 0);
+    auto owned = pty.device();
+    serialdev::LinuxSerialDevice *device = owned.get();
+    TComPort port(nullptr, std::move(owned));
+    port.SetPort("ttyPTY");
+    port.SetEvents(ComEvents({evCTS, evDSR, evRLSD}));
+    port.SetBaudRate(br19200);
+    port.SetStopBits(sbTwoStopBits);
+    int reports = 0;
+    port.OnCTSChange = [&](QObject *, bool) { ++reports; };
+    port.Open();
+    ASSERT_TRUE(port.Connected());
+    EXPECT_EQ(reports, 0); // no lines to report: the opening reports are skipped
+
+    termios tio;
+    ASSERT_EQ(tcgetattr(port.Handle(), &tio), 0);
+    EXPECT_EQ(cfgetospeed(&tio), speed_t(B19200));
+    // (A pseudo-terminal keeps no data size or parity of its own; the mapping of those is
+    // checked on its own.)
+    EXPECT_TRUE(tio.c_cflag & CSTOPB);
+    EXPECT_TRUE(tio.c_cflag & CLOCAL);
+    EXPECT_TRUE(tio.c_cflag & HUPCL);
+    EXPECT_FALSE(tio.c_lflag & ICANON);
+    // A rate without a B-constant goes through termios2 without complaint.
+    EXPECT_NO_THROW(port.SetBaudRate(br14400));
+
+    // Bytes come back as they were written, and only as many as there are.
+    ASSERT_EQ(::write(pty.master, "CQ DE", 5), 5);
+    char buffer[64];
+    ASSERT_TRUE(waitFor([&] { return port.GetComInputCount() == 5; }));
+    EXPECT_EQ(port.ReadCom(buffer, sizeof buffer), 5);
+    EXPECT_EQ(std::string(buffer, 5), "CQ DE");
+    EXPECT_EQ(port.ReadCom(buffer, sizeof buffer), 0);
+    // With a total time-out the read waits for the rest.
+    port.Timeouts().SetReadInterval(0);
+    port.Timeouts().SetReadTotalConstant(5000);
+    ASSERT_EQ(::write(pty.master, "K", 1), 1);
+    EXPECT_EQ(port.ReadCom(buffer, 1), 1);
+    EXPECT_EQ(buffer[0], 'K');
+    EXPECT_EQ(port.WriteCom("TU", 2), 2);
+    char echo[2] = {};
+    ASSERT_TRUE(waitFor([&] { return ::read(pty.master, echo, 2) == 2; }));
+    EXPECT_EQ(std::string(echo, 2), "TU");
+
+    // A pseudo-terminal has no modem lines: the status read fails with the component's error.
+    try {
+        port.GetComSignals();
+        ADD_FAILURE();
+    } catch (const EComPort &e) {
+        EXPECT_EQ(e.Code, 11);
+        EXPECT_EQ(e.WinCode, ENOTTY);
+        EXPECT_EQ(std::string(e.what()),
+                  "GetCommModemStatus function failed (win error code: " + std::to_string(ENOTTY) + ")");
+    }
+    EXPECT_FALSE(port.SetDTR(true));
+
+    // The watcher finds no modem wait and polls instead; closing stops it promptly.
+    ASSERT_TRUE(waitFor([&] { return device->watchMode() == serialdev::LinuxSerialDevice::WatchMode::Polling; }));
+    const auto start = std::chrono::steady_clock::now();
+    port.Close();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(port.Handle(), -1);
+}
+
+TEST(ComPortTty, APortOpenIsExclusive)
+{
+    PtyPort pty;
+    ASSERT_GE(pty.master, 0);
+    TComPort first(nullptr, pty.device());
+    TComPort second(nullptr, pty.device());
+    first.SetPort("ttyPTY");
+    second.SetPort("ttyPTY");
+    first.SetEvents(0);
+    second.SetEvents(0);
+    first.Open();
+    try {
+        second.Open();
+        ADD_FAILURE();
+    } catch (const EComPort &e) {
+        EXPECT_EQ(e.Code, 1);
+        EXPECT_EQ(e.WinCode, EBUSY);
+    }
+    first.Close();
+    EXPECT_NO_THROW(second.Open());
+}
+
+TEST(ComPortTty, APortThatDoesNotExistFailsWithCodeOne)
+{
+    TComPort port;
+    port.SetPort("ttyDOESNOTEXIST");
+    try {
+        port.Open();
+        ADD_FAILURE();
+    } catch (const EComPort &e) {
+        EXPECT_EQ(e.Code, 1);
+        EXPECT_EQ(e.WinCode, ENOENT);
+        EXPECT_STREQ(e.what(), "Unable to open com port (win error code: 2)");
+    }
+    EXPECT_FALSE(port.Connected());
+}
+
+TEST(ComPortCatalog, TheFrenchEnvironmentGivesFrenchMessages)
+{
+    const char *oldLanguage = getenv("LANGUAGE");
+    const std::string keepLanguage = oldLanguage ? oldLanguage : "";
+    const std::string keepLocale = setlocale(LC_MESSAGES, nullptr);
+    setenv("LANGUAGE", "fr", 1);
+    // No French locale need be installed: a UTF-8 locale and LANGUAGE choose the catalog.
+    // gettext remembers translations per locale name, so the French run uses a name the rest
+    // of this process does not.
+    const char *french = keepLocale == "C.UTF-8" ? "C.utf8" : "C.UTF-8";
+    ASSERT_NE(setlocale(LC_MESSAGES, french), nullptr);
+    ComPortInitCatalog();
+    EXPECT_TRUE(fs::exists(fs::path(ComPortLocaleDir()) / "fr" / "LC_MESSAGES" / "cport.mo"))
+        << ComPortLocaleDir();
+    const std::string message = ComErrorMessage(14);
+    const std::string withCode = EComPortCreateWin(1, 13).what();
+
+    if (oldLanguage)
+        setenv("LANGUAGE", keepLanguage.c_str(), 1);
+    else
+        unsetenv("LANGUAGE");
+    setlocale(LC_MESSAGES, keepLocale.c_str());
+
+    EXPECT_EQ(message, "Impossible de modifier la propriété pendant la connexion");
+    EXPECT_EQ(withCode, "Impossible d'ouvrir le port série (code d'erreur win : 13)");
+    EXPECT_EQ(ComErrorMessage(14), "Cannot set property while connected");
+}
+
+// The UART's loopback wires DTR to DSR, RTS to CTS and OUT2 to DCD, so the program's own line
+// changes come back through the real driver, which here never wakes a modem wait.
+TEST(ComPortUart, LoopbackReportsDSRAndCTSInOrderWithTheirLevels)
+{
+    if (!serialports::IsSerialPortName("ttyS0"))
+        GTEST_SKIP() << "no ttyS0 on this machine";
+    TComPort port;
+    port.SetPort("ttyS0");
+    port.SetEvents(ComEvents({evCTS, evDSR, evRLSD}));
+    std::vector<std::string> log;
+    port.OnCTSChange = [&](QObject *, bool on) { log.push_back(on ? "cts1" : "cts0"); };
+    port.OnDSRChange = [&](QObject *, bool on) { log.push_back(on ? "dsr1" : "dsr0"); };
+    port.OnRLSDChange = [&](QObject *, bool on) { log.push_back(on ? "rlsd1" : "rlsd0"); };
+    port.Open();
+    ASSERT_EQ(log.size(), 3u); // the opening reports
+    unsigned lines = 0;
+    ASSERT_EQ(port.Device().modemLines(lines), 0);
+    EXPECT_EQ(lines & (serialdev::LineDTR | serialdev::LineRTS), 0u) << "lowered at open";
+
+    auto expectNext = [&](const std::string &wanted) {
+        const size_t before = log.size();
+        ASSERT_TRUE(waitFor([&] { return log.size() > before; }, 10000)) << "no " << wanted;
+        EXPECT_EQ(log[before], wanted);
+    };
+    auto settle = [&] { waitFor([] { return false; }, 150); };
+
+    log.clear();
+    ASSERT_EQ(port.SetLines(serialdev::LineLoop, 0), 0);
+    // With DTR and RTS low, loopback brings CTS and DSR low; once both are reported, keying
+    // each output must come back on its own input.
+    ASSERT_TRUE(waitFor([&] {
+        return std::find(log.begin(), log.end(), "cts0") != log.end()
+            && std::find(log.begin(), log.end(), "dsr0") != log.end();
+    }, 10000));
+    settle();
+    log.clear();
+
+    ASSERT_TRUE(port.SetDTR(true));
+    expectNext("dsr1");
+    ASSERT_TRUE(port.SetRTS(true));
+    expectNext("cts1");
+    ASSERT_TRUE(port.SetDTR(false));
+    expectNext("dsr0");
+    ASSERT_TRUE(port.SetRTS(false));
+    expectNext("cts0");
+    settle();
+    EXPECT_EQ(log, (std::vector<std::string>{"dsr1", "cts1", "dsr0", "cts0"}));
+
+    ASSERT_EQ(port.SetLines(0, serialdev::LineLoop), 0);
+    ASSERT_EQ(port.Device().modemLines(lines), 0);
+    EXPECT_EQ(lines & (serialdev::LineDTR | serialdev::LineRTS | serialdev::LineLoop), 0u);
+    port.Close();
+}
