@@ -13,9 +13,10 @@ struct CommandLineChoice {
     std::optional<int> speed;   // not yet clamped
 };
 
-// arguments: as QCoreApplication::arguments() gives them, the program's name first.
+// arguments: the program's arguments without its name (QCoreApplication::arguments().mid(1)).
 CommandLineChoice ReadCommandLineArguments(const QStringList &arguments);
 
-// Applies the command-line arguments (language and speed), after the settings file.
-// arguments: as QCoreApplication::arguments() gives them, the program's name first.
+// Applies the command-line arguments after the settings file: the language item is clicked,
+// the speed goes where SPEED= goes, held to 5..70. Both are then what the file stores at exit.
+// arguments: without the program's name.
 void ApplyCommandLine(const QStringList &arguments);

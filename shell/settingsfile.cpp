@@ -1,8 +1,11 @@
 #include "shell/settingsfile.h"
 
+#include "shell/formdialog.h"
+#include "shell/languages/messages.h"
 #include "shell/settingsformat.h"
 #include "shell/settingskeys.h"
 #include "shell/settingsstorage.h"
+#include "shell/shellsettingskeys.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,9 +25,17 @@ void reportFailure(const std::string &why)
     std::fprintf(stderr, "kestrelon: Can't create kestrelon.ini ! (%s)\n", why.c_str());
     if (failureReporter)
         failureReporter();
+    else
+        ShowProgramMessage(MsgCannotCreateSettings());
 }
 
 } // namespace
+
+void BindProgramSettingsKeys()
+{
+    // Binding a key again replaces its row, so this may run more than once.
+    BindShellSettingsKeys(Settings());
+}
 
 QString SettingsFilePath()
 {
@@ -41,6 +52,7 @@ void SetSettingsFailureReporter(std::function<void()> report)
 
 void ReadSettingsFile()
 {
+    BindProgramSettingsKeys();
     const std::string path = QFile::encodeName(SettingsFilePath()).toStdString();
     settings::ReadResult file = settings::ReadWholeFile(path);
     readFailed = file.status == settings::ReadStatus::Unreadable;

@@ -16,9 +16,15 @@ void ReadSettingsFile();
 // written (the user has been told); the old file is then unchanged.
 bool WriteSettingsFile();
 
+// Binds the rows of every module that needs nothing passed in (the reader does this first).
+// Modules whose rows need the main window's objects bind them when they create those
+// objects, before the read: BindEngineSettingsKeys(Settings(), {...}).
+void BindProgramSettingsKeys();
+
 // $XDG_CONFIG_HOME/kestrelon/kestrelon.ini (by default ~/.config/kestrelon/kestrelon.ini).
 QString SettingsFilePath();
 
-// Tells the user that the settings file could not be written. The message box of the shell
-// installs its own; until then the text goes to the standard error.
+// Tells the user that the settings file could not be written: by default the program
+// message box with MsgCannotCreateSettings (the reason also goes to the standard error).
+// Tests put a reporter of their own in its place.
 void SetSettingsFailureReporter(std::function<void()> report);

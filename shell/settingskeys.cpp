@@ -91,6 +91,17 @@ void SettingsRegistry::read(const std::vector<settings::Line> &lines)
         fixUp.step();
 }
 
+void SettingsRegistry::applyValue(std::string_view key, const std::string &value)
+{
+    int index = SettingsKeyIndex(key);
+    if (index < 0)
+        throw std::invalid_argument("not a settings key: " + std::string(key));
+    if (bindings_[index].read)
+        bindings_[index].read(value);
+    else if (!bindings_[index].write)
+        kept_[index] = {value};
+}
+
 std::vector<settings::Line> SettingsRegistry::write() const
 {
     std::vector<settings::Line> lines;

@@ -50,6 +50,11 @@ public:
     // Applies the lines: bound keys through their rows, every other line kept for writing.
     void read(const std::vector<settings::Line> &lines);
 
+    // Applies one value after the read as if a line of the key had come last in the file
+    // (the command line does this): through the bound row, or, for a key no module has
+    // bound yet, in place of the lines kept for it.
+    void applyValue(std::string_view key, const std::string &value);
+
     // The lines to write: for each key in SettingsKeyOrder the bound row's values, or the
     // lines kept from the read; then kept lines of unknown keys in their file order.
     std::vector<settings::Line> write() const;

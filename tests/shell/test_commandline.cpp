@@ -1,5 +1,13 @@
 #include "shell/commandline.h"
 
+#include "engine/localcharacters.h"
+#include "engine/morsecode.h"
+#include "engine/timing.h"
+#include "engine/tone.h"
+#include "shell/enginesettingskeys.h"
+#include "shell/languages/languages.h"
+#include "shell/settingskeys.h"
+
 #include <gtest/gtest.h>
 
 TEST(CommandLine, ArgumentsChooseLanguageAndSpeed)
@@ -30,9 +38,65 @@ TEST(CommandLine, ArgumentsChooseLanguageAndSpeed)
         {{"/é"}, 0, std::nullopt},
     };
     for (const Case &c : cases) {
-        QStringList withProgram = QStringList{"kestrelon"} + c.args;
-        CommandLineChoice choice = ReadCommandLineArguments(withProgram);
+        CommandLineChoice choice = ReadCommandLineArguments(c.args);
         EXPECT_EQ(choice.language, c.language) << c.args.join(' ').toStdString();
         EXPECT_EQ(choice.speed, c.speed) << c.args.join(' ').toStdString();
+    }
+}
+
+namespace {
+
+std::string writtenValue(std::string_view key)
+{
+    std::string value = "(none)";
+    for (const auto &line : Settings().write())
+        if (line.key == key)
+            value = line.value;
+    return value;
+}
+
+} // namespace
+
+TEST(CommandLine, LanguageClicksItsItemAndLaterArgumentsWin)
+{
+    English1Click();
+    ApplyCommandLine({"/f"});
+    EXPECT_EQ(CurrentLanguage(), Language::Francais);
+    ApplyCommandLine({"/F", "/E"});
+    EXPECT_EQ(CurrentLanguage(), Language::English);
+    ApplyCommandLine({"/D", "x", "y", "/M"});
+    EXPECT_EQ(CurrentLanguage(), Language::Deutsch);
+    English1Click();
+}
+
+TEST(CommandLine, SpeedGoesThroughTheClampingSetterAndIntoTheFile)
+{
+    struct Reset {
+        ~Reset() { Settings().clear(); }
+    } reset;
+    Settings().clear();
+    Settings().read(settings::ParseLines("SPEED=20\r\n"));
+    // No speed control bound: the held value replaces the one kept from the file.
+    ApplyCommandLine({"S=0"});
+    EXPECT_EQ(writtenValue("SPEED="), "5");
+    ApplyCommandLine({"=25"});
+    EXPECT_EQ(writtenValue("SPEED="), "5");
+
+    Timing timing;
+    ToneGenerator tone;
+    MorseCodeTable codes = DefaultMorseCodes;
+    CharacterSets sets;
+    BindEngineSettingsKeys(Settings(), {&timing, &tone, &codes, &sets});
+    Settings().read(settings::ParseLines("SPEED=20\r\n"));
+    struct Case {
+        QStringList args;
+        int speed;
+    } cases[] = {{{"x=25"}, 25}, {{"S=99"}, 70}, {{"S=0"}, 5}, {{"=25"}, 5}, {{"S="}, 5},
+                 {{"S=30", "S=abc"}, 30}, {{"a", "b", "c", "S=40"}, 30}};
+    for (const Case &c : cases) {
+        ApplyCommandLine(c.args);
+        EXPECT_EQ(timing.Speed(), c.speed) << c.args.join(' ').toStdString();
+        EXPECT_DOUBLE_EQ(timing.SpeedUnit(), c.speed / 2.5);
+        EXPECT_EQ(writtenValue("SPEED="), std::to_string(c.speed));
     }
 }

@@ -1,9 +1,13 @@
 #include "shell/settingsfile.h"
 #include "shell/settingskeys.h"
 
+#include "shell/languages/languages.h"
+
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,17 +46,47 @@ TEST(SettingsFile, LivesInTheConfigurationFolder)
 TEST(SettingsFile, WithNoFileTheHeaderIsWrittenAndAUsersLinesSurviveARun)
 {
     ConfigHome home;
+    English1Click();
     ReadSettingsFile();
     ASSERT_TRUE(WriteSettingsFile());
-    // No module has bound keys in this test program, so only the header stands.
-    EXPECT_EQ(slurp(home.ini()), "[KESTRELON 5.2.9]\r\n");
+    // Of the keys bound without the main window's objects, only the language is written.
+    EXPECT_EQ(slurp(home.ini()), "[KESTRELON 5.2.9]\r\nLANGUAGE=E\r\n");
 
-    const std::string users = "[KESTRELON 5.2.9]\r\nSPEED=20\r\nMSG=CQ\r\nMSG=\r\nMDPINT=bfl\r\nUNKNOWN=1\r\n";
+    const std::string users = "[KESTRELON 5.2.9]\r\nSPEED=20\r\nLANGUAGE=F\r\nMSG=CQ\r\nMSG=\r\n"
+                              "MDPINT=bfl\r\nUNKNOWN=1\r\n";
     ::chmod(home.ini().toLocal8Bit().constData(), 0600);
     std::ofstream(home.ini().toStdString(), std::ios::binary | std::ios::trunc) << users;
     ReadSettingsFile();
+    EXPECT_EQ(CurrentLanguage(), Language::Francais);
     ASSERT_TRUE(WriteSettingsFile());
     EXPECT_EQ(slurp(home.ini()), users);
+    English1Click();
+}
+
+TEST(SettingsFile, AFailedWriteTellsTheUserOnceAndKeepsTheOldFile)
+{
+    ConfigHome home;
+    QDir().mkpath(home.dir.path() + "/kestrelon");
+    const std::string users = "[KESTRELON 5.2.9]\r\nFUTURE=" + std::string(200, 'x') + "\r\n";
+    std::ofstream(home.ini().toStdString(), std::ios::binary) << users;
+    int reports = 0;
+    SetSettingsFailureReporter([&] { ++reports; });
+    ReadSettingsFile();
+    // A disk that fills up: writes past 16 bytes fail.
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit oldLimit {};
+    ::getrlimit(RLIMIT_FSIZE, &oldLimit);
+    rlimit small = oldLimit;
+    small.rlim_cur = 16;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    bool written = WriteSettingsFile();
+    ::setrlimit(RLIMIT_FSIZE, &oldLimit);
+    std::signal(SIGXFSZ, oldHandler);
+    SetSettingsFailureReporter(nullptr);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(slurp(home.ini()), users);
+    EXPECT_EQ(QDir(home.dir.path() + "/kestrelon").entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 TEST(SettingsFile, AFileThatCannotBeReadIsNotOverwrittenAtExit)
@@ -71,13 +105,16 @@ TEST(SettingsFile, AFileThatCannotBeReadIsNotOverwrittenAtExit)
     if (pid == 0) {
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             ::_exit(3);
+        int reports = 0;
+        SetSettingsFailureReporter([&] { ++reports; });
         ReadSettingsFile();
-        ::_exit(WriteSettingsFile() ? 1 : 0);
+        bool written = WriteSettingsFile();
+        ::_exit(written ? 1 : reports == 1 ? 0 : 2);
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: written over the unreadable file, 3: could not drop root";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: written over the unreadable file, 2: not told once, 3: could not drop root";
     ::chmod(home.ini().toLocal8Bit().constData(), 0600);
     EXPECT_EQ(slurp(home.ini()), users);
     EXPECT_EQ(QDir(home.dir.path() + "/kestrelon").entryList(QDir::Files | QDir::Hidden).size(), 1);

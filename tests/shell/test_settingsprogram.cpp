@@ -1,0 +1,106 @@
+// The settings file through the real program: started offscreen with a prepared file and
+// arguments, ended with SIGTERM, the written file compared with the expected bytes.
+
+#include "shell/settingsformat.h"
+#include "tests/common/testsupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+
+namespace {
+
+QString programUnderTest()
+{
+    const QString path = testsupport::programPath();
+    return path.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/../kestrelon") : path;
+}
+
+QByteArray crlf(std::initializer_list<std::string> lines)
+{
+    std::string file;
+    for (const auto &line : lines)
+        file += line + "\r\n";
+    return QByteArray::fromStdString(file);
+}
+
+struct ProgramRun {
+    QTemporaryDir home;
+    QString folder = home.filePath(QStringLiteral("config/kestrelon"));
+    QString ini = folder + QStringLiteral("/kestrelon.ini");
+
+    void prepare(const QByteArray &bytes)
+    {
+        QDir().mkpath(folder);
+        QFile file(ini);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        ::chmod(QFile::encodeName(ini).constData(), 0444);
+    }
+
+    // Starts the program, waits for its window, ends it with SIGTERM.
+    void run(const QStringList &args)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("KESTRELON_REPORT_STARTUP"), QStringLiteral("1"));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(programUnderTest(), args);
+        ASSERT_TRUE(program.waitForStarted(5000)) << qPrintable(programUnderTest());
+        QByteArray errors;
+        ASSERT_TRUE(testsupport::waitFor([&] {
+            program.waitForReadyRead(10);
+            errors += program.readAllStandardError();
+            return errors.contains("first window shown");
+        }, 10000)) << errors.constData();
+        ::kill(program.processId(), SIGTERM);
+        ASSERT_TRUE(program.waitForFinished(5000));
+        EXPECT_EQ(program.exitCode(), 0) << errors.constData();
+    }
+
+    QByteArray written() const
+    {
+        QFile file(ini);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no file)");
+    }
+};
+
+} // namespace
+
+TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
+{
+    // A password whose shifted form would hold an LF (z at position 12).
+    const std::string password = "MDPINT=" + settings::ShiftPassword("abcdefghijkz");
+    ProgramRun r;
+    r.prepare(crlf({"[KESTRELON 5.2.9]", "FUTURE_KEY=keep me", "LOCAL_CHAR= X  .-..-  U.S.-made",
+                    "MSG=73 de ZELMO", "MSG=", "MSG=QRL?", "LANGUAGE=F", "SPEED=20", password, "WORDS=3",
+                    "WORDS=4", "no equals sign", "=no key"}));
+    r.run({"/E", "x=25", "c", "S=30"});
+    EXPECT_EQ(r.written(),
+              crlf({"[KESTRELON 5.2.9]", "SPEED=25", "LANGUAGE=E", "WORDS=3", "WORDS=4", "MSG=73 de ZELMO", "MSG=",
+                    "MSG=QRL?", password, "LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"}));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(r.ini).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
+    EXPECT_EQ(QDir(r.folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kestrelon.ini")});
+}
+
+TEST(SettingsProgram, WithoutAFileTheWrittenFileReadsBackUnchanged)
+{
+    ProgramRun r;
+    r.run({"/f"});
+    const QByteArray first = r.written();
+    EXPECT_EQ(first, crlf({"[KESTRELON 5.2.9]", "LANGUAGE=F"}));
+    r.run({});
+    EXPECT_EQ(r.written(), first);
+}
