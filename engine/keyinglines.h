@@ -16,9 +16,10 @@ constexpr std::uint8_t LineDTR = 1;
 constexpr std::uint8_t LineRTS = 2;
 
 // DTR and RTS of the open keying port. Called from the user-interface thread and from the
-// timer thread. Once Invalidate() has returned, no call reaches the old handle any more
-// (a late key-up then simply fails, as on a closed port), even if the system hands the
-// same descriptor number to something else.
+// timer thread (by the element clock, with its lock held: so never call into the clock
+// while holding whatever guards these lines). Once Invalidate() has returned, no call
+// reaches the old handle any more (a late key-up then simply fails, as on a closed port),
+// even if the system hands the same descriptor number to something else.
 class SerialKeyingLines {
 public:
     virtual ~SerialKeyingLines() = default;

@@ -36,11 +36,6 @@ TimerService::~TimerService()
         thread_.join();
 }
 
-bool TimerService::onTimerThread() const
-{
-    return std::this_thread::get_id() == thread_.get_id();
-}
-
 TimerBackend::EventId TimerService::setEvent(Clock::time_point deadline, int periodMs, Callback callback)
 {
     bool earliest = false;

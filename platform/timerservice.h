@@ -55,8 +55,6 @@ public:
     bool killEvent(EventId id) override;
     Clock::time_point now() const override { return Clock::now(); }
 
-    // True on the service's own thread (inside a callback).
-    bool onTimerThread() const;
     // Whether the thread got real-time scheduling (it runs on without it).
     bool realtime() const { return realtime_; }
 
