@@ -1,6 +1,7 @@
 #include "shell/enginesettingskeys.h"
 
 #include "engine/cp1252.h"
+#include "engine/enginestate.h"
 #include "engine/localcharacters.h"
 #include "engine/morsecode.h"
 #include "engine/timing.h"
@@ -182,6 +183,21 @@ void BindEngineSettingsKeys(SettingsRegistry &registry, const EngineSettings &en
                      out.push_back(sets->LocalLines[i]);
          }},
     });
+
+    if (EngineState *const state = engine.state) {
+        // -1 is the system's choice. The device panel's radio buttons follow the numbers
+        // (any number but -1 is the user's own choice), so the numbers alone are stored.
+        auto device = [](int *chosen) {
+            return [chosen](const std::string &value) {
+                if (auto n = settings::ParseInt(value))
+                    *chosen = *n;
+            };
+        };
+        registry.bind({
+            {"ISOUND=", device(&state->WaveInDevice), [=](Values &out) { out.push_back(number(state->WaveInDevice)); }},
+            {"OSOUND=", device(&state->WaveOutDevice), [=](Values &out) { out.push_back(number(state->WaveOutDevice)); }},
+        });
+    }
 
     registry.addReadStart([=] {
         *tablesStale = false;

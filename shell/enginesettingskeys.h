@@ -9,12 +9,15 @@ class Timing;
 class MorseCodeTable;
 struct ToneGenerator;
 struct CharacterSets;
+struct EngineState;
 
 struct EngineSettings {
     Timing *timing = nullptr;
     ToneGenerator *tone = nullptr;
     MorseCodeTable *codes = nullptr; // the working table, MorseCodes
     CharacterSets *sets = nullptr;
+    // The sound devices (ISOUND=, OSOUND=); without it those keys stay as the file had them.
+    EngineState *state = nullptr;
 };
 
 // Values read for the effect windows, kept until those windows exist and take them: the
@@ -25,7 +28,8 @@ extern int IniQsbPosition;
 extern int IniNotePosition;
 
 // Binds SPEED=, SPACE=, SPACEW=, SPACEWF=, SPACEL=, SPACEB=, LEVEL=, NOISE_LEVEL=,
-// QSB_LEVEL=, QSB_SPEED=, NOISE_BW=, NOTE=, DRIFT= and LOCAL_CHAR=, and a fix-up that
+// QSB_LEVEL=, QSB_SPEED=, NOISE_BW=, NOTE=, DRIFT=, LOCAL_CHAR= (and ISOUND=, OSOUND= with
+// the engine state), and a fix-up that
 // rebuilds the tone tables once when the file changed what they are built from.
 void BindEngineSettingsKeys(SettingsRegistry &registry, const EngineSettings &engine);
 

@@ -1,6 +1,7 @@
 #include "shell/enginesettingskeys.h"
 #include "shell/settingskeys.h"
 
+#include "engine/enginestate.h"
 #include "engine/localcharacters.h"
 #include "engine/morsecode.h"
 #include "engine/timing.h"
@@ -17,6 +18,7 @@ struct Engine {
     ToneGenerator tone;
     MorseCodeTable codes = DefaultMorseCodes;
     CharacterSets sets;
+    EngineState state;
     SettingsRegistry registry;
 
     Engine()
@@ -24,7 +26,7 @@ struct Engine {
         IniNoisePosition = 10;
         IniQsbPosition = 10;
         IniNotePosition = 70;
-        BindEngineSettingsKeys(registry, {&timing, &tone, &codes, &sets});
+        BindEngineSettingsKeys(registry, {&timing, &tone, &codes, &sets, &state});
     }
     void read(const std::string &file) { registry.read(settings::ParseLines(file)); }
     std::string written() const { return settings::FormatFile(registry.write()); }
@@ -96,6 +98,11 @@ TEST(SettingsEngineKeys, ValuesAreTakenHeldOrRefusedAsTheirControlsWould)
         {{"DRIFT=x,1400,abc"}, "DRIFT=", "10,1400,300"},
         {{"DRIFT=20"}, "DRIFT=", "20,1300,300"},
         {{"DRIFT=20,900"}, "DRIFT=", "20,900,300"},
+        {{}, "OSOUND=", "-1"},
+        {{"OSOUND=3"}, "OSOUND=", "3"},
+        {{"OSOUND=3", "OSOUND=x"}, "OSOUND=", "3"},
+        {{"ISOUND=2", "ISOUND=-1"}, "ISOUND=", "-1"},
+        {{"ISOUND=4"}, "OSOUND=", "-1"},
     };
     for (const Case &c : cases) {
         Engine e;
@@ -159,7 +166,7 @@ TEST(SettingsEngineKeys, LocalCharacters)
     EXPECT_EQ(e.sets.RandomCharacters[46], 0xF1);
     EXPECT_EQ(e.written(), lines({"SPEED=12", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
                                   "LEVEL=-12", "NOISE_LEVEL=10", "QSB_LEVEL=10", "QSB_SPEED=6", "NOISE_BW=8",
-                                  "NOTE=800", "DRIFT=10,1300,300", "LOCAL_CHAR= X  .-..-",
+                                  "NOTE=800", "ISOUND=-1", "OSOUND=-1", "DRIFT=10,1300,300", "LOCAL_CHAR= X  .-..-",
                                   "LOCAL_CHAR= \xF1  --.--  U.S.-made"}));
 
     // At most 26 are taken; a second read starts again from the built-in codes.
@@ -179,11 +186,11 @@ TEST(SettingsEngineKeys, AWrittenFileReadsBackByteIdentical)
     Engine first;
     first.read(lines({"SPEED=33", "SPACE=4", "SPACEW=3", "SPACEWF=2", "SPACEL=1", "SPACEB=6", "LEVEL=-3",
                       "NOISE_LEVEL=4", "QSB_LEVEL=17", "QSB_SPEED=10", "NOISE_BW=2", "NOTE=-1",
-                      "DRIFT=25,1200,400", "WORDS=3", "MSG=CQ", "LOCAL_CHAR= \xE4  .-.-  a-umlaut"}));
+                      "DRIFT=25,1200,400", "OSOUND=1", "ISOUND=0", "WORDS=3", "MSG=CQ", "LOCAL_CHAR= \xE4  .-.-  a-umlaut"}));
     const std::string written = first.written();
     Engine second;
     second.read(written);
     EXPECT_EQ(second.written(), written);
     EXPECT_NE(written.find("\r\nLEVEL=-3\r\nWORDS=3\r\nNOISE_LEVEL=4\r\n"), std::string::npos);
-    EXPECT_NE(written.find("\r\nNOTE=-1\r\nMSG=CQ\r\nDRIFT=25,1200,400\r\n"), std::string::npos);
+    EXPECT_NE(written.find("\r\nNOTE=-1\r\nMSG=CQ\r\nISOUND=0\r\nOSOUND=1\r\nDRIFT=25,1200,400\r\n"), std::string::npos);
 }
