@@ -1,5 +1,7 @@
 #include "shell/pendingsteps.h"
 
+#include "shell/summaries.h"
+
 // Each body stays empty (or returns the plain default) until its part of the program fills
 // it in; see the header for who fills which.
 
@@ -78,9 +80,11 @@ void StartupRealSpeedLabel()
 {
 }
 
-// Empty until the random-group sets and summaries land.
+// The summaries; enabling the character-set items waits for the random-group sets.
 void StartupSummaries()
 {
+    UpdateRandomSummary();
+    UpdateSpacingSummary();
 }
 
 // Empty until the audio decoder lands.

@@ -21,7 +21,7 @@ void StartupApplyParallelPort();      // empty until parallel-port keying lands
 void StartupEnableKeyerLines();       // empty until manual keying lands
 void StartupResetModes();             // empty until typing, lists and quiz land
 void StartupRealSpeedLabel();         // empty until the real-speed label lands
-void StartupSummaries();              // empty until the random-group sets and summaries land
+void StartupSummaries();              // summaries; the set items wait for the random-group sets
 void StartupFilterHint();             // empty until the audio decoder lands
 void StartupEngineState();            // empty until the sending engine lands
 void StartupKeyerSupply();            // empty until the serial keying lines land

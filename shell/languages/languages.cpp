@@ -253,6 +253,20 @@ void applyModeTitle()
     }
 }
 
+QAction *languageItem(Language language)
+{
+    return qobject_cast<QAction *>(control(kItems[static_cast<int>(language)].objectName));
+}
+
+void applyLanguage(Language language);
+
+void switchTo(Language language)
+{
+    checkedLanguage.store(static_cast<int>(language));
+    syncLanguageItems();
+    applyLanguage(language);
+}
+
 void applyLanguage(Language language)
 {
     if (mainWindow) {
@@ -355,9 +369,14 @@ void InstallLanguages(QMainWindow *window)
         if (!action->property("kestrelonLanguageItem").toBool()) {
             action->setProperty("kestrelonLanguageItem", true);
             const auto language = static_cast<Language>(i);
-            // A checkable action has already toggled itself when `triggered` arrives; the
-            // handler puts the check marks right.
-            QObject::connect(action, &QAction::triggered, action, [language] { LanguageMenuClick(language); });
+            // A checkable action has already toggled itself when `triggered` arrives: unchecked
+            // now means it was the checked item, which changes nothing.
+            QObject::connect(action, &QAction::triggered, action, [action, language](bool checked) {
+                if (!checked)
+                    action->setChecked(true);
+                else
+                    switchTo(language);
+            });
         }
     }
     syncLanguageItems();
@@ -370,13 +389,11 @@ QMainWindow *LanguageMainWindow()
 
 void LanguageMenuClick(Language language)
 {
-    if (checkedLanguage.load() == static_cast<int>(language)) {
-        syncLanguageItems(); // undo the toggle of a click on the checked item
-        return;
-    }
-    checkedLanguage.store(static_cast<int>(language));
-    syncLanguageItems();
-    applyLanguage(language);
+    // The check mark is the language; without a menu the index stands for it.
+    const QAction *item = languageItem(language);
+    const bool checked = item != nullptr ? item->isChecked() : LanguageChecked(language);
+    if (!checked)
+        switchTo(language);
 }
 
 void English1Click() { LanguageMenuClick(Language::English); }
@@ -398,7 +415,8 @@ bool ClickLanguageLetter(char letter)
 
 void ApplyStartupLanguage()
 {
-    if (!LanguageChecked(Language::English))
+    const QAction *english = languageItem(Language::English);
+    if (english != nullptr ? !english->isChecked() : !LanguageChecked(Language::English))
         return;
     checkedLanguage.store(-1);
     syncLanguageItems();

@@ -34,11 +34,10 @@
 //
 // Hooking the start-up, the settings file and the command line
 //   - TForm1's constructor, once the `Language1` items exist: InstallLanguages(this).
-//   - Creation step 11 ("click English1"): English1Click().
-//   - Settings reader `LANGUAGE=x` and command line "/x": ClickLanguageLetter(x).
-//   - Creation step 19: ApplyStartupLanguage().
+//   - `LANGUAGE=` (shellsettingskeys.cpp) and the command line click ClickLanguageLetter(x)
+//     and write LanguageLetter(CurrentLanguage()).
+//   - Creation step 11: English1Click(); step 19: ApplyStartupLanguage().
 //   - End of the creation handler: RefreshStateCaptions().
-//   - Settings writer: LanguageLetter(CurrentLanguage()).
 
 #include <QPointer>
 #include <QWidget>
@@ -79,9 +78,9 @@ template <typename Rows, typename Get> constexpr bool allLanguagesPresent(const 
     return true;
 }
 
-// The language whose item is checked; English while none is (during start-up's re-click).
+// The language of the last switch; English while none is checked (during start-up's
+// re-click). Both are safe on any thread: they read the index, not the menu.
 Language CurrentLanguage();
-// True when `language`'s item is checked.
 bool LanguageChecked(Language language);
 // The current language's text of a row, and a given language's.
 QString Pick(const Tr &row);
@@ -101,7 +100,8 @@ QString TitleLine(Language language);
 void InstallLanguages(QMainWindow *mainWindow);
 QMainWindow *LanguageMainWindow();
 
-// The seven menu handlers: one switch. Choosing the checked language changes nothing.
+// The seven menu handlers: one switch. Choosing the checked language changes nothing (the
+// item's check mark decides, as start-up unchecks English before clicking it again).
 void LanguageMenuClick(Language language);
 void English1Click();
 void Magyar1Click();

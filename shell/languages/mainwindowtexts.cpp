@@ -100,6 +100,16 @@ constexpr TextRow kRows[] = {
     {"CheckBoxPin17", K::Caption, kNegativeLogic},
 
     // Radio buttons
+    {"RadioButtonAlphabet", K::Caption,
+     Tr("Characters", "Karakterek", "Zeichen", "Caractères", "Caratteri", "Caracteres", "Caracteres")},
+    {"RadioButtonCodeQ", K::Caption, Tr("Q codes", "Q-kódok", "Q-Codes", "Codes Q", "Codici Q", "Códigos Q", "Códigos Q")},
+    {"RadioButtonAbrev", K::Caption,
+     Tr("Abbreviations", "Rövidítések", "Abkürzungen", "Abréviations", "Abbreviazioni", "Abreviaturas", "Abreviaturas")},
+    {"RadioButtonRandom", K::Caption, Tr("Random", "Véletlen", "Zufall", "Aléatoire", "Casuale", "Aleatório", "Aleatorio")},
+    {"RadioButtonFile", K::Caption, Tr("File", "Fájl", "Datei", "Fichier", "File", "Ficheiro", "Archivo")},
+    {"RadioButtonQuiz", K::Caption, Tr("Quiz", "Kvíz", "Quiz", "Quiz", "Quiz", "Quiz", "Quiz")},
+    {"RadioButtonMonitor", K::Caption,
+     Tr("Monitor", "Monitor", "Monitor", "Moniteur", "Monitor", "Monitor", "Monitor")},
     {"RadioButtonLocalCreate", K::Caption, Tr("Create", "Létrehozás", "Anlegen", "Créer", "Crea", "Criar", "Crear")},
     {"RadioButtonLocalDelete", K::Caption, Tr("Delete", "Törlés", "Löschen", "Supprimer", "Elimina", "Apagar", "Borrar")},
     {"RadioButtonLocalModify", K::Caption, Tr("Modify", "Módosítás", "Ändern", "Modifier", "Modifica", "Modificar", "Modificar")},

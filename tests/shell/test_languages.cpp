@@ -1,4 +1,5 @@
 #include "shell/languages/languages.h"
+#include "shell/mainwindow.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
 #include "shell/summaries.h"
@@ -343,7 +344,7 @@ protected:
         window.show();
     }
 
-    void TearDown() override { InstallLanguages(nullptr); }
+    void TearDown() override { InstallLanguages(Form1); } // the program's own window, when there is one
 
     template <typename W> W *make(QWidget *parent, const char *name)
     {

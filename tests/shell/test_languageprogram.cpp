@@ -1,0 +1,150 @@
+// The language chosen by the settings file and the command line, in the real start-up.
+
+#include "tests/common/testsupport.h"
+#include "tests/shell/shelltestsupport.h"
+
+#include "shell/languages/languages.h"
+#include "shell/mainwindow.h"
+#include "shell/settingsfile.h"
+#include "shell/startup.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.exists())
+        file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(LanguageAtStartup, TheSettingsFileChoosesHungarian)
+{
+    if (Form1)
+        GTEST_SKIP() << "the windows of this test program exist already";
+    writeFile(SettingsFilePath(), "[KESTRELON 5.2.9]\r\nLANGUAGE=M\r\n");
+    shelltest::ensureWindows();
+    ASSERT_NE(Form1, nullptr);
+
+    EXPECT_EQ(Form1->windowTitle(), QStringLiteral("KESTRELON 5.2.9 - MORZE-KÓD TANITÓ ÉS EDZÖ"));
+    EXPECT_TRUE(Form1->Magyar1->isChecked());
+    EXPECT_FALSE(Form1->English1->isChecked());
+    EXPECT_EQ(Form1->ButtonQuitter->text(), QStringLiteral("&Kilépés"));
+    EXPECT_EQ(Form1->RadioButtonAbrev->text(), QStringLiteral("Rövidítések"));
+    EXPECT_EQ(CurrentLanguage(), Language::Magyar);
+
+    // The menu switches; the checked item again changes nothing.
+    Form1->Espagnol1->trigger();
+    EXPECT_EQ(Form1->windowTitle(), QStringLiteral("KESTRELON 5.2.9 - EL PROFESOR Y ENTRENADOR DE CÓDIGO MORSE"));
+    EXPECT_FALSE(Form1->Magyar1->isChecked());
+    Form1->Espagnol1->trigger();
+    EXPECT_TRUE(Form1->Espagnol1->isChecked());
+    EXPECT_EQ(CurrentLanguage(), Language::Espanol);
+}
+
+TEST(LanguageAtStartup, WithoutAFileTheStartIsEnglish)
+{
+    if (Form1)
+        GTEST_SKIP() << "the windows of this test program exist already";
+    QFile::remove(SettingsFilePath());
+    shelltest::ensureWindows();
+    EXPECT_EQ(Form1->windowTitle(), QStringLiteral("KESTRELON 5.2.9 - THE  MORSE  CODE  TEACHER  &  TRAINER"));
+    EXPECT_TRUE(Form1->English1->isChecked());
+    EXPECT_EQ(Form1->ButtonQuitter->text(), QStringLiteral("&Quit"));
+}
+
+struct ProgramCase
+{
+    const char *name;
+    QStringList arguments;
+    QByteArray fileBefore; // empty: no settings file
+    const char *languageLine;
+};
+
+void PrintTo(const ProgramCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class LanguageOfTheProgram : public ::testing::TestWithParam<ProgramCase>
+{
+};
+
+// The built program runs offscreen with its own folders, is ended as a desktop would end
+// it, and leaves its language in the settings file.
+TEST_P(LanguageOfTheProgram, IsKeptInTheSettingsFile)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString config = home.filePath(QStringLiteral("config"));
+    const QString iniPath = config + QStringLiteral("/kestrelon/kestrelon.ini");
+    if (!GetParam().fileBefore.isEmpty())
+        writeFile(iniPath, GetParam().fileBefore);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("KESTRELON_REPORT_STARTUP"), QStringLiteral("1"));
+
+    QString program = testsupport::programPath();
+    if (program.isEmpty())
+        program = QCoreApplication::applicationDirPath() + QStringLiteral("/../kestrelon");
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(home.path());
+    process.start(program, GetParam().arguments);
+    ASSERT_TRUE(process.waitForStarted(5000)) << qPrintable(program);
+    QByteArray errors;
+    ASSERT_TRUE(testsupport::waitFor(
+        [&] {
+            process.waitForReadyRead(10);
+            errors += process.readAllStandardError();
+            return errors.contains("first window shown");
+        },
+        10000))
+        << errors.constData();
+    ::kill(process.processId(), SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(5000));
+    EXPECT_EQ(process.exitCode(), 0);
+
+    const QByteArray written = readFile(iniPath);
+    EXPECT_TRUE(written.startsWith("[KESTRELON 5.2.9]\r\n")) << written.left(40).constData();
+    EXPECT_TRUE(written.contains(QByteArray(GetParam().languageLine) + "\r\n")) << written.constData();
+    EXPECT_EQ(written.count("LANGUAGE="), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Starts, LanguageOfTheProgram,
+    ::testing::Values(ProgramCase{"Spanish_from_the_command_line", {QStringLiteral("/S")}, {}, "LANGUAGE=S"},
+                      ProgramCase{"Hungarian_from_the_file", {}, "[KESTRELON 5.2.9]\r\nLANGUAGE=M\r\n", "LANGUAGE=M"},
+                      ProgramCase{"lower_case_switch_over_the_file",
+                                  {QStringLiteral("/e")},
+                                  "[KESTRELON 5.2.9]\r\nLANGUAGE=F\r\n",
+                                  "LANGUAGE=E"},
+                      ProgramCase{"later_switch_wins", {QStringLiteral("/F"), QStringLiteral("/D")}, {}, "LANGUAGE=D"},
+                      ProgramCase{"no_choice", {}, {}, "LANGUAGE=E"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
