@@ -178,6 +178,7 @@ int LinuxSerialDevice::open(const std::string &name)
     mask_ = 0;
     last_ = {};
     countersWork_ = true;
+    linesWork_ = true;
     waitedOnce_ = false;
     mode_ = WatchMode::Blocking;
     cancel_ = false;
@@ -324,6 +325,7 @@ int LinuxSerialDevice::readSnapshot(Snapshot &snap)
     if (const int e = modemLines(snap.lines)) {
         if (!unsupported(e))
             return e;
+        linesWork_ = false;
         snap.lines = 0;
     }
     if (countersWork_) {
@@ -417,8 +419,11 @@ WaitOutcome LinuxSerialDevice::waitModemChange()
         }
 
         if (mask_ == 0 || mode_ == WatchMode::Polling) {
+            // A device with neither levels nor counters (a pseudo-terminal) has nothing that
+            // could change: wait for the wake-up alone.
+            const bool nothing = mask_ == 0 || (!linesWork_ && !countersWork_);
             pollfd p{wakeFd_, POLLIN, 0};
-            const int r = ::poll(&p, 1, mask_ == 0 ? -1 : kPollMs);
+            const int r = ::poll(&p, 1, nothing ? -1 : kPollMs);
             if (r > 0) {
                 std::uint64_t drained;
                 [[maybe_unused]] auto n = ::read(wakeFd_, &drained, sizeof drained);

@@ -75,6 +75,7 @@ private:
     unsigned mask_ = 0;
     Snapshot last_;
     bool countersWork_ = true;
+    bool linesWork_ = true;
     bool waitedOnce_ = false;
     std::atomic<WatchMode> mode_{WatchMode::Blocking};
     std::atomic<bool> cancel_{false};

@@ -205,7 +205,18 @@ TEST(ComPortUart, LoopbackReportsDSRAndCTSInOrderWithTheirLevels)
     port.OnCTSChange = [&](QObject *, bool on) { log.push_back(on ? "cts1" : "cts0"); };
     port.OnDSRChange = [&](QObject *, bool on) { log.push_back(on ? "dsr1" : "dsr0"); };
     port.OnRLSDChange = [&](QObject *, bool on) { log.push_back(on ? "rlsd1" : "rlsd0"); };
-    port.Open();
+    // Other test programs may hold the port (it is opened exclusively): wait for our turn.
+    int busy = 0;
+    const bool opened = waitFor([&] {
+        try {
+            port.Open();
+            return true;
+        } catch (const EComPort &e) {
+            busy = e.WinCode;
+            return false;
+        }
+    }, 60000);
+    ASSERT_TRUE(opened) << "ttyS0 stayed unavailable, errno " << busy;
     ASSERT_EQ(log.size(), 3u); // the opening reports
     unsigned lines = 0;
     ASSERT_EQ(port.Device().modemLines(lines), 0);
