@@ -21,12 +21,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <deque>
 
 TFormDialog *FormDialog = nullptr;
 std::string DialogText;
 int DialogResult = -1;
 bool WarnAnsiShown = false;
+bool MessagesToStandardError = false;
 
 namespace {
 
@@ -48,6 +50,13 @@ struct Request {
     bool boxChecked = false;
     QEventLoop *loop = nullptr;
 };
+
+QString displayText(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
 
 std::deque<Request *> waiting; // asked, not yet on screen
 Request *current = nullptr;    // on screen
@@ -106,6 +115,10 @@ void answer(int result)
 // Shows the request (after those before it) and waits for its answer.
 int run(Request &r)
 {
+    if (MessagesToStandardError) {
+        std::fprintf(stderr, "kestrelon: %s\n", qPrintable(displayText(r.text).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+        return 0;
+    }
     waiting.push_back(&r);
     presentNext();
     while (!r.done) {
@@ -156,13 +169,6 @@ QString warningBoxCaption()
         }
     }
     return QString::fromUtf8(captions[0].caption);
-}
-
-QString displayText(QString text)
-{
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
 }
 
 } // namespace
@@ -336,7 +342,9 @@ void TFormDialog::keyPressEvent(QKeyEvent *event)
 
 void TFormDialog::mouseMoveEvent(QMouseEvent *event)
 {
-    unsetCursor();
+    // Back to the arrow over the message, whatever cursor the program had set.
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
     TSideForm::mouseMoveEvent(event);
 }
 

@@ -63,6 +63,10 @@ extern int DialogResult;
 // Set once the user ticked "Do not show this warning anymore" (settings key WARNANSI=).
 extern bool WarnAnsiShown;
 
+// Set while a quit from outside runs (signal, logout): messages go to the standard error
+// and questions are answered No at once, since nobody may be there to answer.
+extern bool MessagesToStandardError;
+
 // Shows a message with an OK button and returns when the user has closed it. Texts are
 // Windows-1252 (engine strings); CR LF, CR or LF break lines.
 void ShowProgramMessage(const std::string &text);

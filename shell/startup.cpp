@@ -9,6 +9,8 @@
 #include "shell/mainwindow.h"
 #include "shell/pendingsteps.h"
 #include "shell/settingsfile.h"
+#include "shell/settingsformat.h"
+#include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
 #include "shell/unixsignals.h"
 #include "shell/utilities.h"
@@ -131,9 +133,49 @@ protected:
 
 } // namespace
 
+int CheckedModeNumber()
+{
+    if (!Form1)
+        return 0;
+    const QRadioButton *modes[] = {Form1->RadioButtonAlphabet, Form1->RadioButtonCodeQ, Form1->RadioButtonAbrev,
+                                   Form1->RadioButtonRandom, Form1->RadioButtonFile, Form1->RadioButtonQuiz,
+                                   Form1->RadioButtonMonitor};
+    for (int i = 0; i < 7; ++i) {
+        if (modes[i]->isChecked())
+            return i + 1;
+    }
+    return 0;
+}
+
+void BindStartupSettings()
+{
+    Settings().bind(
+        "LASTCHOICE=",
+        [](const std::string &value) {
+            const std::optional<int> mode = settings::ParseInt(value);
+            LastChoice = mode && *mode >= 1 && *mode <= 7 ? *mode : 1;
+        },
+        [](std::vector<std::string> &values) {
+            // No mode entered during this run: the one read at start stays.
+            const int mode = CheckedModeNumber();
+            values.push_back(std::to_string(mode ? mode : LastChoice));
+        });
+    Settings().bind(
+        "WARNANSI=",
+        [](const std::string &value) {
+            if (value == "1")
+                WarnAnsiShown = true;
+        },
+        [](std::vector<std::string> &values) {
+            if (WarnAnsiShown)
+                values.push_back("1");
+        });
+}
+
 bool MainFormCreate()
 {
     TForm1 *f = Form1;
+    BindStartupSettings();
 
     // 1. No real-time priority for the whole process: a normal user cannot have it on Linux
     //    and it would starve the desktop. The keying clock's own thread asks for it.
@@ -419,6 +461,10 @@ void RequestQuitFromOutside()
         outsideQuitPending = true;
         return;
     }
+    // Nobody may be there to answer (logout, kill): what the quit has to say goes to the
+    // standard error instead of waiting for an answer.
+    if (!Quitting)
+        MessagesToStandardError = true;
     QuitCommand();
 }
 
@@ -427,7 +473,7 @@ void StartupFinished()
     startupDone = true;
     if (outsideQuitPending) {
         outsideQuitPending = false;
-        QTimer::singleShot(0, QuitCommand);
+        QTimer::singleShot(0, RequestQuitFromOutside);
     }
 }
 
@@ -444,6 +490,7 @@ int RunMainBlock(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     InstallQuitSignals(RequestQuitFromOutside);
+    SetSettingsFailureReporter([] { ShowProgramMessage(MsgCannotCreateSettings()); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
                      [](QSessionManager &) { RequestQuitFromOutside(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [] {

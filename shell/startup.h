@@ -45,6 +45,11 @@ void PushSettingsIntoSideWindows();
 // Destroys every window, side windows last-created first, the main window last.
 void DestroyAllWindows();
 
+// Binds the settings keys of start-up (LASTCHOICE=, WARNANSI=) in the settings registry.
+void BindStartupSettings();
+// The checked mode button, 1 (characters) to 7 (monitor); 0 when none is.
+int CheckedModeNumber();
+
 // The main window's handlers.
 bool MainFormCreate();
 void MainFormShown();

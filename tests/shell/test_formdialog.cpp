@@ -7,6 +7,7 @@
 #include "shell/formdialog.h"
 #include "shell/mainwindow.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -264,6 +265,27 @@ TEST(Dialog, AnUntickedWarningIsShownAgain)
     }
     EXPECT_EQ(shows, 2);
     EXPECT_FALSE(WarnAnsiShown);
+}
+
+TEST(Dialog, TheMainWindowHandsTheFocusBackWhileAMessageIsOpen)
+{
+    shelltest::ensureWindows();
+    Form1->show();
+    QWidget *activeAfterClick = nullptr;
+    whenDialogShown([&] {
+        testsupport::waitFor([] { return QApplication::activeWindow() == FormDialog; }, 1000);
+        Form1->activateWindow(); // the user clicks the main window
+        testsupport::waitFor([] { return false; }, 150);
+        activeAfterClick = QApplication::activeWindow();
+        FormDialog->ButtonOK->click();
+    });
+    ShowProgramMessage("Err 2 : Can't open the sound card !");
+    EXPECT_EQ(activeAfterClick, FormDialog);
+
+    // With no message open the main window keeps it.
+    Form1->activateWindow();
+    EXPECT_TRUE(testsupport::waitFor([] { return QApplication::activeWindow() == Form1; }, 1000));
+    Form1->hide();
 }
 
 TEST(Dialog, StaysInsideTheScreenWhereverTheMainWindowIs)

@@ -6,6 +6,8 @@
 #include "shell/datafolders.h"
 #include "shell/formdialog.h"
 #include "shell/mainwindow.h"
+#include "shell/settingsformat.h"
+#include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
 #include "shell/startup.h"
 #include "shell/utilities.h"
@@ -281,6 +283,81 @@ INSTANTIATE_TEST_SUITE_P(
                       LastModeCase{4, "ButtonChoixRandom", "RadioButtonRandom"},
                       LastModeCase{5, "RadioButtonFile", "RadioButtonFile"},
                       LastModeCase{6, "RadioButtonQuiz", "RadioButtonQuiz"}, LastModeCase{7, nullptr, nullptr}));
+
+std::string writtenValue(const char *key)
+{
+    for (const settings::Line &line : Settings().write()) {
+        if (line.key == key)
+            return line.value;
+    }
+    return "(none)";
+}
+
+TEST(StartupSettings, LastChoiceIsReadInRangeAndWrittenFromTheCheckedMode)
+{
+    shelltest::ensureWindows();
+    BindStartupSettings();
+    const struct {
+        const char *value;
+        int lastChoice;
+    } reads[] = {{"4", 4}, {"7", 7}, {"1", 1}, {"9", 1}, {"0", 1}, {"-3", 1}, {"x", 1}, {"", 1}, {" 2", 1}};
+    for (const auto &r : reads) {
+        LastChoice = 5;
+        Settings().read({{"LASTCHOICE=", r.value}});
+        EXPECT_EQ(LastChoice, r.lastChoice) << '"' << r.value << '"';
+    }
+
+    for (QRadioButton *mode : Form1->Frame->findChildren<QRadioButton *>()) {
+        mode->setAutoExclusive(false);
+        mode->setChecked(false);
+        mode->setAutoExclusive(true);
+    }
+    LastChoice = 4; // no mode entered in this run: the one read stays
+    EXPECT_EQ(writtenValue("LASTCHOICE="), "4");
+    Form1->RadioButtonQuiz->setChecked(true);
+    EXPECT_EQ(writtenValue("LASTCHOICE="), "6");
+    Form1->RadioButtonMonitor->setChecked(true);
+    EXPECT_EQ(writtenValue("LASTCHOICE="), "7");
+}
+
+TEST(StartupSettings, WarnAnsiIsReadOnOneAndWrittenOnlyWhenSet)
+{
+    BindStartupSettings();
+    WarnAnsiShown = false;
+    Settings().read({{"WARNANSI=", "0"}});
+    EXPECT_FALSE(WarnAnsiShown);
+    EXPECT_EQ(writtenValue("WARNANSI="), "(none)");
+    Settings().read({{"WARNANSI=", "1"}});
+    EXPECT_TRUE(WarnAnsiShown);
+    EXPECT_EQ(writtenValue("WARNANSI="), "1");
+    WarnAnsiShown = false;
+}
+
+TEST(OutsideQuit, WaitsForTheEndOfStartUpAndThenAsksNothing)
+{
+    shelltest::ensureWindows();
+    terminations = 0;
+    Quitting = false;
+    RequestQuitFromOutside(); // a signal while the windows are still being made
+    testsupport::waitFor([] { return false; }, 50);
+    EXPECT_EQ(terminations, 0);
+    EXPECT_FALSE(Quitting);
+
+    StartupFinished();
+    ASSERT_TRUE(testsupport::waitFor([] { return terminations == 1; }, 2000));
+    EXPECT_TRUE(Quitting);
+
+    // Whatever the quit has to say goes to the standard error, not to a box nobody answers.
+    int shown = 0;
+    whenDialogShown([&] {
+        ++shown;
+        FormDialog->ButtonOK->click();
+    }, 300);
+    ShowProgramMessage("Can't create kestrelon.ini !");
+    testsupport::waitFor([] { return false; }, 350);
+    EXPECT_EQ(shown, 0);
+    MessagesToStandardError = false;
+}
 
 TEST(DataFolders, TheDataFolderIsCreatedAndBecomesTheCurrentFolder)
 {
