@@ -88,7 +88,8 @@ TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
     r.run({"/E", "x=25", "c", "S=30"});
     EXPECT_EQ(r.written(),
               crlf({"[KESTRELON 5.2.9]", "SPEED=25", "LANGUAGE=E", "WORDS=3", "WORDS=4", "MSG=73 de ZELMO", "MSG=",
-                    "MSG=QRL?", password, "LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"}));
+                    "MSG=QRL?", password, "LASTCHOICE=1", "LOCAL_CHAR= X  .-..-  U.S.-made",
+                    "FUTURE_KEY=keep me"}));
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(r.ini).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0444u);
@@ -100,7 +101,7 @@ TEST(SettingsProgram, WithoutAFileTheWrittenFileReadsBackUnchanged)
     ProgramRun r;
     r.run({"/f"});
     const QByteArray first = r.written();
-    EXPECT_EQ(first, crlf({"[KESTRELON 5.2.9]", "LANGUAGE=F"}));
+    EXPECT_EQ(first, crlf({"[KESTRELON 5.2.9]", "LANGUAGE=F", "LASTCHOICE=1"}));
     r.run({});
     EXPECT_EQ(r.written(), first);
 }
