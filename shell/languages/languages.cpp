@@ -539,7 +539,7 @@ LanguageAware::~LanguageAware()
 {
     auto &windows = sideWindows();
     windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
-    delete showWatcher_;
+    delete showWatcher_.data();
 }
 
 void RefreshVisibleSideWindows()

@@ -27,7 +27,8 @@
 //   a function registered with OnLanguageSwitch), not in the table.
 //
 // Adding the texts of a side window
-//   Derive the window from `LanguageAware` as well as from its Qt class, keep its texts as
+//   Derive the window from its Qt class and then from `LanguageAware` (in that order, so
+//   the widget exists when LanguageAware(this) runs), keep its texts as
 //   `static constexpr Tr` rows in its own file, and write them in `retranslate()` with
 //   `Pick(row)`. `retranslate()` runs each time the window is shown and at every switch
 //   while it is visible (the window is not hidden for it).
@@ -170,7 +171,7 @@ public:
 
 private:
     QPointer<QWidget> window_;
-    QObject *showWatcher_ = nullptr;
+    QPointer<QObject> showWatcher_;
 };
 
 // Runs retranslate() of every visible side window.

@@ -36,6 +36,14 @@ constexpr Tr kContinued("    to be cont'd on next page", "    folytatás a köve
                         "    continua alla pagina seguente", "    continua na página seguinte",
                         "    continúa en la página siguiente");
 
+// The four face images share one hint.
+constexpr Tr kFaceHint("Click the image to hide it or to show it",
+                       "Kattints a képre az elrejtéséhez vagy megjelenítéséhez",
+                       "Klicken Sie auf das Bild, um es zu verbergen oder anzuzeigen",
+                       "Cliquez sur l'image pour la cacher ou la montrer",
+                       "Cliccate sull'immagine per nasconderla o mostrarla", "Clique na imagem para a esconder ou mostrar",
+                       "Haga clic en la imagen para ocultarla o mostrarla");
+
 // In the order every switch writes them: labels, buttons, check boxes, radio buttons, radio
 // groups, group boxes and panels, static texts, menu items, hints, list rows.
 constexpr TextRow kRows[] = {
@@ -151,6 +159,11 @@ constexpr TextRow kRows[] = {
     {"DownSpeed", K::Caption, Tr("Down", "Le", "Langsamer", "Moins vite", "Più lento", "Mais lento", "Más lento")},
     {"Poids31", K::Caption, Tr("&3/1 normal", "&3/1 normál", "&3/1 normal", "&3/1 normal", "&3/1 normale", "&3/1 normal", "&3/1 normal")},
     {"Poids41", K::Caption, Tr("&4/1", "&4/1", "&4/1", "&4/1", "&4/1", "&4/1", "&4/1")},
+    // The release check's menu entry; its sub-item carries the version number and is not
+    // rewritten by a switch.
+    {"MenunewVersion", K::Caption,
+     Tr("New release available !", "Új kiadás érhetö el !", "Neue Version verfügbar !", "Nouvelle version disponible !",
+        "Nuova versione disponibile !", "Nova versão disponível !", "Nueva versión disponible!")},
     {"Poids51", K::Caption, Tr("&5/1", "&5/1", "&5/1", "&5/1", "&5/1", "&5/1", "&5/1")},
 
     // Hints
@@ -172,11 +185,10 @@ constexpr TextRow kRows[] = {
     {"ButtonStop", K::Hint, Tr("Stop playing", "Lejátszás leállítása", "Abspielen stoppen", "Arrêter de jouer",
                                "Ferma il suono", "Parar a reprodução", "Detener la reproducción")},
     {"UpDownAmplitude", K::Hint, Tr("Volume", "Hangerö", "Lautstärke", "Volume", "Volume", "Volume", "Volumen")},
-    {"Visage0", K::Hint,
-     Tr("Click the image to hide it or to show it", "Kattints a képre az elrejtéséhez vagy megjelenítéséhez",
-        "Klicken Sie auf das Bild, um es zu verbergen oder anzuzeigen",
-        "Cliquez sur l'image pour la cacher ou la montrer", "Cliccate sull'immagine per nasconderla o mostrarla",
-        "Clique na imagem para a esconder ou mostrar", "Haga clic en la imagen para ocultarla o mostrarla")},
+    {"Visage0", K::Hint, kFaceHint},
+    {"VisageHa", K::Hint, kFaceHint},
+    {"VisageHo", K::Hint, kFaceHint},
+    {"VisageNoir", K::Hint, kFaceHint},
 
     // ListAlphabet heading rows; the rows between them are characters and stay.
     {"ListAlphabet", K::Item, 0,
