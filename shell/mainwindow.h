@@ -11,7 +11,15 @@
 //  - menus: add items to an existing menu (menuNamed("MenuOutils")) or a new top-level menu
 //    (addMenuNamed), each QAction with its object name; connect handlers to `triggered`;
 //  - timers of the main window are members here; connect to `timeout`. Shut-down stops every
-//    QTimer child of every window before it releases lines and devices.
+//    QTimer child of every window before it releases lines and devices;
+//  - the engine's model (state, timing, tone, character sets) is owned here as plain data for
+//    the whole run: reach it through Form1->Engine, Form1->EngineTiming, ... (the working code
+//    table is the engine's global MorseCodes).
+
+#include "engine/enginestate.h"
+#include "engine/localcharacters.h"
+#include "engine/timing.h"
+#include "engine/tone.h"
 
 #include <QMainWindow>
 
@@ -66,6 +74,12 @@ public:
     QRadioButton *RadioButtonFile;
     QRadioButton *RadioButtonQuiz;
     QRadioButton *RadioButtonMonitor;
+
+    // The engine's model, plain data owned for the whole run.
+    EngineState Engine;
+    Timing EngineTiming;
+    ToneGenerator EngineTone;
+    CharacterSets EngineSets;
 
     // Window timers of the main window (all stopped at design).
     QTimer *Timer1;       // stands in for the sound card's notifications without a sound card

@@ -5,6 +5,13 @@
 // Each body stays empty (or returns the plain default) until its part of the program fills
 // it in; see the header for who fills which.
 
+// Empty until the engine joins the main window: then
+// BindEngineSettingsKeys(Settings(), {&Form1->EngineTiming, &Form1->EngineTone, &MorseCodes,
+// &Form1->EngineSets, &Form1->Engine}) here, before the file is read.
+void StartupBindEngineSettingsKeys()
+{
+}
+
 // Empty until the lesson import and text files land.
 void StartupCreateTextLists()
 {
@@ -150,11 +157,6 @@ void StartupReleaseCheck()
 
 // Empty until kid mode lands.
 void QuitStopRabbitAnimation()
-{
-}
-
-// Empty until the sending engine lands.
-void QuitEmptyPlayQueue()
 {
 }
 

@@ -6,6 +6,7 @@
 
 
 // ---- Main window creation ----
+void StartupBindEngineSettingsKeys(); // empty until the engine joins the main window (binds its keys to Form1's model)
 void StartupCreateTextLists();        // empty until the lesson import and text files land
 void StartupLoadCursors();            // empty until the cursor pictures are in the resources
 void StartupFillControlTables();      // empty until the port, message and speed controls land
@@ -41,7 +42,6 @@ void StartupReleaseCheck();           // empty until the release check lands
 
 // ---- Quit roads ----
 void QuitStopRabbitAnimation();       // empty until kid mode lands
-void QuitEmptyPlayQueue();            // empty until the sending engine lands
 void QuitLeaveKidMode();              // empty until kid mode lands (leaves it when it is on)
 void QuitStopKeyingClocks();          // empty until the element clock and key decoder land
 void QuitReleaseSound();              // empty until the sound output lands (no-op without card)

@@ -39,8 +39,6 @@ bool MainFormCreated = false;
 bool FirstShowPending = false;
 int LastChoice = 1;
 int ScreenPixelsPerInch = 96;
-bool Quitting = false;
-bool QuitRequested = false;
 
 std::function<void()> TerminateApplication = [] { QCoreApplication::exit(0); };
 
@@ -175,7 +173,9 @@ void BindStartupSettings()
 bool MainFormCreate()
 {
     TForm1 *f = Form1;
+    // The keys bound to the main window's objects, before the file is read.
     BindStartupSettings();
+    StartupBindEngineSettingsKeys();
 
     // 1. No real-time priority for the whole process: a normal user cannot have it on Linux
     //    and it would starve the desktop. The keying clock's own thread asks for it.
@@ -377,10 +377,15 @@ void FirstIdleMoment()
     StartupReleaseCheck();
 }
 
+bool QuitStarted()
+{
+    return Form1 && Form1->Engine.Quitting;
+}
+
 void QuitButton()
 {
     TForm1 *f = Form1;
-    if (Quitting || !f)
+    if (!f || f->Engine.Quitting)
         return;
 
     // 1. A running kid-mode animation is only stopped.
@@ -417,15 +422,17 @@ void QuitButton()
         ok->setText(QStringLiteral("OK"));
 
     // 4. Ask. A quit that ran meanwhile (the close button, a signal) counts as the answer.
-    if (AskProgramQuestion(MsgConfirmQuit()) != 1 || Quitting)
+    if (AskProgramQuestion(MsgConfirmQuit()) != 1 || f->Engine.Quitting)
         return;
 
     // 5. to 9.
-    QuitEmptyPlayQueue();
-    Quitting = true;
+    f->Engine.PlayQueue.clear();
+    f->Engine.HeadInFlight = false;
+    f->Engine.ExpandedLeft = 0;
+    f->Engine.Quitting = true;
     releaseForQuit();
     QuitFreeWaveBuffers();
-    QuitRequested = true;
+    f->Engine.QuitRequested = true;
     WriteSettingsFile();
     TerminateApplication();
 }
@@ -433,12 +440,12 @@ void QuitButton()
 void QuitCommand()
 {
     TForm1 *f = Form1;
-    if (Quitting || !f)
+    if (!f || f->Engine.Quitting)
         return;
 
     // 1. Kid mode is left, but its option is written as it was.
     f->TimerQuiz->stop();
-    Quitting = true;
+    f->Engine.Quitting = true;
     QAction *kidOption = f->findChild<QAction *>(QStringLiteral("MenuMonitorTexte"));
     const bool kidOptionChecked = kidOption && kidOption->isChecked();
     QuitLeaveKidMode();
@@ -449,7 +456,7 @@ void QuitCommand()
     releaseForQuit();
     QuitReleaseParallelAccess();
     QuitFreeWaveBuffers();
-    QuitRequested = true;
+    f->Engine.QuitRequested = true;
     WriteSettingsFile();
     QuitRestoreBeep();
     TerminateApplication();
@@ -463,7 +470,7 @@ void RequestQuitFromOutside()
     }
     // Nobody may be there to answer (logout, kill): what the quit has to say goes to the
     // standard error instead of waiting for an answer.
-    if (!Quitting)
+    if (!QuitStarted())
         MessagesToStandardError = true;
     QuitCommand();
 }
@@ -490,11 +497,10 @@ int RunMainBlock(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     InstallQuitSignals(RequestQuitFromOutside);
-    SetSettingsFailureReporter([] { ShowProgramMessage(MsgCannotCreateSettings()); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
                      [](QSessionManager &) { RequestQuitFromOutside(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [] {
-        if (!Quitting && startupDone)
+        if (!QuitStarted() && startupDone)
             QuitCommand();
     });
 

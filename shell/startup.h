@@ -25,10 +25,8 @@ extern int LastChoice;
 // Logical pixels per inch of the screen, noted at creation.
 extern int ScreenPixelsPerInch;
 
-// Quitting: a quit road has started (each runs at most once per process). QuitRequested:
-// the devices are released and the settings about to be written.
-extern bool Quitting;
-extern bool QuitRequested;
+// A quit road has started (Form1->Engine.Quitting): each runs at most once per process.
+bool QuitStarted();
 
 // Ends the application (the event loop returns). Tests replace it.
 extern std::function<void()> TerminateApplication;

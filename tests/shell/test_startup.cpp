@@ -95,8 +95,8 @@ protected:
     {
         shelltest::ensureWindows();
         terminations = 0;
-        Quitting = false;
-        QuitRequested = false;
+        Form1->Engine.Quitting = false;
+        Form1->Engine.QuitRequested = false;
     }
 };
 
@@ -122,18 +122,20 @@ TEST_F(QuitRoads, QuitButtonAsksAndNoKeepsTheProgramWithTheQuizTimersStopped)
     EXPECT_TRUE(yesShown);
     EXPECT_FALSE(okShown);
     EXPECT_EQ(terminations, 0);
-    EXPECT_FALSE(Quitting);
+    EXPECT_FALSE(Form1->Engine.Quitting);
     EXPECT_FALSE(Form1->TimerQuiz->isActive());
     EXPECT_FALSE(Form1->TimerBoucle->isActive());
     EXPECT_TRUE(Form1->Timer1->isActive()); // No touches only the quiz and loop timers
     EXPECT_EQ(quizOK->text(), QStringLiteral("OK"));
     EXPECT_FALSE(FormDialog->isVisible());
 
+    Form1->Engine.PlayQueue = "CQ";
     whenDialogShown([] { FormDialog->ButtonYes->click(); });
     Form1->ButtonQuitter->click();
     EXPECT_EQ(terminations, 1);
-    EXPECT_TRUE(Quitting);
-    EXPECT_TRUE(QuitRequested);
+    EXPECT_TRUE(Form1->Engine.PlayQueue.empty());
+    EXPECT_TRUE(Form1->Engine.Quitting);
+    EXPECT_TRUE(Form1->Engine.QuitRequested);
     EXPECT_FALSE(Form1->Timer1->isActive()); // every timer is stopped on the way out
     delete quizOK;
 }
@@ -147,9 +149,9 @@ TEST_F(QuitRoads, QuitCommandAndCloseButtonAskNothing)
     }, 300);
     Form1->MenuOutilsQuit->trigger();
     EXPECT_EQ(terminations, 1);
-    EXPECT_TRUE(Quitting);
+    EXPECT_TRUE(Form1->Engine.Quitting);
 
-    Quitting = false;
+    Form1->Engine.Quitting = false;
     Form1->close(); // the window's close button
     EXPECT_EQ(terminations, 2);
     testsupport::waitFor([] { return false; }, 350);
@@ -337,15 +339,15 @@ TEST(OutsideQuit, WaitsForTheEndOfStartUpAndThenAsksNothing)
 {
     shelltest::ensureWindows();
     terminations = 0;
-    Quitting = false;
+    Form1->Engine.Quitting = false;
     RequestQuitFromOutside(); // a signal while the windows are still being made
     testsupport::waitFor([] { return false; }, 50);
     EXPECT_EQ(terminations, 0);
-    EXPECT_FALSE(Quitting);
+    EXPECT_FALSE(Form1->Engine.Quitting);
 
     StartupFinished();
     ASSERT_TRUE(testsupport::waitFor([] { return terminations == 1; }, 2000));
-    EXPECT_TRUE(Quitting);
+    EXPECT_TRUE(Form1->Engine.Quitting);
 
     // Whatever the quit has to say goes to the standard error, not to a box nobody answers.
     int shown = 0;
