@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -579,6 +581,51 @@ TEST_F(LanguageSwitchTest, SummariesFollowSettingsInTwoLanguages)
     English1Click();
     EXPECT_TRUE(words->text().startsWith(QStringLiteral("Wortlänge= Zufällig")));
     EXPECT_EQ(wordsFile->text(), QStringLiteral("Spacing between characters=2 / Real speed (wpm) = 15.3"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(LanguageSwitchTest, ModeTitleFollowsTheChosenSetOrLesson)
+{
+    auto *quizTitle = make<QLineEdit>(window.centralWidget(), "EditCaractersQuiz");
+    QWidget report;
+    report.setObjectName(QStringLiteral("FormReport"));
+    auto *reportTitle = make<QLabel>(&report, "Label1");
+    auto *lessons = make<QListWidget>(window.centralWidget(), "BoxCaracteresChoix");
+    for (int i = 0; i < 20; ++i)
+        lessons->addItem(QStringLiteral("lesson %1").arg(i));
+    QMenu *sets = window.menuBar()->addMenu(QStringLiteral("Sets"));
+    QAction *letters = addItem(sets, "MenuLetters", "&Letters");
+    QAction *choice = addItem(sets, "MenuChoixCaracteres", "&Choice of characters");
+    QAction *local = addItem(sets, "MenuLocal", "L&ocal");
+
+    letters->setChecked(true);
+    Deutsch1Click();
+    EXPECT_EQ(quizTitle->text(), QStringLiteral(" Letters")); // the item's own caption
+    EXPECT_EQ(reportTitle->text(), QStringLiteral(" Letters"));
+
+    letters->setChecked(false);
+    choice->setChecked(true);
+    English1Click();
+    EXPECT_EQ(quizTitle->text(), QStringLiteral(" Choice of characters")); // no lesson selected
+
+    lessons->setCurrentRow(4);
+    languageSources().lessonPage = [] { return 3; };
+    koch->setChecked(true);
+    Italiano1Click();
+    EXPECT_EQ(quizTitle->text(), QStringLiteral("Lezione #45 (Koch)"));
+    koch->setChecked(false);
+    Magyar1Click();
+    EXPECT_EQ(quizTitle->text(), QStringLiteral("Lecke #45 (helyi)"));
+    EXPECT_EQ(reportTitle->text(), QStringLiteral("Lecke #45 (helyi)"));
+
+    // The local set gives no title: the last one stays.
+    choice->setChecked(false);
+    local->setChecked(true);
+    English1Click();
+    EXPECT_EQ(quizTitle->text(), QStringLiteral("Lecke #45 (helyi)"));
 }
 
 } // namespace
