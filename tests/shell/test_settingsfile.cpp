@@ -35,6 +35,18 @@ struct ConfigHome {
     QString ini() const { return dir.path() + "/kestrelon/kestrelon.ini"; }
 };
 
+// The file without the main window's lines, which exist only when some test of this program
+// has created the windows (the real program's file is checked whole in test_settingsprogram).
+std::string withoutWindowLines(std::string file)
+{
+    for (const char *key : {"LASTCHOICE=", "WINPOS=", "WINDIM="}) {
+        std::size_t at = file.find(std::string("\n") + key);
+        if (at != std::string::npos)
+            file.erase(at + 1, file.find('\n', at + 1) - at);
+    }
+    return file;
+}
+
 } // namespace
 
 TEST(SettingsFile, LivesInTheConfigurationFolder)
@@ -49,8 +61,8 @@ TEST(SettingsFile, WithNoFileTheHeaderIsWrittenAndAUsersLinesSurviveARun)
     English1Click();
     ReadSettingsFile();
     ASSERT_TRUE(WriteSettingsFile());
-    // Of the keys bound without the main window's objects, only the language is written.
-    EXPECT_EQ(slurp(home.ini()), "[KESTRELON 5.2.9]\r\nLANGUAGE=E\r\n");
+    // Without the main window only the language is written of the keys bound so far.
+    EXPECT_EQ(withoutWindowLines(slurp(home.ini())), "[KESTRELON 5.2.9]\r\nLANGUAGE=E\r\n");
 
     const std::string users = "[KESTRELON 5.2.9]\r\nSPEED=20\r\nLANGUAGE=F\r\nMSG=CQ\r\nMSG=\r\n"
                               "MDPINT=bfl\r\nUNKNOWN=1\r\n";
@@ -59,7 +71,7 @@ TEST(SettingsFile, WithNoFileTheHeaderIsWrittenAndAUsersLinesSurviveARun)
     ReadSettingsFile();
     EXPECT_EQ(CurrentLanguage(), Language::Francais);
     ASSERT_TRUE(WriteSettingsFile());
-    EXPECT_EQ(slurp(home.ini()), users);
+    EXPECT_EQ(withoutWindowLines(slurp(home.ini())), users);
     English1Click();
 }
 

@@ -83,13 +83,14 @@ TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
     const std::string password = "MDPINT=" + settings::ShiftPassword("abcdefghijkz");
     ProgramRun r;
     r.prepare(crlf({"[KESTRELON 5.2.9]", "FUTURE_KEY=keep me", "LOCAL_CHAR= X  .-..-  U.S.-made",
-                    "MSG=73 de ZELMO", "MSG=", "MSG=QRL?", "LANGUAGE=F", "SPEED=20", password, "WORDS=3",
-                    "WORDS=4", "no equals sign", "=no key"}));
+                    "WARNANSI=1", "MSG=73 de ZELMO", "MSG=", "MSG=QRL?", "LANGUAGE=F", "SPEED=20", password,
+                    "WORDS=3", "WINDIM=500,700", "WINPOS=120,80", "LASTCHOICE=4", "WORDS=4", "no equals sign",
+                    "=no key"}));
     r.run({"/E", "x=25", "c", "S=30"});
-    EXPECT_EQ(r.written(),
+    EXPECT_EQ(r.written().toStdString(),
               crlf({"[KESTRELON 5.2.9]", "SPEED=25", "LANGUAGE=E", "WORDS=3", "WORDS=4", "MSG=73 de ZELMO", "MSG=",
-                    "MSG=QRL?", password, "LASTCHOICE=1", "LOCAL_CHAR= X  .-..-  U.S.-made",
-                    "FUTURE_KEY=keep me"}));
+                    "MSG=QRL?", password, "LASTCHOICE=4", "WINPOS=120,80", "WINDIM=500,700", "WARNANSI=1",
+                    "LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"}).toStdString());
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(r.ini).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0444u);
@@ -101,7 +102,9 @@ TEST(SettingsProgram, WithoutAFileTheWrittenFileReadsBackUnchanged)
     ProgramRun r;
     r.run({"/f"});
     const QByteArray first = r.written();
-    EXPECT_EQ(first, crlf({"[KESTRELON 5.2.9]", "LANGUAGE=F", "LASTCHOICE=1"}));
+    // The design size; the offscreen platform places the window at 0,0.
+    EXPECT_EQ(first.toStdString(),
+              crlf({"[KESTRELON 5.2.9]", "LANGUAGE=F", "LASTCHOICE=1", "WINPOS=0,0", "WINDIM=516,660"}).toStdString());
     r.run({});
-    EXPECT_EQ(r.written(), first);
+    EXPECT_EQ(r.written().toStdString(), first.toStdString());
 }
