@@ -20,7 +20,6 @@
 #include <QWindow>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <deque>
 
@@ -71,6 +70,19 @@ void setQuestionLayout(TFormDialog *d, bool question, bool warningPicture, bool 
     d->CheckBoxWarningFile->setVisible(box);
 }
 
+// The window manager keeps the message above the main window (once the main window exists:
+// the message box may come first, during start-up).
+void keepAboveMainWindow(TFormDialog *d)
+{
+    if (!Form1)
+        return;
+    d->winId();
+    Form1->winId();
+    QWindow *own = d->windowHandle();
+    if (own && Form1->windowHandle() && own->transientParent() != Form1->windowHandle())
+        own->setTransientParent(Form1->windowHandle());
+}
+
 void presentNext()
 {
     if (current || waiting.empty())
@@ -82,7 +94,8 @@ void presentNext()
     setQuestionLayout(d, question, current->kind == Kind::WarningQuestion, current->kind == Kind::Warning);
     DialogText = cp1252::fromQString(current->text);
     DialogResult = -1;
-    d->FormShow();
+    d->FormShow(current->text);
+    keepAboveMainWindow(d);
     d->show();
     d->raise();
     d->activateWindow();
@@ -116,7 +129,8 @@ void answer(int result)
 int run(Request &r)
 {
     if (MessagesToStandardError) {
-        std::fprintf(stderr, "kestrelon: %s\n", qPrintable(displayText(r.text).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+        const QString line = displayText(r.text).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        std::fprintf(stderr, "kestrelon: %s\n", line.toLocal8Bit().constData());
         return 0;
     }
     waiting.push_back(&r);
@@ -266,10 +280,14 @@ TFormDialog::TFormDialog(QWidget *parent)
 
 void TFormDialog::FormShow()
 {
+    FormShow(fromEngine(DialogText));
+}
+
+void TFormDialog::FormShow(const QString &text)
+{
     CheckBoxWarningFile->setText(warningBoxCaption());
     ButtonYes->setText(TxtYes());
     ButtonNo->setText(TxtNo());
-    const QString text = fromEngine(DialogText);
     LabelDialog->setText(displayText(text));
 
     const int lines = CountDialogLines(text, LabelDialog->font(), LabelWidth);
@@ -350,16 +368,8 @@ void TFormDialog::mouseMoveEvent(QMouseEvent *event)
 
 TFormDialog *DialogWindow()
 {
-    if (!FormDialog) {
+    if (!FormDialog)
         FormDialog = new TFormDialog;
-        if (Form1) {
-            // Kept above the main window by the window manager as well.
-            FormDialog->winId();
-            Form1->winId();
-            if (FormDialog->windowHandle() && Form1->windowHandle())
-                FormDialog->windowHandle()->setTransientParent(Form1->windowHandle());
-        }
-    }
     return FormDialog;
 }
 

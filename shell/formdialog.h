@@ -38,8 +38,10 @@ public:
     void ButtonNoClick();
     void ButtonOKClick();
 
-    // Lays the window out for `DialogText` (captions, position, growth by line count).
+    // Lays the window out for `DialogText`, or for a text given as it is (captions, position,
+    // growth by line count).
     void FormShow();
+    void FormShow(const QString &text);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

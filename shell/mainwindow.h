@@ -7,7 +7,8 @@
 // How a module joins in:
 //  - panels: build the panel as a child of `Frame` (or call addPanel), place it by its
 //    design geometry (the frame has no layout: the window is laid out in design pixels),
-//    give it and each control its program name with setObjectName;
+//    give it and each control its program name with setObjectName; a panel hidden at design
+//    must be hide()n explicitly (the Quit button looks at the settings panels' own visibility);
 //  - menus: add items to an existing menu (menuNamed("MenuOutils")) or a new top-level menu
 //    (addMenuNamed), each QAction with its object name; connect handlers to `triggered`;
 //  - timers of the main window are members here; connect to `timeout`. Shut-down stops every

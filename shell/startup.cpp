@@ -377,6 +377,15 @@ void FirstIdleMoment()
     StartupReleaseCheck();
 }
 
+void LeaveKidModeKeepingItsOption(const std::function<void()> &leaveKidMode)
+{
+    QAction *kidOption = Form1 ? Form1->findChild<QAction *>(QStringLiteral("MenuMonitorTexte")) : nullptr;
+    const bool kidOptionChecked = kidOption && kidOption->isChecked();
+    leaveKidMode();
+    if (kidOption)
+        kidOption->setChecked(kidOptionChecked);
+}
+
 bool QuitStarted()
 {
     return Form1 && Form1->Engine.Quitting;
@@ -446,11 +455,7 @@ void QuitCommand()
     // 1. Kid mode is left, but its option is written as it was.
     f->TimerQuiz->stop();
     f->Engine.Quitting = true;
-    QAction *kidOption = f->findChild<QAction *>(QStringLiteral("MenuMonitorTexte"));
-    const bool kidOptionChecked = kidOption && kidOption->isChecked();
-    QuitLeaveKidMode();
-    if (kidOption)
-        kidOption->setChecked(kidOptionChecked);
+    LeaveKidModeKeepingItsOption(QuitLeaveKidMode);
 
     // 2. to 5.
     releaseForQuit();

@@ -55,6 +55,10 @@ void FirstIdleMoment();
 void QuitButton();
 void QuitCommand();
 
+// Leaving kid mode unchecks its option (MONTEXT=); the quit command runs `leaveKidMode`
+// through this, so the option is saved as the user had it.
+void LeaveKidModeKeepingItsOption(const std::function<void()> &leaveKidMode);
+
 // A quit from outside (signal, logout): the quit command, or as soon as start-up has
 // finished when it comes earlier.
 void RequestQuitFromOutside();

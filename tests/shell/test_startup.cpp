@@ -218,15 +218,23 @@ TEST_F(QuitRoads, SideWindowTimersAreStoppedBeforeTheProgramEnds)
     delete pause;
 }
 
-TEST_F(QuitRoads, TheKidModeOptionIsKeptByTheQuitCommand)
+TEST_F(QuitRoads, LeavingKidModeOnTheWayOutKeepsItsOptionForTheSettings)
 {
     QMenu *options = Form1->addMenuNamed("MenuMonitoringOptions", QStringLiteral("Monitoring"));
     QAction *kid = options->addAction(QStringLiteral("Kids"));
     kid->setObjectName(QStringLiteral("MenuMonitorTexte"));
     kid->setCheckable(true);
-    kid->setChecked(true);
-    QuitCommand();
-    EXPECT_TRUE(kid->isChecked());
+    for (bool on : {true, false}) {
+        kid->setChecked(on);
+        bool left = false;
+        // Leaving kid mode unchecks the option, as it does when another mode starts.
+        LeaveKidModeKeepingItsOption([&] {
+            left = true;
+            kid->setChecked(false);
+        });
+        EXPECT_TRUE(left);
+        EXPECT_EQ(kid->isChecked(), on);
+    }
     delete options;
 }
 
