@@ -54,6 +54,7 @@ TForm1::TForm1(QWidget *parent)
     English1->setChecked(true); // the design-time language
     // Captions, shortcuts and the switch of the seven items.
     InstallLanguages(this);
+    OnLanguageSwitch([this] { placeModeButtons(); });
 
     MenuAgrandir = named(menuBar()->addMenu(QStringLiteral("Enlarge")), "MenuAgrandir");
     MenuAgrandir100 = addZoom("MenuAgrandir100", QStringLiteral("100 %"));
@@ -88,13 +89,9 @@ TForm1::TForm1(QWidget *parent)
         {&TForm1::RadioButtonQuiz, "RadioButtonQuiz", "Quiz"},
         {&TForm1::RadioButtonMonitor, "RadioButtonMonitor", "Monitor"},
     };
-    int left = 56;
-    for (const auto &mode : modes) {
-        auto *radio = named(new QRadioButton(QString::fromLatin1(mode.caption), Frame), mode.name);
-        radio->setGeometry(left, 8, 84, 22);
-        this->*mode.member = radio;
-        left += 86;
-    }
+    for (const auto &mode : modes)
+        this->*mode.member = named(new QRadioButton(QString::fromLatin1(mode.caption), Frame), mode.name);
+    placeModeButtons();
 
     Button1 = named(new QPushButton(QStringLiteral("Button1"), Frame), "Button1");
     Button1->setGeometry(0, 0, 1, 1);
@@ -122,6 +119,18 @@ TForm1::~TForm1()
 {
     if (Form1 == this)
         Form1 = nullptr;
+}
+
+void TForm1::placeModeButtons()
+{
+    // One row, each button as wide as its caption in the current language.
+    int left = 56;
+    for (QRadioButton *mode : {RadioButtonAlphabet, RadioButtonCodeQ, RadioButtonAbrev, RadioButtonRandom,
+                               RadioButtonFile, RadioButtonQuiz, RadioButtonMonitor}) {
+        mode->adjustSize();
+        mode->move(left, 8);
+        left += mode->width() + 4;
+    }
 }
 
 QAction *TForm1::addLanguage(const char *name)

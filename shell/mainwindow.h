@@ -109,6 +109,7 @@ protected:
 
 private:
     QAction *addLanguage(const char *name);
+    void placeModeButtons();
     QAction *addZoom(const char *name, const QString &caption);
 };
 
