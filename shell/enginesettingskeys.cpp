@@ -199,7 +199,7 @@ void BindEngineSettingsKeys(SettingsRegistry &registry, const EngineSettings &en
         });
     }
 
-    registry.addReadStart([=] {
+    registry.addReadStart("engine: local characters", [=] {
         *tablesStale = false;
         // Reading again starts from no local characters, their built-in codes back.
         for (int i = 0; i < sets->LocalCount; ++i) {
@@ -211,7 +211,7 @@ void BindEngineSettingsKeys(SettingsRegistry &registry, const EngineSettings &en
         }
         sets->LocalCount = 0;
     });
-    registry.addFixUp(RebuildToneTablesFixUp, [=] {
+    registry.addFixUp(RebuildToneTablesFixUp, "engine: tone tables", [=] {
         if (*tablesStale)
             tone->Tables.BuildToneTables();
         *tablesStale = false;

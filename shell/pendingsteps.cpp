@@ -1,15 +1,21 @@
 #include "shell/pendingsteps.h"
 
+#include "engine/morsecode.h"
+#include "shell/enginesettingskeys.h"
+#include "shell/mainwindow.h"
+#include "shell/settingskeys.h"
 #include "shell/summaries.h"
 
 // Each body stays empty (or returns the plain default) until its part of the program fills
 // it in; see the header for who fills which.
 
-// Empty until the engine joins the main window: then
-// BindEngineSettingsKeys(Settings(), {&Form1->EngineTiming, &Form1->EngineTone, &MorseCodes,
-// &Form1->EngineSets, &Form1->Engine}) here, before the file is read.
+// The engine's keys, bound to the main window's model before the file is read.
 void StartupBindEngineSettingsKeys()
 {
+    if (!Form1)
+        return;
+    BindEngineSettingsKeys(Settings(), {&Form1->EngineTiming, &Form1->EngineTone, &MorseCodes,
+                                        &Form1->EngineSets, &Form1->Engine});
 }
 
 // Empty until the lesson import and text files land.

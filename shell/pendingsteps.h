@@ -6,7 +6,7 @@
 
 
 // ---- Main window creation ----
-void StartupBindEngineSettingsKeys(); // empty until the engine joins the main window (binds its keys to Form1's model)
+void StartupBindEngineSettingsKeys(); // binds the engine's settings keys to Form1's model
 void StartupCreateTextLists();        // empty until the lesson import and text files land
 void StartupLoadCursors();            // empty until the cursor pictures are in the resources
 void StartupFillControlTables();      // empty until the port, message and speed controls land

@@ -59,16 +59,18 @@ bool SettingsRegistry::isBound(std::string_view key) const
     return index >= 0 && (bindings_[index].read || bindings_[index].write);
 }
 
-void SettingsRegistry::addReadStart(Step step)
+void SettingsRegistry::addReadStart(std::string_view name, Step step)
 {
-    readStart_.push_back(std::move(step));
+    std::erase_if(readStart_, [&](const Named &s) { return s.name == name; });
+    readStart_.push_back({std::string(name), std::move(step)});
 }
 
-void SettingsRegistry::addFixUp(int number, Step step)
+void SettingsRegistry::addFixUp(int number, std::string_view name, Step step)
 {
+    std::erase_if(fixUps_, [&](const FixUp &f) { return f.name == name; });
     auto at = std::upper_bound(fixUps_.begin(), fixUps_.end(), number,
                                [](int n, const FixUp &f) { return n < f.number; });
-    fixUps_.insert(at, {number, std::move(step)});
+    fixUps_.insert(at, {number, std::string(name), std::move(step)});
 }
 
 void SettingsRegistry::read(const std::vector<settings::Line> &lines)
@@ -76,8 +78,8 @@ void SettingsRegistry::read(const std::vector<settings::Line> &lines)
     for (auto &kept : kept_)
         kept.clear();
     keptUnknown_.clear();
-    for (const Step &step : readStart_)
-        step();
+    for (const Named &start : readStart_)
+        start.step();
     for (const settings::Line &line : lines) {
         int index = SettingsKeyIndex(line.key);
         if (index < 0)

@@ -41,11 +41,12 @@ public:
     void bind(std::string_view key, ReadFn read, WriteFn write);
     bool isBound(std::string_view key) const;
 
-    // Runs before the first line of a read (resets list counters and the like).
-    void addReadStart(Step step);
+    // Runs before the first line of a read (resets list counters and the like). A step
+    // added again under the same name replaces the earlier one, so binding twice is harmless.
+    void addReadStart(std::string_view name, Step step);
     // Runs after the last line of a read, also when there was no file; fix-ups run by their
-    // number, then in the order they were added.
-    void addFixUp(int number, Step step);
+    // number, then in the order they were added. Named like the read-start steps.
+    void addFixUp(int number, std::string_view name, Step step);
 
     // Applies the lines: bound keys through their rows, every other line kept for writing.
     void read(const std::vector<settings::Line> &lines);
@@ -66,14 +67,19 @@ private:
         ReadFn read;
         WriteFn write;
     };
+    struct Named {
+        std::string name;
+        Step step;
+    };
     struct FixUp {
         int number;
+        std::string name;
         Step step;
     };
     std::array<Binding, SettingsKeyOrder.size()> bindings_;
     std::array<std::vector<std::string>, SettingsKeyOrder.size()> kept_;
     std::vector<settings::Line> keptUnknown_;
-    std::vector<Step> readStart_;
+    std::vector<Named> readStart_;
     std::vector<FixUp> fixUps_;
 };
 

@@ -71,10 +71,12 @@ TEST(CommandLine, LanguageClicksItsItemAndLaterArgumentsWin)
 
 TEST(CommandLine, SpeedGoesThroughTheClampingSetterAndIntoTheFile)
 {
-    struct Reset {
-        ~Reset() { Settings().clear(); }
-    } reset;
-    Settings().clear();
+    // On an empty registry; the program's own is put back afterwards.
+    struct FreshRegistry {
+        SettingsRegistry saved = Settings();
+        FreshRegistry() { Settings().clear(); }
+        ~FreshRegistry() { Settings() = saved; }
+    } fresh;
     Settings().read(settings::ParseLines("SPEED=20\r\n"));
     // No speed control bound: the held value replaces the one kept from the file.
     ApplyCommandLine({"S=0"});

@@ -35,6 +35,14 @@ struct ConfigHome {
     QString ini() const { return dir.path() + "/kestrelon/kestrelon.ini"; }
 };
 
+// Runs a test on an empty registry (the windows of this test program may have bound their
+// keys) and puts the program's registry back afterwards.
+struct FreshRegistry {
+    SettingsRegistry saved = Settings();
+    FreshRegistry() { Settings().clear(); }
+    ~FreshRegistry() { Settings() = saved; }
+};
+
 // The file without the main window's lines, which exist only when some test of this program
 // has created the windows (the real program's file is checked whole in test_settingsprogram).
 std::string withoutWindowLines(std::string file)
@@ -58,6 +66,7 @@ TEST(SettingsFile, LivesInTheConfigurationFolder)
 TEST(SettingsFile, WithNoFileTheHeaderIsWrittenAndAUsersLinesSurviveARun)
 {
     ConfigHome home;
+    FreshRegistry fresh;
     English1Click();
     ReadSettingsFile();
     ASSERT_TRUE(WriteSettingsFile());
@@ -78,6 +87,7 @@ TEST(SettingsFile, WithNoFileTheHeaderIsWrittenAndAUsersLinesSurviveARun)
 TEST(SettingsFile, AFailedWriteTellsTheUserOnceAndKeepsTheOldFile)
 {
     ConfigHome home;
+    FreshRegistry fresh;
     QDir().mkpath(home.dir.path() + "/kestrelon");
     const std::string users = "[KESTRELON 5.2.9]\r\nFUTURE=" + std::string(200, 'x') + "\r\n";
     std::ofstream(home.ini().toStdString(), std::ios::binary) << users;
@@ -104,6 +114,7 @@ TEST(SettingsFile, AFailedWriteTellsTheUserOnceAndKeepsTheOldFile)
 TEST(SettingsFile, AFileThatCannotBeReadIsNotOverwrittenAtExit)
 {
     ConfigHome home;
+    FreshRegistry fresh;
     QDir().mkpath(home.dir.path() + "/kestrelon");
     const std::string users = "[KESTRELON 5.2.9]\r\nSPEED=20\r\n";
     std::ofstream(home.ini().toStdString(), std::ios::binary) << users;

@@ -27,7 +27,7 @@ struct Model {
             {"MDPINT=", [this](const std::string &v) { password += settings::UnshiftPassword(v); },
              [this](std::vector<std::string> &out) { out.push_back(settings::ShiftPassword(password)); }},
         });
-        registry.addReadStart([this] { messages.clear(); password.clear(); });
+        registry.addReadStart("model", [this] { messages.clear(); password.clear(); });
     }
 };
 
@@ -115,15 +115,17 @@ TEST(SettingsKeys, AFileWrittenAndReadBackIsByteIdentical)
     EXPECT_EQ(settings::FormatFile(again.write()), second);
 }
 
-TEST(SettingsKeys, FixUpsRunByNumberAfterTheLastLineAlsoWithoutAFile)
+TEST(SettingsKeys, FixUpsRunByNumberAfterTheLastLineAlsoWithoutAFileAndRebindingReplaces)
 {
     SettingsRegistry registry;
     std::vector<std::string> order;
     registry.bind("SPEED=", [&](const std::string &) { order.push_back("line"); }, nullptr);
-    registry.addReadStart([&] { order.push_back("start"); });
-    registry.addFixUp(12, [&] { order.push_back("12"); });
-    registry.addFixUp(1, [&] { order.push_back("1a"); });
-    registry.addFixUp(1, [&] { order.push_back("1b"); });
+    registry.addReadStart("start", [&] { order.push_back("old start"); });
+    registry.addReadStart("start", [&] { order.push_back("start"); });
+    registry.addFixUp(12, "twelve", [&] { order.push_back("12"); });
+    registry.addFixUp(1, "one a", [&] { order.push_back("1a"); });
+    registry.addFixUp(1, "one b", [&] { order.push_back("old 1b"); });
+    registry.addFixUp(1, "one b", [&] { order.push_back("1b"); });
     registry.read({{"SPEED=", "1"}});
     EXPECT_EQ(order, (std::vector<std::string>{"start", "line", "1a", "1b", "12"}));
     order.clear();

@@ -77,20 +77,41 @@ struct ProgramRun {
 
 } // namespace
 
+// What a start with no file and no arguments writes, the language aside.
+std::vector<std::string> defaultsWith(const std::string &language)
+{
+    return {"[KESTRELON 5.2.9]", "SPEED=12", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
+            "LANGUAGE=" + language, "LEVEL=-12", "NOISE_LEVEL=10", "QSB_LEVEL=10", "QSB_SPEED=6", "NOISE_BW=8",
+            "NOTE=800", "ISOUND=-1", "OSOUND=-1", "LASTCHOICE=1", "WINPOS=0,0", "DRIFT=10,1300,300",
+            "WINDIM=516,660"};
+}
+
+QByteArray crlf(const std::vector<std::string> &lines)
+{
+    std::string file;
+    for (const auto &line : lines)
+        file += line + "\r\n";
+    return QByteArray::fromStdString(file);
+}
+
 TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
 {
     // A password whose shifted form would hold an LF (z at position 12).
     const std::string password = "MDPINT=" + settings::ShiftPassword("abcdefghijkz");
     ProgramRun r;
     r.prepare(crlf({"[KESTRELON 5.2.9]", "FUTURE_KEY=keep me", "LOCAL_CHAR= X  .-..-  U.S.-made",
-                    "WARNANSI=1", "MSG=73 de ZELMO", "MSG=", "MSG=QRL?", "LANGUAGE=F", "SPEED=20", password,
-                    "WORDS=3", "WINDIM=500,700", "WINPOS=120,80", "LASTCHOICE=4", "WORDS=4", "no equals sign",
-                    "=no key"}));
+                    "LOCAL_CHAR= q  abc", "WARNANSI=1", "MSG=73 de ZELMO", "MSG=", "MSG=QRL?", "LANGUAGE=F",
+                    "SPEED=20", password, "WORDS=3", "WINDIM=500,700", "WINPOS=120,80", "LASTCHOICE=4",
+                    "WORDS=4", "SPACEB=4", "QSB_SPEED=7", "NOISE_BW=3", "NOTE=2000", "DRIFT=0,0,0", "SPACE=abc",
+                    "no equals sign", "=no key"}));
     r.run({"/E", "x=25", "c", "S=30"});
     EXPECT_EQ(r.written().toStdString(),
-              crlf({"[KESTRELON 5.2.9]", "SPEED=25", "LANGUAGE=E", "WORDS=3", "WORDS=4", "MSG=73 de ZELMO", "MSG=",
-                    "MSG=QRL?", password, "LASTCHOICE=4", "WINPOS=120,80", "WINDIM=500,700", "WARNANSI=1",
-                    "LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"}).toStdString());
+              crlf({"[KESTRELON 5.2.9]", "SPEED=25", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
+                    "LANGUAGE=E", "LEVEL=-12", "WORDS=3", "WORDS=4", "NOISE_LEVEL=10", "QSB_LEVEL=10",
+                    "QSB_SPEED=6", "NOISE_BW=8", "NOTE=1500", "MSG=73 de ZELMO", "MSG=", "MSG=QRL?", password,
+                    "ISOUND=-1", "OSOUND=-1", "LASTCHOICE=4", "WINPOS=120,80", "DRIFT=0,800,100",
+                    "WINDIM=500,700", "WARNANSI=1", "LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"})
+                  .toStdString());
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(r.ini).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0444u);
@@ -103,8 +124,18 @@ TEST(SettingsProgram, WithoutAFileTheWrittenFileReadsBackUnchanged)
     r.run({"/f"});
     const QByteArray first = r.written();
     // The design size; the offscreen platform places the window at 0,0.
-    EXPECT_EQ(first.toStdString(),
-              crlf({"[KESTRELON 5.2.9]", "LANGUAGE=F", "LASTCHOICE=1", "WINPOS=0,0", "WINDIM=516,660"}).toStdString());
+    EXPECT_EQ(first.toStdString(), crlf(defaultsWith("F")).toStdString());
     r.run({});
     EXPECT_EQ(r.written().toStdString(), first.toStdString());
+}
+
+TEST(SettingsProgram, TheSpeedFromTheCommandLineIsHeldToItsRange)
+{
+    ProgramRun r;
+    for (auto [arg, line] : {std::pair{"S=0", "SPEED=5"}, std::pair{"S=99", "SPEED=70"}, std::pair{"=25", "SPEED=70"}}) {
+        r.run({QString::fromLatin1(arg)});
+        auto expected = defaultsWith("E");
+        expected[1] = line;
+        EXPECT_EQ(r.written().toStdString(), crlf(expected).toStdString()) << arg;
+    }
 }
