@@ -975,7 +975,7 @@ bool TCustomComPort::IsCurrent(std::uint64_t generation) const
     return FConnected.load() && FGeneration.load() == generation;
 }
 
-bool TCustomComPort::HandleComEvents(std::uint64_t generation, TComEvents events)
+bool TCustomComPort::DoComEvents(std::uint64_t generation, TComEvents events)
 {
     for (TComEvent e : ComEventOrder) {
         if (!has(events, e))

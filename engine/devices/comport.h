@@ -342,8 +342,8 @@ public:
     int WaitComAsync(PAsync async);
 
     // Settings store and load, in the caller's INI object, under the component's name.
-    void StoreComIniFile(QSettings &ini);
-    void LoadComIniFile(QSettings &ini);
+    virtual void StoreComIniFile(QSettings &ini);
+    virtual void LoadComIniFile(QSettings &ini);
 
     // Linked listeners (none in this program).
     void RegisterLink(TComLink *link);
@@ -390,7 +390,7 @@ protected:
 private:
     // Runs a batch of events for the given open generation, in the fixed order; stops at the
     // first failure or once a close has begun.
-    bool HandleComEvents(std::uint64_t generation, TComEvents events);
+    bool DoComEvents(std::uint64_t generation, TComEvents events);
     bool IsCurrent(std::uint64_t generation) const;
     void CallAfterOpen();
     void CallBeforeClose();

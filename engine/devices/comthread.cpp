@@ -139,7 +139,7 @@ void TComThread::DispatchComEvents(TComEvents events)
         SendComEventMessages(events);
         break;
     case smNone:
-        FComPort->HandleComEvents(FGeneration, events);
+        FComPort->DoComEvents(FGeneration, events);
         break;
     }
 }
@@ -166,7 +166,7 @@ void TComThread::HandOver(TComEvents events)
     QMetaObject::invokeMethod(
         port,
         [port, generation, events, state] {
-            port->HandleComEvents(generation, events);
+            port->DoComEvents(generation, events);
             std::lock_guard<std::mutex> g(state->lock);
             state->done = true;
             state->cv.notify_all();
@@ -205,7 +205,7 @@ void TComThread::SendComEventMessages(TComEvents events)
                 }
                 if (batch->failed)
                     return;
-                if (!port->HandleComEvents(generation, one))
+                if (!port->DoComEvents(generation, one))
                     batch->failed = true;
             },
             Qt::QueuedConnection);

@@ -196,6 +196,31 @@ TEST(ComPortEvents, WithSmNoneHandlersRunOnTheEventThread)
     EXPECT_TRUE(on.load());
 }
 
+TEST(ComPortEvents, AHandlerOnTheEventThreadMayCloseThePort)
+{
+    Keyer k;
+    k.port->SetSyncMethod(smNone);
+    std::atomic<int> closings{0};
+    TComPort *port = k.port.get();
+    k.port->OnCTSChange = [&](QObject *, bool on) {
+        if (on)
+            port->Close();
+    };
+    k.port->OnBeforeClose = [&](QObject *) { ++closings; };
+    k.port->OnAfterClose = nullptr;
+    k.port->Open();
+    k.device->setInputs(LineCTS, 0);
+    ASSERT_TRUE(waitFor([&] { return !k.port->Connected(); }));
+    EXPECT_EQ(closings.load(), 1);
+    EXPECT_FALSE(k.device->isOpen());
+    // The thread ended by itself; the port opens again as usual.
+    k.device->setInputs(0, LineCTS);
+    k.port->OnCTSChange = nullptr;
+    k.port->Open();
+    EXPECT_TRUE(k.port->Connected());
+    EXPECT_TRUE(waitFor([&] { return k.device->waitCalls.load() >= 2; }));
+}
+
 TEST(ComPortEvents, WindowSyncDeliversEachEventInOrder)
 {
     Keyer k;
