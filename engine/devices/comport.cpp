@@ -350,6 +350,7 @@ TCustomComPort::TCustomComPort(QObject *owner, std::unique_ptr<serialdev::Serial
 
 TCustomComPort::~TCustomComPort()
 {
+    JoinRetiredThreads();
     try {
         Close();
     } catch (...) {
@@ -467,6 +468,7 @@ void TCustomComPort::Open()
 {
     if (Connected())
         return;
+    JoinRetiredThreads();
     DoBeforeOpen();
     CreateComHandle();
     FConnected = true;
@@ -523,15 +525,25 @@ void TCustomComPort::StopEventThread()
     if (!FEventThread)
         return;
     if (FEventThread->IsCurrentThread()) {
-        // Closed by a handler running on the event thread itself: it cannot wait for itself,
-        // so the thread ends on its own once the handler returns.
-        TComThread *thread = FEventThread.release();
-        thread->FDetached = true;
-        thread->Stop();
-        thread->FThread.detach();
+        // Closed by a handler running on the event thread itself: it cannot wait for itself.
+        // The thread ends once the handler returns, touching the device no more, and is
+        // joined later from another thread.
+        FEventThread->FDetached = true;
+        FEventThread->Stop();
+        FRetiredThreads.push_back(std::move(FEventThread));
         return;
     }
     FEventThread.reset();
+}
+
+void TCustomComPort::JoinRetiredThreads()
+{
+    for (auto it = FRetiredThreads.begin(); it != FRetiredThreads.end();) {
+        if ((*it)->IsCurrentThread())
+            ++it;
+        else
+            it = FRetiredThreads.erase(it);
+    }
 }
 
 void TCustomComPort::CreateComHandle()

@@ -397,6 +397,7 @@ private:
     void CallAfterClose();
     void DeliverRxBuf(int &count);
     void StopEventThread();
+    void JoinRetiredThreads();
     void forEachLink(const std::function<void(TComLink &)> &f);
     int transfer(bool write, char *buffer, int count, int already);
 
@@ -419,6 +420,7 @@ private:
     bool FTriggersOnRxChar = true;
     std::vector<TComLink *> FLinks;
     std::unique_ptr<TComThread> FEventThread;
+    std::vector<std::unique_ptr<TComThread>> FRetiredThreads;
 
     // Bumped when a close begins: a batch of an older generation is never delivered.
     std::atomic<std::uint64_t> FGeneration{1};
@@ -429,7 +431,7 @@ private:
     mutable std::mutex FLinesLock;
     int FAppliedDTR = -1, FAppliedRTS = -1;
     serialdev::Counters FErrorCounters;
-    bool FClosing = false;
+    std::atomic<bool> FClosing{false};
 };
 
 class TComPort : public TCustomComPort {

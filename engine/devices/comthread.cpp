@@ -124,9 +124,6 @@ void TComThread::Execute()
         device.flush(true, true);
     }
     FFinished = true;
-    // A handler on this thread closed the port: nobody waits for us, so we clean up.
-    if (FDetached)
-        delete this;
 }
 
 void TComThread::DispatchComEvents(TComEvents events)

@@ -213,9 +213,8 @@ TEST(ComPortEvents, AHandlerOnTheEventThreadMayCloseThePort)
     ASSERT_TRUE(waitFor([&] { return !k.port->Connected(); }));
     EXPECT_EQ(closings.load(), 1);
     EXPECT_FALSE(k.device->isOpen());
-    // The thread ended by itself; the port opens again as usual.
+    // The port opens again as usual (joining the old thread first).
     k.device->setInputs(0, LineCTS);
-    k.port->OnCTSChange = nullptr;
     k.port->Open();
     EXPECT_TRUE(k.port->Connected());
     EXPECT_TRUE(waitFor([&] { return k.device->waitCalls.load() >= 2; }));
