@@ -11,6 +11,8 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #ifndef sigev_notify_thread_id
@@ -122,6 +124,28 @@ int BuildTermios(const Settings &s, termios &tio, int &customRate)
     return 0;
 }
 
+// A lock file per device (by its device number, so two names of one device share it) in the
+// system's lock folder. Gives the held descriptor, -2 when another holder has it, -1 when no
+// lock file can be made (then only the locks on the device itself guard it).
+int LinuxSerialDevice::lockDevice(const std::string &path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode))
+        return -1;
+    const char *folder = ::access("/run/lock", W_OK) == 0 ? "/run/lock" : "/tmp";
+    const std::string lockPath = std::string(folder) + "/kestrelon-tty-"
+        + std::to_string(major(st.st_rdev)) + "-" + std::to_string(minor(st.st_rdev)) + ".lock";
+    const int fd = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return -1;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int e = errno;
+        ::close(fd);
+        return e == EWOULDBLOCK ? -2 : -1;
+    }
+    return fd;
+}
+
 LinuxSerialDevice::LinuxSerialDevice(std::string devDir, std::string sysfsRoot)
     : devDir_(std::move(devDir)), sysfsRoot_(std::move(sysfsRoot))
 {
@@ -141,11 +165,22 @@ int LinuxSerialDevice::open(const std::string &name)
     if (!serialports::IsSerialPortName(name, sysfsRoot_))
         return ENOENT;
     const std::string path = devDir_ + "/" + name;
+    // Every open of a tty raises DTR and RTS, even one that is then refused, and root passes
+    // TIOCEXCL: so the lock is taken on a file of its own, before the device is touched.
+    const int lock = lockDevice(path);
+    if (lock == -2)
+        return EBUSY;
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    auto fail = [fd](int error) {
+    if (fd < 0) {
+        const int e = errno;
+        if (lock >= 0)
+            ::close(lock);
+        return e;
+    }
+    auto fail = [fd, lock](int error) {
         ::close(fd);
+        if (lock >= 0)
+            ::close(lock);
         return error;
     };
     if (!isatty(fd))
@@ -174,6 +209,7 @@ int LinuxSerialDevice::open(const std::string &name)
         return fail(errno);
 
     fd_ = fd;
+    lockFd_ = lock;
     wakeFd_ = wake;
     mask_ = 0;
     last_ = {};
@@ -199,6 +235,10 @@ int LinuxSerialDevice::close()
         return 0;
     const int result = ::close(fd_) == 0 ? 0 : errno;
     fd_ = -1;
+    if (lockFd_ >= 0) {
+        ::close(lockFd_);
+        lockFd_ = -1;
+    }
     return result;
 }
 

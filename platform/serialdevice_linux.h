@@ -66,10 +66,12 @@ private:
     int readSnapshot(Snapshot &snap);
     unsigned differences(const Snapshot &now) const;
     bool armRecheck(bool on);
+    static int lockDevice(const std::string &path);
 
     std::string devDir_;
     std::string sysfsRoot_;
     int fd_ = -1;
+    int lockFd_ = -1;
     int wakeFd_ = -1;
 
     unsigned mask_ = 0;
