@@ -193,6 +193,85 @@ TEST(ComPortCatalog, TheFrenchEnvironmentGivesFrenchMessages)
     EXPECT_EQ(ComErrorMessage(14), "Cannot set property while connected");
 }
 
+namespace {
+
+// One run of the loopback scenario; gives what went wrong, or nothing.
+std::string loopbackRun(TComPort &port, std::vector<std::string> &log)
+{
+    auto text = [](const std::vector<std::string> &entries) {
+        std::string all;
+        for (const auto &e : entries)
+            all += e + " ";
+        return all;
+    };
+    // Other programs may hold the port (it is opened exclusively): wait for our turn.
+    int busy = 0;
+    const bool opened = waitFor([&] {
+        try {
+            port.Open();
+            return true;
+        } catch (const EComPort &e) {
+            busy = e.WinCode;
+            return false;
+        }
+    }, 60000);
+    if (!opened)
+        return "ttyS0 stayed unavailable, errno " + std::to_string(busy);
+    struct Closer {
+        TComPort &port;
+        ~Closer() { port.Close(); }
+    } closer{port};
+    if (log.size() != 3)
+        return "opening reports: " + text(log);
+    unsigned lines = 0;
+    if (port.Device().modemLines(lines) != 0 || (lines & (serialdev::LineDTR | serialdev::LineRTS)))
+        return "DTR or RTS not lowered at open";
+
+    log.clear();
+    if (port.SetLines(serialdev::LineLoop, 0) != 0)
+        return "no loopback";
+    // With DTR and RTS low, loopback brings CTS and DSR low (a port left in loopback by an
+    // earlier user is low already). Let the reports settle; the last one of each line must
+    // carry the low level.
+    if (!waitFor([&] { return (port.GetComSignals() & (csCTS | csDSR)) == 0; }, 10000))
+        return "CTS and DSR not low in loopback";
+    for (size_t seen = ~size_t(0); seen != log.size();) {
+        seen = log.size();
+        waitFor([] { return false; }, 300);
+    }
+    for (const char *line : {"cts", "dsr"}) {
+        const auto last = std::find_if(log.rbegin(), log.rend(), [&](const std::string &entry) {
+            return entry.rfind(line, 0) == 0;
+        });
+        if (last != log.rend() && *last != std::string(line) + "0")
+            return "entering loopback: " + text(log);
+    }
+    log.clear();
+
+    const std::pair<unsigned, bool> steps[] = {{serialdev::LineDTR, true},
+                                               {serialdev::LineRTS, true},
+                                               {serialdev::LineDTR, false},
+                                               {serialdev::LineRTS, false}};
+    for (auto [line, on] : steps) {
+        const size_t before = log.size();
+        if (!port.SetLine(line, on))
+            return "cannot switch a line";
+        if (!waitFor([&] { return log.size() > before; }, 10000))
+            return "no report after a switch: " + text(log);
+    }
+    waitFor([] { return false; }, 150);
+    const std::vector<std::string> expected{"dsr1", "cts1", "dsr0", "cts0"};
+    if (log != expected)
+        return "reports: " + text(log);
+
+    if (port.SetLines(0, serialdev::LineLoop) != 0 || port.Device().modemLines(lines) != 0
+        || (lines & (serialdev::LineDTR | serialdev::LineRTS | serialdev::LineLoop)))
+        return "lines not left low";
+    return {};
+}
+
+} // namespace
+
 // The UART's loopback wires DTR to DSR, RTS to CTS and OUT2 to DCD, so the program's own line
 // changes come back through the real driver, which here never wakes a modem wait.
 TEST(ComPortUart, LoopbackReportsDSRAndCTSInOrderWithTheirLevels)
@@ -206,63 +285,16 @@ TEST(ComPortUart, LoopbackReportsDSRAndCTSInOrderWithTheirLevels)
     port.OnCTSChange = [&](QObject *, bool on) { log.push_back(on ? "cts1" : "cts0"); };
     port.OnDSRChange = [&](QObject *, bool on) { log.push_back(on ? "dsr1" : "dsr0"); };
     port.OnRLSDChange = [&](QObject *, bool on) { log.push_back(on ? "rlsd1" : "rlsd0"); };
-    // Other test programs may hold the port (it is opened exclusively): wait for our turn.
-    int busy = 0;
-    const bool opened = waitFor([&] {
-        try {
-            port.Open();
-            return true;
-        } catch (const EComPort &e) {
-            busy = e.WinCode;
-            return false;
-        }
-    }, 60000);
-    ASSERT_TRUE(opened) << "ttyS0 stayed unavailable, errno " << busy;
-    ASSERT_EQ(log.size(), 3u); // the opening reports
-    unsigned lines = 0;
-    ASSERT_EQ(port.Device().modemLines(lines), 0);
-    EXPECT_EQ(lines & (serialdev::LineDTR | serialdev::LineRTS), 0u) << "lowered at open";
-
-    auto expectNext = [&](const std::string &wanted) {
-        const size_t before = log.size();
-        ASSERT_TRUE(waitFor([&] { return log.size() > before; }, 10000)) << "no " << wanted;
-        EXPECT_EQ(log[before], wanted);
-    };
-    auto settle = [&] { waitFor([] { return false; }, 150); };
-
-    log.clear();
-    ASSERT_EQ(port.SetLines(serialdev::LineLoop, 0), 0);
-    // With DTR and RTS low, loopback brings CTS and DSR low (a port left in loopback by an
-    // earlier user is low already). Let the reports settle; the last one of each line must
-    // carry the low level.
-    ASSERT_TRUE(waitFor([&] { return (port.GetComSignals() & (csCTS | csDSR)) == 0; }, 10000));
-    for (size_t seen = ~size_t(0); seen != log.size();) {
-        seen = log.size();
-        waitFor([] { return false; }, 300);
+    // The port is shared hardware: a program that ignores our lock (an open of a tty raises
+    // its DTR and RTS) can disturb one run, so a failed run is tried again twice.
+    std::vector<std::string> failures;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        log.clear();
+        const std::string failure = loopbackRun(port, log);
+        if (failure.empty())
+            return;
+        failures.push_back(failure);
     }
-    for (const char *line : {"cts", "dsr"}) {
-        const auto last = std::find_if(log.rbegin(), log.rend(), [&](const std::string &entry) {
-            return entry.rfind(line, 0) == 0;
-        });
-        if (last != log.rend()) {
-            EXPECT_EQ(*last, std::string(line) + "0");
-        }
-    }
-    log.clear();
-
-    ASSERT_TRUE(port.SetDTR(true));
-    expectNext("dsr1");
-    ASSERT_TRUE(port.SetRTS(true));
-    expectNext("cts1");
-    ASSERT_TRUE(port.SetDTR(false));
-    expectNext("dsr0");
-    ASSERT_TRUE(port.SetRTS(false));
-    expectNext("cts0");
-    settle();
-    EXPECT_EQ(log, (std::vector<std::string>{"dsr1", "cts1", "dsr0", "cts0"}));
-
-    ASSERT_EQ(port.SetLines(0, serialdev::LineLoop), 0);
-    ASSERT_EQ(port.Device().modemLines(lines), 0);
-    EXPECT_EQ(lines & (serialdev::LineDTR | serialdev::LineRTS | serialdev::LineLoop), 0u);
-    port.Close();
+    for (const auto &f : failures)
+        ADD_FAILURE() << f;
 }
