@@ -258,6 +258,13 @@ int BaudRateValue(TBaudRate value);
 
 // ---- the component ------------------------------------------------------------------------
 
+// Create, open and close it on the user-interface thread. With smThreadSync (the default) the
+// event thread posts each batch of line events to this object's thread, queued, and waits
+// until it has been handled or the port begins to close; so handlers run on the
+// user-interface thread, read the line level when they run, and none runs once Close has
+// begun. With smNone they run on the event thread (and must not wait for the user-interface
+// thread). Port names are the listed serial ports (serialports::ListSerialPorts), opened as
+// /dev/<name>, exclusive, raw, with DTR and RTS lowered at once.
 class TCustomComPort : public QObject {
     Q_OBJECT
     friend class TComThread;
