@@ -263,6 +263,13 @@ std::string loopbackRun(TComPort &port, std::vector<std::string> &log)
     const std::vector<std::string> expected{"dsr1", "cts1", "dsr0", "cts0"};
     if (log != expected)
         return "reports: " + text(log);
+    // A driver that counted none of these changes never woke the modem wait either: the
+    // watcher must have noticed and be polling.
+    serialdev::Counters counted;
+    const auto &device = dynamic_cast<const serialdev::LinuxSerialDevice &>(port.Device());
+    if (port.Device().counters(counted) == 0 && counted.cts == 0 && counted.dsr == 0
+        && device.watchMode() != serialdev::LinuxSerialDevice::WatchMode::Polling)
+        return "a silent driver, yet the watcher is not polling";
 
     if (port.SetLines(0, serialdev::LineLoop) != 0 || port.Device().modemLines(lines) != 0
         || (lines & (serialdev::LineDTR | serialdev::LineRTS | serialdev::LineLoop)))
