@@ -3,6 +3,7 @@
 #include "engine/morsecode.h"
 #include "shell/enginesettingskeys.h"
 #include "shell/mainwindow.h"
+#include "shell/panelport.h"
 #include "shell/settingskeys.h"
 #include "shell/summaries.h"
 
@@ -33,9 +34,11 @@ void StartupFillControlTables()
 {
 }
 
-// Empty until the serial keying lines land.
+// The port panel and its list of serial ports.
 void StartupListSerialPorts()
 {
+    if (Form1)
+        CreatePortPanel(*Form1);
 }
 
 // Empty until the joystick lands.
@@ -110,9 +113,11 @@ void StartupEngineState()
 {
 }
 
-// Empty until the serial keying lines land.
+// The keyer supply as the settings left it, in agreement with the open port.
 void StartupKeyerSupply()
 {
+    if (TPanelPort *panel = PanelPort())
+        panel->StartupKeyerSupply();
 }
 
 // Empty until the key-timing decoder lands.
@@ -181,9 +186,11 @@ void QuitReleaseSound()
 {
 }
 
-// Empty until the serial keying lines land.
+// The keying lines down and the keying port closed.
 void QuitReleaseSerialLines()
 {
+    if (TPanelPort *panel = PanelPort())
+        panel->ReleaseForQuit();
 }
 
 // Empty until parallel-port keying lands.

@@ -10,7 +10,7 @@ void StartupBindEngineSettingsKeys(); // binds the engine's settings keys to For
 void StartupCreateTextLists();        // empty until the lesson import and text files land
 void StartupLoadCursors();            // empty until the cursor pictures are in the resources
 void StartupFillControlTables();      // empty until the port, message and speed controls land
-void StartupListSerialPorts();        // empty until the serial keying lines land
+void StartupListSerialPorts();        // the port panel and the serial ports
 void StartupCaptureJoystick();        // empty until the joystick lands
 void StartupTimingDefaults();         // empty until the engine state lands (speed unit, word gap)
 void StartupRecordListMetrics();      // empty until the lists and enlargement land
@@ -25,7 +25,7 @@ void StartupRealSpeedLabel();         // empty until the real-speed label lands
 void StartupSummaries();              // summaries; the set items wait for the random-group sets
 void StartupFilterHint();             // empty until the audio decoder lands
 void StartupEngineState();            // empty until the sending engine lands
-void StartupKeyerSupply();            // empty until the serial keying lines land
+void StartupKeyerSupply();            // keyer supply lines raised when the port is open
 void StartupDecoderState();           // empty until the key-timing decoder lands
 void StartupCheckWavFormat();         // empty until WAV recording lands
 void StartupRecordBaseSize();         // empty until window enlargement lands
@@ -45,7 +45,7 @@ void QuitStopRabbitAnimation();       // empty until kid mode lands
 void QuitLeaveKidMode();              // empty until kid mode lands (leaves it when it is on)
 void QuitStopKeyingClocks();          // empty until the element clock and key decoder land
 void QuitReleaseSound();              // empty until the sound output lands (no-op without card)
-void QuitReleaseSerialLines();        // empty until the serial keying lines land
+void QuitReleaseSerialLines();        // keying lines down, keying port closed
 void QuitReleaseParallelPin();        // empty until parallel-port keying lands
 void QuitReleaseParallelAccess();     // empty until parallel-port keying lands
 void QuitFreeWaveBuffers();           // empty until the sending engine lands

@@ -1,0 +1,671 @@
+#include "shell/panelport.h"
+
+#include "platform/serialdevice_linux.h"
+#include "platform/serialports.h"
+#include "shell/formdialog.h"
+#include "shell/mainwindow.h"
+#include "shell/settingsformat.h"
+#include "shell/settingskeys.h"
+#include "shell/sidewindows.h"
+#include "shell/utilities.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <array>
+
+namespace {
+
+TPanelPort *thePanel = nullptr;
+
+template <typename T>
+T *named(T *object, const char *name)
+{
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+// The control's own Enabled flag, whatever its parents' state.
+bool ownEnabled(const QWidget *widget)
+{
+    return widget && !widget->testAttribute(Qt::WA_ForceDisabled);
+}
+
+bool isDown(const QAbstractButton *button)
+{
+    return button && button->isChecked();
+}
+
+// The lamps of the "On air" box. The element clock switches the CW lamp from its timer
+// thread: the change is posted to the user-interface thread and never waits.
+class OnAirLamps final : public KeyingLamps {
+public:
+    void SetPTTLamp(bool on) override { post(on, "LedOn", "LedOff"); }
+    void SetCWLamp(bool on) override { post(on, "LedCWon", "LedCWoff"); }
+
+private:
+    static void post(bool on, const char *onName, const char *offName)
+    {
+        QCoreApplication *app = QCoreApplication::instance();
+        if (!app)
+            return;
+        QMetaObject::invokeMethod(
+            app,
+            [on, onName, offName] {
+                if (!Form1)
+                    return;
+                auto *lit = Form1->findChild<QWidget *>(QString::fromLatin1(onName));
+                auto *dark = Form1->findChild<QWidget *>(QString::fromLatin1(offName));
+                if (lit && dark) {
+                    lit->setVisible(on);
+                    dark->setVisible(!on);
+                }
+            },
+            Qt::QueuedConnection);
+    }
+};
+
+OnAirLamps &onAirLamps()
+{
+    static OnAirLamps lamps;
+    return lamps;
+}
+
+QLabel *lamp(QWidget *box, const char *name, const char *color, bool visible)
+{
+    auto *led = named(new QLabel(box), name);
+    led->setGeometry(8, 18, 16, 16);
+    led->setStyleSheet(QStringLiteral("background:%1; border-radius:8px;").arg(QLatin1String(color)));
+    led->setVisible(visible);
+    return led;
+}
+
+// The "On air" box of the main window with the PTT lamp and the CW lamp, exactly one image of
+// each visible.
+void makeOnAirBox(QWidget *frame)
+{
+    if (frame->findChild<QWidget *>(QStringLiteral("OnairBox")))
+        return;
+    auto *box = named(new QGroupBox(QStringLiteral("On air"), frame), "OnairBox");
+    box->setGeometry(8, TForm1::DesignHeight - 110, 92, 44);
+    QLabel *on = lamp(box, "LedOn", "red", false);
+    on->setToolTip(QStringLiteral("PTT ON when lit"));
+    lamp(box, "LedOff", "darkred", true);
+    QLabel *cwOn = lamp(box, "LedCWon", "lime", false);
+    QLabel *cwOff = lamp(box, "LedCWoff", "darkgreen", true);
+    cwOn->move(40, 18);
+    cwOff->move(40, 18);
+    box->show();
+}
+
+// The key-input controls that the port falls back from. Plain widgets until manual keying
+// brings their handlers; a control that exists already is left alone.
+template <typename Make>
+QWidget *ensure(QWidget *root, const char *name, Make make)
+{
+    if (auto *existing = root->findChild<QWidget *>(QString::fromLatin1(name)))
+        return existing;
+    return named(make(), name);
+}
+
+void makeKeyerControls(TPanelPort *panel, QWidget *frame)
+{
+    QWidget *root = frame->window();
+    ensure(root, "RadioGroupKeyerPort", [&] {
+        auto *g = new PortRadioGroup(QStringLiteral("KEYER Port"), panel);
+        g->AddItem(QStringLiteral("Joystick"));
+        g->AddItem(QStringLiteral("Mouse"));
+        g->AddItem(QStringLiteral("COM"));
+        g->SetItemIndex(1);
+        g->setGeometry(440, 30, 190, 96);
+        return g;
+    });
+    ensure(root, "RadioGroupKeyerDOT", [&] {
+        auto *g = new PortRadioGroup(QStringLiteral("Dot"), panel);
+        for (const char *line : {"DSR", "CTS", "DCD"})
+            g->AddItem(QString::fromLatin1(line));
+        g->SetItemIndex(0);
+        g->setGeometry(440, 130, 92, 96);
+        return g;
+    });
+    ensure(root, "RadioGroupKeyerDash", [&] {
+        auto *g = new PortRadioGroup(QStringLiteral("Dash"), panel);
+        for (const char *line : {"DSR", "CTS", "DCD"})
+            g->AddItem(QString::fromLatin1(line));
+        g->SetItemIndex(1);
+        g->setGeometry(538, 130, 92, 96);
+        return g;
+    });
+    ensure(root, "CheckBoxPWRDTR", [&] {
+        auto *b = new QCheckBox(QStringLiteral("DTR"), panel);
+        b->setChecked(true);
+        b->setGeometry(440, 236, 60, 20);
+        return b;
+    });
+    ensure(root, "CheckBoxPWRRTS", [&] {
+        auto *b = new QCheckBox(QStringLiteral("RTS"), panel);
+        b->setChecked(true);
+        b->setGeometry(500, 236, 60, 20);
+        return b;
+    });
+    ensure(root, "SpeedButtonPTTKeyer", [&] {
+        auto *b = new QPushButton(QStringLiteral("on"), panel);
+        b->setCheckable(true);
+        b->setToolTip(QStringLiteral("DTR/RTS supply"));
+        b->setGeometry(570, 232, 40, 24);
+        return b;
+    });
+    // These two belong to the monitor group, which adopts them when it exists.
+    ensure(root, "GroupBoxKeyMonitor", [&] {
+        auto *g = new QGroupBox(QStringLiteral("MOUSE / CTRL"), frame);
+        g->hide();
+        return g;
+    });
+    ensure(root, "SpeedButtonMonPTT", [&] {
+        auto *b = new QPushButton(QStringLiteral("ptt"), frame);
+        b->setCheckable(true);
+        b->setToolTip(QStringLiteral("DTR/RTS supply"));
+        b->hide();
+        return b;
+    });
+}
+
+} // namespace
+
+// ---- PortRadioGroup -------------------------------------------------------------------------
+
+PortRadioGroup::PortRadioGroup(const QString &title, QWidget *parent, int columns)
+    : QGroupBox(title, parent), group_(new QButtonGroup(this)), grid_(new QGridLayout(this)), columns_(columns)
+{
+    grid_->setContentsMargins(6, 4, 6, 4);
+    grid_->setSpacing(2);
+    group_->setExclusive(true);
+    connect(group_, &QButtonGroup::idClicked, this, [this](int) {
+        if (OnClick)
+            OnClick();
+    });
+}
+
+void PortRadioGroup::AddItem(const QString &text)
+{
+    const int index = Count();
+    auto *button = new QRadioButton(text, this);
+    group_->addButton(button, index);
+    grid_->addWidget(button, index / columns_, index % columns_);
+}
+
+int PortRadioGroup::Count() const
+{
+    return static_cast<int>(group_->buttons().size());
+}
+
+QAbstractButton *PortRadioGroup::Item(int index) const
+{
+    return group_->button(index);
+}
+
+QString PortRadioGroup::ItemText(int index) const
+{
+    QAbstractButton *button = Item(index);
+    return button ? button->text() : QString();
+}
+
+int PortRadioGroup::ItemIndex() const
+{
+    return group_->checkedId();
+}
+
+void PortRadioGroup::SetItemIndex(int index)
+{
+    if (QAbstractButton *button = Item(index)) {
+        button->setChecked(true);
+    } else if (QAbstractButton *checked = group_->checkedButton()) {
+        group_->setExclusive(false);
+        checked->setChecked(false);
+        group_->setExclusive(true);
+    }
+}
+
+// ---- The panel ------------------------------------------------------------------------------
+
+PortPanelSeams &portPanelSeams()
+{
+    static PortPanelSeams seams{
+        [] { return serialports::ListSerialPorts(); },
+        [] { return std::unique_ptr<serialdev::SerialDevice>(std::make_unique<serialdev::LinuxSerialDevice>()); },
+    };
+    return seams;
+}
+
+TPanelPort *PanelPort()
+{
+    return thePanel;
+}
+
+TPanelPort::TPanelPort(TForm1 &form)
+    : QFrame(form.Frame), Keying(portPanelSeams().makeDevice()), form_(form)
+{
+    setObjectName(QStringLiteral("PanelPort"));
+    setFrameShape(QFrame::Panel);
+    setAutoFillBackground(true);
+    setGeometry(8, 36, 644, 300);
+
+    LabelPanelPort = named(new QLabel(QStringLiteral("KEYING PORTS"), this), "LabelPanelPort");
+    LabelPanelPort->setGeometry(8, 4, 300, 20);
+
+    RadioGroupCOM = named(new PortRadioGroup(QStringLiteral("COM"), this, 2), "RadioGroupCOM");
+    RadioGroupCOM->setGeometry(8, 30, 200, 196);
+    RadioGroupCOM->AddItem(QStringLiteral("NONE"));
+    RadioGroupCOM->SetItemIndex(0);
+    RadioGroupCOM->OnClick = [this] { RadioGroupCOMClick(); };
+
+    ListBoxPort = named(new QListWidget(this), "ListBoxPort");
+    ListBoxPort->setSortingEnabled(true);
+    ListBoxPort->hide();
+
+    GroupBoxPTT = named(new QGroupBox(QStringLiteral("TX PTT/COM"), this), "GroupBoxPTT");
+    GroupBoxPTT->setGeometry(216, 30, 100, 70);
+    CheckBoxPTTDTR = named(new QCheckBox(QStringLiteral("DTR"), GroupBoxPTT), "CheckBoxPTTDTR");
+    CheckBoxPTTDTR->setGeometry(10, 20, 80, 20);
+    CheckBoxPTTRTS = named(new QCheckBox(QStringLiteral("RTS"), GroupBoxPTT), "CheckBoxPTTRTS");
+    CheckBoxPTTRTS->setGeometry(10, 42, 80, 20);
+
+    GroupBoxCW = named(new QGroupBox(QStringLiteral("TX CW/COM"), this), "GroupBoxCW");
+    GroupBoxCW->setGeometry(324, 30, 100, 70);
+    CheckBoxCWDTR = named(new QCheckBox(QStringLiteral("DTR"), GroupBoxCW), "CheckBoxCWDTR");
+    CheckBoxCWDTR->setGeometry(10, 20, 80, 20);
+    CheckBoxCWRTS = named(new QCheckBox(QStringLiteral("RTS"), GroupBoxCW), "CheckBoxCWRTS");
+    CheckBoxCWRTS->setGeometry(10, 42, 80, 20);
+
+    connect(CheckBoxPTTDTR, &QCheckBox::clicked, this, [this] { CheckBoxPTTDTRClick(); });
+    connect(CheckBoxPTTRTS, &QCheckBox::clicked, this, [this] { CheckBoxPTTRTSClick(); });
+    connect(CheckBoxCWDTR, &QCheckBox::clicked, this, [this] { CheckBoxCWDTRClick(); });
+    connect(CheckBoxCWRTS, &QCheckBox::clicked, this, [this] { CheckBoxCWRTSClick(); });
+
+    RadioGroupTXDelay = named(new PortRadioGroup(QStringLiteral("TX Delay"), this), "RadioGroupTXDelay");
+    RadioGroupTXDelay->setGeometry(216, 106, 208, 120);
+    for (const char *delay : {"  50 ms", "100 ms", "150 ms", "200 ms", "250 ms"})
+        RadioGroupTXDelay->AddItem(QString::fromLatin1(delay));
+    RadioGroupTXDelay->SetItemIndex(TXDelayDefaultIndex);
+    RadioGroupTXDelay->OnClick = [this] { RadioGroupTXDelayClick(); };
+
+    ButtonClosePanelPort = named(new QPushButton(QStringLiteral("x"), this), "ButtonClosePanelPort");
+    ButtonClosePanelPort->setGeometry(612, 4, 24, 22);
+    connect(ButtonClosePanelPort, &QPushButton::clicked, this, [this] { ButtonClosePanelPortClick(); });
+
+    MenuPort = named(new QAction(QStringLiteral("&Port"), &form), "MenuPort");
+    MenuPort->setToolTip(QStringLiteral("Choose serial port for Transmit command"));
+    MenuPort->setStatusTip(MenuPort->toolTip());
+    form.menuBar()->insertAction(form.MenuHelp->menuAction(), MenuPort);
+    connect(MenuPort, &QAction::triggered, this, [this] { MenuPortClick(); });
+
+    makeOnAirBox(form.Frame);
+    makeKeyerControls(this, form.Frame);
+
+    Keying.PTTBoxEnabled = [this](std::uint8_t line) {
+        return ownEnabled(line == LineDTR ? CheckBoxPTTDTR : CheckBoxPTTRTS);
+    };
+    Keying.CWBoxEnabled = [this](std::uint8_t line) {
+        return ownEnabled(line == LineDTR ? CheckBoxCWDTR : CheckBoxCWRTS);
+    };
+    Keying.SetLamps(&onAirLamps());
+    Activate(&Keying);
+
+    form.TimerTXDelay->setTimerType(Qt::PreciseTimer);
+    form.TimerTXDelay->setInterval(TXDelayMsForIndex(TXDelayDefaultIndex));
+
+    hide();
+    thePanel = this;
+}
+
+TPanelPort::~TPanelPort()
+{
+    if (thePanel == this)
+        thePanel = nullptr;
+    if (ActiveSerialKeying == &Keying)
+        Activate(nullptr);
+}
+
+void CreatePortPanel(TForm1 &form)
+{
+    if (!thePanel)
+        new TPanelPort(form);
+    thePanel->ListSerialPorts();
+    thePanel->BindSettingsKeys(Settings());
+}
+
+QWidget *TPanelPort::control(const char *name) const
+{
+    return form_.findChild<QWidget *>(QString::fromLatin1(name));
+}
+
+void TPanelPort::ListSerialPorts()
+{
+    ListBoxPort->clear();
+    for (const std::string &name : portPanelSeams().listPorts())
+        ListBoxPort->addItem(QString::fromStdString(name));
+    // Sorted as text, so ttyUSB10 comes before ttyUSB2.
+    ListBoxPort->sortItems();
+    for (int i = 0; i < ListBoxPort->count(); ++i)
+        RadioGroupCOM->AddItem(ListBoxPort->item(i)->text());
+}
+
+void TPanelPort::RadioGroupCOMClick()
+{
+    try {
+        if (RadioGroupCOM->ItemIndex() <= 0)
+            NoCOMClick();
+        else
+            COMClick();
+    } catch (...) {
+        NoCOMClick();
+    }
+}
+
+void TPanelPort::COMClick()
+{
+    const int index = RadioGroupCOM->ItemIndex();
+    if (index <= 0)
+        return;
+    const std::string name = RadioGroupCOM->ItemText(index).toStdString();
+    if (name == Keying.ComPortName)
+        return;
+    if (Keying.PortInUse())
+        Keying.CloseKeyingComPort();
+    Keying.ComPortName = name;
+    OpenKeyingComPort();
+    if (!Keying.PortInUse())
+        RadioGroupCOM->SetItemIndex(0);
+    // A keyer supply switched on stays on: its lines come up on the new port too.
+    ApplyKeyerSupply();
+}
+
+void TPanelPort::NoCOMClick()
+{
+    Keying.CloseKeyingComPort();
+    Keying.ComPortName = NoComPortName;
+    Keying.CloseKeyingComPort(); // flags and lamps cleared again
+    // No port, no supply: the supply buttons go up with it.
+    ApplyKeyerSupply();
+    comKeyerFallback();
+    if (!(FormDemo && FormDemo->isVisible()))
+        focusTypingBox();
+}
+
+void TPanelPort::OpenKeyingComPort()
+{
+    if (Keying.OpenKeyingComPort())
+        return;
+    // The open failed: no port.
+    if (form_.isVisible()) {
+        if (RadioGroupCOM->ItemIndex() != 0) {
+            RadioGroupCOM->SetItemIndex(0);
+            RadioGroupCOMClick();
+        }
+    } else {
+        RadioGroupCOM->SetItemIndex(0);
+    }
+    comKeyerFallback();
+    ShowProgramMessage("Error COM");
+    if (form_.isVisible())
+        focusTypingBox();
+}
+
+void TPanelPort::comKeyerFallback()
+{
+    auto *keyerPort = form_.findChild<PortRadioGroup *>(QStringLiteral("RadioGroupKeyerPort"));
+    if (!keyerPort || keyerPort->ItemIndex() != 2)
+        return;
+    auto *supply = qobject_cast<QAbstractButton *>(control("SpeedButtonPTTKeyer"));
+    auto *monitorSupply = qobject_cast<QAbstractButton *>(control("SpeedButtonMonPTT"));
+    if (isDown(supply)) {
+        ClickButton(supply);
+        // Without the supply's own handler the click only moved the button.
+        if (Keying.KeyerPowerOn != 0 || isDown(supply) || isDown(monitorSupply)) {
+            if (supply)
+                supply->setChecked(false);
+            if (monitorSupply)
+                monitorSupply->setChecked(false);
+            Keying.DropKeyerSupply();
+            setSupplyBoxesEnabled();
+        }
+    }
+    if (supply)
+        supply->setEnabled(false);
+    if (monitorSupply)
+        monitorSupply->setEnabled(false);
+    keyerPort->SetItemIndex(1);
+    if (auto *monitor = qobject_cast<QGroupBox *>(control("GroupBoxKeyMonitor")))
+        monitor->setTitle(QStringLiteral("MOUSE / CTRL"));
+    for (const char *name : {"RadioGroupKeyerDOT", "RadioGroupKeyerDash", "CheckBoxPWRDTR", "CheckBoxPWRRTS"}) {
+        if (QWidget *w = control(name))
+            w->setEnabled(false);
+    }
+    if (form_.RadioButtonMonitor->isChecked()) {
+        form_.Image1->setProperty("Transparent", false);
+        form_.Image1->setAutoFillBackground(true);
+    }
+}
+
+void TPanelPort::focusTypingBox()
+{
+    if (QWidget *typing = control("Editcaractere"))
+        typing->setFocus();
+}
+
+void TPanelPort::setSupplyBoxesEnabled()
+{
+    const bool dtrPowered = Keying.PoweredLine(LineDTR);
+    const bool rtsPowered = Keying.PoweredLine(LineRTS);
+    CheckBoxPTTDTR->setEnabled(!dtrPowered);
+    CheckBoxCWDTR->setEnabled(!dtrPowered);
+    CheckBoxPTTRTS->setEnabled(!rtsPowered);
+    CheckBoxCWRTS->setEnabled(!rtsPowered);
+    Keying.PublishToClock();
+}
+
+void TPanelPort::ApplyKeyerSupply()
+{
+    auto *supply = qobject_cast<QAbstractButton *>(control("SpeedButtonPTTKeyer"));
+    auto *monitorSupply = qobject_cast<QAbstractButton *>(control("SpeedButtonMonPTT"));
+    const bool wanted = isDown(supply) || isDown(monitorSupply);
+    const bool on = wanted && Keying.RaiseKeyerSupply();
+    if (!on)
+        Keying.KeyerPowerOn = 0;
+    for (QAbstractButton *button : {supply, monitorSupply}) {
+        if (button)
+            button->setChecked(on);
+    }
+    setSupplyBoxesEnabled();
+}
+
+void TPanelPort::StartupKeyerSupply()
+{
+    ApplyKeyerSupply();
+}
+
+void TPanelPort::ReleaseForQuit()
+{
+    Keying.CloseKeyingComPort();
+    Keying.ComPortName = NoComPortName;
+    Keying.PublishToClock();
+}
+
+void TPanelPort::roleClick(QCheckBox *box, bool cwRole, std::uint8_t line)
+{
+    Keying.RoleChangeDropLines();
+    if (box->isChecked()) {
+        QCheckBox *other = line == LineDTR ? (cwRole ? CheckBoxPTTDTR : CheckBoxCWDTR)
+                                           : (cwRole ? CheckBoxPTTRTS : CheckBoxCWRTS);
+        if (other->isChecked()) {
+            other->setChecked(false);
+            roleClick(other, !cwRole, line);
+        }
+        Keying.SetRoleLine(cwRole, line, true);
+    } else {
+        Keying.SetRoleLine(cwRole, line, false);
+    }
+}
+
+void TPanelPort::CheckBoxPTTDTRClick()
+{
+    roleClick(CheckBoxPTTDTR, false, LineDTR);
+}
+
+void TPanelPort::CheckBoxPTTRTSClick()
+{
+    roleClick(CheckBoxPTTRTS, false, LineRTS);
+}
+
+void TPanelPort::CheckBoxCWDTRClick()
+{
+    roleClick(CheckBoxCWDTR, true, LineDTR);
+}
+
+void TPanelPort::CheckBoxCWRTSClick()
+{
+    roleClick(CheckBoxCWRTS, true, LineRTS);
+}
+
+void TPanelPort::RadioGroupTXDelayClick()
+{
+    form_.TimerTXDelay->setInterval(TXDelayMsForIndex(RadioGroupTXDelay->ItemIndex()));
+}
+
+void TPanelPort::MenuPortClick()
+{
+    static const struct {
+        const char *panel;
+        const char *exit;
+    } panels[] = {
+        {"PanelChoixRandom", "ButtonCancelChoix"},     {"PanelLocalLesson", "ButtonLocalLessonExit"},
+        {"PanelLocalCharacters", "ButtonLocalCaractereExit"}, {"PanelMaskedText", "ButtonMaskedTextCancel"},
+        {"PanelEspace", "BitBtnOKEspace"},             {"PanelLocalShortcut", "ButtonShortcutExit"},
+        {"PanelMsg", "ButtonCloseMsg"},                {"PanelCarteSon", "BitBtnOKCarteSon"},
+        {"PanelTextRecord", "BitBtnNoRecord"},         {"PanelImportLessons", "BitBtnCancelImport"},
+    };
+    for (const auto &p : panels) {
+        QWidget *panel = control(p.panel);
+        if (panel && !panel->isHidden())
+            ClickNamed(&form_, p.exit);
+    }
+    auto *ignoreLpt = form_.findChild<QAction *>(QStringLiteral("MenuNoLPT"));
+    const bool lptEnabled = !(ignoreLpt && ignoreLpt->isChecked());
+    for (const char *name : {"RadioGroupLPT", "EditLPT1", "EditLPT2", "EditLPT3", "Panel5", "CheckBoxLPTx",
+                             "EditLPTx", "Label7"}) {
+        if (QWidget *w = control(name))
+            w->setEnabled(lptEnabled);
+    }
+    show();
+    raise();
+}
+
+void TPanelPort::ButtonClosePanelPortClick()
+{
+    hide();
+    if (QWidget *ok = control("ButtonQuizOK"))
+        ok->setEnabled(true);
+    if (FormDemo && FormDemo->isVisible())
+        return;
+    focusTypingBox();
+}
+
+// ---- Settings ---------------------------------------------------------------------------------
+
+void TPanelPort::RestoreComPort(const std::string &name)
+{
+    if (name == "0" || name.empty())
+        return;
+    for (int i = 1; i < RadioGroupCOM->Count(); ++i) {
+        if (RadioGroupCOM->ItemText(i).toStdString() == name) {
+            RadioGroupCOM->SetItemIndex(i);
+            COMClick();
+            return;
+        }
+    }
+    // A port named in the file that this machine does not have (an adapter unplugged).
+    comKeyerFallback();
+    ShowProgramMessage("Error COM");
+}
+
+void TPanelPort::BindSettingsKeys(SettingsRegistry &registry)
+{
+    using Values = std::vector<std::string>;
+    auto roles = [](bool cwRole) -> SettingsRegistry::Row {
+        return {cwRole ? "CW=" : "PTT=",
+                [cwRole](const std::string &value) {
+                    TPanelPort *p = PanelPort();
+                    const auto mask = settings::ParseInt(value);
+                    if (!p || !mask || *mask < 0 || *mask > 3)
+                        return;
+                    const std::array<std::pair<QCheckBox *, std::uint8_t>, 2> boxes = {
+                        std::pair{cwRole ? p->CheckBoxCWDTR : p->CheckBoxPTTDTR, LineDTR},
+                        std::pair{cwRole ? p->CheckBoxCWRTS : p->CheckBoxPTTRTS, LineRTS}};
+                    for (const auto &[box, line] : boxes) {
+                        const bool wanted = (*mask & line) != 0;
+                        if (box->isChecked() != wanted) {
+                            box->setChecked(wanted);
+                            p->roleClick(box, cwRole, line);
+                        }
+                    }
+                },
+                [cwRole](Values &out) {
+                    TPanelPort *p = PanelPort();
+                    out.push_back(std::to_string(p ? (cwRole ? p->Keying.CWLines : p->Keying.PTTLines) : 0));
+                }};
+    };
+    registry.bind({
+        {"COM=",
+         [](const std::string &value) {
+             if (TPanelPort *p = PanelPort())
+                 p->RestoreComPort(value);
+         },
+         [](Values &out) {
+             TPanelPort *p = PanelPort();
+             const int index = p ? p->RadioGroupCOM->ItemIndex() : 0;
+             out.push_back(index > 0 ? p->RadioGroupCOM->ItemText(index).toStdString() : std::string("0"));
+         }},
+        roles(false),
+        roles(true),
+        {"TXDELAY=",
+         [](const std::string &value) {
+             TPanelPort *p = PanelPort();
+             if (!p)
+                 return;
+             const auto ms = settings::ParseInt(value);
+             p->RadioGroupTXDelay->SetItemIndex(TXDelayIndexForMs(ms ? *ms : 0));
+             p->RadioGroupTXDelayClick();
+         },
+         [](Values &out) {
+             TPanelPort *p = PanelPort();
+             out.push_back(std::to_string(TXDelayMsForIndex(p ? p->RadioGroupTXDelay->ItemIndex() : -1)));
+         }},
+        {"MONPTT=",
+         [](const std::string &value) {
+             // Both supply buttons go down; the start-up's supply step raises the lines once
+             // the port is open, or puts the buttons up again when there is none.
+             TPanelPort *p = PanelPort();
+             if (!p || value != "1")
+                 return;
+             for (const char *name : {"SpeedButtonPTTKeyer", "SpeedButtonMonPTT"}) {
+                 if (auto *b = qobject_cast<QAbstractButton *>(p->control(name)))
+                     b->setChecked(true);
+             }
+         },
+         [](Values &out) {
+             TPanelPort *p = PanelPort();
+             auto *b = p ? qobject_cast<QAbstractButton *>(p->control("SpeedButtonMonPTT")) : nullptr;
+             out.push_back(isDown(b) ? "1" : "0");
+         }},
+    });
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+// The port panel `PanelPort`: the keying serial port, the roles of DTR and RTS (PTT or CW),
+// the transmit delay, and the "On air" lamps. The panel owns the keying lines (SerialKeying)
+// for the life of the main window.
+
+#include "engine/serialkeying.h"
+
+#include <QFrame>
+#include <QGroupBox>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAbstractButton;
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QGridLayout;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class SettingsRegistry;
+class TForm1;
+
+// A radio group: a titled box of radio buttons with one item index (-1 = none). Setting the
+// index in code runs no handler; a user's click runs OnClick.
+class PortRadioGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    PortRadioGroup(const QString &title, QWidget *parent, int columns = 1);
+    void AddItem(const QString &text);
+    int Count() const;
+    QString ItemText(int index) const;
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    QAbstractButton *Item(int index) const;
+    std::function<void()> OnClick;
+
+private:
+    QButtonGroup *group_;
+    QGridLayout *grid_;
+    int columns_;
+};
+
+class TPanelPort : public QFrame {
+    Q_OBJECT
+public:
+    explicit TPanelPort(TForm1 &form);
+    ~TPanelPort() override;
+
+    // The keying globals and the keying port (ComPortKeyer).
+    SerialKeying Keying;
+
+    QLabel *LabelPanelPort;
+    PortRadioGroup *RadioGroupCOM;
+    QListWidget *ListBoxPort; // hidden, sorted: the port names before they join the group
+    QGroupBox *GroupBoxPTT;
+    QCheckBox *CheckBoxPTTDTR;
+    QCheckBox *CheckBoxPTTRTS;
+    QGroupBox *GroupBoxCW;
+    QCheckBox *CheckBoxCWDTR;
+    QCheckBox *CheckBoxCWRTS;
+    PortRadioGroup *RadioGroupTXDelay;
+    QPushButton *ButtonClosePanelPort;
+
+    // The menu item "&Port" of the main window.
+    QAction *MenuPort;
+
+    // Handlers.
+    void ListSerialPorts();
+    void RadioGroupCOMClick();
+    void COMClick();
+    void NoCOMClick();
+    void OpenKeyingComPort();
+    void CheckBoxPTTDTRClick();
+    void CheckBoxPTTRTSClick();
+    void CheckBoxCWDTRClick();
+    void CheckBoxCWRTSClick();
+    void RadioGroupTXDelayClick();
+    void MenuPortClick();
+    void ButtonClosePanelPortClick();
+
+    // Line operations of every transmission (RaisePTT also lights the lamp).
+    bool RaisePTT() { return Keying.RaisePTT(); }
+    void ReleaseKeyingLines() { Keying.ReleaseKeyingLines(); }
+
+    // Settings: COM= (the port's name, "0" for none), PTT=, CW=, TXDELAY=, MONPTT=.
+    void BindSettingsKeys(SettingsRegistry &registry);
+    // COM= at start: a name that is listed is chosen and opened; any other name but "0"
+    // leaves no port and says "Error COM".
+    void RestoreComPort(const std::string &name);
+    // Start-up's keyer supply step: the supply buttons, KeyerPowerOn and the lines agree.
+    void StartupKeyerSupply();
+    // Quit: the lines down and the port closed.
+    void ReleaseForQuit();
+
+    // Brings the supply buttons, KeyerPowerOn, the role boxes and the lines into agreement
+    // after the port changed: with the buttons down and a port open the supply lines are
+    // raised, else the supply is off.
+    void ApplyKeyerSupply();
+
+private:
+    void roleClick(QCheckBox *box, bool cwRole, std::uint8_t line);
+    void comKeyerFallback();
+    void focusTypingBox();
+    void setSupplyBoxesEnabled();
+    QWidget *control(const char *name) const;
+
+    TForm1 &form_;
+};
+
+// The panel while the main window exists, else null.
+TPanelPort *PanelPort();
+
+// Creates the panel in the main window (once) and lists the serial ports: start-up step 6.
+void CreatePortPanel(TForm1 &form);
+
+// What the panel uses from the system; tests put fakes in place before the panel exists.
+struct PortPanelSeams {
+    std::function<std::vector<std::string>()> listPorts;                    // the serial ports
+    std::function<std::unique_ptr<serialdev::SerialDevice>()> makeDevice;   // the keying port's device
+};
+PortPanelSeams &portPanelSeams();
