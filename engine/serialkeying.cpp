@@ -55,7 +55,7 @@ void Activate(SerialKeying *keying)
 bool ComPortKeyingLines::Escape(LineFunction function)
 {
     std::lock_guard lock(mutex_);
-    // A port closed or reopened behind our back is not ours to switch either.
+    // A port closed behind our back is not switched either.
     if (handle_ < 0 || port_.Handle() != handle_)
         return false;
     switch (function) {
@@ -189,8 +189,11 @@ bool SerialKeying::OpenKeyingComPort()
 {
     if (!PortInUse())
         return true;
-    if (ComPortKeyer.Connected() && ComPortKeyer.Port() == ComPortName && lines_.Handle() >= 0)
+    if (ComPortKeyer.Connected() && ComPortKeyer.Port() == ComPortName) {
+        lines_.Attach();
+        PublishToClock();
         return true;
+    }
     lines_.Invalidate();
     try {
         if (ComPortKeyer.Connected())
