@@ -334,6 +334,7 @@ TPanelPort::~TPanelPort()
         thePanel = nullptr;
     if (ActiveSerialKeying == &Keying)
         Activate(nullptr);
+    delete MenuPort;
 }
 
 void CreatePortPanel(TForm1 &form)

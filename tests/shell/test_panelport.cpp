@@ -1,0 +1,356 @@
+// The port panel in the main window: the port list, the line roles, the delay, the settings
+// keys, the failed open and the keyer supply; with a scripted port, and on this machine's
+// UART where it has one.
+
+#include "tests/common/testsupport.h"
+#include "tests/devices/fakeserialdevice.h"
+#include "tests/shell/shelltestsupport.h"
+
+#include "engine/elementclock.h"
+#include "platform/serialports.h"
+#include "shell/formdialog.h"
+#include "shell/mainwindow.h"
+#include "shell/panelport.h"
+#include "shell/settingskeys.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using shelltest::whenDialogShown;
+
+// The scripted port, with the time of every line switch.
+struct TimedFakeDevice : FakeSerialDevice {
+    using Clock = std::chrono::steady_clock;
+    std::vector<std::pair<Clock::time_point, std::string>> switches; // under m
+    int setLines(unsigned set, unsigned clear) override
+    {
+        const int result = FakeSerialDevice::setLines(set, clear);
+        std::lock_guard g(m);
+        std::string text;
+        if (set & serialdev::LineDTR) text += "+DTR";
+        if (set & serialdev::LineRTS) text += "+RTS";
+        if (clear & serialdev::LineDTR) text += "-DTR";
+        if (clear & serialdev::LineRTS) text += "-RTS";
+        switches.emplace_back(Clock::now(), text);
+        return result;
+    }
+    std::string calls()
+    {
+        std::lock_guard g(m);
+        std::string text;
+        for (const auto &[when, what] : switches)
+            text += (text.empty() ? "" : " ") + what;
+        return text;
+    }
+    void clearCalls()
+    {
+        std::lock_guard g(m);
+        switches.clear();
+    }
+};
+
+std::vector<std::string> fakePorts = {"ttyS0", "ttyUSB0"};
+
+// A fresh panel on the scripted port; the program's own panel comes back afterwards.
+class PortPanel : public ::testing::Test {
+protected:
+    TimedFakeDevice *device = nullptr;
+    TPanelPort *panel = nullptr;
+    bool formWasVisible = false;
+    PortPanelSeams programSeams;
+
+    void SetUp() override
+    {
+        shelltest::ensureWindows();
+        formWasVisible = Form1->isVisible();
+        programSeams = portPanelSeams();
+        delete PanelPort();
+        portPanelSeams().listPorts = [] { return fakePorts; };
+        portPanelSeams().makeDevice = [this] {
+            auto d = std::make_unique<TimedFakeDevice>();
+            device = d.get();
+            return std::unique_ptr<serialdev::SerialDevice>(std::move(d));
+        };
+        CreatePortPanel(*Form1);
+        panel = PanelPort();
+        ASSERT_NE(panel, nullptr);
+    }
+    void TearDown() override
+    {
+        delete PanelPort();
+        portPanelSeams() = programSeams;
+        CreatePortPanel(*Form1);
+        Form1->setVisible(formWasVisible);
+    }
+
+    QAbstractButton *button(const char *name) { return Form1->findChild<QAbstractButton *>(QString::fromLatin1(name)); }
+    PortRadioGroup *group(const char *name) { return Form1->findChild<PortRadioGroup *>(QString::fromLatin1(name)); }
+    void choosePort(int index) { panel->RadioGroupCOM->Item(index)->click(); }
+
+    // Reads settings lines through the panel's own rows; returns what the writer gives back.
+    std::vector<settings::Line> roundTrip(const std::vector<settings::Line> &lines)
+    {
+        SettingsRegistry registry;
+        panel->BindSettingsKeys(registry);
+        registry.read(lines);
+        return registry.write();
+    }
+    static std::string value(const std::vector<settings::Line> &lines, const std::string &key)
+    {
+        for (const auto &line : lines)
+            if (line.key == key)
+                return line.value;
+        return "(none)";
+    }
+    // Runs `act`, answering the message box it shows; returns the message's text.
+    QString withMessage(const std::function<void()> &act)
+    {
+        QString text;
+        whenDialogShown([&] {
+            text = shelltest::dialogText();
+            FormDialog->ButtonOK->click();
+        });
+        act();
+        return text;
+    }
+};
+
+TEST_F(PortPanel, CheckingCWOnDTRTakesTheLineFromPTT)
+{
+    panel->CheckBoxPTTDTR->click();
+    EXPECT_EQ(panel->Keying.PTTLines, LineDTR);
+    panel->CheckBoxCWDTR->click();
+    EXPECT_FALSE(panel->CheckBoxPTTDTR->isChecked());
+    EXPECT_TRUE(panel->CheckBoxCWDTR->isChecked());
+    EXPECT_EQ(panel->Keying.PTTLines, 0);
+    EXPECT_EQ(panel->Keying.CWLines, LineDTR);
+    // And back: PTT on DTR unchecks CW.
+    panel->CheckBoxPTTDTR->click();
+    EXPECT_FALSE(panel->CheckBoxCWDTR->isChecked());
+    EXPECT_EQ(panel->Keying.PTTLines, LineDTR);
+    EXPECT_EQ(panel->Keying.CWLines, 0);
+}
+
+TEST_F(PortPanel, ChoosingThePortInUseDoesNotReopenIt)
+{
+    choosePort(1);
+    ASSERT_EQ(panel->Keying.ComPortName, "ttyS0");
+    EXPECT_EQ(device->opens.load(), 1);
+    EXPECT_GE(panel->Keying.ComHandle(), 0);
+    device->clearCalls();
+    choosePort(1);
+    EXPECT_EQ(device->opens.load(), 1);
+    EXPECT_EQ(device->calls(), "");
+    EXPECT_TRUE(panel->Keying.ComPortKeyer.Connected());
+
+    // Another port closes the first: both lines down, then the new one opens.
+    choosePort(2);
+    EXPECT_EQ(panel->Keying.ComPortName, "ttyUSB0");
+    EXPECT_EQ(device->opens.load(), 2);
+    EXPECT_EQ(device->calls().rfind("-DTR -RTS", 0), 0u) << device->calls();
+
+    // NONE closes it.
+    choosePort(0);
+    EXPECT_EQ(panel->Keying.ComPortName, NoComPortName);
+    EXPECT_FALSE(panel->Keying.ComPortKeyer.Connected());
+    EXPECT_EQ(panel->Keying.ComHandle(), -1);
+}
+
+TEST_F(PortPanel, AFailedOpenAtStartSaysErrorCOMAndLeavesNoPort)
+{
+    Form1->hide(); // start-up: the main window is not shown yet
+    group("RadioGroupKeyerPort")->SetItemIndex(2); // the key on COM
+    button("SpeedButtonPTTKeyer")->setChecked(true);
+    device->openError = EBUSY;
+    const QString text = withMessage([&] { roundTrip({{"COM=", "ttyUSB0"}}); });
+    EXPECT_EQ(text, QStringLiteral("Error COM"));
+    EXPECT_EQ(panel->RadioGroupCOM->ItemIndex(), 0);
+    EXPECT_EQ(panel->Keying.ComPortName, NoComPortName);
+    EXPECT_EQ(panel->Keying.ComHandle(), -1);
+    // The key input falls back to the mouse.
+    EXPECT_EQ(group("RadioGroupKeyerPort")->ItemIndex(), 1);
+    EXPECT_FALSE(button("SpeedButtonPTTKeyer")->isChecked());
+    EXPECT_FALSE(button("SpeedButtonPTTKeyer")->isEnabled());
+    EXPECT_FALSE(button("SpeedButtonMonPTT")->isEnabled());
+    EXPECT_EQ(Form1->findChild<QGroupBox *>(QStringLiteral("GroupBoxKeyMonitor"))->title(), QStringLiteral("MOUSE / CTRL"));
+    EXPECT_FALSE(group("RadioGroupKeyerDOT")->isEnabled());
+    EXPECT_EQ(panel->Keying.KeyerPowerOn, 0);
+}
+
+TEST_F(PortPanel, APortNameThisMachineDoesNotHaveIsNotOpened)
+{
+    Form1->hide();
+    const QString text = withMessage([&] { roundTrip({{"COM=", "ttyUSB7"}}); });
+    EXPECT_EQ(text, QStringLiteral("Error COM"));
+    EXPECT_EQ(device->opens.load(), 0);
+    EXPECT_EQ(value(roundTrip({{"COM=", "0"}}), "COM="), "0");
+    // A listed name is opened and written back as it is.
+    const auto written = roundTrip({{"COM=", "ttyUSB0"}});
+    EXPECT_EQ(device->opens.load(), 1);
+    EXPECT_EQ(value(written, "COM="), "ttyUSB0");
+}
+
+TEST_F(PortPanel, TheDelayTakesOnlyItsFiveValues)
+{
+    const struct {
+        const char *value;
+        int index;
+        int interval;
+        const char *written;
+    } cases[] = {{"150", 2, 150, "150"}, {"50", 0, 50, "50"}, {"250", 4, 250, "250"},
+                 {"0", 1, 100, "100"},   {"125", 1, 100, "100"}, {"x", 1, 100, "100"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.value);
+        panel->RadioGroupTXDelay->SetItemIndex(4);
+        const auto written = roundTrip({{"TXDELAY=", c.value}});
+        EXPECT_EQ(panel->RadioGroupTXDelay->ItemIndex(), c.index);
+        EXPECT_EQ(Form1->TimerTXDelay->interval(), c.interval);
+        EXPECT_EQ(value(written, "TXDELAY="), c.written);
+    }
+    // A user's choice.
+    panel->RadioGroupTXDelay->Item(3)->click();
+    EXPECT_EQ(Form1->TimerTXDelay->interval(), 200);
+}
+
+TEST_F(PortPanel, RolesFromTheSettingsRunTheBoxesRule)
+{
+    // PTT and CW both on DTR: CW comes later and takes it.
+    const auto written = roundTrip({{"PTT=", "1"}, {"CW=", "1"}});
+    EXPECT_EQ(value(written, "PTT="), "0");
+    EXPECT_EQ(value(written, "CW="), "1");
+    EXPECT_FALSE(panel->CheckBoxPTTDTR->isChecked());
+    EXPECT_TRUE(panel->CheckBoxCWDTR->isChecked());
+
+    const auto both = roundTrip({{"PTT=", "2"}, {"CW=", "1"}, {"PTT=", "7"}});
+    EXPECT_EQ(value(both, "PTT="), "2");
+    EXPECT_EQ(value(both, "CW="), "1");
+    EXPECT_TRUE(panel->CheckBoxPTTRTS->isChecked());
+}
+
+TEST_F(PortPanel, RestoredSupplyRaisesItsLinesOnlyWithAPort)
+{
+    // No port: the buttons come back up and nothing blocks the keying.
+    roundTrip({{"MONPTT=", "1"}});
+    EXPECT_TRUE(button("SpeedButtonMonPTT")->isChecked());
+    panel->StartupKeyerSupply();
+    EXPECT_FALSE(button("SpeedButtonMonPTT")->isChecked());
+    EXPECT_FALSE(button("SpeedButtonPTTKeyer")->isChecked());
+    EXPECT_EQ(panel->Keying.KeyerPowerOn, 0);
+
+    // With the port: both buttons down, the supply lines up, their role boxes disabled.
+    const auto written = roundTrip({{"COM=", "ttyS0"}, {"PTT=", "2"}, {"MONPTT=", "1"}});
+    device->clearCalls();
+    panel->StartupKeyerSupply();
+    EXPECT_EQ(device->calls(), "+DTR +RTS");
+    EXPECT_EQ(panel->Keying.KeyerPowerOn, 1);
+    EXPECT_TRUE(button("SpeedButtonMonPTT")->isChecked());
+    EXPECT_TRUE(button("SpeedButtonPTTKeyer")->isChecked());
+    EXPECT_FALSE(panel->CheckBoxPTTRTS->isEnabled());
+    EXPECT_FALSE(panel->CheckBoxCWDTR->isEnabled());
+    EXPECT_EQ(value(roundTrip({}), "MONPTT="), "1");
+    // PTT on a supply line: RaisePTT leaves it alone.
+    device->clearCalls();
+    EXPECT_FALSE(panel->RaisePTT());
+    EXPECT_EQ(device->calls(), "");
+}
+
+TEST_F(PortPanel, SwitchingPortsKeepsTheSupplyOn)
+{
+    roundTrip({{"COM=", "ttyS0"}, {"MONPTT=", "1"}});
+    panel->StartupKeyerSupply();
+    ASSERT_EQ(panel->Keying.KeyerPowerOn, 1);
+    device->clearCalls();
+    choosePort(2);
+    // Old port down and closed, the new one opened (lowered at open), then the supply up.
+    const std::string calls = device->calls();
+    EXPECT_EQ(calls.rfind("-DTR -RTS", 0), 0u) << calls;
+    EXPECT_EQ(calls.substr(calls.size() - 9), "+DTR +RTS") << calls;
+    EXPECT_EQ(panel->Keying.KeyerPowerOn, 1);
+    EXPECT_TRUE(button("SpeedButtonPTTKeyer")->isChecked());
+
+    // NONE: no port, no supply; the buttons agree.
+    choosePort(0);
+    EXPECT_EQ(panel->Keying.KeyerPowerOn, 0);
+    EXPECT_FALSE(button("SpeedButtonPTTKeyer")->isChecked());
+    EXPECT_TRUE(panel->CheckBoxPTTDTR->isEnabled());
+}
+
+TEST_F(PortPanel, RaiseAndReleaseLightAndDarkenThePTTLamp)
+{
+    auto *ledOn = Form1->findChild<QLabel *>(QStringLiteral("LedOn"));
+    auto *ledOff = Form1->findChild<QLabel *>(QStringLiteral("LedOff"));
+    ASSERT_TRUE(ledOn && ledOff);
+    EXPECT_EQ(ledOn->toolTip(), QStringLiteral("PTT ON when lit"));
+    choosePort(1);
+    panel->CheckBoxPTTRTS->click();
+    device->clearCalls();
+    ASSERT_TRUE(panel->RaisePTT());
+    EXPECT_TRUE(testsupport::waitFor([&] { return !ledOn->isHidden() && ledOff->isHidden(); }));
+    panel->ReleaseKeyingLines();
+    EXPECT_EQ(device->calls(), "+RTS -DTR -RTS");
+    EXPECT_TRUE(testsupport::waitFor([&] { return ledOn->isHidden() && !ledOff->isHidden(); }));
+}
+
+TEST_F(PortPanel, TheMenuItemOpensThePanelAndTheCrossClosesIt)
+{
+    auto *item = Form1->findChild<QAction *>(QStringLiteral("MenuPort"));
+    ASSERT_NE(item, nullptr);
+    item->trigger();
+    EXPECT_FALSE(panel->isHidden());
+    panel->ButtonClosePanelPort->click();
+    EXPECT_TRUE(panel->isHidden());
+}
+
+// A port list from a made-up /sys/class/tty.
+TEST(PortList, OnlyRealPortsInTextOrder)
+{
+    shelltest::ensureWindows();
+    QTemporaryDir root;
+    namespace fs = std::filesystem;
+    const fs::path base = root.path().toStdString();
+    auto entry = [&](const char *name, bool device, const char *type) {
+        fs::create_directories(base / name);
+        if (device)
+            fs::create_directories(base / name / "device");
+        if (type)
+            std::ofstream(base / name / "type") << type << "\n";
+    };
+    entry("ttyS0", true, "4");
+    entry("ttyS1", true, "0"); // a slot with no UART behind it
+    entry("tty0", false, nullptr);
+    entry("console", false, nullptr);
+    entry("ttyUSB2", true, nullptr);
+    entry("ttyUSB10", true, nullptr);
+    entry("ttyUSB0", true, nullptr);
+    entry("ttyACM0", true, nullptr);
+
+    delete PanelPort();
+    const PortPanelSeams programSeams = portPanelSeams();
+    const std::string sysfs = base.string();
+    portPanelSeams().listPorts = [sysfs] { return serialports::ListSerialPorts(sysfs); };
+    CreatePortPanel(*Form1);
+    QStringList items;
+    for (int i = 0; i < PanelPort()->RadioGroupCOM->Count(); ++i)
+        items << PanelPort()->RadioGroupCOM->ItemText(i);
+    EXPECT_EQ(items, QStringList({"NONE", "ttyACM0", "ttyS0", "ttyUSB0", "ttyUSB10", "ttyUSB2"}));
+
+    delete PanelPort();
+    portPanelSeams() = programSeams;
+    CreatePortPanel(*Form1);
+}
+
+} // namespace
