@@ -354,3 +354,76 @@ TEST(PortList, OnlyRealPortsInTextOrder)
 }
 
 } // namespace
+
+namespace {
+
+// The real UART of this machine (a 16550A at /dev/ttyS0 on the development machines): the
+// levels read back from the port follow each step.
+TEST(PortPanelUart, KeysPTTAndCWOnTheRealPort)
+{
+    if (!QFile::exists(QStringLiteral("/dev/ttyS0")) || !serialports::IsSerialPortName("ttyS0"))
+        GTEST_SKIP() << "no UART at /dev/ttyS0";
+    shelltest::ensureWindows();
+    TPanelPort *panel = PanelPort();
+    ASSERT_NE(panel, nullptr);
+    int item = -1;
+    for (int i = 1; i < panel->RadioGroupCOM->Count(); ++i)
+        if (panel->RadioGroupCOM->ItemText(i) == QStringLiteral("ttyS0"))
+            item = i;
+    ASSERT_GT(item, 0);
+
+    // Another program may hold the port for a while ("Error COM" each time): try again.
+    bool refused = true;
+    for (int attempt = 0; attempt < 40 && refused; ++attempt) {
+        if (attempt > 0)
+            testsupport::waitFor([] { return false; }, 250);
+        refused = false;
+        whenDialogShown([&] {
+            refused = true;
+            FormDialog->ButtonOK->click();
+        }, 1000);
+        panel->RadioGroupCOM->Item(item)->click();
+    }
+    if (refused)
+        GTEST_SKIP() << "ttyS0 is held by another program";
+    ASSERT_EQ(panel->Keying.ComPortName, "ttyS0");
+
+    auto levels = [&] {
+        unsigned lines = 0;
+        EXPECT_EQ(panel->Keying.ComPortKeyer.Device().modemLines(lines), 0);
+        std::string text;
+        text += (lines & serialdev::LineDTR) ? "DTR" : "dtr";
+        text += (lines & serialdev::LineRTS) ? " RTS" : " rts";
+        return text;
+    };
+    EXPECT_EQ(levels(), "dtr rts") << "lowered at open";
+    if (!panel->CheckBoxPTTRTS->isChecked())
+        panel->CheckBoxPTTRTS->click();
+    if (!panel->CheckBoxCWDTR->isChecked())
+        panel->CheckBoxCWDTR->click();
+
+    ElementClock clock{&ClockSerialLines(), nullptr, nullptr};
+    panel->Keying.AttachClock(&clock);
+    ASSERT_TRUE(panel->RaisePTT());
+    EXPECT_EQ(levels(), "dtr RTS");
+    CWElementTable dot{};
+    dot[1] = 94;
+    clock.KeyFirstElement(dot);
+    EXPECT_EQ(levels(), "DTR RTS");
+    EXPECT_TRUE(testsupport::waitFor([&] { return panel->Keying.CWLineDown() == 0; }, 2000));
+    EXPECT_EQ(levels(), "dtr RTS");
+    panel->ReleaseKeyingLines();
+    EXPECT_EQ(levels(), "dtr rts");
+
+    // The keyer supply on both lines, then NONE: everything down and the port closed.
+    panel->Keying.PowerLines = 3;
+    ASSERT_TRUE(panel->Keying.RaiseKeyerSupply());
+    EXPECT_EQ(levels(), "DTR RTS");
+    panel->Keying.DropKeyerSupply();
+    EXPECT_EQ(levels(), "dtr rts");
+    panel->Keying.AttachClock(nullptr);
+    panel->RadioGroupCOM->Item(0)->click();
+    EXPECT_FALSE(panel->Keying.ComPortKeyer.Connected());
+}
+
+} // namespace
