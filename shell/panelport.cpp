@@ -318,6 +318,11 @@ TPanelPort::TPanelPort(TForm1 &form)
     Keying.CWBoxEnabled = [this](std::uint8_t line) {
         return ownEnabled(line == LineDTR ? CheckBoxCWDTR : CheckBoxCWRTS);
     };
+    // Only the beacon's own text keys the transmitter while it asks for that.
+    Keying.HeldForBeacon = [] {
+        auto *keyOff = FormBalise ? FormBalise->findChild<QAbstractButton *>(QStringLiteral("CheckBoxKeyOff")) : nullptr;
+        return Form1 && !Form1->Engine.BeaconSending && isDown(keyOff);
+    };
     Keying.SetLamps(&onAirLamps());
     Activate(&Keying);
 
@@ -545,6 +550,9 @@ void TPanelPort::RadioGroupTXDelayClick()
 
 void TPanelPort::MenuPortClick()
 {
+    // A quiz series is stopped first, as the Stop button's mouse-down does it.
+    if (form_.Engine.QuizSeriesPlaying)
+        emit form_.ButtonStop->pressed();
     static const struct {
         const char *panel;
         const char *exit;
@@ -578,7 +586,14 @@ void TPanelPort::ButtonClosePanelPortClick()
         ok->setEnabled(true);
     if (FormDemo && FormDemo->isVisible())
         return;
-    focusTypingBox();
+    const EngineState &engine = form_.Engine;
+    if (engine.ReplayingTypedText)
+        focusTypingBox();
+    else if (engine.TextPlaying) {
+        if (QWidget *file = control("FileEdit"))
+            file->setFocus();
+    } else if (!engine.RandomPlaying)
+        focusTypingBox();
 }
 
 // ---- Settings ---------------------------------------------------------------------------------

@@ -315,6 +315,41 @@ TEST_F(PortPanel, TheMenuItemOpensThePanelAndTheCrossClosesIt)
     EXPECT_TRUE(panel->isHidden());
 }
 
+TEST_F(PortPanel, OpeningThePanelClosesTheOthersAndFollowsIgnoreLPT)
+{
+    // Two settings panels of other modes, each closed by its own button.
+    std::vector<std::string> closed;
+    auto makePanel = [&](const char *name, const char *exit) {
+        auto *other = new QWidget(Form1->Frame);
+        other->setObjectName(QString::fromLatin1(name));
+        auto *button = new QPushButton(other);
+        button->setObjectName(QString::fromLatin1(exit));
+        QObject::connect(button, &QPushButton::clicked, other, [other, &closed, name] {
+            closed.push_back(name);
+            other->hide();
+        });
+        other->show();
+        return other;
+    };
+    std::unique_ptr<QWidget> espace(makePanel("PanelEspace", "BitBtnOKEspace"));
+    std::unique_ptr<QWidget> choix(makePanel("PanelChoixRandom", "ButtonCancelChoix"));
+    auto *lpt = new QWidget(panel);
+    lpt->setObjectName(QStringLiteral("RadioGroupLPT"));
+    auto ignore = std::make_unique<QAction>(Form1);
+    ignore->setObjectName(QStringLiteral("MenuNoLPT"));
+    ignore->setCheckable(true);
+    ignore->setChecked(true);
+
+    panel->MenuPortClick();
+    EXPECT_EQ(closed, (std::vector<std::string>{"PanelChoixRandom", "PanelEspace"}));
+    EXPECT_FALSE(panel->isHidden());
+    EXPECT_FALSE(lpt->isEnabled());
+    ignore->setChecked(false);
+    panel->MenuPortClick();
+    EXPECT_TRUE(lpt->isEnabled());
+    EXPECT_EQ(closed.size(), 2u);
+}
+
 // A port list from a made-up /sys/class/tty.
 TEST(PortList, OnlyRealPortsInTextOrder)
 {
