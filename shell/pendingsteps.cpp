@@ -156,7 +156,7 @@ void StartupApplySavedZoom()
 {
 }
 
-// Empty until the settings file lands (side-window pushes).
+// Empty until the entry sheet, filter, zoom view, tile game, exam and file options land.
 void StartupPushParkedSettings()
 {
 }

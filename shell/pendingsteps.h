@@ -35,7 +35,7 @@ void StartupOpenSoundOutput();        // empty until the sound output lands
 void StartupApplySavedZoom();         // empty until window enlargement lands
 
 // ---- Main block ----
-void StartupPushParkedSettings();     // empty until the settings file lands (side-window pushes)
+void StartupPushParkedSettings();     // empty until the entry sheet, filter, zoom view, tile game, exam and file options land
 
 // ---- First idle moment ----
 void StartupReleaseCheck();           // empty until the release check lands

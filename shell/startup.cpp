@@ -3,6 +3,7 @@
 #include "engine/random.h"
 #include "shell/commandline.h"
 #include "shell/datafolders.h"
+#include "shell/enginesettingskeys.h"
 #include "shell/formdialog.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/messages.h"
@@ -16,6 +17,7 @@
 #include "shell/utilities.h"
 
 #include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -24,6 +26,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSessionManager>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <algorithm>
@@ -325,9 +328,67 @@ bool CreateAllWindows(const std::function<void(const char *)> &observer)
     return true;
 }
 
+namespace {
+
+template <typename Control>
+Control *controlOf(QWidget *window, const char *name)
+{
+    return window ? window->findChild<Control *>(QString::fromLatin1(name)) : nullptr;
+}
+
+// Sets a track bar or up-down of a side window, as the file had it (its change handler runs,
+// as for any change of its position).
+void pushPosition(QWidget *window, const char *name, int position)
+{
+    if (auto *slider = controlOf<QAbstractSlider>(window, name))
+        slider->setValue(position);
+    else if (auto *spin = controlOf<QSpinBox>(window, name))
+        spin->setValue(position);
+}
+
+void pushCheck(QWidget *window, const char *name)
+{
+    if (auto *box = controlOf<QAbstractButton>(window, name))
+        box->setChecked(true);
+}
+
+} // namespace
+
 void PushSettingsIntoSideWindows()
 {
+    // The effect windows: noise and fading levels, pitch or exam tone, noise band, drift.
+    // Each control is pushed once its window has it.
+    pushPosition(FormNoise, "TrackBarNoise", IniNoisePosition);
+    pushPosition(FormQSB, "TrackBarQSB", IniQsbPosition);
+    if (IniNotePosition == -1)
+        pushCheck(FormNote, "CheckBoxTonExamen");
+    else
+        pushPosition(FormNote, "TrackBarNote", IniNotePosition);
+    if (Form1) {
+        switch (Form1->EngineTone.Tables.NoiseBandDivisor()) {
+        case 1:
+            pushCheck(FormNoise, "RadioButton10k");
+            break;
+        case 2:
+            pushCheck(FormNoise, "RadioButton5k");
+            break;
+        case 4:
+            pushCheck(FormNoise, "RadioButton2k");
+            break;
+        default:
+            pushCheck(FormNoise, "RadioButton1k");
+            break;
+        }
+        const Drift &drift = Form1->EngineTone.drift;
+        pushPosition(FormDrift, "UpDownDrift", drift.DriftAmount());
+        pushPosition(FormDrift, "UpDownFMax", drift.DriftUpper());
+        pushPosition(FormDrift, "UpDownFMin", drift.DriftLower());
+    }
+
+    // The entry sheet, filter window, zoom view, tile game colour, exam type and file and
+    // monitor options.
     StartupPushParkedSettings();
+
     if (WarnAnsiShown)
         DialogWindow()->CheckBoxWarningFile->setChecked(true);
     SheetWasOpen = true;
@@ -522,6 +583,7 @@ int RunMainBlock(int argc, char **argv)
     StartupFinished();
 
     const int result = app.exec();
+    UninstallQuitSignals();
     DestroyAllWindows();
     return result;
 }

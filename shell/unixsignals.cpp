@@ -48,3 +48,10 @@ void InstallQuitSignals(std::function<void()> onSignal)
     for (int sig : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(sig, &action, nullptr);
 }
+
+void UninstallQuitSignals()
+{
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        ::signal(sig, SIG_DFL);
+    signalAction = nullptr;
+}

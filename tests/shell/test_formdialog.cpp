@@ -86,14 +86,6 @@ TEST(DialogLines, LineBreaksCountOnceAndLongTextsWrap)
     EXPECT_EQ(CountDialogLines(longText, font, 100000), 1);
 }
 
-TEST(DialogLines, RoundingGoesHalfToEven)
-{
-    EXPECT_EQ(RoundHalfEven(6.5), 6);
-    EXPECT_EQ(RoundHalfEven(19.5), 20);
-    EXPECT_EQ(RoundHalfEven(2.5), 2);
-    EXPECT_EQ(RoundHalfEven(2.6), 3);
-}
-
 TEST(Dialog, AMessageBeforeAnyWindowExistsIsShown)
 {
     if (FormDialog)

@@ -4,6 +4,7 @@
 #include "tests/shell/shelltestsupport.h"
 
 #include "shell/datafolders.h"
+#include "shell/enginesettingskeys.h"
 #include "shell/formdialog.h"
 #include "shell/mainwindow.h"
 #include "shell/settingsformat.h"
@@ -13,6 +14,9 @@
 #include "shell/utilities.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QSlider>
+#include <QSpinBox>
 #include <QDir>
 #include <QMenu>
 #include <QElapsedTimer>
@@ -341,6 +345,69 @@ TEST(StartupSettings, WarnAnsiIsReadOnOneAndWrittenOnlyWhenSet)
     EXPECT_TRUE(WarnAnsiShown);
     EXPECT_EQ(writtenValue("WARNANSI="), "1");
     WarnAnsiShown = false;
+}
+
+TEST(ParkedSettings, ArePushedIntoTheSideWindowsOnceTheyExist)
+{
+    shelltest::ensureWindows();
+    auto slider = [](QWidget *window, const char *name) {
+        auto *s = new QSlider(window);
+        s->setObjectName(QString::fromLatin1(name));
+        s->setRange(0, 140);
+        return s;
+    };
+    auto spin = [](QWidget *window, const char *name) {
+        auto *s = new QSpinBox(window);
+        s->setObjectName(QString::fromLatin1(name));
+        s->setRange(0, 2000);
+        return s;
+    };
+    QSlider *noise = slider(FormNoise, "TrackBarNoise");
+    QSlider *fading = slider(FormQSB, "TrackBarQSB");
+    QSlider *pitch = slider(FormNote, "TrackBarNote");
+    auto *examTone = new QCheckBox(FormNote);
+    examTone->setObjectName(QStringLiteral("CheckBoxTonExamen"));
+    QSpinBox *drift = spin(FormDrift, "UpDownDrift");
+    QSpinBox *upper = spin(FormDrift, "UpDownFMax");
+    QSpinBox *lower = spin(FormDrift, "UpDownFMin");
+    const struct {
+        int divisor;
+        const char *radio;
+    } bands[] = {{1, "RadioButton10k"}, {2, "RadioButton5k"}, {4, "RadioButton2k"}, {8, "RadioButton1k"}};
+    std::map<std::string, QRadioButton *> radios;
+    for (const auto &band : bands) {
+        radios[band.radio] = new QRadioButton(FormNoise);
+        radios[band.radio]->setObjectName(QString::fromLatin1(band.radio));
+    }
+
+    IniNoisePosition = 3;
+    IniQsbPosition = 17;
+    IniNotePosition = 55;
+    Form1->EngineTone.drift.setDriftAmount(20);
+    Form1->EngineTone.drift.setDriftUpper(1200);
+    Form1->EngineTone.drift.setDriftLower(400);
+    WarnAnsiShown = true;
+    for (const auto &band : bands) {
+        ASSERT_TRUE(Form1->EngineTone.Tables.setNoiseBandDivisor(band.divisor));
+        PushSettingsIntoSideWindows();
+        EXPECT_TRUE(radios[band.radio]->isChecked()) << band.divisor;
+    }
+    EXPECT_EQ(noise->value(), 3);
+    EXPECT_EQ(fading->value(), 17);
+    EXPECT_EQ(pitch->value(), 55);
+    EXPECT_FALSE(examTone->isChecked());
+    EXPECT_EQ(drift->value(), 20);
+    EXPECT_EQ(upper->value(), 1200);
+    EXPECT_EQ(lower->value(), 400);
+    EXPECT_TRUE(FormDialog->CheckBoxWarningFile->isChecked());
+    EXPECT_TRUE(SheetWasOpen);
+
+    IniNotePosition = -1; // the exam tone: the box is checked, the track bar left alone
+    PushSettingsIntoSideWindows();
+    EXPECT_TRUE(examTone->isChecked());
+    EXPECT_EQ(pitch->value(), 55);
+    WarnAnsiShown = false;
+    FormDialog->CheckBoxWarningFile->setChecked(false);
 }
 
 TEST(OutsideQuit, WaitsForTheEndOfStartUpAndThenAsksNothing)
