@@ -62,9 +62,9 @@ TComEvents ModemChangesToComEvents(unsigned changed)
 }
 
 TComThread::TComThread(TCustomComPort *port)
-    : FComPort(port), FGeneration(port->FGeneration.load())
+    : FComPort(port), FGeneration(port->FGeneration.load()), FWanted(port->Events())
 {
-    const TComEvents events = port->Events();
+    const TComEvents events = FWanted;
     unsigned lines = 0;
     if (has(events, evCTS))
         lines |= serialdev::LineCTS;
@@ -113,7 +113,7 @@ void TComThread::Execute()
         if (outcome.result == serialdev::WaitResult::Failed)
             break;
         const TComEvents events =
-            static_cast<TComEvents>(ModemChangesToComEvents(outcome.changed) & FComPort->Events());
+            static_cast<TComEvents>(ModemChangesToComEvents(outcome.changed) & FWanted);
         if (events == 0)
             continue;
         FEvents = events;

@@ -59,6 +59,7 @@ private:
 
     TCustomComPort *const FComPort;
     const std::uint64_t FGeneration;
+    const TComEvents FWanted; // the port's Events when it opened
     std::atomic<bool> FStop{false};
     std::atomic<bool> FFinished{false};
     std::atomic<TComEvents> FEvents{0};
