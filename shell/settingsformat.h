@@ -51,6 +51,8 @@ std::string UnshiftPassword(std::string_view stored);
 
 inline constexpr int MaxShortcuts = 26;
 inline constexpr int MaxShortcutText = 36;
+// MSG=: line i is memory message i. The row that binds it writes all six lines, empty ones
+// included, so a message keeps its place (the beacon refers to messages by number).
 inline constexpr int MessageCount = 6;
 inline constexpr int LessonSlots = 60;
 inline constexpr int MaxLessonLength = 55;
@@ -90,7 +92,8 @@ struct LocalCharacter {
 };
 std::optional<LocalCharacter> ParseLocalCharacter(std::string_view value);
 
-// CHOSEN_CHAR= and KOCHLIST=: lower-cased and cut to their editors' limits.
+// CHOSEN_CHAR= and KOCHLIST=: lower-cased and cut to their editors' limits (the chosen
+// characters fill the random list from index 72, which holds 70).
 std::string ClipChosenCharacters(std::string_view value);
 std::string ClipKochList(std::string_view value);
 

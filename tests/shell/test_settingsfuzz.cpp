@@ -1,6 +1,12 @@
+#include "shell/enginesettingskeys.h"
 #include "shell/settingskeys.h"
 
+#include "engine/enginestate.h"
+#include "engine/localcharacters.h"
+#include "engine/morsecode.h"
 #include "engine/random.h"
+#include "engine/timing.h"
+#include "engine/tone.h"
 
 #include <gtest/gtest.h>
 
@@ -32,8 +38,9 @@ struct Sink {
 
 std::string randomBytes(int maxLength)
 {
-    static const std::string pieces[] = {"=", "\r", "\n", "\r\n", " #", "  ", ".", "-", "\x01", "SPEED=",
-                                         "LESSON=", "LOCAL_CHAR=", "MDPINT=", "SHORTCUT=", "MSG="};
+    static const std::string pieces[] = {"=", "\r", "\n", "\r\n", " #", "  ", ".", "-", "\x01", ",", "SPEED=",
+                                         "LESSON=", "LOCAL_CHAR=", "MDPINT=", "SHORTCUT=", "MSG=", "SPACE=",
+                                         "NOTE=", "DRIFT=", "QSB_SPEED=", "NOISE_BW=", "LEVEL=", "-1", "99"};
     std::string s;
     int length = Random(maxLength + 1);
     while (static_cast<int>(s.size()) < length) {
@@ -92,6 +99,35 @@ TEST(SettingsFuzz, AnyBytesReadAndWriteWithoutHarmAndTheOutputIsStable)
             ASSERT_NE(written[i], '\0');
         }
         // What was written reads back to the same file.
+        registry.read(settings::ParseLines(written));
+        ASSERT_EQ(settings::FormatFile(registry.write()), written) << round;
+    }
+}
+
+TEST(SettingsFuzz, TheEngineKeysTakeAnyBytesAndKeepTheModelInRange)
+{
+    RandomSeed(7);
+    Timing timing;
+    ToneGenerator tone;
+    MorseCodeTable codes = DefaultMorseCodes;
+    CharacterSets sets;
+    EngineState state;
+    SettingsRegistry registry;
+    BindEngineSettingsKeys(registry, {&timing, &tone, &codes, &sets, &state});
+    for (int round = 0; round < 3000; ++round) {
+        std::string input = round % 2 ? randomBytes(200) : mutate(ValidFile + "LEVEL=-3\r\nNOTE=1000\r\nDRIFT=5,900,200\r\n");
+        registry.read(settings::ParseLines(input));
+        ASSERT_GE(timing.Speed(), MinSpeed);
+        ASSERT_LE(timing.Speed(), MaxSpeed);
+        ASSERT_GE(timing.EffectiveSpeed(), 1.0);
+        ASSERT_GE(tone.Tables.ToneFrequency(), MinPitch);
+        ASSERT_LE(tone.Tables.ToneFrequency(), MaxPitch);
+        ASSERT_LE(tone.drift.DriftLower(), tone.drift.DriftUpper());
+        ASSERT_GE(tone.drift.DriftLower(), MinPitch);
+        ASSERT_LE(sets.LocalCount, 26);
+        for (int c = 0; c < 256; ++c)
+            ASSERT_LE(codes[c].size(), 10u);
+        const std::string written = settings::FormatFile(registry.write());
         registry.read(settings::ParseLines(written));
         ASSERT_EQ(settings::FormatFile(registry.write()), written) << round;
     }
