@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -425,6 +426,9 @@ TEST_F(RealStreamChild, DISABLED_Plays)
     ASSERT_TRUE(waitForDone(4));
 
     out.setGain(0.5);
+    // The callback reads the gain once per block: let a few blocks pass so that the whole
+    // next buffer is mixed at the new gain, not its first block at the old one.
+    QThread::msleep(100);
     const Samples half = evenPattern(4, 500);
     ASSERT_EQ(out.write(14, half.data(), half.size()), 0);
     ASSERT_TRUE(waitForDone(5));
