@@ -98,8 +98,9 @@ void makeOnAirBox(QWidget *frame)
         return;
     auto *box = named(new QGroupBox(QStringLiteral("On air"), frame), "OnairBox");
     box->setGeometry(8, TForm1::DesignHeight - 110, 92, 44);
-    QLabel *on = lamp(box, "LedOn", "red", false);
-    on->setToolTip(QStringLiteral("PTT ON when lit"));
+    // The lamps show the box's hint, which follows the language.
+    box->setToolTip(QStringLiteral("PTT ON when lit"));
+    lamp(box, "LedOn", "red", false);
     lamp(box, "LedOff", "darkred", true);
     QLabel *cwOn = lamp(box, "LedCWon", "lime", false);
     QLabel *cwOff = lamp(box, "LedCWoff", "darkgreen", true);

@@ -9,6 +9,7 @@
 #include "engine/elementclock.h"
 #include "platform/serialports.h"
 #include "shell/formdialog.h"
+#include "shell/languages/languages.h"
 #include "shell/mainwindow.h"
 #include "shell/panelport.h"
 #include "shell/settingskeys.h"
@@ -294,7 +295,12 @@ TEST_F(PortPanel, RaiseAndReleaseLightAndDarkenThePTTLamp)
     auto *ledOn = Form1->findChild<QLabel *>(QStringLiteral("LedOn"));
     auto *ledOff = Form1->findChild<QLabel *>(QStringLiteral("LedOff"));
     ASSERT_TRUE(ledOn && ledOff);
-    EXPECT_EQ(ledOn->toolTip(), QStringLiteral("PTT ON when lit"));
+    auto *box = Form1->findChild<QWidget *>(QStringLiteral("OnairBox"));
+    ASSERT_NE(box, nullptr);
+    Deutsch1Click();
+    EXPECT_EQ(box->toolTip(), QStringLiteral("PTT EIN, wenn beleuchtet"));
+    English1Click();
+    EXPECT_EQ(box->toolTip(), QStringLiteral("PTT ON when lit"));
     choosePort(1);
     panel->CheckBoxPTTRTS->click();
     device->clearCalls();
