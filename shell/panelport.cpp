@@ -345,9 +345,10 @@ TPanelPort::~TPanelPort()
 
 void CreatePortPanel(TForm1 &form)
 {
-    if (!thePanel)
+    if (!thePanel) {
         new TPanelPort(form);
-    thePanel->ListSerialPorts();
+        thePanel->ListSerialPorts();
+    }
     thePanel->BindSettingsKeys(Settings());
 }
 

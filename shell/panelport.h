@@ -115,7 +115,8 @@ private:
 // The panel while the main window exists, else null.
 TPanelPort *PanelPort();
 
-// Creates the panel in the main window (once) and lists the serial ports: start-up step 6.
+// Creates the panel in the main window and lists the serial ports (once), and binds its
+// settings keys: start-up step 6.
 void CreatePortPanel(TForm1 &form);
 
 // What the panel uses from the system; tests put fakes in place before the panel exists.

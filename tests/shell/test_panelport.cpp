@@ -4,9 +4,13 @@
 
 #include "tests/common/testsupport.h"
 #include "tests/devices/fakeserialdevice.h"
+#include "tests/engine/fakeenginehost.h"
+#include "tests/common/fakeaudiooutput.h"
 #include "tests/shell/shelltestsupport.h"
 
 #include "engine/elementclock.h"
+#include "engine/playbackcycle.h"
+#include "engine/sendingengine.h"
 #include "platform/serialports.h"
 #include "shell/formdialog.h"
 #include "shell/languages/languages.h"
@@ -354,6 +358,91 @@ TEST_F(PortPanel, OpeningThePanelClosesTheOthersAndFollowsIgnoreLPT)
     panel->MenuPortClick();
     EXPECT_TRUE(lpt->isEnabled());
     EXPECT_EQ(closed.size(), 2u);
+}
+
+// The engine's keying calls as the main window makes them, on the panel and a real clock.
+struct PanelKeyingHost : FakeEngineHost {
+    TPanelPort *panel;
+    ElementClock &clock;
+    PanelKeyingHost(TPanelPort *p, ElementClock &c) : panel(p), clock(c) {}
+    bool keyingOutputConfigured() override
+    {
+        const KeyingConfig config = clock.Config();
+        return (config.SerialPortInUse && config.CWLines != 0) || config.ParallelPortInUse;
+    }
+    void keyFirstElement(const CWElementTable &table) override
+    {
+        FakeEngineHost::keyFirstElement(table);
+        clock.ManualKeyDown = 0;
+        clock.KeyFirstElement(table);
+    }
+    bool raisePTT() override
+    {
+        FakeEngineHost::raisePTT();
+        if (panel->RaisePTT())
+            Form1->TimerTXDelay->start();
+        return Form1->TimerTXDelay->isActive();
+    }
+    void stopElementClock() override { clock.Stop(); }
+    void releaseKeyingLines() override
+    {
+        FakeEngineHost::releaseKeyingLines();
+        panel->ReleaseKeyingLines();
+    }
+};
+
+TEST_F(PortPanel, AnEIsKeyedAfterTheDelayBetweenPTTUpAndDown)
+{
+    // The user opens the panel, picks the port, PTT on RTS, CW on DTR and 250 ms.
+    Form1->findChild<QAction *>(QStringLiteral("MenuPort"))->trigger();
+    ASSERT_FALSE(panel->isHidden());
+    choosePort(1);
+    panel->CheckBoxPTTRTS->click();
+    panel->CheckBoxCWDTR->click();
+    panel->RadioGroupTXDelay->Item(4)->click();
+    panel->ButtonClosePanelPort->click();
+    EXPECT_EQ(Form1->TimerTXDelay->interval(), 250);
+
+    // The engine at 12 wpm with its start road, as every mode starts it.
+    ElementClock clock{&ClockSerialLines(), nullptr, nullptr};
+    panel->Keying.AttachClock(&clock);
+    EngineState state;
+    PanelKeyingHost host{panel, clock};
+    FakeAudioOutput output;
+    output.open(-1);
+    Timing timing;
+    timing.setStartSilence(0);
+    ASSERT_EQ(timing.Speed(), 12);
+    ToneGenerator tone;
+    tone.Tables.BuildToneTables();
+    EffectSwitches effects;
+    SendingEngine engine{state, host, output, timing, tone, effects};
+    PlaybackCycle cycle{state, host, output, engine};
+    QObject tick;
+    QObject::connect(Form1->TimerTXDelay, &QTimer::timeout, &tick, [&] {
+        Form1->TimerTXDelay->stop();
+        cycle.TimerTXDelayTimer();
+    });
+
+    device->clearCalls();
+    state.PlayQueue += 'e';
+    cycle.BeginTransmission(true);
+    EXPECT_EQ(device->calls(), "+RTS");
+    EXPECT_TRUE(Form1->TimerTXDelay->isActive());
+    ASSERT_TRUE(testsupport::waitFor([&] { return device->calls() == "+RTS +DTR -DTR"; }, 3000)) << device->calls();
+    // The character plays out; at the end of the queue everything is released.
+    output.finishAll();
+    EXPECT_EQ(device->calls(), "+RTS +DTR -DTR -DTR -RTS");
+    EXPECT_EQ(panel->Keying.PTTOn, 0);
+
+    using namespace std::chrono;
+    std::lock_guard g(device->m);
+    const auto ms = [&](int from, int to) {
+        return duration_cast<milliseconds>(device->switches[to].first - device->switches[from].first).count();
+    };
+    EXPECT_NEAR(ms(0, 1), 250, 40) << "PTT up to the first element";
+    EXPECT_NEAR(ms(1, 2), 94, 15) << "the dot of an e at 12 wpm";
+    panel->Keying.AttachClock(nullptr);
 }
 
 // A port list from a made-up /sys/class/tty.
