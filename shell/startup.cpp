@@ -74,6 +74,14 @@ void stopAllWindowTimers()
 // or play on its own, then the sound devices, the serial lines and the parallel-port pin.
 void releaseForQuit()
 {
+    // Nothing may start any more: a message shown on the way out (a settings file that cannot
+    // be written) runs a nested event loop, and only the message box stays usable during it.
+    if (Form1)
+        Form1->setEnabled(false);
+    for (TSideForm *form : TSideForm::all()) {
+        if (form != FormDialog)
+            form->setEnabled(false);
+    }
     stopAllWindowTimers();
     QuitStopKeyingClocks();
     QuitReleaseSound();

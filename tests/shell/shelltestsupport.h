@@ -9,8 +9,8 @@
 namespace shelltest {
 
 // While the caller waits, runs `act` once the message box is on screen (checked every few
-// milliseconds); `act` sees the box as the user would. The helper ends itself after acting
-// or after `timeoutMs`.
+// milliseconds); `act` sees the box as the user would. The helper ends itself after acting,
+// after `timeoutMs`, or at the end of the test, whichever comes first.
 void whenDialogShown(std::function<void()> act, int timeoutMs = 5000);
 
 // The text the message box shows.

@@ -5,6 +5,7 @@
 #include "tests/shell/shelltestsupport.h"
 
 #include "shell/formdialog.h"
+#include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 
 #include <QApplication>
@@ -129,8 +130,8 @@ TEST(Dialog, AQuestionAfterAMessageShowsYesNoAndTheQuestionPicture)
     });
     EXPECT_EQ(AskProgramQuestion(std::string("You quit ! Are you sure ?")), 1);
     EXPECT_TRUE(questionLayout);
-    EXPECT_EQ(yes, QStringLiteral("Yes"));
-    EXPECT_EQ(no, QStringLiteral("No"));
+    EXPECT_EQ(yes, TxtYes()); // "Yes" and "No" in English
+    EXPECT_EQ(no, TxtNo());
     EXPECT_EQ(DialogResult, 1);
     EXPECT_FALSE(FormDialog->isVisible());
 }
@@ -229,7 +230,8 @@ TEST(Dialog, TheAnsiWarningOffersItsBoxAndIsNotShownOnceTicked)
     });
     ShowAnsiWarning(std::string("This file is not an ANSI text."));
     EXPECT_TRUE(boxShown);
-    EXPECT_EQ(caption, QStringLiteral("Do not show this warning anymore"));
+    if (CurrentLanguage() == Language::English)
+        EXPECT_EQ(caption, QStringLiteral("Do not show this warning anymore"));
     EXPECT_TRUE(WarnAnsiShown);
     EXPECT_FALSE(FormDialog->CheckBoxWarningFile->isVisible());
 

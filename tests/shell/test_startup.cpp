@@ -6,6 +6,7 @@
 #include "shell/datafolders.h"
 #include "shell/enginesettingskeys.h"
 #include "shell/formdialog.h"
+#include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 #include "shell/settingsformat.h"
 #include "shell/settingskeys.h"
@@ -101,6 +102,9 @@ protected:
         terminations = 0;
         Form1->Engine.Quitting = false;
         Form1->Engine.QuitRequested = false;
+        Form1->setEnabled(true);
+        for (TSideForm *form : TSideForm::all())
+            form->setEnabled(true);
     }
 };
 
@@ -122,7 +126,7 @@ TEST_F(QuitRoads, QuitButtonAsksAndNoKeepsTheProgramWithTheQuizTimersStopped)
     });
     Form1->ButtonQuitter->click();
 
-    EXPECT_EQ(asked, QStringLiteral("You quit ! Are you sure ?"));
+    EXPECT_EQ(asked, MsgConfirmQuit()); // "You quit ! Are you sure ?" in English
     EXPECT_TRUE(yesShown);
     EXPECT_FALSE(okShown);
     EXPECT_EQ(terminations, 0);
@@ -207,6 +211,23 @@ TEST_F(QuitRoads, QuitButtonWithAnOpenPanelOnlyClosesThePanel)
     EXPECT_EQ(exits, 1);
     EXPECT_EQ(shown, 1);
     delete panel;
+}
+
+TEST_F(QuitRoads, OnTheWayOutOnlyTheMessageBoxStaysUsable)
+{
+    // The settings file cannot be written: its message is shown on the way out.
+    bool mainUsable = true, beaconUsable = true, messageUsable = false;
+    whenDialogShown([&] {
+        mainUsable = Form1->ButtonQuitter->isEnabled() && Form1->RadioButtonFile->isEnabled();
+        beaconUsable = FormBalise->isEnabled();
+        messageUsable = FormDialog->ButtonOK->isEnabled();
+        FormDialog->ButtonOK->click();
+    });
+    QuitCommand();
+    ShowProgramMessage("Can't create kestrelon.ini !");
+    EXPECT_FALSE(mainUsable);
+    EXPECT_FALSE(beaconUsable);
+    EXPECT_TRUE(messageUsable);
 }
 
 TEST_F(QuitRoads, SideWindowTimersAreStoppedBeforeTheProgramEnds)
