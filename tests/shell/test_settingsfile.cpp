@@ -1,8 +1,6 @@
 #include "shell/settingsfile.h"
 #include "shell/settingskeys.h"
 
-#include "shell/languages/languages.h"
-
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -43,45 +41,12 @@ struct FreshRegistry {
     ~FreshRegistry() { Settings() = saved; }
 };
 
-// The file without the main window's lines, which exist only when some test of this program
-// has created the windows (the real program's file is checked whole in test_settingsprogram).
-std::string withoutWindowLines(std::string file)
-{
-    for (const char *key : {"LASTCHOICE=", "WINPOS=", "WINDIM="}) {
-        std::size_t at = file.find(std::string("\n") + key);
-        if (at != std::string::npos)
-            file.erase(at + 1, file.find('\n', at + 1) - at);
-    }
-    return file;
-}
-
 } // namespace
 
 TEST(SettingsFile, LivesInTheConfigurationFolder)
 {
     ConfigHome home;
     EXPECT_EQ(SettingsFilePath(), home.ini());
-}
-
-TEST(SettingsFile, WithNoFileTheHeaderIsWrittenAndAUsersLinesSurviveARun)
-{
-    ConfigHome home;
-    FreshRegistry fresh;
-    English1Click();
-    ReadSettingsFile();
-    ASSERT_TRUE(WriteSettingsFile());
-    // Without the main window only the language is written of the keys bound so far.
-    EXPECT_EQ(withoutWindowLines(slurp(home.ini())), "[KESTRELON 5.2.9]\r\nLANGUAGE=E\r\n");
-
-    const std::string users = "[KESTRELON 5.2.9]\r\nSPEED=20\r\nLANGUAGE=F\r\nMSG=CQ\r\nMSG=\r\n"
-                              "MDPINT=bfl\r\nUNKNOWN=1\r\n";
-    ::chmod(home.ini().toLocal8Bit().constData(), 0600);
-    std::ofstream(home.ini().toStdString(), std::ios::binary | std::ios::trunc) << users;
-    ReadSettingsFile();
-    EXPECT_EQ(CurrentLanguage(), Language::Francais);
-    ASSERT_TRUE(WriteSettingsFile());
-    EXPECT_EQ(withoutWindowLines(slurp(home.ini())), users);
-    English1Click();
 }
 
 TEST(SettingsFile, AFailedWriteTellsTheUserOnceAndKeepsTheOldFile)

@@ -25,19 +25,6 @@ TEST(SettingsFormat, FormatWritesHeaderAndCrLfAndNeverSplitsAValue)
     EXPECT_EQ(CleanValue(withNul), "xy");
 }
 
-TEST(SettingsFormat, FormatThenParseGivesTheLinesBack)
-{
-    std::vector<Line> lines;
-    std::string all;
-    for (int b = 1; b < 256; ++b)
-        if (b != '\r' && b != '\n')
-            all.push_back(static_cast<char>(b));
-    lines.push_back({"BHEADER=", all});
-    lines.push_back({"MSG=", ""});
-    lines.push_back({"BEND=", " trailing blank "});
-    EXPECT_EQ(ParseLines(FormatFile(lines)), lines);
-}
-
 TEST(SettingsFormat, IntegersAreStrict)
 {
     struct Case {

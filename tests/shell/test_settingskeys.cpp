@@ -92,29 +92,6 @@ TEST(SettingsKeys, KeysOfPartsNotBuiltAndUnknownKeysAreWrittenBackInOrder)
     EXPECT_EQ(roundTrip(registry, expected), expected);
 }
 
-TEST(SettingsKeys, AFileWrittenAndReadBackIsByteIdentical)
-{
-    SettingsRegistry registry;
-    Model model;
-    model.bindTo(registry);
-    model.speed = 33;
-    model.messages = {"73 de ZELMO", "", "QRL?"};
-    model.password = "abcdefghijkz"; // its shifted form holds an LF
-    std::string first = settings::FormatFile(registry.write());
-    first.insert(first.size(), "ZCASE=1\r\n");
-
-    Model other;
-    SettingsRegistry again;
-    other.bindTo(again);
-    again.read(settings::ParseLines(first));
-    EXPECT_EQ(other.password, model.password);
-    EXPECT_EQ(other.messages.size(), 6u);
-    std::string second = settings::FormatFile(again.write());
-    EXPECT_NE(second.find("ZCASE=1\r\n"), std::string::npos);
-    again.read(settings::ParseLines(second));
-    EXPECT_EQ(settings::FormatFile(again.write()), second);
-}
-
 TEST(SettingsKeys, FixUpsRunByNumberAfterTheLastLineAlsoWithoutAFileAndRebindingReplaces)
 {
     SettingsRegistry registry;
