@@ -81,6 +81,15 @@ OnAirLamps &onAirLamps()
     return lamps;
 }
 
+} // namespace
+
+KeyingLamps &OnAirLampsForClock()
+{
+    return onAirLamps();
+}
+
+namespace {
+
 QLabel *lamp(QWidget *box, const char *name, const char *color, bool visible)
 {
     auto *led = named(new QLabel(box), name);

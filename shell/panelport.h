@@ -119,6 +119,10 @@ TPanelPort *PanelPort();
 // settings keys: start-up step 6.
 void CreatePortPanel(TForm1 &form);
 
+// The PTT and CW lamps of the "On air" box, valid for the whole process; safe to switch from
+// the element clock's thread (the change is posted to the user-interface thread).
+KeyingLamps &OnAirLampsForClock();
+
 // What the panel uses from the system; tests put fakes in place before the panel exists.
 struct PortPanelSeams {
     std::function<std::vector<std::string>()> listPorts;                    // the serial ports

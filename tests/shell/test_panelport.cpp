@@ -32,6 +32,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace {
 
@@ -313,6 +314,15 @@ TEST_F(PortPanel, RaiseAndReleaseLightAndDarkenThePTTLamp)
     panel->ReleaseKeyingLines();
     EXPECT_EQ(device->calls(), "+RTS -DTR -RTS");
     EXPECT_TRUE(testsupport::waitFor([&] { return ledOn->isHidden() && !ledOff->isHidden(); }));
+
+    // The CW lamp, switched from the clock's thread, changes on the user-interface thread.
+    auto *cwOn = Form1->findChild<QLabel *>(QStringLiteral("LedCWon"));
+    auto *cwOff = Form1->findChild<QLabel *>(QStringLiteral("LedCWoff"));
+    ASSERT_TRUE(cwOn && cwOff);
+    std::thread([] { OnAirLampsForClock().SetCWLamp(true); }).join();
+    EXPECT_TRUE(testsupport::waitFor([&] { return !cwOn->isHidden() && cwOff->isHidden(); }));
+    std::thread([] { OnAirLampsForClock().SetCWLamp(false); }).join();
+    EXPECT_TRUE(testsupport::waitFor([&] { return cwOn->isHidden() && !cwOff->isHidden(); }));
 }
 
 TEST_F(PortPanel, TheMenuItemOpensThePanelAndTheCrossClosesIt)
