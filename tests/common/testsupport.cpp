@@ -21,12 +21,13 @@ bool waitFor(const std::function<bool()> &condition, int timeoutMs)
 
 QString sourceDir()
 {
-    return qEnvironmentVariable("KESTRELON_SOURCE_DIR");
+    return qEnvironmentVariable("KESTRELON_SOURCE_DIR", QStringLiteral(KESTRELON_SOURCE_DIR));
 }
 
 QString programPath()
 {
-    return qEnvironmentVariable("KESTRELON_BINARY");
+    // The environment may point at another build of the program (a sanitizer build).
+    return qEnvironmentVariable("KESTRELON_BINARY", QStringLiteral(KESTRELON_BINARY));
 }
 
 } // namespace testsupport

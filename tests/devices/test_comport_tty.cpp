@@ -217,9 +217,18 @@ std::string loopbackRun(TComPort &port, std::vector<std::string> &log)
     }, 60000);
     if (!opened)
         return "ttyS0 stayed unavailable, errno " + std::to_string(busy);
+    // Whatever happens below, the shared port is left out of loopback with its lines low,
+    // so a failed run never spoils the next one (or another program's use of the port).
     struct Closer {
         TComPort &port;
-        ~Closer() { port.Close(); }
+        ~Closer()
+        {
+            port.SetLines(0, serialdev::LineLoop | serialdev::LineDTR | serialdev::LineRTS);
+            try {
+                port.Close();
+            } catch (const EComPort &) {
+            }
+        }
     } closer{port};
     if (log.size() != 3)
         return "opening reports: " + text(log);

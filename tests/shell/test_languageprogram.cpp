@@ -108,9 +108,7 @@ TEST_P(LanguageOfTheProgram, IsKeptInTheSettingsFile)
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("KESTRELON_REPORT_STARTUP"), QStringLiteral("1"));
 
-    QString program = testsupport::programPath();
-    if (program.isEmpty())
-        program = QCoreApplication::applicationDirPath() + QStringLiteral("/../kestrelon");
+    const QString program = testsupport::programPath();
     QProcess process;
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(home.path());

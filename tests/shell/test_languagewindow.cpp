@@ -16,9 +16,7 @@ namespace {
 // lists the server's window titles, ends the program with SIGTERM and returns the list.
 QString windowTitlesOfProgram(const QString &home, const QString &arguments)
 {
-    QString program = testsupport::programPath();
-    if (program.isEmpty())
-        program = QCoreApplication::applicationDirPath() + QStringLiteral("/../kestrelon");
+    const QString program = testsupport::programPath();
     const QString script = QStringLiteral(
         "\"$KPROGRAM\" %1 >/dev/null 2>&1 & pid=$!\n"
         "for i in $(seq 100); do\n"

@@ -22,13 +22,9 @@ void PrintTo(const SignalCase &c, std::ostream *os)
     *os << c.name;
 }
 
-// The built program: as ctest passes it, else beside the test programs' folder.
 QString programUnderTest()
 {
-    const QString path = testsupport::programPath();
-    if (!path.isEmpty())
-        return path;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/../kestrelon");
+    return testsupport::programPath();
 }
 
 class ProgramSignal : public ::testing::TestWithParam<SignalCase> {};

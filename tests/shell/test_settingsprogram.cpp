@@ -18,8 +18,7 @@ namespace {
 
 QString programUnderTest()
 {
-    const QString path = testsupport::programPath();
-    return path.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/../kestrelon") : path;
+    return testsupport::programPath();
 }
 
 QByteArray crlf(std::initializer_list<std::string> lines)
