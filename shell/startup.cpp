@@ -1,5 +1,6 @@
 #include "shell/startup.h"
 
+#include "engine/devices/comport.h"
 #include "engine/random.h"
 #include "shell/commandline.h"
 #include "shell/datafolders.h"
@@ -569,6 +570,8 @@ int RunMainBlock(int argc, char **argv)
     // The main window's close runs the quit command; a side window closing last must not
     // end the program behind its back.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The serial component's messages come from its own catalogs, found before any window.
+    ComPortInitCatalog();
 
     InstallQuitSignals(RequestQuitFromOutside);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
