@@ -1,6 +1,9 @@
 #include "shell/mainwindow.h"
 
 #include "shell/formdialog.h"
+#include "shell/soundcardpanel.h"
+#include "shell/speedcontrol.h"
+#include "training/typing.h"
 #include "shell/languages/languages.h"
 #include "shell/startup.h"
 
@@ -111,6 +114,10 @@ TForm1::TForm1(QWidget *parent)
     TimerBoucle = windowTimer(this, "TimerBoucle");
     TimerLapin = windowTimer(this, "TimerLapin");
     TimerThread = windowTimer(this, "TimerThread");
+
+    BuildTypingPanel(*this);
+    BuildSpeedControl(*this);
+    BuildSoundCardPanel(*this);
 
     resize(DesignWidth, DesignHeight);
 }

@@ -5,6 +5,8 @@
 #include "shell/mainwindow.h"
 #include "shell/panelport.h"
 #include "shell/settingskeys.h"
+#include "shell/soundengine.h"
+#include "shell/speedcontrol.h"
 #include "shell/summaries.h"
 
 // Each body stays empty (or returns the plain default) until its part of the program fills
@@ -108,9 +110,14 @@ void StartupFilterHint()
 {
 }
 
-// Empty until the sending engine lands.
+// The sending engine around the main window's model, with the keying port's element clock;
+// the speed control shows the speed the settings file and the command line chose.
 void StartupEngineState()
 {
+    if (!Form1)
+        return;
+    CreateSoundEngine(*Form1);
+    ShowSpeedOfTimingModel();
 }
 
 // The keyer supply as the settings left it, in agreement with the open port.
@@ -146,9 +153,11 @@ bool StartupAllocateWaveMemory()
     return true;
 }
 
-// Empty until the sound output lands.
+// The output device opens on WaveOutDevice; without it Timer1 paces the engine.
 void StartupOpenSoundOutput()
 {
+    if (TSoundEngine *engine = SoundEnginePtr())
+        engine->OpenAtStart();
 }
 
 // Empty until window enlargement lands.
@@ -176,14 +185,18 @@ void QuitLeaveKidMode()
 {
 }
 
-// Empty until the element clock and key decoder land.
+// The element clock; the key decoder's letter-gap timer joins when the decoder lands.
 void QuitStopKeyingClocks()
 {
+    if (TSoundEngine *engine = SoundEnginePtr())
+        engine->StopKeyingForQuit();
 }
 
-// Empty until the sound output lands (no-op without card).
+// Output reset and closed (nothing without a card); the input joins with the audio decoder.
 void QuitReleaseSound()
 {
+    if (TSoundEngine *engine = SoundEnginePtr())
+        engine->ReleaseSoundForQuit();
 }
 
 // The keying lines down and the keying port closed.

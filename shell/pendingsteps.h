@@ -24,14 +24,14 @@ void StartupResetModes();             // empty until typing, lists and quiz land
 void StartupRealSpeedLabel();         // empty until the real-speed label lands
 void StartupSummaries();              // summaries; the set items wait for the random-group sets
 void StartupFilterHint();             // empty until the audio decoder lands
-void StartupEngineState();            // empty until the sending engine lands
+void StartupEngineState();            // the sending engine (shell/soundengine.h)
 void StartupKeyerSupply();            // keyer supply lines raised when the port is open
 void StartupDecoderState();           // empty until the key-timing decoder lands
 void StartupCheckWavFormat();         // empty until WAV recording lands
 void StartupRecordBaseSize();         // empty until window enlargement lands
 void StartupToneState();             // empty until the tone tables land (playback flags, table sizes)
 bool StartupAllocateWaveMemory();     // nothing to allocate until the sending engine lands: true
-void StartupOpenSoundOutput();        // empty until the sound output lands
+void StartupOpenSoundOutput();        // the sound output (shell/soundengine.h)
 void StartupApplySavedZoom();         // empty until window enlargement lands
 
 // ---- Main block ----
@@ -43,8 +43,8 @@ void StartupReleaseCheck();           // empty until the release check lands
 // ---- Quit roads ----
 void QuitStopRabbitAnimation();       // empty until kid mode lands
 void QuitLeaveKidMode();              // empty until kid mode lands (leaves it when it is on)
-void QuitStopKeyingClocks();          // empty until the element clock and key decoder land
-void QuitReleaseSound();              // empty until the sound output lands (no-op without card)
+void QuitStopKeyingClocks();          // element clock; key decoder's timer when it lands
+void QuitReleaseSound();              // the sound output (no-op without card)
 void QuitReleaseSerialLines();        // keying lines down, keying port closed
 void QuitReleaseParallelPin();        // empty until parallel-port keying lands
 void QuitReleaseParallelAccess();     // empty until parallel-port keying lands

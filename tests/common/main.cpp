@@ -1,11 +1,14 @@
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 // Every test program runs offscreen with its own configuration and data folders, so no
-// test ever touches the user's files.
+// test ever touches the user's files. Its home holds an ALSA configuration whose default
+// device swallows the sound, so the program started by a test finds a sound device on a
+// machine without a card (a test that wants no device gives its child another home).
 int main(int argc, char **argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -13,6 +16,17 @@ int main(int argc, char **argv)
     QTemporaryDir data;
     setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
     setenv("XDG_DATA_HOME", data.path().toLocal8Bit().constData(), 1);
+    // A test program started by another one (a child case) keeps the home its parent gave it.
+    QTemporaryDir home;
+    if (!getenv("KESTRELON_TEST_HOME")) {
+        QFile asoundrc(home.filePath(QStringLiteral(".asoundrc")));
+        if (asoundrc.open(QIODevice::WriteOnly))
+            asoundrc.write("pcm.!default { type file; slave.pcm \"null\"; file \"/dev/null\"; format \"raw\" }\n");
+        asoundrc.close();
+        setenv("HOME", home.path().toLocal8Bit().constData(), 1);
+        setenv("KESTRELON_TEST_HOME", home.path().toLocal8Bit().constData(), 1);
+    }
+    setenv("JACK_NO_START_SERVER", "1", 1);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

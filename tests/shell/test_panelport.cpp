@@ -17,6 +17,7 @@
 #include "shell/mainwindow.h"
 #include "shell/panelport.h"
 #include "shell/settingskeys.h"
+#include "shell/soundengine.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -428,6 +429,15 @@ TEST_F(PortPanel, AnEIsKeyedAfterTheDelayBetweenPTTUpAndDown)
     EffectSwitches effects;
     SendingEngine engine{state, host, output, timing, tone, effects};
     PlaybackCycle cycle{state, host, output, engine};
+    // The program's own engine answers the delay too: it keeps out of this one's way.
+    QObject::disconnect(Form1->TimerTXDelay, nullptr, SoundEnginePtr(), nullptr);
+    struct Reconnect {
+        ~Reconnect()
+        {
+            QObject::connect(Form1->TimerTXDelay, &QTimer::timeout, SoundEnginePtr(),
+                             [] { SoundEngine().TimerTXDelayTimer(); });
+        }
+    } reconnect;
     QObject tick;
     QObject::connect(Form1->TimerTXDelay, &QTimer::timeout, &tick, [&] {
         Form1->TimerTXDelay->stop();

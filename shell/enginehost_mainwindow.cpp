@@ -1,0 +1,458 @@
+#include "shell/enginehost_mainwindow.h"
+
+#include "engine/cp1252.h"
+#include "shell/formdialog.h"
+#include "shell/languages/messages.h"
+#include "shell/mainwindow.h"
+#include "shell/panelport.h"
+#include "shell/sidewindows.h"
+#include "shell/soundengine.h"
+#include "shell/startup.h"
+#include "shell/utilities.h"
+#include "training/shortcuts.h"
+#include "training/typing.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+
+QObject *named(TForm1 &form, const char *name)
+{
+    return form.findChild<QObject *>(QString::fromLatin1(name));
+}
+
+void setNamedEnabled(TForm1 &form, const char *name, bool enabled)
+{
+    QObject *object = named(form, name);
+    if (auto *widget = qobject_cast<QWidget *>(object))
+        widget->setEnabled(enabled);
+    else if (auto *action = qobject_cast<QAction *>(object))
+        action->setEnabled(enabled);
+}
+
+void setNamedShown(TForm1 &form, const char *name, bool shown)
+{
+    if (auto *widget = qobject_cast<QWidget *>(named(form, name)))
+        widget->setVisible(shown);
+}
+
+// A checkable button pops up (a pressed speed button is released).
+void popUp(TForm1 &form, const char *name)
+{
+    if (auto *button = qobject_cast<QAbstractButton *>(named(form, name)))
+        button->setChecked(false);
+}
+
+} // namespace
+
+bool NamedChecked(TForm1 &form, const char *name)
+{
+    QObject *object = named(form, name);
+    if (auto *button = qobject_cast<QAbstractButton *>(object))
+        return button->isChecked();
+    if (auto *action = qobject_cast<QAction *>(object))
+        return action->isChecked();
+    return false;
+}
+
+bool NamedVisible(TForm1 &form, const char *name)
+{
+    auto *widget = qobject_cast<QWidget *>(named(form, name));
+    return widget && !widget->isHidden();
+}
+
+void SetModeControlsEnabled(TForm1 &form, bool enabled)
+{
+    static const char *const names[] = {
+        "ListAlphabet", "ListCodeQ", "ListAbreviations", "QuizGroupBox", "GroupBoxMonitor",
+        "RadioButtonAlphabet", "RadioButtonCodeQ", "RadioButtonAbrev", "RadioButtonFile",
+        "RadioButtonRandom", "RadioButtonQuiz", "RadioButtonMonitor",
+        "MenuLetters", "MenuFigures", "MenuStops", "MenuLocal", "MenuLettersFigures", "MenuAll",
+        "MenuChoixCaracteres",
+        "ButtonMsg1", "ButtonMsg2", "ButtonMsg3", "ButtonMsg4", "ButtonMsg5", "ButtonMsg6",
+    };
+    for (const char *name : names)
+        setNamedEnabled(form, name, enabled);
+}
+
+MainWindowEngineHost::MainWindowEngineHost(TForm1 &form, TSoundEngine &engine)
+    : m_form(form), m_engine(engine)
+{
+}
+
+// ---- Controls shared by the start routine and the playback cycle ----------------------------
+
+void MainWindowEngineHost::showStopButton()
+{
+    m_form.ButtonStop->show();
+    m_form.ButtonQuitter->hide();
+}
+
+void MainWindowEngineHost::showQuitButton()
+{
+    m_form.ButtonQuitter->show();
+    m_form.ButtonStop->hide();
+}
+
+void MainWindowEngineHost::freezeFileEdit()
+{
+    if (auto *fileEdit = qobject_cast<QWidget *>(named(m_form, "FileEdit")))
+        fileEdit->setUpdatesEnabled(false);
+}
+
+void MainWindowEngineHost::releaseFileEdit()
+{
+    if (auto *fileEdit = qobject_cast<QWidget *>(named(m_form, "FileEdit"))) {
+        fileEdit->setUpdatesEnabled(true);
+        fileEdit->update();
+    }
+}
+
+// Empty until the demo view lands.
+void MainWindowEngineHost::updateDemoCaret()
+{
+}
+
+// ---- File text box and typing box ------------------------------------------------------------
+
+// Empty until the file text mode lands.
+void MainWindowEngineHost::fileTextShowSent()
+{
+}
+
+// Nothing selected until the file text mode lands.
+std::optional<unsigned char> MainWindowEngineHost::fileSelectionLastChar()
+{
+    return std::nullopt;
+}
+
+bool MainWindowEngineHost::lineEndAsWordSpace()
+{
+    return NamedChecked(m_form, "menuspacefile");
+}
+
+void MainWindowEngineHost::typedTextShowSent()
+{
+    TypingShowSent();
+}
+
+// ---- Characters ------------------------------------------------------------------------------
+
+std::optional<std::string> MainWindowEngineHost::shortcutText(unsigned char c)
+{
+    return ShortcutTextFor(c);
+}
+
+// Empty until the zoom view lands.
+void MainWindowEngineHost::zoomShowCharacter(unsigned char, const std::string &)
+{
+}
+
+// Empty until the zoom view lands.
+void MainWindowEngineHost::zoomClear()
+{
+}
+
+bool MainWindowEngineHost::randomModeChecked()
+{
+    return m_form.RadioButtonRandom->isChecked();
+}
+
+// ---- Keyer and monitor -----------------------------------------------------------------------
+
+bool MainWindowEngineHost::paddleKeyerWithMonitor()
+{
+    return NamedVisible(m_form, "GroupBoxMonitor")
+        && (NamedChecked(m_form, "RadioButtonElKeyN") || NamedChecked(m_form, "RadioButtonElKeyR"));
+}
+
+// The default factor until the key-timing decoder's calibration menu lands.
+double MainWindowEngineHost::keyCalibration()
+{
+    return 0.2;
+}
+
+// Empty until the key-timing decoder lands.
+void MainWindowEngineHost::appendMonitorElements(const std::string &)
+{
+}
+
+// Empty until the key-timing decoder lands.
+void MainWindowEngineHost::keyerTextEnded(int)
+{
+}
+
+// ---- Keying outputs --------------------------------------------------------------------------
+
+bool MainWindowEngineHost::keyingOutputConfigured()
+{
+    const KeyingConfig config = m_engine.Clock->Config();
+    return (config.SerialPortInUse && config.CWLines != 0) || config.ParallelPortInUse;
+}
+
+void MainWindowEngineHost::keyFirstElement(const CWElementTable &table)
+{
+    m_engine.Clock->ManualKeyDown = 0;
+    m_engine.Clock->KeyFirstElement(table);
+}
+
+bool MainWindowEngineHost::raisePTT()
+{
+    // The delay runs only after PTT has just gone up; a PTT already up starts no new one.
+    if (TPanelPort *port = PanelPort(); port && port->RaisePTT())
+        m_form.TimerTXDelay->start();
+    return m_form.TimerTXDelay->isActive();
+}
+
+void MainWindowEngineHost::stopElementClock()
+{
+    m_engine.Clock->Stop();
+}
+
+// The serial lines; the parallel-port pin joins when parallel-port keying lands.
+void MainWindowEngineHost::releaseKeyingLines()
+{
+    if (TPanelPort *port = PanelPort())
+        port->ReleaseKeyingLines();
+}
+
+// ---- Timer1 ----------------------------------------------------------------------------------
+
+void MainWindowEngineHost::startTimer1(int ms)
+{
+    m_form.Timer1->start(ms);
+}
+
+void MainWindowEngineHost::stopTimer1()
+{
+    m_form.Timer1->stop();
+}
+
+// ---- Messages and the rest of the program ----------------------------------------------------
+
+void MainWindowEngineHost::showProgramMessage(const std::string &text)
+{
+    ShowProgramMessage(text);
+}
+
+std::string MainWindowEngineHost::msgCannotOpenSoundCard()
+{
+    return cp1252::fromQString(MsgCannotOpenSoundCard());
+}
+
+void MainWindowEngineHost::processEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void MainWindowEngineHost::endApplication()
+{
+    TerminateApplication();
+}
+
+// Empty until manual keying and its sidetone land.
+void MainWindowEngineHost::sidetoneOff()
+{
+}
+
+bool MainWindowEngineHost::tuneEnhancementChecked()
+{
+    return NamedChecked(m_form, "MenuDeleteClick");
+}
+
+// ---- Audio input -----------------------------------------------------------------------------
+
+// Never open until the audio decoder lands.
+bool MainWindowEngineHost::waveInputOpen()
+{
+    return false;
+}
+
+// Empty until the audio decoder lands.
+void MainWindowEngineHost::closeWaveInput()
+{
+}
+
+// ---- End of text -----------------------------------------------------------------------------
+
+bool MainWindowEngineHost::continuousReplayChecked()
+{
+    return NamedChecked(m_form, "MenuContinuous");
+}
+
+void MainWindowEngineHost::typedTextLoopPassEnded()
+{
+    TypingLoopPassEnded();
+}
+
+// Empty until the quiz lands.
+void MainWindowEngineHost::quizSeriesSent()
+{
+}
+
+void MainWindowEngineHost::releaseModeButtons()
+{
+    popUp(m_form, "ButtonReplayText");
+    popUp(m_form, "ButtonPlayFile");
+    popUp(m_form, "ButtonContinueFile");
+}
+
+// Nothing to finish until the file text mode lands.
+bool MainWindowEngineHost::fileTextFinished()
+{
+    return false;
+}
+
+void MainWindowEngineHost::updateReplayButton()
+{
+    TypingTextEnded();
+}
+
+// Empty until the file text mode lands.
+void MainWindowEngineHost::fileTextShowAgain()
+{
+}
+
+void MainWindowEngineHost::enableModeControls()
+{
+    SetModeControlsEnabled(m_form, true);
+}
+
+void MainWindowEngineHost::focusTypingBoxAtEnd()
+{
+    TypingFocusAtEnd();
+}
+
+// No series until the random groups land.
+int MainWindowEngineHost::randomCharCount()
+{
+    return 0;
+}
+
+// Empty until the random groups and the exam land.
+void MainWindowEngineHost::randomSeriesEnded()
+{
+}
+
+// Empty until the exam lands.
+void MainWindowEngineHost::examChainNextPhase()
+{
+}
+
+// Empty until the random groups land.
+void MainWindowEngineHost::randomUnitSent()
+{
+}
+
+bool MainWindowEngineHost::randomWordsChecked()
+{
+    return NamedChecked(m_form, "MenuRandomWords");
+}
+
+// Empty until the random groups land.
+void MainWindowEngineHost::randomNextUnit()
+{
+}
+
+// Empty until the audio decoder lands.
+void MainWindowEngineHost::audioMonitorResume()
+{
+}
+
+void MainWindowEngineHost::focusHandOffWindow(HandOffWindow window)
+{
+    QWidget *target = nullptr;
+    switch (window) {
+    case HandOffWindow::Jong:
+        target = FormMorseJong;
+        break;
+    case HandOffWindow::Pairs:
+        target = FormMemoryPairs;
+        break;
+    case HandOffWindow::Note:
+        target = FormNote;
+        break;
+    case HandOffWindow::Beacon:
+        target = FormBalise;
+        break;
+    }
+    if (target && target->isVisible()) {
+        target->activateWindow();
+        target->setFocus();
+    }
+}
+
+// ---- Stop ------------------------------------------------------------------------------------
+
+bool MainWindowEngineHost::closeOpenPanel()
+{
+    static const struct {
+        const char *panel;
+        const char *exit;
+    } panels[] = {
+        {"PanelLocalCharacters", "ButtonLocalCaractereExit"},
+        {"PanelLocalShortcut", "ButtonShortcutExit"},
+        {"PanelLocalLesson", "ButtonLocalLessonExit"},
+        {"PanelEspace", "BitBtnOKEspace"},
+        {"PanelChoixRandom", "ButtonCancelChoix"},
+        {"PanelMaskedText", "ButtonMaskedTextCancel"},
+    };
+    for (const auto &p : panels) {
+        if (NamedVisible(m_form, p.panel)) {
+            ClickNamed(&m_form, p.exit);
+            return true;
+        }
+    }
+    return false;
+}
+
+void MainWindowEngineHost::stopRestoreModeControls()
+{
+    setNamedShown(m_form, "BitBtnPlayRandom", true);
+    setNamedShown(m_form, "BitBtnStopRandom", false);
+    setNamedShown(m_form, "ButtonQuizOK", true);
+    setNamedShown(m_form, "ButtonQuizStop", false);
+    setNamedShown(m_form, "GroupBoxQuiz", true);
+    setNamedShown(m_form, "Visage0", true);
+    setNamedShown(m_form, "VisageHa", false);
+    setNamedShown(m_form, "VisageHo", false);
+    m_form.TimerQuiz->stop();
+    m_form.TimerBoucle->stop();
+}
+
+// Nothing to close until the quiz lands.
+bool MainWindowEngineHost::quizSeriesStopped()
+{
+    return false;
+}
+
+// Empty until the random groups land.
+void MainWindowEngineHost::randomSeriesStopped()
+{
+}
+
+// Empty until the random groups land.
+void MainWindowEngineHost::updatePlayRandomHint()
+{
+}
+
+void MainWindowEngineHost::typedTextStopped()
+{
+    TypingReplayStopped();
+}
+
+// Empty until the random groups and the file text mode land.
+void MainWindowEngineHost::showHiddenTexts()
+{
+}
+
+// Empty until the one-shot sounds of the output land.
+void MainWindowEngineHost::playClosingSound()
+{
+}

@@ -1,0 +1,185 @@
+#include "shell/soundcardpanel.h"
+
+#include "platform/audiodevices.h"
+#include "shell/enginehost_mainwindow.h"
+#include "shell/formdialog.h"
+#include "shell/languages/messages.h"
+#include "shell/mainwindow.h"
+#include "shell/settingskeys.h"
+#include "shell/soundengine.h"
+#include "shell/utilities.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <string>
+
+std::function<QStringList()> ListInputDevices = [] { return audiodevices::inputDeviceNames(); };
+std::function<QStringList()> ListOutputDevices = [] { return audiodevices::outputDeviceNames(); };
+
+namespace {
+
+SoundCardPanel panel;
+
+template <typename T>
+T *named(T *object, const char *name)
+{
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+// A list shows the chosen device when its number is in range, else nothing.
+void showChoice(QComboBox *list, int device)
+{
+    list->setCurrentIndex(device >= 0 && device < list->count() ? device : -1);
+}
+
+void focusTypingBox()
+{
+    if (auto *box = Form1->findChild<QWidget *>(QStringLiteral("Editcaractere")); box && box->isEnabled())
+        box->setFocus();
+}
+
+} // namespace
+
+SoundCardPanel BuildSoundCardPanel(TForm1 &form)
+{
+    SoundCardPanel &p = panel;
+    p.PanelCarteSon = named(new QFrame(form.Frame), "PanelCarteSon");
+    p.PanelCarteSon->setFrameShape(QFrame::Panel);
+    p.PanelCarteSon->setFrameShadow(QFrame::Raised);
+    p.PanelCarteSon->setAutoFillBackground(true);
+    p.PanelCarteSon->setGeometry(150, 110, 360, 210);
+    p.PanelCarteSon->hide();
+
+    auto *title = named(new QLabel(QStringLiteral("SOUND CARD"), p.PanelCarteSon), "LabelCarteSon");
+    title->setGeometry(12, 8, 336, 20);
+    title->setAlignment(Qt::AlignCenter);
+    p.RadioButtonCarteWin = named(new QRadioButton(QStringLiteral("Windows choice"), p.PanelCarteSon),
+                                  "RadioButtonCarteWin");
+    p.RadioButtonCarteWin->setGeometry(12, 34, 160, 22);
+    p.RadioButtonCarteWin->setChecked(true);
+    p.RadioButtonCarteMoi = named(new QRadioButton(QStringLiteral("My choice"), p.PanelCarteSon),
+                                  "RadioButtonCarteMoi");
+    p.RadioButtonCarteMoi->setGeometry(188, 34, 160, 22);
+    auto *labelIn = new QLabel(QStringLiteral("In"), p.PanelCarteSon);
+    labelIn->setGeometry(12, 68, 40, 22);
+    p.ComboBoxChoixIn = named(new QComboBox(p.PanelCarteSon), "ComboBoxChoixIn");
+    p.ComboBoxChoixIn->setGeometry(56, 68, 292, 24);
+    auto *labelOut = new QLabel(QStringLiteral("Out"), p.PanelCarteSon);
+    labelOut->setGeometry(12, 104, 40, 22);
+    p.ComboBoxChoixOut = named(new QComboBox(p.PanelCarteSon), "ComboBoxChoixOut");
+    p.ComboBoxChoixOut->setGeometry(56, 104, 292, 24);
+    p.BitBtnOKCarteSon = named(new QPushButton(QStringLiteral("OK"), p.PanelCarteSon), "BitBtnOKCarteSon");
+    p.BitBtnOKCarteSon->setGeometry(140, 160, 80, 30);
+    p.ButtonCloseCarteSon = named(new QPushButton(QStringLiteral("X"), p.PanelCarteSon), "ButtonCloseCarteSon");
+    p.ButtonCloseCarteSon->setGeometry(328, 6, 22, 22);
+    QObject::connect(p.BitBtnOKCarteSon, &QPushButton::clicked, [] { BitBtnOKCarteSonClick(); });
+    QObject::connect(p.ButtonCloseCarteSon, &QPushButton::clicked, [] { BitBtnOKCarteSonClick(); });
+
+    QAction *quit = form.MenuOutilsQuit;
+    p.MenuSoundCard = named(new QAction(QStringLiteral("Sound card"), form.MenuOutils), "MenuSoundCard");
+    form.MenuOutils->insertAction(quit, p.MenuSoundCard);
+    QObject::connect(p.MenuSoundCard, &QAction::triggered, [] { MenuSoundCardClick(); });
+    p.MenuDeleteClick = named(new QAction(QStringLiteral("MONITORING : Tune enhancement wrt local sound card"),
+                                          form.MenuOutils),
+                              "MenuDeleteClick");
+    p.MenuDeleteClick->setCheckable(true);
+    form.MenuOutils->insertAction(quit, p.MenuDeleteClick);
+    // A user's click toggles the check mark through the checkable item itself, which is all
+    // MenuDeleteClickClick does.
+    form.MenuOutils->insertSeparator(quit);
+
+    Settings().bind(
+        "TUNEQ=",
+        [](const std::string &value) {
+            if (value == "1")
+                MenuDeleteClickClick();
+        },
+        [](std::vector<std::string> &values) {
+            if (panel.MenuDeleteClick->isChecked())
+                values.push_back("1");
+        });
+    return p;
+}
+
+void MenuSoundCardClick()
+{
+    TSoundEngine &engine = SoundEngine();
+    if (!engine.Cycle->CanChangeSoundCard()) {
+        ShowProgramMessage(MsgStopPlayingBeforeSoundCard());
+        return;
+    }
+    if (engine.State.QuizSeriesPlaying)
+        engine.ButtonStopClick();
+
+    static const struct {
+        const char *panel;
+        const char *exit;
+    } others[] = {
+        {"PanelChoixRandom", "ButtonCancelChoix"},   {"PanelLocalLesson", "ButtonLocalLessonExit"},
+        {"PanelLocalCharacters", "ButtonLocalCaractereExit"},
+        {"PanelMaskedText", "ButtonMaskedTextCancel"}, {"PanelEspace", "BitBtnOKEspace"},
+        {"PanelLocalShortcut", "ButtonShortcutExit"}, {"PanelMsg", "ButtonCloseMsg"},
+        {"PanelPort", "ButtonClosePanelPort"},        {"PanelTextRecord", "BitBtnNoRecord"},
+        {"PanelImportLessons", "BitBtnCancelImport"},
+    };
+    for (const auto &other : others) {
+        if (NamedVisible(*Form1, other.panel))
+            ClickNamed(Form1, other.exit);
+    }
+
+    // The numbers are what the settings keep: any device but -1 is the user's own choice.
+    if (engine.State.WaveInDevice != -1 || engine.State.WaveOutDevice != -1)
+        panel.RadioButtonCarteMoi->setChecked(true);
+    else
+        panel.RadioButtonCarteWin->setChecked(true);
+    panel.PanelCarteSon->show();
+    panel.PanelCarteSon->raise();
+    panel.ComboBoxChoixIn->clear();
+    panel.ComboBoxChoixIn->addItems(ListInputDevices());
+    panel.ComboBoxChoixOut->clear();
+    panel.ComboBoxChoixOut->addItems(ListOutputDevices());
+    if (panel.RadioButtonCarteMoi->isChecked()) {
+        showChoice(panel.ComboBoxChoixIn, engine.State.WaveInDevice);
+        showChoice(panel.ComboBoxChoixOut, engine.State.WaveOutDevice);
+    } else {
+        panel.ComboBoxChoixIn->setCurrentIndex(-1);
+        panel.ComboBoxChoixOut->setCurrentIndex(-1);
+    }
+}
+
+void BitBtnOKCarteSonClick()
+{
+    TSoundEngine &engine = SoundEngine();
+    const bool own = panel.RadioButtonCarteMoi->isChecked();
+    if (own && (panel.ComboBoxChoixIn->currentIndex() < 0 || panel.ComboBoxChoixOut->currentIndex() < 0)) {
+        QApplication::beep();
+        return;
+    }
+    panel.PanelCarteSon->hide();
+    const bool changed = engine.Cycle->ChooseDevices(!own, panel.ComboBoxChoixIn->currentIndex(),
+                                                     panel.ComboBoxChoixOut->currentIndex());
+    if (changed) {
+        if (Form1->RadioButtonMonitor->isChecked()
+            && (NamedChecked(*Form1, "RadioButtonLC") || NamedChecked(*Form1, "RadioButtonRC"))) {
+            ClickButton(Form1->RadioButtonAlphabet);
+            QCoreApplication::processEvents();
+        }
+    }
+    // A device that failed before is tried again even when the choice stays the same.
+    if (changed || engine.State.NoSoundCard)
+        engine.Cycle->ReopenWaveOut();
+    focusTypingBox();
+}
+
+void MenuDeleteClickClick()
+{
+    panel.MenuDeleteClick->setChecked(!panel.MenuDeleteClick->isChecked());
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+// The sound-card panel PanelCarteSon ("SOUND CARD"): the user leaves the choice of the input
+// and output devices to the system or picks them from the lists, and the output is opened
+// again on the new choice. Also the menu item MenuDeleteClick, which chooses how the output
+// is silenced, with its settings key TUNEQ=.
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QPushButton;
+class QRadioButton;
+class TForm1;
+
+struct SoundCardPanel {
+    QFrame *PanelCarteSon = nullptr;
+    QRadioButton *RadioButtonCarteWin = nullptr; // the system chooses (default)
+    QRadioButton *RadioButtonCarteMoi = nullptr; // the user chooses
+    QComboBox *ComboBoxChoixIn = nullptr;
+    QComboBox *ComboBoxChoixOut = nullptr;
+    QPushButton *BitBtnOKCarteSon = nullptr;
+    QPushButton *ButtonCloseCarteSon = nullptr;
+    QAction *MenuSoundCard = nullptr;
+    QAction *MenuDeleteClick = nullptr;
+};
+
+// Builds the panel (hidden) and its menu items on the main window and binds the keys.
+SoundCardPanel BuildSoundCardPanel(TForm1 &form);
+
+// Opens the panel, unless something is being sent.
+void MenuSoundCardClick();
+// Takes the choice, hides the panel and opens the output again on it (also the panel's
+// close button).
+void BitBtnOKCarteSonClick();
+// "Tune enhancement": toggles the item's check mark.
+void MenuDeleteClickClick();
+
+#include <QStringList>
+
+#include <functional>
+
+// The device names the lists show, by default from the sound system. Tests put their own.
+extern std::function<QStringList()> ListInputDevices;
+extern std::function<QStringList()> ListOutputDevices;

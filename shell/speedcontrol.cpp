@@ -1,0 +1,71 @@
+#include "shell/speedcontrol.h"
+
+#include "shell/languages/languages.h"
+#include "shell/mainwindow.h"
+#include "engine/timing.h"
+#include "engine/tone.h"
+
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+#include <string>
+
+namespace {
+
+QSpinBox *speedBox()
+{
+    return Form1 ? Form1->findChild<QSpinBox *>(QStringLiteral("UpDownVitesse")) : nullptr;
+}
+
+// The control shows what the model holds.
+void showSpeed(int wpm)
+{
+    if (QSpinBox *box = speedBox()) {
+        const QSignalBlocker quiet(box);
+        box->setValue(wpm);
+    }
+}
+
+} // namespace
+
+SpeedControl BuildSpeedControl(TForm1 &form)
+{
+    SpeedControl c;
+    c.UpDownVitesse = new QSpinBox(form.Frame);
+    c.UpDownVitesse->setObjectName(QStringLiteral("UpDownVitesse"));
+    c.UpDownVitesse->setRange(MinSpeed, MaxSpeed);
+    c.UpDownVitesse->setValue(DefaultSpeed);
+    c.UpDownVitesse->setGeometry(56, 72, 64, 24);
+    c.EditVitesse = c.UpDownVitesse->findChild<QLineEdit *>();
+    if (c.EditVitesse)
+        c.EditVitesse->setObjectName(QStringLiteral("EditVitesse"));
+    QObject::connect(c.UpDownVitesse, &QSpinBox::valueChanged, c.UpDownVitesse,
+                     [] { UpDownVitesseClick(); });
+
+    languageSources().effectiveSpeed = [] { return Form1 ? Form1->EngineTiming.EffectiveSpeed() : 12.0; };
+    return c;
+}
+
+void UpDownVitesseClick()
+{
+    QSpinBox *box = speedBox();
+    if (!box)
+        return;
+    Form1->EngineTiming.setSpeed(box->value());
+    showSpeed(Form1->EngineTiming.Speed());
+    Form1->EngineTone.Fade.RestartPhase(Form1->EngineTiming.Speed());
+    RefreshStateCaptions();
+}
+
+void SetSpeed(int wpm)
+{
+    showSpeed(wpm);
+    UpDownVitesseClick();
+}
+
+void ShowSpeedOfTimingModel()
+{
+    if (Form1)
+        showSpeed(Form1->EngineTiming.Speed());
+}
