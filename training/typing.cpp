@@ -287,7 +287,7 @@ void TypingEdit::keyPressEvent(QKeyEvent *event)
         QLineEdit::keyPressEvent(event);
         return;
     }
-    typeCharacter(text.at(0), event, QString());
+    typeCharacter(text.at(0), event);
 }
 
 void TypingEdit::inputMethodEvent(QInputMethodEvent *event)
@@ -317,7 +317,7 @@ void TypingEdit::inputMethodEvent(QInputMethodEvent *event)
     ShortcutExpanded = false;
 }
 
-void TypingEdit::typeCharacter(QChar character, QKeyEvent *event, const QString &)
+void TypingEdit::typeCharacter(QChar character, QKeyEvent *event)
 {
     const auto byte = cp1252::fromUnicode(character.unicode());
     int key = byte ? *byte : NoForm;

@@ -43,7 +43,7 @@ protected:
 
 private:
     // One character from the keyboard: the handler, then the box takes it unless refused.
-    void typeCharacter(QChar character, QKeyEvent *event, const QString &committed);
+    void typeCharacter(QChar character, QKeyEvent *event);
 };
 
 struct TypingControls {

@@ -16,7 +16,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QFrame>
+#include <QInputMethodEvent>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -508,5 +511,73 @@ INSTANTIATE_TEST_SUITE_P(
                       NavigationCase{"LeftInTheFirstColumnStays", 7, Qt::Key_Left, 7},
                       NavigationCase{"PageDownDoesNothing", 7, Qt::Key_PageDown, 7}),
     [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// Enter goes to whichever panel asks for it first, and never into the queue.
+TEST_F(Typing, EnterAnswersTheRandomPanelsInTheirOrder)
+{
+    auto *choice = new QFrame(Form1->Frame);
+    choice->setObjectName("PanelChoixRandom");
+    auto *choiceOK = new QPushButton(choice);
+    choiceOK->setObjectName("ButtonChoixCaractereOK");
+    auto *random = new QFrame(Form1->Frame);
+    random->setObjectName("GroupBoxRandom");
+    auto *play = new QPushButton(random);
+    play->setObjectName("BitBtnPlayRandom");
+    auto *stop = new QPushButton(random);
+    stop->setObjectName("BitBtnStopRandom");
+    int choices = 0, plays = 0, stops = 0;
+    QObject::connect(choiceOK, &QPushButton::clicked, [&] { ++choices; });
+    QObject::connect(play, &QPushButton::clicked, [&] { ++plays; });
+    QObject::connect(stop, &QPushButton::clicked, [&] { ++stops; });
+    choice->show();
+    random->show();
+
+    key(Qt::Key_Return); // the choice panel first
+    EXPECT_EQ(std::vector<int>({choices, plays, stops}), std::vector<int>({1, 0, 0}));
+    choice->hide();
+    key(Qt::Key_Return); // then the random box: Play while it is offered
+    EXPECT_EQ(std::vector<int>({choices, plays, stops}), std::vector<int>({1, 1, 0}));
+    play->hide();
+    key(Qt::Key_Return); // Stop only when the menu item says so
+    EXPECT_EQ(stops, 0);
+    auto *enterStops = control<QAction>("MenuDiversEnter");
+    enterStops->setChecked(true);
+    key(Qt::Key_Return);
+    EXPECT_EQ(stops, 1);
+    enterStops->setChecked(false);
+    EXPECT_TRUE(state().PlayQueue.empty());
+    EXPECT_TRUE(box->text().isEmpty());
+    delete choice;
+    delete random;
+}
+
+TEST_F(Typing, EnterOpensANewLineOfTheMonitor)
+{
+    auto *memo = new QPlainTextEdit(Form1->Frame);
+    memo->setObjectName("MemoMonitor");
+    memo->setPlainText("CQ");
+    memo->show();
+    key(Qt::Key_Return);
+    EXPECT_EQ(memo->toPlainText(), "CQ\n");
+    EXPECT_TRUE(state().PlayQueue.empty());
+    delete memo;
+}
+
+TEST_F(Typing, AComposedCharacterIsTypedLikeAKey)
+{
+    QInputMethodEvent composed;
+    composed.setCommitString("e");
+    QApplication::sendEvent(box, &composed);
+    QInputMethodEvent accented;
+    accented.setCommitString(QString::fromUtf8("\u00ea")); // ê: no code, kept in the box only
+    QApplication::sendEvent(box, &accented);
+    EXPECT_EQ(box->text(), QString::fromUtf8("e\u00ea"));
+    fake().finishAll();
+    EXPECT_EQ(lengths(), std::vector<std::size_t>({letter('e')}));
+}
 
 } // namespace
