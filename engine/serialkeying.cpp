@@ -120,6 +120,13 @@ SerialKeying::~SerialKeying()
 
 void SerialKeying::AttachClock(ElementClock *clock)
 {
+    // A clock left behind keys no serial line any more.
+    if (clock_ && clock_ != clock) {
+        KeyingConfig config = clock_->Config();
+        config.SerialPortInUse = false;
+        config.CWLines = 0;
+        clock_->SetConfig(config);
+    }
     clock_ = clock;
     const std::uint8_t down = cwLineDown_->load();
     cwLineDown_ = clock ? &clock->CWLineDown : &ownCWLineDown_;

@@ -97,6 +97,7 @@ public:
     // The element clock that keys the CW lines: it gets the lines' state at every change and
     // shares its CWLineDown flag. Null detaches it.
     void AttachClock(ElementClock *clock);
+    ElementClock *AttachedClock() const { return clock_; }
     // What the element clock switches the lines through.
     SerialKeyingLines &Lines() { return lines_; }
 

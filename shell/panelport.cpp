@@ -7,6 +7,7 @@
 #include "shell/settingsformat.h"
 #include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
+#include "shell/soundengine.h"
 #include "shell/utilities.h"
 
 #include <QAction>
@@ -335,6 +336,9 @@ TPanelPort::TPanelPort(TForm1 &form)
     };
     Keying.SetLamps(&onAirLamps());
     Activate(&Keying);
+    // A panel made again while the engine runs keys through the engine's clock at once.
+    if (TSoundEngine *engine = SoundEnginePtr())
+        Keying.AttachClock(engine->Clock.get());
 
     form.TimerTXDelay->setTimerType(Qt::PreciseTimer);
     form.TimerTXDelay->setInterval(TXDelayMsForIndex(TXDelayDefaultIndex));

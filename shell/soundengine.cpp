@@ -47,13 +47,12 @@ TSoundEngine::TSoundEngine(TForm1 &form)
     setObjectName(QStringLiteral("SoundEngine"));
     Effects = std::make_unique<EffectSwitches>();
     Output = SoundOutputFactory()();
-    TPanelPort *port = PanelPort();
-    m_keying = port ? &port->Keying : nullptr;
-    // The parallel port joins the clock when parallel-port keying lands.
-    Clock = std::make_unique<ElementClock>(m_keying ? &m_keying->Lines() : nullptr, nullptr,
-                                           &OnAirLampsForClock());
-    if (m_keying)
-        m_keying->AttachClock(Clock.get());
+    // The parallel port joins the clock when parallel-port keying lands. The serial lines are
+    // the process-wide road to whichever keying port is active, so the clock never holds on
+    // to one that is gone.
+    Clock = std::make_unique<ElementClock>(&ClockSerialLines(), nullptr, &OnAirLampsForClock());
+    if (TPanelPort *port = PanelPort())
+        port->Keying.AttachClock(Clock.get());
     Host = std::make_unique<MainWindowEngineHost>(form, *this);
     Sender = std::make_unique<SendingEngine>(State, *Host, *Output, Timings, Tone, *Effects);
     Cycle = std::make_unique<PlaybackCycle>(State, *Host, *Output, *Sender);
@@ -68,8 +67,8 @@ TSoundEngine::TSoundEngine(TForm1 &form)
 TSoundEngine::~TSoundEngine()
 {
     // Nothing may key through a clock that goes away, nor report to a cycle that goes away.
-    if (m_keying && PanelPort())
-        m_keying->AttachClock(nullptr);
+    if (TPanelPort *port = PanelPort(); port && port->Keying.AttachedClock() == Clock.get())
+        port->Keying.AttachClock(nullptr);
     Clock->Close();
     Output.reset();
 }

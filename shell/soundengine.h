@@ -60,7 +60,6 @@ public:
 
 private:
     TForm1 &m_form;
-    SerialKeying *m_keying = nullptr;
 };
 
 // Makes the engine for the main window (start-up, once the port panel exists).

@@ -4,13 +4,10 @@
 
 #include "tests/common/testsupport.h"
 #include "tests/devices/fakeserialdevice.h"
-#include "tests/engine/fakeenginehost.h"
 #include "tests/common/fakeaudiooutput.h"
 #include "tests/shell/shelltestsupport.h"
 
 #include "engine/elementclock.h"
-#include "engine/playbackcycle.h"
-#include "engine/sendingengine.h"
 #include "platform/serialports.h"
 #include "shell/formdialog.h"
 #include "shell/languages/languages.h"
@@ -18,15 +15,18 @@
 #include "shell/panelport.h"
 #include "shell/settingskeys.h"
 #include "shell/soundengine.h"
+#include "shell/soundengine.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -371,39 +371,16 @@ TEST_F(PortPanel, OpeningThePanelClosesTheOthersAndFollowsIgnoreLPT)
     EXPECT_EQ(closed.size(), 2u);
 }
 
-// The engine's keying calls as the main window makes them, on the panel and a real clock.
-struct PanelKeyingHost : FakeEngineHost {
-    TPanelPort *panel;
-    ElementClock &clock;
-    PanelKeyingHost(TPanelPort *p, ElementClock &c) : panel(p), clock(c) {}
-    bool keyingOutputConfigured() override
-    {
-        const KeyingConfig config = clock.Config();
-        return (config.SerialPortInUse && config.CWLines != 0) || config.ParallelPortInUse;
-    }
-    void keyFirstElement(const CWElementTable &table) override
-    {
-        FakeEngineHost::keyFirstElement(table);
-        clock.ManualKeyDown = 0;
-        clock.KeyFirstElement(table);
-    }
-    bool raisePTT() override
-    {
-        FakeEngineHost::raisePTT();
-        if (panel->RaisePTT())
-            Form1->TimerTXDelay->start();
-        return Form1->TimerTXDelay->isActive();
-    }
-    void stopElementClock() override { clock.Stop(); }
-    void releaseKeyingLines() override
-    {
-        FakeEngineHost::releaseKeyingLines();
-        panel->ReleaseKeyingLines();
-    }
-};
-
-TEST_F(PortPanel, AnEIsKeyedAfterTheDelayBetweenPTTUpAndDown)
+TEST_F(PortPanel, TypingAnEKeysTheTransmitterAfterTheDelay)
 {
+    TSoundEngine *engine = SoundEnginePtr();
+    ASSERT_NE(engine, nullptr);
+    auto *output = dynamic_cast<FakeAudioOutput *>(engine->Output.get());
+    if (!output)
+        GTEST_SKIP() << "the engine of this program plays on a real device";
+    auto *box = Form1->findChild<QLineEdit *>(QStringLiteral("Editcaractere"));
+    ASSERT_NE(box, nullptr);
+
     // The user opens the panel, picks the port, PTT on RTS, CW on DTR and 250 ms.
     Form1->findChild<QAction *>(QStringLiteral("MenuPort"))->trigger();
     ASSERT_FALSE(panel->isHidden());
@@ -412,57 +389,41 @@ TEST_F(PortPanel, AnEIsKeyedAfterTheDelayBetweenPTTUpAndDown)
     panel->CheckBoxCWDTR->click();
     panel->RadioGroupTXDelay->Item(4)->click();
     panel->ButtonClosePanelPort->click();
+    EXPECT_TRUE(panel->isHidden());
     EXPECT_EQ(Form1->TimerTXDelay->interval(), 250);
+    ASSERT_EQ(panel->Keying.AttachedClock(), engine->Clock.get());
 
-    // The engine at 12 wpm with its start road, as every mode starts it.
-    ElementClock clock{&ClockSerialLines(), nullptr, nullptr};
-    panel->Keying.AttachClock(&clock);
-    EngineState state;
-    PanelKeyingHost host{panel, clock};
-    FakeAudioOutput output;
-    output.open(-1);
-    Timing timing;
-    timing.setStartSilence(0);
-    ASSERT_EQ(timing.Speed(), 12);
-    ToneGenerator tone;
-    tone.Tables.BuildToneTables();
-    EffectSwitches effects;
-    SendingEngine engine{state, host, output, timing, tone, effects};
-    PlaybackCycle cycle{state, host, output, engine};
-    // The program's own engine answers the delay too: it keeps out of this one's way.
-    QObject::disconnect(Form1->TimerTXDelay, nullptr, SoundEnginePtr(), nullptr);
-    struct Reconnect {
-        ~Reconnect()
-        {
-            QObject::connect(Form1->TimerTXDelay, &QTimer::timeout, SoundEnginePtr(),
-                             [] { SoundEngine().TimerTXDelayTimer(); });
-        }
-    } reconnect;
-    QObject tick;
-    QObject::connect(Form1->TimerTXDelay, &QTimer::timeout, &tick, [&] {
-        Form1->TimerTXDelay->stop();
-        cycle.TimerTXDelayTimer();
-    });
+    // An idle engine at 12 wpm without a start silence.
+    output->finishAll();
+    engine->State = EngineState{};
+    engine->Timings.setSpeed(12);
+    engine->Timings.setStartSilence(0);
+    Form1->Timer1->stop();
+    Form1->TimerTXDelay->stop();
+    box->setReadOnly(false);
+    box->clear();
+    Form1->show();
+    box->setFocus();
 
     device->clearCalls();
-    state.PlayQueue += 'e';
-    cycle.BeginTransmission(true);
+    QTest::keyClicks(box, QStringLiteral("e"));
     EXPECT_EQ(device->calls(), "+RTS");
     EXPECT_TRUE(Form1->TimerTXDelay->isActive());
     ASSERT_TRUE(testsupport::waitFor([&] { return device->calls() == "+RTS +DTR -DTR"; }, 3000)) << device->calls();
-    // The character plays out; at the end of the queue everything is released.
-    output.finishAll();
-    EXPECT_EQ(device->calls(), "+RTS +DTR -DTR -DTR -RTS");
+    // The character plays out; at the end of the queue everything goes down.
+    output->finishAll();
+    EXPECT_TRUE(testsupport::waitFor([&] { return device->calls() == "+RTS +DTR -DTR -DTR -RTS"; }, 3000))
+        << device->calls();
     EXPECT_EQ(panel->Keying.PTTOn, 0);
 
     using namespace std::chrono;
     std::lock_guard g(device->m);
+    ASSERT_GE(device->switches.size(), 3u);
     const auto ms = [&](int from, int to) {
         return duration_cast<milliseconds>(device->switches[to].first - device->switches[from].first).count();
     };
     EXPECT_NEAR(ms(0, 1), 250, 40) << "PTT up to the first element";
     EXPECT_NEAR(ms(1, 2), 94, 15) << "the dot of an e at 12 wpm";
-    panel->Keying.AttachClock(nullptr);
 }
 
 // A port list from a made-up /sys/class/tty.
@@ -571,7 +532,7 @@ TEST(PortPanelUart, KeysPTTAndCWOnTheRealPort)
     EXPECT_EQ(levels(), "DTR RTS");
     panel->Keying.DropKeyerSupply();
     EXPECT_EQ(levels(), "dtr rts");
-    panel->Keying.AttachClock(nullptr);
+    panel->Keying.AttachClock(SoundEnginePtr() ? SoundEnginePtr()->Clock.get() : nullptr);
     panel->RadioGroupCOM->Item(0)->click();
     EXPECT_FALSE(panel->Keying.ComPortKeyer.Connected());
 }
