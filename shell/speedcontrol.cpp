@@ -5,6 +5,7 @@
 #include "engine/timing.h"
 #include "engine/tone.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -40,6 +41,11 @@ SpeedControl BuildSpeedControl(TForm1 &form)
     c.EditVitesse = c.UpDownVitesse->findChild<QLineEdit *>();
     if (c.EditVitesse)
         c.EditVitesse->setObjectName(QStringLiteral("EditVitesse"));
+    // Its text comes from the language switch's state captions, which every speed and spacing
+    // change refreshes.
+    c.LabelVitesseCorrigee = new QLabel(form.Frame);
+    c.LabelVitesseCorrigee->setObjectName(QStringLiteral("LabelVitesseCorrigee"));
+    c.LabelVitesseCorrigee->setGeometry(128, 72, 240, 24);
     QObject::connect(c.UpDownVitesse, &QSpinBox::valueChanged, c.UpDownVitesse,
                      [] { UpDownVitesseClick(); });
 

@@ -1,15 +1,18 @@
 #pragma once
 
 // The speed control of the main window: the up-down UpDownVitesse with its edit EditVitesse
-// (5 to 70 words per minute) on the main window's timing model.
+// (5 to 70 words per minute) on the main window's timing model, and the real-speed label
+// that the spacing produces.
 
 class TForm1;
 class QSpinBox;
 class QLineEdit;
+class QLabel;
 
 struct SpeedControl {
     QSpinBox *UpDownVitesse = nullptr;
     QLineEdit *EditVitesse = nullptr; // the up-down's own text
+    QLabel *LabelVitesseCorrigee = nullptr; // "Real speed (wpm) = " and the real speed
 };
 
 // Builds the control on the main window's frame.

@@ -9,6 +9,8 @@
 #include "engine/timing.h"
 #include "engine/tone.h"
 #include "shell/formdialog.h"
+#include "shell/languages/languages.h"
+#include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 #include "shell/soundcardpanel.h"
 #include "shell/soundengine.h"
@@ -17,6 +19,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFrame>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -333,6 +336,23 @@ TEST_F(EngineInWindow, TheSpeedControlSetsTheTimingModel)
     EXPECT_EQ(SoundEngine().Timings.Speed(), 70);
     speed->setValue(12);
     EXPECT_EQ(SoundEngine().Timings.Speed(), 12);
+}
+
+TEST_F(EngineInWindow, TheRealSpeedLabelFollowsTheSpeedAndTheLanguage)
+{
+    auto *speed = Form1->findChild<QSpinBox *>("UpDownVitesse");
+    auto *label = Form1->findChild<QLabel *>("LabelVitesseCorrigee");
+    ASSERT_NE(speed, nullptr);
+    ASSERT_NE(label, nullptr);
+    speed->setValue(12);
+    EXPECT_EQ(label->text(), TxtRealSpeed() + QStringLiteral("12.0"));
+    EXPECT_TRUE(speed->toolTip().isEmpty());
+    speed->setValue(20);
+    EXPECT_EQ(label->text(), TxtRealSpeed() + QStringLiteral("20.0"));
+    ClickLanguageLetter('S');
+    EXPECT_EQ(label->text(), TxtRealSpeedIn(Language::Espanol) + QStringLiteral("20.0"));
+    ClickLanguageLetter('E');
+    speed->setValue(12);
 }
 
 TEST_F(EngineInWindow, TheQuitCommandReleasesTheOutputAndLaterReportsChangeNothing)
