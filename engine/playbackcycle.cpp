@@ -109,10 +109,12 @@ void PlaybackCycle::doneNow(bool direct, AudioOutput::Tag tag)
 {
     EngineState &s = m_state;
     // A report for any buffer but the character's (the noise tail, a buffer already dealt
-    // with) is ignored before it can stop the element clock of the next character.
+    // with) is ignored before it can stop the element clock of the next character. The
+    // character's own report counts even when a failed reopen has meanwhile left the program
+    // without a sound card: it is the only report that buffer will ever get.
     const bool called = direct || s.EngineCalledDirectly;
     s.EngineCalledDirectly = false;
-    if (!called && (s.NoSoundCard || tag == 0 || tag != m_engine.characterTag()))
+    if (!called && (tag == 0 || tag != m_engine.characterTag()))
         return;
     if (!s.QuickSeries)
         m_host.stopElementClock();

@@ -33,6 +33,10 @@ int FakeAudioOutput::reset()
     // written by a done handler meanwhile is not dropped.
     std::deque<std::size_t> dropped;
     dropped.swap(m_queue);
+    if (deferDroppedReports) {
+        m_dropped.insert(m_dropped.end(), dropped.begin(), dropped.end());
+        return resetError;
+    }
     for (std::size_t index : dropped)
         reportDone(written[index].tag);
     return resetError;
@@ -40,10 +44,11 @@ int FakeAudioOutput::reset()
 
 bool FakeAudioOutput::finishNext()
 {
-    if (m_queue.empty())
+    std::deque<std::size_t> &from = m_dropped.empty() ? m_queue : m_dropped;
+    if (from.empty())
         return false;
-    const std::size_t index = m_queue.front();
-    m_queue.pop_front();
+    const std::size_t index = from.front();
+    from.pop_front();
     reportDone(written[index].tag);
     return true;
 }
@@ -58,8 +63,10 @@ int FakeAudioOutput::finishAll(int limit)
 
 bool FakeAudioOutput::queuedBuffersIntact() const
 {
-    return std::all_of(m_queue.begin(), m_queue.end(), [this](std::size_t index) {
+    const auto intact = [this](std::size_t index) {
         const Buffer &b = written[index];
         return std::equal(b.values.begin(), b.values.end(), b.data);
-    });
+    };
+    return std::all_of(m_queue.begin(), m_queue.end(), intact)
+        && std::all_of(m_dropped.begin(), m_dropped.end(), intact);
 }

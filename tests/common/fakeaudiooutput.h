@@ -1,8 +1,8 @@
 #pragma once
 
 // An AudioOutput that plays nothing: it keeps a copy of every buffer written and reports a
-// buffer done only when the test says so (or on reset, like the real output). Opening and
-// writing can be made to fail.
+// buffer done only when the test says so, or on reset: at once, or (deferDroppedReports)
+// later, as the real output does from its callback. Opening and writing can be made to fail.
 
 #include "platform/audiooutput.h"
 
@@ -35,7 +35,7 @@ public:
     // Reports queued buffers done until the queue is empty or `limit` reports were made;
     // returns how many were reported. A done handler that writes again is served too.
     int finishAll(int limit = 100000);
-    std::size_t queued() const { return m_queue.size(); }
+    std::size_t queued() const { return m_queue.size() + m_dropped.size(); }
     // True while every queued buffer still holds the values it was written with.
     bool queuedBuffersIntact() const;
 
@@ -44,11 +44,15 @@ public:
     int openError = 0;  // returned by open() when not 0
     int writeError = 0; // returned by write() when not 0
     int resetError = 0;
+    // Buffers dropped by reset() or close() are reported by the next finishNext() calls, not
+    // inside the call that dropped them.
+    bool deferDroppedReports = false;
     int resets = 0;
     std::vector<double> gainHistory;
 
 private:
     bool m_open = false;
     double m_gain = 1.0;
-    std::deque<std::size_t> m_queue; // indices into `written`
+    std::deque<std::size_t> m_queue;   // indices into `written`
+    std::deque<std::size_t> m_dropped; // dropped, report still to come
 };

@@ -337,6 +337,24 @@ TEST(PlaybackCycle, FailedReopenFallsBackToTheTimer)
     EXPECT_EQ(rig.output.written.size(), 1u);
 }
 
+TEST(PlaybackCycle, FailedReopenAfterStopStillEndsTheCharacterInFlight)
+{
+    EngineRig rig;
+    rig.output.deferDroppedReports = true; // reports come from the output's callback, later
+    rig.send("ab");
+    rig.cycle.ButtonStopClick(); // "a" plays on
+    ASSERT_TRUE(rig.cycle.CanChangeSoundCard());
+    rig.output.openError = -9996;
+    ASSERT_TRUE(rig.cycle.ChooseDevices(false, 1, 1));
+    rig.cycle.ReopenWaveOut(); // drops "a"; its report arrives after the failed open
+    ASSERT_TRUE(rig.state.NoSoundCard);
+    rig.output.finishAll(10);
+    EXPECT_TRUE(rig.state.PlaybackDone);
+    EXPECT_EQ(rig.host.count("releaseKeyingLines"), 1);
+    rig.send("e"); // the engine goes on, on the timer
+    EXPECT_EQ(rig.host.timer1Starts, std::vector<int>({500}));
+}
+
 TEST(PlaybackCycle, DeviceChoiceChangesOnlyWhenDifferent)
 {
     EngineRig rig;
