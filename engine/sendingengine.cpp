@@ -147,6 +147,9 @@ SendingEngine::StartResult SendingEngine::startNext()
     case BufferKind::Blank:
         buffer = takeBuffer(static_cast<std::size_t>(m_timing.BlankGapUnits()) * gap);
         renderSilence(buffer);
+        // The blank is the head's own buffer, so its done report removes it, even when a
+        // leading space for a character that Backspace has taken away was the last buffer.
+        s.LeadingSpaceDone = false;
         break;
     case BufferKind::LeadingSpace:
         buffer = takeBuffer(static_cast<std::size_t>(m_timing.LeadingSpaceGapUnits(false)) * gap);

@@ -229,6 +229,20 @@ TEST(PlaybackCycle, StopWhileLeadingSpacePlaysKeepsNewCharacter)
     EXPECT_EQ(rig.lengths(), std::vector<std::size_t>({12498, 12498, 16664}));
 }
 
+TEST(PlaybackCycle, BlankTypedAfterBackspaceDuringLeadingSpacePlaysOnce)
+{
+    EngineRig rig;
+    rig.timing.setLeadingSpace(1);
+    rig.send("a");
+    EXPECT_TRUE(rig.cycle.DeleteLastQueued()); // during "a"'s leading space
+    rig.send(" ");
+    rig.output.finishAll(10);
+    // the leading space, then the blank once: the queue does not stick on it
+    EXPECT_EQ(rig.lengths(), std::vector<std::size_t>({12498, 24996}));
+    EXPECT_TRUE(rig.state.PlayQueue.empty());
+    EXPECT_TRUE(rig.state.PlaybackDone);
+}
+
 TEST(PlaybackCycle, FailedWriteIsReportedAndTheTimerCarriesOn)
 {
     EngineRig rig;
