@@ -15,6 +15,15 @@ PlaybackCycle::PlaybackCycle(EngineState &state, EngineHost &host, AudioOutput &
 
 void PlaybackCycle::post(Event event)
 {
+    // One waiting click serves the queue as it stands when its turn comes; a second one would
+    // start a second silent chain (a quick series, a direct done) beside the first, and each
+    // would end the text on its own.
+    if (event.kind == Pending::Start) {
+        for (const Event &waiting : m_pending) {
+            if (waiting.kind == Pending::Start)
+                return;
+        }
+    }
     m_pending.push_back(event);
     if (!m_running)
         run();

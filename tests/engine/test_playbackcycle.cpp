@@ -301,6 +301,39 @@ TEST(PlaybackCycle, QuickSeriesAndChainedExamRunFlat)
     EXPECT_LT(*high - *low, 4096u) << "the chain nests its calls";
 }
 
+TEST(PlaybackCycle, StopFromTheSeriesEndLeavesOneChainForTheNextPhase)
+{
+    // The series' end clicks BitBtnStopRandom, whose Stop finds the engine idle and runs the
+    // done handler directly; the exam then chains its next quick phase at once.
+    EngineRig rig;
+    int phases = 0;
+    rig.state.QuickSeries = true;
+    rig.state.RandomPlaying = true;
+    rig.host.randomChecked = true;
+    rig.host.charCount = 2;
+    rig.host.hooks["randomNextUnit"] = [&] { rig.send("e"); };
+    rig.host.hooks["randomSeriesEnded"] = [&] { rig.cycle.ButtonStopClick(); };
+    rig.host.hooks["examChainNextPhase"] = [&] {
+        if (++phases < 2) {
+            rig.state.QuickSeries = true;
+            rig.state.RandomPlaying = true;
+            rig.state.StopRequested = false; // as a series start does
+            rig.host.charCount = 3;
+            rig.send("e");
+        }
+    };
+    rig.send("e");
+    EXPECT_EQ(phases, 2);
+    // Every unit counted was sent and followed by the next one; no pass over an empty queue
+    // counts a unit that never was.
+    EXPECT_EQ(rig.host.count("randomUnitSent"), 1 + 2);
+    EXPECT_EQ(rig.host.count("randomNextUnit"), 1 + 2);
+    EXPECT_EQ(rig.host.count("randomSeriesEnded"), 2);
+    // The text ends once, after the last phase.
+    EXPECT_EQ(rig.host.count("focusTypingBoxAtEnd"), 1);
+    EXPECT_TRUE(rig.state.PlayQueue.empty());
+}
+
 TEST(PlaybackCycle, NewTransmissionOnlyWhenATransmissionStarts)
 {
     EngineRig rig(3);
