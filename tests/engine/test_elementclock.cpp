@@ -332,7 +332,12 @@ TEST(ElementClock, StepWaitingForTheLockWhileTheNextCharacterStartsIsDropped)
     std::mutex mutex;
     std::condition_variable changed;
     bool switching = false, release = false;
+    std::atomic<bool> holdOnce{true};
+    // Left in place while it runs: clearing a std::function that another thread is inside
+    // would free the call under its feet.
     rig.serial.onEscape = [&] {
+        if (!holdOnce.exchange(false))
+            return;
         std::unique_lock lock(mutex);
         switching = true;
         changed.notify_all();
@@ -343,8 +348,8 @@ TEST(ElementClock, StepWaitingForTheLockWhileTheNextCharacterStartsIsDropped)
         std::unique_lock lock(mutex);
         ASSERT_TRUE(changed.wait_for(lock, std::chrono::milliseconds(Patience), [&] { return switching; }));
     }
-    rig.serial.onEscape = nullptr; // read only after the held call returns
-    std::thread timer([&] { rig.backend.fire(previous.id); });
+    // KeyFirstElement has killed the old event already; its expiry was dispatched before.
+    std::thread timer([&] { rig.backend.fireLate(previous.id, previous.deadline); });
     std::this_thread::sleep_for(20ms);
     {
         std::lock_guard lock(mutex);
@@ -440,9 +445,11 @@ TEST(ElementClockThread, StopAndCloseWaitForARunningStepAndNothingKeysAfterClose
     std::mutex mutex;
     std::condition_variable changed;
     bool held = false, release = false;
-    std::atomic<bool> holdNext{false};
+    // The first switch made on the timer thread is held, however soon it comes.
+    const auto testThread = std::this_thread::get_id();
+    std::atomic<bool> holdNext{true};
     rig.serial.onEscape = [&] {
-        if (!holdNext.exchange(false))
+        if (std::this_thread::get_id() == testThread || !holdNext.exchange(false))
             return;
         std::unique_lock lock(mutex);
         held = true;
@@ -450,7 +457,6 @@ TEST(ElementClockThread, StopAndCloseWaitForARunningStepAndNothingKeysAfterClose
         changed.wait_for(lock, std::chrono::milliseconds(Patience), [&] { return release; });
     };
     rig.clock.KeyFirstElement(table({0, 3, -3, 3, -3, 3, -3, 3, 0}));
-    holdNext = true; // the first step's key-up is held on the timer thread
     {
         std::unique_lock lock(mutex);
         ASSERT_TRUE(changed.wait_for(lock, std::chrono::milliseconds(Patience), [&] { return held; }));
