@@ -64,6 +64,14 @@ template <size_t N> int findForm(const char *const (&forms)[N], const std::strin
     return -1;
 }
 
+// The value whose text form matches, or the fallback when none does.
+template <typename T, size_t N>
+T fromForm(const char *const (&forms)[N], const std::string &text, T fallback)
+{
+    const int i = findForm(forms, text);
+    return i < 0 ? fallback : static_cast<T>(i);
+}
+
 const char *const kBaudForms[] = {"Custom", "110",   "300",    "600",    "1200",  "2400",
                                   "4800",   "9600",  "14400",  "19200",  "38400", "56000",
                                   "57600",  "115200", "128000", "256000"};
@@ -281,41 +289,13 @@ std::string ComCharToStr(unsigned char v)
     return "#" + std::to_string(v);
 }
 
-TBaudRate StrToBaudRate(const std::string &t)
-{
-    const int i = findForm(kBaudForms, t);
-    return i < 0 ? br9600 : static_cast<TBaudRate>(i);
-}
-TStopBits StrToStopBits(const std::string &t)
-{
-    const int i = findForm(kStopForms, t);
-    return i < 0 ? sbOneStopBit : static_cast<TStopBits>(i);
-}
-TDataBits StrToDataBits(const std::string &t)
-{
-    const int i = findForm(kDataForms, t);
-    return i < 0 ? dbEight : static_cast<TDataBits>(i);
-}
-TParityBits StrToParity(const std::string &t)
-{
-    const int i = findForm(kParityForms, t);
-    return i < 0 ? prNone : static_cast<TParityBits>(i);
-}
-TFlowControl StrToFlowControl(const std::string &t)
-{
-    const int i = findForm(kFlowForms, t);
-    return i < 0 ? fcCustom : static_cast<TFlowControl>(i);
-}
-TDTRFlowControl StrToDTR(const std::string &t)
-{
-    const int i = findForm(kDTRForms, t);
-    return i < 0 ? dtrDisable : static_cast<TDTRFlowControl>(i);
-}
-TRTSFlowControl StrToRTS(const std::string &t)
-{
-    const int i = findForm(kRTSForms, t);
-    return i < 0 ? rtsDisable : static_cast<TRTSFlowControl>(i);
-}
+TBaudRate StrToBaudRate(const std::string &t) { return fromForm(kBaudForms, t, br9600); }
+TStopBits StrToStopBits(const std::string &t) { return fromForm(kStopForms, t, sbOneStopBit); }
+TDataBits StrToDataBits(const std::string &t) { return fromForm(kDataForms, t, dbEight); }
+TParityBits StrToParity(const std::string &t) { return fromForm(kParityForms, t, prNone); }
+TFlowControl StrToFlowControl(const std::string &t) { return fromForm(kFlowForms, t, fcCustom); }
+TDTRFlowControl StrToDTR(const std::string &t) { return fromForm(kDTRForms, t, dtrDisable); }
+TRTSFlowControl StrToRTS(const std::string &t) { return fromForm(kRTSForms, t, rtsDisable); }
 bool StrToBool(const std::string &t)
 {
     return lower(t) == "yes";

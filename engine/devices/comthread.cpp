@@ -147,67 +147,72 @@ void TComThread::waitServed(const std::shared_ptr<HandOverState> &state)
     state->cv.wait(lock, [&] { return state->done || state->stop || FStop.load(); });
 }
 
-// The batch is posted, never sent: the thread then waits until it has been handled or until
-// it is told to stop, so a close on the user-interface thread can always finish.
-void TComThread::HandOver(TComEvents events)
+// Posts work to the port's thread and waits until it has been served or until this thread is
+// told to stop, whichever comes first; false when it is stopping already (nothing posted).
+bool TComThread::PostAndWait(
+    const std::function<void(const std::shared_ptr<HandOverState> &state)> &post)
 {
     auto state = std::make_shared<HandOverState>();
     {
         std::lock_guard<std::mutex> guard(FLock);
         if (FStop)
-            return;
+            return false;
         FPending = state;
     }
-    TCustomComPort *port = FComPort;
-    const std::uint64_t generation = FGeneration;
-    QMetaObject::invokeMethod(
-        port,
-        [port, generation, events, state] {
-            port->DoComEvents(generation, events);
-            std::lock_guard<std::mutex> g(state->lock);
-            state->done = true;
-            state->cv.notify_all();
-        },
-        Qt::QueuedConnection);
+    post(state);
     waitServed(state);
     std::lock_guard<std::mutex> guard(FLock);
     FPending.reset();
+    return true;
+}
+
+void TComThread::MarkServed(HandOverState &state)
+{
+    std::lock_guard<std::mutex> g(state.lock);
+    state.done = true;
+    state.cv.notify_all();
+}
+
+// The batch is posted, never sent, so a close on the user-interface thread can always finish.
+void TComThread::HandOver(TComEvents events)
+{
+    TCustomComPort *port = FComPort;
+    const std::uint64_t generation = FGeneration;
+    PostAndWait([&](const std::shared_ptr<HandOverState> &state) {
+        QMetaObject::invokeMethod(
+            port,
+            [port, generation, events, state] {
+                port->DoComEvents(generation, events);
+                MarkServed(*state);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 // One message per event; the receiver takes each at once, then handles it if the port is
 // still open in this generation.
 void TComThread::SendComEventMessages(TComEvents events)
 {
+    TCustomComPort *port = FComPort;
+    const std::uint64_t generation = FGeneration;
     auto batch = std::make_shared<HandOverState>();
     for (TComEvent e : ComEventOrder) {
         if (!has(events, e))
             continue;
-        auto state = std::make_shared<HandOverState>();
-        {
-            std::lock_guard<std::mutex> guard(FLock);
-            if (FStop)
-                return;
-            FPending = state;
-        }
-        TCustomComPort *port = FComPort;
-        const std::uint64_t generation = FGeneration;
         const TComEvents one = static_cast<TComEvents>(1u << e);
-        QMetaObject::invokeMethod(
-            port,
-            [port, generation, one, state, batch] {
-                {
-                    std::lock_guard<std::mutex> g(state->lock);
-                    state->done = true;
-                    state->cv.notify_all();
-                }
-                if (batch->failed)
-                    return;
-                if (!port->DoComEvents(generation, one))
-                    batch->failed = true;
-            },
-            Qt::QueuedConnection);
-        waitServed(state);
-        std::lock_guard<std::mutex> guard(FLock);
-        FPending.reset();
+        const bool posted = PostAndWait([&](const std::shared_ptr<HandOverState> &state) {
+            QMetaObject::invokeMethod(
+                port,
+                [port, generation, one, state, batch] {
+                    MarkServed(*state);
+                    if (batch->failed)
+                        return;
+                    if (!port->DoComEvents(generation, one))
+                        batch->failed = true;
+                },
+                Qt::QueuedConnection);
+        });
+        if (!posted)
+            return;
     }
 }

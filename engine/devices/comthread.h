@@ -10,6 +10,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -56,6 +57,8 @@ private:
     };
     // Waits until the posted work has been taken or the thread is told to stop.
     void waitServed(const std::shared_ptr<HandOverState> &state);
+    bool PostAndWait(const std::function<void(const std::shared_ptr<HandOverState> &state)> &post);
+    static void MarkServed(HandOverState &state);
 
     TCustomComPort *const FComPort;
     const std::uint64_t FGeneration;
