@@ -1,6 +1,5 @@
 #include "shell/commandline.h"
 
-#include "engine/cp1252.h"
 #include "engine/timing.h"
 #include "shell/languages/languages.h"
 #include "shell/settingsformat.h"
@@ -14,11 +13,13 @@ namespace {
 constexpr int ArgumentsRead = 3;
 constexpr const char LanguageLetters[] = "EDFIPSM";
 
-std::string upperAscii(std::string text)
+// Upper-cased (a to z only) and compared as it was given: a character outside Windows-1252
+// must not drop out and shift the rest ("/E" followed by a Cyrillic letter is no "/E").
+QString upperAscii(QString text)
 {
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+    for (QChar &c : text)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(static_cast<char16_t>(c.unicode() - u'a' + u'A'));
     return text;
 }
 
@@ -28,11 +29,13 @@ CommandLineChoice ReadCommandLineArguments(const QStringList &arguments)
 {
     CommandLineChoice choice;
     for (int i = 0; i < ArgumentsRead && i < arguments.size(); ++i) {
-        const std::string arg = upperAscii(cp1252::fromQString(arguments[i]));
-        if (arg.size() == 2 && arg[0] == '/' && std::string_view(LanguageLetters).find(arg[1]) != std::string_view::npos) {
-            choice.language = arg[1];
-        } else if (arg.size() > 2 && arg[1] == '=') {
-            if (auto speed = settings::ParseInt(std::string_view(arg).substr(2)))
+        const QString arg = upperAscii(arguments[i]);
+        if (arg.size() == 2 && arg[0] == u'/' && arg[1].unicode() < 0x80 &&
+            std::string_view(LanguageLetters).find(static_cast<char>(arg[1].unicode())) != std::string_view::npos) {
+            choice.language = static_cast<char>(arg[1].unicode());
+        } else if (arg.size() > 2 && arg[1] == u'=') {
+            // A character outside ASCII makes the rest no number ("?" from toLatin1).
+            if (auto speed = settings::ParseInt(arg.mid(2).toLatin1().toStdString()))
                 choice.speed = *speed;
         }
     }

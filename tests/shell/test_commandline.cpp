@@ -36,6 +36,11 @@ TEST(CommandLine, ArgumentsChooseLanguageAndSpeed)
         {{"/x"}, 0, std::nullopt},
         {{"/EE"}, 0, std::nullopt},
         {{"/é"}, 0, std::nullopt},
+        // Characters outside Windows-1252 count as characters: nothing drops out.
+        {{QString::fromUtf8("/E\u0416")}, 0, std::nullopt},
+        {{QString::fromUtf8("\u0416=25")}, 0, 25},
+        {{QString::fromUtf8("\u0416\u0416=25")}, 0, std::nullopt},
+        {{QString::fromUtf8("S=2\u0416")}, 0, std::nullopt},
     };
     for (const Case &c : cases) {
         CommandLineChoice choice = ReadCommandLineArguments(c.args);
