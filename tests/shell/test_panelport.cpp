@@ -422,7 +422,10 @@ TEST_F(PortPanel, TypingAnEKeysTheTransmitterAfterTheDelay)
     const auto ms = [&](int from, int to) {
         return duration_cast<milliseconds>(device->switches[to].first - device->switches[from].first).count();
     };
-    EXPECT_NEAR(ms(0, 1), 250, 40) << "PTT up to the first element";
+    // The delay is a window timer on a possibly busy user-interface thread: it may end a
+    // little early (coarse timers) or late, never much early.
+    EXPECT_GE(ms(0, 1), 250 - 15) << "PTT up to the first element";
+    EXPECT_LT(ms(0, 1), 250 + 500) << "PTT up to the first element";
     EXPECT_NEAR(ms(1, 2), 94, 15) << "the dot of an e at 12 wpm";
 }
 
