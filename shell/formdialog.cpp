@@ -125,12 +125,17 @@ void answer(int result)
         QTimer::singleShot(0, d, presentNext);
 }
 
+void toStandardError(const QString &text)
+{
+    const QString line = displayText(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    std::fprintf(stderr, "kestrelon: %s\n", line.toLocal8Bit().constData());
+}
+
 // Shows the request (after those before it) and waits for its answer.
 int run(Request &r)
 {
     if (MessagesToStandardError) {
-        const QString line = displayText(r.text).replace(QLatin1Char('\n'), QLatin1Char(' '));
-        std::fprintf(stderr, "kestrelon: %s\n", line.toLocal8Bit().constData());
+        toStandardError(r.text);
         return 0;
     }
     waiting.push_back(&r);
@@ -186,6 +191,23 @@ QString warningBoxCaption()
 }
 
 } // namespace
+
+void WithdrawProgramMessages()
+{
+    std::deque<Request *> withdrawn;
+    withdrawn.swap(waiting);
+    for (Request *r : withdrawn) {
+        toStandardError(r->text);
+        r->result = 0;
+        r->done = true;
+        if (r->loop)
+            r->loop->quit();
+    }
+    if (current) {
+        toStandardError(current->text);
+        answer(0);
+    }
+}
 
 DialogLayout ComputeDialogLayout(int lines, int fontPixels)
 {

@@ -69,6 +69,11 @@ extern bool WarnAnsiShown;
 // and questions are answered No at once, since nobody may be there to answer.
 extern bool MessagesToStandardError;
 
+// Answers every message and question on screen or waiting with 0 (No, or closed) and lets
+// their callers return; their texts go to the standard error, so nothing said is lost. Used
+// when the program must end while nobody may be there to answer (a signal during start-up).
+void WithdrawProgramMessages();
+
 // Shows a message with an OK button and returns when the user has closed it. Texts are
 // Windows-1252 (engine strings); CR LF, CR or LF break lines.
 void ShowProgramMessage(const std::string &text);

@@ -540,7 +540,12 @@ void QuitCommand()
 void RequestQuitFromOutside()
 {
     if (!startupDone) {
+        // Start-up goes on to its end, then the quit runs. A message of start-up waiting for
+        // an answer (no sound card, a missing port) would hold both for ever: nobody may be
+        // there to answer, so it and every later one go to the standard error.
         outsideQuitPending = true;
+        MessagesToStandardError = true;
+        WithdrawProgramMessages();
         return;
     }
     // Nobody may be there to answer (logout, kill): what the quit has to say goes to the
@@ -574,6 +579,8 @@ int RunMainBlock(int argc, char **argv)
     ComPortInitCatalog();
 
     InstallQuitSignals(RequestQuitFromOutside);
+    if (qEnvironmentVariableIsSet("KESTRELON_REPORT_STARTUP"))
+        std::fprintf(stderr, "kestrelon: quit signals ready\n");
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
                      [](QSessionManager &) { RequestQuitFromOutside(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [] {
