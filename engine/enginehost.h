@@ -12,6 +12,13 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+
+// A sound-device error as the program reports it: "Err " + number + " : " + place.
+inline std::string WaveErrorText(int error, std::string_view place)
+{
+    return "Err " + std::to_string(error) + " : " + std::string(place);
+}
 
 class EngineHost {
 public:

@@ -368,7 +368,7 @@ void PlaybackCycle::StopWaveOut()
 void PlaybackCycle::reportWaveError(int error, const char *place)
 {
     m_state.LastWaveError = error;
-    m_host.showProgramMessage("Err " + std::to_string(error) + " : " + place);
+    m_host.showProgramMessage(WaveErrorText(error, place));
 }
 
 bool PlaybackCycle::OpenWaveOut()
@@ -377,8 +377,7 @@ bool PlaybackCycle::OpenWaveOut()
     if (error != 0) {
         m_state.LastWaveError = error;
         m_state.NoSoundCard = true;
-        m_host.showProgramMessage("Err " + std::to_string(error) + " : "
-                                  + m_host.msgCannotOpenSoundCard());
+        m_host.showProgramMessage(WaveErrorText(error, m_host.msgCannotOpenSoundCard()));
         return false;
     }
     m_state.NoSoundCard = false;
@@ -397,8 +396,7 @@ void PlaybackCycle::ReopenWaveOut()
     if (error != 0) {
         // No device now: the timer paces the engine until a later reopen succeeds.
         m_state.NoSoundCard = true;
-        m_host.showProgramMessage("Err " + std::to_string(error) + " : "
-                                  + m_host.msgCannotOpenSoundCard());
+        m_host.showProgramMessage(WaveErrorText(error, m_host.msgCannotOpenSoundCard()));
         m_state.LastWaveError = 0;
         return;
     }

@@ -11,11 +11,6 @@ namespace {
 
 constexpr unsigned char CarriageReturn = 13;
 
-std::string errorText(int error, const char *place)
-{
-    return "Err " + std::to_string(error) + " : " + place;
-}
-
 } // namespace
 
 SendingEngine::SendingEngine(EngineState &state, EngineHost &host, AudioOutput &output,
@@ -262,8 +257,7 @@ bool SendingEngine::reopenOutputForInput()
     const int error = m_output.open(m_state.WaveOutDevice);
     if (error != 0) {
         m_state.LastWaveError = error;
-        m_host.showProgramMessage("Err " + std::to_string(error) + " : "
-                                  + m_host.msgCannotOpenSoundCard());
+        m_host.showProgramMessage(WaveErrorText(error, m_host.msgCannotOpenSoundCard()));
         m_host.endApplication();
         return false;
     }
@@ -322,7 +316,7 @@ void SendingEngine::handOver(std::vector<std::int16_t> buffer, BufferKind kind)
 void SendingEngine::reportWaveError(int error, const char *place)
 {
     m_state.LastWaveError = error;
-    m_host.showProgramMessage(errorText(error, place));
+    m_host.showProgramMessage(WaveErrorText(error, place));
 }
 
 void SendingEngine::restoreBasePitch()
