@@ -187,7 +187,13 @@ TEST(SendingEngine, BufferIsSizedForTheWidestCharacter)
     // 15 dashes at 5 wpm with the widest spacing the real-speed floor leaves, at the end of a
     // random group: far longer than any fixed buffer would have been sized for by chance.
     const unsigned char local = 0xE9;
-    const std::string saved(MorseCodes[local]);
+    // The working table is the program's one copy: put back even when an assertion ends the
+    // test early, so later tests see the built-in codes.
+    struct Restore {
+        unsigned char c;
+        std::string code;
+        ~Restore() { MorseCodes.set(c, code); }
+    } restore{local, std::string(MorseCodes[local])};
     ASSERT_TRUE(MorseCodes.set(local, std::string(15, '-')));
 
     EngineRig rig;
@@ -209,7 +215,6 @@ TEST(SendingEngine, BufferIsSizedForTheWidestCharacter)
     EXPECT_EQ(values[29999], 0);
     EXPECT_TRUE(std::all_of(values.end() - units * 10000, values.end(),
                             [](std::int16_t v) { return v == 0; }));
-    MorseCodes.set(local, saved);
 }
 
 TEST(SendingEngine, FileTextLineEndIsSentAsWordSpace)
