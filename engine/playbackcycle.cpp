@@ -167,6 +167,8 @@ void PlaybackCycle::doneNow(bool direct, AudioOutput::Tag tag)
         post({Pending::Start, 0});
         return;
     }
+    // No head is left to follow a leading space that has just played (Backspace took it).
+    s.LeadingSpaceDone = false;
     endOfQueue();
 }
 

@@ -105,7 +105,9 @@ SendingEngine::StartResult SendingEngine::startNext()
     s.CurrentCode = std::string(MorseCodes[c]);
 
     if (s.QuickSeries) {
-        // Nothing sounds: the character counts as sent at once.
+        // Nothing sounds: the character counts as sent at once, so its done removes it even
+        // when a leading space was the last buffer (else the series would repeat it for ever).
+        s.LeadingSpaceDone = false;
         s.HeadInFlight = true;
         s.InFlightChar = head;
         m_host.releaseFileEdit();

@@ -243,6 +243,36 @@ TEST(PlaybackCycle, BlankTypedAfterBackspaceDuringLeadingSpacePlaysOnce)
     EXPECT_TRUE(rig.state.PlaybackDone);
 }
 
+TEST(PlaybackCycle, LeadingSpaceWithoutItsCharacterIsForgottenAtTheEnd)
+{
+    EngineRig rig;
+    rig.timing.setLeadingSpace(1);
+    rig.send("a");
+    EXPECT_TRUE(rig.cycle.DeleteLastQueued()); // during "a"'s leading space
+    rig.playAll();
+    EXPECT_FALSE(rig.state.LeadingSpaceDone);
+    // The next text starts with its own leading space.
+    rig.send("e");
+    rig.playAll();
+    EXPECT_EQ(rig.lengths(), std::vector<std::size_t>({12498, 12498, 16664}));
+}
+
+TEST(PlaybackCycle, QuickSeriesAfterALeadingSpaceRemovesEachCharacter)
+{
+    EngineRig rig;
+    rig.timing.setLeadingSpace(1);
+    rig.send("ab");
+    rig.state.QuickSeries = true; // set while "a"'s leading space plays
+    int passes = 0;
+    rig.host.hooks["zoomClear"] = [&] {
+        if (++passes > 50) // a head that is never removed: end the test instead of hanging
+            rig.cycle.ClearQueue();
+    };
+    rig.playAll();
+    EXPECT_EQ(passes, 3); // the leading space, "a", "b"
+    EXPECT_TRUE(rig.state.PlayQueue.empty());
+}
+
 TEST(PlaybackCycle, FailedWriteIsReportedAndTheTimerCarriesOn)
 {
     EngineRig rig;
