@@ -263,13 +263,26 @@ TEST(TimerService, DispatchesInDeadlineOrderWhateverTheOrderOfArming)
 {
     auto &service = platform::TimerService::instance();
     std::mutex mutex;
+    std::condition_variable armed;
+    bool allArmed = false;
     std::vector<int> order;
-    const auto base = service.now() + 50ms;
+    // The thread is held until all three are armed, so a test thread that stalls between two
+    // arms cannot let a later deadline run first.
+    service.setEvent(service.now(), 0, [&](auto, auto) {
+        std::unique_lock lock(mutex);
+        armed.wait_for(lock, std::chrono::milliseconds(Patience), [&] { return allArmed; });
+    });
+    const auto base = service.now() + 20ms;
     for (int tag : {3, 1, 2})
         service.setEvent(base + std::chrono::milliseconds(tag * 15), 0, [&, tag](auto, auto) {
             std::lock_guard lock(mutex);
             order.push_back(tag);
         });
+    {
+        std::lock_guard lock(mutex);
+        allArmed = true;
+    }
+    armed.notify_all();
     ASSERT_TRUE(waitFor([&] { std::lock_guard lock(mutex); return order.size() == 3; }, Patience));
     std::lock_guard lock(mutex);
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
