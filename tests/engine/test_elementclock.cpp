@@ -125,6 +125,14 @@ struct Rig {
     {
         return step([&] { backend.fireNext(lateMs); });
     }
+    // A whole character: its first element, then every expiry until the clock stops.
+    std::vector<std::string> run(const CWElementTable &t, int lateMs = 0)
+    {
+        std::vector<std::string> trace{step([&] { clock.KeyFirstElement(t); })};
+        while (!backend.pending().empty())
+            trace.push_back(fire(lateMs));
+        return trace;
+    }
 };
 
 } // namespace
@@ -134,10 +142,7 @@ TEST(ElementClock, KSendsDownUpDownUpDownUpWithTheTableLengths)
     // "-.-" at 20 wpm.
     Rig rig;
     const auto k = table({0, 170, -57, 57, -57, 170, 0});
-    std::vector<std::string> trace;
-    trace.push_back(rig.step([&] { rig.clock.KeyFirstElement(k); }));
-    while (!rig.backend.pending().empty())
-        trace.push_back(rig.fire(3)); // every expiry 3 ms late
+    const auto trace = rig.run(k, 3); // every expiry 3 ms late
     EXPECT_EQ(trace, (std::vector<std::string>{"SETDTR 170", "CLRDTR 57", "SETDTR 57", "CLRDTR 57",
                                                "SETDTR 170", "CLRDTR -"}));
     // Each length counts from the scheduled expiry, so the lateness does not add up.
@@ -204,10 +209,7 @@ TEST(ElementClock, ALineThatPowersTheKeyerIsNeverSwitched)
     config.PowerLines = LineDTR;
     config.KeyerPowerOn = true;
     Rig rig(config);
-    std::vector<std::string> trace{rig.step([&] { rig.clock.KeyFirstElement(table({0, 40, -20, 40, 0})); })};
-    while (!rig.backend.pending().empty())
-        trace.push_back(rig.fire());
-    EXPECT_EQ(trace, (std::vector<std::string>{"SETRTS 40", "CLRRTS 20", "SETRTS 40", "CLRRTS -"}));
+    EXPECT_EQ(rig.run(table({0, 40, -20, 40, 0})), (std::vector<std::string>{"SETRTS 40", "CLRRTS 20", "SETRTS 40", "CLRRTS -"}));
 
     // With the supply off the same line is keyed again.
     config.KeyerPowerOn = false;
@@ -221,10 +223,7 @@ TEST(ElementClock, ADisabledCWBoxKeepsItsLineFromBeingRaisedButKeyUpLowersIt)
     config.CWLines = LineDTR | LineRTS;
     config.CWDTREnabled = false;
     Rig rig(config);
-    std::vector<std::string> trace{rig.step([&] { rig.clock.KeyFirstElement(table({0, 40, -20, 40, 0})); })};
-    while (!rig.backend.pending().empty())
-        trace.push_back(rig.fire());
-    EXPECT_EQ(trace, (std::vector<std::string>{"SETRTS 40", "CLRDTR CLRRTS 20", "SETRTS 40", "CLRDTR CLRRTS -"}));
+    EXPECT_EQ(rig.run(table({0, 40, -20, 40, 0})), (std::vector<std::string>{"SETRTS 40", "CLRDTR CLRRTS 20", "SETRTS 40", "CLRDTR CLRRTS -"}));
 }
 
 TEST(ElementClock, NoSerialPortNoRaiseButKeyUpStillTriesTheLines)
