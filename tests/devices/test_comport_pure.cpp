@@ -306,6 +306,16 @@ TEST(SerialPortList, AnUnlistedNameNeverReachesOpen)
     EXPECT_EQ(device.open("null"), ENOENT);
     EXPECT_EQ(device.open("../dev/null"), ENOENT);
     EXPECT_FALSE(device.isOpen());
+
+    // A listed name whose node is no terminal is refused after all.
+    makePort(root, "ttyNULL", nullptr);
+    const fs::path dev = root / "dev";
+    fs::create_directories(dev);
+    fs::create_symlink("/dev/null", dev / "ttyNULL");
+    serialdev::LinuxSerialDevice listed(dev.string(), root.string());
+    EXPECT_EQ(listed.open("ttyNULL"), ENOTTY);
+    EXPECT_FALSE(listed.isOpen());
+    EXPECT_EQ(listed.handle(), -1);
 }
 
 TEST(SerialTermios, SettingsMapToTermios)
