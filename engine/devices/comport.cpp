@@ -469,9 +469,17 @@ void TCustomComPort::Open()
 
 void TCustomComPort::Close()
 {
-    if (!Connected() || FClosing)
-        return;
-    FClosing = true;
+    // From here on no batch is delivered: a key held down is never reported after the port
+    // has reported it released. The claim is made under the dispatch lock, so a close from
+    // the user-interface thread waits for one that a handler on the event thread is making,
+    // and then finds the port closed.
+    {
+        std::lock_guard<std::recursive_mutex> guard(FDispatchLock);
+        if (!Connected() || FClosing)
+            return;
+        FClosing = true;
+        ++FGeneration;
+    }
     std::exception_ptr first;
     auto step = [&first](auto &&action) {
         try {
@@ -481,13 +489,6 @@ void TCustomComPort::Close()
                 first = std::current_exception();
         }
     };
-    // From here on no batch is delivered: a key held down is never reported after the port
-    // has reported it released. Waiting for the lock lets an event operation that runs off
-    // the user-interface thread finish first.
-    {
-        std::lock_guard<std::recursive_mutex> guard(FDispatchLock);
-        ++FGeneration;
-    }
     // Every step runs whatever failed before it (an unplugged adapter fails most of them).
     step([this] { CallBeforeClose(); });
     step([this] { PurgeComBuffers(); });

@@ -431,8 +431,8 @@ private:
 
     // Bumped when a close begins: a batch of an older generation is never delivered.
     std::atomic<std::uint64_t> FGeneration{1};
-    // Held while an event operation runs off the user-interface thread, and by close while it
-    // bumps the generation.
+    // Held while an event operation runs, and by close while it claims the port and bumps the
+    // generation.
     std::recursive_mutex FDispatchLock;
     // Guards the descriptor against a line switch while it is being closed.
     mutable std::mutex FLinesLock;

@@ -234,6 +234,35 @@ TEST(ComPortEvents, AHandlerOnTheEventThreadMayCloseThePort)
     EXPECT_TRUE(waitFor([&] { return k.device->waitCalls.load() >= 2; }));
 }
 
+TEST(ComPortEvents, ACloseMeetingAHandlersCloseReturnsOnlyOnceThePortIsClosed)
+{
+    // A handler on the event thread is closing the port when the user-interface thread closes
+    // it too: the second close must not return while the first is still under way (the caller
+    // would go on to open a port that is still connected), nor close a second time.
+    Keyer k;
+    k.port->SetSyncMethod(smNone);
+    TComPort *port = k.port.get();
+    std::atomic<bool> closingStarted{false};
+    std::atomic<int> beforeClose{0};
+    k.port->OnCTSChange = [&](QObject *, bool on) {
+        if (on)
+            port->Close();
+    };
+    k.port->OnBeforeClose = [&](QObject *) {
+        ++beforeClose;
+        closingStarted = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50)); // a slow close step
+    };
+    k.port->OnAfterClose = nullptr;
+    k.port->Open();
+    k.device->setInputs(LineCTS, 0);
+    ASSERT_TRUE(waitUnserved([&] { return closingStarted.load(); }));
+    k.port->Close();
+    EXPECT_FALSE(k.port->Connected());
+    EXPECT_FALSE(k.device->isOpen());
+    EXPECT_EQ(beforeClose.load(), 1);
+}
+
 TEST(ComPortEvents, WindowSyncDeliversEachEventInOrder)
 {
     Keyer k;
