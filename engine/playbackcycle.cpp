@@ -58,9 +58,11 @@ void PlaybackCycle::StartClick()
     post({Pending::Start, 0});
 }
 
-void PlaybackCycle::BeginTransmission(bool queueWasEmpty)
+void PlaybackCycle::BeginTransmission(bool queueWasEmpty, const std::function<void()> &ownStep)
 {
     const bool delayed = m_host.raisePTT();
+    if (ownStep)
+        ownStep();
     if (queueWasEmpty && m_state.PlaybackDone)
         m_state.NewTransmission = true;
     if (!delayed)

@@ -15,6 +15,7 @@
 #include "platform/audiooutput.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 
 class PlaybackCycle {
@@ -31,7 +32,8 @@ public:
     // the click to TimerTXDelay. `queueWasEmpty`: PlayQueue was empty before the mode added
     // its text. Only a transmission that really starts (engine idle, queue was empty) gets the
     // start silence, not a character typed while another one sounds.
-    void BeginTransmission(bool queueWasEmpty);
+    // `ownStep` is the caller's own interface step, run between raising PTT and the start.
+    void BeginTransmission(bool queueWasEmpty, const std::function<void()> &ownStep = {});
     // TimerTXDelay's tick (the host stops the timer first): the delay after PTT has run out.
     void TimerTXDelayTimer();
 

@@ -99,7 +99,7 @@ void TSoundEngine::OpenAtStart()
     if (Cycle->OpenWaveOut()) {
         if (const int error = Output->reset(); error != 0) {
             State.LastWaveError = error;
-            Host->showProgramMessage("Err " + std::to_string(error) + " : WaveOutReset");
+            Host->showProgramMessage(WaveErrorText(error, "WaveOutReset"));
         }
     } else {
         // Without a device the tables are needed all the same (recording, the keying path).

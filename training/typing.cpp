@@ -170,7 +170,14 @@ std::optional<std::string> keyPress(int &Key)
         const auto c = static_cast<unsigned char>(Key);
         if (MorseCodes[c].empty()) {
             if (auto shortcut = ShortcutTextFor(c)) {
-                text = *shortcut;
+                // What an expansion brings is never expanded again: a shortcut character
+                // inside it is dropped like any character without a code.
+                text.clear();
+                for (char inner : *shortcut) {
+                    const auto b = static_cast<unsigned char>(inner);
+                    if (!MorseCodes[b].empty() || !ShortcutTextFor(b))
+                        text.push_back(inner);
+                }
                 expansion = std::move(shortcut);
             }
         }
@@ -578,14 +585,7 @@ void TimerBoucleTimer()
 
 void BeginTransmission(bool queueWasEmpty, const std::function<void()> &ownStep)
 {
-    TSoundEngine &engine = SoundEngine();
-    const bool delayed = engine.Host->raisePTT();
-    if (ownStep)
-        ownStep();
-    if (queueWasEmpty && engine.State.PlaybackDone)
-        engine.State.NewTransmission = true;
-    if (!delayed)
-        engine.StartClick();
+    SoundEngine().Cycle->BeginTransmission(queueWasEmpty, ownStep);
 }
 
 // ---- Called by the sending engine -----------------------------------------------------------

@@ -204,6 +204,18 @@ TEST_F(Typing, AShortcutOverACharacterWithACodeIsNotExpanded)
     EXPECT_EQ(lengths(), std::vector<std::size_t>({charValues("-.-.--")}));
 }
 
+TEST_F(Typing, AShortcutInsideAShortcutsTextIsDroppedNotExpanded)
+{
+    Shortcuts[1] = "\xE7"; // ç -> "§b", § -> "ç": each names the other
+    Shortcuts[ShortcutCount + 1] = "\xA7" "b";
+    Shortcuts[2] = "\xA7";
+    Shortcuts[ShortcutCount + 2] = "\xE7" "e";
+    type(cp("\xE7"));
+    EXPECT_EQ(state().PlayQueue, "b");
+    fake().finishAll();
+    EXPECT_EQ(lengths(), std::vector<std::size_t>({letter('b')}));
+}
+
 TEST_F(Typing, TheLastOfTwoShortcutsOfOneCharacterWins)
 {
     Shortcuts[1] = "\xE7";
