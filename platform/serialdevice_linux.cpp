@@ -518,7 +518,7 @@ void LinuxSerialDevice::cancelWait()
     // until it has left the wait.
     const int sig = wakeSignal();
     while (inWait_.load()) {
-        pthread_kill(waiter_, sig);
+        pthread_kill(waiter_.load(), sig);
         timespec pause{0, 1000000L};
         nanosleep(&pause, nullptr);
     }

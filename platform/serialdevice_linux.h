@@ -82,7 +82,7 @@ private:
     std::atomic<WatchMode> mode_{WatchMode::Blocking};
     std::atomic<bool> cancel_{false};
     std::atomic<bool> inWait_{false};
-    pthread_t waiter_{};
+    std::atomic<pthread_t> waiter_{}; // written by each wait, read by cancelWait on another thread
     bool timerMade_ = false;
     timer_t timer_{};
     pid_t timerTid_ = 0;
