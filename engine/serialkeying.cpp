@@ -294,12 +294,14 @@ bool SerialKeying::RaiseKeyerSupply()
         PublishToClock();
         return false;
     }
+    // The clock learns of the supply first: a step of a character already sounding must not
+    // lower a supply line just raised.
     KeyerPowerOn = 1;
+    PublishToClock();
     if ((PowerLines & LineDTR) != 0)
         escape(SETDTR);
     if ((PowerLines & LineRTS) != 0)
         escape(SETRTS);
-    PublishToClock();
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -44,6 +45,8 @@ public:
     std::atomic<int> waitCalls{0}, changesReported{0}, watchStops{0}, opens{0};
     std::atomic<bool> opened{false};
     std::vector<std::pair<unsigned, unsigned>> lineCalls; // under m
+    // Runs at each line switch, before it is made (set it before the port is shared).
+    std::function<void(unsigned set, unsigned clear)> beforeSetLines;
 
     // ---- device side ----
     int open(const std::string &) override
@@ -76,6 +79,8 @@ public:
     }
     int setLines(unsigned set, unsigned clear) override
     {
+        if (beforeSetLines)
+            beforeSetLines(set, clear);
         std::lock_guard<std::mutex> g(m);
         lineCalls.emplace_back(set, clear);
         outputs = (outputs | set) & ~clear;

@@ -342,4 +342,28 @@ TEST(SerialKeyingClock, TheClockKeysTheCWLineAndSharesItsFlag)
     Activate(nullptr);
 }
 
+TEST(SerialKeyingClock, TheClockKnowsOfTheSupplyBeforeItsLineGoesUp)
+{
+    // A step of a character already sounding must never lower a line that has just become
+    // the keyer's supply: the clock has to see the supply on before the line is raised.
+    Rig rig;
+    ManualTimerBackend backend;
+    ElementClock clock{&ClockSerialLines(), nullptr, &rig.lamps, &backend};
+    Activate(&rig.keying);
+    rig.keying.AttachClock(&clock);
+    rig.open();
+    rig.keying.SetRoleLine(true, LineRTS, true);
+    rig.keying.PowerLines = LineRTS;
+    int supplyKnownAtRaise = -1;
+    rig.device->beforeSetLines = [&](unsigned set, unsigned) {
+        if (set & serialdev::LineRTS)
+            supplyKnownAtRaise = clock.Config().KeyerPowerOn;
+    };
+    ASSERT_TRUE(rig.keying.RaiseKeyerSupply());
+    rig.device->beforeSetLines = nullptr;
+    EXPECT_EQ(supplyKnownAtRaise, 1);
+    rig.keying.AttachClock(nullptr);
+    Activate(nullptr);
+}
+
 } // namespace
