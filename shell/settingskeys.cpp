@@ -73,6 +73,21 @@ void SettingsRegistry::addFixUp(int number, std::string_view name, Step step)
     fixUps_.insert(at, {number, std::string(name), std::move(step)});
 }
 
+namespace {
+
+// A line whose row fails (a device that throws while the value is applied) is ignored like a
+// bad value: the lines after it are still applied and kept, and start-up goes on.
+template <typename Fn>
+void ignoringFailure(const Fn &fn)
+{
+    try {
+        fn();
+    } catch (const std::exception &) {
+    }
+}
+
+} // namespace
+
 void SettingsRegistry::read(const std::vector<settings::Line> &lines)
 {
     for (auto &kept : kept_)
@@ -85,12 +100,12 @@ void SettingsRegistry::read(const std::vector<settings::Line> &lines)
         if (index < 0)
             keptUnknown_.push_back(line);
         else if (bindings_[index].read)
-            bindings_[index].read(line.value);
+            ignoringFailure([&] { bindings_[index].read(line.value); });
         else if (!bindings_[index].write)
             kept_[index].push_back(line.value);
     }
     for (const FixUp &fixUp : fixUps_)
-        fixUp.step();
+        ignoringFailure(fixUp.step);
 }
 
 void SettingsRegistry::applyValue(std::string_view key, const std::string &value)
@@ -99,7 +114,7 @@ void SettingsRegistry::applyValue(std::string_view key, const std::string &value
     if (index < 0)
         throw std::invalid_argument("not a settings key: " + std::string(key));
     if (bindings_[index].read)
-        bindings_[index].read(value);
+        ignoringFailure([&] { bindings_[index].read(value); });
     else if (!bindings_[index].write)
         kept_[index] = {value};
 }

@@ -49,6 +49,7 @@ public:
     void addFixUp(int number, std::string_view name, Step step);
 
     // Applies the lines: bound keys through their rows, every other line kept for writing.
+    // A row or fix-up that throws is passed over like a bad value; the rest still applies.
     void read(const std::vector<settings::Line> &lines);
 
     // Applies one value after the read as if a line of the key had come last in the file

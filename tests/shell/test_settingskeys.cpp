@@ -109,3 +109,22 @@ TEST(SettingsKeys, FixUpsRunByNumberAfterTheLastLineAlsoWithoutAFileAndRebinding
     registry.read({});
     EXPECT_EQ(order, (std::vector<std::string>{"start", "1a", "1b", "12"}));
 }
+
+TEST(SettingsKeys, ARowThatThrowsIsPassedOverAndLaterLinesStillCount)
+{
+    SettingsRegistry registry;
+    Model model;
+    model.bindTo(registry);
+    registry.bind("COM=", [](const std::string &v) { if (v == "boom") throw std::runtime_error("no port"); },
+                  [](std::vector<std::string> &out) { out.push_back("0"); });
+    bool fixedUp = false;
+    registry.addFixUp(1, "throws", [] { throw std::runtime_error("no driver"); });
+    registry.addFixUp(2, "after", [&] { fixedUp = true; });
+    registry.read({{"COM=", "boom"}, {"SPEED=", "30"}, {"WORDS=", "4"}, {"FUTURE=", "x"}});
+    EXPECT_EQ(model.speed, 30);
+    EXPECT_TRUE(fixedUp);
+    const auto lines = registry.write();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), Line{"WORDS=", "4"}), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), Line{"FUTURE=", "x"}), lines.end());
+    registry.applyValue("COM=", "boom");
+}
