@@ -16,6 +16,7 @@
 #include "shell/soundengine.h"
 #include "shell/startup.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
 #include <QFrame>
@@ -350,8 +351,15 @@ TEST_F(EngineInWindow, TheRealSpeedLabelFollowsTheSpeedAndTheLanguage)
     speed->setValue(20);
     EXPECT_EQ(label->text(), TxtRealSpeed() + QStringLiteral("20.0"));
     ClickLanguageLetter('S');
-    EXPECT_EQ(label->text(), TxtRealSpeedIn(Language::Espanol) + QStringLiteral("20.0"));
+    EXPECT_EQ(label->text(), QStringLiteral("Velocidad effectiva (ppm) = 20.0"));
+    // The program's own window, in Spanish: its title and the replay button's caption.
+    EXPECT_EQ(Form1->windowTitle(),
+              QStringLiteral("KESTRELON 5.2.9 - EL PROFESOR Y ENTRENADOR DE CÓDIGO MORSE"));
+    auto *replay = Form1->findChild<QAbstractButton *>("ButtonReplayText");
+    ASSERT_NE(replay, nullptr);
+    EXPECT_EQ(replay->text(), QStringLiteral("Reprod. &texto"));
     ClickLanguageLetter('E');
+    EXPECT_EQ(replay->text(), QStringLiteral("Replay &Text"));
     speed->setValue(12);
 }
 
