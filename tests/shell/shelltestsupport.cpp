@@ -4,10 +4,14 @@
 #include "shell/mainwindow.h"
 #include "shell/startup.h"
 
+#include "tests/common/testsupport.h"
+
 #include <QLabel>
+#include <QProcessEnvironment>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <set>
 
 namespace shelltest {
@@ -73,6 +77,75 @@ void ensureWindows()
     TerminateApplication = [] { ++terminations; };
     if (!Form1)
         CreateAllWindows();
+}
+
+ProgramRun::ProgramRun(const QString &home)
+    : m_home(home)
+{
+}
+
+QString ProgramRun::settingsFile() const
+{
+    return m_home + QStringLiteral("/config/kestrelon/kestrelon.ini");
+}
+
+QString ProgramRun::dataFolder() const
+{
+    return m_home + QStringLiteral("/data/kestrelon");
+}
+
+bool ProgramRun::start(const QStringList &arguments)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), m_home + QStringLiteral("/data"));
+    env.insert(QStringLiteral("KESTRELON_REPORT_STARTUP"), QStringLiteral("1"));
+    for (auto it = m_environment.cbegin(); it != m_environment.cend(); ++it)
+        env.insert(it.key(), it.value());
+    m_errors.clear();
+    m_process.setProcessEnvironment(env);
+    m_process.setWorkingDirectory(m_home);
+    m_process.start(testsupport::programPath(), arguments);
+    return m_process.waitForStarted(5000);
+}
+
+bool ProgramRun::waitForWindow(int timeoutMs)
+{
+    return testsupport::waitFor([this] { return errors().contains("first window shown"); }, timeoutMs);
+}
+
+bool ProgramRun::waitForQuitSignals(int timeoutMs)
+{
+    return testsupport::waitFor([this] { return errors().contains("quit signals ready"); }, timeoutMs);
+}
+
+void ProgramRun::setEnvironment(const QString &name, const QString &value)
+{
+    m_environment.insert(name, value);
+}
+
+void ProgramRun::signal(int number)
+{
+    ::kill(static_cast<pid_t>(m_process.processId()), number);
+}
+
+bool ProgramRun::waitForCleanExit(int timeoutMs)
+{
+    if (!m_process.waitForFinished(timeoutMs)) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+        return false;
+    }
+    errors();
+    return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+}
+
+QByteArray ProgramRun::errors()
+{
+    m_process.waitForReadyRead(10);
+    m_errors += m_process.readAllStandardError();
+    return m_errors;
 }
 
 } // namespace shelltest

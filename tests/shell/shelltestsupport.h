@@ -2,7 +2,11 @@
 
 // Helpers of the shell's GUI tests: answering the message box from inside a caller's wait.
 
+#include <QByteArray>
+#include <QMap>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -20,5 +24,38 @@ QString dialogText();
 // application's termination only counted).
 void ensureWindows();
 extern int terminations;
+
+// The built program as a user starts it: Qt's offscreen platform, its configuration and data
+// folders under `home` (config/kestrelon/kestrelon.ini, data/kestrelon), and the start-up
+// report on its standard error.
+class ProgramRun {
+public:
+    explicit ProgramRun(const QString &home);
+
+    QString settingsFile() const;
+    // One more variable of the program's environment (HOME, ...), for the next start.
+    void setEnvironment(const QString &name, const QString &value);
+    QString dataFolder() const;
+
+    // Starts the program; false when it could not be started.
+    bool start(const QStringList &arguments = {});
+    // Waits until the main window has been painted (the report on the standard error).
+    bool waitForWindow(int timeoutMs = 10000);
+    // Waits until the program has taken over SIGTERM, SIGINT and SIGHUP (from then on they
+    // run its quit, whatever start-up is doing), as it reports on its standard error.
+    bool waitForQuitSignals(int timeoutMs = 10000);
+    void signal(int number);
+    // Waits for the end of the program; true when it ended by itself with exit code 0.
+    bool waitForCleanExit(int timeoutMs);
+
+    // What the program wrote on its standard error so far.
+    QByteArray errors();
+
+private:
+    QString m_home;
+    QMap<QString, QString> m_environment;
+    QProcess m_process;
+    QByteArray m_errors;
+};
 
 } // namespace shelltest

@@ -9,11 +9,9 @@
 #include "shell/startup.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -97,35 +95,15 @@ TEST_P(LanguageOfTheProgram, IsKeptInTheSettingsFile)
 {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
-    const QString config = home.filePath(QStringLiteral("config"));
-    const QString iniPath = config + QStringLiteral("/kestrelon/kestrelon.ini");
+    shelltest::ProgramRun program(home.path());
+    const QString iniPath = program.settingsFile();
     if (!GetParam().fileBefore.isEmpty())
         writeFile(iniPath, GetParam().fileBefore);
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    env.insert(QStringLiteral("KESTRELON_REPORT_STARTUP"), QStringLiteral("1"));
-
-    const QString program = testsupport::programPath();
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(home.path());
-    process.start(program, GetParam().arguments);
-    ASSERT_TRUE(process.waitForStarted(5000)) << qPrintable(program);
-    QByteArray errors;
-    ASSERT_TRUE(testsupport::waitFor(
-        [&] {
-            process.waitForReadyRead(10);
-            errors += process.readAllStandardError();
-            return errors.contains("first window shown");
-        },
-        10000))
-        << errors.constData();
-    ::kill(process.processId(), SIGTERM);
-    ASSERT_TRUE(process.waitForFinished(5000));
-    EXPECT_EQ(process.exitCode(), 0);
+    ASSERT_TRUE(program.start(GetParam().arguments));
+    ASSERT_TRUE(program.waitForWindow()) << program.errors().constData();
+    program.signal(SIGTERM);
+    EXPECT_TRUE(program.waitForCleanExit(5000)) << program.errors().constData();
 
     const QByteArray written = readFile(iniPath);
     EXPECT_TRUE(written.startsWith("[KESTRELON 5.2.9]\r\n")) << written.left(40).constData();
