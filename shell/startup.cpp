@@ -549,9 +549,12 @@ void RequestQuitFromOutside()
         return;
     }
     // Nobody may be there to answer (logout, kill): what the quit has to say goes to the
-    // standard error instead of waiting for an answer.
-    if (!QuitStarted())
-        MessagesToStandardError = true;
+    // standard error instead of waiting for an answer. A quit already under way may itself
+    // wait on a message (its settings file could not be written): that one is withdrawn too,
+    // so the quit goes on to its end.
+    MessagesToStandardError = true;
+    if (QuitStarted())
+        WithdrawProgramMessages();
     QuitCommand();
 }
 
