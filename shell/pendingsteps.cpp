@@ -48,7 +48,8 @@ void StartupCaptureJoystick()
 {
 }
 
-// Empty until the engine state lands (speed unit, word gap).
+// Nothing to do: the timing model derives the speed unit from the speed and starts at word
+// gap 1 and extra 0, before the settings are read.
 void StartupTimingDefaults()
 {
 }
@@ -142,12 +143,14 @@ void StartupRecordBaseSize()
 {
 }
 
-// Empty until the tone tables land (playback flags, table sizes).
+// Nothing to do: playback done, tone and noise tables not built, the table sizes and the
+// pitch's samples per cycle are how the engine and tone models start.
 void StartupToneState()
 {
 }
 
-// Nothing to allocate until the sending engine lands: true.
+// True: the sending engine allocates each character's buffer as it renders it and reuses
+// it once played, so there is no block to allocate here.
 bool StartupAllocateWaveMemory()
 {
     return true;
@@ -216,7 +219,8 @@ void QuitReleaseParallelAccess()
 {
 }
 
-// Empty until the sending engine lands.
+// Nothing to do: the engine's buffers are freed with the engine, after the event loop,
+// once nothing can reach them any more.
 void QuitFreeWaveBuffers()
 {
 }

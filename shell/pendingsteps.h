@@ -12,7 +12,7 @@ void StartupLoadCursors();            // empty until the cursor pictures are in 
 void StartupFillControlTables();      // empty until the port, message and speed controls land
 void StartupListSerialPorts();        // the port panel and the serial ports
 void StartupCaptureJoystick();        // empty until the joystick lands
-void StartupTimingDefaults();         // empty until the engine state lands (speed unit, word gap)
+void StartupTimingDefaults();         // nothing to do: the timing model starts at word gap 1, extra 0
 void StartupRecordListMetrics();      // empty until the lists and enlargement land
 void StartupDefaultLessons();         // empty until the lessons land
 void StartupLessonChoiceTexts();      // empty until the lessons and release check land
@@ -29,8 +29,8 @@ void StartupKeyerSupply();            // keyer supply lines raised when the port
 void StartupDecoderState();           // empty until the key-timing decoder lands
 void StartupCheckWavFormat();         // empty until WAV recording lands
 void StartupRecordBaseSize();         // empty until window enlargement lands
-void StartupToneState();             // empty until the tone tables land (playback flags, table sizes)
-bool StartupAllocateWaveMemory();     // nothing to allocate until the sending engine lands: true
+void StartupToneState();              // nothing to do: the engine and tone models start in this state
+bool StartupAllocateWaveMemory();     // true: the engine allocates its buffers as it renders
 void StartupOpenSoundOutput();        // the sound output (shell/soundengine.h)
 void StartupApplySavedZoom();         // empty until window enlargement lands
 
@@ -48,7 +48,7 @@ void QuitReleaseSound();              // the sound output (no-op without card)
 void QuitReleaseSerialLines();        // keying lines down, keying port closed
 void QuitReleaseParallelPin();        // empty until parallel-port keying lands
 void QuitReleaseParallelAccess();     // empty until parallel-port keying lands
-void QuitFreeWaveBuffers();           // empty until the sending engine lands
+void QuitFreeWaveBuffers();           // nothing to do: the engine's buffers go with the engine
 void QuitRestoreBeep();               // empty until the program's beep switch lands
 
 // Enlargement of the windows in percent (100 until window enlargement lands).
