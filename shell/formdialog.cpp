@@ -242,7 +242,7 @@ int CountDialogLines(const QString &text, const QFont &font, int width)
 }
 
 TFormDialog::TFormDialog(QWidget *parent)
-    : TSideForm("FormDialog", parent)
+    : TSideForm("FormDialog", parent), LanguageAware(this)
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
@@ -305,11 +305,16 @@ void TFormDialog::FormShow()
     FormShow(fromEngine(DialogText));
 }
 
-void TFormDialog::FormShow(const QString &text)
+void TFormDialog::retranslate()
 {
     CheckBoxWarningFile->setText(warningBoxCaption());
     ButtonYes->setText(TxtYes());
     ButtonNo->setText(TxtNo());
+}
+
+void TFormDialog::FormShow(const QString &text)
+{
+    retranslate();
     LabelDialog->setText(displayText(text));
 
     const int lines = CountDialogLines(text, LabelDialog->font(), LabelWidth);

@@ -5,6 +5,7 @@
 // loop; a request made while another is open is shown after it.
 
 #include "engine/timing.h"
+#include "shell/languages/languages.h"
 #include "shell/sidewindows.h"
 
 #include <QString>
@@ -15,7 +16,7 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 
-class TFormDialog : public TSideForm {
+class TFormDialog : public TSideForm, public LanguageAware {
     Q_OBJECT
 public:
     explicit TFormDialog(QWidget *parent = nullptr);
@@ -42,6 +43,9 @@ public:
     // growth by line count).
     void FormShow();
     void FormShow(const QString &text);
+    // The captions in the checked language: at each showing, and at a switch while a message
+    // or question is open.
+    void retranslate() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

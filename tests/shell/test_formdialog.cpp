@@ -261,6 +261,26 @@ TEST(Dialog, AnUntickedWarningIsShownAgain)
     EXPECT_FALSE(WarnAnsiShown);
 }
 
+TEST(Dialog, ALanguageSwitchWhileAQuestionIsOpenTranslatesItsCaptions)
+{
+    shelltest::ensureWindows();
+    Form1->English1->trigger();
+    QString yes, box;
+    bool stillOpen = false;
+    whenDialogShown([&] {
+        Form1->Espagnol1->trigger(); // Ctrl+F7 while the question waits
+        yes = FormDialog->ButtonYes->text();
+        box = FormDialog->CheckBoxWarningFile->text();
+        stillOpen = FormDialog->isVisible();
+        FormDialog->ButtonNo->click();
+    });
+    EXPECT_EQ(AskProgramQuestion(std::string("Replace the code ?")), 0);
+    Form1->English1->trigger();
+    EXPECT_EQ(yes, QStringLiteral("Si"));
+    EXPECT_EQ(box, QStringLiteral("No mostrar más esta advertencia"));
+    EXPECT_TRUE(stillOpen);
+}
+
 TEST(Dialog, TheMainWindowHandsTheFocusBackWhileAMessageIsOpen)
 {
     shelltest::ensureWindows();
