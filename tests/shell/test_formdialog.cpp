@@ -285,11 +285,26 @@ TEST(Dialog, TheMainWindowHandsTheFocusBackWhileAMessageIsOpen)
 {
     shelltest::ensureWindows();
     Form1->show();
+    // Notes when the main window has been activated.
+    struct ActivationWatch : QObject {
+        bool activated = false;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::WindowActivate)
+                activated = true;
+            return false;
+        }
+    } mainActivation;
+    Form1->installEventFilter(&mainActivation);
     QWidget *activeAfterClick = nullptr;
     whenDialogShown([&] {
-        testsupport::waitFor([] { return QApplication::activeWindow() == FormDialog; }, 1000);
+        testsupport::waitFor([] { return QApplication::activeWindow() == FormDialog; }, 2000);
+        mainActivation.activated = false;
         Form1->activateWindow(); // the user clicks the main window
-        testsupport::waitFor([] { return false; }, 150);
+        // Once the main window had it, the focus goes back to the message.
+        testsupport::waitFor([&] { return mainActivation.activated && QApplication::activeWindow() == FormDialog; },
+                             2000);
+        EXPECT_TRUE(mainActivation.activated);
         activeAfterClick = QApplication::activeWindow();
         FormDialog->ButtonOK->click();
     });
@@ -298,7 +313,8 @@ TEST(Dialog, TheMainWindowHandsTheFocusBackWhileAMessageIsOpen)
 
     // With no message open the main window keeps it.
     Form1->activateWindow();
-    EXPECT_TRUE(testsupport::waitFor([] { return QApplication::activeWindow() == Form1; }, 1000));
+    EXPECT_TRUE(testsupport::waitFor([] { return QApplication::activeWindow() == Form1; }, 2000));
+    Form1->removeEventFilter(&mainActivation);
     Form1->hide();
 }
 
