@@ -3,6 +3,7 @@
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
 #include "shell/summaries.h"
+#include "shell/utilities.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -85,22 +86,6 @@ int intValue(const char *name, int fallback)
         return fallback;
     const QVariant value = object->property("value");
     return value.isValid() ? value.toInt() : fallback;
-}
-
-// "Clicking" a control in code runs its handler even while it is disabled.
-void clickControl(QObject *object)
-{
-    if (auto *action = qobject_cast<QAction *>(object)) {
-        const bool enabled = action->isEnabled();
-        action->setEnabled(true);
-        action->trigger();
-        action->setEnabled(enabled);
-    } else if (auto *button = qobject_cast<QAbstractButton *>(object)) {
-        const bool enabled = button->isEnabled();
-        button->setEnabled(true);
-        button->click();
-        button->setEnabled(enabled);
-    }
 }
 
 // A memo whose text colour equals its background shows nothing: its text is hidden.
@@ -189,7 +174,7 @@ void applyExamItem(Language language)
     if (exam == nullptr || !exam->property("enabled").toBool())
         return;
     if (isChecked(exam))
-        clickControl(control("MenuLettersFigures"));
+        ClickNamed(mainWindow, "MenuLettersFigures");
     exam->setProperty("enabled", false);
     if (panel != nullptr)
         panel->hide();
