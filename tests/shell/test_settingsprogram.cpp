@@ -3,11 +3,12 @@
 
 #include "shell/settingsformat.h"
 #include "tests/common/testsupport.h"
+#include "tests/shell/shelltestsupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -15,11 +16,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QString programUnderTest()
-{
-    return testsupport::programPath();
-}
 
 QByteArray crlf(std::initializer_list<std::string> lines)
 {
@@ -29,14 +25,15 @@ QByteArray crlf(std::initializer_list<std::string> lines)
     return QByteArray::fromStdString(file);
 }
 
+// The real program on a prepared settings file: started, ended with SIGTERM, its file read.
 struct ProgramRun {
     QTemporaryDir home;
-    QString folder = home.filePath(QStringLiteral("config/kestrelon"));
-    QString ini = folder + QStringLiteral("/kestrelon.ini");
+    shelltest::ProgramRun program{home.path()};
+    QString ini = program.settingsFile();
 
     void prepare(const QByteArray &bytes)
     {
-        QDir().mkpath(folder);
+        QDir().mkpath(QFileInfo(ini).path());
         QFile file(ini);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
@@ -47,24 +44,10 @@ struct ProgramRun {
     // Starts the program, waits for its window, ends it with SIGTERM.
     void run(const QStringList &args)
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-        env.insert(QStringLiteral("KESTRELON_REPORT_STARTUP"), QStringLiteral("1"));
-        QProcess program;
-        program.setProcessEnvironment(env);
-        program.start(programUnderTest(), args);
-        ASSERT_TRUE(program.waitForStarted(5000)) << qPrintable(programUnderTest());
-        QByteArray errors;
-        ASSERT_TRUE(testsupport::waitFor([&] {
-            program.waitForReadyRead(10);
-            errors += program.readAllStandardError();
-            return errors.contains("first window shown");
-        }, 10000)) << errors.constData();
-        ::kill(program.processId(), SIGTERM);
-        ASSERT_TRUE(program.waitForFinished(5000));
-        EXPECT_EQ(program.exitCode(), 0) << errors.constData();
+        ASSERT_TRUE(program.start(args)) << qPrintable(testsupport::programPath());
+        ASSERT_TRUE(program.waitForWindow()) << program.errors().constData();
+        program.signal(SIGTERM);
+        EXPECT_TRUE(program.waitForCleanExit(5000)) << program.errors().constData();
     }
 
     QByteArray written() const
@@ -114,7 +97,7 @@ TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(r.ini).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0444u);
-    EXPECT_EQ(QDir(r.folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kestrelon.ini")});
+    EXPECT_EQ(QDir(QFileInfo(r.ini).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kestrelon.ini")});
 }
 
 TEST(SettingsProgram, WithoutAFileTheWrittenFileReadsBackUnchanged)
