@@ -392,24 +392,7 @@ void MainWindowEngineHost::focusHandOffWindow(HandOffWindow window)
 
 bool MainWindowEngineHost::closeOpenPanel()
 {
-    static const struct {
-        const char *panel;
-        const char *exit;
-    } panels[] = {
-        {"PanelLocalCharacters", "ButtonLocalCaractereExit"},
-        {"PanelLocalShortcut", "ButtonShortcutExit"},
-        {"PanelLocalLesson", "ButtonLocalLessonExit"},
-        {"PanelEspace", "BitBtnOKEspace"},
-        {"PanelChoixRandom", "ButtonCancelChoix"},
-        {"PanelMaskedText", "ButtonMaskedTextCancel"},
-    };
-    for (const auto &p : panels) {
-        if (NamedVisible(m_form, p.panel)) {
-            ClickNamed(&m_form, p.exit);
-            return true;
-        }
-    }
-    return false;
+    return CloseFirstShownPanel(&m_form, SettingsPanelExits);
 }
 
 void MainWindowEngineHost::stopRestoreModeControls()

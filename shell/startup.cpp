@@ -474,25 +474,9 @@ void QuitButton()
     }
 
     // 2. An open settings panel is only closed, by its own way out.
-    static const struct {
-        const char *panel;
-        const char *exit;
-    } panels[] = {
-        {"PanelLocalCharacters", "ButtonLocalCaractereExit"},
-        {"PanelLocalShortcut", "ButtonShortcutExit"},
-        {"PanelLocalLesson", "ButtonLocalLessonExit"},
-        {"PanelEspace", "BitBtnOKEspace"},
-        {"PanelChoixRandom", "ButtonCancelChoix"},
-        {"PanelMaskedText", "ButtonMaskedTextCancel"},
-        {"PanelTextRecord", "BitBtnNoRecord"},
-    };
-    for (const auto &p : panels) {
-        auto *panel = f->findChild<QWidget *>(QString::fromLatin1(p.panel));
-        if (panel && !panel->isHidden()) {
-            ClickNamed(f, p.exit);
-            return;
-        }
-    }
+    static constexpr PanelExit textRecord[] = {{"PanelTextRecord", "BitBtnNoRecord"}};
+    if (CloseFirstShownPanel(f, SettingsPanelExits) || CloseFirstShownPanel(f, textRecord))
+        return;
 
     // 3.
     f->TimerQuiz->stop();

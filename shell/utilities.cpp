@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QRadioButton>
 #include <QTimer>
+#include <QWidget>
 
 void WaitMilliseconds(int ms)
 {
@@ -74,5 +75,19 @@ bool ClickNamed(QObject *root, const char *name)
         return ClickButton(button);
     if (auto *item = root->findChild<QAction *>(objectName))
         return ClickMenuItem(item);
+    return false;
+}
+
+bool CloseFirstShownPanel(QObject *root, std::span<const PanelExit> panels)
+{
+    if (!root)
+        return false;
+    for (const PanelExit &p : panels) {
+        auto *panel = root->findChild<QWidget *>(QString::fromLatin1(p.panel));
+        if (panel && !panel->isHidden()) {
+            ClickNamed(root, p.exit);
+            return true;
+        }
+    }
     return false;
 }

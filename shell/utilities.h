@@ -4,6 +4,8 @@ class QAbstractButton;
 class QAction;
 class QObject;
 
+#include <span>
+
 // Waits more than `ms` milliseconds of monotonic time while the user interface keeps
 // running (a nested event loop, never a busy loop). Handlers that call it must be safe
 // against re-entry through the events it processes. Returns early when the application is
@@ -21,3 +23,24 @@ bool ClickMenuItem(QAction *item);
 // Clicks the named button or menu item under `root` (object names are the program's own
 // names). Returns false when no such control exists yet.
 bool ClickNamed(QObject *root, const char *name);
+
+// A settings panel of the main window and the button that closes it.
+struct PanelExit {
+    const char *panel;
+    const char *exit;
+};
+
+// The settings panels that Stop (and the Quit button) close instead of acting, in the order
+// they are tested.
+inline constexpr PanelExit SettingsPanelExits[] = {
+    {"PanelLocalCharacters", "ButtonLocalCaractereExit"},
+    {"PanelLocalShortcut", "ButtonShortcutExit"},
+    {"PanelLocalLesson", "ButtonLocalLessonExit"},
+    {"PanelEspace", "BitBtnOKEspace"},
+    {"PanelChoixRandom", "ButtonCancelChoix"},
+    {"PanelMaskedText", "ButtonMaskedTextCancel"},
+};
+
+// Clicks the closing button of the first of `panels` that is shown (by its own visibility,
+// whether or not the window is on screen); false when none is.
+bool CloseFirstShownPanel(QObject *root, std::span<const PanelExit> panels);
