@@ -425,13 +425,13 @@ bool LinuxSerialDevice::armRecheck(bool on)
         timerMade_ = true;
         timerTid_ = gettid();
     }
-    itimerspec spec;
-    std::memset(&spec, 0, sizeof spec);
+    itimerspec period;
+    std::memset(&period, 0, sizeof period);
     if (on) {
-        spec.it_value.tv_nsec = kRecheckMs * 1000000L;
-        spec.it_interval = spec.it_value;
+        period.it_value.tv_nsec = kRecheckMs * 1000000L;
+        period.it_interval = period.it_value;
     }
-    return timer_settime(timer_, 0, &spec, nullptr) == 0;
+    return timer_settime(timer_, 0, &period, nullptr) == 0;
 }
 
 WaitOutcome LinuxSerialDevice::waitModemChange()
