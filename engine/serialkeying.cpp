@@ -156,6 +156,17 @@ void SerialKeying::lampsOff()
     }
 }
 
+void SerialKeying::dropLines(std::uint8_t lines)
+{
+    if (lines & LineDTR)
+        escape(CLRDTR);
+    if (lines & LineRTS)
+        escape(CLRRTS);
+    lampsOff();
+    PTTOn = 0;
+    SetCWLineDown(0);
+}
+
 bool SerialKeying::RaisePTT()
 {
     if (HeldForBeacon && HeldForBeacon())
@@ -183,13 +194,11 @@ void SerialKeying::ReleaseKeyingLines()
 {
     if (!PortInUse())
         return;
-    if (!PoweredLine(LineDTR))
-        escape(CLRDTR);
-    if (!PoweredLine(LineRTS))
-        escape(CLRRTS);
-    lampsOff();
-    PTTOn = 0;
-    SetCWLineDown(0);
+    std::uint8_t lines = 0;
+    for (std::uint8_t line : {LineDTR, LineRTS})
+        if (!PoweredLine(line))
+            lines |= line;
+    dropLines(lines);
 }
 
 bool SerialKeying::OpenKeyingComPort()
@@ -261,14 +270,11 @@ void SerialKeying::RoleChangeDropLines()
 {
     if (!PortInUse())
         return;
-    const std::uint8_t keyed = PTTLines | CWLines;
-    if ((keyed & LineDTR) != 0 && !PoweredLine(LineDTR))
-        escape(CLRDTR);
-    if ((keyed & LineRTS) != 0 && !PoweredLine(LineRTS))
-        escape(CLRRTS);
-    lampsOff();
-    PTTOn = 0;
-    SetCWLineDown(0);
+    std::uint8_t lines = 0;
+    for (std::uint8_t line : {LineDTR, LineRTS})
+        if ((PTTLines | CWLines) & line && !PoweredLine(line))
+            lines |= line;
+    dropLines(lines);
 }
 
 bool SerialKeying::SetRoleLine(bool cwRole, std::uint8_t line, bool checked)
@@ -308,12 +314,7 @@ bool SerialKeying::RaiseKeyerSupply()
 void SerialKeying::DropKeyerSupply()
 {
     KeyerPowerOn = 0;
-    if (PortInUse()) {
-        escape(CLRDTR);
-        escape(CLRRTS);
-        lampsOff();
-        PTTOn = 0;
-        SetCWLineDown(0);
-    }
+    if (PortInUse())
+        dropLines(LineDTR | LineRTS);
     PublishToClock();
 }

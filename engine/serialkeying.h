@@ -142,6 +142,9 @@ public:
 private:
     void escape(LineFunction function) { lines_.Escape(function); } // results are ignored
     void lampsOff();
+    // Lowers DTR and then RTS where their bit is in `lines`, switches both lamps off and
+    // clears PTTOn and CWLineDown.
+    void dropLines(std::uint8_t lines);
     bool ptTBoxEnabled(std::uint8_t line) const { return !PTTBoxEnabled || PTTBoxEnabled(line); }
     bool cwBoxEnabled(std::uint8_t line) const { return !CWBoxEnabled || CWBoxEnabled(line); }
 
