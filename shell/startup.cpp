@@ -278,57 +278,45 @@ bool MainFormCreate()
     return true;
 }
 
+// Creates a window into its global instance and tells the observer.
+template <typename Form>
+void createWindow(Form *&instance, const char *name, const std::function<void(const char *)> &observer)
+{
+    instance = new Form;
+    observe(observer, name);
+}
+
 bool CreateAllWindows(const std::function<void(const char *)> &observer)
 {
-    Form1 = new TForm1;
-    observe(observer, "Form1");
+    createWindow(Form1, "Form1", observer);
     if (!Form1->FormCreate())
         return false;
 
-    FormNote = new TFormNote;
-    observe(observer, "FormNote");
+    createWindow(FormNote, "FormNote", observer);
     NoteWindowCreated = true;
     observe(observer, "NoteWindowCreated");
-    FormGames = new TFormGames;
-    observe(observer, "FormGames");
-    FormMorseJong = new TFormMorseJong;
-    observe(observer, "FormMorseJong");
-    FormMemoryPairs = new TFormMemoryPairs;
-    observe(observer, "FormMemoryPairs");
-    FormhelpChoixRandom = new TFormhelpChoixRandom;
-    observe(observer, "FormhelpChoixRandom");
-    FormBalise = new TFormBalise;
-    observe(observer, "FormBalise");
-    FormFilter = new TFormFilter;
-    observe(observer, "FormFilter");
-    FormNoise = new TFormNoise;
-    observe(observer, "FormNoise");
-    FormQSB = new TFormQSB;
-    observe(observer, "FormQSB");
-    FormInstructor = new TFormInstructor;
-    observe(observer, "FormInstructor");
-    FormDemo = new TFormDemo;
-    observe(observer, "FormDemo");
+    createWindow(FormGames, "FormGames", observer);
+    createWindow(FormMorseJong, "FormMorseJong", observer);
+    createWindow(FormMemoryPairs, "FormMemoryPairs", observer);
+    createWindow(FormhelpChoixRandom, "FormhelpChoixRandom", observer);
+    createWindow(FormBalise, "FormBalise", observer);
+    createWindow(FormFilter, "FormFilter", observer);
+    createWindow(FormNoise, "FormNoise", observer);
+    createWindow(FormQSB, "FormQSB", observer);
+    createWindow(FormInstructor, "FormInstructor", observer);
+    createWindow(FormDemo, "FormDemo", observer);
     ReportCreated = true;
     observe(observer, "ReportCreated");
-    FormReport = new TFormReport;
-    observe(observer, "FormReport");
+    createWindow(FormReport, "FormReport", observer);
     FormsCreatedReport = true;
     observe(observer, "FormsCreatedReport");
-    FormInfo = new TFormInfo;
-    observe(observer, "FormInfo");
-    FormPause = new TFormPause;
-    observe(observer, "FormPause");
-    FormSaisie = new TFormSaisie;
-    observe(observer, "FormSaisie");
-    FormDrift = new TFormDrift;
-    observe(observer, "FormDrift");
-    FormDriftBMP = new TFormDriftBMP;
-    observe(observer, "FormDriftBMP");
-    FormMonitorInfo = new TFormMonitorInfo;
-    observe(observer, "FormMonitorInfo");
-    FormZoom = new TFormZoom;
-    observe(observer, "FormZoom");
+    createWindow(FormInfo, "FormInfo", observer);
+    createWindow(FormPause, "FormPause", observer);
+    createWindow(FormSaisie, "FormSaisie", observer);
+    createWindow(FormDrift, "FormDrift", observer);
+    createWindow(FormDriftBMP, "FormDriftBMP", observer);
+    createWindow(FormMonitorInfo, "FormMonitorInfo", observer);
+    createWindow(FormZoom, "FormZoom", observer);
     // The message box may exist already when the creation handler had something to say.
     DialogWindow();
     observe(observer, "FormDialog");
