@@ -4,13 +4,12 @@
 #include "shell/formdialog.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
+#include "shell/modes.h"
 #include "shell/panelport.h"
 #include "shell/sidewindows.h"
 #include "shell/soundengine.h"
 #include "shell/startup.h"
 #include "shell/utilities.h"
-#include "training/shortcuts.h"
-#include "training/typing.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -114,22 +113,21 @@ void MainWindowEngineHost::releaseFileEdit()
     }
 }
 
-// Empty until the demo view lands.
 void MainWindowEngineHost::updateDemoCaret()
 {
+    CallHook(Hooks().updateDemoCaret);
 }
 
 // ---- File text box and typing box ------------------------------------------------------------
 
-// Empty until the file text mode lands.
 void MainWindowEngineHost::fileTextShowSent()
 {
+    CallHook(Hooks().fileTextShowSent);
 }
 
-// Nothing selected until the file text mode lands.
 std::optional<unsigned char> MainWindowEngineHost::fileSelectionLastChar()
 {
-    return std::nullopt;
+    return CallHook(Hooks().fileSelectionLastChar, std::optional<unsigned char>());
 }
 
 bool MainWindowEngineHost::lineEndAsWordSpace()
@@ -139,24 +137,24 @@ bool MainWindowEngineHost::lineEndAsWordSpace()
 
 void MainWindowEngineHost::typedTextShowSent()
 {
-    TypingShowSent();
+    CallHook(Hooks().typedTextShowSent);
 }
 
 // ---- Characters ------------------------------------------------------------------------------
 
 std::optional<std::string> MainWindowEngineHost::shortcutText(unsigned char c)
 {
-    return ShortcutTextFor(c);
+    return CallHook(Hooks().shortcutText, std::optional<std::string>(), c);
 }
 
-// Empty until the zoom view lands.
-void MainWindowEngineHost::zoomShowCharacter(unsigned char, const std::string &)
+void MainWindowEngineHost::zoomShowCharacter(unsigned char c, const std::string &code)
 {
+    CallHook(Hooks().zoomShowCharacter, c, code);
 }
 
-// Empty until the zoom view lands.
 void MainWindowEngineHost::zoomClear()
 {
+    CallHook(Hooks().zoomClear);
 }
 
 bool MainWindowEngineHost::randomModeChecked()
@@ -172,20 +170,20 @@ bool MainWindowEngineHost::paddleKeyerWithMonitor()
         && (NamedChecked(m_form, "RadioButtonElKeyN") || NamedChecked(m_form, "RadioButtonElKeyR"));
 }
 
-// The default factor until the key-timing decoder's calibration menu lands.
 double MainWindowEngineHost::keyCalibration()
 {
-    return 0.2;
+    // 0.2 until the key-timing decoder's calibration menu sets a factor.
+    return CallHook(Hooks().keyCalibration, 0.2);
 }
 
-// Empty until the key-timing decoder lands.
-void MainWindowEngineHost::appendMonitorElements(const std::string &)
+void MainWindowEngineHost::appendMonitorElements(const std::string &signs)
 {
+    CallHook(Hooks().appendMonitorElements, signs);
 }
 
-// Empty until the key-timing decoder lands.
-void MainWindowEngineHost::keyerTextEnded(int)
+void MainWindowEngineHost::keyerTextEnded(int letterGapMs)
 {
+    CallHook(Hooks().keyerTextEnded, letterGapMs);
 }
 
 // ---- Keying outputs --------------------------------------------------------------------------
@@ -256,9 +254,9 @@ void MainWindowEngineHost::endApplication()
     TerminateApplication();
 }
 
-// Empty until manual keying and its sidetone land.
 void MainWindowEngineHost::sidetoneOff()
 {
+    CallHook(Hooks().sidetoneOff);
 }
 
 bool MainWindowEngineHost::tuneEnhancementChecked()
@@ -268,15 +266,14 @@ bool MainWindowEngineHost::tuneEnhancementChecked()
 
 // ---- Audio input -----------------------------------------------------------------------------
 
-// Never open until the audio decoder lands.
 bool MainWindowEngineHost::waveInputOpen()
 {
-    return false;
+    return CallHook(Hooks().waveInputOpen, false);
 }
 
-// Empty until the audio decoder lands.
 void MainWindowEngineHost::closeWaveInput()
 {
+    CallHook(Hooks().closeWaveInput);
 }
 
 // ---- End of text -----------------------------------------------------------------------------
@@ -288,12 +285,12 @@ bool MainWindowEngineHost::continuousReplayChecked()
 
 void MainWindowEngineHost::typedTextLoopPassEnded()
 {
-    TypingLoopPassEnded();
+    CallHook(Hooks().typedTextLoopPassEnded);
 }
 
-// Empty until the quiz lands.
 void MainWindowEngineHost::quizSeriesSent()
 {
+    CallHook(Hooks().quizSeriesSent);
 }
 
 void MainWindowEngineHost::releaseModeButtons()
@@ -303,20 +300,19 @@ void MainWindowEngineHost::releaseModeButtons()
     popUp(m_form, "ButtonContinueFile");
 }
 
-// Nothing to finish until the file text mode lands.
 bool MainWindowEngineHost::fileTextFinished()
 {
-    return false;
+    return CallHook(Hooks().fileTextFinished, false);
 }
 
 void MainWindowEngineHost::updateReplayButton()
 {
-    TypingTextEnded();
+    CallHook(Hooks().updateReplayButton);
 }
 
-// Empty until the file text mode lands.
 void MainWindowEngineHost::fileTextShowAgain()
 {
+    CallHook(Hooks().fileTextShowAgain);
 }
 
 void MainWindowEngineHost::enableModeControls()
@@ -326,28 +322,27 @@ void MainWindowEngineHost::enableModeControls()
 
 void MainWindowEngineHost::focusTypingBoxAtEnd()
 {
-    TypingFocusAtEnd();
+    CallHook(Hooks().focusTypingBoxAtEnd);
 }
 
-// No series until the random groups land.
 int MainWindowEngineHost::randomCharCount()
 {
-    return 0;
+    return CallHook(Hooks().randomCharCount, 0);
 }
 
-// Empty until the random groups and the exam land.
 void MainWindowEngineHost::randomSeriesEnded()
 {
+    CallHook(Hooks().randomSeriesEnded);
 }
 
-// Empty until the exam lands.
 void MainWindowEngineHost::examChainNextPhase()
 {
+    CallHook(Hooks().examChainNextPhase);
 }
 
-// Empty until the random groups land.
 void MainWindowEngineHost::randomUnitSent()
 {
+    CallHook(Hooks().randomUnitSent);
 }
 
 bool MainWindowEngineHost::randomWordsChecked()
@@ -355,14 +350,14 @@ bool MainWindowEngineHost::randomWordsChecked()
     return NamedChecked(m_form, "MenuRandomWords");
 }
 
-// Empty until the random groups land.
 void MainWindowEngineHost::randomNextUnit()
 {
+    CallHook(Hooks().randomNextUnit);
 }
 
-// Empty until the audio decoder lands.
 void MainWindowEngineHost::audioMonitorResume()
 {
+    CallHook(Hooks().audioMonitorResume);
 }
 
 void MainWindowEngineHost::focusHandOffWindow(HandOffWindow window)
@@ -409,30 +404,29 @@ void MainWindowEngineHost::stopRestoreModeControls()
     m_form.TimerBoucle->stop();
 }
 
-// Nothing to close until the quiz lands.
 bool MainWindowEngineHost::quizSeriesStopped()
 {
-    return false;
+    return CallHook(Hooks().quizSeriesStopped, false);
 }
 
-// Empty until the random groups land.
 void MainWindowEngineHost::randomSeriesStopped()
 {
+    CallHook(Hooks().randomSeriesStopped);
 }
 
-// Empty until the random groups land.
 void MainWindowEngineHost::updatePlayRandomHint()
 {
+    CallHook(Hooks().updatePlayRandomHint);
 }
 
 void MainWindowEngineHost::typedTextStopped()
 {
-    TypingReplayStopped();
+    CallHook(Hooks().typedTextStopped);
 }
 
-// Empty until the random groups and the file text mode land.
 void MainWindowEngineHost::showHiddenTexts()
 {
+    CallHook(Hooks().showHiddenTexts);
 }
 
 // Empty until the one-shot sounds of the output land.

@@ -1,9 +1,9 @@
 #pragma once
 
 // The sending engine's view of the main window: every control, timer and mode step the start
-// routine, the playback cycle and Stop reach. Controls of modes that are not built yet are
-// looked up by their names and skipped while they do not exist; the mode steps with nothing
-// to act on yet say which mode fills them.
+// routine, the playback cycle and Stop reach. Controls of modes are looked up by their names
+// and skipped while they do not exist; the mode steps call the hooks the modes fill in
+// (shell/modes.h).
 
 #include "engine/enginehost.h"
 

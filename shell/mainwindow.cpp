@@ -3,7 +3,7 @@
 #include "shell/formdialog.h"
 #include "shell/soundcardpanel.h"
 #include "shell/speedcontrol.h"
-#include "training/typing.h"
+#include "shell/modes.h"
 #include "shell/languages/languages.h"
 #include "shell/startup.h"
 
@@ -115,7 +115,7 @@ TForm1::TForm1(QWidget *parent)
     TimerLapin = windowTimer(this, "TimerLapin");
     TimerThread = windowTimer(this, "TimerThread");
 
-    BuildTypingPanel(*this);
+    BuildRegisteredModules(*this);
     BuildSpeedControl(*this);
     BuildSoundCardPanel(*this);
 

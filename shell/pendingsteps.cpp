@@ -3,14 +3,15 @@
 #include "engine/morsecode.h"
 #include "shell/enginesettingskeys.h"
 #include "shell/mainwindow.h"
+#include "shell/modes.h"
 #include "shell/panelport.h"
 #include "shell/settingskeys.h"
 #include "shell/soundengine.h"
 #include "shell/speedcontrol.h"
 #include "shell/summaries.h"
 
-// Each body stays empty (or returns the plain default) until its part of the program fills
-// it in; see the header for who fills which.
+// A step the shell owns does its work here; every other step runs what the modules added at
+// its place (shell/modes.h).
 
 // The engine's keys, bound to the main window's model before the file is read.
 void StartupBindEngineSettingsKeys()
@@ -21,19 +22,19 @@ void StartupBindEngineSettingsKeys()
                                         &Form1->EngineSets, &Form1->Engine});
 }
 
-// Empty until the lesson import and text files land.
 void StartupCreateTextLists()
 {
+    RunModuleSteps(ModuleStep::CreateTextLists);
 }
 
-// Empty until the cursor pictures are in the resources.
 void StartupLoadCursors()
 {
+    RunModuleSteps(ModuleStep::LoadCursors);
 }
 
-// Empty until the port, message and speed controls land.
 void StartupFillControlTables()
 {
+    RunModuleSteps(ModuleStep::FillControlTables);
 }
 
 // The port panel and its list of serial ports.
@@ -43,9 +44,9 @@ void StartupListSerialPorts()
         CreatePortPanel(*Form1);
 }
 
-// Empty until the joystick lands.
 void StartupCaptureJoystick()
 {
+    RunModuleSteps(ModuleStep::CaptureJoystick);
 }
 
 // Nothing to do: the timing model derives the speed unit from the speed and starts at word
@@ -54,47 +55,47 @@ void StartupTimingDefaults()
 {
 }
 
-// Empty until the lists and enlargement land.
 void StartupRecordListMetrics()
 {
+    RunModuleSteps(ModuleStep::RecordListMetrics);
 }
 
-// Empty until the lessons land.
 void StartupDefaultLessons()
 {
+    RunModuleSteps(ModuleStep::DefaultLessons);
 }
 
-// Empty until the lessons and release check land.
 void StartupLessonChoiceTexts()
 {
+    RunModuleSteps(ModuleStep::LessonChoiceTexts);
 }
 
-// Empty until kid mode lands.
 void StartupKidViewSize()
 {
+    RunModuleSteps(ModuleStep::KidViewSize);
 }
 
-// Empty until the quiz lands.
 void StartupQuizOccurrenceLabel()
 {
+    RunModuleSteps(ModuleStep::QuizOccurrenceLabel);
 }
 
-// Empty until parallel-port keying lands.
 void StartupApplyParallelPort()
 {
+    RunModuleSteps(ModuleStep::ApplyParallelPort);
 }
 
-// Empty until manual keying lands.
 void StartupEnableKeyerLines()
 {
+    RunModuleSteps(ModuleStep::EnableKeyerLines);
 }
 
-// Empty until typing, lists and quiz land.
 void StartupResetModes()
 {
+    RunModuleSteps(ModuleStep::ResetModes);
 }
 
-// Empty until the real-speed label lands.
+// Empty: the speed control writes the real-speed label whenever speed or spacing is set.
 void StartupRealSpeedLabel()
 {
 }
@@ -106,9 +107,9 @@ void StartupSummaries()
     UpdateSpacingSummary();
 }
 
-// Empty until the audio decoder lands.
 void StartupFilterHint()
 {
+    RunModuleSteps(ModuleStep::FilterHint);
 }
 
 // The sending engine around the main window's model, with the keying port's element clock;
@@ -128,19 +129,19 @@ void StartupKeyerSupply()
         panel->StartupKeyerSupply();
 }
 
-// Empty until the key-timing decoder lands.
 void StartupDecoderState()
 {
+    RunModuleSteps(ModuleStep::DecoderState);
 }
 
-// Empty until WAV recording lands.
 void StartupCheckWavFormat()
 {
+    RunModuleSteps(ModuleStep::CheckWavFormat);
 }
 
-// Empty until window enlargement lands.
 void StartupRecordBaseSize()
 {
+    RunModuleSteps(ModuleStep::RecordBaseSize);
 }
 
 // Nothing to do: playback done, tone and noise tables not built, the table sizes and the
@@ -163,29 +164,29 @@ void StartupOpenSoundOutput()
         engine->OpenAtStart();
 }
 
-// Empty until window enlargement lands.
 void StartupApplySavedZoom()
 {
+    RunModuleSteps(ModuleStep::ApplySavedZoom);
 }
 
-// Empty until the entry sheet, filter, zoom view, tile game, exam and file options land.
 void StartupPushParkedSettings()
 {
+    RunModuleSteps(ModuleStep::PushParkedSettings);
 }
 
-// Empty until the release check lands.
 void StartupReleaseCheck()
 {
+    RunModuleSteps(ModuleStep::FirstIdle);
 }
 
-// Empty until kid mode lands.
 void QuitStopRabbitAnimation()
 {
+    RunModuleSteps(ModuleStep::QuitStopRabbitAnimation);
 }
 
-// Empty until kid mode lands (leaves it when it is on).
 void QuitLeaveKidMode()
 {
+    RunModuleSteps(ModuleStep::QuitLeaveKidMode);
 }
 
 // The element clock; the key decoder's letter-gap timer joins when the decoder lands.
@@ -193,6 +194,7 @@ void QuitStopKeyingClocks()
 {
     if (TSoundEngine *engine = SoundEnginePtr())
         engine->StopKeyingForQuit();
+    RunModuleSteps(ModuleStep::QuitStopKeyingClocks);
 }
 
 // Output reset and closed (nothing without a card); the input joins with the audio decoder.
@@ -209,14 +211,14 @@ void QuitReleaseSerialLines()
         panel->ReleaseForQuit();
 }
 
-// Empty until parallel-port keying lands.
 void QuitReleaseParallelPin()
 {
+    RunModuleSteps(ModuleStep::QuitReleaseParallelPin);
 }
 
-// Empty until parallel-port keying lands.
 void QuitReleaseParallelAccess()
 {
+    RunModuleSteps(ModuleStep::QuitReleaseParallelAccess);
 }
 
 // Nothing to do: the engine's buffers are freed with the engine, after the event loop,
@@ -225,9 +227,9 @@ void QuitFreeWaveBuffers()
 {
 }
 
-// Empty until the program's beep switch lands.
 void QuitRestoreBeep()
 {
+    RunModuleSteps(ModuleStep::QuitRestoreBeep);
 }
 
 // 100 until window enlargement lands.

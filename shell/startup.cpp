@@ -9,6 +9,7 @@
 #include "shell/languages/languages.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
+#include "shell/modes.h"
 #include "shell/pendingsteps.h"
 #include "shell/settingsfile.h"
 #include "shell/settingsformat.h"
@@ -288,6 +289,7 @@ void createWindow(Form *&instance, const char *name, const std::function<void(co
 
 bool CreateAllWindows(const std::function<void(const char *)> &observer)
 {
+    EnsureProgramModulesRegistered();
     createWindow(Form1, "Form1", observer);
     if (!Form1->FormCreate())
         return false;

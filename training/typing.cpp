@@ -10,7 +10,7 @@
 #include "shell/sidewindows.h"
 #include "shell/soundengine.h"
 #include "shell/utilities.h"
-#include "training/pendingentries.h"
+#include "shell/modes.h"
 #include "training/shortcuts.h"
 
 #include <QAbstractItemView>
@@ -67,7 +67,7 @@ bool demoVisible()
 void stopKidAnimationIfRunning()
 {
     if (form().TimerLapin->isActive())
-        StopRabbitAnimation();
+        CallHook(Hooks().stopRabbitAnimation);
 }
 
 QAbstractItemView *visibleList(const char *name)
@@ -125,7 +125,7 @@ std::optional<std::string> keyPress(int &Key)
         ClickNamed(&f, "ButtonChoixCaractereOK");
         return std::nullopt;
     }
-    if (Key == 13 && NamedVisible(f, "GroupBoxRandom") && !RandomCountdownRunning()) {
+    if (Key == 13 && NamedVisible(f, "GroupBoxRandom") && !CallHook(Hooks().randomCountdownRunning, false)) {
         Key = 0;
         if (NamedVisible(f, "BitBtnPlayRandom"))
             ClickNamed(&f, "BitBtnPlayRandom");
@@ -146,7 +146,7 @@ std::optional<std::string> keyPress(int &Key)
         Key = 0;
         for (const char *list : {"ListAlphabet", "ListCodeQ", "ListAbreviations"}) {
             if (NamedVisible(f, list))
-                ListMouseUpPlaySelected(list);
+                CallHook(Hooks().listPlaySelected, list);
         }
         if (NamedVisible(f, "MemoMonitor")) {
             stopKidAnimationIfRunning();
@@ -410,9 +410,22 @@ TypingControls BuildTypingPanel(TForm1 &f)
         });
     BindShortcutSettings();
 
+    ModeHooks &hooks = Hooks();
+    hooks.typedTextShowSent = TypingShowSent;
+    hooks.shortcutText = ShortcutTextFor;
+    hooks.typedTextLoopPassEnded = TypingLoopPassEnded;
+    hooks.updateReplayButton = TypingTextEnded;
+    hooks.focusTypingBoxAtEnd = TypingFocusAtEnd;
+    hooks.typedTextStopped = TypingReplayStopped;
+
     // The box is the window's active control.
     c.Editcaractere->setFocus();
     return c;
+}
+
+void BuildTypingModule(TForm1 &form)
+{
+    BuildTypingPanel(form);
 }
 
 // ---- Handlers -------------------------------------------------------------------------------
@@ -438,7 +451,7 @@ void EditcaractereKeyDown(QObject *, int &Key, Qt::KeyboardModifiers)
     case VK_RIGHT:
     case VK_DOWN: {
         if (f.TimerLapin->isActive()) {
-            StopRabbitAnimation();
+            CallHook(Hooks().stopRabbitAnimation);
             Key = 0;
             return;
         }
@@ -468,7 +481,7 @@ void EditcaractereKeyDown(QObject *, int &Key, Qt::KeyboardModifiers)
     }
     if (Key == VK_CONTROL && NamedChecked(f, "RadioButtonCTRL") && NamedVisible(f, "GroupBoxMonitor")
         && s.PlayQueue.empty() && s.PlaybackDone)
-        StraightKeyDownByCtrl(); // held-key repeats find PlaybackDone cleared by the sidetone
+        CallHook(Hooks().straightKeyDownByCtrl); // held-key repeats find PlaybackDone cleared by the sidetone
 }
 
 void EditcaractereChange(QObject *)

@@ -55,8 +55,11 @@ struct TypingControls {
     QAction *MenuDiversEnter = nullptr;
 };
 
-// Builds the typing box, its buttons and menu items on the main window.
+// Builds the typing box, its buttons and menu items on the main window and fills the typing
+// hooks of the engine's hand-back.
 TypingControls BuildTypingPanel(TForm1 &form);
+// The module's build (the program's module list).
+void BuildTypingModule(TForm1 &form);
 
 // ---- Handlers -------------------------------------------------------------------------------
 

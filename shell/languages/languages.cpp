@@ -182,7 +182,8 @@ void applyExamItem(Language language)
 
 void applyTextRows()
 {
-    for (const TextRow &row : MainWindowTextRows()) {
+    for (const TextRow *rowPointer : AllMainWindowTextRows()) {
+        const TextRow &row = *rowPointer;
         QObject *target = control(row.object);
         if (target == nullptr)
             continue;

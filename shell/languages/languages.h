@@ -15,7 +15,9 @@
 //   current language at the moment the message is shown.
 //
 // Adding the texts of a new main-window control (later modes)
-//   Add a row to the table in mainwindowtexts.cpp:
+//   A module keeps its rows in a `constexpr TextRow[]` of its own file (mainwindowtexts.h)
+//   and calls RegisterMainWindowTexts(rows) once when it builds its controls; the shell's
+//   own controls have their rows in the table in mainwindowtexts.cpp. A row reads:
 //     { "ObjectName", TextKind::Caption, Tr("English", "Magyar", "Deutsch", "Français",
 //                                           "Italiano", "Português", "Español") },
 //   `Caption` sets the text of a button, label, check box, line edit or action, the title of

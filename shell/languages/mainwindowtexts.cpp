@@ -276,6 +276,33 @@ std::span<const TextRow> MainWindowTextRows()
     return {std::begin(kRows), std::end(kRows)};
 }
 
+namespace {
+std::vector<std::span<const TextRow>> &registeredTables()
+{
+    static std::vector<std::span<const TextRow>> tables;
+    return tables;
+}
+} // namespace
+
+void RegisterMainWindowTexts(std::span<const TextRow> rows)
+{
+    for (const std::span<const TextRow> &table : registeredTables())
+        if (table.data() == rows.data())
+            return;
+    registeredTables().push_back(rows);
+}
+
+std::vector<const TextRow *> AllMainWindowTextRows()
+{
+    std::vector<const TextRow *> rows;
+    for (const TextRow &row : MainWindowTextRows())
+        rows.push_back(&row);
+    for (const std::span<const TextRow> &table : registeredTables())
+        for (const TextRow &row : table)
+            rows.push_back(&row);
+    return rows;
+}
+
 const Tr &TitleRow()
 {
     return kTitle;

@@ -6,6 +6,7 @@
 #include "shell/languages/languages.h"
 
 #include <span>
+#include <vector>
 
 enum class TextKind { Caption, Hint, Item };
 
@@ -27,6 +28,14 @@ struct TextRow
 };
 
 std::span<const TextRow> MainWindowTextRows();
+
+// A module keeps its main-window texts in a table of its own (a `constexpr TextRow[]` in its
+// own file) and registers it once when it builds its controls; every switch applies the
+// registered tables after the shell's own, in the order they were registered. Registering
+// the same table again changes nothing.
+void RegisterMainWindowTexts(std::span<const TextRow> rows);
+// Every row of the main window: the shell's own, then the registered tables.
+std::vector<const TextRow *> AllMainWindowTextRows();
 
 // The main window's title line.
 const Tr &TitleRow();

@@ -1,5 +1,4 @@
 #include "engine/elementclock.h"
-#include "engine/postedlamps.h"
 #include "tests/common/testsupport.h"
 #include "tests/devices/manualtimerbackend.h"
 
@@ -486,28 +485,4 @@ TEST(ElementClockThread, StopAndCloseWaitForARunningStepAndNothingKeysAfterClose
     ASSERT_GE(lines.size(), 2u);
     for (size_t i = 0; i < lines.size(); ++i)
         EXPECT_EQ(lines[i], i % 2 ? "CLRDTR" : "SETDTR") << i;
-}
-
-TEST(PostedKeyingLamps, ChangesFromTheTimerThreadArriveInOrderOnTheUserInterfaceThread)
-{
-    QObject window;
-    std::vector<std::string> shown;
-    bool elsewhere = false;
-    const auto ui = std::this_thread::get_id();
-    auto record = [&](const char *name) {
-        return [&, name](bool on) {
-            elsewhere |= std::this_thread::get_id() != ui;
-            shown.push_back(std::string(name) + (on ? " on" : " off"));
-        };
-    };
-    PostedKeyingLamps lamps(&window, record("PTT"), record("CW"));
-    std::thread([&] {
-        lamps.SetPTTLamp(true);
-        lamps.SetCWLamp(true);
-        lamps.SetCWLamp(false);
-    }).join();
-    EXPECT_TRUE(shown.empty()); // nothing runs on the caller's thread
-    ASSERT_TRUE(testsupport::waitFor([&] { return shown.size() == 3; }, Patience));
-    EXPECT_EQ(shown, (std::vector<std::string>{"PTT on", "CW on", "CW off"}));
-    EXPECT_FALSE(elsewhere);
 }

@@ -243,7 +243,8 @@ TEST(LanguageTables, LessonSetCaptionsAreExact)
 TEST(LanguageTables, MainWindowRowsAreCompleteAndListRowsFitFiles)
 {
     std::set<std::pair<std::string, int>> listRows;
-    for (const TextRow &row : MainWindowTextRows()) {
+    for (const TextRow *rowPointer : AllMainWindowTextRows()) {
+        const TextRow &row = *rowPointer;
         for (Language language : kAllLanguages) {
             const QString text = PickIn(row.text, language);
             EXPECT_FALSE(text.isEmpty()) << row.object;

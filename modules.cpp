@@ -1,0 +1,9 @@
+#include "shell/modes.h"
+
+#include "training/typing.h"
+
+// The program's modules, in the order their panels are built on the main window.
+void RegisterProgramModules()
+{
+    RegisterModule({"typing", BuildTypingModule});
+}

@@ -1,0 +1,86 @@
+#include "shell/modes.h"
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+std::vector<ProgramModule> &modules()
+{
+    static std::vector<ProgramModule> list;
+    return list;
+}
+
+struct NamedStep
+{
+    const char *name;
+    std::function<void()> step;
+};
+
+std::array<std::vector<NamedStep>, static_cast<std::size_t>(ModuleStep::Count)> &steps()
+{
+    static std::array<std::vector<NamedStep>, static_cast<std::size_t>(ModuleStep::Count)> places;
+    return places;
+}
+
+} // namespace
+
+void RegisterModule(ProgramModule module)
+{
+    for (ProgramModule &known : modules()) {
+        if (std::strcmp(known.name, module.name) == 0) {
+            known = std::move(module);
+            return;
+        }
+    }
+    modules().push_back(std::move(module));
+}
+
+void EnsureProgramModulesRegistered()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
+    RegisterProgramModules();
+}
+
+void BuildRegisteredModules(TForm1 &form)
+{
+    // A module's build may register nothing further; copy so a late registration can't
+    // invalidate the loop.
+    const std::vector<ProgramModule> list = modules();
+    for (const ProgramModule &module : list) {
+        if (module.build)
+            module.build(form);
+    }
+}
+
+ModeHooks &Hooks()
+{
+    static ModeHooks hooks;
+    return hooks;
+}
+
+void AddModuleStep(ModuleStep place, const char *name, std::function<void()> step)
+{
+    auto &list = steps()[static_cast<std::size_t>(place)];
+    for (NamedStep &known : list) {
+        if (std::strcmp(known.name, name) == 0) {
+            known.step = std::move(step);
+            return;
+        }
+    }
+    list.push_back({name, std::move(step)});
+}
+
+void RunModuleSteps(ModuleStep place)
+{
+    // A step may add steps elsewhere; run a copy of this place's list.
+    const std::vector<NamedStep> list = steps()[static_cast<std::size_t>(place)];
+    for (const NamedStep &step : list) {
+        if (step.step)
+            step.step();
+    }
+}

@@ -1,0 +1,161 @@
+#pragma once
+
+// How a training mode, a game or an engine part with controls joins the program without the
+// shell knowing it. No include runs from shell/ up to training/ or games/: the shell calls
+// what the modules register here.
+//
+//  1. The module list. modules.cpp (at the top of the tree) holds the program's module list,
+//     RegisterProgramModules(): one RegisterModule line per module. CreateAllWindows runs it
+//     once, before the main window is built; TForm1's constructor then calls every module's
+//     `build` in the order registered. A module builds its panels, menu items and timers
+//     there, binds its settings keys (Settings().bind ..., before the file is read),
+//     registers its texts (RegisterMainWindowTexts) and fills its hooks below.
+//  2. Hooks. ModeHooks holds one function per thing the engine's hand-back, Stop and other
+//     modes need from a mode; the owner assigns it in its build. An empty hook does nothing
+//     and answers its plain default (false, 0, nothing), as the program without that mode.
+//  3. Steps. Start-up and the two quit roads run, at fixed places, the steps modules add for
+//     that place (ModuleStep), in the order added.
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class TForm1;
+
+// ---- Modules ----------------------------------------------------------------------------------
+
+struct ProgramModule
+{
+    const char *name;
+    std::function<void(TForm1 &)> build;
+};
+
+// Adds a module; a module registered again under the same name replaces the earlier one.
+void RegisterModule(ProgramModule module);
+// The program's module list (modules.cpp).
+void RegisterProgramModules();
+// Runs RegisterProgramModules the first time only.
+void EnsureProgramModulesRegistered();
+// Every module's build, in registration order (TForm1's constructor).
+void BuildRegisteredModules(TForm1 &form);
+
+// ---- Hooks --------------------------------------------------------------------------------------
+
+struct ModeHooks
+{
+    // -- The typing box (typing practice) --
+    // The box selects its first TypedTextIndex characters.
+    std::function<void()> typedTextShowSent;
+    // The text of a shortcut character, or nothing when it is not one.
+    std::function<std::optional<std::string>(unsigned char)> shortcutText;
+    // A pass of the continuous replay has ended.
+    std::function<void()> typedTextLoopPassEnded;
+    // End of a text: the box writable again, the replay button's state and caption.
+    std::function<void()> updateReplayButton;
+    // The focus goes back to the typing box at the end of a text.
+    std::function<void()> focusTypingBoxAtEnd;
+    // A typed-text replay was stopped with characters left.
+    std::function<void()> typedTextStopped;
+
+    // -- File text and demo view --
+    std::function<void()> fileTextShowSent;
+    std::function<std::optional<unsigned char>()> fileSelectionLastChar;
+    // End of the file text or Stop; true when a repeat loop started and the hand-back ends.
+    std::function<bool()> fileTextFinished;
+    std::function<void()> fileTextShowAgain;
+    std::function<void()> updateDemoCaret;
+
+    // -- Zoom view --
+    std::function<void(unsigned char, const std::string &)> zoomShowCharacter;
+    std::function<void()> zoomClear;
+
+    // -- Keyer, monitor and audio decoder --
+    std::function<double()> keyCalibration; // default 0.2
+    std::function<void(const std::string &)> appendMonitorElements;
+    std::function<void(int letterGapMs)> keyerTextEnded;
+    std::function<void()> sidetoneOff;
+    // The straight key goes down by the CTRL key in the typing box.
+    std::function<void()> straightKeyDownByCtrl;
+    std::function<bool()> waveInputOpen;
+    std::function<void()> closeWaveInput;
+    std::function<void()> audioMonitorResume;
+    // Kid mode: the rabbit animation stops.
+    std::function<void()> stopRabbitAnimation;
+
+    // -- Lists --
+    // Plays the selected item of ListAlphabet, ListCodeQ or ListAbreviations.
+    std::function<void(const char *listName)> listPlaySelected;
+
+    // -- Random series and exam --
+    std::function<int()> randomCharCount;
+    std::function<void()> randomSeriesEnded;
+    std::function<void()> examChainNextPhase;
+    std::function<void()> randomUnitSent;
+    std::function<void()> randomNextUnit;
+    std::function<void()> randomSeriesStopped;
+    std::function<void()> updatePlayRandomHint;
+    // The start countdown of a random series runs.
+    std::function<bool()> randomCountdownRunning;
+
+    // -- Quiz --
+    std::function<void()> quizSeriesSent;
+    // A quiz series was stopped; true when no question had been answered yet.
+    std::function<bool()> quizSeriesStopped;
+
+    // -- Stop --
+    std::function<void()> showHiddenTexts;
+};
+
+// The program's hooks.
+ModeHooks &Hooks();
+
+// Calls a hook when it is set; otherwise does nothing and returns the default value.
+template <typename R, typename... Args, typename... Given>
+R CallHook(const std::function<R(Args...)> &hook, R fallback, Given &&...args)
+{
+    return hook ? hook(std::forward<Given>(args)...) : fallback;
+}
+template <typename... Args, typename... Given>
+void CallHook(const std::function<void(Args...)> &hook, Given &&...args)
+{
+    if (hook)
+        hook(std::forward<Given>(args)...);
+}
+
+// ---- Steps ------------------------------------------------------------------------------------
+
+// The places of start-up and of the quit roads where modules add steps, in start-up's order.
+enum class ModuleStep {
+    CreateTextLists,     // creation: the lesson-import and text-file lists
+    LoadCursors,
+    FillControlTables,
+    CaptureJoystick,
+    RecordListMetrics,
+    DefaultLessons,
+    LessonChoiceTexts,
+    KidViewSize,
+    QuizOccurrenceLabel,
+    ApplyParallelPort,   // after the settings file and the command line
+    EnableKeyerLines,
+    ResetModes,
+    FilterHint,
+    DecoderState,
+    CheckWavFormat,
+    RecordBaseSize,
+    ApplySavedZoom,
+    PushParkedSettings,  // main block: side-window settings once every window exists
+    FirstIdle,           // the first idle moment (release check)
+    QuitStopRabbitAnimation,
+    QuitLeaveKidMode,
+    QuitStopKeyingClocks,
+    QuitReleaseParallelPin,
+    QuitReleaseParallelAccess,
+    QuitRestoreBeep,
+    Count
+};
+
+// Adds a step at a place; a step added again under the same name replaces the earlier one
+// (so building the windows twice adds nothing).
+void AddModuleStep(ModuleStep place, const char *name, std::function<void()> step);
+// Runs the steps of a place in the order added.
+void RunModuleSteps(ModuleStep place);
