@@ -99,6 +99,8 @@ void presentNext()
     d->show();
     d->raise();
     d->activateWindow();
+    // The default button has the focus: Space presses it, Tab moves to the other one.
+    (question ? d->ButtonYes : d->ButtonOK)->setFocus();
 }
 
 bool hidingAfterAnswer = false;
@@ -378,11 +380,20 @@ void TFormDialog::hideEvent(QHideEvent *event)
 
 void TFormDialog::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
         answer(0);
         return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter takes the default button whichever has the focus: OK, or Yes on a question
+        // (Space presses the focused button itself).
+        if (current)
+            answer(current->kind == Kind::Question || current->kind == Kind::WarningQuestion ? 1 : 0);
+        return;
+    default:
+        TSideForm::keyPressEvent(event);
     }
-    TSideForm::keyPressEvent(event);
 }
 
 void TFormDialog::mouseMoveEvent(QMouseEvent *event)
