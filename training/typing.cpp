@@ -4,6 +4,7 @@
 #include "engine/morsecode.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/languages/languages.h"
+#include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 #include "shell/settingskeys.h"
@@ -15,6 +16,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QActionGroup>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -108,9 +110,34 @@ void focusBoxUnlessDemo()
         controls.Editcaractere->setFocus();
 }
 
+// The box position after the first `sent` characters of the queued text. A character with no
+// Windows-1252 form stays in the box but is never queued, so the two counts differ; once
+// nothing sendable is left behind the position, the whole box has been sent.
+int boxPositionAfterSent(const QString &text, int sent)
+{
+    int position = 0;
+    int counted = 0;
+    while (position < text.size() && counted < sent) {
+        char32_t ch = text.at(position).unicode();
+        int width = 1;
+        if (text.at(position).isHighSurrogate() && position + 1 < text.size()
+            && text.at(position + 1).isLowSurrogate()) {
+            ch = QChar::surrogateToUcs4(text.at(position), text.at(position + 1));
+            width = 2;
+        }
+        if (cp1252::fromUnicode(ch))
+            ++counted;
+        position += width;
+    }
+    if (sent > 0 && cp1252::fromQString(text.mid(position)).empty())
+        return static_cast<int>(text.size());
+    return position;
+}
+
 void selectSentPart()
 {
-    controls.Editcaractere->setSelection(0, state().TypedTextIndex);
+    TypingEdit *box = controls.Editcaractere;
+    box->setSelection(0, boxPositionAfterSent(box->text(), state().TypedTextIndex));
 }
 
 // The key-press rules in their order. Key is a Windows-1252 character or NoForm; 0 afterwards
@@ -246,6 +273,74 @@ int deadKeyAccent(int qtKey)
 bool isDeadKey(int qtKey)
 {
     return qtKey >= Qt::Key_Dead_Grave && qtKey <= Qt::Key_Dead_Longsolidusoverlay;
+}
+
+
+// The repeat-loop pauses of the Continuous Replay submenu: "Nil" and four waits.
+struct RepeatPause
+{
+    const char *name;
+    int ms;
+};
+constexpr RepeatPause RepeatPauses[] = {
+    {"MenuNoBoucle", 0},          {"MenuStanby1s", 1000},     {"MenuStandby10s", 10000},
+    {"MenuStandby60s", 60000},    {"menuStandby300s", 300000},
+};
+
+constexpr TextRow RepeatPauseTexts[] = {
+    {"MenuNoBoucle", TextKind::Caption, Tr("Nil", "Nincs", "Keine", "Aucune", "Nessuna", "Nenhuma", "Ninguna")},
+    {"MenuStanby1s", TextKind::Caption,
+     Tr("Standby 1s", "Várakozás 1 mp", "Pause 1 s", "Attente 1 s", "Attesa 1 s", "Espera 1 s", "Espera 1 s")},
+    {"MenuStandby10s", TextKind::Caption,
+     Tr("Standby 10s", "Várakozás 10 mp", "Pause 10 s", "Attente 10 s", "Attesa 10 s", "Espera 10 s", "Espera 10 s")},
+    {"MenuStandby60s", TextKind::Caption,
+     Tr("Standby 60s", "Várakozás 60 mp", "Pause 60 s", "Attente 60 s", "Attesa 60 s", "Espera 60 s", "Espera 60 s")},
+    {"menuStandby300s", TextKind::Caption,
+     Tr("Standby 300s", "Várakozás 300 mp", "Pause 300 s", "Attente 300 s", "Attesa 300 s", "Espera 300 s",
+        "Espera 300 s")},
+};
+static_assert(allLanguagesPresent(RepeatPauseTexts, [](const TextRow &row) -> const Tr & { return row.text; }));
+
+QAction *repeatPauseAction(const RepeatPause &pause)
+{
+    return form().findChild<QAction *>(QString::fromLatin1(pause.name));
+}
+
+// The item of a pause length; the first wait when the length is none of them.
+const RepeatPause &repeatPauseItem(int ms)
+{
+    for (const RepeatPause &pause : RepeatPauses)
+        if (pause.ms == ms && ms > 0)
+            return pause;
+    return RepeatPauses[1];
+}
+
+// A wait is chosen: the loop is on and the item shows the choice.
+void chooseRepeatPause(const RepeatPause &pause)
+{
+    controls.MenuContinuous->setChecked(true);
+    form().TimerBoucle->setInterval(pause.ms);
+    if (QAction *item = repeatPauseAction(pause))
+        item->setChecked(true);
+}
+
+void buildRepeatPauses(QMenu *submenu)
+{
+    auto *group = new QActionGroup(submenu);
+    for (const RepeatPause &pause : RepeatPauses) {
+        auto *item = new QAction(QString::fromLatin1(pause.name), submenu);
+        item->setObjectName(QString::fromLatin1(pause.name));
+        item->setCheckable(true);
+        group->addAction(item);
+        submenu->addAction(item);
+        if (pause.ms == 0) {
+            item->setChecked(true);
+            QObject::connect(item, &QAction::triggered, item, [] { MenuNoBoucleClick(); });
+        } else {
+            QObject::connect(item, &QAction::triggered, item, [&pause] { chooseRepeatPause(pause); });
+        }
+    }
+    RegisterMainWindowTexts(RepeatPauseTexts);
 }
 
 } // namespace
@@ -392,6 +487,14 @@ TypingControls BuildTypingPanel(TForm1 &f)
     c.MenuContinuous->setCheckable(true);
     c.MenuContinuous->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F8));
     f.MenuOutils->insertMenu(quit, continuous);
+    buildRepeatPauses(continuous);
+    // The shortcut toggles the loop: on, it takes the pause last chosen (1 s when none was).
+    QObject::connect(c.MenuContinuous, &QAction::triggered, c.MenuContinuous, [](bool checked) {
+        if (checked)
+            chooseRepeatPause(repeatPauseItem(form().TimerBoucle->interval()));
+        else
+            MenuNoBoucleClick();
+    });
 
     c.MenuDiversEnter = new QAction(QStringLiteral("Enter key stops Random and Quiz modes"), f.MenuOutils);
     c.MenuDiversEnter->setObjectName(QStringLiteral("MenuDiversEnter"));
@@ -400,6 +503,8 @@ TypingControls BuildTypingPanel(TForm1 &f)
     f.MenuOutils->insertSeparator(quit);
 
     QObject::connect(f.TimerBoucle, &QTimer::timeout, f.TimerBoucle, [] { TimerBoucleTimer(); });
+    // The loop never runs without a pause: the first wait until the user picks another.
+    f.TimerBoucle->setInterval(RepeatPauses[1].ms);
     languageSources().typingReplay = [] { return TypingReplay; };
 
     Settings().bind(
@@ -585,6 +690,14 @@ void SpeedButtonRAZtextClick(QObject *)
     // Only what typing queued is dropped; another mode's text goes on.
     if (s.TypedTextSent || s.ReplayingTypedText)
         SoundEngine().Cycle->ClearQueue();
+}
+
+void MenuNoBoucleClick(QObject *)
+{
+    controls.MenuContinuous->setChecked(false);
+    form().TimerBoucle->stop();
+    if (QAction *nil = repeatPauseAction(RepeatPauses[0]))
+        nil->setChecked(true);
 }
 
 void TimerBoucleTimer()

@@ -86,6 +86,9 @@ void EditcaractereClick(QObject *sender);
 void ButtonReplayTextClick(QObject *sender = nullptr);
 void MenuDelayedPlayClick(QObject *sender = nullptr);
 void SpeedButtonRAZtextClick(QObject *sender = nullptr);
+// "Nil" among the repeat pauses: the loop is off. The four waits check MenuContinuous and
+// set TimerBoucle's interval; MenuContinuous's own shortcut takes the last wait (1 s at first).
+void MenuNoBoucleClick(QObject *sender = nullptr);
 // TimerBoucle: the repeat pause has run out: the file text or the typed text plays again.
 void TimerBoucleTimer();
 

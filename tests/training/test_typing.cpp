@@ -409,6 +409,44 @@ TEST_F(Typing, ContinuousReplayPlaysAgainAfterItsPauseUntilStopped)
     EXPECT_TRUE(replay->isEnabled());
 }
 
+TEST_F(Typing, TheRepeatLoopAlwaysHasAPauseAndItsMenuShowsIt)
+{
+    auto item = [](const char *name) { return control<QAction>(name); };
+    Form1->TimerBoucle->setInterval(1000);
+    // The shortcut alone turns the loop on with the first wait, shown in the submenu.
+    continuous->trigger();
+    EXPECT_TRUE(continuous->isChecked());
+    EXPECT_TRUE(item("MenuStanby1s")->isChecked());
+    EXPECT_EQ(Form1->TimerBoucle->interval(), 1000);
+
+    item("MenuStandby60s")->trigger();
+    EXPECT_EQ(Form1->TimerBoucle->interval(), 60000);
+    EXPECT_FALSE(item("MenuStanby1s")->isChecked());
+
+    // Off through "Nil", then on again by the shortcut: the last wait chosen comes back.
+    Form1->TimerBoucle->start();
+    item("MenuNoBoucle")->trigger();
+    EXPECT_FALSE(continuous->isChecked());
+    EXPECT_FALSE(Form1->TimerBoucle->isActive());
+    continuous->trigger();
+    EXPECT_TRUE(item("MenuStandby60s")->isChecked());
+    EXPECT_EQ(Form1->TimerBoucle->interval(), 60000);
+    item("MenuNoBoucle")->trigger();
+}
+
+TEST_F(Typing, TheReplaySelectionPassesOverCharactersThatCannotBeSent)
+{
+    delayed->trigger();
+    type(QString::fromUtf8("aжb"));
+    delayed->trigger();
+    replay->click();
+    EXPECT_EQ(state().PlayQueue, "ab");
+    EXPECT_EQ(box->selectedText(), "a");
+    fake().finishNext(); // b sounding: the letter it passed over is taken in
+    EXPECT_EQ(box->selectedText(), QString::fromUtf8("aжb"));
+    fake().finishAll();
+}
+
 TEST_F(Typing, ClearEmptiesTheQueueOnlyOfWhatTypingSent)
 {
     type("ttt");
