@@ -4,6 +4,10 @@
 #include "shell/soundcardpanel.h"
 #include "shell/speedcontrol.h"
 #include "shell/modes.h"
+#include "shell/localcharpanel.h"
+#include "shell/spacingpanel.h"
+#include "shell/volumecontrol.h"
+#include "training/typing.h"
 #include "shell/languages/languages.h"
 #include "shell/startup.h"
 
@@ -117,6 +121,9 @@ TForm1::TForm1(QWidget *parent)
 
     BuildRegisteredModules(*this);
     BuildSpeedControl(*this);
+    BuildSpacingPanel(*this);
+    BuildVolumeControl(*this);
+    BuildLocalCharacterPanel(*this);
     BuildSoundCardPanel(*this);
 
     resize(DesignWidth, DesignHeight);

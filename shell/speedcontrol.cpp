@@ -2,11 +2,15 @@
 
 #include "shell/languages/languages.h"
 #include "shell/mainwindow.h"
+#include "shell/spacingpanel.h"
+#include "shell/volumecontrol.h"
 #include "engine/timing.h"
 #include "engine/tone.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSignalBlocker>
 #include <QSpinBox>
 
@@ -50,7 +54,30 @@ SpeedControl BuildSpeedControl(TForm1 &form)
                      [] { UpDownVitesseClick(); });
 
     languageSources().effectiveSpeed = [] { return Form1 ? Form1->EngineTiming.EffectiveSpeed() : 12.0; };
+
+    c.MenuVitesse = form.addMenuNamed("MenuVitesse", QStringLiteral("&Speed"));
+    c.UpSpeed = c.MenuVitesse->addAction(QStringLiteral("Up"));
+    c.UpSpeed->setObjectName(QStringLiteral("UpSpeed"));
+    c.UpSpeed->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    c.DownSpeed = c.MenuVitesse->addAction(QStringLiteral("Down"));
+    c.DownSpeed->setObjectName(QStringLiteral("DownSpeed"));
+    c.DownSpeed->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    c.MenuVitesse->addSeparator();
+    QObject::connect(c.UpSpeed, &QAction::triggered, c.UpDownVitesse, [] { UpSpeedClick(); });
+    QObject::connect(c.DownSpeed, &QAction::triggered, c.UpDownVitesse, [] { DownSpeedClick(); });
     return c;
+}
+
+void UpSpeedClick()
+{
+    if (Form1 && Form1->EngineTiming.Speed() < MenuSpeedLimit)
+        SetSpeed(Form1->EngineTiming.Speed() + 1);
+}
+
+void DownSpeedClick()
+{
+    if (Form1 && Form1->EngineTiming.Speed() > MinSpeed)
+        SetSpeed(Form1->EngineTiming.Speed() - 1);
 }
 
 void UpDownVitesseClick()
@@ -60,6 +87,9 @@ void UpDownVitesseClick()
         return;
     Form1->EngineTiming.setSpeed(box->value());
     showSpeed(Form1->EngineTiming.Speed());
+    // The real-speed floor may have stepped the character spacing back.
+    if (TPanelEspace *spacing = SpacingPanel())
+        spacing->ShowTimingModel();
     Form1->EngineTone.Fade.RestartPhase(Form1->EngineTiming.Speed());
     RefreshStateCaptions();
 }
@@ -72,6 +102,10 @@ void SetSpeed(int wpm)
 
 void ShowSpeedOfTimingModel()
 {
-    if (Form1)
-        showSpeed(Form1->EngineTiming.Speed());
+    if (!Form1)
+        return;
+    showSpeed(Form1->EngineTiming.Speed());
+    if (TPanelEspace *spacing = SpacingPanel())
+        spacing->ShowTimingModel();
+    ShowLevelOfToneModel();
 }

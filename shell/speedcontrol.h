@@ -1,10 +1,12 @@
 #pragma once
 
 // The speed control of the main window: the up-down UpDownVitesse with its edit EditVitesse
-// (5 to 70 words per minute) on the main window's timing model, and the real-speed label
-// that the spacing produces.
+// (5 to 70 words per minute) on the main window's timing model, the real-speed label that
+// the spacing produces, and the Speed menu (Up, Ctrl+U; Down, Ctrl+D).
 
 class TForm1;
+class QAction;
+class QMenu;
 class QSpinBox;
 class QLineEdit;
 class QLabel;
@@ -13,10 +15,17 @@ struct SpeedControl {
     QSpinBox *UpDownVitesse = nullptr;
     QLineEdit *EditVitesse = nullptr; // the up-down's own text
     QLabel *LabelVitesseCorrigee = nullptr; // "Real speed (wpm) = " and the real speed
+    QMenu *MenuVitesse = nullptr;
+    QAction *UpSpeed = nullptr;
+    QAction *DownSpeed = nullptr;
 };
 
-// Builds the control on the main window's frame.
+// Builds the control on the main window's frame and the Speed menu.
 SpeedControl BuildSpeedControl(TForm1 &form);
+
+// Speed menu: one step up while below 50 words per minute, one step down while above 5.
+void UpSpeedClick();
+void DownSpeedClick();
 
 // The speed changed (the control, the menu, other modes): the timing model takes the position
 // (clamped, the real-speed floor applied), the fading restarts at a random point and the
@@ -27,5 +36,6 @@ void UpDownVitesseClick();
 // timing model as UpDownVitesseClick does.
 void SetSpeed(int wpm);
 
-// After the settings file and the command line set the timing model: the control shows it.
+// After the settings file and the command line set the timing model: the control shows it,
+// and so do the spacing and level controls.
 void ShowSpeedOfTimingModel();

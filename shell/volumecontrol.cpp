@@ -1,0 +1,88 @@
+#include "shell/volumecontrol.h"
+
+#include "engine/tone.h"
+#include "shell/mainwindow.h"
+#include "shell/stepspinbox.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSignalBlocker>
+
+namespace {
+
+StepSpinBox *levelBox()
+{
+    return Form1 ? Form1->findChild<StepSpinBox *>(QStringLiteral("UpDownAmplitude")) : nullptr;
+}
+
+void showLevel(int dB)
+{
+    if (StepSpinBox *box = levelBox()) {
+        const QSignalBlocker quiet(box);
+        box->setValue(dB);
+    }
+}
+
+// A new level through the control, as a click on the up-down gives it.
+void stepLevel(int dB)
+{
+    showLevel(dB);
+    UpDownAmplitudeClick();
+}
+
+} // namespace
+
+VolumeControl BuildVolumeControl(TForm1 &form)
+{
+    VolumeControl c;
+    c.UpDownAmplitude = new StepSpinBox(MinLevel, MaxLevel, LevelStep, form.EngineTone.Tables.Level(), form.Frame);
+    c.UpDownAmplitude->setObjectName(QStringLiteral("UpDownAmplitude"));
+    c.UpDownAmplitude->setSuffix(QStringLiteral(" dB"));
+    c.UpDownAmplitude->setGeometry(380, 72, 72, 24);
+    c.UpDownAmplitude->setToolTip(QStringLiteral("Volume"));
+    c.EditAmplitude = c.UpDownAmplitude->findChild<QLineEdit *>();
+    if (c.EditAmplitude)
+        c.EditAmplitude->setObjectName(QStringLiteral("EditAmplitude"));
+    QObject::connect(c.UpDownAmplitude, &QSpinBox::valueChanged, c.UpDownAmplitude, [] { UpDownAmplitudeClick(); });
+
+    c.MenuVolume = form.addMenuNamed("MenuVolume", QStringLiteral("&Volume"));
+    c.UpVolume = c.MenuVolume->addAction(QStringLiteral("Up"));
+    c.UpVolume->setObjectName(QStringLiteral("UpVolume"));
+    c.UpVolume->setShortcut(QKeySequence(Qt::ALT | Qt::Key_U));
+    c.DownVolume = c.MenuVolume->addAction(QStringLiteral("Down"));
+    c.DownVolume->setObjectName(QStringLiteral("DownVolume"));
+    c.DownVolume->setShortcut(QKeySequence(Qt::ALT | Qt::Key_D));
+    QObject::connect(c.UpVolume, &QAction::triggered, c.UpDownAmplitude, [] { UpVolumeClick(); });
+    QObject::connect(c.DownVolume, &QAction::triggered, c.UpDownAmplitude, [] { DownVolumeClick(); });
+    return c;
+}
+
+void UpDownAmplitudeClick()
+{
+    StepSpinBox *box = levelBox();
+    if (!box)
+        return;
+    ToneTables &tables = Form1->EngineTone.Tables;
+    if (tables.setLevel(box->value()))
+        tables.BuildToneTables();
+    showLevel(tables.Level());
+}
+
+void UpVolumeClick()
+{
+    if (Form1 && Form1->EngineTone.Tables.Level() < MaxLevel)
+        stepLevel(Form1->EngineTone.Tables.Level() + LevelStep);
+}
+
+void DownVolumeClick()
+{
+    if (Form1 && Form1->EngineTone.Tables.Level() > MinLevel)
+        stepLevel(Form1->EngineTone.Tables.Level() - LevelStep);
+}
+
+void ShowLevelOfToneModel()
+{
+    if (Form1)
+        showLevel(Form1->EngineTone.Tables.Level());
+}
