@@ -6,10 +6,11 @@
 #include "shell/enginehost_mainwindow.h"
 #include "shell/formdialog.h"
 #include "shell/languages/languages.h"
+#include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 #include "shell/settingspanels.h"
-#include "shell/soundengine.h"
+#include "shell/modes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,9 +62,26 @@ RandomSetFollow followedSet(TForm1 &form)
 
 bool isShortcutCharacter(unsigned char c)
 {
-    TSoundEngine *engine = SoundEnginePtr();
-    return engine && engine->Host->shortcutText(c).has_value();
+    return CallHook(Hooks().shortcutText, std::optional<std::string>(), c).has_value();
 }
+
+// Texts of these controls that the shell's own table does not hold.
+constexpr TextRow kTexts[] = {
+    {"LabelLocalCharacters", TextKind::Caption,
+     Tr(" LOCAL CHARACTER PROCESSING", " HELYI KARAKTEREK KEZELÉSE", " VERWALTUNG DER LOKALEN ZEICHEN",
+        " TRAITEMENT DES CARACTÈRES LOCAUX", " GESTIONE DEI CARATTERI LOCALI", " TRATAMENTO DOS CARACTERES LOCAIS",
+        " GESTIÓN DE LOS CARACTERES LOCALES")},
+    {"LabelLocalCaractere", TextKind::Caption,
+     Tr("Character", "Karakter", "Zeichen", "Caractère", "Carattere", "Caractere", "Carácter")},
+    {"LabelLocalCode", TextKind::Caption, Tr("Code", "Kód", "Code", "Code", "Codice", "Código", "Código")},
+    {"LabelLocalComment", TextKind::Caption,
+     Tr("Comment", "Megjegyzés", "Kommentar", "Commentaire", "Commento", "Comentário", "Comentario")},
+    {"MenuLocalCharacters", TextKind::Caption,
+     Tr("&Local characters", "&Helyi karakterek", "&Lokale Zeichen", "Caractères &locaux", "Caratteri &locali",
+        "Caracteres &locais", "Caracteres &locales")},
+};
+static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & { return row.text; }),
+              "every text needs its seven languages");
 
 } // namespace
 
@@ -91,6 +109,7 @@ void ShowLocalCharacterLines(TForm1 &form)
 TPanelLocalCharacters::TPanelLocalCharacters(TForm1 &form)
     : QFrame(form.Frame), form_(form)
 {
+    RegisterMainWindowTexts(kTexts);
     setObjectName(QStringLiteral("PanelLocalCharacters"));
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Raised);

@@ -7,7 +7,6 @@
 #include "shell/localcharpanel.h"
 #include "shell/spacingpanel.h"
 #include "shell/volumecontrol.h"
-#include "training/typing.h"
 #include "shell/languages/languages.h"
 #include "shell/startup.h"
 

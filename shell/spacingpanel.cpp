@@ -2,6 +2,7 @@
 
 #include "engine/timing.h"
 #include "shell/languages/languages.h"
+#include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
 #include "shell/settingskeys.h"
 #include "shell/settingspanels.h"
@@ -53,6 +54,18 @@ void showValue(QSpinBox *box, int value)
     box->setValue(value);
 }
 
+// Texts of these controls that the shell's own table does not hold.
+constexpr TextRow kTexts[] = {
+    {"Spacing1", TextKind::Caption,
+     Tr("&Spacing", "&Térközök", "&Abstände", "&Espacement", "&Spaziatura", "&Espaçamento", "&Espaciado")},
+    {"MenuEspaceMot", TextKind::Caption,
+     Tr("Spacing between &words", "Szavak közötti &térköz", "&Wortabstand", "Espacement entre &mots",
+        "Spaziatura tra &parole", "Espaçamento entre &palavras", "Espaciado entre &palabras")},
+    {"MenuPoids", TextKind::Caption, Tr("&Weight", "S&úlyozás", "&Gewichtung", "&Poids", "&Peso", "&Peso", "&Peso")},
+};
+static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & { return row.text; }),
+              "every text needs its seven languages");
+
 } // namespace
 
 TPanelEspace *SpacingPanel()
@@ -70,6 +83,7 @@ TPanelEspace *BuildSpacingPanel(TForm1 &form)
 TPanelEspace::TPanelEspace(TForm1 &form)
     : QFrame(form.Frame), form_(form)
 {
+    RegisterMainWindowTexts(kTexts);
     setObjectName(QStringLiteral("PanelEspace"));
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Raised);

@@ -12,7 +12,6 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QSpinBox;
-class StepSpinBox;
 class TForm1;
 
 class TPanelEspace : public QFrame {
@@ -30,7 +29,7 @@ public:
     QLabel *LabelLeadingSpace;
     QSpinBox *SpinEditLeadingSpace; // N 0..10
     QLabel *LabelSpaceBug;
-    StepSpinBox *SpinEditSpaceBug; // B 0, 3, 6, 9
+    QSpinBox *SpinEditSpaceBug; // B 0, 3, 6, 9 (in steps of 3)
     QPushButton *BitBtnOKEspace;
     QPushButton *ButtonCloseEspace;
     QAction *Spacing1;

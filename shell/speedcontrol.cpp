@@ -1,6 +1,7 @@
 #include "shell/speedcontrol.h"
 
 #include "shell/languages/languages.h"
+#include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
 #include "shell/spacingpanel.h"
 #include "shell/volumecontrol.h"
@@ -8,6 +9,8 @@
 #include "engine/tone.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,6 +18,7 @@
 #include <QSpinBox>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -32,10 +36,47 @@ void showSpeed(int wpm)
     }
 }
 
+// Texts of these controls that the shell's own table does not hold.
+constexpr TextRow kTexts[] = {
+    {"MenuVitesse", TextKind::Caption,
+     Tr("&Speed", "&Sebesség", "&Tempo", "&Vitesse", "&Velocità", "&Velocidade", "&Velocidad")},
+};
+static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & { return row.text; }),
+              "every text needs its seven languages");
+
+// The Speed menu's keys belong to the menu wherever the focus is, as they always did: a line
+// edit would otherwise keep Ctrl+U for deleting its whole line.
+class MenuKeysFirst : public QObject {
+public:
+    MenuKeysFirst(QObject *owner, std::initializer_list<QAction *> items)
+        : QObject(owner), items_(items)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride)
+            return false;
+        const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
+        for (QAction *item : items_) {
+            if (item->isEnabled() && item->shortcut() == pressed) {
+                event->ignore(); // not taken by the focused control: the shortcut runs
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    std::vector<QAction *> items_;
+};
+
 } // namespace
 
 SpeedControl BuildSpeedControl(TForm1 &form)
 {
+    RegisterMainWindowTexts(kTexts);
     SpeedControl c;
     c.UpDownVitesse = new QSpinBox(form.Frame);
     c.UpDownVitesse->setObjectName(QStringLiteral("UpDownVitesse"));
@@ -63,6 +104,7 @@ SpeedControl BuildSpeedControl(TForm1 &form)
     c.DownSpeed->setObjectName(QStringLiteral("DownSpeed"));
     c.DownSpeed->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     c.MenuVitesse->addSeparator();
+    QCoreApplication::instance()->installEventFilter(new MenuKeysFirst(c.MenuVitesse, {c.UpSpeed, c.DownSpeed}));
     QObject::connect(c.UpSpeed, &QAction::triggered, c.UpDownVitesse, [] { UpSpeedClick(); });
     QObject::connect(c.DownSpeed, &QAction::triggered, c.UpDownVitesse, [] { DownSpeedClick(); });
     return c;

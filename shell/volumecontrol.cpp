@@ -1,6 +1,7 @@
 #include "shell/volumecontrol.h"
 
 #include "engine/tone.h"
+#include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
 #include "shell/stepspinbox.h"
 
@@ -31,10 +32,23 @@ void stepLevel(int dB)
     UpDownAmplitudeClick();
 }
 
+// Texts of these controls that the shell's own table does not hold.
+constexpr TextRow kTexts[] = {
+    {"MenuVolume", TextKind::Caption,
+     Tr("&Volume", "&Hangerö", "&Lautstärke", "V&olume", "V&olume", "V&olume", "V&olumen")},
+    {"UpVolume", TextKind::Caption,
+     Tr("Up", "Hangosabb", "Lauter", "Plus fort", "Più forte", "Mais alto", "Más alto")},
+    {"DownVolume", TextKind::Caption,
+     Tr("Down", "Halkabb", "Leiser", "Moins fort", "Più piano", "Mais baixo", "Más bajo")},
+};
+static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & { return row.text; }),
+              "every text needs its seven languages");
+
 } // namespace
 
 VolumeControl BuildVolumeControl(TForm1 &form)
 {
+    RegisterMainWindowTexts(kTexts);
     VolumeControl c;
     c.UpDownAmplitude = new StepSpinBox(MinLevel, MaxLevel, LevelStep, form.EngineTone.Tables.Level(), form.Frame);
     c.UpDownAmplitude->setObjectName(QStringLiteral("UpDownAmplitude"));

@@ -352,7 +352,7 @@ TEST_F(PortPanel, OpeningThePanelClosesTheOthersAndFollowsIgnoreLPT)
         other->show();
         return other;
     };
-    std::unique_ptr<QWidget> espace(makePanel("PanelEspace", "BitBtnOKEspace"));
+    std::unique_ptr<QWidget> msg(makePanel("PanelMsg", "ButtonCloseMsg"));
     std::unique_ptr<QWidget> choix(makePanel("PanelChoixRandom", "ButtonCancelChoix"));
     auto *lpt = new QWidget(panel);
     lpt->setObjectName(QStringLiteral("RadioGroupLPT"));
@@ -362,7 +362,7 @@ TEST_F(PortPanel, OpeningThePanelClosesTheOthersAndFollowsIgnoreLPT)
     ignore->setChecked(true);
 
     panel->MenuPortClick();
-    EXPECT_EQ(closed, (std::vector<std::string>{"PanelChoixRandom", "PanelEspace"}));
+    EXPECT_EQ(closed, (std::vector<std::string>{"PanelChoixRandom", "PanelMsg"}));
     EXPECT_FALSE(panel->isHidden());
     EXPECT_FALSE(lpt->isEnabled());
     ignore->setChecked(false);
