@@ -58,6 +58,21 @@ void ElementClock::KeyFirst(const CWElementTable *table)
     }
 }
 
+void ElementClock::ManualKeyUp()
+{
+    std::lock_guard lock(mutex_);
+    if (ManualKeyDown.load() != 1)
+        return;
+    // A key-up is always let through, even after Close: it only releases.
+    const KeyingConfig config = config_.load();
+    SerialKeyUp(config);
+    Lamp(false);
+    CWLineDown.store(0);
+    if (config.ParallelPortInUse)
+        PinLevel(config, false);
+    ManualKeyDown.store(0);
+}
+
 void ElementClock::MMTimerCWTimer(TMMTimer *)
 {
     std::lock_guard lock(mutex_);

@@ -33,6 +33,10 @@ public:
     void KeyFirstElement(const CWElementTable &table);
     // The same with the table last given (the straight key has none of its own).
     void KeyFirstElement();
+    // Straight key up: when ManualKeyDown is 1, the CW lines (but those that feed the keyer)
+    // and the pin go to their key-up level, the CW lamp goes out, CWLineDown and
+    // ManualKeyDown := 0. Nothing happens while no straight key holds the outputs.
+    void ManualKeyUp();
 
     // The buffer-done handler's stop: disables MMTimerCW and waits for a step that is
     // running. Never call it from the timer thread.

@@ -1,5 +1,6 @@
 #include "engine/playbackcycle.h"
 
+#include "engine/keyer.h"
 #include "engine/random.h"
 
 #include <string>
@@ -136,24 +137,10 @@ void PlaybackCycle::doneNow(bool direct, AudioOutput::Tag tag)
 
     // Paddle keyer: the next element follows while a paddle is held.
     if (m_host.paddleKeyerWithMonitor()) {
-        bool dash = false;
-        bool dot = false;
-        if (s.DashPaddleDown && !s.DotPaddleDown)
-            dash = true;
-        else if (s.DotPaddleDown && !s.DashPaddleDown)
-            dot = true;
-        else if (s.DashPaddleDown && s.DotPaddleDown) {
-            dash = s.LastElementDot;
-            dot = s.LastElementDash;
-        } else {
-            s.LastElementDash = false;
-            s.LastElementDot = false;
-        }
-        if (dash || dot) {
-            s.PlayQueue += dash ? 't' : 'e';
-            s.LastElementDash = dash;
-            s.LastElementDot = dot;
-            m_host.appendMonitorElements(dash ? "-" : ".");
+        const KeyerElement next = PaddleKeyer(s).ElementDone();
+        if (next != KeyerElement::None) {
+            s.PlayQueue += QueueCharacter(next);
+            m_host.appendMonitorElements(ElementSign(next));
         }
     }
 
@@ -184,10 +171,7 @@ void PlaybackCycle::endOfQueue()
         s.FileTextPos = 0;
     }
     if (m_host.paddleKeyerWithMonitor()) {
-        s.DashPaddleDown = false;
-        s.DotPaddleDown = false;
-        s.LastElementDash = false;
-        s.LastElementDot = false;
+        PaddleKeyer(s).ReleaseAll();
         m_host.keyerTextEnded(s.CWElementTable[0]);
     }
     if (m_host.continuousReplayChecked() && s.ReplayingTypedText && s.TypedText.empty()) {

@@ -123,7 +123,9 @@ SendingEngine::StartResult SendingEngine::startNext()
     s.CWDashMs = keying ? m_timing.CWDashMs() : 0;
     s.CWDotMs = keying ? m_timing.CWDotMs() : 0;
     s.CWGapMs = keying ? m_timing.CWGapMs() : 0;
-    s.CWElementTable[0] = keyerKeys ? 2 * s.CWGapMs : 0;
+    // The key decoder's letter gap after a keyer element: two plain gaps, whether or not an
+    // output is keyed (the keying lengths above are 0 without one).
+    s.CWElementTable[0] = keyerKeys ? 2 * m_timing.CWGapMs() : 0;
 
     // Which buffer the head gets: a blank, the leading space before a character, the start
     // silence of a new transmission, or the character itself.

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+class SidetoneVoice;
+
 class AudioOutput {
 public:
     using Tag = std::uint64_t;
@@ -43,6 +45,10 @@ public:
     // Seconds from a value leaving the queue to its being heard, as the device reports it;
     // 0 when closed or unknown.
     virtual double outputLatency() const { return 0.0; }
+
+    // The sidetone voice mixed into this output, or null when the output has none (no
+    // device behind it): the straight key then keys and is timed without a sound.
+    virtual SidetoneVoice *sidetone() { return nullptr; }
 
     void setDoneHandler(DoneHandler handler) { m_done = std::move(handler); }
 

@@ -1,5 +1,7 @@
 #include "platform/outputmixer.h"
 
+#include "platform/sidetonevoice.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -96,7 +98,11 @@ bool OutputMixer::mixQueue(std::int32_t *mix, std::size_t values, std::uint64_t 
     return finished;
 }
 
-void OutputMixer::mixSidetoneVoice(std::int32_t *, std::size_t) {}
+bool OutputMixer::mixSidetoneVoice(std::int32_t *mix, std::size_t frames)
+{
+    SidetoneVoice *voice = m_sidetone.load(std::memory_order_acquire);
+    return voice && voice->mix(mix, frames);
+}
 
 void OutputMixer::mixOneShotSounds(std::int32_t *, std::size_t) {}
 
@@ -110,7 +116,7 @@ bool OutputMixer::render(std::int16_t *out, std::size_t frames)
         std::int32_t mix[BlockFrames * AudioOutput::Channels] = {};
         const std::size_t values = n * AudioOutput::Channels;
         finished |= mixQueue(mix, values, dropBelow);
-        mixSidetoneVoice(mix, n);
+        finished |= mixSidetoneVoice(mix, n);
         mixOneShotSounds(mix, n);
         for (std::size_t i = 0; i < values; ++i) {
             const std::int64_t scaled = (std::int64_t(mix[i]) * gain + (1 << 15)) >> 16;

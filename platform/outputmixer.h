@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 
+class SidetoneVoice;
+
 // Single-producer single-consumer ring of trivially copyable items.
 template <typename T, std::size_t N>
 class SpscRing {
@@ -71,6 +73,10 @@ public:
     void setGain(double gain);
     double gain() const;
 
+    // The sidetone voice mixed in from now on (null: none). The voice must outlive the mixer's
+    // use of it.
+    void attachSidetone(SidetoneVoice *voice) { m_sidetone.store(voice); }
+
     // Only while no callback can run (stream stopped or never started): hands back the
     // buffer playing and everything queued, in order, as dropped.
     void dropAllStopped();
@@ -79,7 +85,8 @@ public:
 
     // Fills `frames` stereo frames: queued buffers in order, then silence, mixed with the
     // other voices, scaled by the gain and clamped. Returns true when at least one buffer
-    // was finished or dropped (its tag is waiting for popDone).
+    // was finished or dropped (its tag is waiting for popDone), or the sidetone's sound of a
+    // key-down ended.
     bool render(std::int16_t *out, std::size_t frames);
 
 private:
@@ -93,8 +100,8 @@ private:
     bool mixQueue(std::int32_t *mix, std::size_t values, std::uint64_t dropBelow);
     bool finishCurrent();
 
-    // Sidetone voice: adds the keyed tone into the mix. Empty until the sidetone is built.
-    void mixSidetoneVoice(std::int32_t *mix, std::size_t frames);
+    // Sidetone voice: adds the keyed tone into the mix; true when a key-down's sound ended.
+    bool mixSidetoneVoice(std::int32_t *mix, std::size_t frames);
     // One-shot sound effects (closing sound and the like): empty until they are built.
     void mixOneShotSounds(std::int32_t *mix, std::size_t frames);
 
@@ -102,6 +109,7 @@ private:
     SpscRing<Tag, Capacity> m_done;
     std::atomic<std::uint64_t> m_dropBelow{0};
     std::atomic<std::int32_t> m_gain{UnityGain};
+    std::atomic<SidetoneVoice *> m_sidetone{nullptr};
 
     // User-interface thread only.
     std::uint64_t m_nextSequence = 0;

@@ -17,6 +17,7 @@ constexpr double MinimumLatency = 0.010;
 
 PortAudioOutput::PortAudioOutput()
 {
+    m_mixer.attachSidetone(&m_sidetone);
     m_eventFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (m_eventFd >= 0) {
         m_notifier = std::make_unique<QSocketNotifier>(m_eventFd, QSocketNotifier::Read);
@@ -149,4 +150,5 @@ void PortAudioOutput::deliverDone()
     // One at a time: a handler may run the event loop and take the next ones itself.
     while (m_mixer.popDone(tag))
         reportDone(tag);
+    m_sidetone.deliverDone();
 }

@@ -11,6 +11,7 @@
 
 #include "platform/audiooutput.h"
 #include "platform/outputmixer.h"
+#include "platform/sidetonevoice.h"
 
 #include <portaudio.h>
 
@@ -47,6 +48,8 @@ public:
     void setGain(double gain) override;
     double gain() const override;
     double outputLatency() const override;
+    // The voice is mixed while the stream runs; its endings come with the done reports.
+    SidetoneVoice *sidetone() override { return isOpen() ? &m_sidetone : nullptr; }
 
 private:
     static int callback(const void *input, void *output, unsigned long frames,
@@ -55,6 +58,7 @@ private:
     void signalDone();
     void deliverDone();
 
+    SidetoneVoice m_sidetone; // before the mixer, which reads it
     OutputMixer m_mixer;
     PaStream *m_stream = nullptr;
     int m_eventFd = -1;

@@ -16,6 +16,7 @@
 //  3. Steps. Start-up and the two quit roads run, at fixed places, the steps modules add for
 //     that place (ModuleStep), in the order added.
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -76,6 +77,9 @@ struct ModeHooks
     std::function<void()> sidetoneOff;
     // The straight key goes down by the CTRL key in the typing box.
     std::function<void()> straightKeyDownByCtrl;
+    // A key input line of the keying port changed (line 0 DSR, 1 CTS, 2 CD; `on` its new
+    // level); `seen` is when the change was seen on the port.
+    std::function<void(int line, bool on, std::chrono::steady_clock::time_point seen)> keyerLineChanged;
     std::function<bool()> waveInputOpen;
     std::function<void()> closeWaveInput;
     std::function<void()> audioMonitorResume;

@@ -4,6 +4,7 @@
 #include "platform/serialports.h"
 #include "shell/formdialog.h"
 #include "shell/mainwindow.h"
+#include "shell/modes.h"
 #include "shell/settingsformat.h"
 #include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
@@ -334,6 +335,15 @@ TPanelPort::TPanelPort(TForm1 &form)
         auto *keyOff = FormBalise ? FormBalise->findChild<QAbstractButton *>(QStringLiteral("CheckBoxKeyOff")) : nullptr;
         return Form1 && !Form1->Engine.BeaconSending && isDown(keyOff);
     };
+    // The key input lines go to the manual keying, with the moment each change was seen.
+    auto keyLine = [this](int line) {
+        return [this, line](QObject *, bool on) {
+            CallHook(Hooks().keyerLineChanged, line, on, Keying.ComPortKeyer.EventTime());
+        };
+    };
+    Keying.ComPortKeyer.OnDSRChange = keyLine(0);
+    Keying.ComPortKeyer.OnCTSChange = keyLine(1);
+    Keying.ComPortKeyer.OnRLSDChange = keyLine(2);
     Keying.SetLamps(&onAirLamps());
     Activate(&Keying);
     // A panel made again while the engine runs keys through the engine's clock at once.

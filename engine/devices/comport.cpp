@@ -968,8 +968,22 @@ bool TCustomComPort::IsCurrent(std::uint64_t generation) const
     return FConnected.load() && FGeneration.load() == generation;
 }
 
-bool TCustomComPort::DoComEvents(std::uint64_t generation, TComEvents events)
+std::chrono::steady_clock::time_point TCustomComPort::EventTime() const
 {
+    return FEventTime != std::chrono::steady_clock::time_point{} ? FEventTime
+                                                                : std::chrono::steady_clock::now();
+}
+
+bool TCustomComPort::DoComEvents(std::uint64_t generation, TComEvents events,
+                                 std::chrono::steady_clock::time_point seen)
+{
+    struct Seen {
+        std::chrono::steady_clock::time_point &time;
+        std::chrono::steady_clock::time_point before;
+        Seen(std::chrono::steady_clock::time_point &t, std::chrono::steady_clock::time_point now)
+            : time(t), before(t) { time = now; }
+        ~Seen() { time = before; }
+    } stamp(FEventTime, seen);
     for (TComEvent e : ComEventOrder) {
         if (!has(events, e))
             continue;

@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -368,6 +369,11 @@ public:
     void CallBreak();
     void CallRx80Full();
 
+    // When the event thread saw the line change that the running handler is told of; the
+    // present moment outside a batch of the thread (the reports at open and close). Read it
+    // from a handler.
+    std::chrono::steady_clock::time_point EventTime() const;
+
     bool EventThreadRunning() const { return FEventThread != nullptr; }
     serialdev::SerialDevice &Device() { return *FDevice; }
 
@@ -397,7 +403,8 @@ protected:
 private:
     // Runs a batch of events for the given open generation, in the fixed order; stops at the
     // first failure or once a close has begun.
-    bool DoComEvents(std::uint64_t generation, TComEvents events);
+    bool DoComEvents(std::uint64_t generation, TComEvents events,
+                     std::chrono::steady_clock::time_point seen = {});
     bool IsCurrent(std::uint64_t generation) const;
     void CallAfterOpen();
     void CallBeforeClose();
@@ -439,6 +446,8 @@ private:
     int FAppliedDTR = -1, FAppliedRTS = -1;
     serialdev::Counters FErrorCounters;
     std::atomic<bool> FClosing{false};
+    // The moment the batch being dispatched was seen; only the dispatching thread uses it.
+    std::chrono::steady_clock::time_point FEventTime{};
 };
 
 class TComPort : public TCustomComPort {

@@ -107,6 +107,7 @@ void TComThread::Execute()
     serialdev::SerialDevice &device = FComPort->Device();
     while (!FStop) {
         const serialdev::WaitOutcome outcome = device.waitModemChange();
+        const auto seen = std::chrono::steady_clock::now();
         if (outcome.result == serialdev::WaitResult::Interrupted)
             continue;
         // A wait that fails ends the thread without a report; looping on it would spin.
@@ -117,7 +118,7 @@ void TComThread::Execute()
         if (events == 0)
             continue;
         FEvents = events;
-        DispatchComEvents(events);
+        DispatchComEvents(events, seen);
     }
     if (!FDetached) {
         device.startWatch(0);
@@ -126,17 +127,17 @@ void TComThread::Execute()
     FFinished = true;
 }
 
-void TComThread::DispatchComEvents(TComEvents events)
+void TComThread::DispatchComEvents(TComEvents events, std::chrono::steady_clock::time_point seen)
 {
     switch (FComPort->SyncMethod()) {
     case smThreadSync:
-        HandOver(events);
+        HandOver(events, seen);
         break;
     case smWindowSync:
-        SendComEventMessages(events);
+        SendComEventMessages(events, seen);
         break;
     case smNone:
-        FComPort->DoComEvents(FGeneration, events);
+        FComPort->DoComEvents(FGeneration, events, seen);
         break;
     }
 }
@@ -174,15 +175,15 @@ void TComThread::MarkServed(HandOverState &state)
 }
 
 // The batch is posted, never sent, so a close on the user-interface thread can always finish.
-void TComThread::HandOver(TComEvents events)
+void TComThread::HandOver(TComEvents events, std::chrono::steady_clock::time_point seen)
 {
     TCustomComPort *port = FComPort;
     const std::uint64_t generation = FGeneration;
     PostAndWait([&](const std::shared_ptr<HandOverState> &state) {
         QMetaObject::invokeMethod(
             port,
-            [port, generation, events, state] {
-                port->DoComEvents(generation, events);
+            [port, generation, events, state, seen] {
+                port->DoComEvents(generation, events, seen);
                 MarkServed(*state);
             },
             Qt::QueuedConnection);
@@ -191,7 +192,7 @@ void TComThread::HandOver(TComEvents events)
 
 // One message per event; the receiver takes each at once, then handles it if the port is
 // still open in this generation.
-void TComThread::SendComEventMessages(TComEvents events)
+void TComThread::SendComEventMessages(TComEvents events, std::chrono::steady_clock::time_point seen)
 {
     TCustomComPort *port = FComPort;
     const std::uint64_t generation = FGeneration;
@@ -203,11 +204,11 @@ void TComThread::SendComEventMessages(TComEvents events)
         const bool posted = PostAndWait([&](const std::shared_ptr<HandOverState> &state) {
             QMetaObject::invokeMethod(
                 port,
-                [port, generation, one, state, batch] {
+                [port, generation, one, state, batch, seen] {
                     MarkServed(*state);
                     if (batch->failed)
                         return;
-                    if (!port->DoComEvents(generation, one))
+                    if (!port->DoComEvents(generation, one, seen))
                         batch->failed = true;
                 },
                 Qt::QueuedConnection);

@@ -44,9 +44,10 @@ public:
 
 private:
     void Execute();
-    void DispatchComEvents(TComEvents events);
-    void HandOver(TComEvents events);
-    void SendComEventMessages(TComEvents events);
+    // `seen`: when the wait returned with the batch, for the handlers' EventTime().
+    void DispatchComEvents(TComEvents events, std::chrono::steady_clock::time_point seen);
+    void HandOver(TComEvents events, std::chrono::steady_clock::time_point seen);
+    void SendComEventMessages(TComEvents events, std::chrono::steady_clock::time_point seen);
 
     struct HandOverState {
         std::mutex lock;

@@ -130,6 +130,32 @@ TEST(ComPortEvents, TheLevelIsReadWhenTheBatchIsHandled)
     EXPECT_EQ(k.log.front(), "cts0");
 }
 
+TEST(ComPortEvents, AHandlerLearnsWhenTheChangeWasSeenNotWhenItIsHandled)
+{
+    // Before the port: its closing report still runs the handler.
+    std::vector<std::chrono::steady_clock::time_point> seen, handled;
+    Keyer k;
+    k.port->OnCTSChange = [&, port = k.port.get()](QObject *, bool) {
+        seen.push_back(port->EventTime());
+        handled.push_back(std::chrono::steady_clock::now());
+    };
+    k.device->setInputs(LineCTS, 0);
+    k.port->Open(); // the opening report: no change was seen, so it is the present moment
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_LE(handled[0] - seen[0], std::chrono::milliseconds(50));
+
+    const auto before = std::chrono::steady_clock::now();
+    k.device->setInputs(0, LineCTS);
+    // The batch waits while the user-interface thread is busy elsewhere.
+    ASSERT_TRUE(waitUnserved([&] { return k.device->changesReported.load() == 1; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(waitFor([&] { return seen.size() == 2; }));
+    EXPECT_GE(seen[1], before);
+    EXPECT_GE(handled[1] - seen[1], std::chrono::milliseconds(100));
+    // Outside a batch it is the present moment again.
+    EXPECT_GE(k.port->EventTime(), handled[1]);
+}
+
 TEST(ComPortEvents, CloseWithABatchPendingReturnsAtOnceAndNoHandlerRunsAfterIt)
 {
     Keyer k;

@@ -83,7 +83,12 @@ public:
     bool paddleKeyerWithMonitor() override { return paddleKeyer; }
     double keyCalibration() override { return calibration; }
     void appendMonitorElements(const std::string &signs) override { monitorElements += signs; }
-    void keyerTextEnded(int) override { record("keyerTextEnded"); }
+    void keyerTextEnded(int letterGapMs) override
+    {
+        record("keyerTextEnded");
+        keyerLetterGapMs = letterGapMs;
+    }
+    int keyerLetterGapMs = -1;
     bool keyingOutputConfigured() override { return keying; }
     void keyFirstElement(const CWElementTable &table) override
     {

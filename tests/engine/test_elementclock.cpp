@@ -395,6 +395,29 @@ TEST(ElementClock, StraightKeyKeysDownWithoutArming)
     EXPECT_EQ(rig.clock.MMTimerCW().Interval(), 10);
 }
 
+TEST(ElementClock, StraightKeyUpReleasesWhatItsDownKeyedButNeverASupplyLine)
+{
+    KeyingConfig config = serialDtr();
+    config.CWLines = LineDTR | LineRTS;
+    config.KeyerPowerOn = true;
+    config.PowerLines = LineRTS;
+    config.ParallelPortInUse = true;
+    config.LptBase = 0x378;
+    config.PinIndex = 3;
+    Rig rig(config);
+    rig.clock.ManualKeyUp(); // no straight key down: nothing
+    EXPECT_TRUE(rig.log.take().empty());
+    rig.clock.ManualKeyDown = 1;
+    rig.clock.KeyFirstElement();
+    rig.log.take();
+    rig.clock.ManualKeyUp();
+    EXPECT_EQ(rig.log.take(), (std::vector<std::string>{"CLRDTR", "CW off", "OUT 37A=00"}));
+    EXPECT_EQ(rig.clock.ManualKeyDown.load(), 0);
+    EXPECT_EQ(rig.clock.CWLineDown.load(), 0);
+    rig.clock.ManualKeyUp(); // a second key-up finds nothing to release
+    EXPECT_TRUE(rig.log.take().empty());
+}
+
 TEST(ElementClock, AfterCloseNothingKeys)
 {
     Rig rig;
