@@ -60,7 +60,7 @@ TForm1::TForm1(QWidget *parent)
     English1->setChecked(true); // the design-time language
     // Captions, shortcuts and the switch of the seven items.
     InstallLanguages(this);
-    OnLanguageSwitch([this] { placeModeButtons(); });
+    OnLanguageSwitch(this, [this] { placeModeButtons(); });
 
     MenuAgrandir = named(menuBar()->addMenu(QStringLiteral("Enlarge")), "MenuAgrandir");
     MenuAgrandir100 = addZoom("MenuAgrandir100", QStringLiteral("100 %"));

@@ -63,9 +63,16 @@ std::vector<LanguageAware *> &sideWindows()
     return windows;
 }
 
-std::vector<std::function<void()>> &switchListeners()
+struct SwitchListener
 {
-    static std::vector<std::function<void()>> listeners;
+    QPointer<QObject> owner; // the listener ends with it; none: for the whole run
+    bool owned;
+    std::function<void()> refresh;
+};
+
+std::vector<SwitchListener> &switchListeners()
+{
+    static std::vector<SwitchListener> listeners;
     return listeners;
 }
 
@@ -451,8 +458,16 @@ void RefreshStateCaptions()
 
     UpdateRandomSummary();
     UpdateSpacingSummary();
-    for (const auto &refresh : switchListeners())
-        refresh();
+    // A listener whose window is gone is dropped; a copy, since a refresh may register one.
+    auto &listeners = switchListeners();
+    listeners.erase(std::remove_if(listeners.begin(), listeners.end(),
+                                   [](const SwitchListener &l) { return l.owned && !l.owner; }),
+                    listeners.end());
+    const std::vector<SwitchListener> current = listeners;
+    for (const SwitchListener &listener : current) {
+        if (!listener.owned || listener.owner)
+            listener.refresh();
+    }
 
     if (QObject *filter = control("SpeedButtonMonitorFilter"))
         SetHint(filter, isChecked(filter) ? TxtAudioFilterKeysHint() : TxtAudioFilterHint());
@@ -511,7 +526,12 @@ QString LessonModeTitle(int selectedIndex, int lessonPage, bool koch, Language l
 
 void OnLanguageSwitch(std::function<void()> refresh)
 {
-    switchListeners().push_back(std::move(refresh));
+    switchListeners().push_back({nullptr, false, std::move(refresh)});
+}
+
+void OnLanguageSwitch(QObject *owner, std::function<void()> refresh)
+{
+    switchListeners().push_back({owner, true, std::move(refresh)});
 }
 
 LanguageAware::LanguageAware(QWidget *window) : window_(window)

@@ -157,6 +157,8 @@ QString LessonModeTitle(int selectedIndex, int lessonPage, bool koch, Language l
 // summaries: texts of the main window that modes build from their own state
 // (`UpdatePlayRandomHint`, ...).
 void OnLanguageSwitch(std::function<void()> refresh);
+// The same for as long as `owner` lives (a window's own texts).
+void OnLanguageSwitch(QObject *owner, std::function<void()> refresh);
 
 // A side window that translates itself. The window's texts are written by retranslate()
 // when it is shown and at every switch while it is visible.
