@@ -421,6 +421,11 @@ void DestroyAllWindows()
     FormDialog = nullptr;
     delete Form1;
     Form1 = nullptr;
+    // Without its windows the program is back before start-up: windows made again start
+    // from the same flags as a new run.
+    NoteWindowCreated = ReportCreated = FormsCreatedReport = AllFormsCreated = false;
+    SheetWasOpen = MainFormCreated = FirstShowPending = false;
+    startupDone = outsideQuitPending = false;
 }
 
 void MainFormShown()
