@@ -1,3 +1,5 @@
+#include "tests/common/testsupport.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -29,5 +31,6 @@ int main(int argc, char **argv)
     setenv("JACK_NO_START_SERVER", "1", 1);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    testsupport::installFreshStartForEachTest();
     return RUN_ALL_TESTS();
 }

@@ -1,8 +1,16 @@
 #include "tests/common/testsupport.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThread>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <system_error>
+#include <vector>
 
 namespace testsupport {
 
@@ -28,6 +36,88 @@ QString programPath()
 {
     // The environment may point at another build of the program (a sanitizer build).
     return qEnvironmentVariable("KESTRELON_BINARY", QStringLiteral(KESTRELON_BINARY));
+}
+
+namespace {
+
+std::vector<std::function<void()>> &freshStartSteps()
+{
+    static std::vector<std::function<void()>> steps;
+    return steps;
+}
+
+// Removes what the folder holds, also below folders a test made read-only.
+void emptyFolder(const QString &path)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path folder(QFile::encodeName(path).toStdString());
+    if (path.isEmpty() || !fs::is_directory(folder, error))
+        return;
+    for (auto it = fs::recursive_directory_iterator(folder, error); !error && it != fs::recursive_directory_iterator();
+         it.increment(error)) {
+        if (it->is_directory(error) && !it->is_symlink(error))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+    }
+    for (const auto &entry : fs::directory_iterator(folder, error))
+        fs::remove_all(entry.path(), error);
+}
+
+class FreshStartForEachTest : public ::testing::EmptyTestEventListener {
+public:
+    FreshStartForEachTest()
+        : m_workingFolder(QDir::currentPath())
+    {
+        for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+            m_variables[name] = qgetenv(name);
+    }
+
+    void OnTestStart(const ::testing::TestInfo &) override
+    {
+        resetEnvironment();
+        for (const auto &step : freshStartSteps())
+            step();
+    }
+
+    void OnTestEnd(const ::testing::TestInfo &) override
+    {
+        for (const auto &step : freshStartSteps())
+            step();
+        resetEnvironment();
+    }
+
+private:
+    void resetEnvironment()
+    {
+        // A functor queued without an object of its own (QTimer::singleShot(0, f), a call
+        // posted to the application) would otherwise run in the next test, with references
+        // into this one.
+        QCoreApplication::removePostedEvents(QCoreApplication::instance(), QEvent::MetaCall);
+        QCoreApplication::removePostedEvents(QThread::currentThread(), QEvent::MetaCall);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        for (const auto &[name, value] : m_variables)
+            qputenv(name.c_str(), value);
+        QDir::setCurrent(m_workingFolder);
+        emptyFolder(qEnvironmentVariable("XDG_CONFIG_HOME"));
+        emptyFolder(qEnvironmentVariable("XDG_DATA_HOME"));
+    }
+
+    QString m_workingFolder;
+    std::map<std::string, QByteArray> m_variables;
+};
+
+} // namespace
+
+void installFreshStartForEachTest()
+{
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshStartForEachTest);
+}
+
+bool addFreshStartStep(std::function<void()> step)
+{
+    freshStartSteps().push_back(std::move(step));
+    return true;
 }
 
 } // namespace testsupport

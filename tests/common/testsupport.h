@@ -12,4 +12,15 @@ bool waitFor(const std::function<bool()> &condition, int timeoutMs = 5000);
 QString sourceDir();
 QString programPath();
 
+// Every test of a program starts as it would in a process of its own (ctest runs one test per
+// process; the programs must also pass whole, in any order): before and after each test the
+// working folder and the folder variables are put back, the configuration and data folders
+// emptied, and calls still queued by the test before dropped. The shared main installs it.
+void installFreshStartForEachTest();
+
+// Adds a step to that reset, for what a folder's test support shares between tests (the
+// shell's windows). Steps run after the reset before a test and before it after the test.
+// Meant for the initialiser of a namespace-scope constant; returns true.
+bool addFreshStartStep(std::function<void()> step);
+
 } // namespace testsupport

@@ -1,8 +1,19 @@
 #include "tests/shell/shelltestsupport.h"
 
+#include "engine/morsecode.h"
+#include "shell/enginesettingskeys.h"
 #include "shell/formdialog.h"
+#include "shell/languages/languages.h"
 #include "shell/mainwindow.h"
+#include "shell/panelport.h"
+#include "shell/settingsfile.h"
+#include "shell/settingskeys.h"
+#include "shell/soundcardpanel.h"
+#include "shell/soundengine.h"
 #include "shell/startup.h"
+#include "shell/summaries.h"
+#include "training/shortcuts.h"
+#include "training/typing.h"
 
 #include "tests/common/testsupport.h"
 
@@ -13,6 +24,7 @@
 
 #include <csignal>
 #include <set>
+#include <sys/prctl.h>
 
 namespace shelltest {
 
@@ -35,19 +47,45 @@ void endPoller(QTimer *poll)
     poll->deleteLater();
 }
 
-class EndPollersWithEachTest : public ::testing::EmptyTestEventListener {
-    void OnTestEnd(const ::testing::TestInfo &) override
-    {
-        const std::set<QTimer *> left = pollers();
-        for (QTimer *poll : left)
-            endPoller(poll);
-    }
-};
+// Puts a global back to the value it had when first seen.
+template <typename T>
+std::function<void()> keep(T &global)
+{
+    return [&global, start = global] { global = start; };
+}
 
-const bool listenerInstalled = [] {
-    ::testing::UnitTest::GetInstance()->listeners().Append(new EndPollersWithEachTest);
-    return true;
-}();
+// The program's globals and the hooks that tests replace, as the test program had them
+// before its first test (a fake sound output set by a test file counts as its own).
+void restoreProgramGlobals()
+{
+    static const std::vector<std::function<void()>> restores = {
+        keep(SoundOutputFactory()), keep(portPanelSeams()), keep(ListInputDevices), keep(ListOutputDevices),
+        keep(languageSources()), keep(summarySources()), keep(Settings()),
+        keep(LastChoice), keep(ScreenPixelsPerInch),
+        keep(DialogText), keep(DialogResult), keep(WarnAnsiShown), keep(MessagesToStandardError),
+        keep(IniNoisePosition), keep(IniQsbPosition), keep(IniNotePosition), keep(MorseCodes),
+        keep(KidTargetText), keep(TypingReplay), keep(EditClicked), keep(LoopButton), keep(Shortcuts),
+    };
+    for (const auto &restore : restores)
+        restore();
+    SetSettingsFailureReporter(nullptr);
+    TerminateApplication = [] { ++terminations; };
+    terminations = 0;
+    InstallLanguages(nullptr);
+    English1Click();
+}
+
+// Before and after each test: no window, and every global as before start-up.
+void startAfresh()
+{
+    const std::set<QTimer *> left = pollers();
+    for (QTimer *poll : left)
+        endPoller(poll);
+    DestroyAllWindows();
+    restoreProgramGlobals();
+}
+
+const bool startsAfresh = testsupport::addFreshStartStep(startAfresh);
 
 } // namespace
 
@@ -74,14 +112,21 @@ QString dialogText()
 
 void ensureWindows()
 {
-    TerminateApplication = [] { ++terminations; };
-    if (!Form1)
-        CreateAllWindows();
+    if (!Form1 && !CreateAllWindows())
+        ADD_FAILURE() << "the main window's creation handler gave up";
 }
 
 ProgramRun::ProgramRun(const QString &home)
     : m_home(home)
 {
+}
+
+ProgramRun::~ProgramRun()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
 }
 
 QString ProgramRun::settingsFile() const
@@ -106,6 +151,8 @@ bool ProgramRun::start(const QStringList &arguments)
     m_errors.clear();
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(m_home);
+    // The program never outlives the test program, however a test ends.
+    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     m_process.start(testsupport::programPath(), arguments);
     return m_process.waitForStarted(5000);
 }

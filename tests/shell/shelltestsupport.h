@@ -1,6 +1,13 @@
 #pragma once
 
-// Helpers of the shell's GUI tests: answering the message box from inside a caller's wait.
+// Helpers of the shell's GUI tests: the program's windows, answering the message box from
+// inside a caller's wait, and the built program run as a user runs it.
+//
+// Each test of a program that uses them starts as in a process of its own: before (and after)
+// every test the windows are destroyed and the program's globals, settings rows and the hooks
+// that tests replace are put back as they were before the first test. A test makes the
+// windows with ensureWindows(). A module that adds a global or a hook adds it to the list in
+// shelltestsupport.cpp.
 
 #include <QByteArray>
 #include <QMap>
@@ -20,8 +27,8 @@ void whenDialogShown(std::function<void()> act, int timeoutMs = 5000);
 // The text the message box shows.
 QString dialogText();
 
-// Creates the 21 windows once per test program, with quitting made harmless (the
-// application's termination only counted).
+// Creates the 21 windows as start-up does, unless this test made them already. Quitting is
+// harmless: the application's termination is only counted in `terminations`.
 void ensureWindows();
 extern int terminations;
 
@@ -31,6 +38,10 @@ extern int terminations;
 class ProgramRun {
 public:
     explicit ProgramRun(const QString &home);
+    // A program still running (a test that failed before ending it) is killed.
+    ~ProgramRun();
+    ProgramRun(const ProgramRun &) = delete;
+    ProgramRun &operator=(const ProgramRun &) = delete;
 
     QString settingsFile() const;
     // One more variable of the program's environment (HOME, ...), for the next start.

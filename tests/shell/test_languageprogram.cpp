@@ -39,8 +39,7 @@ QByteArray readFile(const QString &path)
 
 TEST(LanguageAtStartup, TheSettingsFileChoosesHungarian)
 {
-    if (Form1)
-        GTEST_SKIP() << "the windows of this test program exist already";
+    ASSERT_EQ(Form1, nullptr) << "each test starts without windows";
     writeFile(SettingsFilePath(), "[KESTRELON 5.2.9]\r\nLANGUAGE=M\r\n");
     shelltest::ensureWindows();
     ASSERT_NE(Form1, nullptr);
@@ -63,9 +62,8 @@ TEST(LanguageAtStartup, TheSettingsFileChoosesHungarian)
 
 TEST(LanguageAtStartup, WithoutAFileTheStartIsEnglish)
 {
-    if (Form1)
-        GTEST_SKIP() << "the windows of this test program exist already";
-    QFile::remove(SettingsFilePath());
+    ASSERT_EQ(Form1, nullptr) << "each test starts without windows";
+    ASSERT_FALSE(QFile::exists(SettingsFilePath()));
     shelltest::ensureWindows();
     EXPECT_EQ(Form1->windowTitle(), QStringLiteral("KESTRELON 5.2.9 - THE  MORSE  CODE  TEACHER  &  TRAINER"));
     EXPECT_TRUE(Form1->English1->isChecked());

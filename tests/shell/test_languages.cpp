@@ -303,11 +303,6 @@ class LanguageSwitchTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        InstallLanguages(nullptr);
-        English1Click();
-        languageSources() = {};
-        summarySources() = {};
-
         QMenu *languageMenu = window.menuBar()->addMenu(QStringLiteral("Language"));
         languageMenu->setObjectName(QStringLiteral("Language1"));
         for (const char *name : {"English1", "Magyar1", "Deutsch1", "Francais1", "Italiano1", "Portugues1", "Espagnol1"}) {
@@ -346,8 +341,6 @@ protected:
         InstallLanguages(&window);
         window.show();
     }
-
-    void TearDown() override { InstallLanguages(Form1); } // the program's own window, when there is one
 
     template <typename W> W *make(QWidget *parent, const char *name)
     {

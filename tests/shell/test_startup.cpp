@@ -42,10 +42,7 @@ struct Snapshot {
 
 TEST(StartupOrder, TheWindowsComeInOrderWithTheFlagsBetweenThem)
 {
-    if (Form1)
-        GTEST_SKIP() << "the windows of this test program exist already";
-    shelltest::terminations = 0;
-    TerminateApplication = [] { ++terminations; };
+    ASSERT_EQ(Form1, nullptr) << "each test starts without windows";
     std::vector<Snapshot> seen;
     ASSERT_TRUE(CreateAllWindows([&](const char *what) {
         seen.push_back({what, NoteWindowCreated, ReportCreated, FormsCreatedReport, AllFormsCreated,
@@ -88,24 +85,16 @@ TEST(StartupOrder, TheWindowsComeInOrderWithTheFlagsBetweenThem)
     for (size_t i = 0; i < globals.size(); ++i) {
         ASSERT_NE(globals[i], nullptr) << expected[i];
         EXPECT_EQ(globals[i]->objectName().toStdString(), expected[i]);
-        if (i > 0)
+        if (i > 0) {
             EXPECT_EQ(TSideForm::all()[i - 1], globals[i]);
+        }
     }
     EXPECT_FALSE(Form1->isVisible()); // shown by the main block only after the pushes
 }
 
 class QuitRoads : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        shelltest::ensureWindows();
-        terminations = 0;
-        Form1->Engine.Quitting = false;
-        Form1->Engine.QuitRequested = false;
-        Form1->setEnabled(true);
-        for (TSideForm *form : TSideForm::all())
-            form->setEnabled(true);
-    }
+    void SetUp() override { shelltest::ensureWindows(); }
 };
 
 TEST_F(QuitRoads, QuitButtonAsksAndNoKeepsTheProgramWithTheQuizTimersStopped)
@@ -365,7 +354,6 @@ TEST(StartupSettings, WarnAnsiIsReadOnOneAndWrittenOnlyWhenSet)
     Settings().read({{"WARNANSI=", "1"}});
     EXPECT_TRUE(WarnAnsiShown);
     EXPECT_EQ(writtenValue("WARNANSI="), "1");
-    WarnAnsiShown = false;
 }
 
 TEST(ParkedSettings, ArePushedIntoTheSideWindowsOnceTheyExist)
@@ -427,15 +415,11 @@ TEST(ParkedSettings, ArePushedIntoTheSideWindowsOnceTheyExist)
     PushSettingsIntoSideWindows();
     EXPECT_TRUE(examTone->isChecked());
     EXPECT_EQ(pitch->value(), 55);
-    WarnAnsiShown = false;
-    FormDialog->CheckBoxWarningFile->setChecked(false);
 }
 
 TEST(OutsideQuit, WaitsForTheEndOfStartUpAndThenAsksNothing)
 {
     shelltest::ensureWindows();
-    terminations = 0;
-    Form1->Engine.Quitting = false;
     RequestQuitFromOutside(); // a signal while the windows are still being made
     testsupport::waitFor([] { return false; }, 50);
     EXPECT_EQ(terminations, 0);
@@ -454,7 +438,6 @@ TEST(OutsideQuit, WaitsForTheEndOfStartUpAndThenAsksNothing)
     ShowProgramMessage("Can't create kestrelon.ini !");
     testsupport::waitFor([] { return false; }, 350);
     EXPECT_EQ(shown, 0);
-    MessagesToStandardError = false;
 }
 
 // Should open requests hold a quit back, this answers them after a while so the test ends
@@ -481,9 +464,6 @@ private:
 TEST(OutsideQuit, DuringStartUpAnswersTheMessageOnScreenAndThoseWaitingBehindIt)
 {
     shelltest::ensureWindows();
-    terminations = 0;
-    Form1->Engine.Quitting = false;
-    MessagesToStandardError = false;
     Rescue rescue;
     int secondAnswer = -1;
     whenDialogShown([&] {
@@ -503,14 +483,12 @@ TEST(OutsideQuit, DuringStartUpAnswersTheMessageOnScreenAndThoseWaitingBehindIt)
     StartupFinished();
     EXPECT_TRUE(testsupport::waitFor([] { return terminations == 1; }, 2000));
     EXPECT_TRUE(Form1->Engine.Quitting);
-    MessagesToStandardError = false;
 }
 
 TEST(OutsideQuit, AQuitWaitingOnItsMessageGoesOn)
 {
     shelltest::ensureWindows();
     StartupFinished();
-    MessagesToStandardError = false;
     Form1->Engine.Quitting = true; // the Quit button's road, answered Yes
     Rescue rescue;
     whenDialogShown([] { RequestQuitFromOutside(); });
@@ -518,8 +496,6 @@ TEST(OutsideQuit, AQuitWaitingOnItsMessageGoesOn)
     EXPECT_FALSE(rescue.needed);
     EXPECT_FALSE(FormDialog->isVisible());
     EXPECT_TRUE(MessagesToStandardError);
-    MessagesToStandardError = false;
-    Form1->Engine.Quitting = false;
 }
 
 TEST(DataFolders, TheDataFolderIsCreatedAndBecomesTheCurrentFolder)

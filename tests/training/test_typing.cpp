@@ -3,6 +3,7 @@
 
 #include "tests/common/fakeaudiooutput.h"
 #include "tests/common/testsupport.h"
+#include "tests/shell/shelltestsupport.h"
 
 #include "engine/cp1252.h"
 #include "engine/morsecode.h"
@@ -84,11 +85,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(fakeSound);
-        if (!Form1) {
-            TerminateApplication = [] {};
-            ASSERT_TRUE(CreateAllWindows());
-            Form1->show();
-        }
+        shelltest::ensureWindows();
+        Form1->show();
         box = control<QLineEdit>("Editcaractere");
         replay = control<QToolButton>("ButtonReplayText");
         clear = control<QToolButton>("SpeedButtonRAZtext");
@@ -97,27 +95,10 @@ protected:
         ASSERT_TRUE(box && replay && clear && delayed && continuous);
 
         TSoundEngine &engine = SoundEngine();
-        fake().finishAll();
         engine.State = EngineState{};
         engine.Timings.setSpeed(12);
         engine.Timings.setStartSilence(0);
-        fake().written.clear();
-        Form1->Timer1->stop();
-        Form1->TimerTXDelay->stop();
-        Form1->TimerBoucle->stop();
-        delayed->setChecked(false);
-        continuous->setChecked(false);
-        Shortcuts = {};
-        box->setReadOnly(false);
-        box->clear();
-        replay->setChecked(false);
         box->setFocus();
-    }
-    void TearDown() override
-    {
-        Form1->TimerBoucle->stop();
-        fake().finishAll();
-        SoundEngine().State.PlayQueue.clear();
     }
     static EngineState &state() { return SoundEngine().State; }
     // Keys as the keyboard gives them: Qt's test helper for plain ASCII, events of our own
