@@ -135,11 +135,6 @@ TFormDriftBMP::TFormDriftBMP(QWidget *parent)
 {
 }
 
-TFormMonitorInfo::TFormMonitorInfo(QWidget *parent)
-    : TSideForm("FormMonitorInfo", parent)
-{
-}
-
 TFormZoom::TFormZoom(QWidget *parent)
     : TSideForm("FormZoom", parent)
 {

@@ -140,12 +140,8 @@ public:
     explicit TFormDriftBMP(QWidget *parent = nullptr);
 };
 
-// Monitor help card.
-class TFormMonitorInfo : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormMonitorInfo(QWidget *parent = nullptr);
-};
+// Monitor help card: its own file, included at the end of this one.
+class TFormMonitorInfo;
 
 // Zoom view.
 class TFormZoom : public TSideForm {
@@ -175,3 +171,5 @@ extern TFormDrift *FormDrift;
 extern TFormDriftBMP *FormDriftBMP;
 extern TFormMonitorInfo *FormMonitorInfo;
 extern TFormZoom *FormZoom;
+
+#include "shell/formmonitorinfo.h"

@@ -63,9 +63,11 @@ struct ProgramRun {
 std::vector<std::string> defaultsWith(const std::string &language)
 {
     return {"[KESTRELON 5.2.9]", "SPEED=12", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
-            "LANGUAGE=" + language, "LEVEL=-12", "COM=0", "NOISE_LEVEL=10", "QSB_LEVEL=10", "QSB_SPEED=6",
-            "NOISE_BW=8", "NOTE=800", "PTT=0", "CW=0", "TXDELAY=100", "ISOUND=-1", "OSOUND=-1", "LASTCHOICE=1",
-            "WINPOS=0,0", "DRIFT=10,1300,300", "MONPTT=0", "WINDIM=516,660"};
+            "LANGUAGE=" + language, "LEVEL=-12", "COM=0", "MONITOR_CASE=UPPER", "NOISE_LEVEL=10", "QSB_LEVEL=10",
+            "QSB_SPEED=6", "NOISE_BW=8", "NOTE=800", "PTT=0", "CW=0", "TXDELAY=100", "ISOUND=-1", "OSOUND=-1",
+            "LASTCHOICE=1", "WINPOS=0,0", "DRIFT=10,1300,300", "KEYER=MOUSE", "DOTKEYER=DSR", "DASHKEYER=CTS",
+            "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=516,660", "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0",
+            "MONCARSPE=0", "MONCARLOC=0", "SPEEDCALVALUE=1"};
 }
 
 QByteArray crlf(const std::vector<std::string> &lines)
@@ -89,10 +91,13 @@ TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
     r.run({"/E", "x=25", "c", "S=30"});
     EXPECT_EQ(r.written().toStdString(),
               crlf({"[KESTRELON 5.2.9]", "SPEED=25", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
-                    "LANGUAGE=E", "LEVEL=-12", "WORDS=3", "WORDS=4", "COM=0", "NOISE_LEVEL=10", "QSB_LEVEL=10",
-                    "QSB_SPEED=6", "NOISE_BW=8", "NOTE=1500", "MSG=73 de ZELMO", "MSG=", "MSG=QRL?", "PTT=0",
-                    "CW=0", "TXDELAY=100", password, "ISOUND=-1", "OSOUND=-1", "LASTCHOICE=4", "WINPOS=120,80",
-                    "DRIFT=0,800,100", "MONPTT=0", "WINDIM=500,700", "WARNANSI=1", "LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"})
+                    "LANGUAGE=E", "LEVEL=-12", "WORDS=3", "WORDS=4", "COM=0", "MONITOR_CASE=UPPER",
+                    "NOISE_LEVEL=10", "QSB_LEVEL=10", "QSB_SPEED=6", "NOISE_BW=8", "NOTE=1500", "MSG=73 de ZELMO",
+                    "MSG=", "MSG=QRL?", "PTT=0", "CW=0", "TXDELAY=100", password, "ISOUND=-1", "OSOUND=-1",
+                    "LASTCHOICE=4", "WINPOS=120,80", "DRIFT=0,800,100", "KEYER=MOUSE", "DOTKEYER=DSR",
+                    "DASHKEYER=CTS", "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=500,700", "MONERROR=0", "MONDASH=1",
+                    "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0", "SPEEDCALVALUE=1", "WARNANSI=1",
+                    "LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"})
                   .toStdString());
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(r.ini).constData(), &st), 0);
