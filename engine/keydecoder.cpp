@@ -56,6 +56,20 @@ int KeyTimingDecoder::elapsedMs(Clock::time_point from, Clock::time_point to)
     return ns <= 0 ? 0 : static_cast<int>(RoundHalfEven(static_cast<double>(ns) / 1e6));
 }
 
+void KeyTimingDecoder::Reset()
+{
+    timer_.Stop();
+    limits_ = KeyTimingLimitsFor(12, 3);
+    unlimitedDash_ = true;
+    elements_.clear();
+    lastElement_.clear();
+    keyIsDown_ = false;
+    ForgetTimes();
+    markMs_ = spaceMs_ = 0;
+    wordSpaceNext_ = false;
+    letterGapMs_ = 0;
+}
+
 void KeyTimingDecoder::SetLimits(int wpm, int weight)
 {
     limits_ = KeyTimingLimitsFor(wpm, weight);

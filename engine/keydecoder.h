@@ -61,6 +61,10 @@ public:
 
     KeyTimingDecoder(MonitorOutput &output, GapTimer &timer);
 
+    // Everything as on a new decoder (a new monitor): no letter, no times, the limits of
+    // 12 wpm and weight 3, dashes unlimited, the timer stopped.
+    void Reset();
+
     // SetKeyTimingLimits: new limits from the speed and weight, shown at once.
     void SetLimits(int wpm, int weight);
     const KeyTimingLimits &Limits() const { return limits_; }

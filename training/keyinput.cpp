@@ -708,6 +708,8 @@ constexpr TextRow kTexts[] = {
     {"RadioGroupKeyerPort", TextKind::Caption,
      Tr("KEYER Port", "BILLENTYÜZÖ port", "TASTER-Port", "Port MANIPULATEUR", "Porta KEYER",
         "Porta MANIPULADOR", "Puerto MANIPULADOR")},
+    {"RadioGroupKeyerPort", TextKind::Item, 1,
+     Tr("Mouse", "Egér", "Maus", "Souris", "Mouse", "Rato", "Ratón")},
     {"RadioGroupKeyerDOT", TextKind::Caption, Tr("DOT", "PONT", "PUNKT", "POINT", "PUNTO", "PONTO", "PUNTO")},
     {"RadioGroupKeyerDash", TextKind::Caption,
      Tr(" DASH / Straight key", " VONÁS / Egyszerü billentyü", " STRICH / Handtaste", " TRAIT / Pioche simple",

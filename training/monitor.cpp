@@ -660,6 +660,7 @@ void MenuCalSpeedClick(int step)
 void BuildMonitorModule(TForm1 &form)
 {
     controls = MonitorControls{};
+    KeyDecoder().Reset();
     buildPanel(form);
     // Nothing writes into the controls of a window that is gone.
     QObject::connect(controls.GroupBoxMonitor, &QObject::destroyed, [] { controls = MonitorControls{}; });

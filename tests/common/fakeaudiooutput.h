@@ -5,6 +5,7 @@
 // later, as the real output does from its callback. Opening and writing can be made to fail.
 
 #include "platform/audiooutput.h"
+#include "platform/sidetonevoice.h"
 
 #include <cstdint>
 #include <deque>
@@ -29,6 +30,12 @@ public:
         gainHistory.push_back(gain);
     }
     double gain() const override { return m_gain; }
+
+    // The sidetone voice, when a test wants one (without it the output is like one with no
+    // device behind it). The test mixes it itself, through an OutputMixer of its own.
+    bool withSidetone = false;
+    SidetoneVoice voice;
+    SidetoneVoice *sidetone() override { return withSidetone ? &voice : nullptr; }
 
     // Reports the oldest queued buffer done; false when none is queued.
     bool finishNext();

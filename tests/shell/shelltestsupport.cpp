@@ -12,6 +12,7 @@
 #include "shell/soundengine.h"
 #include "shell/startup.h"
 #include "shell/summaries.h"
+#include "training/monitor.h"
 #include "training/shortcuts.h"
 #include "training/typing.h"
 
@@ -65,6 +66,7 @@ void restoreProgramGlobals()
         keep(DialogText), keep(DialogResult), keep(WarnAnsiShown), keep(MessagesToStandardError),
         keep(IniNoisePosition), keep(IniQsbPosition), keep(IniNotePosition), keep(MorseCodes),
         keep(KidTargetText), keep(TypingReplay), keep(EditClicked), keep(LoopButton), keep(Shortcuts),
+        keep(JoystickPresent), keep(NoEditFocus), keep(DoubleKeyCalibration), keep(monitorSeams()),
     };
     for (const auto &restore : restores)
         restore();
