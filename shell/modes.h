@@ -85,6 +85,8 @@ struct ModeHooks
     std::function<void()> audioMonitorResume;
     // Kid mode: the rabbit animation stops.
     std::function<void()> stopRabbitAnimation;
+    // The monitor has written a decoded character into its memo (kid mode compares).
+    std::function<void()> monitorCharacterWritten;
 
     // -- Lists --
     // Plays the selected item of ListAlphabet, ListCodeQ or ListAbreviations.

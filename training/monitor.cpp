@@ -51,6 +51,8 @@ double DoubleKeyCalibration = 0.2;
 namespace {
 
 MonitorControls controls;
+// The name the save dialog offers: the last one chosen in this window.
+QString savedName;
 
 template <typename T>
 T *named(T *object, const char *name)
@@ -517,6 +519,7 @@ void DecodeMonitorCharacter(const std::string &code)
     case DecodedCharacter::Kind::Text:
         // At the caret, replacing a selection the learner made in the memo.
         memo->textCursor().insertText(cp1252::toQString(decoded.text));
+        CallHook(Hooks().monitorCharacterWritten);
         break;
     }
     caretToEnd(memo);
@@ -594,8 +597,7 @@ void MenuSaveMonitoringClick()
         ShowProgramMessage(MsgNothingToRecord());
         return;
     }
-    static QString lastName = QStringLiteral("Monitoring1.txt");
-    const QString suggested = QDir(DataFolder()).filePath(QFileInfo(lastName).fileName());
+    const QString suggested = QDir(DataFolder()).filePath(QFileInfo(savedName).fileName());
     MonitorSeams &seams = monitorSeams();
     const QString chosen = seams.saveFileName
         ? seams.saveFileName(suggested)
@@ -603,7 +605,7 @@ void MenuSaveMonitoringClick()
                                        QStringLiteral("Text file/ Fichier Texte (*.txt *.wri *.kst);;All/ Tous (*)"));
     if (chosen.isEmpty())
         return;
-    lastName = chosen;
+    savedName = chosen;
     // One line per memo line, Windows-1252 with CR LF as the program's text files are.
     std::string bytes;
     for (const QString &line : memo->toPlainText().split(QLatin1Char('\n')))
@@ -660,6 +662,7 @@ void MenuCalSpeedClick(int step)
 void BuildMonitorModule(TForm1 &form)
 {
     controls = MonitorControls{};
+    savedName = QStringLiteral("Monitoring1.txt");
     KeyDecoder().Reset();
     buildPanel(form);
     // Nothing writes into the controls of a window that is gone.
@@ -680,7 +683,7 @@ void BuildMonitorModule(TForm1 &form)
     };
     hooks.keyerTextEnded = [](int letterGapMs) { KeyDecoder().KeyerTextEnded(letterGapMs); };
     // The limits follow the speed: every change of it refreshes the state captions.
-    OnLanguageSwitch([] { SetKeyTimingLimits(); });
+    OnLanguageSwitch(controls.GroupBoxMonitor, [] { SetKeyTimingLimits(); });
 
     AddModuleStep(ModuleStep::DecoderState, "monitor decoder", [] {
         KeyDecoder().ClearLetter();

@@ -19,6 +19,7 @@
 #include "tests/common/testsupport.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QProcessEnvironment>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -110,6 +111,17 @@ void whenDialogShown(std::function<void()> act, int timeoutMs)
 QString dialogText()
 {
     return FormDialog ? FormDialog->LabelDialog->text() : QString();
+}
+
+QString withMessage(const std::function<void()> &act)
+{
+    QString text;
+    whenDialogShown([&] {
+        text = dialogText();
+        FormDialog->ButtonOK->click();
+    });
+    act();
+    return text;
 }
 
 void ensureWindows()

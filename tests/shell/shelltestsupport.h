@@ -27,6 +27,10 @@ void whenDialogShown(std::function<void()> act, int timeoutMs = 5000);
 // The text the message box shows.
 QString dialogText();
 
+// Runs `act`, answering with OK the message box it shows; returns the message's text (empty
+// when none was shown).
+QString withMessage(const std::function<void()> &act);
+
 // Creates the 21 windows as start-up does, unless this test made them already. Quitting is
 // harmless: the application's termination is only counted in `terminations`.
 void ensureWindows();

@@ -124,16 +124,7 @@ protected:
         return "(none)";
     }
     // Runs `act`, answering the message box it shows; returns the message's text.
-    QString withMessage(const std::function<void()> &act)
-    {
-        QString text;
-        whenDialogShown([&] {
-            text = shelltest::dialogText();
-            FormDialog->ButtonOK->click();
-        });
-        act();
-        return text;
-    }
+    QString withMessage(const std::function<void()> &act) { return shelltest::withMessage(act); }
 };
 
 TEST_F(PortPanel, CheckingCWOnDTRTakesTheLineFromPTT)

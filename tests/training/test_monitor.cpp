@@ -42,6 +42,7 @@
 
 using namespace std::chrono_literals;
 using shelltest::whenDialogShown;
+using shelltest::withMessage;
 using testsupport::waitFor;
 
 namespace {
@@ -106,17 +107,6 @@ protected:
         QTest::keyPress(box, Qt::Key_Control);
         clock += held;
         QTest::keyRelease(box, Qt::Key_Control);
-    }
-    // Runs `act`, answering the message box it shows; returns the message's text.
-    QString withMessage(const std::function<void()> &act)
-    {
-        QString text;
-        whenDialogShown([&] {
-            text = shelltest::dialogText();
-            FormDialog->ButtonOK->click();
-        });
-        act();
-        return text;
     }
 
     KeyClock::time_point clock = KeyClock::time_point{} + 1h;

@@ -1,0 +1,160 @@
+// How long a straight key waits for its sidetone: from the key-down (SidetoneVoice::keyDown on
+// this thread) to the first sample of the tone leaving the mixer in the audio callback, and
+// to its being heard (plus the stream's reported output latency). The stream is opened as the
+// program opens its own: the default device, 22050 Hz stereo 16 bit, the device's lowest
+// latency but at least 10 ms, the callback's block size left to PortAudio.
+//
+// Each iteration's time is the key-down-to-heard latency; the counters give it in parts:
+//   to_mixer_ms / to_mixer_frames  key-down to the first tone sample leaving the mixer
+//   callback_frames                frames per callback (the period the key-down may wait)
+//   output_latency_ms              the stream's reported output latency
+//   bound_ms                       one callback period plus the output latency (the target)
+
+#include "platform/audiodevices.h"
+#include "platform/outputmixer.h"
+#include "platform/portaudiosession.h"
+#include "platform/sidetonevoice.h"
+
+#include <benchmark/benchmark.h>
+#include <portaudio.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr double Rate = 22050.0;
+
+struct Probe {
+    SidetoneVoice voice;
+    OutputMixer mixer;
+    std::atomic<bool> waiting{false};
+    std::atomic<std::int64_t> soundAt{0}; // ns of the callback that carried the first sample
+    std::atomic<long> frameInBlock{0};
+    std::atomic<long> blockFrames{0};
+    std::atomic<bool> ended{false};
+    Probe() { mixer.attachSidetone(&voice); }
+};
+
+int callback(const void *, void *output, unsigned long frames, const PaStreamCallbackTimeInfo *,
+             PaStreamCallbackFlags, void *user)
+{
+    auto *probe = static_cast<Probe *>(user);
+    const auto start = Clock::now();
+    auto *out = static_cast<std::int16_t *>(output);
+    if (probe->mixer.render(out, frames))
+        probe->ended = true;
+    probe->blockFrames = static_cast<long>(frames);
+    if (probe->waiting) {
+        for (unsigned long f = 0; f < frames; ++f) {
+            if (out[2 * f] != 0 || out[2 * f + 1] != 0) {
+                probe->frameInBlock = static_cast<long>(f);
+                probe->soundAt = std::chrono::duration_cast<std::chrono::nanoseconds>(start.time_since_epoch()).count();
+                probe->waiting = false;
+                break;
+            }
+        }
+    }
+    return paContinue;
+}
+
+// A tone with a rise, like the program's table (what it sounds like does not matter here).
+std::vector<std::int16_t> tone()
+{
+    std::vector<std::int16_t> values(2 * 22050);
+    for (std::size_t i = 0; i < values.size() / 2; ++i) {
+        const double rise = i < 50 ? double(i + 1) / 50.0 : 1.0;
+        const auto v = static_cast<std::int16_t>(8000 * rise * std::sin(2 * M_PI * 800.0 * double(i) / Rate));
+        values[2 * i] = values[2 * i + 1] = v == 0 ? 1 : v;
+    }
+    return values;
+}
+
+template <typename Condition>
+bool waitUntil(Condition condition, std::chrono::milliseconds limit)
+{
+    const auto end = Clock::now() + limit;
+    while (!condition()) {
+        if (Clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    return true;
+}
+
+void BM_KeyDownToSidetone(benchmark::State &state)
+{
+    if (PortAudioSession::start() != paNoError) {
+        state.SkipWithError("PortAudio does not start");
+        return;
+    }
+    const PaDeviceIndex device = audiodevices::outputDeviceIndex(-1);
+    const PaDeviceInfo *info = device == paNoDevice ? nullptr : Pa_GetDeviceInfo(device);
+    if (!info) {
+        state.SkipWithError("no default output device");
+        return;
+    }
+    Probe probe;
+    probe.voice.setTone(tone());
+    PaStreamParameters parameters{};
+    parameters.device = device;
+    parameters.channelCount = 2;
+    parameters.sampleFormat = paInt16;
+    parameters.suggestedLatency = std::max(info->defaultLowOutputLatency, 0.010);
+    PaStream *stream = nullptr;
+    if (Pa_OpenStream(&stream, nullptr, &parameters, Rate, paFramesPerBufferUnspecified, paNoFlag, callback,
+                      &probe) != paNoError
+        || Pa_StartStream(stream) != paNoError) {
+        state.SkipWithError("the default device does not open");
+        return;
+    }
+    const double outputLatency = Pa_GetStreamInfo(stream)->outputLatency;
+
+    double toMixerMs = 0, toMixerFrames = 0, maxBlock = 0;
+    int measured = 0;
+    for (auto _ : state) {
+        // Key down somewhere inside a callback period, as a hand would.
+        std::this_thread::sleep_for(std::chrono::microseconds(1000 + 1777 * (measured % 7)));
+        probe.ended = false;
+        probe.waiting = true;
+        const auto down = Clock::now();
+        probe.voice.keyDown();
+        if (!waitUntil([&] { return !probe.waiting; }, std::chrono::seconds(2))) {
+            state.SkipWithError("the tone never left the mixer");
+            break;
+        }
+        const double callbackMs = double(probe.soundAt.load()
+                                         - std::chrono::duration_cast<std::chrono::nanoseconds>(down.time_since_epoch()).count())
+            / 1e6;
+        const double inBlockMs = double(probe.frameInBlock.load()) * 1000.0 / Rate;
+        const double mixerMs = std::max(0.0, callbackMs) + inBlockMs;
+        state.SetIterationTime((mixerMs + outputLatency * 1000.0) / 1000.0);
+        toMixerMs += mixerMs;
+        toMixerFrames += mixerMs * Rate / 1000.0;
+        maxBlock = std::max(maxBlock, double(probe.blockFrames.load()));
+        ++measured;
+        probe.voice.keyUp();
+        waitUntil([&] { return probe.ended.load(); }, std::chrono::seconds(2));
+        probe.voice.deliverDone();
+    }
+    Pa_StopStream(stream);
+    Pa_CloseStream(stream);
+    if (measured > 0) {
+        state.counters["to_mixer_ms"] = toMixerMs / measured;
+        state.counters["to_mixer_frames"] = toMixerFrames / measured;
+        state.counters["callback_frames"] = maxBlock;
+        state.counters["output_latency_ms"] = outputLatency * 1000.0;
+        state.counters["bound_ms"] = maxBlock * 1000.0 / Rate + outputLatency * 1000.0;
+    }
+}
+BENCHMARK(BM_KeyDownToSidetone)->UseManualTime()->Iterations(200)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
