@@ -1,5 +1,7 @@
 #include "engine/keyer.h"
 
+bool JoystickPresent = false;
+
 // ---- The paddle keyer ----------------------------------------------------------------------
 
 namespace {

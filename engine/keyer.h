@@ -83,6 +83,9 @@ private:
 
 // ---- Key sources ---------------------------------------------------------------------------
 
+// The joystick was captured at start-up (set by the joystick component; false without one).
+extern bool JoystickPresent;
+
 enum class MouseButton { Left, Right, Middle };
 
 // The paddle of a mouse button on the key picture: normal, left = dash and right or middle =

@@ -80,6 +80,8 @@ struct ModeHooks
     // A key input line of the keying port changed (line 0 DSR, 1 CTS, 2 CD; `on` its new
     // level); `seen` is when the change was seen on the port.
     std::function<void(int line, bool on, std::chrono::steady_clock::time_point seen)> keyerLineChanged;
+    // Joystick button 1 or 2 went down (pressed) or up; `at` is when it was read.
+    std::function<void(int button, bool pressed, std::chrono::steady_clock::time_point at)> joystickButtonChanged;
     std::function<bool()> waveInputOpen;
     std::function<void()> closeWaveInput;
     std::function<void()> audioMonitorResume;

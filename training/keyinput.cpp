@@ -32,8 +32,6 @@
 
 #include <array>
 
-bool JoystickPresent = false;
-
 namespace {
 
 template <typename T>
@@ -1055,6 +1053,9 @@ void BuildKeyInputs(TForm1 &form)
     hooks.keyerLineChanged = [](int line, bool on, KeyClock::time_point seen) {
         if (line >= 0 && line <= 2)
             ComPortKeyerLineChange(static_cast<KeyerLine>(line), on, seen);
+    };
+    hooks.joystickButtonChanged = [](int button, bool pressed, KeyClock::time_point at) {
+        joystickButton(button, pressed, at);
     };
     hooks.sidetoneOff = [] {
         if (st.voice)

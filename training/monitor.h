@@ -27,8 +27,6 @@ void BuildMonitorModule(TForm1 &form);
 
 // ---- Globals shared with the rest of the program ------------------------------------------
 
-// The joystick was captured at start-up (set by the joystick component; false without one).
-extern bool JoystickPresent;
 // Raised by the settings keys of the monitor while they apply: handlers then leave the
 // keyboard focus where it is.
 extern bool NoEditFocus;
@@ -80,7 +78,8 @@ KeyType CurrentKeyType();
 // The key sources. `at` is when the edge happened.
 using KeyClock = KeyTimingDecoder::Clock;
 void ComPortKeyerLineChange(KeyerLine line, bool on, KeyClock::time_point at);
-// The joystick's two buttons (pressed = true): the joystick component calls these.
+// The joystick's two buttons (pressed = true); the joystick reaches them through the hook
+// joystickButtonChanged.
 void Joystickex1Button1_Change(bool pressed, KeyClock::time_point at);
 void Joystickex1Button2_Change(bool pressed, KeyClock::time_point at);
 

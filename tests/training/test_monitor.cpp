@@ -15,6 +15,7 @@
 #include "shell/formmonitorinfo.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
+#include "shell/modes.h"
 #include "shell/panelport.h"
 #include "shell/settingskeys.h"
 #include "shell/soundengine.h"
@@ -225,6 +226,25 @@ TEST_F(Monitor, APaddleClickOnTheKeyPictureIsDecodedWithoutAnyKeyingOutput)
     QTest::mouseRelease(Form1->Image1, Qt::RightButton);
     fake().finishAll();
     ASSERT_TRUE(memoIs("T C ")) << memoText().toStdString();
+}
+
+TEST_F(Monitor, JoystickButtonsRepeatOnlyTheLastPressedAndEitherReleaseStopsBoth)
+{
+    JoystickPresent = true;
+    control<PortRadioGroup>("RadioGroupKeyerPort")->Item(0)->click();
+    EXPECT_EQ(control<QGroupBox>("GroupBoxKeyMonitor")->title(), QStringLiteral("JOYSTICK / CTRL"));
+    chooseKeyType("RadioButtonElKeyN");
+    const auto button = [](int which, bool pressed) { Hooks().joystickButtonChanged(which, pressed, KeyClock::now()); };
+    button(1, true); // the dash
+    button(2, true); // the dot: the dash's flag goes
+    ASSERT_TRUE(fake().finishNext());
+    ASSERT_TRUE(fake().finishNext());
+    EXPECT_EQ(line->text(), "-..");
+    button(1, false);
+    fake().finishAll();
+    ASSERT_TRUE(memoIs("D ")) << memoText().toStdString();
+    button(2, false); // the other button let go as well: nothing more
+    EXPECT_TRUE(SoundEngine().State.PlayQueue.empty());
 }
 
 TEST_F(Monitor, TheMouseKeysNothingWithTheCtrlTypeOrNoTypeButSaysWhy)
