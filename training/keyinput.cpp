@@ -689,7 +689,7 @@ QLabel *lineLamp(QWidget *parent, const char *name, const char *caption, int lef
 {
     auto *label = named(new QLabel(QString::fromLatin1(caption), parent), name);
     label->setAlignment(Qt::AlignCenter);
-    label->setGeometry(left, 262, 48, 18);
+    label->setGeometry(left, 200, 48, 18);
     return label;
 }
 

@@ -296,7 +296,7 @@ void buildPanel(TForm1 &form)
 {
     MonitorControls &c = controls;
     c.GroupBoxMonitor = named(new QGroupBox(QStringLiteral("Monitoring"), form.Frame), "GroupBoxMonitor");
-    c.GroupBoxMonitor->setGeometry(8, 72, 644, 326);
+    c.GroupBoxMonitor->setGeometry(8, 118, 644, 282);
     c.GroupBoxMonitor->hide();
     QGroupBox *g = c.GroupBoxMonitor;
 
@@ -304,25 +304,25 @@ void buildPanel(TForm1 &form)
                            "LabelMonitor");
     c.LabelMonitor->setGeometry(8, 18, 440, 18);
     c.EditMonitor = named(new QLineEdit(g), "EditMonitor");
-    c.EditMonitor->setGeometry(8, 40, 420, 24);
+    c.EditMonitor->setGeometry(8, 38, 420, 24);
     c.EditMonitor->setReadOnly(true);
     c.MemoMonitor = named(new QPlainTextEdit(g), "MemoMonitor");
-    c.MemoMonitor->setGeometry(8, 68, 420, 200);
+    c.MemoMonitor->setGeometry(8, 66, 420, 166);
     c.MemoMonitor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     c.Label4 = named(new QLabel(g), "Label4");
-    c.Label4->setGeometry(8, 272, 440, 18);
+    c.Label4->setGeometry(8, 238, 440, 18);
 
     c.SpeedButtonRazMonitor = toolButton(g, "SpeedButtonRazMonitor", QString(), QStringLiteral("Clear monitor"));
     c.SpeedButtonRazMonitor->setIcon(form.style()->standardIcon(QStyle::SP_LineEditClearButton));
-    c.SpeedButtonRazMonitor->setGeometry(432, 40, 26, 24);
+    c.SpeedButtonRazMonitor->setGeometry(432, 38, 26, 24);
     QObject::connect(c.SpeedButtonRazMonitor, &QToolButton::clicked, [] { SpeedButtonRazMonitorClick(); });
     c.SpeedButtonMonitorCase = toolButton(g, "SpeedButtonMonitorCase", QStringLiteral("Aa"), QStringLiteral("A<=>a"));
     c.SpeedButtonMonitorCase->setCheckable(true);
-    c.SpeedButtonMonitorCase->setGeometry(432, 68, 26, 24);
+    c.SpeedButtonMonitorCase->setGeometry(432, 66, 26, 24);
     QObject::connect(c.SpeedButtonMonitorCase, &QToolButton::clicked, [] { caseToggled(); });
     c.SpeedButtonMonitorCase->installEventFilter(new RightClickFont(c.SpeedButtonMonitorCase));
     c.SpeedButtonHelpMonitor = toolButton(g, "SpeedButtonHelpMonitor", QStringLiteral("?"), QString());
-    c.SpeedButtonHelpMonitor->setGeometry(432, 96, 26, 24);
+    c.SpeedButtonHelpMonitor->setGeometry(432, 94, 26, 24);
     QObject::connect(c.SpeedButtonHelpMonitor, &QToolButton::clicked, [] { SpeedButtonHelpMonitorClick(); });
 }
 
