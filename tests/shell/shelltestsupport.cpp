@@ -78,6 +78,22 @@ void restoreProgramGlobals()
     English1Click();
 }
 
+// A message that no test answers would hold the test, and every later one, for ever: after a
+// minute it fails the test and is withdrawn, so the program goes on.
+void watchForUnansweredMessages()
+{
+    static QTimer *watchdog = nullptr;
+    delete watchdog;
+    watchdog = new QTimer;
+    QObject::connect(watchdog, &QTimer::timeout, [] {
+        if (FormDialog && FormDialog->isVisible()) {
+            ADD_FAILURE() << "a message waited a minute for an answer: " << dialogText().toStdString();
+            WithdrawProgramMessages();
+        }
+    });
+    watchdog->start(60000);
+}
+
 // Before and after each test: no window, and every global as before start-up.
 void startAfresh()
 {
@@ -86,6 +102,7 @@ void startAfresh()
         endPoller(poll);
     DestroyAllWindows();
     restoreProgramGlobals();
+    watchForUnansweredMessages();
 }
 
 const bool startsAfresh = testsupport::addFreshStartStep(startAfresh);
@@ -188,7 +205,9 @@ void ProgramRun::setEnvironment(const QString &name, const QString &value)
 
 void ProgramRun::signal(int number)
 {
-    ::kill(static_cast<pid_t>(m_process.processId()), number);
+    // Not once it has ended: kill(0) would signal the whole process group, this test with it.
+    if (const qint64 pid = m_process.processId(); pid > 0)
+        ::kill(static_cast<pid_t>(pid), number);
 }
 
 bool ProgramRun::waitForCleanExit(int timeoutMs)
