@@ -19,6 +19,7 @@ int IniNotePosition = 70;
 namespace {
 
 constexpr int EffectPositions = 20;
+constexpr int MaxDriftAmount = 50;
 constexpr int ExamTonePosition = -1;
 constexpr int RebuildToneTablesFixUp = 100; // after the fix-ups of the file itself
 
@@ -92,7 +93,8 @@ void BindEngineSettingsKeys(SettingsRegistry &registry, const EngineSettings &en
          },
          [=](Values &out) { out.push_back(number(timing->StartSilence())); }},
         {"LEVEL=", heldTo(MinLevel, MaxLevel, [=](int dB) {
-             if (tone->Tables.setLevel(dB))
+             // The volume moves in steps of 3 dB from -15: the nearest step, halves to even.
+             if (tone->Tables.setLevel(MinLevel + static_cast<int>(RoundHalfEven((dB - MinLevel) / double(LevelStep))) * LevelStep))
                  *tablesStale = true;
          }),
          [=](Values &out) { out.push_back(number(tone->Tables.Level())); }},
@@ -148,8 +150,9 @@ void BindEngineSettingsKeys(SettingsRegistry &registry, const EngineSettings &en
              // ranges, so the pitch can never drift to 0 Hz or jump between crossed limits.
              std::size_t first = value.find(',');
              std::size_t second = first == std::string::npos ? first : value.find(',', first + 1);
+             // Held before the sign is dropped: -2147483648 has no positive counterpart.
              if (auto n = settings::ParseInt(value.substr(0, first)))
-                 tone->drift.setDriftAmount(std::abs(*n));
+                 tone->drift.setDriftAmount(std::abs(std::clamp(*n, -MaxDriftAmount, MaxDriftAmount)));
              if (first == std::string::npos)
                  return;
              if (auto n = settings::ParseInt(value.substr(first + 1, second == std::string::npos ? second : second - first - 1)))
@@ -186,10 +189,11 @@ void BindEngineSettingsKeys(SettingsRegistry &registry, const EngineSettings &en
 
     if (EngineState *const state = engine.state) {
         // -1 is the system's choice. The device panel's radio buttons follow the numbers
-        // (any number but -1 is the user's own choice), so the numbers alone are stored.
+        // (any number but -1 is the user's own choice), so the numbers alone are stored. A
+        // number that can be no device leaves the device as it was.
         auto device = [](int *chosen) {
             return [chosen](const std::string &value) {
-                if (auto n = settings::ParseInt(value))
+                if (auto n = settings::ParseInt(value); n && *n >= -1 && *n <= MaxSoundDeviceNumber)
                     *chosen = *n;
             };
         };

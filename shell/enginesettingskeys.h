@@ -27,6 +27,9 @@ extern int IniNoisePosition;
 extern int IniQsbPosition;
 extern int IniNotePosition;
 
+// The highest sound device number ISOUND= and OSOUND= take.
+constexpr int MaxSoundDeviceNumber = 4095;
+
 // Binds SPEED=, SPACE=, SPACEW=, SPACEWF=, SPACEL=, SPACEB=, LEVEL=, NOISE_LEVEL=,
 // QSB_LEVEL=, QSB_SPEED=, NOISE_BW=, NOTE=, DRIFT=, LOCAL_CHAR= (and ISOUND=, OSOUND= with
 // the engine state), and a fix-up that

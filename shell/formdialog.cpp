@@ -20,6 +20,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <deque>
 
@@ -334,19 +335,22 @@ void TFormDialog::FormShow(const QString &text)
 
     // Below the main window's top left corner, kept inside the screen's available area so it
     // can always be answered.
-    QPoint position(20, 200);
+    // (In 64 bits: the main window may stand anywhere.)
+    qint64 x = 20;
+    qint64 y = 200;
     QScreen *screen = QGuiApplication::primaryScreen();
     if (Form1) {
-        position += Form1->pos();
+        x += Form1->x();
+        y += Form1->y();
         if (Form1->screen())
             screen = Form1->screen();
     }
     if (screen) {
         const QRect area = screen->availableGeometry();
-        position.setX(std::clamp(position.x(), area.left(), std::max(area.left(), area.right() + 1 - width())));
-        position.setY(std::clamp(position.y(), area.top(), std::max(area.top(), area.bottom() + 1 - height())));
+        x = std::clamp<qint64>(x, area.left(), std::max<qint64>(area.left(), qint64(area.right()) + 1 - width()));
+        y = std::clamp<qint64>(y, area.top(), std::max<qint64>(area.top(), qint64(area.bottom()) + 1 - height()));
     }
-    move(position);
+    move(int(std::clamp<qint64>(x, INT_MIN / 2, INT_MAX / 2)), int(std::clamp<qint64>(y, INT_MIN / 2, INT_MAX / 2)));
 }
 
 void TFormDialog::ButtonYesClick()

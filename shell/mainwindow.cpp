@@ -1,6 +1,7 @@
 #include "shell/mainwindow.h"
 
 #include "shell/formdialog.h"
+#include "shell/settingsgeometry.h"
 #include "shell/soundcardpanel.h"
 #include "shell/speedcontrol.h"
 #include "shell/modes.h"
@@ -126,6 +127,8 @@ TForm1::TForm1(QWidget *parent)
     BuildSoundCardPanel(*this);
 
     resize(DesignWidth, DesignHeight);
+    // Never smaller than designed, so Quit and the lamps stay on screen.
+    setMinimumSize(MainWindowDesignSize());
 }
 
 TForm1::~TForm1()

@@ -2,6 +2,7 @@
 
 #include "engine/cp1252.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace settings {
@@ -152,18 +153,10 @@ std::optional<Lesson> ParseLesson(std::string_view value)
     auto slot = ParseInt(value.substr(mark + 2, 2));
     if (!slot || *slot < 1 || *slot > LessonSlots)
         return std::nullopt;
-    Lesson lesson;
-    lesson.slot = *slot;
-    for (char c : value.substr(0, mark)) {
-        if (c == ' ')
-            continue;
-        if (lesson.text.size() == MaxLessonLength)
-            break;
-        lesson.text.push_back(static_cast<char>(cp1252::toLower(static_cast<unsigned char>(c))));
-    }
-    if (lesson.text.empty())
+    const std::string_view characters = value.substr(0, std::min<std::size_t>(mark, MaxLessonLength));
+    if (characters == " ")
         return std::nullopt;
-    return lesson;
+    return Lesson{*slot, cp1252::toLower(std::string(characters))};
 }
 
 std::string FormatLesson(const Lesson &lesson)

@@ -71,8 +71,8 @@ struct Shortcut {
 std::optional<Shortcut> ParseShortcut(std::string_view value);
 
 // LESSON=: "characters #n" with the slot n = 1..60 in at most two digits after the first " #".
-// The characters are lower-cased, their blanks removed and cut to 55; a lesson with nothing
-// left is not stored.
+// The characters are kept as given, lower-cased and cut to 55 (the lesson editor's limit);
+// only a lone blank, which stands for no lesson, is refused.
 struct Lesson {
     int slot = 0;
     std::string text;

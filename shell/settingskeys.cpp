@@ -1,5 +1,8 @@
 #include "shell/settingskeys.h"
 
+#include "shell/settingsforms.h"
+#include "shell/settingsstorage.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -88,21 +91,53 @@ void ignoringFailure(const Fn &fn)
 
 } // namespace
 
+void SettingsRegistry::keep(int index, const std::string &raw)
+{
+    const std::string_view key = SettingsKeyOrder[static_cast<std::size_t>(index)];
+    auto value = settings::KeptValue(key, raw);
+    if (!value)
+        return;
+    std::vector<std::string> &kept = kept_[static_cast<std::size_t>(index)];
+    const std::size_t lines = settings::ListKeyLines(key);
+    if (lines == 0) {
+        kept = {std::move(*value)}; // the last line wins, and is written once
+        return;
+    }
+    auto same = std::find_if(kept.begin(), kept.end(),
+                             [&](const std::string &k) { return settings::SameListEntry(key, k, *value); });
+    if (same != kept.end())
+        *same = std::move(*value);
+    else if (kept.size() < lines)
+        kept.push_back(std::move(*value));
+}
+
+void SettingsRegistry::keepUnknown(const settings::Line &line)
+{
+    if (!settings::LooksLikeSettingKey(line.key))
+        return;
+    auto [known, added] = unknownIndex_.try_emplace(line.key, keptUnknown_.size());
+    if (added)
+        keptUnknown_.push_back(line);
+    else
+        keptUnknown_[known->second].value = line.value;
+}
+
 void SettingsRegistry::read(const std::vector<settings::Line> &lines)
 {
     for (auto &kept : kept_)
         kept.clear();
     keptUnknown_.clear();
+    unknownIndex_.clear();
     for (const Named &start : readStart_)
         start.step();
     for (const settings::Line &line : lines) {
         int index = SettingsKeyIndex(line.key);
         if (index < 0)
-            keptUnknown_.push_back(line);
+            keepUnknown(line);
         else if (bindings_[index].read)
             ignoringFailure([&] { bindings_[index].read(line.value); });
         else if (!bindings_[index].write)
-            kept_[index].push_back(line.value);
+            keep(index, line.value);
     }
     for (const FixUp &fixUp : fixUps_)
         ignoringFailure(fixUp.step);
@@ -115,8 +150,10 @@ void SettingsRegistry::applyValue(std::string_view key, const std::string &value
         throw std::invalid_argument("not a settings key: " + std::string(key));
     if (bindings_[index].read)
         ignoringFailure([&] { bindings_[index].read(value); });
-    else if (!bindings_[index].write)
-        kept_[index] = {value};
+    else if (!bindings_[index].write) {
+        kept_[index].clear();
+        keep(index, value);
+    }
 }
 
 std::vector<settings::Line> SettingsRegistry::write() const
@@ -135,7 +172,17 @@ std::vector<settings::Line> SettingsRegistry::write() const
                 lines.push_back({key, value});
         }
     }
-    lines.insert(lines.end(), keptUnknown_.begin(), keptUnknown_.end());
+    // Lines of unknown keys only as far as the file stays within what the reader takes, so
+    // the next start reads it.
+    std::size_t size = settings::Header.size() + settings::LineEnd.size();
+    for (const settings::Line &line : lines)
+        size += line.key.size() + line.value.size() + settings::LineEnd.size();
+    for (const settings::Line &line : keptUnknown_) {
+        size += line.key.size() + line.value.size() + settings::LineEnd.size();
+        if (size > settings::MaxFileBytes)
+            break;
+        lines.push_back(line);
+    }
     return lines;
 }
 

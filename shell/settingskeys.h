@@ -3,9 +3,10 @@
 // The registry of settings keys. Every key of the settings file has its place in one fixed
 // order (SettingsKeyOrder), the order in which the writer emits it. A module that owns
 // settings binds its keys here, one row per key: the key, what reading a line does, and
-// which values the writer emits for it. Keys that no module has bound yet (and keys this
-// program does not know at all) are kept as they were read and written back unchanged, so a
-// user's file loses nothing while the program grows.
+// which values the writer emits for it. Keys that no module has bound yet are kept as they
+// were read, held to the values the program could write for them (shell/settingsforms.h),
+// and keys this program does not know at all are kept when they look like settings, one line
+// each; both are written back, so a user's file loses nothing while the program grows.
 
 #include "shell/settingsformat.h"
 
@@ -13,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // Every key, in the writer's order.
@@ -64,6 +66,9 @@ public:
     void clear();
 
 private:
+    void keep(int index, const std::string &value);
+    void keepUnknown(const settings::Line &line);
+
     struct Binding {
         ReadFn read;
         WriteFn write;
@@ -80,6 +85,7 @@ private:
     std::array<Binding, SettingsKeyOrder.size()> bindings_;
     std::array<std::vector<std::string>, SettingsKeyOrder.size()> kept_;
     std::vector<settings::Line> keptUnknown_;
+    std::unordered_map<std::string, std::size_t> unknownIndex_; // key -> its place in keptUnknown_
     std::vector<Named> readStart_;
     std::vector<FixUp> fixUps_;
 };

@@ -44,30 +44,50 @@ bool writeAll(int fd, std::string_view bytes)
 ReadResult ReadWholeFile(const std::string &path)
 {
     ReadResult result;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) {
-            result.status = ReadStatus::Missing;
-        } else {
-            result.status = ReadStatus::Unreadable;
-            result.error = describe("cannot open", path, errno);
-        }
+    auto unreadable = [&](std::string why) {
+        result.status = ReadStatus::Unreadable;
+        result.error = std::move(why);
+        result.bytes.clear();
         return result;
+    };
+    // O_NONBLOCK: opening a FIFO must not wait for a writer that never comes.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return result;
+        return unreadable(describe("cannot open", path, errno));
     }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        int err = errno;
+        ::close(fd);
+        return unreadable(describe("cannot read", path, err));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return unreadable("cannot read " + path + ": not a regular file");
+    }
+    // A file may report a size of 0 and still hold more (or grow): the reading is bounded too.
+    auto tooLarge = [&] {
+        ::close(fd);
+        return unreadable("cannot read " + path + ": larger than " + std::to_string(MaxFileBytes) + " bytes");
+    };
+    if (static_cast<unsigned long long>(st.st_size) > MaxFileBytes)
+        return tooLarge();
     char buffer[65536];
     for (;;) {
         ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            result.status = ReadStatus::Unreadable;
-            result.error = describe("cannot read", path, errno);
-            result.bytes.clear();
+            int err = errno;
             ::close(fd);
-            return result;
+            return unreadable(describe("cannot read", path, err));
         }
         if (n == 0)
             break;
+        if (result.bytes.size() + static_cast<std::size_t>(n) > MaxFileBytes)
+            return tooLarge();
         result.bytes.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);

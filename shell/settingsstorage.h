@@ -4,6 +4,7 @@
 // unique temporary file in the same folder, is synced, and only then renamed over the old
 // file, so a failure or a crash at any point leaves the old file as it was.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,11 @@ struct ReadResult {
     std::string error; // what went wrong, for Unreadable
 };
 
+// A real settings file is a few kilobytes; anything larger is no settings file.
+inline constexpr std::size_t MaxFileBytes = 1 << 20;
+
+// Reads a regular file of at most MaxFileBytes. Anything else at the path (a folder, a FIFO,
+// a device such as /dev/zero, a larger file) is Unreadable, and reading it never blocks.
 ReadResult ReadWholeFile(const std::string &path);
 
 // Replaces the file at path with bytes: unique temporary file beside it, write, flush,

@@ -2,13 +2,36 @@
 
 #include "shell/languages/languages.h"
 #include "shell/mainwindow.h"
+#include "shell/settingsgeometry.h"
 #include "shell/settingskeys.h"
+
+#include <climits>
+#include <optional>
 
 namespace {
 
 using Values = std::vector<std::string>;
 
 constexpr std::size_t MaxSecondPart = 100;
+constexpr int MainWindowPlaceFixUp = 50; // after the file's own fix-ups
+
+// What WINPOS= and WINDIM= asked for, each part on its own (x: left or width, y: top or
+// height); applied together once the file is read.
+struct Asked {
+    std::optional<int> x;
+    std::optional<int> y;
+    bool given() const { return x || y; }
+    // Each part that converts (and is at least `least`) replaces what an earlier line asked.
+    void take(std::optional<int> newX, std::optional<int> newY, int least)
+    {
+        if (newX && *newX >= least)
+            x = newX;
+        if (newY && *newY >= least)
+            y = newY;
+    }
+};
+Asked askedPlace;
+Asked askedSize;
 
 // "a,b" as two numbers, each converted on its own; nothing at all without a ",".
 struct Pair {
@@ -42,10 +65,8 @@ void BindShellSettingsKeys(SettingsRegistry &registry)
          [](Values &out) { out.push_back(std::string(1, LanguageLetter(CurrentLanguage()))); }},
         {"WINPOS=",
          [](const std::string &value) {
-             auto pos = numberPair(value);
-             if (!Form1 || !pos)
-                 return;
-             Form1->move(pos->second.value_or(Form1->x()), pos->first.value_or(Form1->y()));
+             if (auto pos = numberPair(value))
+                 askedPlace.take(pos->second, pos->first, INT_MIN);
          },
          [](Values &out) {
              if (Form1)
@@ -53,13 +74,9 @@ void BindShellSettingsKeys(SettingsRegistry &registry)
          }},
         {"WINDIM=",
          [](const std::string &value) {
-             auto size = numberPair(value);
-             if (!Form1 || !size)
-                 return;
-             // A size that is no size leaves that side as it is.
-             int height = size->first.value_or(0) > 0 ? *size->first : Form1->height();
-             int width = size->second.value_or(0) > 0 ? *size->second : Form1->width();
-             Form1->resize(width, height);
+             // A side that is no size leaves that side as it is.
+             if (auto size = numberPair(value))
+                 askedSize.take(size->second, size->first, 1);
          },
          [](Values &out) {
              if (Form1)
@@ -70,4 +87,18 @@ void BindShellSettingsKeys(SettingsRegistry &registry)
     for (const auto &row : rows)
         if (!registry.isBound(row.key))
             registry.bind(row.key, row.read, row.write);
+
+    // The main window's place and size, once both lines are known, held to the screen.
+    registry.addReadStart("shell: main window place", [] { askedPlace = askedSize = {}; });
+    registry.addFixUp(MainWindowPlaceFixUp, "shell: main window place", [] {
+        if (!Form1 || (!askedPlace.given() && !askedSize.given()))
+            return;
+        std::optional<QPoint> place;
+        if (askedPlace.given())
+            place = QPoint(askedPlace.x.value_or(Form1->x()), askedPlace.y.value_or(Form1->y()));
+        std::optional<QSize> size;
+        if (askedSize.given())
+            size = QSize(askedSize.x.value_or(Form1->width()), askedSize.y.value_or(Form1->height()));
+        PlaceWindow(Form1, place, size);
+    });
 }

@@ -6,6 +6,7 @@
 #include "shell/datafolders.h"
 #include "shell/enginesettingskeys.h"
 #include "shell/formdialog.h"
+#include "shell/hintdisplaytime.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
@@ -216,9 +217,10 @@ bool MainFormCreate()
     StartupDefaultLessons();    // 10
 
     // 11. Lesson and choice texts, the design-time language clicked (no change while it is
-    //     the checked one), the own version number.
+    //     the checked one), the own version number, the hint display time.
     StartupLessonChoiceTexts();
     English1Click();
+    SetHintDisplayTime(5000);
 
     ReadSettingsFile();         // 12
 
@@ -552,6 +554,8 @@ int RunMainBlock(int argc, char **argv)
     if (!InitDataFolder())
         std::fprintf(stderr, "kestrelon: cannot use the data folder %s\n", qPrintable(DataFolder()));
 
+    // Qt's window geometry option is applied with the other arguments, held to the screen.
+    TakeWindowGeometryArgument(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrelon"));
     // The main window's close runs the quit command; a side window closing last must not

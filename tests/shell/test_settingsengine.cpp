@@ -75,6 +75,9 @@ TEST(SettingsEngineKeys, ValuesAreTakenHeldOrRefusedAsTheirControlsWould)
         {{"LEVEL=-20"}, "LEVEL=", "-15"},
         {{"LEVEL=-6"}, "LEVEL=", "-6"},
         {{"LEVEL=x"}, "LEVEL=", "-12"},
+        {{"LEVEL=-1"}, "LEVEL=", "0"},
+        {{"LEVEL=-13"}, "LEVEL=", "-12"},
+        {{"LEVEL=-2147483648"}, "LEVEL=", "-15"},
         {{"NOISE_LEVEL=3"}, "NOISE_LEVEL=", "3"},
         {{"NOISE_LEVEL=30"}, "NOISE_LEVEL=", "20"},
         {{"QSB_LEVEL=-1"}, "QSB_LEVEL=", "0"},
@@ -98,11 +101,15 @@ TEST(SettingsEngineKeys, ValuesAreTakenHeldOrRefusedAsTheirControlsWould)
         {{"DRIFT=x,1400,abc"}, "DRIFT=", "10,1400,300"},
         {{"DRIFT=20"}, "DRIFT=", "20,1300,300"},
         {{"DRIFT=20,900"}, "DRIFT=", "20,900,300"},
+        {{"DRIFT=-2147483648,-2147483648,2147483647"}, "DRIFT=", "50,800,800"},
         {{}, "OSOUND=", "-1"},
         {{"OSOUND=3"}, "OSOUND=", "3"},
         {{"OSOUND=3", "OSOUND=x"}, "OSOUND=", "3"},
         {{"ISOUND=2", "ISOUND=-1"}, "ISOUND=", "-1"},
         {{"ISOUND=4"}, "OSOUND=", "-1"},
+        {{"OSOUND=3", "OSOUND=-2"}, "OSOUND=", "3"},
+        {{"ISOUND=-2"}, "ISOUND=", "-1"},
+        {{"ISOUND=2147483647"}, "ISOUND=", "-1"},
     };
     for (const Case &c : cases) {
         Engine e;

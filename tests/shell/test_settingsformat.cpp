@@ -114,7 +114,8 @@ TEST(SettingsFormat, Lessons)
     } cases[] = {
         {"ABC #3", 3, "abc"},   {"abc #61", 0, ""},   {"abc", 0, ""},      {"abc #0", 0, ""},
         {"abc #", 0, ""},       {"abc #x", 0, ""},    {"abc #-1", 0, ""},  {"  #5", 0, ""},
-        {" #5", 0, ""},         {"q #60", 60, "q"},   {"a b #7", 7, "ab"}, {"r #05", 5, "r"},
+        {" #5", 5, ""},         {"q #60", 60, "q"},   {"a B #7", 7, "a b"}, {"r #05", 5, "r"},
+        {"   #8", 8, "  "},     {"\x01k #9", 9, "\x01k"},
         {"r #123", 12, "r"},    {"\xC9t\xC9 #2", 2, "\xE9t\xE9"}, {"a#b #9", 9, "a#b"},
     };
     for (const Case &c : cases) {
@@ -130,6 +131,7 @@ TEST(SettingsFormat, Lessons)
     auto longLesson = ParseLesson(std::string(70, 'k') + " #4");
     ASSERT_TRUE(longLesson);
     EXPECT_EQ(longLesson->text, std::string(55, 'k'));
+    EXPECT_EQ(ParseLesson(std::string(60, ' ') + " #4")->text, std::string(55, ' '));
     EXPECT_EQ(FormatLesson({12, "abc"}), "abc #12");
     EXPECT_EQ(ParseLesson(FormatLesson({12, "abc"}))->text, "abc");
 }

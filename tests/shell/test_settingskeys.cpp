@@ -1,7 +1,11 @@
 #include "shell/settingskeys.h"
 
+#include "shell/settingsforms.h"
+#include "shell/settingsstorage.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 using settings::Line;
@@ -71,7 +75,7 @@ TEST(SettingsKeys, RepeatedKeysLastWinsPasswordAppendsBadNumberIgnored)
     EXPECT_EQ(it->value, "bflq{\x87");
 }
 
-TEST(SettingsKeys, KeysOfPartsNotBuiltAndUnknownKeysAreWrittenBackInOrder)
+TEST(SettingsKeys, KeysOfPartsNotBuiltAndUnknownKeysAreWrittenBackInOrderOnceEach)
 {
     SettingsRegistry registry;
     Model model;
@@ -79,17 +83,41 @@ TEST(SettingsKeys, KeysOfPartsNotBuiltAndUnknownKeysAreWrittenBackInOrder)
     const std::vector<Line> in = {
         {"FUTURE=", "x"},        {"LOCAL_CHAR=", " q  --.-"}, {"WORDS=", "3"}, {"SPEED=", "25"},
         {"LESSON=", "abc #3"},   {"WORDS=", "4"},  {"lower=", "y"},  {"LESSON=", "def #4"},
-        {"MSG=", "CQ"},          {"PAIRSBEST=", "5,7,x,1,"},
+        {"MSG=", "CQ"},          {"PAIRSBEST=", "5,7,x,1,"}, {"FUTURE=", "z"}, {"WORDS=", "9"},
+        {"LESSON=", "ghi #3"},   {"\x01\xFF=", "binary"}, {"TWO WORDS=", "no key"}, {"NOTE=", "805"},
     };
+    // A repeated key is written once with its last good value; a value the program could not
+    // have written is dropped (WORDS=9) or held (PAIRSBEST=); a line of an unknown key that
+    // is no key at all is dropped.
     const std::vector<Line> expected = {
-        {"SPEED=", "25"}, {"WORDS=", "3"}, {"WORDS=", "4"}, {"MSG=", "CQ"}, {"MSG=", ""}, {"MSG=", ""},
-        {"MSG=", ""}, {"MSG=", ""}, {"MSG=", ""}, {"MDPINT=", ""}, {"PAIRSBEST=", "5,7,x,1,"},
-        {"LESSON=", "abc #3"}, {"LESSON=", "def #4"}, {"LOCAL_CHAR=", " q  --.-"},
-        {"FUTURE=", "x"}, {"lower=", "y"},
+        {"SPEED=", "25"}, {"WORDS=", "4"}, {"NOTE=", "800"}, {"MSG=", "CQ"}, {"MSG=", ""}, {"MSG=", ""},
+        {"MSG=", ""}, {"MSG=", ""}, {"MSG=", ""}, {"MDPINT=", ""}, {"PAIRSBEST=", "5,7,-1,-1,-1,-1,-1,-1,-1,"},
+        {"LESSON=", "ghi #3"}, {"LESSON=", "def #4"}, {"LOCAL_CHAR=", " q  --.-"},
+        {"FUTURE=", "z"}, {"lower=", "y"},
     };
     EXPECT_EQ(roundTrip(registry, in), expected);
     // Reading again starts afresh: nothing kept from the first read is written twice.
     EXPECT_EQ(roundTrip(registry, expected), expected);
+}
+
+TEST(SettingsKeys, WhatIsWrittenStaysWithinWhatTheReaderTakes)
+{
+    SettingsRegistry registry;
+    std::vector<Line> in;
+    const std::string big(1000, 'v');
+    for (int i = 0; i < 2000; ++i)
+        in.push_back({"K" + std::to_string(i) + "=", big});
+    in.push_back({"MSG=", std::string(settings::MaxFileBytes, 'm')});
+    in.push_back({"SPACE=", "2147483647"});
+    const auto lines = roundTrip(registry, in);
+    const std::string file = settings::FormatFile(lines);
+    EXPECT_LE(file.size(), settings::MaxFileBytes);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), Line{"SPACE=", "30"}), 1);
+    auto msg = std::find_if(lines.begin(), lines.end(), [](const Line &l) { return l.key == "MSG="; });
+    ASSERT_NE(msg, lines.end());
+    EXPECT_EQ(msg->value.size(), settings::MaxTextValue);
+    // Unknown keys fill what is left, in their order.
+    EXPECT_EQ(lines.back().key, "K" + std::to_string(lines.size() - 3) + "=");
 }
 
 TEST(SettingsKeys, FixUpsRunByNumberAfterTheLastLineAlsoWithoutAFileAndRebindingReplaces)

@@ -91,11 +91,11 @@ TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
     r.run({"/E", "x=25", "c", "S=30"});
     EXPECT_EQ(r.written().toStdString(),
               crlf({"[KESTRELON 5.2.9]", "SPEED=25", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
-                    "LANGUAGE=E", "LEVEL=-12", "WORDS=3", "WORDS=4", "COM=0", "MONITOR_CASE=UPPER",
+                    "LANGUAGE=E", "LEVEL=-12", "WORDS=4", "COM=0", "MONITOR_CASE=UPPER",
                     "NOISE_LEVEL=10", "QSB_LEVEL=10", "QSB_SPEED=6", "NOISE_BW=8", "NOTE=1500", "MSG=73 de ZELMO",
                     "MSG=", "MSG=QRL?", "PTT=0", "CW=0", "TXDELAY=100", password, "ISOUND=-1", "OSOUND=-1",
                     "LASTCHOICE=4", "WINPOS=120,80", "DRIFT=0,800,100", "KEYER=MOUSE", "DOTKEYER=DSR",
-                    "DASHKEYER=CTS", "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=500,700", "MONERROR=0", "MONDASH=1",
+                    "DASHKEYER=CTS", "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=516,700", "MONERROR=0", "MONDASH=1",
                     "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0", "SPEEDCALVALUE=1", "WARNANSI=1",
                     "LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"})
                   .toStdString());

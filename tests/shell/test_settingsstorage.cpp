@@ -166,3 +166,28 @@ TEST(SettingsStorage, ReadingTellsMissingFromUnreadable)
     EXPECT_EQ(read.status, ReadStatus::Unreadable);
     EXPECT_FALSE(read.error.empty());
 }
+
+TEST(SettingsStorage, OnlyARegularFileUpToItsLimitIsReadAndNothingElseBlocksOrFloods)
+{
+    Folder f;
+    const std::string fifo = f.path + "/fifo.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const std::string zero = f.path + "/zero.ini";
+    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+    const std::string big = f.path + "/big.ini";
+    put(big, std::string(MaxFileBytes + 1, 'x'), 0644);
+    const std::string full = f.path + "/full.ini";
+    put(full, std::string(MaxFileBytes, 'x'), 0644);
+
+    // A FIFO with no writer would block a plain open for ever; /dev/zero never ends.
+    for (const std::string &path : {fifo, zero, big}) {
+        ReadResult read = ReadWholeFile(path);
+        EXPECT_EQ(read.status, ReadStatus::Unreadable) << path;
+        EXPECT_TRUE(read.bytes.empty()) << path;
+        EXPECT_FALSE(read.error.empty()) << path;
+    }
+    EXPECT_EQ(ReadWholeFile(full).bytes.size(), MaxFileBytes);
+    // A link to a regular file is read through.
+    ASSERT_EQ(::symlink(full.c_str(), (f.path + "/link.ini").c_str()), 0);
+    EXPECT_EQ(ReadWholeFile(f.path + "/link.ini").status, ReadStatus::Read);
+}
