@@ -140,7 +140,8 @@ void ApplyCommandLine(const QStringList &arguments)
     QScreen *screen = QGuiApplication::primaryScreen();
     if (!askedGeometry || !Form1 || !screen)
         return;
-    const WindowGeometryRequest &asked = *askedGeometry;
+    const WindowGeometryRequest asked = *askedGeometry;
+    askedGeometry.reset(); // applied once, as Qt applies it to the first window
     if (asked.width)
         PlaceWindow(Form1, std::nullopt, QSize(*asked.width, *asked.height));
     if (asked.x)
