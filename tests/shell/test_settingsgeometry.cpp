@@ -53,13 +53,13 @@ TEST(SettingsGeometry, QtsGeometryOptionIsReadAsQtReadsIt)
         {"=99999X99999+5-7", true, 99999, 99999, 5, 7, false, true},
         {"-0+0", true, {}, {}, 0, 0, true, false},
         {"+2147483647+2147483647", true, {}, {}, INT_MAX, INT_MAX, false, false},
-        {"2147483648x5", false},
-        {"700", false},
-        {"700x", false},
-        {"x550", false},
-        {"+5", false},
-        {"700x550+5+5junk", false},
-        {"", false},
+        {"2147483648x5", false, {}, {}, {}, {}, false, false},
+        {"700", false, {}, {}, {}, {}, false, false},
+        {"700x", false, {}, {}, {}, {}, false, false},
+        {"x550", false, {}, {}, {}, {}, false, false},
+        {"+5", false, {}, {}, {}, {}, false, false},
+        {"700x550+5+5junk", false, {}, {}, {}, {}, false, false},
+        {"", false, {}, {}, {}, {}, false, false},
     };
     for (const Case &c : cases) {
         auto asked = ParseWindowGeometry(c.text);
