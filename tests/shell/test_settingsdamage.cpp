@@ -271,12 +271,14 @@ std::string fileOf(const std::vector<std::string> &lines, bool header = true)
     return file;
 }
 
-// Every key with the same value.
+// Every key with the same value. A port name that this machine lacks stops start-up at its
+// message until it is answered; these files name none, so the window comes up and the quit
+// is timed from it (the shuffled files below name ports).
 std::string everyKey(const std::string &value)
 {
     std::vector<std::string> lines;
     for (std::string_view key : SettingsKeyOrder)
-        lines.push_back(std::string(key) + value);
+        lines.push_back(std::string(key) + (key == "COM=" ? std::string("0") : value));
     return fileOf(lines);
 }
 
@@ -421,7 +423,7 @@ void runBatch(std::vector<std::unique_ptr<ProgramOnCase>> &batch)
         if (!batch[i]->started)
             continue;
         EXPECT_TRUE(batch[i]->program.waitForQuitSignals(30000)) << batch[i]->c.name << ": never started";
-        shown[i] = batch[i]->program.waitForWindow(std::max(0, 3000 - static_cast<int>(sinceStart.elapsed())));
+        shown[i] = batch[i]->program.waitForWindow(std::max(0, 1500 - static_cast<int>(sinceStart.elapsed())));
     }
     QElapsedTimer sinceSignal;
     for (auto &run : batch)
@@ -453,12 +455,12 @@ void runBatch(std::vector<std::unique_ptr<ProgramOnCase>> &batch)
 
 } // namespace
 
-// Every case, eight programs at a time (some seconds in all; about three times that with
+// Every case, four programs at a time (some seconds in all; about three times that with
 // the sanitizers).
 TEST(SettingsDamage, TheProgramStartsOnAnyDamageAndQuitsCleanlyWritingOnlyValuesInRange)
 {
     const std::vector<Case> cases = allCases();
-    constexpr std::size_t SideBySide = 8;
+    constexpr std::size_t SideBySide = 4;
     for (std::size_t first = 0; first < cases.size(); first += SideBySide) {
         std::vector<std::unique_ptr<ProgramOnCase>> batch;
         for (std::size_t i = first; i < std::min(cases.size(), first + SideBySide); ++i) {
