@@ -11,9 +11,10 @@ namespace {
 
 enum class Direction { Output, Input };
 
-int channels(const PaDeviceInfo *info, Direction direction)
+bool usable(const PaDeviceInfo *info, Direction direction)
 {
-    return direction == Direction::Output ? info->maxOutputChannels : info->maxInputChannels;
+    return direction == Direction::Output ? info->maxOutputChannels >= OutputChannelsNeeded
+                                          : info->maxInputChannels >= InputChannelsNeeded;
 }
 
 std::vector<PaDeviceIndex> listed(Direction direction)
@@ -24,7 +25,7 @@ std::vector<PaDeviceIndex> listed(Direction direction)
     const PaDeviceIndex count = Pa_GetDeviceCount();
     for (PaDeviceIndex i = 0; i < count; ++i) {
         const PaDeviceInfo *info = Pa_GetDeviceInfo(i);
-        if (info && channels(info, direction) >= ChannelsNeeded)
+        if (info && usable(info, direction))
             devices.push_back(i);
     }
     return devices;

@@ -9,8 +9,10 @@ namespace audiodevices {
 
 // Longest name shown in the device lists.
 constexpr int MaxNameLength = 32;
-// Both streams are stereo, so only devices with at least two channels are listed.
-constexpr int ChannelsNeeded = 2;
+// The output stream is stereo, so output devices need two channels; the audio decoder takes
+// its channel from what an input device has, so one is enough there.
+constexpr int OutputChannelsNeeded = 2;
+constexpr int InputChannelsNeeded = 1;
 
 QStringList outputDeviceNames();
 QStringList inputDeviceNames();

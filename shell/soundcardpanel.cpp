@@ -58,30 +58,30 @@ SoundCardPanel BuildSoundCardPanel(TForm1 &form)
     p.PanelCarteSon->setGeometry(150, 110, 360, 210);
     p.PanelCarteSon->hide();
 
-    auto *title = named(new QLabel(QStringLiteral("SOUND CARD"), p.PanelCarteSon), "LabelCarteSon");
+    auto *title = named(new QLabel(QStringLiteral("SOUND CARD"), p.PanelCarteSon), "TitreCarteSon");
     title->setGeometry(12, 8, 336, 20);
     title->setAlignment(Qt::AlignCenter);
-    p.RadioButtonCarteWin = named(new QRadioButton(QStringLiteral("Windows choice"), p.PanelCarteSon),
+    p.RadioButtonCarteWin = named(new QRadioButton(QStringLiteral("System default"), p.PanelCarteSon),
                                   "RadioButtonCarteWin");
-    p.RadioButtonCarteWin->setGeometry(12, 34, 160, 22);
+    p.RadioButtonCarteWin->setGeometry(12, 34, 176, 22);
     p.RadioButtonCarteWin->setChecked(true);
     p.RadioButtonCarteMoi = named(new QRadioButton(QStringLiteral("My choice"), p.PanelCarteSon),
                                   "RadioButtonCarteMoi");
-    p.RadioButtonCarteMoi->setGeometry(188, 34, 160, 22);
-    auto *labelIn = new QLabel(QStringLiteral("In"), p.PanelCarteSon);
-    labelIn->setGeometry(12, 68, 40, 22);
+    p.RadioButtonCarteMoi->setGeometry(196, 34, 152, 22);
+    auto *labelIn = named(new QLabel(QStringLiteral("In"), p.PanelCarteSon), "LabelSonIn");
+    labelIn->setGeometry(12, 68, 64, 22);
     p.ComboBoxChoixIn = named(new QComboBox(p.PanelCarteSon), "ComboBoxChoixIn");
-    p.ComboBoxChoixIn->setGeometry(56, 68, 292, 24);
-    auto *labelOut = new QLabel(QStringLiteral("Out"), p.PanelCarteSon);
-    labelOut->setGeometry(12, 104, 40, 22);
+    p.ComboBoxChoixIn->setGeometry(80, 68, 268, 24);
+    auto *labelOut = named(new QLabel(QStringLiteral("Out"), p.PanelCarteSon), "LabelSonOut");
+    labelOut->setGeometry(12, 104, 64, 22);
     p.ComboBoxChoixOut = named(new QComboBox(p.PanelCarteSon), "ComboBoxChoixOut");
-    p.ComboBoxChoixOut->setGeometry(56, 104, 292, 24);
+    p.ComboBoxChoixOut->setGeometry(80, 104, 268, 24);
     p.BitBtnOKCarteSon = named(new QPushButton(QStringLiteral("OK"), p.PanelCarteSon), "BitBtnOKCarteSon");
     p.BitBtnOKCarteSon->setGeometry(140, 160, 80, 30);
     p.ButtonCloseCarteSon = named(new QPushButton(QStringLiteral("X"), p.PanelCarteSon), "ButtonCloseCarteSon");
     p.ButtonCloseCarteSon->setGeometry(328, 6, 22, 22);
     QObject::connect(p.BitBtnOKCarteSon, &QPushButton::clicked, [] { BitBtnOKCarteSonClick(); });
-    QObject::connect(p.ButtonCloseCarteSon, &QPushButton::clicked, [] { BitBtnOKCarteSonClick(); });
+    QObject::connect(p.ButtonCloseCarteSon, &QPushButton::clicked, [] { ButtonCloseCarteSonClick(); });
 
     QAction *quit = form.MenuOutilsQuit;
     p.MenuSoundCard = named(new QAction(QStringLiteral("Sound card"), form.MenuOutils), "MenuSoundCard");
@@ -94,6 +94,11 @@ SoundCardPanel BuildSoundCardPanel(TForm1 &form)
     form.MenuOutils->insertAction(quit, p.MenuDeleteClick);
     // A user's click toggles the check mark through the checkable item itself, which is all
     // MenuDeleteClickClick does.
+    p.MenuSonFermeture = named(new QAction(QStringLiteral("Play system sound when Random and Quiz stop"),
+                                           form.MenuOutils),
+                               "MenuSonFermeture");
+    p.MenuSonFermeture->setCheckable(true);
+    form.MenuOutils->insertAction(quit, p.MenuSonFermeture);
     form.MenuOutils->insertSeparator(quit);
 
     Settings().bind(
@@ -104,6 +109,16 @@ SoundCardPanel BuildSoundCardPanel(TForm1 &form)
         },
         [](std::vector<std::string> &values) {
             if (panel.MenuDeleteClick->isChecked())
+                values.push_back("1");
+        });
+    Settings().bind(
+        "STOPSOUND=",
+        [](const std::string &value) {
+            if (value == "1")
+                panel.MenuSonFermeture->setChecked(true);
+        },
+        [](std::vector<std::string> &values) {
+            if (panel.MenuSonFermeture->isChecked())
                 values.push_back("1");
         });
     return p;
@@ -176,6 +191,12 @@ void BitBtnOKCarteSonClick()
     // A device that failed before is tried again even when the choice stays the same.
     if (changed || engine.State.NoSoundCard)
         engine.Cycle->ReopenWaveOut();
+    focusTypingBox();
+}
+
+void ButtonCloseCarteSonClick()
+{
+    panel.PanelCarteSon->hide();
     focusTypingBox();
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
 // The sound-card panel PanelCarteSon ("SOUND CARD"): the user leaves the choice of the input
-// and output devices to the system or picks them from the lists, and the output is opened
-// again on the new choice. Also the menu item MenuDeleteClick, which chooses how the output
-// is silenced, with its settings key TUNEQ=.
+// and output devices to the system (its default devices) or picks them from the lists, and
+// the output is opened again on the new choice. Also the menu items MenuDeleteClick, which
+// chooses how the output is silenced (settings key TUNEQ=), and MenuSonFermeture, which plays
+// the closing sound when Stop ends a random series or a quiz (STOPSOUND=).
 
 class QAction;
 class QComboBox;
@@ -22,6 +23,7 @@ struct SoundCardPanel {
     QPushButton *ButtonCloseCarteSon = nullptr;
     QAction *MenuSoundCard = nullptr;
     QAction *MenuDeleteClick = nullptr;
+    QAction *MenuSonFermeture = nullptr;
 };
 
 // Builds the panel (hidden) and its menu items on the main window and binds the keys.
@@ -29,9 +31,10 @@ SoundCardPanel BuildSoundCardPanel(TForm1 &form);
 
 // Opens the panel, unless something is being sent.
 void MenuSoundCardClick();
-// Takes the choice, hides the panel and opens the output again on it (also the panel's
-// close button).
+// Takes the choice, hides the panel and opens the output again on it.
 void BitBtnOKCarteSonClick();
+// The panel's close button: hides it and leaves the devices as they were.
+void ButtonCloseCarteSonClick();
 // "Tune enhancement": toggles the item's check mark.
 void MenuDeleteClickClick();
 

@@ -87,6 +87,10 @@ constexpr TextRow kRows[] = {
     {"LabelPanelPort", K::Caption,
      Tr("KEYING PORTS", "BILLENTYÜZÖ PORTOK", "TASTUNGSPORTS", "PORTS DE MANIPULATION", "PORTE DI MANIPOLAZIONE",
         "PORTAS DE MANIPULAÇÃO", "PUERTOS DE MANIPULACIÓN")},
+    {"TitreCarteSon", K::Caption,
+     Tr("SOUND CARD", "HANGKÁRTYA", "SOUNDKARTE", "CARTE SON", "SCHEDA AUDIO", "PLACA DE SOM", "TARJETA DE SONIDO")},
+    {"LabelSonIn", K::Caption, Tr("In", "Be", "Ein", "Entrée", "Ingresso", "Entrada", "Entrada")},
+    {"LabelSonOut", K::Caption, Tr("Out", "Ki", "Aus", "Sortie", "Uscita", "Saída", "Salida")},
 
     // Buttons
     {"ButtonLocalCaractereEnter", K::Caption, Tr("Enter", "Bevitel", "Eingabe", "Valider", "Invio", "Confirmar", "Aceptar")},
@@ -121,6 +125,12 @@ constexpr TextRow kRows[] = {
     {"RadioButtonLocalCreate", K::Caption, Tr("Create", "Létrehozás", "Anlegen", "Créer", "Crea", "Criar", "Crear")},
     {"RadioButtonLocalDelete", K::Caption, Tr("Delete", "Törlés", "Löschen", "Supprimer", "Elimina", "Apagar", "Borrar")},
     {"RadioButtonLocalModify", K::Caption, Tr("Modify", "Módosítás", "Ändern", "Modifier", "Modifica", "Modificar", "Modificar")},
+    // The system chooses the devices: on this system its default devices.
+    {"RadioButtonCarteWin", K::Caption,
+     Tr("System default", "Rendszer alapértelmezett", "Systemstandard", "Défaut du système", "Predefinita di sistema",
+        "Padrão do sistema", "Predeterminada del sistema")},
+    {"RadioButtonCarteMoi", K::Caption,
+     Tr("My choice", "Saját választás", "Eigene Wahl", "Mon choix", "Mia scelta", "Minha escolha", "Mi elección")},
 
     // Radio groups
     {"RadioGroupLocal", K::Caption, Tr("Action", "Müvelet", "Aktion", "Action", "Azione", "Ação", "Acción")},
@@ -155,6 +165,15 @@ constexpr TextRow kRows[] = {
         "Systemklang am Ende von Zufall und Quiz", "Son système à l'arrêt des modes Aléatoire et Quiz",
         "Suono di sistema alla fine di Casuale e Quiz", "Som do sistema no fim de Aleatório e Quiz",
         "Sonido del sistema al terminar Aleatorio y Quiz")},
+    {"MenuSoundCard", K::Caption,
+     Tr("Sound card", "Hangkártya", "Soundkarte", "Carte son", "Scheda audio", "Placa de som", "Tarjeta de sonido")},
+    {"MenuDeleteClick", K::Caption,
+     Tr("MONITORING : Tune enhancement wrt local sound card", "MONITOROZÁS : Hangolás javítása a helyi hangkártyához",
+        "MONITOR : Abstimmung an die lokale Soundkarte anpassen",
+        "MONITORING : Amélioration de l'accord selon la carte son locale",
+        "MONITORAGGIO : Sintonia migliorata per la scheda audio locale",
+        "MONITORIZAÇÃO : Sintonia melhorada para a placa de som local",
+        "MONITORIZACIÓN : Sintonía mejorada según la tarjeta de sonido local")},
     {"UpSpeed", K::Caption, Tr("Up", "Fel", "Schneller", "Plus vite", "Più veloce", "Mais rápido", "Más rápido")},
     {"DownSpeed", K::Caption, Tr("Down", "Le", "Langsamer", "Moins vite", "Più lento", "Mais lento", "Más lento")},
     {"Poids31", K::Caption, Tr("&3/1 normal", "&3/1 normál", "&3/1 normal", "&3/1 normal", "&3/1 normale", "&3/1 normal", "&3/1 normal")},
