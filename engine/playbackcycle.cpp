@@ -3,6 +3,7 @@
 #include "engine/keyer.h"
 #include "engine/random.h"
 
+#include <cmath>
 #include <string>
 
 PlaybackCycle::PlaybackCycle(EngineState &state, EngineHost &host, AudioOutput &output,
@@ -10,6 +11,7 @@ PlaybackCycle::PlaybackCycle(EngineState &state, EngineHost &host, AudioOutput &
     : m_state(state), m_host(host), m_output(output), m_engine(engine)
 {
     m_output.setDoneHandler([this](AudioOutput::Tag tag) { MMWomDone(tag); });
+    m_output.setFailureHandler([this](int error) { outputLost(error); });
 }
 
 // ---- The loop that serves clicks and done reports one after the other ------------------
@@ -56,6 +58,12 @@ void PlaybackCycle::run()
 
 void PlaybackCycle::StartClick()
 {
+    // A character handed over while the last one's report is held follows it at once: the
+    // report, run now, starts it.
+    if (m_doneHeld) {
+        releaseHeldDone();
+        return;
+    }
     post({Pending::Start, 0});
 }
 
@@ -79,6 +87,14 @@ void PlaybackCycle::TimerTXDelayTimer()
 void PlaybackCycle::MMWomDone(AudioOutput::Tag tag)
 {
     m_engine.releaseBuffer(tag);
+    if (tag != 0 && tag == m_engine.characterTag() && !m_state.NoSoundCard && !successorWaiting()) {
+        const int ms = static_cast<int>(std::ceil(m_output.startDelay() * 1000));
+        if (ms > 0) {
+            m_doneHeld = true;
+            m_host.startTimer1(ms);
+            return;
+        }
+    }
     post({Pending::Done, tag});
 }
 
@@ -89,8 +105,37 @@ void PlaybackCycle::MMWomDoneDirect()
 
 void PlaybackCycle::Timer1Timer()
 {
+    m_doneHeld = false;
     m_host.stopTimer1();
     MMWomDoneDirect();
+}
+
+void PlaybackCycle::releaseHeldDone()
+{
+    m_doneHeld = false;
+    m_host.stopTimer1();
+    MMWomDoneDirect();
+}
+
+// Whether the done handler will hand another buffer over at once: the queue goes on, a
+// paddle is held, or a random series draws its next unit.
+bool PlaybackCycle::successorWaiting()
+{
+    const EngineState &s = m_state;
+    const std::size_t sent = !s.LeadingSpaceDone && headInFlight() ? 1 : 0;
+    if (s.PlayQueue.size() > sent)
+        return true;
+    if (m_host.paddleKeyerWithMonitor() && (s.DashPaddleDown || s.DotPaddleDown))
+        return true;
+    return s.RandomPlaying && !s.StopRequested && !s.QuizSeriesPlaying && !s.ReplayingTypedText
+        && m_host.randomModeChecked() && m_host.randomCharCount() >= 2;
+}
+
+// The device went away while open: the program goes on without a sound card.
+void PlaybackCycle::outputLost(int error)
+{
+    m_state.NoSoundCard = true;
+    reportWaveError(error, m_host.msgCannotOpenSoundCard().c_str());
 }
 
 void PlaybackCycle::startNow()
@@ -104,7 +149,6 @@ void PlaybackCycle::startNow()
         break;
     case SendingEngine::StartResult::Busy:
     case SendingEngine::StartResult::Handed:
-    case SendingEngine::StartResult::Fatal:
         break;
     }
 }
@@ -337,16 +381,14 @@ void PlaybackCycle::ClearQueue()
 void PlaybackCycle::StopWaveOut()
 {
     if (!m_state.NoSoundCard) {
-        if (m_host.tuneEnhancementChecked()) {
-            m_output.reset();
-        } else {
-            // Muted while the queue is dropped, so no click of a cut buffer is heard.
-            const double gain = m_output.gain();
-            m_output.setGain(0.0);
+        // Both ways fade what sounds out before dropping it, so no click is heard; only the
+        // muting way processes window messages meanwhile.
+        m_output.silence();
+        if (!m_host.tuneEnhancementChecked())
             m_host.processEvents();
-            m_output.reset();
-            m_output.setGain(gain);
-        }
+        // A held report has nothing left to wait for.
+        if (m_doneHeld)
+            releaseHeldDone();
     }
     m_host.sidetoneOff();
 }

@@ -38,6 +38,9 @@ public:
     void TimerTXDelayTimer();
 
     // A buffer was reported done by the output (connect the output's done handler here).
+    // The output reports a buffer shortly before its end, so that the next one can follow
+    // without a gap; when none will follow, the report is held (on Timer1) until the buffer
+    // has been heard, so that the end of a text comes in step with the sound.
     void MMWomDone(AudioOutput::Tag tag);
     // The done handler called directly, not by the output: never filtered.
     void MMWomDoneDirect();
@@ -48,7 +51,8 @@ public:
     // The engine side of ButtonStopClick (and ButtonStopMouseDown).
     void ButtonStopClick();
 
-    // Silences the output at once, the buffer in flight included.
+    // Silences the output at once (a fade of a few milliseconds), the buffer in flight
+    // included.
     void StopWaveOut();
 
     // Opens the output on WaveOutDevice at start; a failure is reported and the program runs
@@ -83,6 +87,9 @@ private:
     bool restoreIdle();
     bool headInFlight() const;
     void reportWaveError(int error, const char *place);
+    bool successorWaiting();
+    void releaseHeldDone();
+    void outputLost(int error);
 
     EngineState &m_state;
     EngineHost &m_host;
@@ -90,4 +97,5 @@ private:
     SendingEngine &m_engine;
     std::deque<Event> m_pending;
     bool m_running = false;
+    bool m_doneHeld = false; // the character's report waits on Timer1 for its sound to end
 };

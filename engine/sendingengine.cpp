@@ -180,10 +180,8 @@ SendingEngine::StartResult SendingEngine::startNext()
         s.InFlightChar = head;
     }
 
-    if (m_host.waveInputOpen() && !reopenOutputForInput()) {
-        m_host.releaseFileEdit();
-        return StartResult::Fatal;
-    }
+    if (m_host.waveInputOpen())
+        reopenOutputForInput();
 
     handOver(std::move(buffer), kind);
 
@@ -252,22 +250,23 @@ void SendingEngine::releaseBuffer(AudioOutput::Tag tag)
     m_inUse.erase(it);
 }
 
-bool SendingEngine::reopenOutputForInput()
+void SendingEngine::reopenOutputForInput()
 {
     m_host.closeWaveInput();
     if (m_state.NoSoundCard)
-        return true;
+        return;
     m_output.close();
     const int error = m_output.open(m_state.WaveOutDevice);
     if (error != 0) {
+        // No device now: the timer paces the engine, as after a failed reopen from the
+        // sound-card panel, until a later reopen succeeds.
         m_state.LastWaveError = error;
+        m_state.NoSoundCard = true;
         m_host.showProgramMessage(WaveErrorText(error, m_host.msgCannotOpenSoundCard()));
-        m_host.endApplication();
-        return false;
+        return;
     }
     if (const int reset = m_output.reset(); reset != 0)
         reportWaveError(reset, "WaveOutReset");
-    return true;
 }
 
 void SendingEngine::handOver(std::vector<std::int16_t> buffer, BufferKind kind)

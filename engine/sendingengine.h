@@ -33,7 +33,6 @@ public:
         QueueEmpty,  // nothing (left) to send: the done handler must run directly
         QuickSeries, // the head was "sent" without sound: the done handler must run directly
         Handed,      // a buffer was handed over (or Timer1 stands in for it)
-        Fatal,       // the output could not be opened again; the application is ending
     };
     StartResult startNext();
 
@@ -59,7 +58,7 @@ private:
     void renderSilence(std::vector<std::int16_t> &buffer);
     std::size_t renderCharacter(std::vector<std::int16_t> &buffer, int gapValues,
                                 int characterSpaceUnits);
-    bool reopenOutputForInput();
+    void reopenOutputForInput();
     void handOver(std::vector<std::int16_t> buffer, BufferKind kind);
     void reportWaveError(int error, const char *place);
 

@@ -1,10 +1,11 @@
 #pragma once
 
 // Sound output as the engine sees it: buffers of interleaved stereo 16-bit values at
-// 22050 frames per second, played one after the other in the order written. Every buffer
-// written is reported done exactly once, on the user-interface thread, in order: when it has
-// been played, or when reset() dropped it. The engine's playback cycle is paced by these
-// reports.
+// 22050 frames per second, played one after the other in the order written, with no gap
+// between them. Every buffer written is reported done exactly once, on the user-interface
+// thread, in order: when its data is no longer needed (its last values may still be on their
+// way out, so that a buffer written at once from the report follows it seamlessly), or when
+// reset() or silence() dropped it. The engine's playback cycle is paced by these reports.
 
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +19,7 @@ class AudioOutput {
 public:
     using Tag = std::uint64_t;
     using DoneHandler = std::function<void(Tag)>;
+    using FailureHandler = std::function<void(int error)>;
 
     static constexpr int SampleRate = 22050;
     static constexpr int Channels = 2;
@@ -34,8 +36,18 @@ public:
     // not be queued is not reported done.
     virtual int write(Tag tag, const std::int16_t *data, std::size_t values) = 0;
 
-    // Drops every queued buffer at once (the one playing included); each is reported done.
+    // Drops every buffer not reported done yet (the one playing included); each is reported
+    // done. What was reported done already still plays out.
     virtual int reset() = 0;
+
+    // Silences the output: what sounds fades out over a few milliseconds, then every buffer
+    // is dropped as by reset(), and so is what was reported done but not heard yet.
+    virtual int silence() { return reset(); }
+
+    // A sound effect over whatever else plays, started at once without waiting (one still
+    // sounding is replaced). The samples must stay valid and unchanged while the output
+    // exists. Returns 0 or an error number.
+    virtual int playSound(const std::vector<std::int16_t> &) { return -1; }
 
     // Gain applied to everything played, 0.0 to 1.0: the program's own volume; the system
     // mixer is never touched.
@@ -46,11 +58,19 @@ public:
     // 0 when closed or unknown.
     virtual double outputLatency() const { return 0.0; }
 
+    // Seconds from now until a buffer written now (after a reset) starts to leave the
+    // output: what was reported done but is still to play, or the wait for the device's next
+    // block. 0 when closed or unknown.
+    virtual double startDelay() const { return 0.0; }
+
     // The sidetone voice mixed into this output, or null when the output has none (no
     // device behind it): the straight key then keys and is timed without a sound.
     virtual SidetoneVoice *sidetone() { return nullptr; }
 
     void setDoneHandler(DoneHandler handler) { m_done = std::move(handler); }
+    // Called once when the device stops taking sound while open (unplugged, for instance):
+    // the output is closed by then, and every buffer out is reported done after it.
+    void setFailureHandler(FailureHandler handler) { m_failure = std::move(handler); }
 
 protected:
     void reportDone(Tag tag)
@@ -58,7 +78,13 @@ protected:
         if (m_done)
             m_done(tag);
     }
+    void reportFailure(int error)
+    {
+        if (m_failure)
+            m_failure(error);
+    }
 
 private:
     DoneHandler m_done;
+    FailureHandler m_failure;
 };

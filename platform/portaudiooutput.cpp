@@ -4,6 +4,7 @@
 #include "platform/portaudiosession.h"
 
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -13,9 +14,13 @@
 namespace {
 // Below this the callback, which is not a real-time thread everywhere, risks gaps.
 constexpr double MinimumLatency = 0.010;
+// How often the stream is watched while buffers are out.
+constexpr int WatchMs = 100;
 } // namespace
 
-PortAudioOutput::PortAudioOutput()
+// ---- StreamOutput ------------------------------------------------------------------------
+
+StreamOutput::StreamOutput()
 {
     m_mixer.attachSidetone(&m_sidetone);
     m_eventFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
@@ -24,21 +29,182 @@ PortAudioOutput::PortAudioOutput()
         QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
                          [this] { deliverDone(); });
     }
+    m_watch = std::make_unique<QTimer>();
+    m_watch->setInterval(WatchMs);
+    QObject::connect(m_watch.get(), &QTimer::timeout, m_watch.get(), [this] { watch(); });
 }
 
-PortAudioOutput::~PortAudioOutput()
+StreamOutput::~StreamOutput()
 {
-    close();
+    m_watch.reset();
     m_notifier.reset();
     if (m_eventFd >= 0)
         ::close(m_eventFd);
 }
 
-int PortAudioOutput::open(int device)
+int StreamOutput::open(int device)
 {
     close();
     if (m_eventFd < 0)
         return paInsufficientMemory;
+    // A stream given up took the mixer's audio side over; the new stream gets it back.
+    m_mixer.release();
+    if (const int error = startStream(device); error != 0)
+        return error;
+    m_open = true;
+    return 0;
+}
+
+void StreamOutput::close()
+{
+    if (!m_open)
+        return;
+    stopStream(false);
+    m_open = false;
+    m_watch->stop();
+    // No callback runs any more: what it still held goes back as dropped.
+    m_mixer.dropAllStopped();
+    signalDone();
+}
+
+bool StreamOutput::isOpen() const
+{
+    return m_open;
+}
+
+int StreamOutput::write(Tag tag, const std::int16_t *data, std::size_t values)
+{
+    if (!m_open)
+        return paBadStreamPtr;
+    if (values % Channels != 0)
+        return paInvalidChannelCount;
+    if (!data && values > 0)
+        return paInternalError;
+    if (!m_mixer.push(tag, data, values))
+        return paInsufficientMemory;
+    // A stream that stops, or stopped by itself, would never hand the buffer back.
+    if (!m_watch->isActive()) {
+        m_blocksSeen = m_mixer.blocksRendered();
+        m_lastProgress = std::chrono::steady_clock::now();
+        m_watch->start();
+    }
+    return 0;
+}
+
+int StreamOutput::reset()
+{
+    if (!m_open)
+        return paBadStreamPtr;
+    m_mixer.dropQueued();
+    return 0;
+}
+
+int StreamOutput::silence()
+{
+    if (!m_open)
+        return paBadStreamPtr;
+    m_mixer.fadeOutAll();
+    return 0;
+}
+
+int StreamOutput::playSound(const std::vector<std::int16_t> &samples)
+{
+    if (!m_open)
+        return paBadStreamPtr;
+    if (samples.size() % Channels != 0)
+        return paInvalidChannelCount;
+    m_mixer.playOneShot(&samples);
+    return 0;
+}
+
+void StreamOutput::setGain(double gain)
+{
+    m_mixer.setGain(gain);
+}
+
+double StreamOutput::gain() const
+{
+    return m_mixer.gain();
+}
+
+double StreamOutput::startDelay() const
+{
+    if (!m_open)
+        return 0.0;
+    return std::chrono::duration<double>(m_mixer.untilPushedStarts(std::chrono::steady_clock::now()))
+        .count();
+}
+
+void StreamOutput::setFollowMargin(std::chrono::milliseconds margin)
+{
+    m_mixer.setMarginFrames(static_cast<std::size_t>(margin.count()) * SampleRate / 1000);
+}
+
+void StreamOutput::renderBlock(std::int16_t *out, std::size_t frames, OutputMixer::Clock::time_point when)
+{
+    if (m_mixer.render(out, frames, when))
+        signalDone();
+}
+
+void StreamOutput::signalDone()
+{
+    // A write to an eventfd neither blocks nor allocates: safe on the audio thread.
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(m_eventFd, &one, sizeof one);
+}
+
+void StreamOutput::deliverDone()
+{
+    // Clear the count before taking the tags, so a tag pushed meanwhile wakes us again.
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t got = ::read(m_eventFd, &count, sizeof count);
+    Tag tag = 0;
+    // One at a time: a handler may run the event loop and take the next ones itself.
+    while (m_mixer.popDone(tag))
+        reportDone(tag);
+    m_sidetone.deliverDone();
+}
+
+// While buffers are out, the stream must keep asking for blocks.
+void StreamOutput::watch()
+{
+    if (!m_open || m_mixer.outstanding() == 0) {
+        m_watch->stop();
+        return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (const std::uint64_t blocks = m_mixer.blocksRendered(); blocks != m_blocksSeen) {
+        m_blocksSeen = blocks;
+        m_lastProgress = now;
+        return;
+    }
+    if (!streamActive() || now - m_lastProgress >= std::chrono::milliseconds(StallMs))
+        giveUp(paDeviceUnavailable);
+}
+
+void StreamOutput::giveUp(int error)
+{
+    // A block being rendered right now means the stream lives after all.
+    if (!m_mixer.takeOver())
+        return;
+    stopStream(true);
+    m_open = false;
+    m_watch->stop();
+    m_mixer.dropAllStopped();
+    // The owner hears of it before the reports, so the next buffer goes to no dead device.
+    reportFailure(error);
+    signalDone();
+}
+
+// ---- PortAudioOutput -----------------------------------------------------------------------
+
+PortAudioOutput::~PortAudioOutput()
+{
+    close();
+}
+
+int PortAudioOutput::startStream(int device)
+{
     if (const int error = PortAudioSession::start(); error != paNoError)
         return error;
     const PaDeviceIndex index = audiodevices::outputDeviceIndex(device);
@@ -66,55 +232,21 @@ int PortAudioOutput::open(int device)
     return paNoError;
 }
 
-void PortAudioOutput::close()
+void PortAudioOutput::stopStream(bool lost)
 {
     if (!m_stream)
         return;
-    Pa_StopStream(m_stream);
+    if (lost)
+        Pa_AbortStream(m_stream);
+    else
+        Pa_StopStream(m_stream);
     Pa_CloseStream(m_stream);
     m_stream = nullptr;
-    // No callback runs any more: what it still held goes back as dropped.
-    m_mixer.dropAllStopped();
-    signalDone();
 }
 
-bool PortAudioOutput::isOpen() const
+bool PortAudioOutput::streamActive() const
 {
-    return m_stream != nullptr;
-}
-
-int PortAudioOutput::write(Tag tag, const std::int16_t *data, std::size_t values)
-{
-    if (!m_stream)
-        return paBadStreamPtr;
-    if (values % Channels != 0)
-        return paInvalidChannelCount;
-    if (!data && values > 0)
-        return paInternalError;
-    // A stream that stopped by itself would never hand the buffer back.
-    if (const PaError active = Pa_IsStreamActive(m_stream); active != 1)
-        return active < 0 ? active : paStreamIsStopped;
-    if (!m_mixer.push(tag, data, values))
-        return paInsufficientMemory;
-    return paNoError;
-}
-
-int PortAudioOutput::reset()
-{
-    if (!m_stream)
-        return paBadStreamPtr;
-    m_mixer.dropQueued();
-    return paNoError;
-}
-
-void PortAudioOutput::setGain(double gain)
-{
-    m_mixer.setGain(gain);
-}
-
-double PortAudioOutput::gain() const
-{
-    return m_mixer.gain();
+    return m_stream && Pa_IsStreamActive(m_stream) == 1;
 }
 
 double PortAudioOutput::outputLatency() const
@@ -128,27 +260,6 @@ double PortAudioOutput::outputLatency() const
 int PortAudioOutput::callback(const void *, void *output, unsigned long frames,
                               const PaStreamCallbackTimeInfo *, PaStreamCallbackFlags, void *self)
 {
-    auto *out = static_cast<PortAudioOutput *>(self);
-    if (out->m_mixer.render(static_cast<std::int16_t *>(output), frames))
-        out->signalDone();
+    static_cast<PortAudioOutput *>(self)->renderBlock(static_cast<std::int16_t *>(output), frames);
     return paContinue;
-}
-
-void PortAudioOutput::signalDone()
-{
-    // A write to an eventfd neither blocks nor allocates: safe on the audio thread.
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(m_eventFd, &one, sizeof one);
-}
-
-void PortAudioOutput::deliverDone()
-{
-    // Clear the count before taking the tags, so a tag pushed meanwhile wakes us again.
-    std::uint64_t count = 0;
-    [[maybe_unused]] const ssize_t got = ::read(m_eventFd, &count, sizeof count);
-    Tag tag = 0;
-    // One at a time: a handler may run the event loop and take the next ones itself.
-    while (m_mixer.popDone(tag))
-        reportDone(tag);
-    m_sidetone.deliverDone();
 }

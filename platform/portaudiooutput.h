@@ -1,11 +1,14 @@
 #pragma once
 
-// Sound output over one PortAudio stream: 22050 Hz, 2 channels, 16 bit, opened once and kept
-// open, at the lowest latency the device offers. The stream always runs (silence when
-// nothing is queued); written buffers are played in order by the audio callback, which hands
-// each finished or dropped one back through an eventfd. A socket notifier on the thread that
-// created the object (the user-interface thread) then calls the done handler, once per
-// buffer, in the order written.
+// Sound output over one stream: 22050 Hz, 2 channels, 16 bit, opened once and kept open.
+// The stream always runs (silence when nothing is queued); written buffers are played in
+// order by its callback through the mixer, which hands each finished or dropped one back
+// through an eventfd. A socket notifier on the thread that created the object (the
+// user-interface thread) then calls the done handler, once per buffer, in the order written.
+//
+// A stream that stops asking for sound while buffers are out (a device unplugged) is given
+// up after StallMs: it is closed, the failure handler runs once, and every buffer out is
+// reported done.
 //
 // Create, open, write, reset and close on the user-interface thread only.
 
@@ -15,52 +18,101 @@
 
 #include <portaudio.h>
 
+#include <chrono>
 #include <memory>
 
 class QSocketNotifier;
+class QTimer;
 
-class PortAudioOutput : public AudioOutput {
+// The part common to every stream: the mixer, the done reports and the watch on the stream.
+// A stream calls renderBlock() from its own thread between startStream() and stopStream().
+class StreamOutput : public AudioOutput {
 public:
-    PortAudioOutput();
-    // Closes the stream; done reports still pending are not delivered.
-    ~PortAudioOutput() override;
+    // A stream that renders no block for this long with buffers out counts as lost.
+    static constexpr int StallMs = 500;
 
-    PortAudioOutput(const PortAudioOutput &) = delete;
-    PortAudioOutput &operator=(const PortAudioOutput &) = delete;
+    StreamOutput();
+    // The derived class closes the stream in its own destructor; done reports still pending
+    // are not delivered.
+    ~StreamOutput() override;
 
-    // `device` is an index into audiodevices::outputDeviceNames(), or -1 for the default.
-    // Closes first when already open. On failure the object stays closed and the PortAudio
+    StreamOutput(const StreamOutput &) = delete;
+    StreamOutput &operator=(const StreamOutput &) = delete;
+
+    // Closes first when already open. On failure the object stays closed and the stream's
     // error number is returned.
     int open(int device) override;
-    // Stops the stream after what the device holds has been heard; buffers still queued
-    // are reported done (later, from the event loop), like a reset.
+    // Stops the stream; buffers still queued are reported done (later, from the event loop),
+    // like a reset.
     void close() override;
     bool isOpen() const override;
 
     // Fails (nothing reported) when closed, when `values` is not a whole number of frames,
     // or when too many buffers are out. Zero values is allowed: reported done in its turn.
     int write(Tag tag, const std::int16_t *data, std::size_t values) override;
-    // Returns at once; the callback stops the playing buffer within one block and reports
-    // every buffer queued so far done, unplayed, in order. Their data stays in use until
-    // then. Buffers written after reset() play normally.
+    // Return at once; the callback acts on its next block and reports every buffer dropped
+    // done, unplayed, in order. Their data stays in use until then. Buffers written
+    // afterwards play normally.
     int reset() override;
+    int silence() override;
+    int playSound(const std::vector<std::int16_t> &samples) override;
 
     void setGain(double gain) override;
     double gain() const override;
-    double outputLatency() const override;
+    double startDelay() const override;
     // The voice is mixed while the stream runs; its endings come with the done reports.
     SidetoneVoice *sidetone() override { return isOpen() ? &m_sidetone : nullptr; }
+
+    // The time the writer gets to follow a reported buffer (OutputMixer::DefaultMarginFrames).
+    void setFollowMargin(std::chrono::milliseconds margin);
+
+protected:
+    // Opens and starts the stream on `device`; 0 or an error number.
+    virtual int startStream(int device) = 0;
+    // Stops and closes it; no renderBlock() runs afterwards. `lost`: the device is gone, so
+    // nothing should wait for what it holds.
+    virtual void stopStream(bool lost) = 0;
+    // False once the stream has stopped by itself.
+    virtual bool streamActive() const = 0;
+
+    // The stream's callback: one block of sound, asked for at `when` (now by default).
+    void renderBlock(std::int16_t *out, std::size_t frames,
+                     OutputMixer::Clock::time_point when = OutputMixer::Clock::now());
+
+private:
+    void signalDone();
+    void deliverDone();
+    void watch();
+    void giveUp(int error);
+
+    SidetoneVoice m_sidetone; // before the mixer, which reads it
+    OutputMixer m_mixer;
+    bool m_open = false;
+    int m_eventFd = -1;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    std::unique_ptr<QTimer> m_watch;
+    std::uint64_t m_blocksSeen = 0;
+    std::chrono::steady_clock::time_point m_lastProgress;
+};
+
+// The stream of PortAudio, at the lowest latency the device offers.
+class PortAudioOutput : public StreamOutput {
+public:
+    PortAudioOutput() = default;
+    ~PortAudioOutput() override;
+
+    // `device` is an index into audiodevices::outputDeviceNames(), or -1 for the default.
+    double outputLatency() const override;
+
+protected:
+    int startStream(int device) override;
+    void stopStream(bool lost) override;
+    bool streamActive() const override;
 
 private:
     static int callback(const void *input, void *output, unsigned long frames,
                         const PaStreamCallbackTimeInfo *time, PaStreamCallbackFlags flags,
                         void *self);
-    void signalDone();
-    void deliverDone();
 
-    SidetoneVoice m_sidetone; // before the mixer, which reads it
-    OutputMixer m_mixer;
     PaStream *m_stream = nullptr;
-    int m_eventFd = -1;
-    std::unique_ptr<QSocketNotifier> m_notifier;
 };

@@ -196,8 +196,7 @@ bool MainWindowEngineHost::keyingOutputConfigured()
 
 void MainWindowEngineHost::keyFirstElement(const CWElementTable &table)
 {
-    m_engine.Clock->ManualKeyDown = 0;
-    m_engine.Clock->KeyFirstElement(table);
+    m_engine.KeyFirstElement(table);
 }
 
 bool MainWindowEngineHost::raisePTT()
@@ -210,7 +209,7 @@ bool MainWindowEngineHost::raisePTT()
 
 void MainWindowEngineHost::stopElementClock()
 {
-    m_engine.Clock->Stop();
+    m_engine.StopElementClock();
 }
 
 // The serial lines; the parallel-port pin joins when parallel-port keying lands.
@@ -429,7 +428,7 @@ void MainWindowEngineHost::showHiddenTexts()
     CallHook(Hooks().showHiddenTexts);
 }
 
-// Empty until the one-shot sounds of the output land.
 void MainWindowEngineHost::playClosingSound()
 {
+    m_engine.PlayClosingSound();
 }

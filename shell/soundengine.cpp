@@ -11,11 +11,170 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <string>
 
 namespace {
 QPointer<TSoundEngine> theEngine;
 }
+
+// ---- KeyingInStep ------------------------------------------------------------------------
+
+struct KeyingInStep::Core {
+    std::mutex mutex; // held while an action runs, so actions never overlap
+    ElementClock *clock;
+    platform::TimerBackend *backend;
+    std::deque<Action> pending;
+    platform::TimerBackend::EventId event = 0;
+    Clock::time_point armedAt{};
+
+    void run(const Action &action)
+    {
+        if (action.start) {
+            clock->ManualKeyDown = 0;
+            clock->KeyFirstElement(action.table);
+        } else {
+            clock->Stop();
+        }
+    }
+};
+
+KeyingInStep::KeyingInStep(ElementClock &clock, platform::TimerBackend *backend)
+    : m_core(std::make_shared<Core>())
+{
+    m_core->clock = &clock;
+    m_core->backend = backend ? backend : &platform::TimerService::instance();
+}
+
+KeyingInStep::~KeyingInStep()
+{
+    Cancel();
+}
+
+void KeyingInStep::KeyFirstElement(const CWElementTable &table, Clock::duration delay)
+{
+    add(Action{m_core->backend->now() + delay, true, table});
+}
+
+void KeyingInStep::Stop(Clock::duration delay)
+{
+    add(Action{m_core->backend->now() + delay, false, {}});
+}
+
+void KeyingInStep::Cancel()
+{
+    std::lock_guard lock(m_core->mutex);
+    m_core->clock = nullptr;
+    m_core->pending.clear();
+    if (m_core->event != 0)
+        m_core->backend->killEvent(m_core->event);
+    m_core->event = 0;
+}
+
+std::size_t KeyingInStep::Waiting() const
+{
+    std::lock_guard lock(m_core->mutex);
+    return m_core->pending.size();
+}
+
+void KeyingInStep::add(Action action)
+{
+    const std::shared_ptr<Core> &core = m_core;
+    std::lock_guard lock(core->mutex);
+    if (!core->clock)
+        return;
+    if (!action.start) {
+        std::erase_if(core->pending, [&](const Action &waiting) { return waiting.start && waiting.at > action.at; });
+    }
+    if (core->pending.empty() && action.at <= core->backend->now() + Tolerance) {
+        core->run(action);
+    } else {
+        core->pending.push_back(action);
+    }
+    fire(core, 0);
+}
+
+// Runs what is due, in order, then waits for the next one. Called with the lock held by
+// add() (id 0), or by the timer without it.
+void KeyingInStep::fire(const std::shared_ptr<Core> &core, platform::TimerBackend::EventId id)
+{
+    std::unique_lock lock(core->mutex, std::defer_lock);
+    if (id != 0) {
+        lock.lock();
+        if (!core->clock || id != core->event)
+            return;
+        core->event = 0;
+    }
+    while (!core->pending.empty() && core->pending.front().at <= core->backend->now() + Tolerance) {
+        const Action action = core->pending.front();
+        core->pending.pop_front();
+        core->run(action);
+    }
+    if (core->pending.empty()) {
+        if (core->event != 0)
+            core->backend->killEvent(core->event);
+        core->event = 0;
+        return;
+    }
+    const Clock::time_point next = core->pending.front().at;
+    if (core->event != 0 && core->armedAt == next)
+        return;
+    if (core->event != 0)
+        core->backend->killEvent(core->event);
+    core->armedAt = next;
+    core->event = core->backend->setEvent(next, 0, [core](platform::TimerBackend::EventId fired,
+                                                          Clock::time_point) { fire(core, fired); });
+}
+
+// ---- The closing sound ---------------------------------------------------------------------
+
+// Two soft bell-like notes, a fifth apart and falling (G5 then C5), each a fundamental with
+// two quieter overtones that die away faster, over 0.9 s.
+const std::vector<std::int16_t> &SonFermetureSession()
+{
+    static const std::vector<std::int16_t> sound = [] {
+        constexpr double Rate = AudioOutput::SampleRate;
+        constexpr int Frames = static_cast<int>(0.9 * Rate);
+        struct Note {
+            double start, frequency, decay;
+        };
+        constexpr Note notes[] = {{0.0, 783.99, 0.22}, {0.16, 523.25, 0.30}};
+        std::vector<double> wave(Frames, 0.0);
+        for (const Note &note : notes) {
+            const int first = static_cast<int>(note.start * Rate);
+            for (int n = first; n < Frames; ++n) {
+                const double t = (n - first) / Rate;
+                const double attack = std::min(1.0, t / 0.008);
+                double v = 0.0;
+                for (int partial = 1; partial <= 3; ++partial) {
+                    const double weight = partial == 1 ? 1.0 : partial == 2 ? 0.3 : 0.12;
+                    v += weight * std::exp(-t * partial / note.decay)
+                        * std::sin(2 * std::numbers::pi * partial * note.frequency * t);
+                }
+                wave[n] += attack * v;
+            }
+        }
+        // The last 60 ms go down to silence, so the sound ends without a click.
+        const int tail = static_cast<int>(0.06 * Rate);
+        for (int n = Frames - tail; n < Frames; ++n)
+            wave[n] *= double(Frames - 1 - n) / tail;
+        double peak = 0.0;
+        for (double v : wave)
+            peak = std::max(peak, std::abs(v));
+        std::vector<std::int16_t> stereo(2 * Frames);
+        for (int n = 0; n < Frames; ++n) {
+            const auto v = static_cast<std::int16_t>(std::lround(wave[n] / peak * 9000.0));
+            stereo[2 * n] = v;
+            stereo[2 * n + 1] = v;
+        }
+        return stereo;
+    }();
+    return sound;
+}
+
+// ---- The engine ----------------------------------------------------------------------------
 
 std::function<std::unique_ptr<AudioOutput>()> &SoundOutputFactory()
 {
@@ -51,12 +210,16 @@ TSoundEngine::TSoundEngine(TForm1 &form)
     // the process-wide road to whichever keying port is active, so the clock never holds on
     // to one that is gone.
     Clock = std::make_unique<ElementClock>(&ClockSerialLines(), nullptr, &OnAirLampsForClock());
+    Keying = std::make_unique<KeyingInStep>(*Clock);
     if (TPanelPort *port = PanelPort())
         port->Keying.AttachClock(Clock.get());
     Host = std::make_unique<MainWindowEngineHost>(form, *this);
     Sender = std::make_unique<SendingEngine>(State, *Host, *Output, Timings, Tone, *Effects);
     Cycle = std::make_unique<PlaybackCycle>(State, *Host, *Output, *Sender);
 
+    // Timer1 also holds the report of a text's last buffer until its sound has ended: to the
+    // millisecond, not to the 5 % a coarse timer allows.
+    form.Timer1->setTimerType(Qt::PreciseTimer);
     connect(form.Button1, &QPushButton::clicked, this, [this] { StartClick(); });
     // ButtonStopMouseDown: the press itself stops, without waiting for the release.
     connect(form.ButtonStop, &QPushButton::pressed, this, [this] { ButtonStopClick(); });
@@ -69,6 +232,7 @@ TSoundEngine::~TSoundEngine()
     // Nothing may key through a clock that goes away, nor report to a cycle that goes away.
     if (TPanelPort *port = PanelPort(); port && port->Keying.AttachedClock() == Clock.get())
         port->Keying.AttachClock(nullptr);
+    Keying.reset();
     Clock->Close();
     Output.reset();
 }
@@ -107,8 +271,36 @@ void TSoundEngine::OpenAtStart()
     }
 }
 
+namespace {
+KeyingInStep::Clock::duration startDelay(const AudioOutput &output)
+{
+    return std::chrono::duration_cast<KeyingInStep::Clock::duration>(
+        std::chrono::duration<double>(output.startDelay()));
+}
+} // namespace
+
+void TSoundEngine::KeyFirstElement(const CWElementTable &table)
+{
+    // The buffer is handed over next: its sound starts after what the output still plays.
+    Keying->KeyFirstElement(table, startDelay(*Output));
+}
+
+void TSoundEngine::StopElementClock()
+{
+    // The buffer just reported may still be on its way out.
+    Keying->Stop(startDelay(*Output));
+}
+
+void TSoundEngine::PlayClosingSound()
+{
+    if (!NamedChecked(m_form, "MenuSonFermeture") || State.NoSoundCard || !Output->isOpen())
+        return;
+    Output->playSound(SonFermetureSession());
+}
+
 void TSoundEngine::StopKeyingForQuit()
 {
+    Keying->Cancel();
     Clock->Close();
 }
 

@@ -11,11 +11,15 @@
 #include "engine/playbackcycle.h"
 #include "engine/sendingengine.h"
 #include "platform/audiooutput.h"
+#include "platform/timerservice.h"
 
 #include <QObject>
 
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 class TForm1;
 class MainWindowEngineHost;
@@ -23,6 +27,51 @@ class SerialKeying;
 class Timing;
 struct ToneGenerator;
 struct EffectSwitches;
+
+// Starts and stops of the element clock, each at the moment the sound it goes with leaves the
+// output. The output takes the next buffer a little before the one playing ends, so a
+// character handed over is heard later than it is handed over; its keying waits as long.
+// Actions run in the order given, on the timer thread (or at once when due and nothing
+// waits before them).
+class KeyingInStep {
+public:
+    using Clock = platform::TimerBackend::Clock;
+
+    // Without a backend the process-wide timer service is used (the clock's own).
+    explicit KeyingInStep(ElementClock &clock, platform::TimerBackend *backend = nullptr);
+    ~KeyingInStep(); // Cancel()
+    KeyingInStep(const KeyingInStep &) = delete;
+    KeyingInStep &operator=(const KeyingInStep &) = delete;
+
+    // ManualKeyDown := 0 and KeyFirstElement(table), `delay` from now.
+    void KeyFirstElement(const CWElementTable &table, Clock::duration delay);
+    // The clock's Stop, `delay` from now. A start still waiting for a later moment is
+    // dropped: the sound it was waiting for has been cut.
+    void Stop(Clock::duration delay);
+    // Drops whatever waits (quit); from then on nothing runs.
+    void Cancel();
+    // Actions waiting.
+    std::size_t Waiting() const;
+
+    // Actions due within this much run at once.
+    static constexpr auto Tolerance = std::chrono::microseconds(500);
+
+private:
+    struct Action {
+        Clock::time_point at;
+        bool start;
+        CWElementTable table;
+    };
+    struct Core;
+    void add(Action action);
+    static void fire(const std::shared_ptr<Core> &core, platform::TimerBackend::EventId id);
+
+    std::shared_ptr<Core> m_core;
+};
+
+// The closing sound "son_fermeture_session": a short two-note chime of our own, made once,
+// 22050 Hz stereo.
+const std::vector<std::int16_t> &SonFermetureSession();
 
 class TSoundEngine : public QObject {
 public:
@@ -39,6 +88,7 @@ public:
     std::unique_ptr<EffectSwitches> Effects;
     std::unique_ptr<AudioOutput> Output;
     std::unique_ptr<ElementClock> Clock;
+    std::unique_ptr<KeyingInStep> Keying;
     std::unique_ptr<MainWindowEngineHost> Host;
     std::unique_ptr<SendingEngine> Sender;
     std::unique_ptr<PlaybackCycle> Cycle;
@@ -53,6 +103,12 @@ public:
     // stands in for the device), resets it, and builds the tone tables whatever the device
     // did.
     void OpenAtStart();
+    // The host's keying calls: the element clock starts and stops in step with the sound.
+    void KeyFirstElement(const CWElementTable &table);
+    void StopElementClock();
+    // Stop's closing sound, when MenuSonFermeture is checked (played without waiting).
+    void PlayClosingSound();
+
     // Quit roads: the element clock stops keying; the output is reset and closed (not
     // without a card).
     void StopKeyingForQuit();

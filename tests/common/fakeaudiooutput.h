@@ -24,6 +24,24 @@ public:
     bool isOpen() const override { return m_open; }
     int write(Tag tag, const std::int16_t *data, std::size_t values) override;
     int reset() override;
+    // Drops like reset() (the fade takes no time here).
+    int silence() override
+    {
+        ++silences;
+        return reset();
+    }
+    int playSound(const std::vector<std::int16_t> &samples) override
+    {
+        sounds.push_back(&samples);
+        return 0;
+    }
+    double startDelay() const override { return delay; }
+    // The device goes away: closed, the failure reported (the test reports the buffers).
+    void fail(int error)
+    {
+        m_open = false;
+        reportFailure(error);
+    }
     void setGain(double gain) override
     {
         m_gain = gain;
@@ -55,6 +73,9 @@ public:
     // inside the call that dropped them.
     bool deferDroppedReports = false;
     int resets = 0;
+    int silences = 0;
+    std::vector<const std::vector<std::int16_t> *> sounds; // one-shot sounds played
+    double delay = 0.0; // what startDelay() answers
     std::vector<double> gainHistory;
 
 private:

@@ -443,26 +443,30 @@ TEST(PlaybackCycle, DeviceChoiceChangesOnlyWhenDifferent)
     EXPECT_EQ(rig.state.WaveInDevice, -1);
 }
 
-TEST(PlaybackCycle, StopWaveOutMutesWhileDroppingTheQueue)
+TEST(PlaybackCycle, StopWaveOutSilencesTheOutputWithoutTouchingItsGain)
 {
     EngineRig rig;
     rig.output.setGain(0.7);
     rig.send("ee");
     rig.cycle.StopWaveOut();
+    EXPECT_EQ(rig.output.silences, 1);
     // The cut buffer counts as done: the next character is already queued.
-    EXPECT_EQ(rig.output.gainHistory, std::vector<double>({0.7, 0.0, 0.7}));
+    EXPECT_EQ(rig.output.gainHistory, std::vector<double>({0.7}));
     EXPECT_EQ(rig.output.written.size(), 2u);
     EXPECT_EQ(rig.host.count("sidetoneOff"), 1);
 }
 
-TEST(PlaybackCycle, OpeningOutputForInputFailureEndsTheApplication)
+TEST(PlaybackCycle, AFailedReopenForTheAudioInputGoesOnWithoutASoundCard)
 {
     EngineRig rig;
     rig.host.waveInOpen = true;
     rig.output.openError = 2;
     rig.send("e");
-    EXPECT_EQ(rig.host.count("endApplication"), 1);
+    EXPECT_EQ(rig.host.count("endApplication"), 0);
+    EXPECT_TRUE(rig.state.NoSoundCard);
+    EXPECT_EQ(rig.host.messages, std::vector<std::string>({"Err 2 : Can't open the sound card !"}));
     EXPECT_TRUE(rig.output.written.empty());
+    EXPECT_EQ(rig.host.timer1Starts, std::vector<int>({500}));
 }
 
 } // namespace

@@ -82,20 +82,136 @@ TEST(OutputMixer, PlaysBuffersBackToBackInOrderWhateverTheBlockSize)
     }
 }
 
-TEST(OutputMixer, ReportsABufferOnlyOnceItsLastValueIsOut)
+OutputMixer::Clock::time_point atFrame(std::size_t frame)
+{
+    return OutputMixer::Clock::time_point{} + std::chrono::duration_cast<OutputMixer::Clock::duration>(
+               std::chrono::duration<double>(double(frame) / AudioOutput::SampleRate));
+}
+
+double inFrames(OutputMixer::Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count() * AudioOutput::SampleRate;
+}
+
+// Blocks of 256 frames, each asked for in its turn: a buffer is handed back at the first block
+// whose reach (that block, the next one and the writer's margin) takes in its last frame; the
+// buffer written from that report is played right after it, and the mixer says when.
+TEST(OutputMixer, HandsABufferBackAheadOfItsEndAndTheNextOneFollowsWithoutAGap)
+{
+    constexpr std::size_t Block = 256, Length = 5000;
+    const std::size_t reach = 2 * Block + OutputMixer::DefaultMarginFrames;
+    OutputMixer mixer;
+    const Samples a = pattern(1, Length), b = pattern(2, 700);
+    mixer.push(1, a.data(), a.size());
+    EXPECT_EQ(inFrames(mixer.untilPushedStarts(atFrame(0))), 0.0); // nothing rendered yet
+    Samples out;
+    bool handed = false;
+    for (std::size_t k = 0; out.size() < 2 * 6400; ++k) {
+        Samples block(2 * Block);
+        const std::size_t start = k * Block;
+        mixer.render(block.data(), Block, atFrame(start));
+        out.insert(out.end(), block.begin(), block.end());
+        if (!handed && !takeDone(mixer).empty()) {
+            handed = true;
+            EXPECT_LT(Length, start + reach);
+            EXPECT_GE(Length, start - Block + reach);
+            EXPECT_NEAR(inFrames(mixer.untilPushedStarts(atFrame(start))), double(Length - start), 0.01);
+            mixer.push(2, b.data(), b.size());
+        }
+    }
+    ASSERT_TRUE(handed);
+    Samples expected = a;
+    expected.insert(expected.end(), b.begin(), b.end());
+    expected.resize(out.size(), 0);
+    EXPECT_EQ(out, expected);
+    EXPECT_EQ(takeDone(mixer), Tags{2});
+    // Idle: the next buffer starts with the next block.
+    EXPECT_NEAR(inFrames(mixer.untilPushedStarts(atFrame(out.size() / 2 - Block))), double(Block), 0.01);
+}
+
+TEST(OutputMixer, ResetCutsOnlyWhatWasNotHandedBack)
 {
     OutputMixer mixer;
-    const Samples a = pattern(1, 300), b = pattern(2, 300);
+    const Samples a = pattern(1, 300), tail = pattern(2, 5000), c = pattern(3, 200);
+    mixer.push(1, a.data(), a.size());
+    mixer.push(2, tail.data(), tail.size());
+    Samples out = renderFrames(mixer, 100, 100);
+    EXPECT_EQ(takeDone(mixer), Tags{1}); // a is all copied ahead; the tail only begun
+    mixer.dropQueued();
+    mixer.push(3, c.data(), c.size());
+    const Samples rest = renderFrames(mixer, 600, 100);
+    out.insert(out.end(), rest.begin(), rest.end());
+    Samples expected = a;
+    expected.insert(expected.end(), c.begin(), c.end());
+    expected.resize(out.size(), 0);
+    EXPECT_EQ(out, expected);
+    EXPECT_EQ(takeDone(mixer), (Tags{2, 3}));
+}
+
+// Stop's mute: a straight line down to zero over the fade, then nothing of what was out,
+// handed back or not; what is written afterwards plays.
+TEST(OutputMixer, SilenceFadesOutWithoutAStepAndDropsEverythingBeforeIt)
+{
+    OutputMixer mixer;
+    const Samples a(2 * 200, 11000), b(2 * 3000, 11000), c = pattern(3, 50);
     mixer.push(1, a.data(), a.size());
     mixer.push(2, b.data(), b.size());
-    Samples out(2 * 300);
-    mixer.render(out.data(), 299);
-    EXPECT_TRUE(takeDone(mixer).empty());
-    EXPECT_TRUE(mixer.render(out.data(), 1));
+    renderFrames(mixer, 100, 100);
     EXPECT_EQ(takeDone(mixer), Tags{1});
-    mixer.render(out.data(), 300);
-    EXPECT_EQ(takeDone(mixer), Tags{2});
-    EXPECT_FALSE(mixer.render(out.data(), 300));
+    mixer.fadeOutAll();
+    mixer.push(3, c.data(), c.size());
+    const Samples out = renderFrames(mixer, 1000, 256);
+    const auto firstOfC = std::search(out.begin(), out.end(), c.begin(), c.end());
+    ASSERT_NE(firstOfC, out.end());
+    int steepest = 0;
+    for (auto it = out.begin() + 2; it < firstOfC; it += 2)
+        steepest = std::max(steepest, std::abs(*it - *(it - 2)));
+    EXPECT_EQ(out[0], 11000);
+    EXPECT_LE(steepest, 11000 / int(OutputMixer::FadeFrames) + 1);
+    for (auto it = out.begin() + 2 * OutputMixer::FadeFrames; it != firstOfC; ++it)
+        ASSERT_EQ(*it, 0);
+    EXPECT_EQ(takeDone(mixer), (Tags{2, 3}));
+}
+
+TEST(OutputMixer, AOneShotSoundPlaysOverTheQueueAndANewOneReplacesIt)
+{
+    OutputMixer mixer;
+    const std::vector<std::int16_t> chime(2 * 300, 100), other(2 * 10, -7);
+    const Samples a(2 * 200, 1000);
+    mixer.push(1, a.data(), a.size());
+    mixer.playOneShot(&chime);
+    Samples out = renderFrames(mixer, 400, 100);
+    EXPECT_EQ(out[0], 1100);
+    EXPECT_EQ(out[2 * 199 + 1], 1100);
+    EXPECT_EQ(out[2 * 200], 100);
+    EXPECT_EQ(out[2 * 299], 100);
+    EXPECT_EQ(out[2 * 300], 0);
+    mixer.playOneShot(&chime);
+    renderFrames(mixer, 5, 5);
+    mixer.playOneShot(&other);
+    out = renderFrames(mixer, 20, 20);
+    EXPECT_EQ(out[0], -7);
+    EXPECT_EQ(out[2 * 10], 0);
+}
+
+TEST(OutputMixer, ATakenOverMixerRendersSilenceAndGivesEverythingBack)
+{
+    OutputMixer mixer;
+    const Samples a = pattern(1, 1000), b = pattern(2, 1000);
+    mixer.push(1, a.data(), a.size());
+    renderFrames(mixer, 100, 100);
+    mixer.push(2, b.data(), b.size());
+    const std::uint64_t blocks = mixer.blocksRendered();
+    ASSERT_TRUE(mixer.takeOver());
+    Samples out(2 * 100, 5);
+    EXPECT_FALSE(mixer.render(out.data(), 100));
+    EXPECT_EQ(out, Samples(2 * 100, 0));
+    EXPECT_EQ(mixer.blocksRendered(), blocks);
+    mixer.dropAllStopped();
+    EXPECT_EQ(takeDone(mixer), (Tags{1, 2}));
+    mixer.release();
+    mixer.push(3, b.data(), b.size());
+    EXPECT_EQ(renderFrames(mixer, 1000, 100), b);
 }
 
 TEST(OutputMixer, ResetDropsEverythingQueuedSoFarAndLaterBuffersPlay)
@@ -185,7 +301,10 @@ TEST(OutputMixer, WriterAndAudioThreadTogetherLoseNothing)
     Samples heard;
     std::thread audio([&] {
         std::int16_t block[2 * 64];
-        while (!stop.load()) {
+        // After the last report, what was copied ahead still plays out.
+        for (std::size_t after = 0; after * 64 < OutputMixer::StageFrames;) {
+            if (stop.load())
+                ++after;
             mixer.render(block, 64);
             for (std::int16_t v : block)
                 if (v != 0)

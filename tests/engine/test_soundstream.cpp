@@ -1,0 +1,177 @@
+// The sending engine on a sound device that takes blocks in real time, through the real
+// mixer: what leaves the device is exactly the characters' buffers one after the other, and
+// the keying and the end of the text come when the sound does.
+
+#include "engine/enginestate.h"
+#include "engine/playbackcycle.h"
+#include "engine/sendingengine.h"
+#include "engine/timing.h"
+#include "engine/tone.h"
+#include "tests/common/testsupport.h"
+#include "tests/engine/fakeenginehost.h"
+#include "tests/platform/clockeddevice.h"
+
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+using Samples = std::vector<std::int16_t>;
+using TimePoint = ClockedOutput::Clock::time_point;
+
+// Keeps what the engine hands over.
+class RecordingOutput : public ClockedOutput {
+public:
+    using ClockedOutput::ClockedOutput;
+    int write(Tag tag, const std::int16_t *data, std::size_t values) override
+    {
+        written.emplace_back(data, data + values);
+        return ClockedOutput::write(tag, data, values);
+    }
+    std::vector<Samples> written;
+};
+
+// Timer1 runs for real; the keying start and the end of the text are timed.
+class TimedHost : public FakeEngineHost {
+public:
+    TimedHost(AudioOutput &out) : m_out(out)
+    {
+        m_timer1.setSingleShot(true);
+        m_timer1.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_timer1, &QTimer::timeout, [this] { cycle->Timer1Timer(); });
+    }
+    void startTimer1(int ms) override
+    {
+        FakeEngineHost::startTimer1(ms);
+        m_timer1.start(ms);
+    }
+    void stopTimer1() override
+    {
+        FakeEngineHost::stopTimer1();
+        m_timer1.stop();
+    }
+    void keyFirstElement(const CWElementTable &table) override
+    {
+        FakeEngineHost::keyFirstElement(table);
+        keyingStarts.push_back(ClockedOutput::Clock::now()
+                               + std::chrono::duration_cast<ClockedOutput::Clock::duration>(
+                                   std::chrono::duration<double>(m_out.startDelay())));
+    }
+    void releaseKeyingLines() override
+    {
+        FakeEngineHost::releaseKeyingLines();
+        released = ClockedOutput::Clock::now();
+    }
+
+    PlaybackCycle *cycle = nullptr;
+    std::vector<TimePoint> keyingStarts; // when each character's keying is due to start
+    TimePoint released{};
+
+private:
+    AudioOutput &m_out;
+    QTimer m_timer1;
+};
+
+std::size_t firstSound(const Samples &s)
+{
+    return std::find_if(s.begin(), s.end(), [](std::int16_t v) { return v != 0; }) - s.begin();
+}
+
+// The silences between sounds, in frames (runs of at least 20 silent frames: a tone passes
+// through zero now and then).
+std::vector<std::size_t> gaps(const Samples &s)
+{
+    std::vector<std::size_t> result;
+    std::size_t run = 0;
+    bool sounded = false;
+    for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
+        if (s[i] == 0 && s[i + 1] == 0) {
+            ++run;
+            continue;
+        }
+        if (sounded && run >= 20)
+            result.push_back(run);
+        sounded = true;
+        run = 0;
+    }
+    return result;
+}
+
+class SoundStream : public testing::TestWithParam<std::tuple<std::size_t, std::string, int>> {};
+
+TEST_P(SoundStream, CharactersFollowEachOtherExactlyAsRenderedAndKeyingKeepsInStep)
+{
+    const auto [block, text, wpm] = GetParam();
+    RecordingOutput output(block);
+    // Wide enough for a loaded test machine; the program's own margin is 20 ms.
+    output.setFollowMargin(std::chrono::milliseconds(200));
+    EngineState state;
+    TimedHost host(output);
+    host.keying = true;
+    Timing timing;
+    timing.setSpeed(wpm);
+    timing.setStartSilence(0);
+    ToneGenerator tone;
+    tone.Tables.BuildToneTables();
+    EffectSwitches effects;
+    SendingEngine engine(state, host, output, timing, tone, effects);
+    PlaybackCycle cycle(state, host, output, engine);
+    host.cycle = &cycle;
+    ASSERT_EQ(output.open(-1), 0);
+
+    state.PlayQueue = text;
+    cycle.BeginTransmission(true);
+    ASSERT_TRUE(testsupport::waitFor([&] { return host.count("releaseKeyingLines") == 1; }, 30000));
+    std::size_t rendered = 0;
+    for (const Samples &b : output.written)
+        rendered += b.size() / 2;
+    // Let the device play on a little past the end.
+    ASSERT_TRUE(testsupport::waitFor(
+        [&] { return output.recording().size() / 2 > firstSound(output.recording()) / 2 + rendered + 4096; }, 5000));
+    output.close();
+
+    Samples sent;
+    std::vector<std::size_t> starts; // each buffer's first frame within `sent`
+    for (const Samples &b : output.written) {
+        starts.push_back(sent.size() / 2);
+        sent.insert(sent.end(), b.begin(), b.end());
+    }
+    ASSERT_EQ(output.written.size(), text.size());
+    const Samples heard = output.recording();
+    EXPECT_EQ(gaps(heard), gaps(sent));
+    // Aligned on the first sound, the device played the buffers back to back, and silence
+    // around them.
+    const std::size_t offset = firstSound(heard) - firstSound(sent);
+    ASSERT_GE(heard.size(), offset + sent.size());
+    EXPECT_TRUE(std::equal(sent.begin(), sent.end(), heard.begin() + offset));
+    EXPECT_EQ(firstSound(Samples(heard.begin() + offset + sent.size(), heard.end())),
+              heard.size() - offset - sent.size());
+
+    // Each character's keying is due when its sound leaves the device (the first one may be
+    // taken a block later than the device's last report said, when its block was under way).
+    ASSERT_EQ(host.keyingStarts.size(), text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const TimePoint sounded = output.frameTime(offset / 2 + starts[i]);
+        const double early = std::chrono::duration<double, std::milli>(sounded - host.keyingStarts[i]).count();
+        const double allowed = i == 0 ? 1000.0 * block / AudioOutput::SampleRate + 0.1 : 0.1;
+        EXPECT_LE(std::abs(early), allowed) << "character " << i;
+    }
+    // The text ends (lines released) once its last buffer has left the device.
+    EXPECT_GE(host.released, output.frameTime(offset / 2 + sent.size() / 2) - std::chrono::milliseconds(1));
+}
+
+INSTANTIATE_TEST_SUITE_P(BlocksTextsSpeeds, SoundStream,
+                         testing::Combine(testing::Values<std::size_t>(256, 1024),
+                                          testing::Values<std::string>("eeeee", "paris"),
+                                          testing::Values(12, 40)),
+                         [](const auto &info) {
+                             return "Block" + std::to_string(std::get<0>(info.param)) + "_"
+                                 + std::get<1>(info.param) + "_" + std::to_string(std::get<2>(info.param)) + "wpm";
+                         });
+
+} // namespace
