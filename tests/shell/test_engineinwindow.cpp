@@ -13,6 +13,7 @@
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 #include "shell/soundcardpanel.h"
+#include "shell/sidewindows.h"
 #include "shell/soundengine.h"
 #include "shell/startup.h"
 
@@ -60,6 +61,10 @@ protected:
     {
         ASSERT_TRUE(fakeSound);
         shelltest::ensureWindows();
+        // A quit command of an earlier test left the windows disabled.
+        Form1->setEnabled(true);
+        for (TSideForm *form : TSideForm::all())
+            form->setEnabled(true);
         TSoundEngine &engine = SoundEngine();
         engine.State = EngineState{};
         engine.Timings.setSpeed(12);

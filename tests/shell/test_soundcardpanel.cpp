@@ -9,6 +9,7 @@
 #include "shell/settingskeys.h"
 #include "shell/soundcardpanel.h"
 #include "shell/settingsstorage.h"
+#include "shell/sidewindows.h"
 #include "shell/soundengine.h"
 
 #include <QAction>
@@ -40,6 +41,10 @@ protected:
     void SetUp() override
     {
         shelltest::ensureWindows();
+        // A quit command of an earlier test left the windows disabled.
+        Form1->setEnabled(true);
+        for (TSideForm *form : TSideForm::all())
+            form->setEnabled(true);
         SoundEngine().State = EngineState{};
         fake().open(-1);
         fake().sounds.clear();
