@@ -19,6 +19,7 @@
 #include "shell/panelport.h"
 #include "shell/settingskeys.h"
 #include "shell/soundengine.h"
+#include "shell/speedcontrol.h"
 #include "shell/startup.h"
 #include "shell/utilities.h"
 #include "training/monitor.h"
@@ -133,6 +134,10 @@ TEST_F(Monitor, CtrlHeldOneDotLongWritesEAndThreeDotsLongWritesT)
     // No sound card was involved: nothing was rendered, and the engine is idle again.
     EXPECT_TRUE(fake().written.empty());
     EXPECT_TRUE(SoundEngine().State.PlaybackDone);
+
+    // The limits follow the speed control.
+    SetSpeed(20);
+    EXPECT_EQ(control<QLabel>("Label4")->text(), QStringLiteral(" pmax:90  tmin:119  tmax:234  imax:150"));
 }
 
 TEST_F(Monitor, WithoutASoundCardTheCtrlKeyStillKeysAndIsNeverStuck)
