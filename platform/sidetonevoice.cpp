@@ -3,15 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-// Key-down numbers fit beside the key bit of the command word.
-constexpr std::uint32_t MaxSequence = 0x7FFFFFFF;
-constexpr std::uint32_t nextSequence(std::uint32_t sequence)
-{
-    return sequence >= MaxSequence ? 1 : sequence + 1;
-}
-} // namespace
-
 // ---- user-interface thread ----------------------------------------------------------------
 
 void SidetoneVoice::reclaim()
@@ -59,7 +50,9 @@ void SidetoneVoice::setTone(std::span<const std::int16_t> stereoValues)
 std::uint32_t SidetoneVoice::keyDown()
 {
     reclaim();
-    m_sequence = nextSequence(m_sequence);
+    // Key-down numbers share the command word with the key bit: 2^31 of them, more than a
+    // hand can key in any run.
+    ++m_sequence;
     m_command.store(m_sequence << 1 | 1u);
     return m_sequence;
 }
@@ -72,10 +65,11 @@ void SidetoneVoice::keyUp()
 
 void SidetoneVoice::deliverDone()
 {
-    std::uint32_t sequence = 0;
-    while (m_ended.pop(sequence)) {
+    const std::uint32_t through = m_endedThrough.load();
+    while (m_delivered < through) {
+        ++m_delivered;
         if (m_done)
-            m_done(sequence);
+            m_done(m_delivered);
     }
     reclaim();
 }
@@ -87,8 +81,7 @@ bool SidetoneVoice::finish(std::uint32_t sequence)
     m_state = State::Idle;
     m_table = nullptr;
     m_latched.store(nullptr);
-    // 64 endings waiting unread cannot happen: the user-interface thread takes them at once.
-    m_ended.push(sequence);
+    m_endedThrough.store(sequence);
     return true;
 }
 
@@ -101,13 +94,12 @@ bool SidetoneVoice::mix(std::int32_t *mix, std::size_t frames)
         const std::uint32_t sequence = command >> 1;
         const bool down = (command & 1u) != 0;
         if (sequence != m_playing) {
-            // A new key-down: the previous one ends here if it still sounds.
+            // A new key-down: the previous one ends here if it still sounds, and so do the
+            // key-downs that came and went between two calls without a sound.
             if (m_state != State::Idle)
                 ended |= finish(m_playing);
-            // Key-downs that came and went between two calls never sounded: they end here.
-            for (std::uint32_t skipped = nextSequence(m_playing); skipped != sequence;
-                 skipped = nextSequence(skipped)) {
-                m_ended.push(skipped);
+            if (sequence - 1 > m_endedThrough.load()) {
+                m_endedThrough.store(sequence - 1);
                 ended = true;
             }
             m_playing = sequence;

@@ -36,13 +36,14 @@ public:
     // The tone the next key-down plays: interleaved stereo values, the first MaxFrames
     // frames of it (an odd value at the end is left out).
     void setTone(std::span<const std::int16_t> stereoValues);
-    // Starts the tone; returns this key-down's number (never 0). A key-down while the tone of
-    // the previous one still sounds ends that one at once.
+    // Starts the tone; returns this key-down's number (1, 2, 3 ...). A key-down while the tone
+    // of the previous one still sounds ends that one at once.
     std::uint32_t keyDown();
     // Starts the fall of the current key-down (nothing when it has ended already).
     void keyUp();
-    // Calls the handler once for every key-down whose sound has ended, in order. The output
-    // calls it when the mixer says something ended; tests call it themselves.
+    // Calls the handler once for every key-down whose sound has ended, in order (key-downs end
+    // in the order they came, so the ended ones are always the first n). The output calls it
+    // when the mixer says something ended; tests call it themselves.
     void deliverDone();
     void setDoneHandler(DoneHandler handler) { m_done = std::move(handler); }
     // The last key-down's number (0 before the first).
@@ -71,10 +72,11 @@ private:
     // Audio thread to user-interface thread.
     std::atomic<const Table *> m_latched{nullptr};
     std::atomic<std::uint64_t> m_mixCalls{0};
-    SpscRing<std::uint32_t, 64> m_ended;
+    std::atomic<std::uint32_t> m_endedThrough{0}; // every key-down up to this one has ended
 
     // User-interface thread only.
     std::uint32_t m_sequence = 0;
+    std::uint32_t m_delivered = 0;
     std::vector<std::unique_ptr<Table>> m_tables;
     DoneHandler m_done;
 
