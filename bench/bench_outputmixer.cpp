@@ -1,5 +1,6 @@
 // Cost of the audio callback's work: mixing one host block from the queue of character
-// buffers, with buffers finishing and being written again as the engine would.
+// buffers (copied ahead into the mixer's staging ring, then mixed), with buffers handed back
+// and written again as the engine would.
 #include "platform/outputmixer.h"
 
 #include <benchmark/benchmark.h>

@@ -52,6 +52,7 @@ int StreamOutput::open(int device)
     if (const int error = startStream(device); error != 0)
         return error;
     m_open = true;
+    m_openedAt = std::chrono::steady_clock::now();
     return 0;
 }
 
@@ -173,7 +174,8 @@ void StreamOutput::watch()
         return;
     }
     const auto now = std::chrono::steady_clock::now();
-    if (const std::uint64_t blocks = m_mixer.blocksRendered(); blocks != m_blocksSeen) {
+    if (const std::uint64_t blocks = m_mixer.blocksRendered();
+        blocks != m_blocksSeen || now - m_openedAt < m_startGrace) {
         m_blocksSeen = blocks;
         m_lastProgress = now;
         return;

@@ -8,7 +8,8 @@
 //
 // A stream that stops asking for sound while buffers are out (a device unplugged) is given
 // up after StallMs: it is closed, the failure handler runs once, and every buffer out is
-// reported done.
+// reported done. Not in the first seconds after opening: a PulseAudio stream may take close
+// to two seconds before it takes its first sound.
 //
 // Create, open, write, reset and close on the user-interface thread only.
 
@@ -65,6 +66,9 @@ public:
 
     // The time the writer gets to follow a reported buffer (OutputMixer::DefaultMarginFrames).
     void setFollowMargin(std::chrono::milliseconds margin);
+    // How long after opening a stream may take before it asks for sound (StartGrace).
+    void setStartGrace(std::chrono::milliseconds grace) { m_startGrace = grace; }
+    static constexpr std::chrono::milliseconds StartGrace{3000};
 
 protected:
     // Opens and starts the stream on `device`; 0 or an error number.
@@ -93,6 +97,8 @@ private:
     std::unique_ptr<QTimer> m_watch;
     std::uint64_t m_blocksSeen = 0;
     std::chrono::steady_clock::time_point m_lastProgress;
+    std::chrono::steady_clock::time_point m_openedAt;
+    std::chrono::milliseconds m_startGrace = StartGrace;
 };
 
 // The stream of PortAudio, at the lowest latency the device offers.

@@ -30,6 +30,8 @@ struct KeyingInStep::Core {
     platform::TimerBackend::EventId event = 0;
     Clock::time_point armedAt{};
 
+    // On the timer thread this runs beside no step of the clock: both are events of the one
+    // timer service, so the clock's Stop finds no step to wait for there.
     void run(const Action &action)
     {
         if (action.start) {

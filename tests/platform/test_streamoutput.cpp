@@ -17,6 +17,7 @@ using Tags = std::vector<AudioOutput::Tag>;
 TEST(StreamOutput, ADeviceThatStopsTakingSoundIsGivenUpWithinASecond)
 {
     ClockedOutput out(256);
+    out.setStartGrace(std::chrono::milliseconds(0));
     std::vector<std::string> events;
     int failures = 0;
     out.setFailureHandler([&](int error) {
