@@ -1,10 +1,12 @@
 #include "tests/shell/shelltestsupport.h"
 
+#include "engine/keyer.h"
 #include "engine/morsecode.h"
 #include "shell/enginesettingskeys.h"
 #include "shell/formdialog.h"
 #include "shell/languages/languages.h"
 #include "shell/mainwindow.h"
+#include "shell/modes.h"
 #include "shell/panelport.h"
 #include "shell/settingsfile.h"
 #include "shell/settingskeys.h"
@@ -12,6 +14,7 @@
 #include "shell/soundengine.h"
 #include "shell/startup.h"
 #include "shell/summaries.h"
+#include "training/monitor.h"
 #include "training/monitor.h"
 #include "training/shortcuts.h"
 #include "training/typing.h"
@@ -62,11 +65,12 @@ void restoreProgramGlobals()
 {
     static const std::vector<std::function<void()>> restores = {
         keep(SoundOutputFactory()), keep(portPanelSeams()), keep(ListInputDevices), keep(ListOutputDevices),
-        keep(languageSources()), keep(summarySources()), keep(Settings()),
+        keep(monitorSeams()), keep(Hooks()), keep(languageSources()), keep(summarySources()), keep(Settings()),
         keep(LastChoice), keep(ScreenPixelsPerInch),
         keep(DialogText), keep(DialogResult), keep(WarnAnsiShown), keep(MessagesToStandardError),
         keep(IniNoisePosition), keep(IniQsbPosition), keep(IniNotePosition), keep(MorseCodes),
-        keep(KidTargetText), keep(TypingReplay), keep(EditClicked), keep(LoopButton), keep(Shortcuts),
+        keep(JoystickPresent), keep(KidTargetText), keep(TypingReplay), keep(EditClicked), keep(LoopButton),
+        keep(Shortcuts), keep(NoEditFocus), keep(DoubleKeyCalibration),
         keep(JoystickPresent), keep(NoEditFocus), keep(DoubleKeyCalibration), keep(monitorSeams()),
     };
     for (const auto &restore : restores)
