@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <string>
 #include <tuple>
-#include <vector>
 
 namespace {
 
@@ -82,26 +81,6 @@ std::size_t firstSound(const Samples &s)
     return std::find_if(s.begin(), s.end(), [](std::int16_t v) { return v != 0; }) - s.begin();
 }
 
-// The silences between sounds, in frames (runs of at least 20 silent frames: a tone passes
-// through zero now and then).
-std::vector<std::size_t> gaps(const Samples &s)
-{
-    std::vector<std::size_t> result;
-    std::size_t run = 0;
-    bool sounded = false;
-    for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
-        if (s[i] == 0 && s[i + 1] == 0) {
-            ++run;
-            continue;
-        }
-        if (sounded && run >= 20)
-            result.push_back(run);
-        sounded = true;
-        run = 0;
-    }
-    return result;
-}
-
 class SoundStream : public testing::TestWithParam<std::tuple<std::size_t, std::string, int>> {};
 
 TEST_P(SoundStream, CharactersFollowEachOtherExactlyAsRenderedAndKeyingKeepsInStep)
@@ -143,9 +122,8 @@ TEST_P(SoundStream, CharactersFollowEachOtherExactlyAsRenderedAndKeyingKeepsInSt
     }
     ASSERT_EQ(output.written.size(), text.size());
     const Samples heard = output.recording();
-    EXPECT_EQ(gaps(heard), gaps(sent));
-    // Aligned on the first sound, the device played the buffers back to back, and silence
-    // around them.
+    // Aligned on the first sound, the device played the buffers back to back (so every gap
+    // as rendered, to the frame), and silence around them.
     const std::size_t offset = firstSound(heard) - firstSound(sent);
     ASSERT_GE(heard.size(), offset + sent.size());
     EXPECT_TRUE(std::equal(sent.begin(), sent.end(), heard.begin() + offset));

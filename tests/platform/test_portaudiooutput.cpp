@@ -82,51 +82,25 @@ TEST(OutputMixer, PlaysBuffersBackToBackInOrderWhateverTheBlockSize)
     }
 }
 
-OutputMixer::Clock::time_point atFrame(std::size_t frame)
+TEST(OutputMixer, ResetDropsEverythingQueuedSoFarAndLaterBuffersPlay)
 {
-    return OutputMixer::Clock::time_point{} + std::chrono::duration_cast<OutputMixer::Clock::duration>(
-               std::chrono::duration<double>(double(frame) / AudioOutput::SampleRate));
-}
-
-double inFrames(OutputMixer::Clock::duration d)
-{
-    return std::chrono::duration<double>(d).count() * AudioOutput::SampleRate;
-}
-
-// Blocks of 256 frames, each asked for in its turn: a buffer is handed back at the first block
-// whose reach (that block, the next one and the writer's margin) takes in its last frame; the
-// buffer written from that report is played right after it, and the mixer says when.
-TEST(OutputMixer, HandsABufferBackAheadOfItsEndAndTheNextOneFollowsWithoutAGap)
-{
-    constexpr std::size_t Block = 256, Length = 5000;
-    const std::size_t reach = 2 * Block + OutputMixer::DefaultMarginFrames;
     OutputMixer mixer;
-    const Samples a = pattern(1, Length), b = pattern(2, 700);
+    const Samples a = pattern(1, 1000), b = pattern(2, 50), c = pattern(3, 50), d = pattern(4, 40);
     mixer.push(1, a.data(), a.size());
-    EXPECT_EQ(inFrames(mixer.untilPushedStarts(atFrame(0))), 0.0); // nothing rendered yet
-    Samples out;
-    bool handed = false;
-    for (std::size_t k = 0; out.size() < 2 * 6400; ++k) {
-        Samples block(2 * Block);
-        const std::size_t start = k * Block;
-        mixer.render(block.data(), Block, atFrame(start));
-        out.insert(out.end(), block.begin(), block.end());
-        if (!handed && !takeDone(mixer).empty()) {
-            handed = true;
-            EXPECT_LT(Length, start + reach);
-            EXPECT_GE(Length, start - Block + reach);
-            EXPECT_NEAR(inFrames(mixer.untilPushedStarts(atFrame(start))), double(Length - start), 0.01);
-            mixer.push(2, b.data(), b.size());
-        }
-    }
-    ASSERT_TRUE(handed);
-    Samples expected = a;
-    expected.insert(expected.end(), b.begin(), b.end());
-    expected.resize(out.size(), 0);
-    EXPECT_EQ(out, expected);
-    EXPECT_EQ(takeDone(mixer), Tags{2});
-    // Idle: the next buffer starts with the next block.
-    EXPECT_NEAR(inFrames(mixer.untilPushedStarts(atFrame(out.size() / 2 - Block))), double(Block), 0.01);
+    mixer.push(2, b.data(), b.size());
+    mixer.push(3, c.data(), c.size());
+    const Samples head = renderFrames(mixer, 100, 100);
+    EXPECT_EQ(head, Samples(a.begin(), a.begin() + 200));
+    mixer.dropQueued();
+    mixer.push(4, d.data(), d.size());
+    Samples expected = d;
+    expected.resize(2 * 100, 0);
+    EXPECT_EQ(renderFrames(mixer, 100, 100), expected); // no rest of a, nothing of b or c
+    EXPECT_EQ(takeDone(mixer), (Tags{1, 2, 3, 4}));
+
+    mixer.dropQueued(); // nothing out: nothing to report
+    EXPECT_EQ(renderFrames(mixer, 10, 10), Samples(20, 0));
+    EXPECT_TRUE(takeDone(mixer).empty());
 }
 
 TEST(OutputMixer, ResetCutsOnlyWhatWasNotHandedBack)
@@ -171,68 +145,6 @@ TEST(OutputMixer, SilenceFadesOutWithoutAStepAndDropsEverythingBeforeIt)
     for (auto it = out.begin() + 2 * OutputMixer::FadeFrames; it != firstOfC; ++it)
         ASSERT_EQ(*it, 0);
     EXPECT_EQ(takeDone(mixer), (Tags{2, 3}));
-}
-
-TEST(OutputMixer, AOneShotSoundPlaysOverTheQueueAndANewOneReplacesIt)
-{
-    OutputMixer mixer;
-    const std::vector<std::int16_t> chime(2 * 300, 100), other(2 * 10, -7);
-    const Samples a(2 * 200, 1000);
-    mixer.push(1, a.data(), a.size());
-    mixer.playOneShot(&chime);
-    Samples out = renderFrames(mixer, 400, 100);
-    EXPECT_EQ(out[0], 1100);
-    EXPECT_EQ(out[2 * 199 + 1], 1100);
-    EXPECT_EQ(out[2 * 200], 100);
-    EXPECT_EQ(out[2 * 299], 100);
-    EXPECT_EQ(out[2 * 300], 0);
-    mixer.playOneShot(&chime);
-    renderFrames(mixer, 5, 5);
-    mixer.playOneShot(&other);
-    out = renderFrames(mixer, 20, 20);
-    EXPECT_EQ(out[0], -7);
-    EXPECT_EQ(out[2 * 10], 0);
-}
-
-TEST(OutputMixer, ATakenOverMixerRendersSilenceAndGivesEverythingBack)
-{
-    OutputMixer mixer;
-    const Samples a = pattern(1, 1000), b = pattern(2, 1000);
-    mixer.push(1, a.data(), a.size());
-    renderFrames(mixer, 100, 100);
-    mixer.push(2, b.data(), b.size());
-    const std::uint64_t blocks = mixer.blocksRendered();
-    ASSERT_TRUE(mixer.takeOver());
-    Samples out(2 * 100, 5);
-    EXPECT_FALSE(mixer.render(out.data(), 100));
-    EXPECT_EQ(out, Samples(2 * 100, 0));
-    EXPECT_EQ(mixer.blocksRendered(), blocks);
-    mixer.dropAllStopped();
-    EXPECT_EQ(takeDone(mixer), (Tags{1, 2}));
-    mixer.release();
-    mixer.push(3, b.data(), b.size());
-    EXPECT_EQ(renderFrames(mixer, 1000, 100), b);
-}
-
-TEST(OutputMixer, ResetDropsEverythingQueuedSoFarAndLaterBuffersPlay)
-{
-    OutputMixer mixer;
-    const Samples a = pattern(1, 1000), b = pattern(2, 50), c = pattern(3, 50), d = pattern(4, 40);
-    mixer.push(1, a.data(), a.size());
-    mixer.push(2, b.data(), b.size());
-    mixer.push(3, c.data(), c.size());
-    const Samples head = renderFrames(mixer, 100, 100);
-    EXPECT_EQ(head, Samples(a.begin(), a.begin() + 200));
-    mixer.dropQueued();
-    mixer.push(4, d.data(), d.size());
-    Samples expected = d;
-    expected.resize(2 * 100, 0);
-    EXPECT_EQ(renderFrames(mixer, 100, 100), expected); // no rest of a, nothing of b or c
-    EXPECT_EQ(takeDone(mixer), (Tags{1, 2, 3, 4}));
-
-    mixer.dropQueued(); // nothing out: nothing to report
-    EXPECT_EQ(renderFrames(mixer, 10, 10), Samples(20, 0));
-    EXPECT_TRUE(takeDone(mixer).empty());
 }
 
 TEST(OutputMixer, StoppedStreamHandsBackWhatItHeldInOrder)
