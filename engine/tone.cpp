@@ -300,12 +300,14 @@ ToneGenerator::CharacterStart ToneGenerator::BeginCharacter(const ActiveEffects 
 // --- rendering ------------------------------------------------------------------------------
 
 std::size_t RenderElement(const ToneTables &tables, const ElementEffects &effects,
-                          std::span<std::int16_t> buffer, std::size_t position, std::size_t length)
+                          std::span<std::int16_t> buffer, std::size_t position, std::size_t length,
+                          std::size_t tableStep)
 {
     const std::span<const std::int16_t> tone = tables.ToneBuffer();
     const std::span<const std::int16_t> noise = tables.NoiseBuffer();
+    tableStep = std::max<std::size_t>(tableStep, 1);
     length &= ~std::size_t(1);
-    length = std::min(length, tone.size());
+    length = std::min(length, 2 * ((tone.size() / 2 - 1) / tableStep + 1));
     if (position % 2 != 0 || position >= buffer.size())
         return position;
 
@@ -317,9 +319,14 @@ std::size_t RenderElement(const ToneTables &tables, const ElementEffects &effect
 
     if (!effects.Fading && !effects.Noise) {
         std::size_t plain = std::min(fallStart, writable);
-        std::memcpy(out, tone.data(), plain * 2 * sizeof(std::int16_t));
+        if (tableStep == 1) {
+            std::memcpy(out, tone.data(), plain * 2 * sizeof(std::int16_t));
+        } else {
+            for (std::size_t j = 0; j < plain; ++j)
+                out[2 * j] = out[2 * j + 1] = tone[2 * j * tableStep];
+        }
         for (std::size_t j = plain; j < writable; ++j) {
-            double x = roundEven(tone[2 * j] * double(frames - 1 - j) / 50.0);
+            double x = roundEven(tone[2 * j * tableStep] * double(frames - 1 - j) / 50.0);
             out[2 * j] = out[2 * j + 1] = static_cast<std::int16_t>(x);
         }
         return position + 2 * writable;
@@ -328,7 +335,7 @@ std::size_t RenderElement(const ToneTables &tables, const ElementEffects &effect
     const double gain = effects.Fading ? effects.Gain : 1.0;
     const std::size_t noiseFrames = noise.size() / 2;
     for (std::size_t j = 0; j < writable; ++j) {
-        double x = tone[2 * j];
+        double x = tone[2 * j * tableStep];
         if (j >= fallStart)
             x = roundEven(x * double(frames - 1 - j) / 50.0);
         if (effects.Fading)

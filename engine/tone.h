@@ -212,8 +212,11 @@ struct ToneGenerator {
 // gain, then the noise table added to the left value and limited to +-32767, the right value
 // copying the left. Returns the position after the element. Writes nothing past the end of
 // the buffer; position and length are whole frames (even), an odd length is cut by one value.
+// Frame j of the element takes the table's frame j x tableStep: 1 as played, 2 for a
+// recording at half the rate.
 std::size_t RenderElement(const ToneTables &tables, const ElementEffects &effects,
-                          std::span<std::int16_t> buffer, std::size_t position, std::size_t length);
+                          std::span<std::int16_t> buffer, std::size_t position, std::size_t length,
+                          std::size_t tableStep = 1);
 
 // Renders a silence of `length` values into buffer[position ...]: zeros, or with noise a fresh
 // noise value per frame held by the band divisor, counted by the frame's position in the
