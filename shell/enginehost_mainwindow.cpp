@@ -6,6 +6,7 @@
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
 #include "shell/panelport.h"
+#include "shell/effectwindows.h"
 #include "shell/sidewindows.h"
 #include "shell/soundengine.h"
 #include "shell/startup.h"

@@ -8,6 +8,8 @@
 #include "shell/localcharpanel.h"
 #include "shell/spacingpanel.h"
 #include "shell/volumecontrol.h"
+#include "shell/effectbuttons.h"
+#include "shell/recordpanel.h"
 #include "shell/languages/languages.h"
 #include "shell/startup.h"
 
@@ -124,6 +126,8 @@ TForm1::TForm1(QWidget *parent)
     BuildSpacingPanel(*this);
     BuildVolumeControl(*this);
     BuildLocalCharacterPanel(*this);
+    BuildEffectButtons(*this);
+    BuildRecordPanel(*this);
     BuildSoundCardPanel(*this);
 
     resize(DesignWidth, DesignHeight);

@@ -49,6 +49,9 @@ struct ModeHooks
     std::function<void()> typedTextShowSent;
     // The text of a shortcut character, or nothing when it is not one.
     std::function<std::optional<std::string>(unsigned char)> shortcutText;
+    // A character handed over by another window (the pitch window's test, the games) goes
+    // through the typing box's key handler, without entering the box.
+    std::function<void(unsigned char)> typeCharacter;
     // A pass of the continuous replay has ended.
     std::function<void()> typedTextLoopPassEnded;
     // End of a text: the box writable again, the replay button's state and caption.

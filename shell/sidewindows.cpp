@@ -50,11 +50,6 @@ TFormDriftBMP *FormDriftBMP = nullptr;
 TFormMonitorInfo *FormMonitorInfo = nullptr;
 TFormZoom *FormZoom = nullptr;
 
-TFormNote::TFormNote(QWidget *parent)
-    : TSideForm("FormNote", parent)
-{
-}
-
 TFormGames::TFormGames(QWidget *parent)
     : TSideForm("FormGames", parent)
 {
@@ -85,16 +80,6 @@ TFormFilter::TFormFilter(QWidget *parent)
 {
 }
 
-TFormNoise::TFormNoise(QWidget *parent)
-    : TSideForm("FormNoise", parent)
-{
-}
-
-TFormQSB::TFormQSB(QWidget *parent)
-    : TSideForm("FormQSB", parent)
-{
-}
-
 TFormInstructor::TFormInstructor(QWidget *parent)
     : TSideForm("FormInstructor", parent)
 {
@@ -122,16 +107,6 @@ TFormPause::TFormPause(QWidget *parent)
 
 TFormSaisie::TFormSaisie(QWidget *parent)
     : TSideForm("FormSaisie", parent)
-{
-}
-
-TFormDrift::TFormDrift(QWidget *parent)
-    : TSideForm("FormDrift", parent)
-{
-}
-
-TFormDriftBMP::TFormDriftBMP(QWidget *parent)
-    : TSideForm("FormDriftBMP", parent)
 {
 }
 

@@ -21,13 +21,6 @@ public:
     static const std::vector<TSideForm *> &all();
 };
 
-// Pitch window.
-class TFormNote : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormNote(QWidget *parent = nullptr);
-};
-
 // Games launcher.
 class TFormGames : public TSideForm {
     Q_OBJECT
@@ -68,20 +61,6 @@ class TFormFilter : public TSideForm {
     Q_OBJECT
 public:
     explicit TFormFilter(QWidget *parent = nullptr);
-};
-
-// Noise.
-class TFormNoise : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormNoise(QWidget *parent = nullptr);
-};
-
-// Fading.
-class TFormQSB : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormQSB(QWidget *parent = nullptr);
 };
 
 // Instructor.
@@ -126,20 +105,6 @@ public:
     explicit TFormSaisie(QWidget *parent = nullptr);
 };
 
-// Drift.
-class TFormDrift : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormDrift(QWidget *parent = nullptr);
-};
-
-// Drift picture.
-class TFormDriftBMP : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormDriftBMP(QWidget *parent = nullptr);
-};
-
 // Monitor help card: its own file, included at the end of this one.
 class TFormMonitorInfo;
 
@@ -150,7 +115,13 @@ public:
     explicit TFormZoom(QWidget *parent = nullptr);
 };
 
-// The message box, TFormDialog, is in shell/formdialog.h.
+// The message box, TFormDialog, is in shell/formdialog.h; the effect windows (TFormNote,
+// TFormNoise, TFormQSB, TFormDrift, TFormDriftBMP) in shell/effectwindows.h.
+class TFormNote;
+class TFormNoise;
+class TFormQSB;
+class TFormDrift;
+class TFormDriftBMP;
 
 extern TFormNote *FormNote;
 extern TFormGames *FormGames;

@@ -3,6 +3,7 @@
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
+#include "shell/recordpanel.h"
 #include "shell/spacingpanel.h"
 #include "shell/volumecontrol.h"
 #include "engine/timing.h"
@@ -134,6 +135,7 @@ void UpDownVitesseClick()
         spacing->ShowTimingModel();
     Form1->EngineTone.Fade.RestartPhase(Form1->EngineTiming.Speed());
     RefreshStateCaptions();
+    RefreshRecordEstimate();
 }
 
 void SetSpeed(int wpm)

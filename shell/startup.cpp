@@ -15,6 +15,7 @@
 #include "shell/settingsfile.h"
 #include "shell/settingsformat.h"
 #include "shell/settingskeys.h"
+#include "shell/effectwindows.h"
 #include "shell/sidewindows.h"
 #include "shell/unixsignals.h"
 #include "shell/utilities.h"

@@ -518,6 +518,7 @@ TypingControls BuildTypingPanel(TForm1 &f)
     ModeHooks &hooks = Hooks();
     hooks.typedTextShowSent = TypingShowSent;
     hooks.shortcutText = ShortcutTextFor;
+    hooks.typeCharacter = [](unsigned char c) { EditCaractereKeyPress(nullptr, c); };
     hooks.typedTextLoopPassEnded = TypingLoopPassEnded;
     hooks.updateReplayButton = TypingTextEnded;
     hooks.focusTypingBoxAtEnd = TypingFocusAtEnd;

@@ -65,6 +65,8 @@ protected:
     {
         ASSERT_TRUE(fakeSound);
         shelltest::ensureWindows();
+        Form1->setEnabled(true); // a quit tested before disables the window
+        MessagesToStandardError = false;
         Form1->show();
         // The menus' keys reach the window that is active.
         Form1->activateWindow();
@@ -91,6 +93,7 @@ protected:
     {
         local->ButtonLocalCaractereExitClick();
         spacing->BitBtnOKEspaceClick();
+        ClickMenu("Poids31");
         fake().finishAll();
         SoundEngine().State.PlayQueue.clear();
         MorseCodes = DefaultMorseCodes;

@@ -65,9 +65,10 @@ std::vector<std::string> defaultsWith(const std::string &language)
     return {"[KESTRELON 5.2.9]", "SPEED=12", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
             "LANGUAGE=" + language, "LEVEL=-12", "COM=0", "MONITOR_CASE=UPPER", "NOISE_LEVEL=10", "QSB_LEVEL=10",
             "QSB_SPEED=6", "NOISE_BW=8", "NOTE=800", "PTT=0", "CW=0", "TXDELAY=100", "ISOUND=-1", "OSOUND=-1",
-            "LASTCHOICE=1", "WINPOS=0,0", "DRIFT=10,1300,300", "KEYER=MOUSE", "DOTKEYER=DSR", "DASHKEYER=CTS",
+            "LASTCHOICE=1", "WINPOS=0,0", "DRIFT=10,1300,300", "BR_NOISE=0", "BF_NOISE=0", "BR_QSB=0", "BF_QSB=0",
+            "BR_DRIFT=0", "BF_DRIFT=0", "KEYER=MOUSE", "DOTKEYER=DSR", "DASHKEYER=CTS",
             "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=516,660", "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0",
-            "MONCARSPE=0", "MONCARLOC=0", "SPEEDCALVALUE=1"};
+            "MONCARSPE=0", "MONCARLOC=0", "SPEEDCALVALUE=1", "WAVFREQ=22050", "MONOSTER=4"};
 }
 
 QByteArray crlf(const std::vector<std::string> &lines)
@@ -94,9 +95,11 @@ TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
                     "LANGUAGE=E", "LEVEL=-12", "WORDS=4", "COM=0", "MONITOR_CASE=UPPER",
                     "NOISE_LEVEL=10", "QSB_LEVEL=10", "QSB_SPEED=6", "NOISE_BW=8", "NOTE=1500", "MSG=73 de ZELMO",
                     "MSG=", "MSG=QRL?", "PTT=0", "CW=0", "TXDELAY=100", password, "ISOUND=-1", "OSOUND=-1",
-                    "LASTCHOICE=4", "WINPOS=120,80", "DRIFT=0,800,100", "KEYER=MOUSE", "DOTKEYER=DSR",
+                    "LASTCHOICE=4", "WINPOS=120,80", "DRIFT=0,800,100", "BR_NOISE=0", "BF_NOISE=0", "BR_QSB=0", "BF_QSB=0",
+                    "BR_DRIFT=0", "BF_DRIFT=0", "KEYER=MOUSE", "DOTKEYER=DSR",
                     "DASHKEYER=CTS", "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=516,700", "MONERROR=0", "MONDASH=1",
-                    "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0", "SPEEDCALVALUE=1", "WARNANSI=1",
+                    "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0", "SPEEDCALVALUE=1", "WAVFREQ=22050", "MONOSTER=4",
+                    "WARNANSI=1",
                     "LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"})
                   .toStdString());
     struct stat st {};

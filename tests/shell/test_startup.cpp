@@ -10,6 +10,7 @@
 #include "shell/mainwindow.h"
 #include "shell/settingsformat.h"
 #include "shell/settingskeys.h"
+#include "shell/effectwindows.h"
 #include "shell/sidewindows.h"
 #include "shell/startup.h"
 #include "shell/utilities.h"
@@ -359,35 +360,21 @@ TEST(StartupSettings, WarnAnsiIsReadOnOneAndWrittenOnlyWhenSet)
 TEST(ParkedSettings, ArePushedIntoTheSideWindowsOnceTheyExist)
 {
     shelltest::ensureWindows();
-    auto slider = [](QWidget *window, const char *name) {
-        auto *s = new QSlider(window);
-        s->setObjectName(QString::fromLatin1(name));
-        s->setRange(0, 140);
-        return s;
-    };
-    auto spin = [](QWidget *window, const char *name) {
-        auto *s = new QSpinBox(window);
-        s->setObjectName(QString::fromLatin1(name));
-        s->setRange(0, 2000);
-        return s;
-    };
-    QSlider *noise = slider(FormNoise, "TrackBarNoise");
-    QSlider *fading = slider(FormQSB, "TrackBarQSB");
-    QSlider *pitch = slider(FormNote, "TrackBarNote");
-    auto *examTone = new QCheckBox(FormNote);
-    examTone->setObjectName(QStringLiteral("CheckBoxTonExamen"));
-    QSpinBox *drift = spin(FormDrift, "UpDownDrift");
-    QSpinBox *upper = spin(FormDrift, "UpDownFMax");
-    QSpinBox *lower = spin(FormDrift, "UpDownFMin");
+    // The effect windows' own controls.
+    QSlider *noise = FormNoise->TrackBarNoise;
+    QSlider *fading = FormQSB->TrackBarQSB;
+    QSlider *pitch = FormNote->TrackBarNote;
+    QCheckBox *examTone = FormNote->CheckBoxTonExamen;
+    QSpinBox *drift = FormDrift->UpDownDrift;
+    QSpinBox *upper = FormDrift->UpDownFMax;
+    QSpinBox *lower = FormDrift->UpDownFMin;
     const struct {
         int divisor;
         const char *radio;
     } bands[] = {{1, "RadioButton10k"}, {2, "RadioButton5k"}, {4, "RadioButton2k"}, {8, "RadioButton1k"}};
     std::map<std::string, QRadioButton *> radios;
-    for (const auto &band : bands) {
-        radios[band.radio] = new QRadioButton(FormNoise);
-        radios[band.radio]->setObjectName(QString::fromLatin1(band.radio));
-    }
+    for (const auto &band : bands)
+        radios[band.radio] = FormNoise->findChild<QRadioButton *>(QString::fromLatin1(band.radio));
 
     IniNoisePosition = 3;
     IniQsbPosition = 17;
@@ -415,6 +402,9 @@ TEST(ParkedSettings, ArePushedIntoTheSideWindowsOnceTheyExist)
     PushSettingsIntoSideWindows();
     EXPECT_TRUE(examTone->isChecked());
     EXPECT_EQ(pitch->value(), 55);
+    examTone->setChecked(false);
+    IniNotePosition = 70;
+    pitch->setValue(70);
 }
 
 TEST(OutsideQuit, WaitsForTheEndOfStartUpAndThenAsksNothing)

@@ -1,0 +1,399 @@
+#include "shell/effectwindows.h"
+
+#include "engine/enginestate.h"
+#include "engine/tone.h"
+#include "shell/enginesettingskeys.h"
+#include "shell/languages/languages.h"
+#include "shell/mainwindow.h"
+#include "shell/modes.h"
+#include "shell/stepspinbox.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+template <typename T>
+T *named(T *object, const char *name)
+{
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+ToneGenerator &tone()
+{
+    return Form1->EngineTone;
+}
+
+// A track bar as the windows draw it: vertical, its first position at the top.
+QSlider *trackBar(QWidget *window, const char *name, int maximum, int value, int tickInterval)
+{
+    auto *bar = named(new QSlider(Qt::Vertical, window), name);
+    bar->setRange(0, maximum);
+    bar->setValue(value);
+    bar->setInvertedAppearance(true);
+    bar->setInvertedControls(true);
+    bar->setTickPosition(QSlider::TicksRight);
+    bar->setTickInterval(tickInterval);
+    bar->setPageStep(tickInterval);
+    return bar;
+}
+
+QLabel *label(QWidget *window, const QString &text, int x, int y, int w = 80, int h = 20)
+{
+    auto *l = new QLabel(text, window);
+    l->setGeometry(x, y, w, h);
+    return l;
+}
+
+QRadioButton *radio(QWidget *group, QButtonGroup *buttons, const char *name, const char *caption)
+{
+    auto *button = named(new QRadioButton(QString::fromLatin1(caption), group), name);
+    group->layout()->addWidget(button);
+    buttons->addButton(button);
+    return button;
+}
+
+// Fading captions: group, fast, medium, slow.
+constexpr Tr kQsbSpeed("Speed", "Gyorsaság", "Geschwindigkeit", "Vitesse", "Velocità", "Velocidade", "Velocidad");
+constexpr Tr kQsbFast("Fast", "Gyors", "Schnell", "Rapide", "Rapido", "Rápido", "Rápido");
+constexpr Tr kQsbMedium("Medium", "Közepes", "Mittel", "Moyen", "Medio", "Médio", "Medio");
+constexpr Tr kQsbSlow("Slow", "Lassú", "Langsam", "Lent", "Lento", "Lento", "Lento");
+
+} // namespace
+
+// ---- Pitch ----------------------------------------------------------------------------------
+
+TFormNote::TFormNote(QWidget *parent)
+    : TSideForm("FormNote", parent), LanguageAware(this)
+{
+    setWindowTitle(QStringLiteral("KESTRELON"));
+    setFixedSize(200, 330);
+    TrackBarNote = trackBar(this, "TrackBarNote", 140, 70, 10);
+    TrackBarNote->setGeometry(20, 20, 40, 282);
+    label(this, QStringLiteral("1500 Hz"), 64, 14);
+    label(this, QStringLiteral("800 Hz"), 64, 152);
+    label(this, QStringLiteral("100 Hz"), 64, 290);
+    StaticTextNote = named(label(this, QStringLiteral("800 Hz"), 120, 40, 70, 24), "StaticTextNote");
+    CheckBoxTonExamen = named(new QCheckBox(QStringLiteral("Variante Examen"), this), "CheckBoxTonExamen");
+    CheckBoxTonExamen->setGeometry(110, 120, 88, 40);
+    SpeedButtonPlayV = named(new QPushButton(QStringLiteral("Test"), this), "SpeedButtonPlayV");
+    SpeedButtonPlayV->setGeometry(120, 200, 60, 30);
+
+    connect(TrackBarNote, &QSlider::valueChanged, this, [this] { TrackBarNoteChange(); });
+    connect(CheckBoxTonExamen, &QCheckBox::clicked, this, [this] { CheckBoxTonExamenClick(); });
+    connect(SpeedButtonPlayV, &QPushButton::clicked, this, [this] { SpeedButtonPlayVClick(); });
+}
+
+void TFormNote::retranslate()
+{
+    CheckBoxTonExamen->setText(LanguageChecked(Language::Francais) ? QStringLiteral("Variante Examen")
+                                                                    : QStringLiteral("Harmonic Tone"));
+}
+
+void TFormNote::TrackBarNoteChange()
+{
+    const int pitch = PitchOfPosition(TrackBarNote->value());
+    StaticTextNote->setText(QString::number(pitch) + QStringLiteral(" Hz"));
+    ToneTables &tables = tone().Tables;
+    tables.setToneFrequency(pitch);
+    tables.setBaseFrequency(tables.ToneFrequency());
+    if (!CheckBoxTonExamen->isChecked())
+        IniNotePosition = TrackBarNote->value();
+    tables.BuildToneTables();
+    if (FormDrift && FormDrift->isVisible())
+        FormDrift->PitchChanged(pitch);
+}
+
+void TFormNote::CheckBoxTonExamenClick()
+{
+    ToneTables &tables = tone().Tables;
+    tables.setToneFrequency(PitchOfPosition(TrackBarNote->value()));
+    tables.setExamTone(CheckBoxTonExamen->isChecked());
+    IniNotePosition = CheckBoxTonExamen->isChecked() ? -1 : TrackBarNote->value();
+    tables.BuildToneTables();
+}
+
+void TFormNote::SpeedButtonPlayVClick()
+{
+    EngineState &engine = Form1->Engine;
+    if (!engine.PlayQueue.empty())
+        return;
+    QCoreApplication::processEvents();
+    engine.NotePlaying = true;
+    CallHook(Hooks().typeCharacter, static_cast<unsigned char>('v'));
+}
+
+// ---- Noise ----------------------------------------------------------------------------------
+
+TFormNoise::TFormNoise(QWidget *parent)
+    : TSideForm("FormNoise", parent)
+{
+    setWindowTitle(QStringLiteral("KESTRELON QRN"));
+    setFixedSize(200, 260);
+    TrackBarNoise = trackBar(this, "TrackBarNoise", 20, 10, 1);
+    TrackBarNoise->setGeometry(20, 30, 40, 200);
+    label(this, QStringLiteral("Max"), 20, 8);
+    label(this, QStringLiteral("Min"), 20, 234);
+    GroupBoxBW = named(new QGroupBox(QStringLiteral("BW"), this), "GroupBoxBW");
+    GroupBoxBW->setGeometry(80, 30, 110, 140);
+    new QVBoxLayout(GroupBoxBW);
+    auto *bands = new QButtonGroup(this);
+    RadioButton10k = radio(GroupBoxBW, bands, "RadioButton10k", "10 kHz");
+    RadioButton5k = radio(GroupBoxBW, bands, "RadioButton5k", "5 kHz");
+    RadioButton2k = radio(GroupBoxBW, bands, "RadioButton2k", "2.5 kHz");
+    RadioButton1k = radio(GroupBoxBW, bands, "RadioButton1k", "1.3 kHz");
+    RadioButton1k->setChecked(true);
+
+    connect(TrackBarNoise, &QSlider::valueChanged, this, [this] { TrackBarNoiseChange(); });
+    connect(RadioButton10k, &QRadioButton::clicked, this, [this] { RadioButton10kClick(); });
+    connect(RadioButton5k, &QRadioButton::clicked, this, [this] { RadioButton5kClick(); });
+    connect(RadioButton2k, &QRadioButton::clicked, this, [this] { RadioButton2kClick(); });
+    connect(RadioButton1k, &QRadioButton::clicked, this, [this] { RadioButton1kClick(); });
+
+    // The noise is the track bar's from the start, not the loudest until the bar first moves.
+    if (Form1 && tone().Tables.setNoiseLevel(ToneTables::NoiseLevelForPosition(TrackBarNoise->value())))
+        tone().Tables.BuildToneTables();
+}
+
+void TFormNoise::TrackBarNoiseChange()
+{
+    IniNoisePosition = TrackBarNoise->value();
+    tone().Tables.setNoiseLevel(ToneTables::NoiseLevelForPosition(TrackBarNoise->value()));
+    tone().Tables.BuildToneTables();
+}
+
+void TFormNoise::band(int divisor)
+{
+    tone().Tables.setNoiseBandDivisor(divisor);
+    tone().Tables.BuildToneTables();
+}
+
+void TFormNoise::RadioButton10kClick()
+{
+    band(1);
+}
+
+void TFormNoise::RadioButton5kClick()
+{
+    band(2);
+}
+
+void TFormNoise::RadioButton2kClick()
+{
+    band(4);
+}
+
+void TFormNoise::RadioButton1kClick()
+{
+    band(8);
+}
+
+// ---- Fading ---------------------------------------------------------------------------------
+
+TFormQSB::TFormQSB(QWidget *parent)
+    : TSideForm("FormQSB", parent), LanguageAware(this)
+{
+    setWindowTitle(QStringLiteral("KESTRELON QSB"));
+    setFixedSize(220, 260);
+    TrackBarQSB = trackBar(this, "TrackBarQSB", 20, 10, 1);
+    TrackBarQSB->setGeometry(20, 30, 40, 200);
+    label(this, QStringLiteral("O dB"), 20, 8);
+    label(this, QStringLiteral("-20 dB"), 20, 234);
+    GroupBoxQSBSpeed = named(new QGroupBox(QStringLiteral("QSB speed"), this), "GroupBoxQSBSpeed");
+    GroupBoxQSBSpeed->setGeometry(80, 30, 130, 120);
+    new QVBoxLayout(GroupBoxQSBSpeed);
+    auto *speeds = new QButtonGroup(this);
+    RadioButtonfast = radio(GroupBoxQSBSpeed, speeds, "RadioButtonfast", "Rapide");
+    RadioButtonMedium = radio(GroupBoxQSBSpeed, speeds, "RadioButtonMedium", "Moyen");
+    RadioButtonSlow = radio(GroupBoxQSBSpeed, speeds, "RadioButtonSlow", "Lent");
+    RadioButtonMedium->setChecked(true);
+
+    connect(TrackBarQSB, &QSlider::valueChanged, this, [this] { TrackBarQSBChange(); });
+    connect(RadioButtonfast, &QRadioButton::clicked, this, [this] { RadioButtonfastClick(); });
+    connect(RadioButtonMedium, &QRadioButton::clicked, this, [this] { RadioButtonMediumClick(); });
+    connect(RadioButtonSlow, &QRadioButton::clicked, this, [this] { RadioButtonSlowClick(); });
+}
+
+void TFormQSB::retranslate()
+{
+    switch (tone().Fade.QSBSpeed()) {
+    case 2:
+        RadioButtonfast->setChecked(true);
+        break;
+    case 10:
+        RadioButtonSlow->setChecked(true);
+        break;
+    default:
+        RadioButtonMedium->setChecked(true);
+        break;
+    }
+    GroupBoxQSBSpeed->setTitle(Pick(kQsbSpeed));
+    RadioButtonfast->setText(Pick(kQsbFast));
+    RadioButtonMedium->setText(Pick(kQsbMedium));
+    RadioButtonSlow->setText(Pick(kQsbSlow));
+}
+
+void TFormQSB::TrackBarQSBChange()
+{
+    IniQsbPosition = TrackBarQSB->value();
+    tone().Fade.setQsbDepth(TrackBarQSB->value());
+}
+
+void TFormQSB::speed(int qsbSpeed)
+{
+    tone().Fade.setQSBSpeed(qsbSpeed);
+    // A new fading speed starts at a random point of its cycle.
+    tone().Fade.RestartPhase(Form1->EngineTiming.Speed());
+}
+
+void TFormQSB::RadioButtonfastClick()
+{
+    speed(2);
+}
+
+void TFormQSB::RadioButtonMediumClick()
+{
+    speed(6);
+}
+
+void TFormQSB::RadioButtonSlowClick()
+{
+    speed(10);
+}
+
+// ---- Drift ----------------------------------------------------------------------------------
+
+TFormDrift::TFormDrift(QWidget *parent)
+    : TSideForm("FormDrift", parent)
+{
+    setWindowTitle(QStringLiteral("KESTRELON QRH"));
+    setFixedSize(260, 200);
+    LabelDriftTitle = named(label(this, QString(), 10, 8, 240), "LabelDriftTitle");
+    label(this, QStringLiteral("dF ="), 10, 44, 50);
+    UpDownDrift = named(new StepSpinBox(0, 50, 5, 10, this), "UpDownDrift");
+    UpDownDrift->setGeometry(64, 40, 70, 26);
+    label(this, QStringLiteral("Hz/car"), 140, 44, 60);
+    label(this, QStringLiteral("Fmax = "), 10, 80, 50);
+    UpDownFMax = named(new StepSpinBox(800, 1500, 10, 1300, this), "UpDownFMax");
+    UpDownFMax->setGeometry(64, 76, 70, 26);
+    label(this, QStringLiteral("Fmin = "), 10, 116, 50);
+    UpDownFMin = named(new StepSpinBox(100, 800, 10, 300, this), "UpDownFMin");
+    UpDownFMin->setGeometry(64, 112, 70, 26);
+    StaticTextF0 = named(label(this, QString(), 10, 152, 160), "StaticTextF0");
+    BitBtnBMP = named(new QPushButton(QStringLiteral("?"), this), "BitBtnBMP");
+    BitBtnBMP->setGeometry(210, 150, 32, 32);
+
+    // The edits of the up-downs carry the names of the window's design.
+    const std::pair<QSpinBox *, const char *> edits[] = {
+        {UpDownDrift, "EditDrift"}, {UpDownFMax, "EditFMax"}, {UpDownFMin, "EditFMin"}};
+    for (const auto &[spin, name] : edits) {
+        if (auto *edit = spin->findChild<QWidget *>())
+            edit->setObjectName(QString::fromLatin1(name));
+    }
+
+    connect(UpDownDrift, &QSpinBox::valueChanged, this, [this] { UpDownDriftClick(); });
+    connect(UpDownFMax, &QSpinBox::valueChanged, this, [this] { UpDownFMaxClick(); });
+    connect(UpDownFMin, &QSpinBox::valueChanged, this, [this] { UpDownFMinClick(); });
+    connect(BitBtnBMP, &QPushButton::clicked, this, [this] { BitBtnBMPClick(); });
+}
+
+void TFormDrift::showEvent(QShowEvent *event)
+{
+    TSideForm::showEvent(event);
+    FormShow();
+}
+
+void TFormDrift::hideEvent(QHideEvent *event)
+{
+    TSideForm::hideEvent(event);
+    if (FormDriftBMP)
+        FormDriftBMP->hide();
+}
+
+void TFormDrift::FormShow()
+{
+    tone().drift.setDriftAmount(UpDownDrift->value());
+    StaticTextF0->setText(QStringLiteral("F0 = ") + QString::number(int(tone().Tables.BaseFrequency())) +
+                          QStringLiteral(" Hz"));
+    if (auto *item = Form1->findChild<QAction *>(QStringLiteral("MenuDriftSetting")))
+        LabelDriftTitle->setText(CaptionOf(item));
+}
+
+void TFormDrift::UpDownDriftClick()
+{
+    // The drift keeps its direction.
+    tone().drift.setDriftAmount(UpDownDrift->value());
+}
+
+void TFormDrift::UpDownFMaxClick()
+{
+    tone().drift.setDriftUpper(UpDownFMax->value());
+}
+
+void TFormDrift::UpDownFMinClick()
+{
+    tone().drift.setDriftLower(UpDownFMin->value());
+}
+
+void TFormDrift::BitBtnBMPClick()
+{
+    if (FormDriftBMP)
+        FormDriftBMP->show();
+}
+
+void TFormDrift::PitchChanged(int pitch)
+{
+    StaticTextF0->setText(QStringLiteral("F0 = ") + QString::number(pitch) + QStringLiteral(" Hz"));
+    // Never a limit the drift would refuse: the upper one stays in 800..1500, the lower one
+    // in 100..800. A position that the new range moves also moves the limit.
+    UpDownFMax->setMinimum(std::clamp(pitch, 800, 1500));
+    UpDownFMin->setMaximum(std::clamp(pitch, 100, 800));
+    tone().drift.setDriftUpper(UpDownFMax->value());
+    tone().drift.setDriftLower(UpDownFMin->value());
+}
+
+// ---- Drift picture --------------------------------------------------------------------------
+
+TFormDriftBMP::TFormDriftBMP(QWidget *parent)
+    : TSideForm("FormDriftBMP", parent)
+{
+    setWindowTitle(QStringLiteral("QRH ?"));
+    setFixedSize(320, 200);
+    ImageDrift = named(new QLabel(this), "ImageDrift");
+    ImageDrift->setGeometry(0, 0, 320, 200);
+
+    // The pitch of each character: from F0 up by dF per character to Fmax, down to Fmin, up.
+    QPixmap picture(320, 200);
+    picture.fill(Qt::white);
+    QPainter p(&picture);
+    p.setPen(Qt::gray);
+    p.drawLine(40, 40, 300, 40);
+    p.drawLine(40, 160, 300, 160);
+    p.setPen(Qt::black);
+    p.drawText(4, 44, QStringLiteral("Fmax"));
+    p.drawText(4, 164, QStringLiteral("Fmin"));
+    p.drawText(4, 114, QStringLiteral("F0"));
+    p.drawText(230, 190, QStringLiteral("dF / car"));
+    p.setPen(QPen(Qt::blue, 2));
+    int y = 110, step = -10;
+    for (int x = 40; x < 300; x += 12) {
+        p.drawLine(x, y, x + 8, y);
+        if (y + step < 40 || y + step > 160)
+            step = -step;
+        y += step;
+    }
+    p.end();
+    ImageDrift->setPixmap(picture);
+}
