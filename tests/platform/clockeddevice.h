@@ -21,14 +21,13 @@ public:
     explicit ClockedOutput(std::size_t blockFrames) : m_block(blockFrames) {}
     ~ClockedOutput() override { close(); }
 
-    // Everything played since the stream started, and when its first frame was due.
+    // Everything played since the stream started.
     std::vector<std::int16_t> recording() const
     {
         std::lock_guard lock(m_mutex);
         return m_recording;
     }
-    Clock::time_point started() const { return m_start; }
-    // The time a frame of the recording left the device.
+    // When a frame of the recording left the device.
     Clock::time_point frameTime(std::size_t frame) const
     {
         return m_start + std::chrono::duration_cast<Clock::duration>(
@@ -36,13 +35,10 @@ public:
     }
     // The device stops asking for blocks (its thread stays).
     void stall() { m_stalled = true; }
-    int openError = 0;
 
 protected:
     int startStream(int) override
     {
-        if (openError != 0)
-            return openError;
         m_stop = false;
         m_stalled = false;
         m_recording.clear();
