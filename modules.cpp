@@ -1,5 +1,6 @@
 #include "shell/modes.h"
 
+#include "training/filetext.h"
 #include "training/monitor.h"
 #include "training/typing.h"
 
@@ -8,4 +9,5 @@ void RegisterProgramModules()
 {
     RegisterModule({"typing", BuildTypingModule});
     RegisterModule({"monitor", BuildMonitorModule});
+    RegisterModule({"file text", BuildFileTextModule});
 }

@@ -63,7 +63,9 @@ bool SendingEngine::selectHead(unsigned char &c)
         } else {
             s.CurrentFileChar = c;
         }
-        if (s.MaskStartChar != 0 && c == s.MaskStartChar && !s.MaskActive)
+        // Only a file text is masked: a start marker typed or sent by another mode must not
+        // leave the next file text masked from its first character.
+        if (s.TextPlaying && s.MaskStartChar != 0 && c == s.MaskStartChar && !s.MaskActive)
             s.MaskActive = true;
         if (s.MaskActive && s.TextPlaying) {
             if (c == s.MaskEndChar)

@@ -14,6 +14,7 @@
 #include "shell/soundengine.h"
 #include "shell/startup.h"
 #include "shell/summaries.h"
+#include "training/filetext.h"
 #include "training/monitor.h"
 #include "training/monitor.h"
 #include "training/shortcuts.h"
@@ -72,6 +73,7 @@ void restoreProgramGlobals()
         keep(JoystickPresent), keep(KidTargetText), keep(TypingReplay), keep(EditClicked), keep(LoopButton),
         keep(Shortcuts), keep(NoEditFocus), keep(DoubleKeyCalibration),
         keep(JoystickPresent), keep(NoEditFocus), keep(DoubleKeyCalibration), keep(monitorSeams()),
+        keep(FileOpenDialog()), keep(NewsPageFetcher()), keep(NewsSiteBase()),
     };
     for (const auto &restore : restores)
         restore();

@@ -67,8 +67,9 @@ std::vector<std::string> defaultsWith(const std::string &language)
             "QSB_SPEED=6", "NOISE_BW=8", "NOTE=800", "PTT=0", "CW=0", "TXDELAY=100", "ISOUND=-1", "OSOUND=-1",
             "LASTCHOICE=1", "WINPOS=0,0", "DRIFT=10,1300,300", "BR_NOISE=0", "BF_NOISE=0", "BR_QSB=0", "BF_QSB=0",
             "BR_DRIFT=0", "BF_DRIFT=0", "KEYER=MOUSE", "DOTKEYER=DSR", "DASHKEYER=CTS",
-            "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=516,660", "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0",
-            "MONCARSPE=0", "MONCARLOC=0", "SPEEDCALVALUE=1", "WAVFREQ=22050", "MONOSTER=4"};
+            "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=516,660", "SPACEFILE=0", "POSFILE=0", "AFPNEWS=0",
+            "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0", "SPEEDCALVALUE=1",
+            "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4"};
 }
 
 QByteArray crlf(const std::vector<std::string> &lines)
@@ -97,9 +98,9 @@ TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
                     "MSG=", "MSG=QRL?", "PTT=0", "CW=0", "TXDELAY=100", password, "ISOUND=-1", "OSOUND=-1",
                     "LASTCHOICE=4", "WINPOS=120,80", "DRIFT=0,800,100", "BR_NOISE=0", "BF_NOISE=0", "BR_QSB=0", "BF_QSB=0",
                     "BR_DRIFT=0", "BF_DRIFT=0", "KEYER=MOUSE", "DOTKEYER=DSR",
-                    "DASHKEYER=CTS", "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=516,700", "MONERROR=0", "MONDASH=1",
-                    "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0", "SPEEDCALVALUE=1", "WAVFREQ=22050", "MONOSTER=4",
-                    "WARNANSI=1",
+                    "DASHKEYER=CTS", "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=516,700", "SPACEFILE=0", "POSFILE=0",
+                    "AFPNEWS=0", "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0",
+                    "SPEEDCALVALUE=1", "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4", "WARNANSI=1",
                     "LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"})
                   .toStdString());
     struct stat st {};

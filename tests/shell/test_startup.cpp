@@ -14,6 +14,7 @@
 #include "shell/sidewindows.h"
 #include "shell/startup.h"
 #include "shell/utilities.h"
+#include "training/filetext.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -282,6 +283,9 @@ TEST_P(FirstShowing, RestoresTheLastModeOnce)
     }
 
     LastChoice = GetParam().lastChoice;
+    // The file mode asks for a file: the user cancels.
+    WarnAnsiShown = true;
+    FileOpenDialog() = [](const QString &) { return std::optional<QString>(); };
     FirstShowPending = true;
     MainFormShown();
     testsupport::waitFor([] { return false; }, 50);
