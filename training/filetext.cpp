@@ -272,6 +272,7 @@ QString dialogFolder()
 // nothing.
 void saveNewsSentences(const std::vector<std::string> &sentences)
 {
+    QDir().mkpath(DataFolder());
     QSaveFile file(QDir(DataFolder()).filePath(QStringLiteral("AFP_News.txt")));
     if (!file.open(QIODevice::WriteOnly))
         return;
@@ -280,9 +281,10 @@ void saveNewsSentences(const std::vector<std::string> &sentences)
     file.commit();
 }
 
-// Controls that would start another text while the download waits.
-constexpr const char *DownloadBlocked[] = {"RadioButtonFile", "ButtonPlayFile", "ButtonContinueFile",
-                                           "SpeedButtonUFT8", "FileEdit"};
+// Controls that would start another text while the download waits. The file mode's own
+// button, whose click is waiting, is not disabled under its own mouse: it is refused instead.
+constexpr const char *DownloadBlocked[] = {"ButtonPlayFile", "ButtonContinueFile", "SpeedButtonUFT8", "FileEdit"};
+bool downloading = false;
 
 // The text in the box, the engine's positions at its start (opening, step 7 on).
 void takeLoadedText(std::vector<std::string> lines)
@@ -638,6 +640,8 @@ void RadioButtonFileClick()
 {
     TForm1 &f = form();
     EngineState &s = state();
+    if (downloading)
+        return;
     if (!f.ButtonStop->isHidden()) {
         uncheckRadio(f.RadioButtonFile);
         recheckVisibleMode();
@@ -761,6 +765,7 @@ std::optional<std::vector<std::string>> LoadNewsText(const std::string &fileName
             w->setEnabled(false);
         }
     }
+    downloading = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QCoreApplication::processEvents();
     const NewsFetcher fetcher = NewsPageFetcher();
@@ -791,6 +796,7 @@ std::optional<std::vector<std::string>> LoadNewsText(const std::string &fileName
     }
     job->loop = nullptr;
     worker.join();
+    downloading = false;
     QApplication::restoreOverrideCursor();
     for (auto &[w, enabled] : blocked)
         if (w)
