@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config ccache qt6-base-dev portaudio19-dev
-          libgtest-dev libgmock-dev libbenchmark-dev gettext xvfb)
+          libgtest-dev libgmock-dev libbenchmark-dev gettext xvfb clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do

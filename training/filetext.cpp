@@ -615,17 +615,22 @@ void ShowFileTextLines()
         setBoxText(QString::fromLatin1(Placeholder));
         return;
     }
-    QString text;
+    setBoxText(FileTextForDisplay(module.FileTextLines));
+}
+
+QString FileTextForDisplay(const std::vector<std::string> &lines)
+{
     std::size_t size = 0;
-    for (const std::string &line : module.FileTextLines)
+    for (const std::string &line : lines)
         size += line.size() + 1;
+    QString text;
     text.reserve(static_cast<qsizetype>(size));
-    for (std::size_t i = 0; i < module.FileTextLines.size(); ++i) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i > 0)
             text += QLatin1Char('\n');
-        text += cp1252::toQString(module.FileTextLines[i]);
+        text += cp1252::toQString(lines[i]);
     }
-    setBoxText(text);
+    return text;
 }
 
 int FileTextCaret()

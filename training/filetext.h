@@ -109,7 +109,9 @@ void FileEditSelectionChange();
 // download or the page failed: the message has been shown.
 std::optional<std::vector<std::string>> LoadNewsText(const std::string &fileName);
 
-// The text box shows these lines (the placeholder when there are none).
+// The text box shows FileTextLines (the placeholder when there are none).
 void ShowFileTextLines();
+// Lines as the box shows them: one line break ("\n") between lines.
+QString FileTextForDisplay(const std::vector<std::string> &lines);
 // The box's position of the next character to send: where the demo view puts its caret.
 int FileTextCaret();
