@@ -205,6 +205,42 @@ TEST_F(FileMode, ATooLongFileOrOneThatCannotBeOpenedLeavesTheTextShownBefore)
     EXPECT_EQ(sent(), "tea");
 }
 
+TEST_F(FileMode, ATextThatBeginsWithThePlaceholderWordIsATextLikeAnyOther)
+{
+    EXPECT_EQ(edit->toPlainText(), "MemoFile"); // what an empty box shows
+    open(write("memo.txt", "MemoFile\nea"));
+    QTest::mouseClick(play, Qt::LeftButton);
+    EXPECT_EQ(state().PlayQueue, "MemoFile\r\nea\r\n");
+    fake().finishAll();
+    EXPECT_EQ(fake().written.size(), 10u);
+    // An empty file is no text: nothing to play.
+    open(write("empty.txt", ""));
+    EXPECT_EQ(edit->toPlainText(), "MemoFile");
+    QTest::mouseClick(play, Qt::LeftButton);
+    EXPECT_FALSE(state().TextPlaying);
+}
+
+TEST_F(FileMode, AHiddenTextKeepsItsPlaceOverLineEnds)
+{
+    open(write("hidden.txt", "ti\nme\nos"));
+    auto *hide = control<QPushButton>("ButtonHideFile");
+    QTest::mouseClick(hide, Qt::LeftButton);
+    EXPECT_EQ(hide->text(), TxtShow());
+    QTest::mouseClick(play, Qt::LeftButton);
+    for (int i = 0; i < 3; ++i)
+        fake().finishNext(); // t, i, m heard; e sounds
+    EXPECT_EQ(edit->textCursor().selectedText(), QString()); // nothing to see while hidden
+    QTest::mouseClick(Form1->ButtonStop, Qt::LeftButton);
+    fake().finishAll();
+    QTest::mouseClick(hide, Qt::LeftButton);
+    EXPECT_EQ(hide->text(), TxtHide());
+    EXPECT_EQ(edit->textCursor().position(), 5); // after "ti¶me"
+    EXPECT_EQ(state().ResumeText, "\r\nos\r\n");
+    QTest::mouseClick(resume, Qt::LeftButton);
+    fake().finishAll();
+    EXPECT_EQ(sent(), "timeos");
+}
+
 TEST_F(FileMode, UtoAConvertsWhatIsPlayedOnce)
 {
     // "Café über" in UTF-8; the box first shows its bytes as Windows-1252 characters.
