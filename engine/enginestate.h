@@ -68,6 +68,10 @@ struct EngineState {
     int GroupPosition = 0;    // position reached in the current random group
     int GroupLength = 5;
     bool ReplayRandom = false;
+    // The random unit at the head of the queue ends its group: it gets the word space.
+    bool HeadEndsGroup = false;
+    // Random mode is being entered; its Stop plays no closing sound.
+    bool ChoixRandomActive = false;
 
     // Typed-text replay
     int TypedLeft = 0;      // characters of an expanded shortcut still to come in a replay
@@ -110,12 +114,22 @@ struct EngineState {
     ::CWElementTable CWElementTable{};
 };
 
+// Empties the queue. The character being heard plays to its end, but is no longer its head.
+inline void ClearPlayQueue(EngineState &state)
+{
+    state.PlayQueue.clear();
+    state.HeadInFlight = false;
+    state.ExpandedLeft = 0;
+    state.HeadEndsGroup = false;
+}
+
 // Removes the head of the queue, keeping the count of expanded characters in step.
 inline void RemoveQueueHead(EngineState &state)
 {
     if (state.PlayQueue.empty())
         return;
     state.PlayQueue.erase(0, 1);
+    state.HeadEndsGroup = false;
     if (state.ExpandedLeft > 0)
         --state.ExpandedLeft;
 }

@@ -373,9 +373,7 @@ bool PlaybackCycle::DeleteLastQueued()
 
 void PlaybackCycle::ClearQueue()
 {
-    m_state.PlayQueue.clear();
-    m_state.HeadInFlight = false;
-    m_state.ExpandedLeft = 0;
+    ClearPlayQueue(m_state);
 }
 
 void PlaybackCycle::StopWaveOut()

@@ -167,8 +167,10 @@ SendingEngine::StartResult SendingEngine::startNext()
     case BufferKind::Character: {
         s.LeadingSpaceDone = false;
         s.NewTransmission = false;
-        const bool groupEnds = s.GroupPosition >= s.GroupLength && !s.ReplayRandom
-            && m_host.randomModeChecked() && !s.ReplayingTypedText;
+        // Marked when the unit was queued: by now the group may have been counted as ended.
+        const bool groupEnds = s.HeadEndsGroup && !s.ReplayRandom && m_host.randomModeChecked()
+            && !s.ReplayingTypedText;
+        s.HeadEndsGroup = false;
         const int spaceUnits
             = m_timing.CharacterSpaceGapUnits(s.QuizSeriesPlaying, groupEnds, keyerKeys);
         buffer = takeBuffer(static_cast<std::size_t>(

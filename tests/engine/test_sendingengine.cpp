@@ -66,8 +66,7 @@ TEST(SendingEngine, RandomGroupEndGetsTheWordSpace)
     ASSERT_TRUE(rig.timing.setWordSpacing(2));
     ASSERT_TRUE(rig.timing.setWordSpacingFine(3));
     rig.host.randomChecked = true;
-    rig.state.GroupLength = 5;
-    rig.state.GroupPosition = 5;
+    rig.state.HeadEndsGroup = true;
     rig.send("e");
     // 7W + F + C - 3 = 14 + 3 + 2 - 3 = 16 gaps after the dot's own gap
     EXPECT_EQ(rig.lengths(), Lengths({4166 + 4166 + 16 * 4166}));
@@ -75,7 +74,7 @@ TEST(SendingEngine, RandomGroupEndGetsTheWordSpace)
     // Replaying a series, the group end is not marked.
     EngineRig replay;
     replay.host.randomChecked = true;
-    replay.state.GroupPosition = 5;
+    replay.state.HeadEndsGroup = true;
     replay.state.ReplayRandom = true;
     replay.send("e");
     EXPECT_EQ(replay.lengths(), Lengths({16664}));
@@ -203,7 +202,7 @@ TEST(SendingEngine, BufferIsSizedForTheWidestCharacter)
     for (int s = 2; s <= 30; ++s)
         rig.timing.setCharacterSpacing(s);
     rig.host.randomChecked = true;
-    rig.state.GroupPosition = rig.state.GroupLength;
+    rig.state.HeadEndsGroup = true;
     rig.send(std::string(1, static_cast<char>(local)));
 
     const std::size_t units = 7 * 20 + 6 + rig.timing.CharGapUnits() - 3;

@@ -63,13 +63,14 @@ struct ProgramRun {
 std::vector<std::string> defaultsWith(const std::string &language)
 {
     return {"[KESTRELON 5.2.9]", "SPEED=12", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
-            "LANGUAGE=" + language, "LEVEL=-12", "COM=0", "MONITOR_CASE=UPPER", "NOISE_LEVEL=10", "QSB_LEVEL=10",
-            "QSB_SPEED=6", "NOISE_BW=8", "NOTE=800", "PTT=0", "CW=0", "TXDELAY=100", "ISOUND=-1", "OSOUND=-1",
+            "LANGUAGE=" + language, "LEVEL=-12", "RANDOM_COUNT=250", "WORDS=5", "MIXED=OFF", "VVVVV=OFF", "RANDOM=6", "COM=0", "MONITOR_CASE=UPPER", "NOISE_LEVEL=10", "QSB_LEVEL=10",
+            "QSB_SPEED=6", "NOISE_BW=8", "NOTE=800", "PTT=0", "CW=0", "TXDELAY=100", "ISOUND=-1", "OSOUND=-1", "LCASE=0", "LISTW=",
             "LASTCHOICE=1", "WINPOS=0,0", "DRIFT=10,1300,300", "BR_NOISE=0", "BF_NOISE=0", "BR_QSB=0", "BF_QSB=0",
             "BR_DRIFT=0", "BF_DRIFT=0", "KEYER=MOUSE", "DOTKEYER=DSR", "DASHKEYER=CTS",
             "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=516,660", "SPACEFILE=0", "POSFILE=0", "AFPNEWS=0",
             "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0", "SPEEDCALVALUE=1",
-            "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4"};
+            "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4",
+            "MENUHIDE=0", "MENUSHOW=0", "MENUHIDEFILE=0", "MENUSHOWFILE=0"};
 }
 
 QByteArray crlf(const std::vector<std::string> &lines)
@@ -93,14 +94,14 @@ TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
     r.run({"/E", "x=25", "c", "S=30"});
     EXPECT_EQ(r.written().toStdString(),
               crlf({"[KESTRELON 5.2.9]", "SPEED=25", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
-                    "LANGUAGE=E", "LEVEL=-12", "WORDS=4", "COM=0", "MONITOR_CASE=UPPER",
+                    "LANGUAGE=E", "LEVEL=-12", "RANDOM_COUNT=250", "WORDS=4", "MIXED=OFF", "VVVVV=OFF", "RANDOM=6", "COM=0", "MONITOR_CASE=UPPER",
                     "NOISE_LEVEL=10", "QSB_LEVEL=10", "QSB_SPEED=6", "NOISE_BW=8", "NOTE=1500", "MSG=73 de ZELMO",
-                    "MSG=", "MSG=QRL?", "PTT=0", "CW=0", "TXDELAY=100", password, "ISOUND=-1", "OSOUND=-1",
+                    "MSG=", "MSG=QRL?", "PTT=0", "CW=0", "TXDELAY=100", password, "ISOUND=-1", "OSOUND=-1", "LCASE=0", "LISTW=",
                     "LASTCHOICE=4", "WINPOS=120,80", "DRIFT=0,800,100", "BR_NOISE=0", "BF_NOISE=0", "BR_QSB=0", "BF_QSB=0",
                     "BR_DRIFT=0", "BF_DRIFT=0", "KEYER=MOUSE", "DOTKEYER=DSR",
                     "DASHKEYER=CTS", "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=516,700", "SPACEFILE=0", "POSFILE=0",
                     "AFPNEWS=0", "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0",
-                    "SPEEDCALVALUE=1", "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4", "WARNANSI=1",
+                    "SPEEDCALVALUE=1", "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4", "WARNANSI=1", "MENUHIDE=0", "MENUSHOW=0", "MENUHIDEFILE=0", "MENUSHOWFILE=0",
                     "LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"})
                   .toStdString());
     struct stat st {};
