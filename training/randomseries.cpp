@@ -156,6 +156,8 @@ RandomSeries::StepResult RandomSeries::Step(RandomSeriesView &view)
         ClearPlayQueue(Engine);
         Engine.RandomPlaying = false;
         Engine.ReplayRandom = false;
+        // No stop follows, so a quick series must not stay on for the next, sounding one.
+        Engine.QuickSeries = false;
         view.endQuietly();
         return StepResult::NothingToDraw;
     }
