@@ -751,10 +751,10 @@ void BuildRandomModule(TForm1 &form)
     hooks.showHiddenTexts = showHiddenTexts;
 
     SummarySources &sources = summarySources();
-    sources.groupLength = [] { return RandomForm().Engine.GroupLength; };
-    sources.randomCharCount = [] { return series().RandomCharCount; };
-    sources.replayRandom = [] { return RandomForm().Engine.ReplayRandom; };
-    sources.randomText = [] { return series().RandomText; };
+    sources.groupLength = [] { return module.form ? module.form->Engine.GroupLength : 5; };
+    sources.randomCharCount = [] { return module.form ? series().RandomCharCount : 0; };
+    sources.replayRandom = [] { return module.form && module.form->Engine.ReplayRandom; };
+    sources.randomText = [] { return module.form ? series().RandomText : std::string(); };
     sources.wordListFile = [] { return module.WordListFile; };
 
     static const bool listening = [] {

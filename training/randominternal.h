@@ -7,6 +7,7 @@
 #include "training/random.h"
 
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 
 #include <array>
@@ -48,7 +49,9 @@ protected:
 };
 
 struct RandomModule {
-    TForm1 *form = nullptr;
+    // The window the module was built on; null once it is gone (the language switch and the
+    // summary ask the module for their texts whatever window they serve).
+    QPointer<TForm1> form;
     std::unique_ptr<RandomSeries> series;
 
     // The random group box
