@@ -88,13 +88,6 @@ void focusTypingBox()
         box->setFocus();
 }
 
-// A text box whose text is painted in its background colour shows nothing.
-bool textBoxHidden(const char *name)
-{
-    QWidget *box = widgetNamed(name);
-    return box && box->palette().color(QPalette::Text) == box->palette().color(QPalette::Base);
-}
-
 // ---- The memo ----------------------------------------------------------------------------------
 
 // The text of a quick series waits here and is written into the memo in one go.
@@ -265,13 +258,17 @@ void seriesStopped()
     module.MemoRandom->setReadOnly(false);
 }
 
-void showHiddenTexts()
-{
-    if (module.menuShow->isChecked() && MemoHidden())
-        ButtonHideClick(module.ButtonHide);
-    if (module.menuMontrerText->isChecked() && textBoxHidden("FileEdit"))
-        ClickNamed(&RandomForm(), "ButtonHideFile");
-}
+// Stop shows the hidden memo again; the file text has its own part in the same hook.
+struct ShowHiddenRandomText {
+    std::function<void()> previous;
+    void operator()() const
+    {
+        if (previous)
+            previous();
+        if (module.form && module.menuShow->isChecked() && MemoHidden())
+            ButtonHideClick(module.ButtonHide);
+    }
+};
 
 // The first visible of these panels is closed by Escape in the memo.
 constexpr PanelExit EscapePanels[] = {
@@ -748,7 +745,8 @@ void BuildRandomModule(TForm1 &form)
     hooks.randomSeriesStopped = seriesStopped;
     hooks.updatePlayRandomHint = UpdatePlayRandomHint;
     hooks.randomCountdownRunning = [] { return module.CountdownRunning; };
-    hooks.showHiddenTexts = showHiddenTexts;
+    if (!hooks.showHiddenTexts.target<ShowHiddenRandomText>())
+        hooks.showHiddenTexts = ShowHiddenRandomText{hooks.showHiddenTexts};
 
     SummarySources &sources = summarySources();
     sources.groupLength = [] { return module.form ? module.form->Engine.GroupLength : 5; };
