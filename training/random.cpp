@@ -131,14 +131,41 @@ public:
     void enterSeries() override
     {
         TForm1 &f = RandomForm();
+        if (!state().RandomPlaying)
+            lookUpSeriesControls();
         SoundEngine().Host->showStopButton();
         module.GroupBoxRandom->show();
         module.MenuQuickRandom->setEnabled(true);
-        for (const char *name : {"ListAlphabet", "ListCodeQ", "ListAbreviations", "PanelFile", "QuizGroupBox", "GroupBoxMonitor"})
-            setShown(name, false);
+        for (const QPointer<QWidget> &widget : module.HiddenDuringSeries) {
+            if (widget)
+                widget->hide();
+        }
         f.TimerQuiz->stop();
-        SetOtherModesEnabled(false);
+        for (const QPointer<QWidget> &widget : module.DisabledDuringSeries) {
+            if (widget)
+                widget->setEnabled(false);
+        }
         SetSetItemsEnabled(false);
+    }
+
+    // The other modes' controls, by name, once per series.
+    static void lookUpSeriesControls()
+    {
+        auto lookUp = [](std::initializer_list<const char *> names) {
+            std::vector<QPointer<QWidget>> found;
+            for (const char *name : names) {
+                if (QWidget *widget = widgetNamed(name))
+                    found.emplace_back(widget);
+            }
+            return found;
+        };
+        module.HiddenDuringSeries
+            = lookUp({"ListAlphabet", "ListCodeQ", "ListAbreviations", "PanelFile", "QuizGroupBox", "GroupBoxMonitor"});
+        module.DisabledDuringSeries
+            = lookUp({"Editcaractere", "RadioButtonAlphabet", "RadioButtonCodeQ", "RadioButtonAbrev", "RadioButtonFile",
+                      "RadioButtonQuiz", "RadioButtonMonitor", "ButtonPlayFile", "ButtonContinueFile", "ButtonReplayText"});
+        module.ExamItem = RandomForm().findChild<QAction *>(QStringLiteral("menuExamen"));
+        module.DebugLabel = widgetNamed("Label4");
     }
 
     bool countdown() override;
@@ -246,7 +273,8 @@ void seriesEnded()
 
 void unitSent()
 {
-    if (series().UnitSent())
+    // A quick series shows its summary once, at its end.
+    if (series().UnitSent() && !state().QuickSeries)
         UpdateRandomSummary();
 }
 
@@ -403,7 +431,9 @@ void SyncSeriesOptions()
     o.Callsigns = module.menuCallsigns->isChecked();
     o.ListWords = module.MenuListWords->isChecked();
     o.LowerCase = module.menulowercase->isChecked();
-    auto *exam = RandomForm().findChild<QAction *>(QStringLiteral("menuExamen"));
+    // The exam item as found when the series started (or now, between series).
+    QAction *exam = state().RandomPlaying ? module.ExamItem.data()
+                                          : RandomForm().findChild<QAction *>(QStringLiteral("menuExamen"));
     o.Exam = exam && exam->isChecked() && exam->isEnabled();
     o.SeriesCount = module.SpinEditRandomNumber->value();
     series().WordListChosen = !module.WordListFile.isEmpty();
@@ -496,7 +526,7 @@ void RadioButtonRandomClick(QObject *)
 {
     SyncSeriesOptions();
     series().Step(view);
-    if (auto *label = RandomForm().findChild<QLabel *>(QStringLiteral("Label4")); label && label->isVisible()
+    if (auto *label = qobject_cast<QLabel *>(module.DebugLabel.data()); label && label->isVisible()
         && state().RandomPlaying)
         label->setText(QStringLiteral("IB=%1/LW=%2").arg(state().GroupPosition).arg(state().GroupLength));
 }
@@ -516,6 +546,7 @@ void BitBtnStopRandomClick(QObject *)
     restoreIdlePanel();
     SoundEngine().ButtonStopClick();
     flushMemo();
+    UpdateRandomSummary();
 }
 
 void MenuQuickRandomClick(QObject *)

@@ -14,6 +14,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -125,6 +126,13 @@ struct RandomModule {
     // The countdown before a series; a new generation cancels the one running.
     bool CountdownRunning = false;
     unsigned CountdownGeneration = 0;
+
+    // Controls of other modes that a series step touches, looked up when a series starts
+    // (a step must stay cheap: a quick series takes a thousand of them at once).
+    std::vector<QPointer<QWidget>> HiddenDuringSeries;
+    std::vector<QPointer<QWidget>> DisabledDuringSeries;
+    QPointer<QAction> ExamItem;
+    QPointer<QWidget> DebugLabel;
 
     // RANDOM= read from the settings, applied after the last line.
     int PendingRandomChoice = 0;

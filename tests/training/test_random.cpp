@@ -308,6 +308,26 @@ TEST_F(RandomPractice, SettingsChooseTheSetAndItsGroups)
     for (const std::string &group : splitGroups(memoText()))
         EXPECT_TRUE(std::regex_match(group, shape)) << group;
 
+    // Local characters read after the set was chosen still belong to all the characters; the
+    // word list without a list file opens no file dialog in the middle of start-up.
+    int dialogs = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, &closer, [&dialogs] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *dialog = qobject_cast<QFileDialog *>(window); dialog && dialog->isVisible()) {
+                ++dialogs;
+                static_cast<QDialog *>(dialog)->reject();
+            }
+        }
+    });
+    closer.start(5);
+    readSettings({"RANDOM=9", "RANDOM_COUNT=500", "CHOSEN_CHAR= "});
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_TRUE(item("MenuAll")->isChecked());
+    readSettings({"LOCAL_CHAR= \xE4  .-.-", "RANDOM_COUNT=500", "CHOSEN_CHAR= "});
+    EXPECT_EQ(WindowCharacters(Form1->EngineSets).back(), '\xE4');
+    readSettings({"RANDOM=5", "WORDS=5", "MIXED=OFF", "RANDOM_COUNT=500"}); // no local characters again
+
     // What the writer emits for these options.
     item("MenuRandomWords")->trigger();
     item("MenuDelaiRandom3")->trigger();
