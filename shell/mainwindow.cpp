@@ -10,6 +10,7 @@
 #include "shell/volumecontrol.h"
 #include "shell/effectbuttons.h"
 #include "shell/recordpanel.h"
+#include "shell/joystickport.h"
 #include "shell/languages/languages.h"
 #include "shell/startup.h"
 
@@ -129,6 +130,7 @@ TForm1::TForm1(QWidget *parent)
     BuildEffectButtons(*this);
     BuildRecordPanel(*this);
     BuildSoundCardPanel(*this);
+    BuildJoystick(*this);
 
     resize(DesignWidth, DesignHeight);
     // Never smaller than designed, so Quit and the lamps stay on screen.

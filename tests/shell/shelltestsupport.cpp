@@ -5,6 +5,7 @@
 #include "shell/enginesettingskeys.h"
 #include "shell/formdialog.h"
 #include "shell/languages/languages.h"
+#include "shell/joystickport.h"
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
 #include "shell/panelport.h"
@@ -74,6 +75,7 @@ void restoreProgramGlobals()
         keep(Shortcuts), keep(NoEditFocus), keep(DoubleKeyCalibration),
         keep(JoystickPresent), keep(NoEditFocus), keep(DoubleKeyCalibration), keep(monitorSeams()),
         keep(FileOpenDialog()), keep(NewsPageFetcher()), keep(NewsSiteBase()),
+        keep(joystickSeams()),
     };
     for (const auto &restore : restores)
         restore();
