@@ -755,6 +755,12 @@ void BuildRandomPanel(RandomModule &r)
                      [&r] { ButtonChoixRandomClick(r.ButtonChoixRandom); });
     QObject::connect(f.RadioButtonRandom, &QRadioButton::clicked, f.RadioButtonRandom,
                      [&f] { ButtonChoixRandomClick(f.RadioButtonRandom); });
+    // Every other mode's entry checks its own button: a series started here is over then, and
+    // entering random mode again does not continue it.
+    QObject::connect(f.RadioButtonRandom, &QRadioButton::toggled, f.RadioButtonRandom, [](bool checked) {
+        if (!checked && module.series)
+            series().RandomSeriesStarted = false;
+    });
 }
 
 void BuildRandomModule(TForm1 &form)

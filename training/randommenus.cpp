@@ -373,7 +373,8 @@ void MenuListWordsClick(QObject *)
     uncheckWordsAndExam();
     r.MenuListWords->setChecked(true);
     r.MenuWordslength->setEnabled(false); // group options do not apply to words
-    ShowSetTitle(ModeTitleFromCaption(CaptionOfRaw(r.MenuListWords)));
+    SetCaption(r.PanelRandomLesson, ModeTitleFromCaption(CaptionOfRaw(r.MenuListWords)));
+    moveMemoCaretToEnd();
     if (r.WordListFile.isEmpty())
         chooseWordFile();
     else

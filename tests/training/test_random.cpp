@@ -440,3 +440,24 @@ TEST_F(RandomPractice, TheFunctionKeysChooseTheSet)
     EXPECT_EQ(splitGroups(series).size(), 20u);
     EXPECT_TRUE(std::all_of(series.begin(), series.end(), [](char c) { return c == ' ' || (c >= '0' && c <= '9'); }));
 }
+
+TEST_F(RandomPractice, AnotherModeEndsTheSeriesSoComingBackStartsNone)
+{
+    QTest::mouseClick(play, Qt::LeftButton);
+    QTest::mouseClick(stop, Qt::LeftButton);
+    fake().finishAll();
+    const std::size_t sent = fake().written.size();
+    // Random mode clicked again at once takes a step of the stopped series, which goes on ...
+    ClickButton(Form1->RadioButtonRandom);
+    fake().finishAll();
+    EXPECT_GT(fake().written.size(), sent);
+    BitBtnStopRandomClick();
+    fake().finishAll();
+    // ... but not once another mode has been chosen in between.
+    const std::size_t before = fake().written.size();
+    ClickButton(Form1->RadioButtonAlphabet);
+    ClickButton(Form1->RadioButtonRandom);
+    fake().finishAll();
+    EXPECT_EQ(fake().written.size(), before);
+    EXPECT_FALSE(play->isHidden());
+}
