@@ -79,8 +79,6 @@ struct KeyingConfig {
     bool CWDTREnabled : 1 = true;      // CheckBoxCWDTR.Enabled (its own flag)
     bool CWRTSEnabled : 1 = true;      // CheckBoxCWRTS.Enabled
     bool ParallelPortInUse : 1 = false; // RadioGroupLPT.ItemIndex > 0 or CheckBoxLPTx checked
-    bool KeyOnlyBeacon : 1 = false;    // the beacon's "Key TX only when beacon is played"
-    bool BeaconSending : 1 = false;
 
     // A line that powers the keyer is never switched by a keying operation.
     bool PoweredLine(std::uint8_t line) const { return KeyerPowerOn && (PowerLines & line) != 0; }

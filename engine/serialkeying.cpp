@@ -126,8 +126,11 @@ void SerialKeying::AttachClock(ElementClock *clock)
         config.SerialPortInUse = false;
         config.CWLines = 0;
         clock_->SetConfig(config);
+        clock_->SetBeaconGate(nullptr);
     }
     clock_ = clock;
+    if (clock)
+        clock->SetBeaconGate([this] { return heldForBeacon(); });
     const std::uint8_t down = cwLineDown_->load();
     cwLineDown_ = clock ? &clock->CWLineDown : &ownCWLineDown_;
     cwLineDown_->store(down);
@@ -169,7 +172,7 @@ void SerialKeying::dropLines(std::uint8_t lines)
 
 bool SerialKeying::RaisePTT()
 {
-    if (HeldForBeacon && HeldForBeacon())
+    if (heldForBeacon())
         return false;
     if (!PortInUse() || PTTLines == 0 || PTTOn != 0)
         return false;

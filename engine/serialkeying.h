@@ -45,16 +45,32 @@ private:
     int handle_ = -1;
 };
 
-// The transmit delay: the five choices of 50 to 250 ms. Anything else (a settings value of
-// 0, 125, 300, or no choice at all) gives the default 100 ms, never a zero-length timer.
+// The transmit delay: the five choices of 50 to 250 ms. An index outside them (no choice at
+// all) gives the default 100 ms, never a zero-length timer.
 constexpr int TXDelayDefaultIndex = 1;
 constexpr int TXDelayMsForIndex(int index)
 {
     return index >= 0 && index <= 4 ? index * 50 + 50 : TXDelayDefaultIndex * 50 + 50;
 }
-constexpr int TXDelayIndexForMs(long ms)
+// A stored delay read back: the nearest choice, index round(ms / 50 - 1) with halves to even,
+// held to the five choices (140 gives 150 ms, 30 gives 50 ms, 300 gives 250 ms). 0 or less,
+// like a value that is no number, gives the default.
+constexpr int TXDelayIndexForMs(long long ms)
 {
-    return ms >= 50 && ms <= 250 && ms % 50 == 0 ? static_cast<int>(ms / 50 - 1) : TXDelayDefaultIndex;
+    if (ms <= 0)
+        return TXDelayDefaultIndex;
+    if (ms > 1000)
+        return 4;
+    const long long x = ms - 50; // 50 x (ms / 50 - 1)
+    long long q = x / 50;
+    long long r = x % 50;
+    if (r < 0) { // floor, not truncation
+        --q;
+        r += 50;
+    }
+    if (r > 25 || (r == 25 && q % 2 != 0))
+        ++q;
+    return static_cast<int>(q < 0 ? 0 : q > 4 ? 4 : q);
 }
 
 // The keying globals and the line operations on them. The main window owns one instance for
@@ -90,12 +106,13 @@ public:
     std::function<bool(std::uint8_t line)> PTTBoxEnabled; // CheckBoxPTTDTR / CheckBoxPTTRTS enabled
     std::function<bool(std::uint8_t line)> CWBoxEnabled;  // CheckBoxCWDTR / CheckBoxCWRTS enabled
     // The beacon's "Key TX only when beacon is played" is checked and no beacon is sending.
+    // RaisePTT and the attached element clock both ask this one test.
     std::function<bool()> HeldForBeacon;
 
     // The lamps of the "On air" box (may be null).
     void SetLamps(KeyingLamps *lamps) { lamps_ = lamps; }
-    // The element clock that keys the CW lines: it gets the lines' state at every change and
-    // shares its CWLineDown flag. Null detaches it.
+    // The element clock that keys the CW lines: it gets the lines' state at every change,
+    // shares its CWLineDown flag and asks HeldForBeacon as RaisePTT does. Null detaches it.
     void AttachClock(ElementClock *clock);
     ElementClock *AttachedClock() const { return clock_; }
     // What the element clock switches the lines through.
@@ -147,6 +164,7 @@ private:
     void dropLines(std::uint8_t lines);
     bool ptTBoxEnabled(std::uint8_t line) const { return !PTTBoxEnabled || PTTBoxEnabled(line); }
     bool cwBoxEnabled(std::uint8_t line) const { return !CWBoxEnabled || CWBoxEnabled(line); }
+    bool heldForBeacon() const { return HeldForBeacon && HeldForBeacon(); }
 
     ComPortKeyingLines lines_{ComPortKeyer};
     KeyingLamps *lamps_ = nullptr;

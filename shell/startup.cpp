@@ -93,6 +93,19 @@ void releaseForQuit()
     QuitReleaseParallelPin();
 }
 
+// The end both roads share. The Quit button's road too gives back the parallel-port access
+// and turns the beep on again: left as they were, both would outlast the program.
+void finishQuit(TForm1 *f)
+{
+    releaseForQuit();
+    QuitReleaseParallelAccess();
+    QuitFreeWaveBuffers();
+    f->Engine.QuitRequested = true;
+    WriteSettingsFile();
+    QuitRestoreBeep();
+    TerminateApplication();
+}
+
 void restoreLastMode()
 {
     TForm1 *f = Form1;
@@ -491,11 +504,7 @@ void QuitButton()
     f->Engine.HeadInFlight = false;
     f->Engine.ExpandedLeft = 0;
     f->Engine.Quitting = true;
-    releaseForQuit();
-    QuitFreeWaveBuffers();
-    f->Engine.QuitRequested = true;
-    WriteSettingsFile();
-    TerminateApplication();
+    finishQuit(f);
 }
 
 void QuitCommand()
@@ -510,13 +519,7 @@ void QuitCommand()
     LeaveKidModeKeepingItsOption(QuitLeaveKidMode);
 
     // 2. to 5.
-    releaseForQuit();
-    QuitReleaseParallelAccess();
-    QuitFreeWaveBuffers();
-    f->Engine.QuitRequested = true;
-    WriteSettingsFile();
-    QuitRestoreBeep();
-    TerminateApplication();
+    finishQuit(f);
 }
 
 void RequestQuitFromOutside()

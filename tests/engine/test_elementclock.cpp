@@ -189,15 +189,14 @@ TEST(ElementClock, OneElementGoesDownAndUpWithoutReArming)
 
 TEST(ElementClock, KeysOnlyBeaconTextWhenTheBeaconAsksForIt)
 {
-    KeyingConfig config = serialDtr();
-    config.KeyOnlyBeacon = true;
-    Rig rig(config);
+    Rig rig(serialDtr());
+    bool beaconSending = false;
+    rig.clock.SetBeaconGate([&] { return !beaconSending; }); // "Key TX only when beacon is played"
     rig.clock.KeyFirstElement(table({0, 50, 0}));
     EXPECT_TRUE(rig.log.take().empty());
     EXPECT_TRUE(rig.backend.created.empty());
 
-    config.BeaconSending = true;
-    rig.clock.SetConfig(config);
+    beaconSending = true;
     EXPECT_EQ(rig.step([&] { rig.clock.KeyFirstElement(table({0, 50, 0})); }), "SETDTR 50");
 }
 

@@ -289,13 +289,15 @@ TEST(SerialKeyingSupply, RaisedOnlyWithAPortAndSupplyLines)
     EXPECT_EQ(rig.calls(), "-DTR -RTS");
 }
 
-TEST(SerialKeyingDelay, OnlyTheFiveDelaysAreTaken)
+TEST(SerialKeyingDelay, AStoredDelayComesBackAsTheNearestOfTheFive)
 {
+    // Halves go to the even index: 125 ms is 1.5 and 175 ms is 2.5, both index 2.
     const struct {
-        long ms;
+        long long ms;
         int index;
-    } reads[] = {{50, 0}, {100, 1}, {150, 2}, {200, 3}, {250, 4},
-                 {0, 1},  {125, 1}, {300, 1}, {-50, 1}, {49, 1}};
+    } reads[] = {{50, 0},  {100, 1}, {150, 2}, {200, 3},  {250, 4}, {140, 2},         {30, 0},
+                 {74, 0},  {75, 0},  {76, 1},  {125, 2},  {175, 2}, {225, 4},         {1, 0},
+                 {300, 4}, {0, 1},   {-50, 1}, {100000, 4}, {-2147483648LL, 1}, {2147483647LL, 4}};
     for (const auto &r : reads) {
         SCOPED_TRACE(r.ms);
         EXPECT_EQ(TXDelayIndexForMs(r.ms), r.index);
@@ -366,6 +368,43 @@ TEST(SerialKeyingClock, TheClockKnowsOfTheSupplyBeforeItsLineGoesUp)
     rig.device->beforeSetLines = nullptr;
     EXPECT_EQ(supplyKnownAtRaise, 1);
     rig.keying.AttachClock(nullptr);
+    Activate(nullptr);
+}
+
+TEST(SerialKeyingClock, TheBeaconHoldsPTTAndTheCWLinesAlike)
+{
+    // "Key TX only when beacon is played": ordinary text keys neither PTT nor the CW line,
+    // the beacon's own text keys both; the clock asks the same test RaisePTT asks.
+    Rig rig;
+    ManualTimerBackend backend;
+    ElementClock clock{&ClockSerialLines(), nullptr, &rig.lamps, &backend};
+    Activate(&rig.keying);
+    rig.keying.AttachClock(&clock);
+    rig.open();
+    rig.keying.SetRoleLine(false, LineRTS, true);
+    rig.keying.SetRoleLine(true, LineDTR, true);
+    bool keyOnlyBeacon = true, beaconSending = false;
+    rig.keying.HeldForBeacon = [&] { return keyOnlyBeacon && !beaconSending; };
+    CWElementTable e{};
+    e[1] = 94;
+
+    EXPECT_FALSE(rig.keying.RaisePTT());
+    clock.KeyFirstElement(e);
+    EXPECT_EQ(rig.calls(), "");
+    EXPECT_TRUE(backend.created.empty());
+
+    beaconSending = true;
+    EXPECT_TRUE(rig.keying.RaisePTT());
+    clock.KeyFirstElement(e);
+    backend.fireNext();
+    EXPECT_EQ(rig.calls(), "+RTS +DTR -DTR");
+
+    // A clock detached from the lines no longer asks them: it runs its character again.
+    rig.keying.AttachClock(nullptr);
+    beaconSending = false;
+    const std::size_t armed = backend.created.size();
+    clock.KeyFirstElement(e);
+    EXPECT_EQ(backend.created.size(), armed + 1);
     Activate(nullptr);
 }
 

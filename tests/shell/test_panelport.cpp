@@ -202,15 +202,15 @@ TEST_F(PortPanel, APortNameThisMachineDoesNotHaveIsNotOpened)
     EXPECT_EQ(value(written, "COM="), "ttyUSB0");
 }
 
-TEST_F(PortPanel, TheDelayTakesOnlyItsFiveValues)
+TEST_F(PortPanel, AStoredDelayComesBackAsTheNearestChoice)
 {
     const struct {
         const char *value;
         int index;
         int interval;
         const char *written;
-    } cases[] = {{"150", 2, 150, "150"}, {"50", 0, 50, "50"}, {"250", 4, 250, "250"},
-                 {"0", 1, 100, "100"},   {"125", 1, 100, "100"}, {"x", 1, 100, "100"}};
+    } cases[] = {{"150", 2, 150, "150"}, {"140", 2, 150, "150"}, {"30", 0, 50, "50"},
+                 {"300", 4, 250, "250"}, {"0", 1, 100, "100"},   {"x", 1, 100, "100"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.value);
         panel->RadioGroupTXDelay->SetItemIndex(4);
