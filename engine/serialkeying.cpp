@@ -2,6 +2,8 @@
 
 #include "engine/elementclock.h"
 
+#include <cerrno>
+
 SerialKeying *ActiveSerialKeying = nullptr;
 
 namespace {
@@ -220,11 +222,13 @@ bool SerialKeying::OpenKeyingComPort()
     } catch (const EComPort &) {
         // The old port is closed whatever failed on the way.
     }
+    LastOpenError = 0;
     try {
         ComPortKeyer.SetPort(ComPortName);
         ComPortKeyer.Open();
         lines_.Attach();
-    } catch (const EComPort &) {
+    } catch (const EComPort &e) {
+        LastOpenError = e.WinCode > 0 ? e.WinCode : EIO;
         lines_.Invalidate();
     }
     if (lines_.Handle() < 0) {

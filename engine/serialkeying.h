@@ -130,8 +130,10 @@ public:
 
     // Opens ComPortName on ComPortKeyer (nothing when no port is named or it is open already);
     // on success ComHandle is the port's handle. On failure ComPortName is four blanks, the
-    // handle invalid, and false is returned; the caller reports it.
+    // handle invalid, LastOpenError the system's reason (errno), and false is returned; the
+    // caller reports it.
     bool OpenKeyingComPort();
+    int LastOpenError = 0;
     // Leaves the port in use: DTR then RTS down (supply lines included), the handle copy
     // invalidated, the port closed (errors ignored), flags cleared, lamps off. ComPortName
     // is kept; the caller names the next port.

@@ -3,6 +3,7 @@
 #include "platform/serialdevice_linux.h"
 #include "platform/serialports.h"
 #include "shell/formdialog.h"
+#include "shell/languages/languages.h"
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
 #include "shell/settingsformat.h"
@@ -24,7 +25,11 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -83,7 +88,59 @@ OnAirLamps &onAirLamps()
     return lamps;
 }
 
+// Why a port could not be opened, where the text is ours; any other reason is the system's.
+constexpr Tr TxtPortNotThere("no such device", "nincs ilyen eszköz", "kein solches Gerät",
+                             "périphérique inexistant", "dispositivo inesistente",
+                             "dispositivo inexistente", "no existe el dispositivo");
+constexpr Tr TxtPortPermission(
+    "permission denied: add your user to the dialout group, then log in again",
+    "hozzáférés megtagadva: vegye fel a felhasználót a dialout csoportba, majd jelentkezzen be újra",
+    "Zugriff verweigert: Benutzer zur Gruppe dialout hinzufügen, dann neu anmelden",
+    "accès refusé : ajoutez votre utilisateur au groupe dialout, puis reconnectez-vous",
+    "permesso negato: aggiungere l'utente al gruppo dialout, poi accedere di nuovo",
+    "permissão negada: adicione o seu utilizador ao grupo dialout e volte a iniciar a sessão",
+    "permiso denegado: añada su usuario al grupo dialout y vuelva a iniciar la sesión");
+constexpr Tr TxtPortBusy("in use by another program", "egy másik program használja",
+                         "von einem anderen Programm belegt", "utilisé par un autre programme",
+                         "in uso da un altro programma", "em uso por outro programa",
+                         "en uso por otro programa");
+constexpr Tr PortReasonRows[] = {TxtPortNotThere, TxtPortPermission, TxtPortBusy};
+static_assert(allLanguagesPresent(PortReasonRows, [](const Tr &row) -> const Tr & { return row; }));
+
+// A name the settings file may hand on as a port: a plain device name, never a path.
+bool plausiblePortName(const std::string &name)
+{
+    if (name.empty() || name.size() > 32 || !std::isalpha(static_cast<unsigned char>(name[0])))
+        return false;
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
+    });
+}
+
 } // namespace
+
+QString ErrorComText(const std::string &port, int error)
+{
+    QString reason;
+    switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        reason = Pick(TxtPortNotThere);
+        break;
+    case EACCES:
+    case EPERM:
+        reason = Pick(TxtPortPermission);
+        break;
+    case EBUSY:
+        reason = Pick(TxtPortBusy);
+        break;
+    default:
+        reason = QString::fromLocal8Bit(std::strerror(error));
+        break;
+    }
+    return QStringLiteral("Error COM\n") + QString::fromStdString(port) + QStringLiteral(": ") + reason;
+}
 
 KeyingLamps &OnAirLampsForClock()
 {
@@ -393,6 +450,8 @@ void TPanelPort::ListSerialPorts()
 
 void TPanelPort::RadioGroupCOMClick()
 {
+    // The user's own choice replaces a port kept from the settings file.
+    keptComName_.clear();
     try {
         if (RadioGroupCOM->ItemIndex() <= 0)
             NoCOMClick();
@@ -435,6 +494,7 @@ void TPanelPort::NoCOMClick()
 
 void TPanelPort::OpenKeyingComPort()
 {
+    const std::string name = Keying.ComPortName;
     if (Keying.OpenKeyingComPort())
         return;
     // The open failed: no port.
@@ -447,7 +507,7 @@ void TPanelPort::OpenKeyingComPort()
         RadioGroupCOM->SetItemIndex(0);
     }
     comKeyerFallback();
-    ShowProgramMessage("Error COM");
+    ShowProgramMessage(ErrorComText(name, Keying.LastOpenError));
     if (form_.isVisible())
         focusTypingBox();
 }
@@ -625,18 +685,24 @@ void TPanelPort::ButtonClosePanelPortClick()
 
 void TPanelPort::RestoreComPort(const std::string &name)
 {
-    if (name == "0" || name.empty())
-        return;
+    keptComName_.clear();
+    if (!plausiblePortName(name))
+        return; // "0" (no port), or no port name at all
     for (int i = 1; i < RadioGroupCOM->Count(); ++i) {
         if (RadioGroupCOM->ItemText(i).toStdString() == name) {
             RadioGroupCOM->SetItemIndex(i);
             COMClick();
+            // Refused for now (busy, no permission): still the user's choice.
+            if (!Keying.PortInUse())
+                keptComName_ = name;
             return;
         }
     }
-    // A port named in the file that this machine does not have (an adapter unplugged).
+    // A port this machine does not have now (an adapter unplugged): it stays the choice
+    // in the settings, so plugging it back and starting again keys through it.
+    keptComName_ = name;
     comKeyerFallback();
-    ShowProgramMessage("Error COM");
+    ShowProgramMessage(ErrorComText(name, ENODEV));
 }
 
 void TPanelPort::BindSettingsKeys(SettingsRegistry &registry)
@@ -674,7 +740,10 @@ void TPanelPort::BindSettingsKeys(SettingsRegistry &registry)
          [](Values &out) {
              TPanelPort *p = PanelPort();
              const int index = p ? p->RadioGroupCOM->ItemIndex() : 0;
-             out.push_back(index > 0 ? p->RadioGroupCOM->ItemText(index).toStdString() : std::string("0"));
+             if (index > 0)
+                 out.push_back(p->RadioGroupCOM->ItemText(index).toStdString());
+             else
+                 out.push_back(p && !p->keptComName_.empty() ? p->keptComName_ : std::string("0"));
          }},
         roles(false),
         roles(true),

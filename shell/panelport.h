@@ -89,8 +89,9 @@ public:
 
     // Settings: COM= (the port's name, "0" for none), PTT=, CW=, TXDELAY=, MONPTT=.
     void BindSettingsKeys(SettingsRegistry &registry);
-    // COM= at start: a name that is listed is chosen and opened; any other name but "0"
-    // leaves no port and says "Error COM".
+    // COM= at start: a name that is listed is chosen and opened; another port name leaves
+    // no port and says "Error COM" with the reason. A port that is missing or refused is
+    // still written back as the choice until the user chooses a port in the panel.
     void RestoreComPort(const std::string &name);
     // Start-up's keyer supply step: the supply buttons, KeyerPowerOn and the lines agree.
     void StartupKeyerSupply();
@@ -110,7 +111,12 @@ private:
     QWidget *control(const char *name) const;
 
     TForm1 &form_;
+    std::string keptComName_; // COM= from the file that could not be opened at start
 };
+
+// "Error COM", then the port's name and why it could not be opened (errno), in the
+// current language where the text is ours.
+QString ErrorComText(const std::string &port, int error);
 
 // The panel while the main window exists, else null.
 TPanelPort *PanelPort();

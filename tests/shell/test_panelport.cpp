@@ -116,6 +116,13 @@ protected:
         registry.read(lines);
         return registry.write();
     }
+    // What the panel's rows write now.
+    std::vector<settings::Line> roundTripWrite()
+    {
+        SettingsRegistry registry;
+        panel->BindSettingsKeys(registry);
+        return registry.write();
+    }
     static std::string value(const std::vector<settings::Line> &lines, const std::string &key)
     {
         for (const auto &line : lines)
@@ -174,8 +181,11 @@ TEST_F(PortPanel, AFailedOpenAtStartSaysErrorCOMAndLeavesNoPort)
     group("RadioGroupKeyerPort")->SetItemIndex(2); // the key on COM
     button("SpeedButtonPTTKeyer")->setChecked(true);
     device->openError = EBUSY;
-    const QString text = withMessage([&] { roundTrip({{"COM=", "ttyUSB0"}}); });
-    EXPECT_EQ(text, QStringLiteral("Error COM"));
+    std::vector<settings::Line> written;
+    const QString text = withMessage([&] { written = roundTrip({{"COM=", "ttyUSB0"}}); });
+    EXPECT_EQ(text, QStringLiteral("Error COM\nttyUSB0: in use by another program"));
+    // Refused for now, still the user's choice for the next start.
+    EXPECT_EQ(value(written, "COM="), "ttyUSB0");
     EXPECT_EQ(panel->RadioGroupCOM->ItemIndex(), 0);
     EXPECT_EQ(panel->Keying.ComPortName, NoComPortName);
     EXPECT_EQ(panel->Keying.ComHandle(), -1);
@@ -189,17 +199,50 @@ TEST_F(PortPanel, AFailedOpenAtStartSaysErrorCOMAndLeavesNoPort)
     EXPECT_EQ(panel->Keying.KeyerPowerOn, 0);
 }
 
-TEST_F(PortPanel, APortNameThisMachineDoesNotHaveIsNotOpened)
+TEST_F(PortPanel, APortMissingAtStartIsNotOpenedButStaysTheChoiceUntilTheUserChooses)
 {
     Form1->hide();
-    const QString text = withMessage([&] { roundTrip({{"COM=", "ttyUSB7"}}); });
-    EXPECT_EQ(text, QStringLiteral("Error COM"));
+    std::vector<settings::Line> written;
+    const QString text = withMessage([&] { written = roundTrip({{"COM=", "ttyUSB7"}}); });
+    EXPECT_EQ(text, QStringLiteral("Error COM\nttyUSB7: no such device"));
     EXPECT_EQ(device->opens.load(), 0);
+    // Unplugged: kept, so plugging it back and starting again keys through it.
+    EXPECT_EQ(value(written, "COM="), "ttyUSB7");
+    EXPECT_EQ(value(roundTripWrite(), "COM="), "ttyUSB7");
+    // The user's choice in the panel, NONE included, replaces it.
+    Form1->show();
+    choosePort(0);
+    EXPECT_EQ(value(roundTripWrite(), "COM="), "0");
     EXPECT_EQ(value(roundTrip({{"COM=", "0"}}), "COM="), "0");
+    // What cannot be a port name is ignored without a word.
+    bool shown = false;
+    whenDialogShown([&] {
+        shown = true;
+        FormDialog->ButtonOK->click();
+    }, 300);
+    EXPECT_EQ(value(roundTrip({{"COM=", "../../dev/watchdog"}}), "COM="), "0");
+    EXPECT_FALSE(shown); // a message would have been answered before the read returned
+    Form1->hide();
     // A listed name is opened and written back as it is.
-    const auto written = roundTrip({{"COM=", "ttyUSB0"}});
+    EXPECT_EQ(value(roundTrip({{"COM=", "ttyUSB0"}}), "COM="), "ttyUSB0");
     EXPECT_EQ(device->opens.load(), 1);
-    EXPECT_EQ(value(written, "COM="), "ttyUSB0");
+}
+
+TEST_F(PortPanel, APortRefusedForPermissionNamesTheDialoutGroupInTheUsersLanguage)
+{
+    Form1->show();
+    device->openError = EACCES;
+    ASSERT_TRUE(ClickLanguageLetter('D'));
+    const QString text = withMessage([&] { choosePort(2); });
+    ClickLanguageLetter('E');
+    const QStringList lines = text.split('\n');
+    ASSERT_EQ(lines.size(), 2) << text.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("Error COM"));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("ttyUSB0: Zugriff verweigert"))) << text.toStdString();
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("dialout"))) << text.toStdString();
+    // The user's own choice failed: no port, and none is written.
+    EXPECT_EQ(panel->RadioGroupCOM->ItemIndex(), 0);
+    EXPECT_EQ(value(roundTripWrite(), "COM="), "0");
 }
 
 TEST_F(PortPanel, AStoredDelayComesBackAsTheNearestChoice)
