@@ -144,6 +144,26 @@ void ComPortInitCatalog()
 
 // ---- option objects -----------------------------------------------------------------------
 
+// Makes a change and applies it to the open port. A change the port refuses is undone, and
+// the settings it had are applied again, before the error goes on to the caller.
+template <typename Options, typename Change> void changeAndApply(Options &options, Change change)
+{
+    Options before;
+    options.AssignTo(before);
+    change();
+    try {
+        options.changed();
+    } catch (...) {
+        before.AssignTo(options);
+        try {
+            options.changed();
+        } catch (...) {
+            // The port keeps what it could take; the first error is the one to report.
+        }
+        throw;
+    }
+}
+
 void TComTimeouts::changed()
 {
     if (ComPort)
@@ -157,11 +177,11 @@ void TComTimeouts::AssignTo(TComTimeouts &dest) const
     dest.FWriteTotalM = FWriteTotalM;
     dest.FWriteTotalC = FWriteTotalC;
 }
-void TComTimeouts::SetReadInterval(int v) { FReadInterval = v; changed(); }
-void TComTimeouts::SetReadTotalMultiplier(int v) { FReadTotalM = v; changed(); }
-void TComTimeouts::SetReadTotalConstant(int v) { FReadTotalC = v; changed(); }
-void TComTimeouts::SetWriteTotalMultiplier(int v) { FWriteTotalM = v; changed(); }
-void TComTimeouts::SetWriteTotalConstant(int v) { FWriteTotalC = v; changed(); }
+void TComTimeouts::SetReadInterval(int v) { changeAndApply(*this, [&] { FReadInterval = v; }); }
+void TComTimeouts::SetReadTotalMultiplier(int v) { changeAndApply(*this, [&] { FReadTotalM = v; }); }
+void TComTimeouts::SetReadTotalConstant(int v) { changeAndApply(*this, [&] { FReadTotalC = v; }); }
+void TComTimeouts::SetWriteTotalMultiplier(int v) { changeAndApply(*this, [&] { FWriteTotalM = v; }); }
+void TComTimeouts::SetWriteTotalConstant(int v) { changeAndApply(*this, [&] { FWriteTotalC = v; }); }
 
 void TComFlowControl::changed()
 {
@@ -194,7 +214,9 @@ TFlowControl TComFlowControl::FlowControl() const
 }
 void TComFlowControl::SetFlowControl(TFlowControl value)
 {
-    if (value != fcCustom) {
+    changeAndApply(*this, [&] {
+        if (value == fcCustom)
+            return;
         FControlRTS = rtsDisable;
         FOutCTSFlow = false;
         FXonXoffIn = false;
@@ -206,19 +228,18 @@ void TComFlowControl::SetFlowControl(TFlowControl value)
             FXonXoffIn = true;
             FXonXoffOut = true;
         }
-    }
-    changed();
+    });
 }
-void TComFlowControl::SetOutCTSFlow(bool v) { FOutCTSFlow = v; changed(); }
-void TComFlowControl::SetOutDSRFlow(bool v) { FOutDSRFlow = v; changed(); }
-void TComFlowControl::SetControlDTR(TDTRFlowControl v) { FControlDTR = v; changed(); }
-void TComFlowControl::SetControlRTS(TRTSFlowControl v) { FControlRTS = v; changed(); }
-void TComFlowControl::SetXonXoffOut(bool v) { FXonXoffOut = v; changed(); }
-void TComFlowControl::SetXonXoffIn(bool v) { FXonXoffIn = v; changed(); }
-void TComFlowControl::SetDSRSensitivity(bool v) { FDSRSensitivity = v; changed(); }
-void TComFlowControl::SetTxContinueOnXoff(bool v) { FTxContinueOnXoff = v; changed(); }
-void TComFlowControl::SetXonChar(unsigned char v) { FXonChar = v; changed(); }
-void TComFlowControl::SetXoffChar(unsigned char v) { FXoffChar = v; changed(); }
+void TComFlowControl::SetOutCTSFlow(bool v) { changeAndApply(*this, [&] { FOutCTSFlow = v; }); }
+void TComFlowControl::SetOutDSRFlow(bool v) { changeAndApply(*this, [&] { FOutDSRFlow = v; }); }
+void TComFlowControl::SetControlDTR(TDTRFlowControl v) { changeAndApply(*this, [&] { FControlDTR = v; }); }
+void TComFlowControl::SetControlRTS(TRTSFlowControl v) { changeAndApply(*this, [&] { FControlRTS = v; }); }
+void TComFlowControl::SetXonXoffOut(bool v) { changeAndApply(*this, [&] { FXonXoffOut = v; }); }
+void TComFlowControl::SetXonXoffIn(bool v) { changeAndApply(*this, [&] { FXonXoffIn = v; }); }
+void TComFlowControl::SetDSRSensitivity(bool v) { changeAndApply(*this, [&] { FDSRSensitivity = v; }); }
+void TComFlowControl::SetTxContinueOnXoff(bool v) { changeAndApply(*this, [&] { FTxContinueOnXoff = v; }); }
+void TComFlowControl::SetXonChar(unsigned char v) { changeAndApply(*this, [&] { FXonChar = v; }); }
+void TComFlowControl::SetXoffChar(unsigned char v) { changeAndApply(*this, [&] { FXoffChar = v; }); }
 
 void TComParity::changed()
 {
@@ -232,10 +253,10 @@ void TComParity::AssignTo(TComParity &dest) const
     dest.FReplace = FReplace;
     dest.FReplaceChar = FReplaceChar;
 }
-void TComParity::SetBits(TParityBits v) { FBits = v; changed(); }
-void TComParity::SetCheck(bool v) { FCheck = v; changed(); }
-void TComParity::SetReplace(bool v) { FReplace = v; changed(); }
-void TComParity::SetReplaceChar(unsigned char v) { FReplaceChar = v; changed(); }
+void TComParity::SetBits(TParityBits v) { changeAndApply(*this, [&] { FBits = v; }); }
+void TComParity::SetCheck(bool v) { changeAndApply(*this, [&] { FCheck = v; }); }
+void TComParity::SetReplace(bool v) { changeAndApply(*this, [&] { FReplace = v; }); }
+void TComParity::SetReplaceChar(unsigned char v) { changeAndApply(*this, [&] { FReplaceChar = v; }); }
 
 void TComBuffer::changed()
 {
@@ -249,13 +270,11 @@ void TComBuffer::AssignTo(TComBuffer &dest) const
 }
 void TComBuffer::SetInputSize(int v)
 {
-    FInputSize = v > 0 && v % 2 == 1 ? v - 1 : v;
-    changed();
+    changeAndApply(*this, [&] { FInputSize = v > 0 && v % 2 == 1 ? v - 1 : v; });
 }
 void TComBuffer::SetOutputSize(int v)
 {
-    FOutputSize = v > 0 && v % 2 == 1 ? v - 1 : v;
-    changed();
+    changeAndApply(*this, [&] { FOutputSize = v > 0 && v % 2 == 1 ? v - 1 : v; });
 }
 
 // ---- async records ------------------------------------------------------------------------
@@ -350,22 +369,21 @@ void TCustomComPort::SetBaudRate(TBaudRate v)
 {
     if (v == FBaudRate)
         return;
-    FBaudRate = v;
-    ApplyComDCB();
+    assignApplied(FBaudRate, v, &TCustomComPort::ApplyComDCB);
 }
 
 void TCustomComPort::SetCustomBaudRate(int v)
 {
     if (v == FCustomBaudRate)
         return;
-    FCustomBaudRate = v;
-    ApplyComDCB();
+    assignApplied(FCustomBaudRate, v, &TCustomComPort::ApplyComDCB);
 }
 
 void TCustomComPort::SetPort(const std::string &v)
 {
     if (v == FPort)
         return;
+    const std::string before = FPort;
     FPort = v;
     if (Connected()) {
         try {
@@ -373,64 +391,82 @@ void TCustomComPort::SetPort(const std::string &v)
         } catch (const EComPort &) {
             // The old port is closed whatever failed; what matters now is the new one.
         }
-        Open();
+        try {
+            Open();
+        } catch (const EComPort &) {
+            // A name that cannot be opened is not kept: the port goes back to the old one.
+            FPort = before;
+            try {
+                Open();
+            } catch (const EComPort &) {
+            }
+            throw;
+        }
+    }
+}
+
+template <typename T> void TCustomComPort::assignApplied(T &field, T value, void (TCustomComPort::*apply)())
+{
+    const T before = field;
+    field = value;
+    try {
+        (this->*apply)();
+    } catch (...) {
+        field = before;
+        try {
+            (this->*apply)();
+        } catch (...) {
+        }
+        throw;
     }
 }
 
 void TCustomComPort::SetParity(const TComParity &v)
 {
-    v.AssignTo(FParity);
-    ApplyComDCB();
+    changeAndApply(FParity, [&] { v.AssignTo(FParity); });
 }
 
 void TCustomComPort::SetStopBits(TStopBits v)
 {
     if (v == FStopBits)
         return;
-    FStopBits = v;
-    ApplyComDCB();
+    assignApplied(FStopBits, v, &TCustomComPort::ApplyComDCB);
 }
 
 void TCustomComPort::SetDataBits(TDataBits v)
 {
     if (v == FDataBits)
         return;
-    FDataBits = v;
-    ApplyComDCB();
+    assignApplied(FDataBits, v, &TCustomComPort::ApplyComDCB);
 }
 
 void TCustomComPort::SetDiscardNull(bool v)
 {
     if (v == FDiscardNull)
         return;
-    FDiscardNull = v;
-    ApplyComDCB();
+    assignApplied(FDiscardNull, v, &TCustomComPort::ApplyComDCB);
 }
 
 void TCustomComPort::SetEventChar(unsigned char v)
 {
     if (v == FEventChar)
         return;
-    FEventChar = v;
-    ApplyComDCB();
+    assignApplied(FEventChar, v, &TCustomComPort::ApplyComDCB);
 }
 
 void TCustomComPort::SetBuffer(const TComBuffer &v)
 {
-    v.AssignTo(FBuffer);
-    ApplyComBuffer();
+    changeAndApply(FBuffer, [&] { v.AssignTo(FBuffer); });
 }
 
 void TCustomComPort::SetFlowControl(const TComFlowControl &v)
 {
-    v.AssignTo(FFlowControl);
-    ApplyComDCB();
+    changeAndApply(FFlowControl, [&] { v.AssignTo(FFlowControl); });
 }
 
 void TCustomComPort::SetTimeouts(const TComTimeouts &v)
 {
-    v.AssignTo(FTimeouts);
-    ApplyComTimeouts();
+    changeAndApply(FTimeouts, [&] { v.AssignTo(FTimeouts); });
 }
 
 void TCustomComPort::SetSyncMethod(TSyncMethod v)

@@ -98,6 +98,10 @@ std::string ComPortLocaleDir();
 
 // ---- option objects -----------------------------------------------------------------------
 
+// Every setter of an option object, like every setter of the port, applies the value to the
+// open port at once; a value the port refuses raises EComPort and is not kept (the option and
+// the port stay as they were), so no later setter fails because of it.
+
 class TComTimeouts {
 public:
     explicit TComTimeouts(TCustomComPort *port = nullptr) : ComPort(port) {}
@@ -119,6 +123,7 @@ public:
     TCustomComPort *const ComPort;
 
 private:
+    template <typename Options, typename Change> friend void changeAndApply(Options &, Change);
     void changed();
     int FReadInterval = -1, FReadTotalM = 0, FReadTotalC = 0, FWriteTotalM = 100,
         FWriteTotalC = 1000;
@@ -157,6 +162,7 @@ public:
     TCustomComPort *const ComPort;
 
 private:
+    template <typename Options, typename Change> friend void changeAndApply(Options &, Change);
     void changed();
     bool FOutCTSFlow = false, FOutDSRFlow = false;
     TDTRFlowControl FControlDTR = dtrDisable;
@@ -185,6 +191,7 @@ public:
     TCustomComPort *const ComPort;
 
 private:
+    template <typename Options, typename Change> friend void changeAndApply(Options &, Change);
     void changed();
     TParityBits FBits = prNone;
     bool FCheck = false, FReplace = false;
@@ -207,6 +214,7 @@ public:
     TCustomComPort *const ComPort;
 
 private:
+    template <typename Options, typename Change> friend void changeAndApply(Options &, Change);
     void changed();
     int FInputSize = 1024, FOutputSize = 1024;
 };
@@ -410,6 +418,8 @@ private:
     void CallBeforeClose();
     void CallAfterClose();
     void DeliverRxBuf(int &count);
+    // Stores a value of the port and applies it; a refused value is undone (see the options).
+    template <typename T> void assignApplied(T &field, T value, void (TCustomComPort::*apply)());
     void StopEventThread();
     void JoinRetiredThreads();
     void forEachLink(const std::function<void(TComLink &)> &f);

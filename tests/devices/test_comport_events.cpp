@@ -374,6 +374,49 @@ TEST(ComPortOpenClose, SyncMethodIsRefusedWhileConnected)
     EXPECT_EQ(k.port->SyncMethod(), smThreadSync);
 }
 
+TEST(ComPortOpenClose, AValueThePortRefusesIsNotKeptAndFailsNoLaterSetter)
+{
+    Keyer k;
+    k.port->Open();
+    // What the tty layer cannot do at all.
+    EXPECT_THROW(k.port->FlowControl().SetOutDSRFlow(true), EComPort);
+    EXPECT_FALSE(k.port->FlowControl().OutDSRFlow());
+    EXPECT_NO_THROW(k.port->SetBaudRate(br19200));
+    EXPECT_EQ(k.port->BaudRate(), br19200);
+
+    // What this device refuses: the old value stays, and the device has it again.
+    k.device->settingsError = EINVAL;
+    EXPECT_THROW(k.port->SetDataBits(dbSeven), EComPort);
+    EXPECT_THROW(k.port->FlowControl().SetFlowControl(fcSoftware), EComPort);
+    TComParity odd;
+    odd.SetBits(prOdd);
+    EXPECT_THROW(k.port->SetParity(odd), EComPort);
+    k.device->settingsError = 0;
+    EXPECT_EQ(k.port->DataBits(), dbEight);
+    EXPECT_EQ(k.port->FlowControl().FlowControl(), fcNone);
+    EXPECT_EQ(k.port->Parity().Bits(), prNone);
+    {
+        std::lock_guard<std::mutex> g(k.device->m);
+        EXPECT_EQ(k.device->applied.dataBits, 8);
+        EXPECT_EQ(k.device->applied.parity, serialdev::Parity::None);
+        EXPECT_EQ(k.device->applied.baudRate, 19200);
+    }
+    EXPECT_NO_THROW(k.port->SetStopBits(sbTwoStopBits));
+
+    // A port name that cannot be opened: the port stays open on the name it had.
+    struct OneNameGone : FakeSerialDevice {
+        int open(const std::string &name) override { return name == "ttyGONE" ? ENOENT : FakeSerialDevice::open(name); }
+    };
+    auto gone = std::make_unique<OneNameGone>();
+    TComPort port(nullptr, std::move(gone));
+    port.SetEvents(0);
+    port.SetPort("ttyS0");
+    port.Open();
+    EXPECT_THROW(port.SetPort("ttyGONE"), EComPort);
+    EXPECT_EQ(port.Port(), "ttyS0");
+    EXPECT_TRUE(port.Connected());
+}
+
 TEST(ComPortOpenClose, OutputLinesFollowTheControlsOnlyAtOpenOrWhenTheyChange)
 {
     Keyer k;
