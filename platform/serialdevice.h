@@ -22,10 +22,15 @@ enum : unsigned {
     InputLines = LineCTS | LineDSR | LineCD | LineRI,
 };
 
-// Further bits a modem wait can report beside the input lines that changed.
+// Further things a wait can watch for and report beside the input lines that changed: a
+// break or a line error (frame, parity, overrun) counted by the driver, bytes received, and
+// the output drained after a write.
 enum : unsigned {
     SeenBreak = 1u << 20,
     SeenLineError = 1u << 21,
+    SeenRxChar = 1u << 22,
+    SeenTxEmpty = 1u << 23,
+    WatchableEvents = InputLines | SeenBreak | SeenLineError | SeenRxChar | SeenTxEmpty,
 };
 
 enum class Parity { None, Odd, Even, Mark, Space };
@@ -49,6 +54,7 @@ struct Settings {
 struct Counters {
     std::uint32_t cts = 0, dsr = 0, dcd = 0, rng = 0;
     std::uint32_t frame = 0, parity = 0, overrun = 0, brk = 0, bufOverrun = 0;
+    std::uint32_t rx = 0; // bytes received
 };
 
 enum class WaitResult {
@@ -87,10 +93,12 @@ public:
     // without limit.
     virtual int waitReady(bool forWrite, int timeoutMs) = 0;
 
-    // Watching the modem lines. startWatch takes the reference state against which the next
-    // wait compares (mask 0 ends the watch); waitModemChange blocks until one of the masked
-    // lines differs from the state last reported, and may be called from one thread at a time;
-    // cancelWait, from any thread, makes the current or next wait return Interrupted.
+    // Watching the port. startWatch takes the reference state against which the next wait
+    // compares, for the lines and events of `mask` (WatchableEvents; 0 ends the watch);
+    // waitModemChange blocks until one of them is seen (a masked line differs from the state
+    // last reported, a break or line error was counted, bytes arrived, the output drained after
+    // a write), and may be called from one thread at a time; cancelWait, from any thread, makes
+    // the current or next wait return Interrupted.
     virtual int startWatch(unsigned mask) = 0;
     virtual WaitOutcome waitModemChange() = 0;
     virtual void cancelWait() = 0;

@@ -212,6 +212,9 @@ int LinuxSerialDevice::open(const std::string &name)
     lockFd_ = lock;
     wakeFd_ = wake;
     mask_ = 0;
+    extra_ = 0;
+    lastInput_ = 0;
+    txPending_ = false;
     last_ = {};
     countersWork_ = true;
     linesWork_ = true;
@@ -299,6 +302,7 @@ int LinuxSerialDevice::counters(Counters &c)
     c.overrun = static_cast<std::uint32_t>(ic.overrun);
     c.brk = static_cast<std::uint32_t>(ic.brk);
     c.bufOverrun = static_cast<std::uint32_t>(ic.buf_overrun);
+    c.rx = static_cast<std::uint32_t>(ic.rx);
     return 0;
 }
 
@@ -340,6 +344,14 @@ int LinuxSerialDevice::write(const void *buffer, int count, int &done)
     if (n < 0)
         return errno == EAGAIN || errno == EINTR ? 0 : errno;
     done = static_cast<int>(n);
+    if (n > 0) {
+        // The watcher looks for the output to drain from now on.
+        txPending_ = true;
+        if (wakeFd_ >= 0) {
+            const std::uint64_t one = 1;
+            [[maybe_unused]] auto w = ::write(wakeFd_, &one, sizeof one);
+        }
+    }
     return 0;
 }
 
@@ -404,9 +416,40 @@ int LinuxSerialDevice::startWatch(unsigned mask)
     if (fd_ < 0)
         return EBADF;
     mask_ = mask & InputLines;
-    if (mask_ == 0)
+    extra_ = mask & (SeenBreak | SeenLineError | SeenRxChar | SeenTxEmpty);
+    if (mask_ == 0 && extra_ == 0)
         return 0;
+    if (inputCount(lastInput_) != 0)
+        lastInput_ = 0;
     return readSnapshot(last_);
+}
+
+bool LinuxSerialDevice::polled() const
+{
+    return (extra_ & (SeenRxChar | SeenTxEmpty)) != 0;
+}
+
+void LinuxSerialDevice::dataEvents(const Snapshot &now, unsigned &changed)
+{
+    if (extra_ & SeenRxChar) {
+        // The receive counter, where the driver keeps one, also sees bytes that a reader took
+        // between two looks; the queue growing is what every tty can tell.
+        int waiting = 0;
+        const bool grew = inputCount(waiting) == 0 && waiting > lastInput_;
+        lastInput_ = waiting;
+        if (grew || (countersWork_ && now.counters.rx != last_.counters.rx))
+            changed |= SeenRxChar;
+    }
+    if ((extra_ & SeenTxEmpty) && txPending_.exchange(false)) {
+        int queued = 0;
+        const bool queueEmpty = ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued == 0;
+        unsigned int lsr = 0;
+        const bool shifterEmpty = ioctl(fd_, TIOCSERGETLSR, &lsr) != 0 || (lsr & TIOCSER_TEMT) != 0;
+        if (queueEmpty && shifterEmpty)
+            changed |= SeenTxEmpty;
+        else
+            txPending_ = true; // a write since the exchange keeps it set as well
+    }
 }
 
 bool LinuxSerialDevice::armRecheck(bool on)
@@ -453,21 +496,34 @@ WaitOutcome LinuxSerialDevice::waitModemChange()
         now.counters = last_.counters;
         if (const int e = readSnapshot(now))
             return {WaitResult::Failed, 0, e};
-        if (const unsigned changed = differences(now)) {
+        unsigned changed = differences(now);
+        dataEvents(now, changed);
+        if (changed) {
             last_ = now;
             return {WaitResult::Changed, changed, 0};
         }
 
-        if (mask_ == 0 || mode_ == WatchMode::Polling) {
-            // A device with neither levels nor counters (a pseudo-terminal) has nothing that
-            // could change: wait for the wake-up alone.
-            const bool nothing = mask_ == 0 || (!linesWork_ && !countersWork_);
-            pollfd p{wakeFd_, POLLIN, 0};
-            const int r = ::poll(&p, 1, nothing ? -1 : kPollMs);
-            if (r > 0) {
+        if (mask_ == 0 || mode_ == WatchMode::Polling || polled()) {
+            // Lines that can be read are looked at every few milliseconds, so are a draining
+            // output and an input queue that holds bytes already; breaks and line errors are
+            // counted, so a slower look finds them. Otherwise (a pseudo-terminal's lines, say)
+            // nothing could change: only the wake-up or the first received byte ends the wait.
+            const bool rx = (extra_ & SeenRxChar) != 0;
+            int timeout = -1;
+            if ((mask_ != 0 && (linesWork_ || countersWork_)) || ((extra_ & SeenTxEmpty) && txPending_)
+                || (rx && lastInput_ > 0))
+                timeout = kPollMs;
+            else if ((extra_ & (SeenBreak | SeenLineError)) && countersWork_)
+                timeout = kRecheckMs;
+            pollfd p[2] = {{wakeFd_, POLLIN, 0}, {fd_, POLLIN, 0}};
+            const int r = ::poll(p, rx && lastInput_ == 0 ? 2 : 1, timeout);
+            if (r > 0 && (p[0].revents & POLLIN)) {
                 std::uint64_t drained;
                 [[maybe_unused]] auto n = ::read(wakeFd_, &drained, sizeof drained);
             }
+            // A port that hung up (unplugged, its other side closed) has nothing more to say.
+            if (r > 0 && (p[1].revents & (POLLHUP | POLLERR | POLLNVAL)))
+                return {WaitResult::Failed, 0, EIO};
             continue;
         }
 

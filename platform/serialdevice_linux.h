@@ -4,7 +4,10 @@
 // raw, with CLOCAL and HUPCL, DTR and RTS lowered at once. Modem lines are watched with
 // TIOCMIWAIT and the interrupt counters; a private signal wakes the waiter for shutdown and
 // for a periodic re-check. Where the driver lacks the wait, or stays silent although the
-// levels change, the watcher polls every 2 ms instead.
+// levels change, the watcher polls every 2 ms instead; it polls too while received bytes or
+// a draining output are watched (TIOCMIWAIT sees neither). Received bytes are told by the
+// driver's receive counter, or where it has none by a growing input queue; the output counts
+// as drained when the queue and, where the driver tells, the transmitter are empty.
 
 #include "platform/serialdevice.h"
 #include "platform/serialports.h"
@@ -74,7 +77,16 @@ private:
     int lockFd_ = -1;
     int wakeFd_ = -1;
 
-    unsigned mask_ = 0;
+    // What is to be polled for rather than waited on: received bytes, the output draining,
+    // and (counted only) breaks and line errors.
+    bool polled() const;
+    // Adds the data events seen since the last report to `changed`.
+    void dataEvents(const Snapshot &now, unsigned &changed);
+
+    unsigned mask_ = 0;  // input lines watched
+    unsigned extra_ = 0; // Seen* events watched
+    int lastInput_ = 0;  // input queue at the last look (without a receive counter)
+    std::atomic<bool> txPending_{false}; // written since the output last drained
     Snapshot last_;
     bool countersWork_ = true;
     bool linesWork_ = true;

@@ -469,6 +469,14 @@ void TCustomComPort::SetTimeouts(const TComTimeouts &v)
     changeAndApply(FTimeouts, [&] { v.AssignTo(FTimeouts); });
 }
 
+void TCustomComPort::SetEvents(TComEvents value)
+{
+    if (value & UnsupportedComEvents)
+        throw std::invalid_argument(
+            "the serial port cannot report evRxFlag or evRx80Full on this system");
+    FEvents = static_cast<TComEvents>(value & AllComEvents);
+}
+
 void TCustomComPort::SetSyncMethod(TSyncMethod v)
 {
     if (v == FSyncMethod.load())

@@ -45,6 +45,11 @@ constexpr TComEvents ComEvents(std::initializer_list<TComEvent> events)
     return set;
 }
 constexpr TComEvents AllComEvents = 0x3FF;
+// The events a port can raise on Linux: every one but evRxFlag and evRx80Full. The tty layer
+// tells neither that the event character has come in (only reading the bytes would) nor how
+// full its own input queue is, so those two are refused (SetEvents) and never raised.
+constexpr TComEvents UnsupportedComEvents = ComEvents({evRxFlag, evRx80Full});
+constexpr TComEvents SupportedComEvents = AllComEvents & ~UnsupportedComEvents;
 
 enum TComError { ceFrame, ceRxParity, ceOverrun, ceBreak, ceIO, ceMode, ceRxOver, ceTxFull };
 using TComErrors = unsigned;
@@ -307,8 +312,10 @@ public:
     void SetDiscardNull(bool value);
     unsigned char EventChar() const { return FEventChar; }
     void SetEventChar(unsigned char value);
+    // The events to listen for from the next open on (default: all it can raise). A set
+    // holding evRxFlag or evRx80Full is refused with std::invalid_argument and changes nothing.
     TComEvents Events() const { return FEvents.load(); }
-    void SetEvents(TComEvents value) { FEvents = value; }
+    void SetEvents(TComEvents value);
     TComBuffer &Buffer() { return FBuffer; }
     void SetBuffer(const TComBuffer &value);
     TComFlowControl &FlowControl() { return FFlowControl; }
@@ -435,7 +442,7 @@ private:
     TDataBits FDataBits = dbEight;
     bool FDiscardNull = false;
     unsigned char FEventChar = 0;
-    std::atomic<TComEvents> FEvents{AllComEvents};
+    std::atomic<TComEvents> FEvents{SupportedComEvents};
     TComBuffer FBuffer{this};
     TComFlowControl FFlowControl{this};
     TComTimeouts FTimeouts{this};

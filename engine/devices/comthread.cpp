@@ -58,6 +58,10 @@ TComEvents ModemChangesToComEvents(unsigned changed)
         add(evBreak);
     if (changed & serialdev::SeenLineError)
         add(evError);
+    if (changed & serialdev::SeenRxChar)
+        add(evRxChar);
+    if (changed & serialdev::SeenTxEmpty)
+        add(evTxEmpty);
     return events;
 }
 
@@ -74,6 +78,14 @@ TComThread::TComThread(TCustomComPort *port)
         lines |= serialdev::LineCD;
     if (has(events, evRing))
         lines |= serialdev::LineRI;
+    if (has(events, evBreak))
+        lines |= serialdev::SeenBreak;
+    if (has(events, evError))
+        lines |= serialdev::SeenLineError;
+    if (has(events, evRxChar))
+        lines |= serialdev::SeenRxChar;
+    if (has(events, evTxEmpty))
+        lines |= serialdev::SeenTxEmpty;
     // The reference state is taken here, before the opening reports read the levels, so a
     // change in between is not lost.
     port->Device().startWatch(lines);

@@ -128,6 +128,58 @@ TEST(ComPortTty, PseudoTerminalOpensReadsAndFallsBackToPolling)
     EXPECT_EQ(port.Handle(), -1);
 }
 
+TEST(ComPortTty, ReceivedBytesAndADrainedOutputAreReported)
+{
+    PtyPort pty;
+    ASSERT_GE(pty.master, 0);
+    TComPort port(nullptr, pty.device());
+    port.SetPort("ttyPTY");
+    // The two events the tty layer cannot give are refused, and nothing changes.
+    EXPECT_THROW(port.SetEvents(ComEvents({evRxChar, evRxFlag})), std::invalid_argument);
+    EXPECT_THROW(port.SetEvents(ComEvents({evRx80Full})), std::invalid_argument);
+    EXPECT_EQ(port.Events(), SupportedComEvents);
+    port.SetEvents(ComEvents({evRxChar, evTxEmpty}));
+
+    std::vector<int> counts;
+    std::string received;
+    bool reading = true;
+    int drained = 0;
+    port.OnRxChar = [&](QObject *, int count) {
+        counts.push_back(count);
+        if (!reading)
+            return;
+        char buffer[64];
+        const int got = port.ReadCom(buffer, std::min<int>(count, sizeof buffer));
+        received.append(buffer, static_cast<size_t>(got));
+    };
+    port.OnTxEmpty = [&](QObject *) { ++drained; };
+    port.Open();
+
+    ASSERT_EQ(::write(pty.master, "CQ", 2), 2);
+    ASSERT_TRUE(waitFor([&] { return received == "CQ"; })) << received;
+    // The same number of bytes again is new input all the same.
+    ASSERT_EQ(::write(pty.master, "DE", 2), 2);
+    ASSERT_TRUE(waitFor([&] { return received == "CQDE"; })) << received;
+
+    // Bytes left unread are reported once, and again only when more come.
+    reading = false;
+    counts.clear();
+    ASSERT_EQ(::write(pty.master, "K", 1), 1);
+    ASSERT_TRUE(waitFor([&] { return counts.size() == 1; }));
+    ASSERT_EQ(::write(pty.master, "N", 1), 1);
+    ASSERT_TRUE(waitFor([&] { return counts.size() == 2; }));
+    waitFor([] { return false; }, 100); // room for reports that should not come
+    EXPECT_EQ(counts, std::vector<int>({1, 2}));
+
+    // A write is followed by the report that the output has drained.
+    EXPECT_EQ(drained, 0);
+    EXPECT_EQ(port.WriteCom("TU", 2), 2);
+    EXPECT_TRUE(waitFor([&] { return drained == 1; }));
+    char echo[2] = {};
+    ASSERT_TRUE(waitFor([&] { return ::read(pty.master, echo, 2) == 2; }));
+    port.Close();
+}
+
 TEST(ComPortTty, APortOpenIsExclusive)
 {
     PtyPort pty;
@@ -313,4 +365,35 @@ TEST(ComPortUart, LoopbackReportsDSRAndCTSInOrderWithTheirLevels)
     }
     for (const auto &f : failures)
         ADD_FAILURE() << f;
+}
+
+// In loopback what the UART sends comes back as received: the real driver's receive counter
+// and transmitter status stand behind the two data events.
+TEST(ComPortUart, LoopbackEchoesWhatIsSentAndTellsTheOutputDrained)
+{
+    if (!serialports::IsSerialPortName("ttyS0"))
+        GTEST_SKIP() << "no ttyS0 on this machine";
+    TComPort port;
+    port.SetPort("ttyS0");
+    port.SetEvents(ComEvents({evRxChar, evTxEmpty}));
+    std::string received;
+    int drained = 0;
+    port.OnRxChar = [&](QObject *, int count) {
+        char buffer[64];
+        const int got = port.ReadCom(buffer, std::min<int>(count, sizeof buffer));
+        received.append(buffer, static_cast<size_t>(got));
+    };
+    port.OnTxEmpty = [&](QObject *) { ++drained; };
+    try {
+        port.Open();
+    } catch (const EComPort &e) {
+        GTEST_SKIP() << "ttyS0 cannot be opened: " << e.what();
+    }
+    ASSERT_EQ(port.SetLines(serialdev::LineLoop, 0), 0);
+    port.PurgeComBuffers();
+    EXPECT_EQ(port.WriteCom("CQ", 2), 2);
+    EXPECT_TRUE(waitFor([&] { return received == "CQ"; })) << received;
+    EXPECT_TRUE(waitFor([&] { return drained >= 1; }));
+    port.SetLines(0, serialdev::LineLoop);
+    port.Close();
 }
