@@ -2,6 +2,7 @@
 
 #include <linux/serial.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -328,10 +329,12 @@ int LinuxSerialDevice::read(void *buffer, int count, int &done)
     done = 0;
     if (count <= 0)
         return 0;
+    std::lock_guard<std::mutex> guard(inputLock_);
     const ssize_t n = ::read(fd_, buffer, static_cast<size_t>(count));
     if (n < 0)
         return errno == EAGAIN || errno == EINTR ? 0 : errno;
     done = static_cast<int>(n);
+    lastInput_ = std::max(0, lastInput_ - done);
     return 0;
 }
 
@@ -419,8 +422,11 @@ int LinuxSerialDevice::startWatch(unsigned mask)
     extra_ = mask & (SeenBreak | SeenLineError | SeenRxChar | SeenTxEmpty);
     if (mask_ == 0 && extra_ == 0)
         return 0;
-    if (inputCount(lastInput_) != 0)
-        lastInput_ = 0;
+    {
+        std::lock_guard<std::mutex> guard(inputLock_);
+        if (inputCount(lastInput_) != 0)
+            lastInput_ = 0;
+    }
     return readSnapshot(last_);
 }
 
@@ -434,6 +440,7 @@ void LinuxSerialDevice::dataEvents(const Snapshot &now, unsigned &changed)
     if (extra_ & SeenRxChar) {
         // The receive counter, where the driver keeps one, also sees bytes that a reader took
         // between two looks; the queue growing is what every tty can tell.
+        std::lock_guard<std::mutex> guard(inputLock_);
         int waiting = 0;
         const bool grew = inputCount(waiting) == 0 && waiting > lastInput_;
         lastInput_ = waiting;
@@ -509,14 +516,19 @@ WaitOutcome LinuxSerialDevice::waitModemChange()
             // counted, so a slower look finds them. Otherwise (a pseudo-terminal's lines, say)
             // nothing could change: only the wake-up or the first received byte ends the wait.
             const bool rx = (extra_ & SeenRxChar) != 0;
+            int pending = 0;
+            if (rx) {
+                std::lock_guard<std::mutex> guard(inputLock_);
+                pending = lastInput_;
+            }
             int timeout = -1;
             if ((mask_ != 0 && (linesWork_ || countersWork_)) || ((extra_ & SeenTxEmpty) && txPending_)
-                || (rx && lastInput_ > 0))
+                || pending > 0)
                 timeout = kPollMs;
             else if ((extra_ & (SeenBreak | SeenLineError)) && countersWork_)
                 timeout = kRecheckMs;
             pollfd p[2] = {{wakeFd_, POLLIN, 0}, {fd_, POLLIN, 0}};
-            const int r = ::poll(p, rx && lastInput_ == 0 ? 2 : 1, timeout);
+            const int r = ::poll(p, rx && pending == 0 ? 2 : 1, timeout);
             if (r > 0 && (p[0].revents & POLLIN)) {
                 std::uint64_t drained;
                 [[maybe_unused]] auto n = ::read(wakeFd_, &drained, sizeof drained);

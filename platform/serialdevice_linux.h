@@ -15,6 +15,7 @@
 #include <termios.h>
 
 #include <atomic>
+#include <mutex>
 #include <ctime>
 #include <pthread.h>
 #include <sys/types.h>
@@ -85,7 +86,11 @@ private:
 
     unsigned mask_ = 0;  // input lines watched
     unsigned extra_ = 0; // Seen* events watched
-    int lastInput_ = 0;  // input queue at the last look (without a receive counter)
+    // The input queue as last looked at, less what has been read since: bytes beyond it are
+    // new. Looks and reads take the lock, so a read between two looks is never taken for
+    // bytes that were there before.
+    int lastInput_ = 0;
+    std::mutex inputLock_;
     std::atomic<bool> txPending_{false}; // written since the output last drained
     Snapshot last_;
     bool countersWork_ = true;

@@ -17,6 +17,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <thread>
 #include <string>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -25,6 +27,22 @@
 
 namespace fs = std::filesystem;
 using testsupport::waitFor;
+
+namespace {
+
+// Waits without serving the user-interface thread's queue.
+bool waitUnserved(const std::function<bool()> &condition)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+} // namespace
 
 namespace {
 
@@ -143,6 +161,7 @@ TEST(ComPortTty, ReceivedBytesAndADrainedOutputAreReported)
     std::vector<int> counts;
     std::string received;
     bool reading = true;
+    std::string sendWhileHandling; // written to the other side once the handler has read
     int drained = 0;
     port.OnRxChar = [&](QObject *, int count) {
         counts.push_back(count);
@@ -151,14 +170,21 @@ TEST(ComPortTty, ReceivedBytesAndADrainedOutputAreReported)
         char buffer[64];
         const int got = port.ReadCom(buffer, std::min<int>(count, sizeof buffer));
         received.append(buffer, static_cast<size_t>(got));
+        if (!sendWhileHandling.empty()) {
+            const auto n = static_cast<int>(sendWhileHandling.size());
+            ASSERT_EQ(::write(pty.master, sendWhileHandling.data(), static_cast<size_t>(n)), n);
+            sendWhileHandling.clear();
+            // Back to the watcher only once the bytes wait in the queue, as many as before.
+            ASSERT_TRUE(waitUnserved([&] { return port.GetComInputCount() == n; }));
+        }
     };
     port.OnTxEmpty = [&](QObject *) { ++drained; };
     port.Open();
 
+    // The same number of bytes again, come while the first were being handled, is new input
+    // all the same.
+    sendWhileHandling = "DE";
     ASSERT_EQ(::write(pty.master, "CQ", 2), 2);
-    ASSERT_TRUE(waitFor([&] { return received == "CQ"; })) << received;
-    // The same number of bytes again is new input all the same.
-    ASSERT_EQ(::write(pty.master, "DE", 2), 2);
     ASSERT_TRUE(waitFor([&] { return received == "CQDE"; })) << received;
 
     // Bytes left unread are reported once, and again only when more come.
