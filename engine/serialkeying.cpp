@@ -1,6 +1,7 @@
 #include "engine/serialkeying.h"
 
 #include "engine/elementclock.h"
+#include "engine/keyingsafety.h"
 
 #include <cerrno>
 
@@ -77,12 +78,22 @@ void ComPortKeyingLines::Invalidate()
 {
     std::lock_guard lock(mutex_);
     handle_ = -1;
+    leaveSafety();
 }
 
 void ComPortKeyingLines::Attach()
 {
     std::lock_guard lock(mutex_);
     handle_ = port_.Connected() ? port_.Handle() : -1;
+    leaveSafety();
+    if (handle_ >= 0)
+        safetyEntry_ = keyingsafety::RegisterSerialPort(handle_);
+}
+
+void ComPortKeyingLines::leaveSafety()
+{
+    keyingsafety::Unregister(safetyEntry_);
+    safetyEntry_ = -1;
 }
 
 int ComPortKeyingLines::Handle() const

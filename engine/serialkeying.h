@@ -34,15 +34,20 @@ public:
     bool Escape(LineFunction function) override;
     void Invalidate() override;
 
-    // After a successful open: ComHandle := the port's handle.
+    // After a successful open: ComHandle := the port's handle, and the port joins the
+    // outputs that go to key-up however the program ends (keyingsafety.h) until Invalidate.
     void Attach();
     // ComHandle; -1 (the invalid handle) while no port is open.
     int Handle() const;
+    ~ComPortKeyingLines() override { Invalidate(); }
 
 private:
+    void leaveSafety();
+
     TCustomComPort &port_;
     mutable std::mutex mutex_;
     int handle_ = -1;
+    int safetyEntry_ = -1;
 };
 
 // The transmit delay: the five choices of 50 to 250 ms. An index outside them (no choice at

@@ -2,11 +2,21 @@
 
 #include <functional>
 
-// SIGTERM, SIGINT and SIGHUP (kill, Ctrl+C in the terminal, the terminal closing) run
-// `onSignal` on the user-interface thread: the handler only writes to a self-pipe, which a
-// socket notifier reads. Installed once; later calls replace the action.
+// The program's signals.
+//
+// SIGTERM, SIGINT and SIGHUP (kill, Ctrl+C in the terminal, the terminal closing) quit
+// cleanly: they run `onSignal` on the user-interface thread; the handler only writes to a
+// self-pipe, which a socket notifier reads. Installed once; later calls replace the action.
+//
+// Every other signal whose default is to end the process (SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM,
+// SIGPIPE, the crashes SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, and the rest, real-time
+// signals included) first puts every keying output to key-up (keyingsafety.h) and then ends
+// the process as the signal itself would, with its core dump and exit status. Signals that
+// already have a handler or are ignored when this is installed are left as they are. SIGKILL
+// and SIGSTOP cannot be caught.
 void InstallQuitSignals(std::function<void()> onSignal);
 
-// Gives the three signals their default action back (after the event loop has ended, so a
-// signal during the last clean-up ends the process as usual).
+// After the event loop has ended: SIGTERM, SIGINT and SIGHUP end the process as the other
+// ending signals do (keying outputs to key-up first, then the default action), so a signal
+// during the last clean-up ends it as usual.
 void UninstallQuitSignals();

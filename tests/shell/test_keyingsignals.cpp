@@ -1,0 +1,426 @@
+// The transmitter is never left keyed: the program keys this machine's UART (PTT on RTS, CW
+// on DTR, a long text under way), then ends by each road a user or the system can take: the
+// Quit button, the quit command, a quit signal, any other signal that ends a process, and a
+// crash. This test holds the port open beside the program and reads DTR and RTS back from
+// it, so the lines cannot drop merely because the port's last user closed it.
+
+#include "tests/common/fakeaudiooutput.h"
+#include "tests/common/testsupport.h"
+#include "tests/shell/shelltestsupport.h"
+
+#include "engine/elementclock.h"
+#include "platform/serialdevice.h"
+#include "platform/serialports.h"
+#include "shell/formdialog.h"
+#include "shell/mainwindow.h"
+#include "shell/panelport.h"
+#include "shell/soundengine.h"
+#include "shell/startup.h"
+#include "shell/unixsignals.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <poll.h>
+#include <string>
+#include <sys/ioctl.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+const char *const EndVariable = "KESTRELON_KEYING_END";
+constexpr unsigned KeyingLines = TIOCM_DTR | TIOCM_RTS;
+
+// ---- The program, in a process of its own ---------------------------------------------------
+
+// Keys the UART through the program's own windows and engine: the port chosen in the port
+// panel, PTT on RTS and CW on DTR, a long text typed. Once both lines are up it says "keyed"
+// on its standard output and ends as KESTRELON_KEYING_END asks: "wait" for a signal from
+// outside, "quitbutton" or "quitcommand", or a crash ("segv", "bus", "fpe", "ill", "abort").
+TEST(KeyingUartChild, DISABLED_KeysUntilItEnds)
+{
+    const std::string end = std::getenv(EndVariable) ? std::getenv(EndVariable) : "wait";
+    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };
+    shelltest::ensureWindows();
+    static bool ended = false;
+    TerminateApplication = [] { ended = true; };
+    // As the program's main block does it.
+    InstallQuitSignals(RequestQuitFromOutside);
+    StartupFinished();
+
+    TPanelPort *panel = PanelPort();
+    ASSERT_NE(panel, nullptr);
+    int item = -1;
+    for (int i = 1; i < panel->RadioGroupCOM->Count(); ++i)
+        if (panel->RadioGroupCOM->ItemText(i) == QStringLiteral("ttyS0"))
+            item = i;
+    ASSERT_GT(item, 0);
+    Form1->findChild<QAction *>(QStringLiteral("MenuPort"))->trigger();
+    {
+        // Another program may hold the port for a while ("Error COM", answered here): try
+        // again.
+        QTimer answering;
+        QObject::connect(&answering, &QTimer::timeout, [] {
+            if (FormDialog && FormDialog->isVisible())
+                FormDialog->ButtonOK->click();
+        });
+        answering.start(5);
+        for (int attempt = 0; attempt < 40 && panel->Keying.ComPortName != "ttyS0"; ++attempt) {
+            if (attempt > 0)
+                testsupport::waitFor([] { return false; }, 250);
+            panel->RadioGroupCOM->Item(item)->click();
+        }
+    }
+    ASSERT_EQ(panel->Keying.ComPortName, "ttyS0");
+    if (!panel->CheckBoxPTTRTS->isChecked())
+        panel->CheckBoxPTTRTS->click();
+    if (!panel->CheckBoxCWDTR->isChecked())
+        panel->CheckBoxCWDTR->click();
+    panel->RadioGroupTXDelay->Item(0)->click();
+    panel->ButtonClosePanelPort->click();
+
+    // The sound card plays each character to its end when the clock has keyed it.
+    TSoundEngine &engine = SoundEngine();
+    auto *output = dynamic_cast<FakeAudioOutput *>(engine.Output.get());
+    ASSERT_NE(output, nullptr);
+    QTimer playing;
+    QObject::connect(&playing, &QTimer::timeout, [&] {
+        if (engine.Clock->CWLineDown.load() == 0)
+            output->finishNext();
+    });
+    playing.start(20);
+
+    Form1->show();
+    auto *box = Form1->findChild<QLineEdit *>(QStringLiteral("Editcaractere"));
+    ASSERT_NE(box, nullptr);
+    box->setFocus();
+    QTest::keyClicks(box, QStringLiteral("0000000000"));
+
+    auto bothUp = [&] {
+        unsigned lines = 0;
+        return panel->Keying.PTTOn == 1 && panel->Keying.ComPortKeyer.Device().modemLines(lines) == 0
+            && (lines & KeyingLines) == KeyingLines;
+    };
+    ASSERT_TRUE(testsupport::waitFor(bothUp, 20000)) << "PTT and CW never both up";
+    std::printf("keyed\n");
+    std::fflush(stdout);
+
+    if (end == "quitbutton") {
+        shelltest::whenDialogShown([] { FormDialog->ButtonYes->click(); });
+        Form1->ButtonQuitter->click();
+        EXPECT_TRUE(ended);
+    } else if (end == "quitcommand") {
+        Form1->MenuOutilsQuit->trigger();
+        EXPECT_TRUE(ended);
+    } else if (end == "segv") {
+        *static_cast<volatile int *>(nullptr) = 1;
+    } else if (end == "fpe") {
+        // Both operands unknown to the compiler, so the division really happens.
+        volatile int dividend = 7, zero = 0;
+        volatile int quotient = dividend / zero;
+        (void)quotient;
+    } else if (end == "ill") {
+        __builtin_trap();
+    } else if (end == "abort") {
+        std::abort();
+    } else if (end == "bus") {
+        // A page of a file mapped beyond the file's end.
+        FILE *empty = std::tmpfile();
+        ASSERT_NE(empty, nullptr);
+        auto *page = static_cast<volatile char *>(
+            ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED, fileno(empty), 0));
+        ASSERT_NE(page, MAP_FAILED);
+        page[0] = 1;
+    } else {
+        // A quit signal ends the wait through the program's quit; any other ends the process.
+        EXPECT_TRUE(testsupport::waitFor([] { return ended; }, 60000));
+    }
+    playing.stop();
+}
+
+// ---- The test's side ------------------------------------------------------------------------
+
+// The UART, held open by the test for reading the lines back.
+class UartWatch {
+public:
+    UartWatch()
+    {
+        if (!serialports::IsSerialPortName("ttyS0"))
+            return;
+        fd_ = ::open("/dev/ttyS0", O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        // The open itself raised the lines.
+        lower();
+    }
+    ~UartWatch()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool usable() const { return fd_ >= 0; }
+    unsigned lines() const
+    {
+        int bits = 0;
+        return ::ioctl(fd_, TIOCMGET, &bits) == 0 ? static_cast<unsigned>(bits) & KeyingLines : ~0u;
+    }
+    void lower()
+    {
+        int bits = KeyingLines;
+        ::ioctl(fd_, TIOCMBIC, &bits);
+    }
+    // The program made the port exclusive; it stays so while this test keeps it open.
+    void shareAgain() { ::ioctl(fd_, TIOCNXCL); }
+
+private:
+    int fd_ = -1;
+};
+
+// The child case in a process of its own, its standard output read here.
+class ProgramProcess {
+public:
+    ProgramProcess(const std::string &end, bool dumpCore)
+    {
+        std::vector<std::string> env;
+        for (char **e = environ; *e; ++e)
+            env.emplace_back(*e);
+        env.push_back(std::string(EndVariable) + "=" + end);
+        std::vector<char *> envp;
+        for (std::string &e : env)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        std::string program = QCoreApplication::applicationFilePath().toStdString();
+        std::string all = "--gtest_also_run_disabled_tests";
+        std::string filter = "--gtest_filter=KeyingUartChild.DISABLED_KeysUntilItEnds";
+        char *argv[] = {program.data(), all.data(), filter.data(), nullptr};
+        const std::string folder = dir_.path().toStdString();
+        const std::string errors = folder + "/errors.txt";
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            // Only calls that are safe after a fork, up to the exec.
+            ::dup2(out[1], STDOUT_FILENO);
+            const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (err >= 0)
+                ::dup2(err, STDERR_FILENO);
+            if (::chdir(folder.c_str()) != 0)
+                ::_exit(126);
+            const rlimit core{dumpCore ? RLIM_INFINITY : 0, dumpCore ? RLIM_INFINITY : 0};
+            ::setrlimit(RLIMIT_CORE, &core);
+            ::execve(program.c_str(), argv, envp.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        out_ = out[0];
+        ::fcntl(out_, F_SETFL, O_NONBLOCK);
+    }
+    ~ProgramProcess()
+    {
+        if (pid_ > 0 && !status_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (out_ >= 0)
+            ::close(out_);
+    }
+    pid_t pid() const { return pid_; }
+    QString folder() const { return dir_.path(); }
+
+    // Waits until the program says it has keyed the port (false when it ended first).
+    bool waitKeyed(int timeoutMs = 60000)
+    {
+        const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (Clock::now() < end) {
+            char buffer[256];
+            const ssize_t n = ::read(out_, buffer, sizeof buffer);
+            if (n > 0)
+                said_.append(buffer, static_cast<size_t>(n));
+            if (said_.find("keyed\n") != std::string::npos)
+                return true;
+            if (ended())
+                return false;
+            pollfd p{out_, POLLIN, 0};
+            ::poll(&p, 1, 20);
+        }
+        return false;
+    }
+    // True once the process has ended (its status is then known).
+    bool ended()
+    {
+        if (status_)
+            return true;
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == pid_)
+            status_ = status;
+        return status_.has_value();
+    }
+    bool waitEnded(int timeoutMs)
+    {
+        return testsupport::waitFor([this] { return ended(); }, timeoutMs);
+    }
+    int status() const { return status_.value_or(-1); }
+    std::string errors() const
+    {
+        QFile file(dir_.filePath(QStringLiteral("errors.txt")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().right(3000).toStdString() : std::string();
+    }
+
+private:
+    QTemporaryDir dir_;
+    pid_t pid_ = -1;
+    int out_ = -1;
+    std::string said_;
+    std::optional<int> status_;
+};
+
+std::string describe(int status)
+{
+    if (WIFEXITED(status))
+        return "exit " + std::to_string(WEXITSTATUS(status));
+    if (WIFSIGNALED(status))
+        return std::string("signal ") + strsignal(WTERMSIG(status)) + (WCOREDUMP(status) ? " (core dumped)" : "");
+    return "status " + std::to_string(status);
+}
+
+// What the test saw after a signal: when the lines were first both low and when the process
+// was first seen ended, counted from the signal.
+struct Aftermath {
+    std::optional<Clock::duration> low, ended;
+};
+
+Aftermath watchTheEnd(const UartWatch &uart, ProgramProcess &program, Clock::time_point from)
+{
+    Aftermath seen;
+    while (Clock::now() - from < 20s && !(seen.low && seen.ended)) {
+        // The lines first: once the process has gone nothing can lower them any more.
+        if (!seen.low && uart.lines() == 0)
+            seen.low = Clock::now() - from;
+        if (!seen.ended && program.ended())
+            seen.ended = Clock::now() - from;
+        std::this_thread::sleep_for(200us);
+    }
+    return seen;
+}
+
+#define SKIP_WITHOUT_UART(uart)                                                                  \
+    if (!(uart).usable())                                                                        \
+        GTEST_SKIP() << "no UART at /dev/ttyS0 that this user may open"
+
+struct Ending {
+    const char *name;
+    int signal;      // sent from outside, or the one the crash raises (0: SIGRTMIN)
+    const char *end; // what the program does itself ("wait": nothing)
+};
+
+void PrintTo(const Ending &e, std::ostream *os)
+{
+    *os << e.name;
+}
+
+// A signal that ends a process, sent while the transmitter is keyed, or a crash: the lines go
+// low within 100 ms, and the process ends as that signal ends it.
+class KeyingEndsUart : public ::testing::TestWithParam<Ending> {};
+
+TEST_P(KeyingEndsUart, LowersTheLinesAndEndsAsTheSignalWould)
+{
+    const Ending &e = GetParam();
+    UartWatch uart;
+    SKIP_WITHOUT_UART(uart);
+    const bool crash = std::string(e.end) != "wait";
+    // One crash leaves its core file, where the system writes core files into the folder.
+    QFile pattern(QStringLiteral("/proc/sys/kernel/core_pattern"));
+    const bool coreHere = pattern.open(QIODevice::ReadOnly) && !pattern.readAll().startsWith('|');
+    const bool dumpCore = coreHere && e.signal == SIGSEGV;
+
+    ProgramProcess program(e.end, dumpCore);
+    ASSERT_GT(program.pid(), 0);
+    ASSERT_TRUE(program.waitKeyed()) << describe(program.status()) << "\n" << program.errors();
+    auto sent = Clock::now();
+    if (!crash) {
+        // CW comes and goes with the elements: the signal goes while both lines are up.
+        ASSERT_TRUE(testsupport::waitFor([&] { return uart.lines() == KeyingLines; }, 20000));
+        sent = Clock::now();
+        ::kill(program.pid(), e.signal > 0 ? e.signal : SIGRTMIN);
+    }
+    const Aftermath seen = watchTheEnd(uart, program, sent);
+    ASSERT_TRUE(seen.ended) << program.errors();
+    ASSERT_TRUE(seen.low) << "DTR or RTS still up after " << describe(program.status());
+    EXPECT_LE(*seen.low, *seen.ended);
+    if (!crash) {
+        // A machine too busy to run the program at all within 100 ms cannot show the time;
+        // the lines were low by its end all the same.
+        EXPECT_TRUE(*seen.low < 100ms || *seen.ended > 100ms)
+            << std::chrono::duration_cast<std::chrono::milliseconds>(*seen.low).count() << " ms";
+    }
+    const int status = program.status();
+    const int expected = e.signal > 0 ? e.signal : SIGRTMIN;
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == expected) << describe(status) << "\n" << program.errors();
+    if (dumpCore)
+        EXPECT_TRUE(WCOREDUMP(status)) << describe(status);
+    uart.shareAgain();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Signals, KeyingEndsUart,
+    ::testing::Values(Ending{"SIGQUIT", SIGQUIT, "wait"}, Ending{"SIGUSR1", SIGUSR1, "wait"},
+                      Ending{"SIGUSR2", SIGUSR2, "wait"}, Ending{"SIGALRM", SIGALRM, "wait"},
+                      Ending{"SIGPIPE", SIGPIPE, "wait"}, Ending{"SIGRTMIN", 0, "wait"},
+                      Ending{"SIGSEGV", SIGSEGV, "segv"}, Ending{"SIGBUS", SIGBUS, "bus"},
+                      Ending{"SIGFPE", SIGFPE, "fpe"}, Ending{"SIGILL", SIGILL, "ill"},
+                      Ending{"SIGABRT", SIGABRT, "abort"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// The three roads of a clean quit, with PTT up during a long text: the lines are low once the
+// program has ended, and it ended cleanly.
+class KeyingQuitUart : public ::testing::TestWithParam<Ending> {};
+
+TEST_P(KeyingQuitUart, LeavesTheLinesLow)
+{
+    const Ending &e = GetParam();
+    UartWatch uart;
+    SKIP_WITHOUT_UART(uart);
+    ProgramProcess program(e.end, false);
+    ASSERT_GT(program.pid(), 0);
+    ASSERT_TRUE(program.waitKeyed()) << describe(program.status()) << "\n" << program.errors();
+    if (e.signal)
+        ::kill(program.pid(), e.signal);
+    ASSERT_TRUE(program.waitEnded(20000)) << program.errors();
+    EXPECT_EQ(uart.lines(), 0u) << "DTR or RTS still up";
+    EXPECT_TRUE(WIFEXITED(program.status()) && WEXITSTATUS(program.status()) == 0)
+        << describe(program.status()) << "\n" << program.errors();
+    uart.shareAgain();
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, KeyingQuitUart,
+                         ::testing::Values(Ending{"QuitButton", 0, "quitbutton"},
+                                           Ending{"QuitCommand", 0, "quitcommand"},
+                                           Ending{"SIGTERM", SIGTERM, "wait"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
