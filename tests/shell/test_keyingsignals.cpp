@@ -213,10 +213,15 @@ class ProgramProcess {
 public:
     ProgramProcess(const std::string &end, bool dumpCore)
     {
+        // Its own settings and data folders: nothing a test before it stored is read.
+        const std::string folder = dir_.path().toStdString();
         std::vector<std::string> env;
         for (char **e = environ; *e; ++e)
-            env.emplace_back(*e);
+            if (std::strncmp(*e, "XDG_CONFIG_HOME=", 16) != 0 && std::strncmp(*e, "XDG_DATA_HOME=", 14) != 0)
+                env.emplace_back(*e);
         env.push_back(std::string(EndVariable) + "=" + end);
+        env.push_back("XDG_CONFIG_HOME=" + folder + "/config");
+        env.push_back("XDG_DATA_HOME=" + folder + "/data");
         std::vector<char *> envp;
         for (std::string &e : env)
             envp.push_back(e.data());
@@ -225,7 +230,6 @@ public:
         std::string all = "--gtest_also_run_disabled_tests";
         std::string filter = "--gtest_filter=KeyingUartChild.DISABLED_KeysUntilItEnds";
         char *argv[] = {program.data(), all.data(), filter.data(), nullptr};
-        const std::string folder = dir_.path().toStdString();
         const std::string errors = folder + "/errors.txt";
         int out[2];
         if (::pipe2(out, O_CLOEXEC) != 0)
@@ -293,10 +297,16 @@ public:
         return testsupport::waitFor([this] { return ended(); }, timeoutMs);
     }
     int status() const { return status_.value_or(-1); }
-    std::string errors() const
+    // What it said on both outputs (the last of it).
+    std::string errors()
     {
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(out_, buffer, sizeof buffer)) > 0)
+            said_.append(buffer, static_cast<size_t>(n));
         QFile file(dir_.filePath(QStringLiteral("errors.txt")));
-        return file.open(QIODevice::ReadOnly) ? file.readAll().right(3000).toStdString() : std::string();
+        const std::string errors = file.open(QIODevice::ReadOnly) ? file.readAll().right(2000).toStdString() : "";
+        return said_.substr(said_.size() > 2000 ? said_.size() - 2000 : 0) + "\n" + errors;
     }
 
 private:
