@@ -31,10 +31,10 @@ void ElementClock::KeyFirst(const CWElementTable *table)
     std::lock_guard lock(mutex_);
     if (closed_)
         return;
-    // Only the beacon's own text keys the transmitter when the beacon asks for it.
-    if (heldForBeacon_ && heldForBeacon_())
-        return;
     const KeyingConfig config = config_.load();
+    // Only the beacon's own text keys the transmitter when the beacon asks for it.
+    if (config.HeldForBeacon)
+        return;
     timer_.SetEnabled(false);
     if (table)
         table_ = *table;
@@ -71,12 +71,6 @@ void ElementClock::ManualKeyUp()
     if (config.ParallelPortInUse)
         PinLevel(config, false);
     ManualKeyDown.store(0);
-}
-
-void ElementClock::SetBeaconGate(std::function<bool()> heldForBeacon)
-{
-    std::lock_guard lock(mutex_);
-    heldForBeacon_ = std::move(heldForBeacon);
 }
 
 void ElementClock::MMTimerCWTimer(TMMTimer *)

@@ -15,7 +15,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 
 class ElementClock {
@@ -49,11 +48,6 @@ public:
     // The OnTimer handler of MMTimerCW (timer thread).
     void MMTimerCWTimer(TMMTimer *sender);
 
-    // The beacon's "Key TX only when beacon is played": while `heldForBeacon` says so, a
-    // character keys nothing (asked at each KeyFirstElement, on the user-interface thread).
-    // The keying lines hand in the one test that RaisePTT makes too. Empty: never held.
-    void SetBeaconGate(std::function<bool()> heldForBeacon);
-
     KeyingConfig Config() const { return config_.load(); }
     void SetConfig(const KeyingConfig &config) { config_.store(config); }
 
@@ -81,6 +75,5 @@ private:
     CWElementTable table_{};
     std::int32_t index_ = 2;
     bool closed_ = false;
-    std::function<bool()> heldForBeacon_;
     TMMTimer timer_; // last: destroyed first, waiting for a running step
 };

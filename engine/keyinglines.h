@@ -79,6 +79,9 @@ struct KeyingConfig {
     bool CWDTREnabled : 1 = true;      // CheckBoxCWDTR.Enabled (its own flag)
     bool CWRTSEnabled : 1 = true;      // CheckBoxCWRTS.Enabled
     bool ParallelPortInUse : 1 = false; // RadioGroupLPT.ItemIndex > 0 or CheckBoxLPTx checked
+    // The beacon's "Key TX only when beacon is played" holds the transmitter: the answer
+    // RaisePTT gave, handed on by the keying lines.
+    bool HeldForBeacon : 1 = false;
 
     // A line that powers the keyer is never switched by a keying operation.
     bool PoweredLine(std::uint8_t line) const { return KeyerPowerOn && (PowerLines & line) != 0; }

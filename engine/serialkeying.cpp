@@ -138,12 +138,10 @@ void SerialKeying::AttachClock(ElementClock *clock)
         KeyingConfig config = clock_->Config();
         config.SerialPortInUse = false;
         config.CWLines = 0;
+        config.HeldForBeacon = false;
         clock_->SetConfig(config);
-        clock_->SetBeaconGate(nullptr);
     }
     clock_ = clock;
-    if (clock)
-        clock->SetBeaconGate([this] { return heldForBeacon(); });
     const std::uint8_t down = cwLineDown_->load();
     cwLineDown_ = clock ? &clock->CWLineDown : &ownCWLineDown_;
     cwLineDown_->store(down);
@@ -161,6 +159,7 @@ void SerialKeying::PublishToClock()
     config.KeyerPowerOn = KeyerPowerOn == 1;
     config.CWDTREnabled = cwBoxEnabled(LineDTR);
     config.CWRTSEnabled = cwBoxEnabled(LineRTS);
+    config.HeldForBeacon = heldForBeacon();
     clock_->SetConfig(config);
 }
 
@@ -185,6 +184,8 @@ void SerialKeying::dropLines(std::uint8_t lines)
 
 bool SerialKeying::RaisePTT()
 {
+    // The clock learns the same answer before any character of this transmission starts.
+    PublishToClock();
     if (heldForBeacon())
         return false;
     if (!PortInUse() || PTTLines == 0 || PTTOn != 0)
@@ -208,6 +209,7 @@ bool SerialKeying::RaisePTT()
 
 void SerialKeying::ReleaseKeyingLines()
 {
+    PublishToClock(); // a beacon that has stopped sending holds the straight key again
     if (!PortInUse())
         return;
     std::uint8_t lines = 0;

@@ -110,14 +110,18 @@ public:
     // What the operations read from the window (each defaults to the design state).
     std::function<bool(std::uint8_t line)> PTTBoxEnabled; // CheckBoxPTTDTR / CheckBoxPTTRTS enabled
     std::function<bool(std::uint8_t line)> CWBoxEnabled;  // CheckBoxCWDTR / CheckBoxCWRTS enabled
-    // The beacon's "Key TX only when beacon is played" is checked and no beacon is sending.
-    // RaisePTT and the attached element clock both ask this one test.
+    // The beacon's "Key TX only when beacon is played" is checked and no beacon is sending
+    // (read on the user-interface thread). RaisePTT asks it and hands its answer to the
+    // attached element clock, which keys no character while held: the clock starts
+    // characters on its own thread, where this cannot be asked. The answer is handed on
+    // again at the end of every transmission and with every PublishToClock (the beacon mode
+    // publishes when its box or its sending changes).
     std::function<bool()> HeldForBeacon;
 
     // The lamps of the "On air" box (may be null).
     void SetLamps(KeyingLamps *lamps) { lamps_ = lamps; }
-    // The element clock that keys the CW lines: it gets the lines' state at every change,
-    // shares its CWLineDown flag and asks HeldForBeacon as RaisePTT does. Null detaches it.
+    // The element clock that keys the CW lines: it gets the lines' state (and the beacon's
+    // hold) at every change and shares its CWLineDown flag. Null detaches it.
     void AttachClock(ElementClock *clock);
     ElementClock *AttachedClock() const { return clock_; }
     // What the element clock switches the lines through.

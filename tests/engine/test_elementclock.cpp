@@ -189,14 +189,15 @@ TEST(ElementClock, OneElementGoesDownAndUpWithoutReArming)
 
 TEST(ElementClock, KeysOnlyBeaconTextWhenTheBeaconAsksForIt)
 {
-    Rig rig(serialDtr());
-    bool beaconSending = false;
-    rig.clock.SetBeaconGate([&] { return !beaconSending; }); // "Key TX only when beacon is played"
+    KeyingConfig config = serialDtr();
+    config.HeldForBeacon = true; // "Key TX only when beacon is played", no beacon sending
+    Rig rig(config);
     rig.clock.KeyFirstElement(table({0, 50, 0}));
     EXPECT_TRUE(rig.log.take().empty());
     EXPECT_TRUE(rig.backend.created.empty());
 
-    beaconSending = true;
+    config.HeldForBeacon = false; // the beacon's own text
+    rig.clock.SetConfig(config);
     EXPECT_EQ(rig.step([&] { rig.clock.KeyFirstElement(table({0, 50, 0})); }), "SETDTR 50");
 }
 

@@ -374,7 +374,8 @@ TEST(SerialKeyingClock, TheClockKnowsOfTheSupplyBeforeItsLineGoesUp)
 TEST(SerialKeyingClock, TheBeaconHoldsPTTAndTheCWLinesAlike)
 {
     // "Key TX only when beacon is played": ordinary text keys neither PTT nor the CW line,
-    // the beacon's own text keys both; the clock asks the same test RaisePTT asks.
+    // the beacon's own text keys both; the clock goes by the answer RaisePTT got, also when
+    // it starts the character on another thread.
     Rig rig;
     ManualTimerBackend backend;
     ElementClock clock{&ClockSerialLines(), nullptr, &rig.lamps, &backend};
@@ -389,22 +390,24 @@ TEST(SerialKeyingClock, TheBeaconHoldsPTTAndTheCWLinesAlike)
     e[1] = 94;
 
     EXPECT_FALSE(rig.keying.RaisePTT());
-    clock.KeyFirstElement(e);
+    std::thread([&] { clock.KeyFirstElement(e); }).join();
     EXPECT_EQ(rig.calls(), "");
     EXPECT_TRUE(backend.created.empty());
 
     beaconSending = true;
     EXPECT_TRUE(rig.keying.RaisePTT());
-    clock.KeyFirstElement(e);
+    std::thread([&] { clock.KeyFirstElement(e); }).join();
     backend.fireNext();
     EXPECT_EQ(rig.calls(), "+RTS +DTR -DTR");
 
-    // A clock detached from the lines no longer asks them: it runs its character again.
-    rig.keying.AttachClock(nullptr);
+    // The beacon's text has ended: the hold is back for the straight key too.
     beaconSending = false;
-    const std::size_t armed = backend.created.size();
-    clock.KeyFirstElement(e);
-    EXPECT_EQ(backend.created.size(), armed + 1);
+    rig.keying.ReleaseKeyingLines();
+    EXPECT_TRUE(clock.Config().HeldForBeacon);
+
+    // A clock detached from the lines is no longer held by them.
+    rig.keying.AttachClock(nullptr);
+    EXPECT_FALSE(clock.Config().HeldForBeacon);
     Activate(nullptr);
 }
 

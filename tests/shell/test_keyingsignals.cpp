@@ -29,6 +29,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -113,14 +114,24 @@ TEST(KeyingUartChild, DISABLED_KeysUntilItEnds)
     panel->RadioGroupTXDelay->Item(0)->click();
     panel->ButtonClosePanelPort->click();
 
-    // The sound card plays each character to its end when the clock has keyed it.
+    // The sound card plays a silent buffer (the start of a transmission) at once and a
+    // character to its end once the clock has keyed it through.
     TSoundEngine &engine = SoundEngine();
     auto *output = dynamic_cast<FakeAudioOutput *>(engine.Output.get());
     ASSERT_NE(output, nullptr);
     QTimer playing;
+    bool keying = false;
     QObject::connect(&playing, &QTimer::timeout, [&] {
-        if (engine.Clock->CWLineDown.load() == 0)
+        const bool down = engine.Clock->CWLineDown.load() == 1;
+        const std::size_t queued = std::min(output->queued(), output->written.size());
+        bool silent = false;
+        if (queued > 0) {
+            const auto &head = output->written[output->written.size() - queued].values;
+            silent = std::all_of(head.begin(), head.end(), [](std::int16_t v) { return v == 0; });
+        }
+        if ((keying && !down) || (!down && silent))
             output->finishNext();
+        keying = down;
     });
     playing.start(20);
 
