@@ -146,7 +146,11 @@ TEST(KeyingUartChild, DISABLED_KeysUntilItEnds)
         return panel->Keying.PTTOn == 1 && panel->Keying.ComPortKeyer.Device().modemLines(lines) == 0
             && (lines & KeyingLines) == KeyingLines;
     };
-    ASSERT_TRUE(testsupport::waitFor(bothUp, 20000)) << "PTT and CW never both up";
+    ASSERT_TRUE(testsupport::waitFor(bothUp, 30000))
+        << "PTT and CW never both up: PTTOn " << int(panel->Keying.PTTOn) << ", CWLineDown "
+        << int(engine.Clock->CWLineDown.load()) << ", element " << engine.Clock->CWElementIndex()
+        << ", buffers written " << output->written.size() << ", queued " << output->queued()
+        << ", held for the beacon " << engine.Clock->Config().HeldForBeacon;
     std::printf("keyed\n");
     std::fflush(stdout);
 
