@@ -418,8 +418,9 @@ TEST_P(KeyingEndsUart, LowersTheLinesAndEndsAsTheSignalWould)
     const int status = program.status();
     const int expected = e.signal > 0 ? e.signal : SIGRTMIN;
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == expected) << describe(status) << "\n" << program.errors();
-    if (dumpCore)
+    if (dumpCore) {
         EXPECT_TRUE(WCOREDUMP(status)) << describe(status);
+    }
     uart.shareAgain();
 }
 
