@@ -125,10 +125,9 @@ int BuildTermios(const Settings &s, termios &tio, int &customRate)
     return 0;
 }
 
-// A lock file per device (by its device number, so two names of one device share it) in the
-// system's lock folder. Gives the held descriptor, -2 when another holder has it, -1 when no
-// lock file can be made (then only the locks on the device itself guard it).
-int LinuxSerialDevice::lockDevice(const std::string &path)
+// By device number, so two names of one device share the lock. Without a lock file only the
+// locks on the device itself guard it.
+int LockSerialDevice(const std::string &path)
 {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode))
@@ -168,7 +167,7 @@ int LinuxSerialDevice::open(const std::string &name)
     const std::string path = devDir_ + "/" + name;
     // Every open of a tty raises DTR and RTS, even one that is then refused, and root passes
     // TIOCEXCL: so the lock is taken on a file of its own, before the device is touched.
-    const int lock = lockDevice(path);
+    const int lock = LockSerialDevice(path);
     if (lock == -2)
         return EBUSY;
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

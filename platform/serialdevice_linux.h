@@ -30,6 +30,12 @@ int BuildTermios(const Settings &settings, termios &tio, int &customRate);
 // Applies an arbitrary rate with termios2 (BOTHER); 0 or errno.
 int SetCustomRate(int fd, int rate);
 
+// The lock every user of a serial device takes before touching it (any open raises DTR and
+// RTS): a lock file per device, by its device number, in the system's lock folder. Gives the
+// held descriptor (close it to release), -2 while another holder has it, -1 when no lock
+// file can be made.
+int LockSerialDevice(const std::string &devicePath);
+
 class LinuxSerialDevice final : public SerialDevice {
 public:
     enum class WatchMode { Blocking, Polling };
@@ -70,7 +76,6 @@ private:
     int readSnapshot(Snapshot &snap);
     unsigned differences(const Snapshot &now) const;
     bool armRecheck(bool on);
-    static int lockDevice(const std::string &path);
 
     std::string devDir_;
     std::string sysfsRoot_;

@@ -6,6 +6,7 @@
 
 #include "tests/common/fakeaudiooutput.h"
 #include "tests/common/testsupport.h"
+#include "tests/common/uartlock.h"
 #include "tests/shell/shelltestsupport.h"
 
 #include "engine/elementclock.h"
@@ -196,9 +197,15 @@ public:
     {
         if (!serialports::IsSerialPortName("ttyS0"))
             return;
+        // Opened while no program uses the port (the program under test takes it afterwards).
+        const int lock = testsupport::WaitForSerialLock("/dev/ttyS0");
+        if (lock == -2)
+            return;
         fd_ = ::open("/dev/ttyS0", O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         // The open itself raised the lines.
         lower();
+        if (lock >= 0)
+            ::close(lock);
     }
     ~UartWatch()
     {
@@ -363,7 +370,7 @@ Aftermath watchTheEnd(const UartWatch &uart, ProgramProcess &program, Clock::tim
 
 #define SKIP_WITHOUT_UART(uart)                                                                  \
     if (!(uart).usable())                                                                        \
-        GTEST_SKIP() << "no UART at /dev/ttyS0 that this user may open"
+        GTEST_SKIP() << "no UART at /dev/ttyS0 that this user may open, or it stayed in use"
 
 struct Ending {
     const char *name;
