@@ -1,5 +1,7 @@
 #include "shell/formmonitorinfo.h"
 
+#include "shell/help.h"
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -7,9 +9,6 @@
 namespace {
 
 constexpr int MonitorHelpContext = 30;
-
-// Opens a help context; empty until the program's help window exists.
-void OpenHelpContextOnceHelpExists(int) {}
 
 // Columns: English, Magyar, Deutsch, Français, Italiano, Português, Español.
 constexpr Tr kMonitorInfo("Adjust speed by comparing your dot and the E dot from keyboard",
@@ -116,7 +115,7 @@ void TFormMonitorInfo::retranslate()
 
 void TFormMonitorInfo::ButtonHelpClick()
 {
-    OpenHelpContextOnceHelpExists(MonitorHelpContext);
+    ShowHelpContext(MonitorHelpContext);
 }
 
 void TFormMonitorInfo::ButtonOKClick()

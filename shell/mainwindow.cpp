@@ -2,6 +2,7 @@
 
 #include "shell/formdialog.h"
 #include "shell/settingsgeometry.h"
+#include "shell/help.h"
 #include "shell/soundcardpanel.h"
 #include "shell/speedcontrol.h"
 #include "shell/modes.h"
@@ -131,6 +132,7 @@ TForm1::TForm1(QWidget *parent)
     BuildRecordPanel(*this);
     BuildSoundCardPanel(*this);
     BuildJoystick(*this);
+    BuildHelpMenu(*this);
 
     resize(DesignWidth, DesignHeight);
     // Never smaller than designed, so Quit and the lamps stay on screen.

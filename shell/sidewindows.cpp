@@ -42,7 +42,6 @@ TFormQSB *FormQSB = nullptr;
 TFormInstructor *FormInstructor = nullptr;
 TFormDemo *FormDemo = nullptr;
 TFormReport *FormReport = nullptr;
-TFormInfo *FormInfo = nullptr;
 TFormPause *FormPause = nullptr;
 TFormSaisie *FormSaisie = nullptr;
 TFormDrift *FormDrift = nullptr;
@@ -92,11 +91,6 @@ TFormDemo::TFormDemo(QWidget *parent)
 
 TFormReport::TFormReport(QWidget *parent)
     : TSideForm("FormReport", parent)
-{
-}
-
-TFormInfo::TFormInfo(QWidget *parent)
-    : TSideForm("FormInfo", parent)
 {
 }
 

@@ -84,13 +84,6 @@ public:
     explicit TFormReport(QWidget *parent = nullptr);
 };
 
-// About box.
-class TFormInfo : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormInfo(QWidget *parent = nullptr);
-};
-
 // Exam pause.
 class TFormPause : public TSideForm {
     Q_OBJECT
@@ -116,7 +109,8 @@ public:
 };
 
 // The message box, TFormDialog, is in shell/formdialog.h; the effect windows (TFormNote,
-// TFormNoise, TFormQSB, TFormDrift, TFormDriftBMP) in shell/effectwindows.h.
+// TFormNoise, TFormQSB, TFormDrift, TFormDriftBMP) in shell/effectwindows.h; the about box,
+// TFormInfo, in shell/aboutbox.h.
 class TFormNote;
 class TFormNoise;
 class TFormQSB;
@@ -135,7 +129,6 @@ extern TFormQSB *FormQSB;
 extern TFormInstructor *FormInstructor;
 extern TFormDemo *FormDemo;
 extern TFormReport *FormReport;
-extern TFormInfo *FormInfo;
 extern TFormPause *FormPause;
 extern TFormSaisie *FormSaisie;
 extern TFormDrift *FormDrift;

@@ -2,6 +2,7 @@
 
 #include "engine/devices/comport.h"
 #include "engine/random.h"
+#include "shell/aboutbox.h"
 #include "shell/commandline.h"
 #include "shell/datafolders.h"
 #include "shell/enginesettingskeys.h"

@@ -4,11 +4,13 @@
 #include "engine/morsecode.h"
 #include "shell/enginesettingskeys.h"
 #include "shell/formdialog.h"
+#include "shell/help.h"
 #include "shell/languages/languages.h"
 #include "shell/joystickport.h"
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
 #include "shell/panelport.h"
+#include "shell/releasecheck.h"
 #include "shell/settingsfile.h"
 #include "shell/settingskeys.h"
 #include "shell/soundcardpanel.h"
@@ -76,6 +78,8 @@ void restoreProgramGlobals()
         keep(JoystickPresent), keep(NoEditFocus), keep(DoubleKeyCalibration), keep(monitorSeams()),
         keep(FileOpenDialog()), keep(NewsPageFetcher()), keep(NewsSiteBase()),
         keep(joystickSeams()),
+        keep(VerStart), keep(ReleaseCheckSilent), keep(FetchedVersion), keep(ShellOpenHandler),
+        keep(StartDetachedHandler),
     };
     for (const auto &restore : restores)
         restore();

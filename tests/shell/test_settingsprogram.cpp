@@ -68,7 +68,7 @@ std::vector<std::string> defaultsWith(const std::string &language)
             "LASTCHOICE=1", "WINPOS=0,0", "DRIFT=10,1300,300", "BR_NOISE=0", "BF_NOISE=0", "BR_QSB=0", "BF_QSB=0",
             "BR_DRIFT=0", "BF_DRIFT=0", "KEYER=MOUSE", "DOTKEYER=DSR", "DASHKEYER=CTS",
             "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=516,660", "SPACEFILE=0", "POSFILE=0", "AFPNEWS=0",
-            "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0", "SPEEDCALVALUE=1",
+            "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0", "VERSTART=0", "SPEEDCALVALUE=1",
             "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4",
             "MENUHIDE=0", "MENUSHOW=0", "MENUHIDEFILE=0", "MENUSHOWFILE=0"};
 }
@@ -101,7 +101,7 @@ TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
                     "BR_DRIFT=0", "BF_DRIFT=0", "KEYER=MOUSE", "DOTKEYER=DSR",
                     "DASHKEYER=CTS", "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=516,700", "SPACEFILE=0", "POSFILE=0",
                     "AFPNEWS=0", "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0",
-                    "SPEEDCALVALUE=1", "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4", "WARNANSI=1", "MENUHIDE=0", "MENUSHOW=0", "MENUHIDEFILE=0", "MENUSHOWFILE=0",
+                    "VERSTART=0", "SPEEDCALVALUE=1", "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4", "WARNANSI=1", "MENUHIDE=0", "MENUSHOW=0", "MENUHIDEFILE=0", "MENUSHOWFILE=0",
                     "LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"})
                   .toStdString());
     struct stat st {};

@@ -3,6 +3,7 @@
 #include "tests/common/testsupport.h"
 #include "tests/shell/shelltestsupport.h"
 
+#include "shell/aboutbox.h"
 #include "shell/datafolders.h"
 #include "shell/enginesettingskeys.h"
 #include "shell/formdialog.h"
