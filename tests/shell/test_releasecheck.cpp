@@ -159,6 +159,22 @@ TEST(Downloader, AnAnswerThatNeverComesEndsAtTheTimeOut)
     EXPECT_TRUE(result.body.empty());
 }
 
+TEST(Downloader, FailuresLeaveNoHandleOpen)
+{
+    LocalHttpServer server;
+    server.setReply("/gone.txt", {500, "error page"});
+    DownloadsTo to(server, {2000, 2000});
+    auto openHandles = [] { return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot).size(); };
+    const qsizetype before = openHandles();
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_FALSE(DownloadToMemory("/gone.txt").ok);
+        EXPECT_FALSE(DownloadUrlLine(server.base() + "/gone.txt", "gone.txt"));
+    }
+    EXPECT_EQ(server.requests("/gone.txt"), 40);
+    // The server closes its side on its own threads; give it time, the count must come back.
+    EXPECT_TRUE(testsupport::waitFor([&] { return openHandles() <= before; }, 10000)) << openHandles() << " > " << before;
+}
+
 // ---- The start-up check ---------------------------------------------------------------------
 
 class StartupReleaseCheckTest : public ::testing::Test {
