@@ -9,8 +9,6 @@
 #include "tests/common/uartlock.h"
 #include "tests/shell/shelltestsupport.h"
 
-#include "engine/elementclock.h"
-#include "platform/serialdevice.h"
 #include "platform/serialports.h"
 #include "shell/formdialog.h"
 #include "shell/mainwindow.h"
@@ -38,7 +36,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
-#include <poll.h>
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
@@ -148,10 +145,8 @@ TEST(KeyingUartChild, DISABLED_KeysUntilItEnds)
             && (lines & KeyingLines) == KeyingLines;
     };
     ASSERT_TRUE(testsupport::waitFor(bothUp, 30000))
-        << "PTT and CW never both up: PTTOn " << int(panel->Keying.PTTOn) << ", CWLineDown "
-        << int(engine.Clock->CWLineDown.load()) << ", element " << engine.Clock->CWElementIndex()
-        << ", buffers written " << output->written.size() << ", queued " << output->queued()
-        << ", held for the beacon " << engine.Clock->Config().HeldForBeacon;
+        << "PTT and CW never both up: PTTOn " << int(panel->Keying.PTTOn) << ", buffers written "
+        << output->written.size() << ", queued " << output->queued();
     std::printf("keyed\n");
     std::fflush(stdout);
 
@@ -190,27 +185,27 @@ TEST(KeyingUartChild, DISABLED_KeysUntilItEnds)
 
 // ---- The test's side ------------------------------------------------------------------------
 
-// The UART, held open by the test for reading the lines back.
+// The UART, opened by the test while no program uses it (the program takes it afterwards) and
+// held open for reading the lines back.
 class UartWatch {
 public:
     UartWatch()
     {
-        if (!serialports::IsSerialPortName("ttyS0"))
-            return;
-        // Opened while no program uses the port (the program under test takes it afterwards).
-        const int lock = testsupport::WaitForSerialLock("/dev/ttyS0");
+        const int lock = serialports::IsSerialPortName("ttyS0") ? testsupport::WaitForSerialLock("/dev/ttyS0") : -2;
         if (lock == -2)
             return;
         fd_ = ::open("/dev/ttyS0", O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        // The open itself raised the lines.
-        lower();
+        int bits = KeyingLines; // the open itself raised them
+        ::ioctl(fd_, TIOCMBIC, &bits);
         if (lock >= 0)
             ::close(lock);
     }
     ~UartWatch()
     {
-        if (fd_ >= 0)
+        if (fd_ >= 0) {
+            ::ioctl(fd_, TIOCNXCL); // the program made the port exclusive
             ::close(fd_);
+        }
     }
     bool usable() const { return fd_ >= 0; }
     unsigned lines() const
@@ -218,24 +213,17 @@ public:
         int bits = 0;
         return ::ioctl(fd_, TIOCMGET, &bits) == 0 ? static_cast<unsigned>(bits) & KeyingLines : ~0u;
     }
-    void lower()
-    {
-        int bits = KeyingLines;
-        ::ioctl(fd_, TIOCMBIC, &bits);
-    }
-    // The program made the port exclusive; it stays so while this test keeps it open.
-    void shareAgain() { ::ioctl(fd_, TIOCNXCL); }
 
 private:
     int fd_ = -1;
 };
 
-// The child case in a process of its own, its standard output read here.
+// The child case in a process of its own, with its own folders (its core file, if any, lands
+// there); what it says on both outputs is read here.
 class ProgramProcess {
 public:
     ProgramProcess(const std::string &end, bool dumpCore)
     {
-        // Its own settings and data folders: nothing a test before it stored is read.
         const std::string folder = dir_.path().toStdString();
         std::vector<std::string> env;
         for (char **e = environ; *e; ++e)
@@ -252,20 +240,17 @@ public:
         std::string all = "--gtest_also_run_disabled_tests";
         std::string filter = "--gtest_filter=KeyingUartChild.DISABLED_KeysUntilItEnds";
         char *argv[] = {program.data(), all.data(), filter.data(), nullptr};
-        const std::string errors = folder + "/errors.txt";
         int out[2];
         if (::pipe2(out, O_CLOEXEC) != 0)
             return;
+        const rlimit core{dumpCore ? RLIM_INFINITY : 0, dumpCore ? RLIM_INFINITY : 0};
         pid_ = ::fork();
         if (pid_ == 0) {
             // Only calls that are safe after a fork, up to the exec.
             ::dup2(out[1], STDOUT_FILENO);
-            const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (err >= 0)
-                ::dup2(err, STDERR_FILENO);
+            ::dup2(out[1], STDERR_FILENO);
             if (::chdir(folder.c_str()) != 0)
                 ::_exit(126);
-            const rlimit core{dumpCore ? RLIM_INFINITY : 0, dumpCore ? RLIM_INFINITY : 0};
             ::setrlimit(RLIMIT_CORE, &core);
             ::execve(program.c_str(), argv, envp.data());
             ::_exit(127);
@@ -284,52 +269,30 @@ public:
             ::close(out_);
     }
     pid_t pid() const { return pid_; }
-    QString folder() const { return dir_.path(); }
 
-    // Waits until the program says it has keyed the port (false when it ended first).
-    bool waitKeyed(int timeoutMs = 60000)
+    // Waits until the program says it has keyed the port; false when it ended without.
+    bool waitKeyed()
     {
-        const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (Clock::now() < end) {
-            char buffer[256];
-            const ssize_t n = ::read(out_, buffer, sizeof buffer);
-            if (n > 0)
-                said_.append(buffer, static_cast<size_t>(n));
-            if (said_.find("keyed\n") != std::string::npos)
-                return true;
-            if (ended())
-                return false;
-            pollfd p{out_, POLLIN, 0};
-            ::poll(&p, 1, 20);
-        }
-        return false;
+        auto keyed = [this] { return said().find("keyed\n") != std::string::npos; };
+        testsupport::waitFor([&] { return keyed() || ended(); }, 60000);
+        return keyed();
     }
-    // True once the process has ended (its status is then known).
     bool ended()
     {
-        if (status_)
-            return true;
         int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == pid_)
+        if (!status_ && ::waitpid(pid_, &status, WNOHANG) == pid_)
             status_ = status;
         return status_.has_value();
     }
-    bool waitEnded(int timeoutMs)
-    {
-        return testsupport::waitFor([this] { return ended(); }, timeoutMs);
-    }
     int status() const { return status_.value_or(-1); }
-    // What it said on both outputs (the last of it).
-    std::string errors()
+    const std::string &said()
     {
         char buffer[4096];
-        ssize_t n;
-        while ((n = ::read(out_, buffer, sizeof buffer)) > 0)
+        for (ssize_t n; (n = ::read(out_, buffer, sizeof buffer)) > 0;)
             said_.append(buffer, static_cast<size_t>(n));
-        QFile file(dir_.filePath(QStringLiteral("errors.txt")));
-        const std::string errors = file.open(QIODevice::ReadOnly) ? file.readAll().right(2000).toStdString() : "";
-        return said_.substr(said_.size() > 2000 ? said_.size() - 2000 : 0) + "\n" + errors;
+        return said_;
     }
+    std::string tail() { return said().substr(said_.size() > 3000 ? said_.size() - 3000 : 0); }
 
 private:
     QTemporaryDir dir_;
@@ -348,34 +311,11 @@ std::string describe(int status)
     return "status " + std::to_string(status);
 }
 
-// What the test saw after a signal: when the lines were first both low and when the process
-// was first seen ended, counted from the signal.
-struct Aftermath {
-    std::optional<Clock::duration> low, ended;
-};
-
-Aftermath watchTheEnd(const UartWatch &uart, ProgramProcess &program, Clock::time_point from)
-{
-    Aftermath seen;
-    while (Clock::now() - from < 20s && !(seen.low && seen.ended)) {
-        // The lines first: once the process has gone nothing can lower them any more.
-        if (!seen.low && uart.lines() == 0)
-            seen.low = Clock::now() - from;
-        if (!seen.ended && program.ended())
-            seen.ended = Clock::now() - from;
-        std::this_thread::sleep_for(200us);
-    }
-    return seen;
-}
-
-#define SKIP_WITHOUT_UART(uart)                                                                  \
-    if (!(uart).usable())                                                                        \
-        GTEST_SKIP() << "no UART at /dev/ttyS0 that this user may open, or it stayed in use"
-
 struct Ending {
     const char *name;
-    int signal;      // sent from outside, or the one the crash raises (0: SIGRTMIN)
+    int signal;      // sent from outside (0: none; -1: SIGRTMIN), or the one a crash raises
     const char *end; // what the program does itself ("wait": nothing)
+    bool clean;      // a quit: the program ends by itself with 0
 };
 
 void PrintTo(const Ending &e, std::ostream *os)
@@ -383,93 +323,75 @@ void PrintTo(const Ending &e, std::ostream *os)
     *os << e.name;
 }
 
-// A signal that ends a process, sent while the transmitter is keyed, or a crash: the lines go
-// low within 100 ms, and the process ends as that signal ends it.
-class KeyingEndsUart : public ::testing::TestWithParam<Ending> {};
+// The transmitter keyed (PTT up, CW keying, a long text under way), then the program ends: the
+// lines are low once it has gone. A signal that ends a process lowers them within 100 ms and
+// ends the program as that signal does; a quit ends it with 0.
+class KeyingUart : public ::testing::TestWithParam<Ending> {};
 
-TEST_P(KeyingEndsUart, LowersTheLinesAndEndsAsTheSignalWould)
+TEST_P(KeyingUart, TheProgramLeavesDTRAndRTSLow)
 {
     const Ending &e = GetParam();
+    const int sent = e.signal < 0 ? SIGRTMIN : e.signal;
     UartWatch uart;
-    SKIP_WITHOUT_UART(uart);
-    const bool crash = std::string(e.end) != "wait";
+    if (!uart.usable())
+        GTEST_SKIP() << "no UART at /dev/ttyS0 that this user may open, or it stayed in use";
     // One crash leaves its core file, where the system writes core files into the folder.
     QFile pattern(QStringLiteral("/proc/sys/kernel/core_pattern"));
-    const bool coreHere = pattern.open(QIODevice::ReadOnly) && !pattern.readAll().startsWith('|');
-    const bool dumpCore = coreHere && e.signal == SIGSEGV;
+    const bool dumpCore = e.signal == SIGSEGV && pattern.open(QIODevice::ReadOnly) && !pattern.readAll().startsWith('|');
 
     ProgramProcess program(e.end, dumpCore);
     ASSERT_GT(program.pid(), 0);
     if (!program.waitKeyed()) {
         if (WIFEXITED(program.status()) && WEXITSTATUS(program.status()) == PortHeldElsewhere)
-            GTEST_SKIP() << "ttyS0 is held by another program: " << program.errors();
-        FAIL() << describe(program.status()) << "\n" << program.errors();
+            GTEST_SKIP() << "ttyS0 is held by another program: " << program.tail();
+        FAIL() << describe(program.status()) << "\n" << program.tail();
     }
-    auto sent = Clock::now();
-    if (!crash) {
+    auto from = Clock::now();
+    if (std::string(e.end) == "wait") {
         // CW comes and goes with the elements: the signal goes while both lines are up.
         ASSERT_TRUE(testsupport::waitFor([&] { return uart.lines() == KeyingLines; }, 20000));
-        sent = Clock::now();
-        ::kill(program.pid(), e.signal > 0 ? e.signal : SIGRTMIN);
+        from = Clock::now();
+        ::kill(program.pid(), sent);
     }
-    const Aftermath seen = watchTheEnd(uart, program, sent);
-    ASSERT_TRUE(seen.ended) << program.errors();
-    ASSERT_TRUE(seen.low) << "DTR or RTS still up after " << describe(program.status());
-    EXPECT_LE(*seen.low, *seen.ended);
-    if (!crash) {
+    // When the lines were first seen low and the program first seen gone: once it has gone
+    // nothing can lower them any more.
+    std::optional<Clock::duration> low, gone;
+    while (Clock::now() - from < 20s && !(low && gone)) {
+        if (!low && uart.lines() == 0)
+            low = Clock::now() - from;
+        if (!gone && program.ended())
+            gone = Clock::now() - from;
+        std::this_thread::sleep_for(200us);
+    }
+    ASSERT_TRUE(gone) << program.tail();
+    ASSERT_TRUE(low) << "DTR or RTS still up after " << describe(program.status()) << "\n" << program.tail();
+    EXPECT_LE(*low, *gone);
+    const int status = program.status();
+    if (e.clean) {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << describe(status) << "\n" << program.tail();
+        return;
+    }
+    if (std::string(e.end) == "wait") {
         // A machine too busy to run the program at all within 100 ms cannot show the time;
         // the lines were low by its end all the same.
-        EXPECT_TRUE(*seen.low < 100ms || *seen.ended > 100ms)
-            << std::chrono::duration_cast<std::chrono::milliseconds>(*seen.low).count() << " ms";
+        EXPECT_TRUE(*low < 100ms || *gone > 100ms)
+            << std::chrono::duration_cast<std::chrono::milliseconds>(*low).count() << " ms";
     }
-    const int status = program.status();
-    const int expected = e.signal > 0 ? e.signal : SIGRTMIN;
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == expected) << describe(status) << "\n" << program.errors();
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sent) << describe(status) << "\n" << program.tail();
     if (dumpCore) {
         EXPECT_TRUE(WCOREDUMP(status)) << describe(status);
     }
-    uart.shareAgain();
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Signals, KeyingEndsUart,
-    ::testing::Values(Ending{"SIGQUIT", SIGQUIT, "wait"}, Ending{"SIGUSR1", SIGUSR1, "wait"},
-                      Ending{"SIGUSR2", SIGUSR2, "wait"}, Ending{"SIGALRM", SIGALRM, "wait"},
-                      Ending{"SIGPIPE", SIGPIPE, "wait"}, Ending{"SIGRTMIN", 0, "wait"},
-                      Ending{"SIGSEGV", SIGSEGV, "segv"}, Ending{"SIGBUS", SIGBUS, "bus"},
-                      Ending{"SIGFPE", SIGFPE, "fpe"}, Ending{"SIGILL", SIGILL, "ill"},
-                      Ending{"SIGABRT", SIGABRT, "abort"}),
+    Endings, KeyingUart,
+    ::testing::Values(Ending{"SIGQUIT", SIGQUIT, "wait", false}, Ending{"SIGUSR1", SIGUSR1, "wait", false},
+                      Ending{"SIGUSR2", SIGUSR2, "wait", false}, Ending{"SIGALRM", SIGALRM, "wait", false},
+                      Ending{"SIGPIPE", SIGPIPE, "wait", false}, Ending{"SIGRTMIN", -1, "wait", false},
+                      Ending{"SIGSEGV", SIGSEGV, "segv", false}, Ending{"SIGBUS", SIGBUS, "bus", false},
+                      Ending{"SIGFPE", SIGFPE, "fpe", false}, Ending{"SIGILL", SIGILL, "ill", false},
+                      Ending{"SIGABRT", SIGABRT, "abort", false}, Ending{"QuitButton", 0, "quitbutton", true},
+                      Ending{"QuitCommand", 0, "quitcommand", true}, Ending{"SIGTERM", SIGTERM, "wait", true}),
     [](const auto &info) { return std::string(info.param.name); });
-
-// The three roads of a clean quit, with PTT up during a long text: the lines are low once the
-// program has ended, and it ended cleanly.
-class KeyingQuitUart : public ::testing::TestWithParam<Ending> {};
-
-TEST_P(KeyingQuitUart, LeavesTheLinesLow)
-{
-    const Ending &e = GetParam();
-    UartWatch uart;
-    SKIP_WITHOUT_UART(uart);
-    ProgramProcess program(e.end, false);
-    ASSERT_GT(program.pid(), 0);
-    if (!program.waitKeyed()) {
-        if (WIFEXITED(program.status()) && WEXITSTATUS(program.status()) == PortHeldElsewhere)
-            GTEST_SKIP() << "ttyS0 is held by another program: " << program.errors();
-        FAIL() << describe(program.status()) << "\n" << program.errors();
-    }
-    if (e.signal)
-        ::kill(program.pid(), e.signal);
-    ASSERT_TRUE(program.waitEnded(20000)) << program.errors();
-    EXPECT_EQ(uart.lines(), 0u) << "DTR or RTS still up";
-    EXPECT_TRUE(WIFEXITED(program.status()) && WEXITSTATUS(program.status()) == 0)
-        << describe(program.status()) << "\n" << program.errors();
-    uart.shareAgain();
-}
-
-INSTANTIATE_TEST_SUITE_P(Roads, KeyingQuitUart,
-                         ::testing::Values(Ending{"QuitButton", 0, "quitbutton"},
-                                           Ending{"QuitCommand", 0, "quitcommand"},
-                                           Ending{"SIGTERM", SIGTERM, "wait"}),
-                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
