@@ -3,7 +3,6 @@
 #include "shell/formdialog.h"
 #include "shell/help.h"
 #include "shell/languages/messages.h"
-#include "shell/pendingsteps.h"
 #include "shell/releasecheck.h"
 #include "shell/startup.h"
 
@@ -194,9 +193,8 @@ void TFormInfo::FormShow()
     Label1->setText(QStringLiteral("KESTRELON ") + QString::fromLatin1(ProgramVersion));
     if (VerStart)
         CheckBoxVersion->setChecked(true);
-    // Sized from the design at each showing, so nothing is left to undo on hiding.
-    const int zoom = CurrentZoomPercent();
-    setFixedSize(DesignWidth * zoom / 100, DesignHeight * zoom / 100);
+    // The design size: the enlargement scales the window as it is shown.
+    setFixedSize(DesignWidth, DesignHeight);
 }
 
 void TFormInfo::CheckBoxVersionClick()

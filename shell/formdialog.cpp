@@ -3,7 +3,7 @@
 #include "engine/cp1252.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
-#include "shell/pendingsteps.h"
+#include "shell/zoom.h"
 
 #include <QAction>
 #include <QApplication>
@@ -330,8 +330,8 @@ void TFormDialog::FormShow(const QString &text)
     ButtonOK->setGeometry(OKLeft, layout.buttonTop, ButtonWidth, ButtonHeight);
     CheckBoxWarningFile->setGeometry(BoxLeft, layout.checkBoxTop, BoxWidth, BoxHeight);
 
-    const int zoom = CurrentZoomPercent();
-    setFixedSize(DesignWidth * zoom / 100, layout.windowHeight * zoom / 100);
+    // In design pixels, as every control above: the enlargement scales the window when shown.
+    setFixedSize(DesignWidth, layout.windowHeight);
 
     // Below the main window's top left corner, kept inside the screen's available area so it
     // can always be answered.
@@ -347,8 +347,11 @@ void TFormDialog::FormShow(const QString &text)
     }
     if (screen) {
         const QRect area = screen->availableGeometry();
-        x = std::clamp<qint64>(x, area.left(), std::max<qint64>(area.left(), qint64(area.right()) + 1 - width()));
-        y = std::clamp<qint64>(y, area.top(), std::max<qint64>(area.top(), qint64(area.bottom()) + 1 - height()));
+        // The size it is shown at.
+        const int shownWidth = ZoomScaled(width());
+        const int shownHeight = ZoomScaled(height());
+        x = std::clamp<qint64>(x, area.left(), std::max<qint64>(area.left(), qint64(area.right()) + 1 - shownWidth));
+        y = std::clamp<qint64>(y, area.top(), std::max<qint64>(area.top(), qint64(area.bottom()) + 1 - shownHeight));
     }
     move(int(std::clamp<qint64>(x, INT_MIN / 2, INT_MAX / 2)), int(std::clamp<qint64>(y, INT_MIN / 2, INT_MAX / 2)));
 }

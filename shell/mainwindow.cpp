@@ -14,6 +14,10 @@
 #include "shell/joystickport.h"
 #include "shell/languages/languages.h"
 #include "shell/startup.h"
+#include "shell/keyrouting.h"
+#include "shell/toolsutilities.h"
+#include "shell/zoom.h"
+#include "shell/zoomview.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -133,6 +137,11 @@ TForm1::TForm1(QWidget *parent)
     BuildSoundCardPanel(*this);
     BuildJoystick(*this);
     BuildHelpMenu(*this);
+    BuildToolsUtilities(*this);
+    BuildZoomView(*this);
+    BuildKeyboardControl(*this);
+    // Last: the enlargement takes every control built before as it was designed.
+    BuildEnlargement(*this);
 
     resize(DesignWidth, DesignHeight);
     // Never smaller than designed, so Quit and the lamps stay on screen.
@@ -153,7 +162,7 @@ void TForm1::placeModeButtons()
                                RadioButtonFile, RadioButtonQuiz, RadioButtonMonitor}) {
         mode->adjustSize();
         mode->move(left, 8);
-        left += mode->width() + 4;
+        left += ZoomToDesign(mode->width()) + 4; // the place is in design pixels
     }
 }
 

@@ -90,6 +90,8 @@ struct ModeHooks
     std::function<void()> audioMonitorResume;
     // Kid mode: the rabbit animation stops.
     std::function<void()> stopRabbitAnimation;
+    // Kid mode is left when it is on (an enlargement does this first).
+    std::function<void()> leaveKidMode;
     // The monitor has written a decoded character into its memo (kid mode compares).
     std::function<void()> monitorCharacterWritten;
 

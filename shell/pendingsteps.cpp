@@ -9,6 +9,7 @@
 #include "shell/soundengine.h"
 #include "shell/speedcontrol.h"
 #include "shell/summaries.h"
+#include "shell/zoom.h"
 
 // A step the shell owns does its work here; every other step runs what the modules added at
 // its place (shell/modes.h).
@@ -232,8 +233,7 @@ void QuitRestoreBeep()
     RunModuleSteps(ModuleStep::QuitRestoreBeep);
 }
 
-// 100 until window enlargement lands.
 int CurrentZoomPercent()
 {
-    return 100;
+    return ZoomPercent;
 }

@@ -51,5 +51,5 @@ void QuitReleaseParallelAccess();     // modules' steps
 void QuitFreeWaveBuffers();           // nothing to do: the engine's buffers go with the engine
 void QuitRestoreBeep();               // modules' steps
 
-// Enlargement of the windows in percent (100 until window enlargement lands).
+// Enlargement of the windows in percent (ZoomPercent, shell/zoom.h).
 int CurrentZoomPercent();

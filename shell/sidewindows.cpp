@@ -103,8 +103,3 @@ TFormSaisie::TFormSaisie(QWidget *parent)
     : TSideForm("FormSaisie", parent)
 {
 }
-
-TFormZoom::TFormZoom(QWidget *parent)
-    : TSideForm("FormZoom", parent)
-{
-}

@@ -101,12 +101,8 @@ public:
 // Monitor help card: its own file, included at the end of this one.
 class TFormMonitorInfo;
 
-// Zoom view.
-class TFormZoom : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormZoom(QWidget *parent = nullptr);
-};
+// Zoom view: its own file, included at the end of this one.
+class TFormZoom;
 
 // The message box, TFormDialog, is in shell/formdialog.h; the effect windows (TFormNote,
 // TFormNoise, TFormQSB, TFormDrift, TFormDriftBMP) in shell/effectwindows.h; the about box,
@@ -137,3 +133,4 @@ extern TFormMonitorInfo *FormMonitorInfo;
 extern TFormZoom *FormZoom;
 
 #include "shell/formmonitorinfo.h"
+#include "shell/zoomview.h"

@@ -598,6 +598,7 @@ void BuildFileTextModule(TForm1 &f)
     bindSettings();
     BuildMaskedTextPanel(f);
 
+    AddFileTextKeyRoutes();
     ModeHooks &hooks = Hooks();
     hooks.fileTextShowSent = showSent;
     hooks.fileSelectionLastChar = lastSentCharacter;

@@ -93,6 +93,8 @@ void BuildFileTextModule(TForm1 &form);
 void RadioButtonFileClick();
 void ButtonPlayFileClick();
 void ButtonContinueFileClick();
+// Enter stops a playing text or continues a stopped one (the main window's key table).
+void AddFileTextKeyRoutes();
 // Mouse release on Continue: a right button restarts the text from its beginning.
 void ButtonContinueFileMouseUp(Qt::MouseButton button);
 void ButtonHideFileClick();

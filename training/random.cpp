@@ -772,6 +772,7 @@ void BuildRandomModule(TForm1 &form)
     BuildRandomPanel(module);
     BuildChoicePanel(module);
     BindRandomSettings(module);
+    AddRandomKeyRoutes();
     RegisterMainWindowTexts(RandomTextRows());
 
     ModeHooks &hooks = Hooks();

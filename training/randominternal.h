@@ -148,6 +148,8 @@ void BuildRandomMenus(RandomModule &m);
 void BuildRandomPanel(RandomModule &m);
 void BuildChoicePanel(RandomModule &m);
 void BindRandomSettings(RandomModule &m);
+// Enter and Esc in the main window's key table (randomkeys.cpp).
+void AddRandomKeyRoutes();
 
 // Shared helpers
 // The menu's check marks and the count, as the next step reads them.

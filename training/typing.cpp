@@ -12,6 +12,7 @@
 #include "shell/soundengine.h"
 #include "shell/utilities.h"
 #include "shell/modes.h"
+#include "shell/zoomview.h"
 #include "training/shortcuts.h"
 
 #include <QAbstractItemView>
@@ -766,10 +767,16 @@ void TypingReplayStopped()
 
 void TypingFocusAtEnd()
 {
-    if (!controls.Editcaractere || demoVisible())
+    if (!controls.Editcaractere)
         return;
     const EngineState &s = state();
-    // A key typed in the zoom view keeps the focus there once the zoom view lands (ZoomTyping).
+    // A key typed in the zoom view keeps the focus there.
+    if (ZoomTyping && s.TypedText.empty()) {
+        ZoomTyping = false;
+        return;
+    }
+    if (demoVisible())
+        return;
     if ((s.JongPlaying || s.NotePlaying || s.PairsPlaying) && !EditClicked)
         return;
     controls.Editcaractere->setFocus();

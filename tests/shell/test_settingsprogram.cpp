@@ -64,12 +64,12 @@ std::vector<std::string> defaultsWith(const std::string &language)
 {
     return {"[KESTRELON 5.2.9]", "SPEED=12", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
             "LANGUAGE=" + language, "LEVEL=-12", "RANDOM_COUNT=250", "WORDS=5", "MIXED=OFF", "VVVVV=OFF", "RANDOM=6", "COM=0", "MONITOR_CASE=UPPER", "NOISE_LEVEL=10", "QSB_LEVEL=10",
-            "QSB_SPEED=6", "NOISE_BW=8", "NOTE=800", "PTT=0", "CW=0", "TXDELAY=100", "ISOUND=-1", "OSOUND=-1", "LCASE=0", "LISTW=",
-            "LASTCHOICE=1", "WINPOS=0,0", "DRIFT=10,1300,300", "BR_NOISE=0", "BF_NOISE=0", "BR_QSB=0", "BF_QSB=0",
-            "BR_DRIFT=0", "BF_DRIFT=0", "KEYER=MOUSE", "DOTKEYER=DSR", "DASHKEYER=CTS",
-            "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=516,660", "SPACEFILE=0", "POSFILE=0", "AFPNEWS=0",
+            "QSB_SPEED=6", "NOISE_BW=8", "NOTE=800", "PTT=0", "CW=0", "TXDELAY=100", "ISOUND=-1", "OSOUND=-1", "LCASE=0", "ZCASE=0", "LISTW=",
+            "LASTCHOICE=1", "HINTS=1", "WINPOS=0,0", "ZOOMPOS=-1,-1", "DRIFT=10,1300,300", "BR_NOISE=0", "BF_NOISE=0", "BR_QSB=0", "BF_QSB=0",
+            "BR_DRIFT=0", "BF_DRIFT=0", "FONT=NO", "KEYER=MOUSE", "DOTKEYER=DSR", "DASHKEYER=CTS",
+            "POWERKEYER=DTRRTS", "MONPTT=0", "ZOOM=0", "WINDIM=516,660", "SPACEFILE=0", "POSFILE=0", "AFPNEWS=0",
             "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0", "VERSTART=0", "SPEEDCALVALUE=1",
-            "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4",
+            "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4", "STAYONTOP=0",
             "MENUHIDE=0", "MENUSHOW=0", "MENUHIDEFILE=0", "MENUSHOWFILE=0"};
 }
 
@@ -96,12 +96,12 @@ TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
               crlf({"[KESTRELON 5.2.9]", "SPEED=25", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
                     "LANGUAGE=E", "LEVEL=-12", "RANDOM_COUNT=250", "WORDS=4", "MIXED=OFF", "VVVVV=OFF", "RANDOM=6", "COM=0", "MONITOR_CASE=UPPER",
                     "NOISE_LEVEL=10", "QSB_LEVEL=10", "QSB_SPEED=6", "NOISE_BW=8", "NOTE=1500", "MSG=73 de ZELMO",
-                    "MSG=", "MSG=QRL?", "PTT=0", "CW=0", "TXDELAY=100", password, "ISOUND=-1", "OSOUND=-1", "LCASE=0", "LISTW=",
-                    "LASTCHOICE=4", "WINPOS=120,80", "DRIFT=0,800,100", "BR_NOISE=0", "BF_NOISE=0", "BR_QSB=0", "BF_QSB=0",
-                    "BR_DRIFT=0", "BF_DRIFT=0", "KEYER=MOUSE", "DOTKEYER=DSR",
-                    "DASHKEYER=CTS", "POWERKEYER=DTRRTS", "MONPTT=0", "WINDIM=516,700", "SPACEFILE=0", "POSFILE=0",
+                    "MSG=", "MSG=QRL?", "PTT=0", "CW=0", "TXDELAY=100", password, "ISOUND=-1", "OSOUND=-1", "LCASE=0", "ZCASE=0", "LISTW=",
+                    "LASTCHOICE=4", "HINTS=1", "WINPOS=120,80", "ZOOMPOS=-1,-1", "DRIFT=0,800,100", "BR_NOISE=0", "BF_NOISE=0", "BR_QSB=0", "BF_QSB=0",
+                    "BR_DRIFT=0", "BF_DRIFT=0", "FONT=NO", "KEYER=MOUSE", "DOTKEYER=DSR",
+                    "DASHKEYER=CTS", "POWERKEYER=DTRRTS", "MONPTT=0", "ZOOM=0", "WINDIM=516,700", "SPACEFILE=0", "POSFILE=0",
                     "AFPNEWS=0", "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0",
-                    "VERSTART=0", "SPEEDCALVALUE=1", "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4", "WARNANSI=1", "MENUHIDE=0", "MENUSHOW=0", "MENUHIDEFILE=0", "MENUSHOWFILE=0",
+                    "VERSTART=0", "SPEEDCALVALUE=1", "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4", "WARNANSI=1", "STAYONTOP=0", "MENUHIDE=0", "MENUSHOW=0", "MENUHIDEFILE=0", "MENUSHOWFILE=0",
                     "LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"})
                   .toStdString());
     struct stat st {};

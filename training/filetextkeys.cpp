@@ -1,0 +1,31 @@
+// Enter while a file text plays or waits to be continued: the rows of the main window's key
+// table.
+
+#include "training/filetext.h"
+
+#include "shell/keyrouting.h"
+#include "shell/mainwindow.h"
+#include "shell/soundengine.h"
+
+#include <QPushButton>
+
+void AddFileTextKeyRoutes()
+{
+    AddKeyRoute({"file text: stop", KeyStage::Window, 30, nullptr, KeyEnter,
+                 [](int) { return Form1->Engine.TextPlaying; },
+                 [](int) {
+                     SoundEngine().ButtonStopClick();
+                     return true;
+                 },
+                 KeyConsume::Always});
+    AddKeyRoute({"file text: continue", KeyStage::Window, 40, nullptr, KeyEnter,
+                 [](int) {
+                     const QPushButton *next = FileText().ButtonContinueFile;
+                     return next && !next->isHidden();
+                 },
+                 [](int) {
+                     ButtonContinueFileClick();
+                     return true;
+                 },
+                 KeyConsume::Always});
+}
