@@ -26,4 +26,7 @@ build="${KESTRELON_BUILD_DIR:-$root/build}"
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${KESTRELON_CMAKE_ARGS:-} >/dev/null
 fi
+# moc looks at a target's files again only when its stamp is gone: a file with Q_OBJECT that
+# arrived by a merge would otherwise link without its meta-object in an existing build folder.
+find "$build" -path '*_autogen/timestamp' -delete 2>/dev/null || true
 cmake --build "$build" -- -j"$(nproc)" --quiet

@@ -3,6 +3,7 @@
 #include "engine/cp1252.h"
 #include "engine/random.h"
 #include "shell/datafolders.h"
+#include "shell/download.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/formdialog.h"
 #include "shell/languages/languages.h"
@@ -472,9 +473,17 @@ std::function<std::optional<QString>(const QString &folder)> &FileOpenDialog()
     return dialog;
 }
 
+NewsFetcher DownloaderNewsFetcher()
+{
+    return [](const std::string &url, const std::atomic<bool> &abort) {
+        DownloadResult download = DownloadToMemory(url, &abort);
+        return NewsFetchResult{download.ok, std::move(download.body), std::move(download.error)};
+    };
+}
+
 NewsFetcher &NewsPageFetcher()
 {
-    static NewsFetcher fetcher;
+    static NewsFetcher fetcher = DownloaderNewsFetcher();
     return fetcher;
 }
 

@@ -41,10 +41,12 @@ struct NewsFetchResult {
     std::string error;
 };
 // Fetches an address on a worker thread, within time-outs, failing on an HTTP error status;
-// ends soon as failed once `abort` is set. The program's downloader fills it (modules.cpp);
-// without one every news download fails.
+// ends soon as failed once `abort` is set. It is the program's downloader unless a test puts
+// another in its place; without one every news download fails.
 using NewsFetcher = std::function<NewsFetchResult(const std::string &url, const std::atomic<bool> &abort)>;
 NewsFetcher &NewsPageFetcher();
+// The program's downloader (shell/download.h) as a news fetcher.
+NewsFetcher DownloaderNewsFetcher();
 // The agency's site, without a trailing "/": KESTRELON_NEWS_URL in the environment, else the
 // agency's own address. Tests point it at a server of their own.
 std::string &NewsSiteBase();

@@ -4,6 +4,7 @@
 
 #include "tests/common/fakeaudiooutput.h"
 #include "tests/common/testsupport.h"
+#include "tests/shell/localhttpserver.h"
 #include "tests/shell/shelltestsupport.h"
 
 #include "engine/cp1252.h"
@@ -14,6 +15,7 @@
 #include "shell/mainwindow.h"
 #include "shell/settingskeys.h"
 #include "shell/soundengine.h"
+#include "shell/download.h"
 #include "training/filetext.h"
 #include "training/filetextcore.h"
 
@@ -400,6 +402,36 @@ TEST_F(News, TheWindowGoesOnWhileThePageComesAndItsControlsWait)
     EXPECT_EQ(dialogs, 1);
     EXPECT_TRUE(play->isEnabled());
     EXPECT_EQ(edit->toPlainText(), "old");
+}
+
+// The real downloader against a server on this machine: a page is taken, an error status,
+// an answer that never comes and an answer that is no page are refused alike.
+TEST_F(News, ThroughTheProgramsDownloader)
+{
+    shelltest::LocalHttpServer server;
+    NewsSiteBase() = server.base();
+    NewsPageFetcher() = DownloaderNewsFetcher();
+    const DownloadTimeouts before = CurrentDownloadTimeouts();
+    SetDownloadTimeouts({2000, 500});
+
+    server.setReply("/en/inside-afp", {200, NewsPage});
+    open(folder.filePath("AFP_News_EN.txt"));
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral(" Big news \"today\".\n L'AFP."));
+    EXPECT_EQ(server.requests("/en/inside-afp"), 1);
+
+    const shelltest::LocalHttpServer::Reply refused[] = {
+        {404, NewsPage},                // an error page is never parsed
+        {200, "plain words, no page"},
+        {200, NewsPage, /*hold=*/true}, // no answer within the time allowed
+    };
+    for (const auto &reply : refused) {
+        open(write("before.txt", "old text"));
+        server.setReply("/en/inside-afp", reply);
+        EXPECT_EQ(openNews(), MsgWebOrFileError()) << reply.status << " " << reply.hold;
+        EXPECT_EQ(edit->toPlainText(), "old text");
+    }
+    server.releaseHeld();
+    SetDownloadTimeouts(before);
 }
 
 } // namespace
