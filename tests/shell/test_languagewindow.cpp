@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <unistd.h>
+
 namespace {
 
 // Starts the program under a private X server with `arguments`, waits for its main window,
@@ -31,13 +34,18 @@ QString windowTitlesOfProgram(const QString &home, const QString &arguments)
     env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
     env.insert(QStringLiteral("KPROGRAM"), program);
     QProcess run;
+    // xvfb-run starts its X server as a child of its own: the whole group goes on a time-out,
+    // or a left-over server would hold whatever its parents held open.
+    run.setChildProcessModifier([] { ::setpgid(0, 0); });
     run.setProcessEnvironment(env);
     run.setWorkingDirectory(home);
     run.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QStringLiteral("-s"),
                                            QStringLiteral("-screen 0 1024x768x24"), QStringLiteral("bash"),
                                            QStringLiteral("-c"), script});
-    if (!run.waitForFinished(30000))
-        run.kill();
+    if (!run.waitForFinished(30000)) {
+        ::kill(-static_cast<pid_t>(run.processId()), SIGKILL);
+        run.waitForFinished(5000);
+    }
     return QString::fromUtf8(run.readAllStandardOutput());
 }
 
