@@ -1,4 +1,3 @@
-#include "shell/download.h"
 #include "shell/modes.h"
 
 #include "training/filetext.h"
@@ -13,10 +12,4 @@ void RegisterProgramModules()
     RegisterModule({"monitor", BuildMonitorModule});
     RegisterModule({"file text", BuildFileTextModule});
     RegisterModule({"random", BuildRandomModule});
-
-    // The news pages come through the program's one downloader.
-    NewsPageFetcher() = [](const std::string &url, const std::atomic<bool> &abort) {
-        DownloadResult page = DownloadToMemory(url, &abort);
-        return NewsFetchResult{page.ok, std::move(page.body), std::move(page.error)};
-    };
 }
