@@ -1,6 +1,8 @@
 #include "shell/modes.h"
 
+#include "training/audiomonitor.h"
 #include "training/filetext.h"
+#include "training/kidmode.h"
 #include "training/monitor.h"
 #include "training/random.h"
 #include "training/typing.h"
@@ -10,6 +12,8 @@ void RegisterProgramModules()
 {
     RegisterModule({"typing", BuildTypingModule});
     RegisterModule({"monitor", BuildMonitorModule});
+    RegisterModule({"audio monitor", BuildAudioMonitorModule});
+    RegisterModule({"kid mode", BuildKidModeModule});
     RegisterModule({"file text", BuildFileTextModule});
     RegisterModule({"random", BuildRandomModule});
 }

@@ -2,6 +2,7 @@
 
 #include "shell/languages/languages.h"
 #include "shell/mainwindow.h"
+#include "shell/modes.h"
 #include "shell/settingsgeometry.h"
 #include "shell/settingskeys.h"
 
@@ -79,7 +80,11 @@ void BindShellSettingsKeys(SettingsRegistry &registry)
                  askedSize.take(size->second, size->first, 1);
          },
          [](Values &out) {
-             if (Form1)
+             if (!Form1)
+                 return;
+             if (const auto kid = CallHook(Hooks().kidSavedWindowSize, std::optional<std::pair<int, int>>()))
+                 out.push_back(pairText(kid->second, kid->first));
+             else
                  out.push_back(pairText(Form1->height(), Form1->width()));
          }},
     };

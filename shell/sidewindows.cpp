@@ -74,11 +74,6 @@ TFormBalise::TFormBalise(QWidget *parent)
 {
 }
 
-TFormFilter::TFormFilter(QWidget *parent)
-    : TSideForm("FormFilter", parent)
-{
-}
-
 TFormInstructor::TFormInstructor(QWidget *parent)
     : TSideForm("FormInstructor", parent)
 {

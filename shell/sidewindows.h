@@ -56,12 +56,8 @@ public:
     explicit TFormBalise(QWidget *parent = nullptr);
 };
 
-// Audio filter.
-class TFormFilter : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormFilter(QWidget *parent = nullptr);
-};
+// Audio filter: its own file, included at the end of this one.
+class TFormFilter;
 
 // Instructor.
 class TFormInstructor : public TSideForm {
@@ -132,5 +128,6 @@ extern TFormDriftBMP *FormDriftBMP;
 extern TFormMonitorInfo *FormMonitorInfo;
 extern TFormZoom *FormZoom;
 
+#include "shell/formfilter.h"
 #include "shell/formmonitorinfo.h"
 #include "shell/zoomview.h"

@@ -17,6 +17,7 @@
 #include "shell/settingskeys.h"
 #include "shell/soundengine.h"
 #include "shell/utilities.h"
+#include "training/kidmode.h"
 #include "training/monitorpanel.h"
 
 #include <QCheckBox>
@@ -212,6 +213,7 @@ void straightKeyDown(KeyClock::time_point at)
     st.straightDown = true;
     KeyDecoder().KeyDown(at);
     startSidetone();
+    KidKeyPicture(true);
 }
 
 void straightKeyUp(KeyClock::time_point at)
@@ -223,6 +225,7 @@ void straightKeyUp(KeyClock::time_point at)
         engine->Clock->ManualKeyUp();
     KeyDecoder().KeyUp(at);
     stopSidetone();
+    KidKeyPicture(false);
 }
 
 // An element of the keyer: queued, echoed and started.
@@ -903,6 +906,11 @@ void KeyInputsOnMonitorEntry()
     }
     const MonitorControls &c = Monitor();
     SetKeyPictureTransparent(!c.GroupBoxKeyMonitor || c.GroupBoxKeyMonitor->title() != QStringLiteral("MOUSE / CTRL"));
+}
+
+void CheckOnlyKeyChoice(const QAbstractButton *own)
+{
+    checkOnly(own);
 }
 
 void StopKeyInputs()

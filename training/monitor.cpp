@@ -18,6 +18,8 @@
 #include "shell/sidewindows.h"
 #include "shell/soundengine.h"
 #include "shell/utilities.h"
+#include "training/audiomonitor.h"
+#include "training/kidmode.h"
 #include "training/monitorpanel.h"
 
 #include <QAction>
@@ -307,10 +309,10 @@ void buildPanel(TForm1 &form)
     c.EditMonitor->setGeometry(8, 38, 420, 24);
     c.EditMonitor->setReadOnly(true);
     c.MemoMonitor = named(new QPlainTextEdit(g), "MemoMonitor");
-    c.MemoMonitor->setGeometry(8, 66, 420, 166);
+    c.MemoMonitor->setGeometry(8, 66, 420, 100);
     c.MemoMonitor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     c.Label4 = named(new QLabel(g), "Label4");
-    c.Label4->setGeometry(8, 238, 440, 18);
+    c.Label4->setGeometry(8, 170, 440, 18);
 
     c.SpeedButtonRazMonitor = toolButton(g, "SpeedButtonRazMonitor", QString(), QStringLiteral("Clear monitor"));
     c.SpeedButtonRazMonitor->setIcon(form.style()->standardIcon(QStyle::SP_LineEditClearButton));
@@ -544,6 +546,7 @@ void RadioButtonMonitorClick()
     controls.GroupBoxMonitor->show();
     controls.GroupBoxMonitor->setEnabled(true);
     controls.GroupBoxMonitor->raise();
+    KidModeOnMonitorEntry();
     f.TimerQuiz->stop();
     for (const char *name : {"ListAlphabet", "ListCodeQ", "ListAbreviations", "GroupBoxRandom", "PanelFile",
                              "QuizGroupBox"})
@@ -554,6 +557,8 @@ void RadioButtonMonitorClick()
         ClickNamed(&f, "BitBtnCancelImport");
     s.LeadingSpaceDone = false;
     SetKeyTimingLimits();
+    // 4. The filter's settings and caption.
+    AudioFilterOnMonitorEntry();
     // 5. A keyer supply switched on comes up (the port panel raises its lines).
     if (auto *supply = controls.SpeedButtonMonPTT; supply && supply->isChecked()) {
         if (TPanelPort *port = PanelPort())
@@ -562,9 +567,11 @@ void RadioButtonMonitorClick()
     // 6. The key port's own check and the key picture.
     KeyInputsOnMonitorEntry();
     // 7. and 8. With a key type the sound input is closed and the letter starts afresh; with
-    // none the audio decoder takes over once it exists.
-    if (CurrentKeyType() != KeyType::None && CallHook(Hooks().waveInputOpen, false))
-        CallHook(Hooks().closeWaveInput);
+    // none (an audio channel) the audio decoder listens.
+    if (CurrentKeyType() == KeyType::None)
+        StartAudioDecoding();
+    else if (WaveInputIsOpen())
+        CloseWaveInput();
     KeyDecoder().ClearLetter();
     // 9.
     if (!(FormReport && DemoVisible()))

@@ -79,3 +79,6 @@ void BuildKeyInputs(TForm1 &form);
 void KeyInputsOnMonitorEntry();
 // The key input's state cleared (a straight key held is let go, paddles released).
 void StopKeyInputs();
+// Of the six-way choice (the four key types and the two audio channels), `own` alone is
+// checked; none with null.
+void CheckOnlyKeyChoice(const QAbstractButton *own);

@@ -17,12 +17,13 @@
 #include "shell/soundengine.h"
 #include "shell/startup.h"
 #include "shell/summaries.h"
+#include "training/audiomonitor.h"
 #include "training/filetext.h"
-#include "training/monitor.h"
 #include "training/monitor.h"
 #include "training/shortcuts.h"
 #include "training/typing.h"
 
+#include "tests/common/fakeaudioinput.h"
 #include "tests/common/testsupport.h"
 
 #include <QLabel>
@@ -83,6 +84,8 @@ void restoreProgramGlobals()
     };
     for (const auto &restore : restores)
         restore();
+    // No test reaches a real capture device: the audio monitor listens to a fake.
+    AudioInputFactory() = [] { return std::unique_ptr<AudioInput>(std::make_unique<FakeAudioInput>()); };
     SetSettingsFailureReporter(nullptr);
     TerminateApplication = [] { ++terminations; };
     terminations = 0;

@@ -237,10 +237,8 @@ TEST_F(QuitRoads, SideWindowTimersAreStoppedBeforeTheProgramEnds)
 
 TEST_F(QuitRoads, LeavingKidModeOnTheWayOutKeepsItsOptionForTheSettings)
 {
-    QMenu *options = Form1->addMenuNamed("MenuMonitoringOptions", QStringLiteral("Monitoring"));
-    QAction *kid = options->addAction(QStringLiteral("Kids"));
-    kid->setObjectName(QStringLiteral("MenuMonitorTexte"));
-    kid->setCheckable(true);
+    QAction *kid = Form1->findChild<QAction *>(QStringLiteral("MenuMonitorTexte"));
+    ASSERT_TRUE(kid);
     for (bool on : {true, false}) {
         kid->setChecked(on);
         bool left = false;
@@ -252,7 +250,6 @@ TEST_F(QuitRoads, LeavingKidModeOnTheWayOutKeepsItsOptionForTheSettings)
         EXPECT_TRUE(left);
         EXPECT_EQ(kid->isChecked(), on);
     }
-    delete options;
 }
 
 struct LastModeCase {

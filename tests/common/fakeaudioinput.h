@@ -1,0 +1,44 @@
+#pragma once
+
+// An AudioInput with no device: opening can be made to fail, and the test hands it the
+// blocks a device would capture (on the test's thread, as the real input delivers them on
+// the user-interface thread) or makes it fail as an unplugged device would.
+
+#include "platform/audioinput.h"
+
+#include <vector>
+
+class FakeAudioInput : public AudioInput {
+public:
+    int open(int device) override
+    {
+        openedDevices.push_back(device);
+        if (openError != 0)
+            return openError;
+        m_open = true;
+        return 0;
+    }
+    void close() override { m_open = false; }
+    bool isOpen() const override { return m_open; }
+
+    // Delivers `frames` (interleaved left, right) in blocks of the input's size; nothing while
+    // closed, as a closed stream delivers nothing.
+    void capture(const std::vector<std::uint8_t> &frames)
+    {
+        for (std::size_t at = 0; at < frames.size() && m_open; at += BlockBytes) {
+            const std::size_t n = std::min(BlockBytes, frames.size() - at);
+            deliver(std::span<const std::uint8_t>(frames.data() + at, n));
+        }
+    }
+    void fail(int error)
+    {
+        m_open = false;
+        reportFailure(error);
+    }
+
+    std::vector<int> openedDevices;
+    int openError = 0;
+
+private:
+    bool m_open = false;
+};
