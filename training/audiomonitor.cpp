@@ -96,6 +96,7 @@ struct AudioMonitorState {
     AudioDecoder decoder{writer};
     std::unique_ptr<AudioInput> input;
     bool waveInOpen = false; // WaveInOpen
+    bool resuming = false;   // the end of a text opens the input again
     QString filterText;      // AudioDecodingText
     // Parked until the filter window exists.
     bool iniFilterActive = false;
@@ -523,8 +524,10 @@ void StartAudioDecoding()
     CloseWaveInput();
     const int error = input().open(Form1 ? Form1->Engine.WaveInDevice : -1);
     if (error != 0) {
-        // Only the input is given up: the output, its buffers and sending are untouched.
-        ShowProgramMessage(WaveErrorText(error, cp1252::fromQString(MsgCannotOpenSoundCard())));
+        // Only the input is given up: the output, its buffers and sending are untouched. The
+        // learner is told when choosing the monitor, not again after every text sent.
+        if (!s.resuming)
+            ShowProgramMessage(WaveErrorText(error, cp1252::fromQString(MsgCannotOpenSoundCard())));
         showErrorPanel(true);
         s.waveInOpen = false;
         return;
@@ -625,6 +628,7 @@ void BuildAudioMonitorModule(TForm1 &form)
     s.input.reset();
     s.c = AudioControls{};
     s.waveInOpen = false;
+    s.resuming = false;
     s.filterText.clear();
     s.iniFilterActive = false;
     s.filterTop = s.filterLeft = -1;
@@ -652,8 +656,11 @@ void BuildAudioMonitorModule(TForm1 &form)
     hooks.closeWaveInput = [] { CloseWaveInput(); };
     // The queue has run empty: the audio monitor, when chosen, listens again.
     hooks.audioMonitorResume = [] {
-        if (Form1 && Form1->RadioButtonMonitor->isChecked() && audioChannelChosen())
-            RadioButtonMonitorClick();
+        if (!Form1 || !Form1->RadioButtonMonitor->isChecked() || !audioChannelChosen())
+            return;
+        st().resuming = true;
+        RadioButtonMonitorClick();
+        st().resuming = false;
     };
 
     AddModuleStep(ModuleStep::FilterHint, "audio filter hint", [] { showFilterHint(); });

@@ -1,0 +1,224 @@
+// Kid mode in the program's window: the view with its pictures, the word of the typing box
+// keyed with the CTRL key, the rabbit's hops and sound, and the view's size kept in the
+// settings.
+
+#include "tests/common/fakeaudiooutput.h"
+#include "tests/common/testsupport.h"
+#include "tests/shell/shelltestsupport.h"
+
+#include "shell/mainwindow.h"
+#include "shell/modes.h"
+#include "shell/settingsgeometry.h"
+#include "shell/settingskeys.h"
+#include "shell/soundengine.h"
+#include "shell/utilities.h"
+#include "training/kidmode.h"
+#include "training/monitor.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using testsupport::waitFor;
+
+namespace {
+
+const bool fakeSound = [] {
+    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };
+    return true;
+}();
+
+template <typename T>
+T *control(const char *name)
+{
+    return Form1->findChild<T *>(QString::fromLatin1(name));
+}
+
+FakeAudioOutput &output()
+{
+    return dynamic_cast<FakeAudioOutput &>(*SoundEngine().Output);
+}
+
+bool shown(const char *name)
+{
+    return control<QWidget>(name)->isVisible();
+}
+
+std::string settingWritten(const char *key)
+{
+    for (const auto &line : Settings().write())
+        if (line.key == key)
+            return line.value;
+    return "(none)";
+}
+
+class KidMode : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(fakeSound);
+        shelltest::ensureWindows();
+        Form1->show();
+        SoundEngine().State = EngineState{};
+        SoundEngine().Timings.setSpeed(12);
+        monitorSeams().now = [this] { return clock; };
+        box = control<QLineEdit>("Editcaractere");
+        memo = control<QPlainTextEdit>("MemoMonitor");
+        ClickButton(Form1->RadioButtonMonitor);
+        control<QRadioButton>("RadioButtonCTRL")->click();
+    }
+
+    // One letter keyed with CTRL at 12 wpm: dots of 80 ms, dashes of 250 ms, 80 ms between;
+    // the letter ends by itself 250 ms after the last release.
+    void key(const char *elements)
+    {
+        for (const char *e = elements; *e; ++e) {
+            clock += 80ms;
+            box->setFocus();
+            QTest::keyPress(box, Qt::Key_Control);
+            clock += *e == '.' ? 80ms : 250ms;
+            QTest::keyRelease(box, Qt::Key_Control);
+        }
+        const int before = memo->toPlainText().size();
+        ASSERT_TRUE(waitFor([&] { return memo->toPlainText().size() > before; }, 5000));
+        clock += 400ms;
+    }
+
+    KeyClock::time_point clock = KeyClock::time_point{} + 1h;
+    QLineEdit *box = nullptr;
+    QPlainTextEdit *memo = nullptr;
+};
+
+} // namespace
+
+TEST_F(KidMode, KeyingTheWordOfTheTypingBoxMakesTheRabbitHopAndSing)
+{
+    const QSize normal = Form1->size();
+    QTest::mouseClick(control<QToolButton>("SpeedButtonKid"), Qt::LeftButton);
+    EXPECT_TRUE(control<QAction>("MenuMonitorTexte")->isChecked());
+    EXPECT_EQ(box->text(), QStringLiteral("HELLO"));
+    EXPECT_TRUE(shown("StaticTextKid"));
+    EXPECT_TRUE(shown("ImageLapin0"));
+    EXPECT_TRUE(shown("Imagealphabet"));
+    EXPECT_FALSE(shown("ImageAlphabet2"));
+    EXPECT_TRUE(shown("ImageManipOFF"));
+    // The window grew to show the pictures (as far as the screen lets it).
+    EXPECT_GT(Form1->width(), normal.width());
+    EXPECT_GT(Form1->height(), normal.height());
+
+    // The key picture follows the key.
+    box->setFocus();
+    QTest::keyPress(box, Qt::Key_Control);
+    EXPECT_TRUE(shown("ImageManipON"));
+    EXPECT_FALSE(shown("ImageManipOFF"));
+    clock += 80ms;
+    QTest::keyRelease(box, Qt::Key_Control);
+    EXPECT_TRUE(shown("ImageManipOFF"));
+    ASSERT_TRUE(waitFor([&] { return memo->toPlainText() == QStringLiteral("E"); }));
+    // The first element hid the hint.
+    EXPECT_FALSE(shown("StaticTextKid"));
+    clock += 400ms;
+
+    for (const char *letter : {"....", ".", ".-..", ".-.."})
+        key(letter);
+    EXPECT_FALSE(Form1->TimerLapin->isActive());
+    key("---");
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("EHELLO"));
+    EXPECT_TRUE(Form1->TimerLapin->isActive());
+    EXPECT_TRUE(shown("ImageLapin1"));
+    EXPECT_FALSE(shown("ImageLapin0"));
+    ASSERT_FALSE(output().sounds.empty());
+    EXPECT_EQ(output().sounds.back(), &KidRewardSound());
+    EXPECT_FALSE(KidRewardSound().empty());
+
+    // The word space after the word: the rabbit sits again, the sound stops.
+    ASSERT_TRUE(waitFor([&] { return memo->toPlainText() == QStringLiteral("EHELLO "); }, 5000));
+    EXPECT_FALSE(Form1->TimerLapin->isActive());
+    EXPECT_TRUE(shown("ImageLapin0"));
+    EXPECT_FALSE(shown("ImageLapin1") || shown("ImageLapin2") || shown("ImageLapin3"));
+    EXPECT_TRUE(output().sounds.back()->empty());
+}
+
+TEST_F(KidMode, TheWordMayHoldBlanksAndAnyChangeOfTheTypingBoxStopsTheRabbit)
+{
+    ClickNamed(Form1, "MenuMonitorTexte");
+    box->setText(QStringLiteral("HI YOU"));
+    for (const char *code : {"....", ".."})
+        DecodeMonitorCharacter(code);
+    memo->insertPlainText(QStringLiteral(" "));
+    for (const char *code : {"-.--", "---"})
+        DecodeMonitorCharacter(code);
+    EXPECT_FALSE(Form1->TimerLapin->isActive());
+    DecodeMonitorCharacter("..-");
+    EXPECT_TRUE(Form1->TimerLapin->isActive());
+    // The frames go round every 200 ms.
+    EXPECT_TRUE(shown("ImageLapin1"));
+    for (const char *frame : {"ImageLapin2", "ImageLapin3", "ImageLapin1"})
+        EXPECT_TRUE(waitFor([frame] { return shown(frame); }, 2000)) << frame;
+    box->setText(QStringLiteral("HI YOU!"));
+    EXPECT_FALSE(Form1->TimerLapin->isActive());
+    // A wrong letter stops it too.
+    box->setText(QStringLiteral("U"));
+    DecodeMonitorCharacter("..-");
+    EXPECT_TRUE(Form1->TimerLapin->isActive());
+    DecodeMonitorCharacter(".");
+    EXPECT_FALSE(Form1->TimerLapin->isActive());
+    // The alphabet's second picture.
+    control<QScrollBar>("ScrollBarImageAlpha")->setValue(1);
+    EXPECT_TRUE(shown("ImageAlphabet2"));
+    EXPECT_FALSE(shown("Imagealphabet"));
+    EXPECT_EQ(settingWritten("MONIALPHA="), "1");
+}
+
+TEST_F(KidMode, TheViewKeepsTheSizeTheChildGaveItAndAnotherModeLeavesIt)
+{
+    const QSize normal = Form1->size();
+    ClickNamed(Form1, "MenuMonitorTexte");
+    ASSERT_TRUE(::KidMode);
+    Form1->resize(normal.width() + 50, normal.height() + 40);
+    // While the view is shown the window's own size is the one kept.
+    EXPECT_EQ(settingWritten("WINDIM="), std::to_string(normal.height()) + "," + std::to_string(normal.width()));
+    ClickNamed(Form1, "SpeedButtonKid");
+    EXPECT_FALSE(::KidMode);
+    EXPECT_EQ(Form1->size(), normal);
+    EXPECT_FALSE(shown("ImageLapin0"));
+    EXPECT_EQ(settingWritten("WINKID="),
+              std::to_string(normal.height() + 40) + "," + std::to_string(normal.width() + 50));
+    EXPECT_EQ(settingWritten("MONTEXT="), "0");
+
+    ClickNamed(Form1, "SpeedButtonKid");
+    EXPECT_EQ(Form1->size(), QSize(normal.width() + 50, normal.height() + 40));
+    // Another mode hides the monitor: the view goes.
+    control<QGroupBox>("GroupBoxMonitor")->hide();
+    EXPECT_FALSE(::KidMode);
+    EXPECT_EQ(Form1->size(), normal);
+    EXPECT_FALSE(shown("ImageLapin0"));
+    EXPECT_FALSE(control<QAction>("MenuMonitorTexte")->isChecked());
+}
+
+TEST_F(KidMode, AStoredSizeIsHeldToTheWindowsLeastAndTheScreen)
+{
+    Settings().read({{"WINKID=", "1,1"}, {"MONTEXT=", "1"}});
+    RunModuleSteps(ModuleStep::PushParkedSettings);
+    EXPECT_TRUE(control<QAction>("MenuMonitorTexte")->isChecked());
+    ASSERT_TRUE(::KidMode);
+    EXPECT_GE(Form1->width(), MainWindowDesignSize().width());
+    EXPECT_GE(Form1->height(), MainWindowDesignSize().height());
+    ClickNamed(Form1, "SpeedButtonKid");
+
+    Settings().read({{"WINKID=", "99999,99999"}});
+    ClickNamed(Form1, "SpeedButtonKid");
+    ASSERT_TRUE(::KidMode);
+    const QRect screen = Form1->screen()->availableGeometry();
+    EXPECT_LE(Form1->width(), screen.width());
+    EXPECT_LE(Form1->height(), screen.height());
+}
