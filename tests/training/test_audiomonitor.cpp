@@ -131,24 +131,17 @@ TEST_F(AudioMonitor, OnlyTheChosenChannelIsHeardWithItsOwnThreshold)
     for (std::size_t n = 0; n < rightOnly.size(); n += 2)
         rightOnly[n] = 128;
     input->capture(rightOnly);
-    EXPECT_EQ(memo->toPlainText(), QString());
-
-    // The right channel, with its threshold above the tone's peak: still nothing.
-    control<QSlider>("TrackBarRC")->setValue(120);
+    control<QSlider>("TrackBarRC")->setValue(120); // over the tone's peak
     control<QRadioButton>("RadioButtonRC")->click();
-    EXPECT_TRUE(control<QRadioButton>("RadioButtonRC")->isChecked());
     EXPECT_FALSE(control<QRadioButton>("RadioButtonLC")->isChecked());
-    EXPECT_EQ(AudioMonitorDecoder().DotEstimate(), -1);
     input->capture(rightOnly);
     EXPECT_EQ(memo->toPlainText(), QString());
     control<QSlider>("TrackBarRC")->setValue(64);
     input->capture(rightOnly);
     EXPECT_EQ(memo->toPlainText(), QStringLiteral("PARIS PARIS "));
-
-    // A key type closes the input; the channel opens it again.
+    // A key type closes the input; a channel opens it again.
     control<QRadioButton>("RadioButtonCTRL")->click();
-    EXPECT_FALSE(input->isOpen());
-    EXPECT_FALSE(control<QRadioButton>("RadioButtonRC")->isChecked());
+    EXPECT_FALSE(input->isOpen() || control<QRadioButton>("RadioButtonRC")->isChecked());
     control<QRadioButton>("RadioButtonLC")->click();
     EXPECT_TRUE(input->isOpen());
     EXPECT_FALSE(control<QRadioButton>("RadioButtonCTRL")->isChecked());
@@ -173,14 +166,14 @@ TEST_F(AudioMonitor, TheFilterButtonWindowAndCtrlArrowsSetTheFilterAndTheCaption
     ctrlKey(Qt::Key_Up, Qt::ShiftModifier);
     ctrlKey(Qt::Key_Left, Qt::AltModifier);
     EXPECT_EQ(caption(), QStringLiteral("Audio decoding / fc=810Hz / bw=150Hz"));
-    ctrlKey(Qt::Key_Down);
-    ctrlKey(Qt::Key_Down);
-    ctrlKey(Qt::Key_Left);
-    ctrlKey(Qt::Key_Left);
-    ctrlKey(Qt::Key_Left); // held at the bandwidth's least
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left})
+        ctrlKey(key); // the bandwidth held at its least
     EXPECT_EQ(caption(), QStringLiteral("Audio decoding / fc=790Hz / bw=50Hz"));
-    EXPECT_EQ(FilterCenter, 790);
-    EXPECT_EQ(FilterBandwidth, 50);
+    // The decoder hears through it: a tone at 2 kHz goes unheard.
+    morsesignal::Options far;
+    far.frequency = 2000;
+    input->capture(morsesignal::signal("PARIS PARIS ", far));
+    EXPECT_EQ(memo->toPlainText(), QString());
 
     // The filter window's box switches the filter as the button does.
     FormFilter->show();
@@ -190,9 +183,6 @@ TEST_F(AudioMonitor, TheFilterButtonWindowAndCtrlArrowsSetTheFilterAndTheCaption
     // Filter off: the arrows are the typing box's again.
     ctrlKey(Qt::Key_Up);
     EXPECT_EQ(FilterCenter, 790);
-    FormFilter->UpDownFCenter->setValue(1000);
-    EXPECT_EQ(FilterCenter, 1000);
-    EXPECT_EQ(caption(), QStringLiteral("Audio decoding"));
     FormFilter->close();
 
     // A right-button release on the button, and the menu item, open the window.
@@ -204,161 +194,142 @@ TEST_F(AudioMonitor, TheFilterButtonWindowAndCtrlArrowsSetTheFilterAndTheCaption
     EXPECT_TRUE(FormFilter->isVisible());
 }
 
-TEST_F(AudioMonitor, WithTheFilterOnAToneOutsideItsBandIsNotHeard)
-{
-    enterMonitor();
-    morsesignal::Options far;
-    far.frequency = 2000;
-    QTest::mouseClick(control<QToolButton>("SpeedButtonMonitorFilter"), Qt::LeftButton);
-    input->capture(morsesignal::signal("PARIS PARIS ", far));
-    EXPECT_EQ(memo->toPlainText(), QString());
-    // The filter moved onto it (in steps of 10 Hz, as the keys would).
-    FormFilter->UpDownFCenter->setValue(1500);
-    FormFilter->UpDownBW->setValue(400);
-    far.frequency = 1500;
-    input->capture(morsesignal::signal("PARIS PARIS ", far));
-    EXPECT_EQ(memo->toPlainText(), QStringLiteral("PARIS PARIS "));
-}
-
-TEST_F(AudioMonitor, WithoutACaptureDeviceTheMonitorSaysSoAndSendingGoesOn)
+TEST_F(AudioMonitor, AnInputThatCannotBeOpenedOrFailsTurnsDecodingOffAndSendingGoesOn)
 {
     openError = paInvalidDevice;
-    const QString said = enterMonitor();
-    EXPECT_EQ(said, QStringLiteral("Err %1 : ").arg(paInvalidDevice) + MsgCannotOpenSoundCard());
+    EXPECT_EQ(enterMonitor(), QStringLiteral("Err %1 : ").arg(paInvalidDevice) + MsgCannotOpenSoundCard());
     auto *panel = control<QWidget>("PanelErrAudioMonitor");
     EXPECT_TRUE(panel->isVisible());
     EXPECT_EQ(control<QLabel>("StaticTextErrAudioMonitor")->text(), MsgAudioDecodingUnavailable());
     EXPECT_FALSE(Hooks().waveInputOpen());
-
     // Typing still sends; the end of the text tries the input again without a new message.
     QTest::keyClicks(box, QStringLiteral("e"));
-    const std::size_t sent = output().written.size();
-    ASSERT_GE(sent, 1u);
+    ASSERT_FALSE(output().written.empty());
     EXPECT_EQ(shelltest::withMessage([] { output().finishAll(); }), QString());
     EXPECT_TRUE(SoundEngine().State.PlaybackDone);
     EXPECT_EQ(input->openedDevices.size(), 2u);
     EXPECT_TRUE(panel->isVisible());
-    QTest::keyClicks(box, QStringLiteral("t"));
-    EXPECT_GT(output().written.size(), sent);
-}
 
-TEST_F(AudioMonitor, AnInputThatFailsTurnsDecodingOffAndSendingReopensIt)
-{
+    // Now it opens, and later stops by itself: only the input is given up.
+    input->openError = 0;
     enterMonitor();
-    const std::vector<std::uint8_t> frames = paris();
-    input->capture({frames.begin(), frames.begin() + 2 * 9000});
+    EXPECT_TRUE(panel->isHidden());
     input->fail(paDeviceUnavailable);
-    auto *panel = control<QWidget>("PanelErrAudioMonitor");
     EXPECT_TRUE(panel->isVisible());
     EXPECT_FALSE(Hooks().waveInputOpen());
-    // Only the input was given up.
     EXPECT_TRUE(SoundEngine().Output->isOpen());
-
-    // Sending closes the input (here: already closed); the empty queue opens it again.
+    // Sending, and the end of the text opens it again.
     QTest::keyClicks(box, QStringLiteral("e"));
-    EXPECT_EQ(output().written.size(), 1u);
     output().finishAll();
     EXPECT_TRUE(input->isOpen());
     EXPECT_TRUE(panel->isHidden());
-    input->capture(paris());
-    EXPECT_TRUE(memo->toPlainText().endsWith(QStringLiteral("PARIS PARIS "))) << memo->toPlainText().toStdString();
-
     // An open input is closed while something is sent.
     QTest::keyClicks(box, QStringLiteral("e"));
     EXPECT_FALSE(input->isOpen());
     EXPECT_FALSE(Hooks().waveInputOpen());
     output().finishAll();
-    EXPECT_TRUE(input->isOpen());
+    input->capture(paris());
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("PARIS PARIS "));
 }
 
 TEST_F(AudioMonitor, TheFiltersSettingsAreHeldToItsRangesAndComeBack)
 {
-    const std::vector<settings::Line> damaged = {{"AFCENTER=", "0"},      {"AFBW=", "-5"},
-                                                 {"AFACTIVE=", "1"},      {"MONITOR_FILTER=", "1"},
-                                                 {"LEFT_THRESHOLD=", "300"}, {"RIGHT_THRESHOLD=", "12"},
-                                                 {"FILTERPOS=", "40,30"}, {"MONITOR_CHANNEL=", "RIGHT"}};
-    Settings().read(damaged);
+    Settings().read({{"AFCENTER=", "0"}, {"AFBW=", "-5"}, {"AFACTIVE=", "1"}, {"MONITOR_FILTER=", "1"},
+                     {"LEFT_THRESHOLD=", "300"}, {"FILTERPOS=", "40,30"}, {"MONITOR_CHANNEL=", "RIGHT"}});
     RunModuleSteps(ModuleStep::PushParkedSettings);
     enterMonitor();
-    EXPECT_EQ(FormFilter->UpDownFCenter->value(), 500);
-    EXPECT_EQ(FormFilter->UpDownBW->value(), 50);
-    EXPECT_TRUE(FormFilter->CheckBoxFilter->isChecked());
     EXPECT_EQ(caption(), QStringLiteral("Audio decoding / fc=500Hz / bw=50Hz"));
+    EXPECT_TRUE(FormFilter->CheckBoxFilter->isChecked());
     EXPECT_EQ(control<QSlider>("TrackBarLC")->value(), 127);
     EXPECT_TRUE(control<QRadioButton>("RadioButtonRC")->isChecked());
-
     Settings().read({{"AFCENTER=", "99999"}, {"AFBW=", "abc"}});
     RunModuleSteps(ModuleStep::PushParkedSettings);
     enterMonitor();
-    EXPECT_EQ(FormFilter->UpDownFCenter->value(), 1500);
-    EXPECT_EQ(FormFilter->UpDownBW->value(), 50);
-
-    const std::vector<settings::Line> written = Settings().write();
-    auto value = [&](const char *key) {
-        for (const auto &l : written)
-            if (l.key == key)
-                return l.value;
-        return std::string("(none)");
-    };
-    EXPECT_EQ(value("AFCENTER="), "1500");
-    EXPECT_EQ(value("AFBW="), "50");
-    EXPECT_EQ(value("AFACTIVE="), "1");
-    EXPECT_EQ(value("MONITOR_FILTER="), "1");
-    EXPECT_EQ(value("LEFT_THRESHOLD="), "127");
-    EXPECT_EQ(value("RIGHT_THRESHOLD="), "12");
-    EXPECT_EQ(value("FILTERPOS="), "40,30");
-    EXPECT_EQ(value("MONITOR_CHANNEL="), "RIGHT");
+    EXPECT_EQ(caption(), QStringLiteral("Audio decoding / fc=1500Hz / bw=50Hz"));
+    std::string written;
+    for (const auto &line : Settings().write())
+        if (line.key.starts_with("AF") || line.key.starts_with("FILTER") || line.key.starts_with("LEFT_"))
+            written += line.key + line.value + ";";
+    EXPECT_EQ(written, "LEFT_THRESHOLD=127;FILTERPOS=40,30;AFCENTER=1500;AFBW=50;AFACTIVE=1;");
 }
 
 // ---- The real capture device ------------------------------------------------------------------
 
-const char *const CaptureFileVariable = "KESTRELON_MONITOR_CAPTURE";
+// Runs a child case of this program whose ALSA default device is `pcm`.
+int runChild(const char *test, const QString &pcm, QByteArray *output)
+{
+    QTemporaryDir home;
+    QFile rc(home.filePath(".asoundrc"));
+    if (!rc.open(QIODevice::WriteOnly))
+        return -1;
+    rc.write(pcm.toUtf8());
+    rc.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home.path());
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_also_run_disabled_tests", QStringLiteral("--gtest_filter=AudioMonitorOnALSAChild.DISABLED_") + test});
+    if (!child.waitForFinished(60000))
+        child.kill();
+    child.waitForFinished();
+    *output = child.readAll();
+    // A filter that matched nothing would pass too.
+    if (!output->contains("[  PASSED  ] 1 test."))
+        return -2;
+    return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
+}
 
-TEST(AudioMonitorOnALSA, TheMonitorDecodesWhatTheDefaultCaptureDeviceHears)
+TEST(AudioMonitorOnALSA, TheMonitorDecodesWhatTheDefaultCaptureDeviceHearsOrSaysThereIsNone)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath("heard.raw");
     morsesignal::Options o;
     o.tailMs = 3000; // the file plugin repeats its last period once the file ends
-    const std::vector<std::uint8_t> frames = morsesignal::signal("PARIS PARIS ", o);
     std::vector<std::int16_t> samples;
-    for (std::uint8_t v : frames)
+    for (std::uint8_t v : morsesignal::signal("PARIS PARIS ", o))
         samples.push_back(static_cast<std::int16_t>((v - 128) * 256));
     QFile raw(file);
     ASSERT_TRUE(raw.open(QIODevice::WriteOnly));
     raw.write(reinterpret_cast<const char *>(samples.data()), static_cast<qint64>(samples.size() * 2));
     raw.close();
-
-    QTemporaryDir home;
-    QFile rc(home.filePath(".asoundrc"));
-    ASSERT_TRUE(rc.open(QIODevice::WriteOnly));
-    rc.write(QString("pcm.!default { type file; slave.pcm \"null\"; file \"/dev/null\"; infile \"%1\"; "
-                     "format \"raw\" }\n")
-                 .arg(file)
-                 .toUtf8());
-    rc.close();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", home.path());
-    env.insert(CaptureFileVariable, file);
-    QProcess child;
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {"--gtest_also_run_disabled_tests", "--gtest_filter=AudioMonitorOnALSAChild.DISABLED_Decodes"});
-    ASSERT_TRUE(child.waitForFinished(60000));
-    EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+    QByteArray output;
+    EXPECT_EQ(runChild("Decodes",
+                       QString("pcm.!default { type file; slave.pcm \"null\"; file \"/dev/null\"; infile \"%1\"; "
+                               "format \"raw\" }\n").arg(file),
+                       &output),
+              0)
+        << output.toStdString();
+    EXPECT_EQ(runChild("Refused", "pcm.!default { type hw; card 77 }\n", &output), 0) << output.toStdString();
 }
 
-TEST(AudioMonitorOnALSAChild, DISABLED_Decodes)
+class AudioMonitorOnALSAChild : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(fakeSound);
+        AudioInputFactory() = [] { return std::unique_ptr<AudioInput>(std::make_unique<PortAudioInput>()); };
+        shelltest::ensureWindows();
+        Form1->show();
+        said = shelltest::withMessage([] { ClickButton(Form1->RadioButtonMonitor); });
+    }
+    void TearDown() override { CloseWaveInput(); }
+    QString said;
+};
+
+TEST_F(AudioMonitorOnALSAChild, DISABLED_Decodes)
 {
-    ASSERT_FALSE(qgetenv(CaptureFileVariable).isEmpty());
-    ASSERT_TRUE(fakeSound);
-    AudioInputFactory() = [] { return std::unique_ptr<AudioInput>(std::make_unique<PortAudioInput>()); };
-    shelltest::ensureWindows();
-    Form1->show();
-    EXPECT_EQ(shelltest::withMessage([] { ClickButton(Form1->RadioButtonMonitor); }), QString());
+    EXPECT_EQ(said, QString());
     auto *memo = control<QPlainTextEdit>("MemoMonitor");
     EXPECT_TRUE(waitFor([&] { return memo->toPlainText() == QStringLiteral("PARIS PARIS "); }, 30000))
         << memo->toPlainText().toStdString();
-    CloseWaveInput();
+}
+
+TEST_F(AudioMonitorOnALSAChild, DISABLED_Refused)
+{
+    EXPECT_TRUE(said.startsWith(QStringLiteral("Err "))) << said.toStdString();
+    EXPECT_TRUE(said.endsWith(MsgCannotOpenSoundCard()));
+    EXPECT_TRUE(control<QWidget>("PanelErrAudioMonitor")->isVisible());
+    EXPECT_FALSE(WaveInputIsOpen());
 }
