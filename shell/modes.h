@@ -95,8 +95,6 @@ struct ModeHooks
     std::function<void()> leaveKidMode;
     // The monitor has written a decoded character into its memo (kid mode compares).
     std::function<void()> monitorCharacterWritten;
-    // Kid mode: the kid view is left (enlargement steps, modes that do not hide the monitor).
-    std::function<void()> leaveKidMode;
     // While the kid view is shown: the window's size before it (width, height), which WINDIM=
     // keeps in place of the kid view's own.
     std::function<std::optional<std::pair<int, int>>()> kidSavedWindowSize;
