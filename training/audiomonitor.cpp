@@ -385,7 +385,12 @@ void buildControls(TForm1 &form)
     c.StaticTextErrAudioMonitor = named(new QLabel(c.PanelErrAudioMonitor), "StaticTextErrAudioMonitor");
     c.StaticTextErrAudioMonitor->setGeometry(8, 8, 436, 72);
     c.StaticTextErrAudioMonitor->setWordWrap(true);
-    c.StaticTextErrAudioMonitor->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    QPalette red = c.StaticTextErrAudioMonitor->palette();
+    red.setColor(QPalette::WindowText, QColor(176, 0, 0));
+    c.StaticTextErrAudioMonitor->setPalette(red);
+    QFont bold = c.StaticTextErrAudioMonitor->font();
+    bold.setBold(true);
+    c.StaticTextErrAudioMonitor->setFont(bold);
     c.PanelErrAudioMonitor->hide();
 
     c.MenuAudioFilter = named(new QAction(QStringLiteral("&Audio Filter (Monitoring)"), form.MenuOutils),
