@@ -97,6 +97,7 @@ TFormMonitorInfo::TFormMonitorInfo(QWidget *parent)
     ButtonOK = new QPushButton(QStringLiteral("OK"), this);
     ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
     ButtonOK->setGeometry(360, 250, 100, 30);
+    ButtonOK->setDefault(true); // Enter closes the card, as Esc does
     connect(ButtonHelp, &QPushButton::clicked, this, &TFormMonitorInfo::ButtonHelpClick);
     connect(ButtonOK, &QPushButton::clicked, this, &TFormMonitorInfo::ButtonOKClick);
     retranslate();

@@ -1,5 +1,8 @@
 #include "shell/sidewindows.h"
 
+#include <QKeyEvent>
+#include <QPushButton>
+
 #include <algorithm>
 
 namespace {
@@ -28,6 +31,24 @@ TSideForm::~TSideForm()
 const std::vector<TSideForm *> &TSideForm::all()
 {
     return sideForms();
+}
+
+void TSideForm::keyPressEvent(QKeyEvent *event)
+{
+    QPushButton *answer = nullptr;
+    for (QPushButton *button : findChildren<QPushButton *>())
+        if (button->isDefault() && button->isVisible() && button->isEnabled())
+            answer = button;
+    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (answer && plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        answer->click();
+        return;
+    }
+    if (answer && plain && event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 TFormNote *FormNote = nullptr;

@@ -19,6 +19,11 @@ public:
 
     // Every side window alive, in creation order.
     static const std::vector<TSideForm *> &all();
+
+protected:
+    // A window with a default button, as a dialog has, answers Enter with that button and
+    // Esc by closing.
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 // Games launcher.

@@ -239,8 +239,12 @@ protected:
         auto *w = static_cast<QWidget *>(object);
         if (w->window() != Form1)
             return false;
-        if (event->type() == QEvent::ToolTip)
-            return checked("MenuHideHints") && hintedControls().count(programName(w));
+        if (event->type() == QEvent::ToolTip) {
+            if (!checked("MenuHideHints") || !hintedControls().count(programName(w)))
+                return false;
+            event->accept(); // answered: no parent shows its own hint instead
+            return true;
+        }
         QComboBox *combo = qobject_cast<QComboBox *>(w);
         if (!combo)
             combo = qobject_cast<QComboBox *>(w->parentWidget());
@@ -371,8 +375,10 @@ void menuCopierClick()
 
 void MenuCollerClick()
 {
+    // The box that has the window's focus (the window is the active one while its menu is used).
+    const QWidget *focus = Form1 ? Form1->focusWidget() : nullptr;
     for (QWidget *box : textBoxes()) {
-        if (box->hasFocus()) {
+        if (box == focus || (focus && box->isAncestorOf(focus))) {
             pasteInto(box);
             return;
         }
@@ -446,6 +452,9 @@ void BuildToolsUtilities(TForm1 &form)
     add("menuStayOnTop", "Stay on &top", true, menuStayOnTopClick);
     tools->insertSeparator(quit);
 
+    // The decoder's debug label stays hidden until the debug keys show it.
+    if (QWidget *label = form.findChild<QWidget *>(QStringLiteral("Label4")))
+        label->hide();
     // Hidden: only its keys reach it.
     auto *debug = new QAction(&form);
     debug->setObjectName(QStringLiteral("MenuDebug"));

@@ -793,6 +793,8 @@ void MenuAgrandirClick(int percent)
     // 7. to 12.
     LoadButtonGlyphs(QString::number(percent));
     applyStepSizes();
+    if (FormZoom && FormZoom->isVisible())
+        FormZoom->LoadCaseGlyph();
 }
 
 void MenuAgrandir100Click()

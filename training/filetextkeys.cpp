@@ -12,7 +12,7 @@
 void AddFileTextKeyRoutes()
 {
     AddKeyRoute({"file text: stop", KeyStage::Window, 30, nullptr, KeyEnter,
-                 [](int) { return Form1->Engine.TextPlaying; },
+                 [](int) { return Form1 && Form1->Engine.TextPlaying; },
                  [](int) {
                      SoundEngine().ButtonStopClick();
                      return true;
@@ -20,8 +20,8 @@ void AddFileTextKeyRoutes()
                  KeyConsume::Always});
     AddKeyRoute({"file text: continue", KeyStage::Window, 40, nullptr, KeyEnter,
                  [](int) {
-                     const QPushButton *next = FileText().ButtonContinueFile;
-                     return next && !next->isHidden();
+                     // The module's controls exist only while the main window does.
+                     return Form1 && !FileText().ButtonContinueFile->isHidden();
                  },
                  [](int) {
                      ButtonContinueFileClick();

@@ -20,18 +20,21 @@ RandomModule &m()
 
 bool enterStops()
 {
+    if (!m().form)
+        return false;
     const auto *item = Form1 ? Form1->findChild<QAction *>(QStringLiteral("MenuDiversEnter")) : nullptr;
     return item && item->isChecked();
 }
 
+// The module's controls exist only while its window does.
 bool choicePanelShown()
 {
-    return m().PanelChoixRandom && !m().PanelChoixRandom->isHidden();
+    return m().form && !m().PanelChoixRandom->isHidden();
 }
 
 bool seriesBoxReady()
 {
-    return m().GroupBoxRandom && !m().GroupBoxRandom->isHidden() && !m().CountdownRunning;
+    return m().form && !m().GroupBoxRandom->isHidden() && !m().CountdownRunning;
 }
 
 bool choiceOK(int)
@@ -82,7 +85,8 @@ void AddRandomKeyRoutes()
                  [](int) { return seriesBoxReady(); }, playOrStop, KeyConsume::WhenActs});
     // While the choice panel is shown, the window's row answers Enter before these.
     AddKeyRoute({"random: stop button", KeyStage::FocusKeyPress, 90, "BitBtnStopRandom", KeyEnter | KeyEscape,
-                 [](int key) { return key == KeyEscape || enterStops(); }, stopOrStart, KeyConsume::WhenActs});
+                 [](int key) { return m().form && (key == KeyEscape || enterStops()); }, stopOrStart,
+                 KeyConsume::WhenActs});
     AddKeyRoute({"random: play button", KeyStage::FocusKeyPress, 110, "BitBtnPlayRandom", KeyEnter,
                  [](int) { return enterStops(); }, stopOrStart, KeyConsume::WhenActs});
 }
