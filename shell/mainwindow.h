@@ -9,6 +9,7 @@
 //    design geometry (the frame has no layout: the window is laid out in design pixels),
 //    give it and each control its program name with setObjectName; a panel hidden at design
 //    must be hide()n explicitly (the Quit button looks at the settings panels' own visibility);
+//    the enlargement scales it from that design geometry (shell/zoom.h);
 //  - menus: add items to an existing menu (menuNamed("MenuOutils")) or a new top-level menu
 //    (addMenuNamed), each QAction with its object name; connect handlers to `triggered`;
 //  - timers of the main window are members here; connect to `timeout`. Shut-down stops every

@@ -15,6 +15,10 @@
 //     and answers its plain default (false, 0, nothing), as the program without that mode.
 //  3. Steps. Start-up and the two quit roads run, at fixed places, the steps modules add for
 //     that place (ModuleStep), in the order added.
+//  4. Keys. What Enter and Esc do while a mode's panel is visible: rows of the main window's
+//     key table (shell/keyrouting.h), added in the module's build.
+//  5. Enlargement. Nothing to do: the shell scales every window built in design pixels
+//     (shell/zoom.h says where code works in the pixels on screen).
 
 #include <chrono>
 #include <functional>

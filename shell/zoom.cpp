@@ -35,6 +35,7 @@ namespace {
 constexpr int Steps[] = {100, 125, 150, 175, 200};
 const char *const OwnLayoutProperty = "kestrelonKeepsOwnLayout";
 const char *const ExemptProperty = "kestrelonZoomExempt";
+const char *const WatchedProperty = "kestrelonZoomWatched";
 
 // ---- Numbers ------------------------------------------------------------------------------
 
@@ -182,11 +183,12 @@ struct Window {
     QSize designMin, designMax, appliedMin, appliedMax;
 };
 
-std::unordered_map<const QWidget *, Control> controls;
-std::unordered_map<const QLayout *, Layout> layouts;
-std::unordered_map<const QWidget *, Window> windows; // side windows shown enlarged
+// Keyed by the object, which a record never outlives.
+std::unordered_map<const QObject *, Control> controls;
+std::unordered_map<const QObject *, Layout> layouts;
+std::unordered_map<const QObject *, Window> windows; // side windows shown enlarged
 // The design item grid of a list given a step's item height, until it is back at 100 %.
-std::unordered_map<const QWidget *, QSize> designGrids;
+std::unordered_map<const QObject *, QSize> designGrids;
 // While the shell changes geometry or fonts itself, their events are its own.
 int applying = 0;
 struct Applying {
@@ -194,13 +196,17 @@ struct Applying {
     ~Applying() { --applying; }
 };
 
-void forgetWhenDestroyed(const QObject *object)
+void forgetWhenDestroyed(QObject *object)
 {
+    // Once per object, however often its records come and go.
+    if (object->property(WatchedProperty).toBool())
+        return;
+    object->setProperty(WatchedProperty, true);
     QObject::connect(object, &QObject::destroyed, [object] {
-        controls.erase(static_cast<const QWidget *>(object));
-        layouts.erase(static_cast<const QLayout *>(object));
-        windows.erase(static_cast<const QWidget *>(object));
-        designGrids.erase(static_cast<const QWidget *>(object));
+        controls.erase(object);
+        layouts.erase(object);
+        windows.erase(object);
+        designGrids.erase(object);
     });
 }
 
@@ -283,7 +289,7 @@ void scaleControl(QWidget *w, bool root, int from, int to)
     // child (whose sheet gives no font) is given its parent's size here.
     const bool sheet = !root && w->testAttribute(Qt::WA_StyleSheet)
                        && !w->styleSheet().contains(QLatin1String("font"));
-    const bool ownSize = root || (rec.font && !fresh)
+    const bool ownSize = root || rec.font
                          || (!sheet && now != parents && (!fresh || w->testAttribute(Qt::WA_SetFont)));
     if (!ownSize && sheet && now != parents)
         w->setFont(withSize(current, parents));
