@@ -4,6 +4,7 @@
 #include "shell/enginesettingskeys.h"
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
+#include "shell/panellpt.h"
 #include "shell/panelport.h"
 #include "shell/settingskeys.h"
 #include "shell/soundengine.h"
@@ -38,11 +39,13 @@ void StartupFillControlTables()
     RunModuleSteps(ModuleStep::FillControlTables);
 }
 
-// The port panel and its list of serial ports.
+// The port panel with its list of serial ports and its parallel-port part.
 void StartupListSerialPorts()
 {
-    if (Form1)
+    if (Form1) {
         CreatePortPanel(*Form1);
+        CreateParallelPortControls(*Form1);
+    }
 }
 
 void StartupCaptureJoystick()

@@ -5,6 +5,7 @@
 #include "platform/portaudiooutput.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/mainwindow.h"
+#include "shell/panellpt.h"
 #include "shell/panelport.h"
 
 #include <QPointer>
@@ -208,13 +209,14 @@ TSoundEngine::TSoundEngine(TForm1 &form)
     setObjectName(QStringLiteral("SoundEngine"));
     Effects = std::make_unique<EffectSwitches>();
     Output = SoundOutputFactory()();
-    // The parallel port joins the clock when parallel-port keying lands. The serial lines are
-    // the process-wide road to whichever keying port is active, so the clock never holds on
-    // to one that is gone.
-    Clock = std::make_unique<ElementClock>(&ClockSerialLines(), nullptr, &OnAirLampsForClock());
+    // The serial lines and the parallel port are the process-wide roads to whichever keying
+    // port is active, so the clock never holds on to one that is gone.
+    Clock = std::make_unique<ElementClock>(&ClockSerialLines(), &ClockParallelPort(), &OnAirLampsForClock());
     Keying = std::make_unique<KeyingInStep>(*Clock);
     if (TPanelPort *port = PanelPort())
         port->Keying.AttachClock(Clock.get());
+    if (TLptPort *lpt = LptPort())
+        lpt->AttachClock(Clock.get());
     Host = std::make_unique<MainWindowEngineHost>(form, *this);
     Sender = std::make_unique<SendingEngine>(State, *Host, *Output, Timings, Tone, *Effects);
     Cycle = std::make_unique<PlaybackCycle>(State, *Host, *Output, *Sender);
@@ -234,6 +236,8 @@ TSoundEngine::~TSoundEngine()
     // Nothing may key through a clock that goes away, nor report to a cycle that goes away.
     if (TPanelPort *port = PanelPort(); port && port->Keying.AttachedClock() == Clock.get())
         port->Keying.AttachClock(nullptr);
+    if (TLptPort *lpt = LptPort())
+        lpt->AttachClock(nullptr);
     Keying.reset();
     Clock->Close();
     Output.reset();

@@ -292,20 +292,27 @@ constexpr MessageEntry kMessages[] = {
      Tr("WEB or file error", "WEB- vagy fájlhiba", "WEB- oder Dateifehler", "Erreur WEB ou de fichier",
         "Errore WEB o di file", "Erro WEB ou de ficheiro", "Error WEB o de archivo")},
     {Msg::MsgPortDriverMissing, "MsgPortDriverMissing",
-     Tr("Ntport driver is not installed.\r\nIt is mandatory when controling an LPT port.\r\nPlease run "
-        "zntportsetup.exe as administrator\r\nand restart KESTRELON.",
-        "Az Ntport illesztöprogram nincs telepítve.\r\nLPT port vezérléséhez kötelezö.\r\nFuttasd a "
-        "zntportsetup.exe programot rendszergazdaként\r\nés indítsd újra a KESTRELON-t.",
-        "Der Ntport-Treiber ist nicht installiert.\r\nEr ist zum Steuern eines LPT-Ports nötig.\r\nBitte "
-        "zntportsetup.exe als Administrator ausführen\r\nund KESTRELON neu starten.",
-        "Le pilote Ntport n'est pas installé.\r\nIl est obligatoire pour commander un port LPT.\r\nLancez "
-        "zntportsetup.exe en administrateur\r\npuis redémarrez KESTRELON.",
-        "Il driver Ntport non è installato.\r\nÈ necessario per controllare una porta LPT.\r\nEseguite "
-        "zntportsetup.exe come amministratore\r\ne riavviate KESTRELON.",
-        "O controlador Ntport não está instalado.\r\nÉ obrigatório para controlar uma porta LPT.\r\nExecute "
-        "zntportsetup.exe como administrador\r\ne reinicie o KESTRELON.",
-        "El controlador Ntport no está instalado.\r\nEs obligatorio para controlar un puerto LPT.\r\nEjecute "
-        "zntportsetup.exe como administrador\r\ny reinicie KESTRELON.")},
+     Tr("The parallel port cannot be used: the ppdev driver is not loaded\r\nor you have no access to "
+        "/dev/parport*.\r\nAs administrator run \"modprobe ppdev\" and add your user to the group lp,\r\n"
+        "then log in again and restart KESTRELON.",
+        "A párhuzamos port nem használható: a ppdev illesztöprogram nincs betöltve,\r\nvagy nincs "
+        "hozzáférésed a /dev/parport* eszközhöz.\r\nRendszergazdaként futtasd a \"modprobe ppdev\" parancsot, "
+        "és vedd fel a felhasználódat az lp csoportba,\r\nmajd jelentkezz be újra, és indítsd újra a KESTRELON-t.",
+        "Der Parallelport ist nicht nutzbar: Der Treiber ppdev ist nicht geladen\r\noder Sie haben keinen "
+        "Zugriff auf /dev/parport*.\r\nFühren Sie als Administrator \"modprobe ppdev\" aus und nehmen Sie Ihren "
+        "Benutzer in die Gruppe lp auf,\r\nmelden Sie sich dann neu an und starten Sie KESTRELON neu.",
+        "Le port parallèle est inutilisable : le pilote ppdev n'est pas chargé\r\nou vous n'avez pas accès à "
+        "/dev/parport*.\r\nEn administrateur, lancez \"modprobe ppdev\" et ajoutez votre utilisateur au groupe lp,"
+        "\r\npuis reconnectez-vous et redémarrez KESTRELON.",
+        "La porta parallela non è utilizzabile: il driver ppdev non è caricato\r\no non avete accesso a "
+        "/dev/parport*.\r\nCome amministratore eseguite \"modprobe ppdev\" e aggiungete il vostro utente al "
+        "gruppo lp,\r\npoi rientrate nella sessione e riavviate KESTRELON.",
+        "A porta paralela não pode ser usada: o controlador ppdev não está carregado\r\nou não tem acesso a "
+        "/dev/parport*.\r\nComo administrador execute \"modprobe ppdev\" e adicione o seu utilizador ao grupo lp,"
+        "\r\ndepois volte a iniciar a sessão e reinicie o KESTRELON.",
+        "El puerto paralelo no se puede usar: el controlador ppdev no está cargado\r\no no tiene acceso a "
+        "/dev/parport*.\r\nComo administrador ejecute \"modprobe ppdev\" y añada su usuario al grupo lp,\r\n"
+        "luego vuelva a iniciar sesión y reinicie KESTRELON.")},
     {Msg::MsgConfirmResetLessons, "MsgConfirmResetLessons",
      Tr("WARNING:\r\nThis action will delete all local lessons and reset default lessons\r\nAre you sure you want "
         "to do this ?",

@@ -8,6 +8,7 @@
 #include "shell/languages/languages.h"
 #include "shell/joystickport.h"
 #include "shell/mainwindow.h"
+#include "shell/panellpt.h"
 #include "shell/modes.h"
 #include "shell/panelport.h"
 #include "shell/releasecheck.h"
@@ -78,7 +79,7 @@ void restoreProgramGlobals()
         keep(Shortcuts), keep(NoEditFocus), keep(DoubleKeyCalibration),
         keep(JoystickPresent), keep(NoEditFocus), keep(DoubleKeyCalibration), keep(monitorSeams()),
         keep(FileOpenDialog()), keep(NewsPageFetcher()), keep(NewsSiteBase()),
-        keep(joystickSeams()),
+        keep(joystickSeams()), keep(lptSeams()),
         keep(VerStart), keep(ReleaseCheckSilent), keep(FetchedVersion), keep(ShellOpenHandler),
         keep(StartDetachedHandler),
     };
