@@ -62,6 +62,13 @@ void SetParallelKeyUp(int entry, std::uint8_t keyUpControl)
         table[entry].keyUp.store(keyUpControl);
 }
 
+int ParallelKeyUp(int entry)
+{
+    if (entry < 0 || entry >= EntryCount || table[entry].state.load() != InUse || table[entry].kind.load() != Parallel)
+        return -1;
+    return static_cast<int>(table[entry].keyUp.load());
+}
+
 void Unregister(int entry)
 {
     if (entry < 0 || entry >= EntryCount)

@@ -27,6 +27,8 @@ int RegisterSerialPort(int fd);
 // its polarity or the idle shadow changes). Returns the entry, or -1.
 int RegisterParallelPort(int fd, std::uint8_t keyUpControl);
 void SetParallelKeyUp(int entry, std::uint8_t keyUpControl);
+// The key-up value a parallel entry holds; -1 for an entry that is none.
+int ParallelKeyUp(int entry);
 
 // Removes an entry and closes its kept descriptor; -1 and entries already removed are
 // ignored.

@@ -1,5 +1,7 @@
 #include "engine/devices/parallelport.h"
 
+#include "engine/keyingsafety.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -67,6 +69,8 @@ bool TParallelPortAccess::claimLocked()
         return false;
     }
     device_ = std::move(device);
+    // From now on a signal that ends the program puts the pin at key-up too.
+    safetyEntry_ = keyingsafety::RegisterParallelPort(device_->handle(), keyUp_);
     return true;
 }
 
@@ -74,6 +78,9 @@ void TParallelPortAccess::releaseLocked()
 {
     if (!device_)
         return;
+    // Before the close, so that the close is the port's last one.
+    keyingsafety::Unregister(safetyEntry_);
+    safetyEntry_ = -1;
     device_->release();
     device_->close();
     device_.reset();
@@ -125,7 +132,7 @@ void TParallelPortAccess::SetKeyUpControl(std::uint8_t value)
 {
     std::lock_guard lock(mutex_);
     keyUp_ = value & 0x0F;
-    keyUpKnown_ = true;
+    keyingsafety::SetParallelKeyUp(safetyEntry_, keyUp_);
 }
 
 bool TParallelPortAccess::OwnedByDriver(std::uint16_t base) const
@@ -137,6 +144,12 @@ std::uint16_t TParallelPortAccess::EnabledAddress() const
 {
     std::lock_guard lock(mutex_);
     return enabled_;
+}
+
+int TParallelPortAccess::SafetyEntry() const
+{
+    std::lock_guard lock(mutex_);
+    return safetyEntry_;
 }
 
 bool TParallelPortAccess::Claimed() const

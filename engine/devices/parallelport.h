@@ -56,6 +56,8 @@ public:
     bool DriverReady() const { return ppdev::DriverReady(roots_); }
     std::uint16_t EnabledAddress() const;
     bool Claimed() const;
+    // The claimed port's entry among the outputs a fatal signal puts at key-up; -1 when none.
+    int SafetyEntry() const;
 
 private:
     bool claimLocked();
@@ -69,7 +71,7 @@ private:
     std::unique_ptr<ppdev::Device> device_; // set while claimed
     int lastError_ = 0;
     std::uint8_t keyUp_ = 0;
-    bool keyUpKnown_ = false;
+    int safetyEntry_ = -1;
 };
 
 // The parallel port for the element clock, valid for the whole process: it reaches the active

@@ -16,6 +16,9 @@
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 struct FakeParportState {
     using Clock = std::chrono::steady_clock;
     std::mutex m;
@@ -59,7 +62,9 @@ public:
     {
         std::lock_guard g(s->m);
         s->add("open " + path);
-        open_ = s->openError == 0;
+        // A real descriptor, so the port can be registered for the release at a fatal signal.
+        if (s->openError == 0)
+            fd_ = ::open("/dev/null", O_RDWR | O_CLOEXEC);
         return s->openError;
     }
     int claim() override
@@ -100,15 +105,17 @@ public:
     void close() override
     {
         std::lock_guard g(s->m);
-        if (open_)
+        if (fd_ >= 0) {
             s->add("close");
-        open_ = false;
+            ::close(fd_);
+        }
+        fd_ = -1;
     }
-    int handle() const override { return open_ ? 1000 : -1; }
+    int handle() const override { return fd_; }
 
 private:
     std::shared_ptr<FakeParportState> s;
-    bool open_ = false;
+    int fd_ = -1;
 };
 
 // /proc/sys/dev/parport, /sys/class/ppdev and /dev under `root`, with the given ports

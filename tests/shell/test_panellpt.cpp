@@ -9,6 +9,7 @@
 #include "tests/shell/shelltestsupport.h"
 
 #include "engine/elementclock.h"
+#include "engine/keyingsafety.h"
 #include "shell/formdialog.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
@@ -129,6 +130,11 @@ TEST_F(LptPanel, DetectionOnlyRecordsAndAPortWithoutAnAddressCannotBeChosen)
     EXPECT_EQ(written([&] { lpt->CheckBoxPin[2]->click(); }), "read write 0C");
     EXPECT_EQ(written([&] { lpt->CheckBoxPin[0]->click(); }), "");
     EXPECT_EQ(beeps, 1);
+    // A signal that ends the program puts the claimed port at this idle level.
+    const int entry = lpt->Lpt.Access().SafetyEntry();
+    EXPECT_EQ(keyingsafety::ParallelKeyUp(entry), 0x0C);
+    lpt->RadioGroupLPT->Item(0)->click();
+    EXPECT_EQ(keyingsafety::ParallelKeyUp(entry), -1);
 }
 
 TEST_F(LptPanel, EveryPinAndPolarityKeysAsItsBoxSays)
