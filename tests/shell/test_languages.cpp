@@ -98,7 +98,10 @@ const EnglishRow kEnglish[] = {
     {Msg::MsgMouseKeyingHowTo, "When using the mouse buttons to send Morse code,\r\nfirst choose how to use the mouse\r\n(single key or dual key)\r\nthen place the mouse cursor on\r\n the MORSE KEY image\r\nand click the mouse left/right buttons\r\nas you do with a keyer"},
     {Msg::MsgCtrlSelectedForKeying, "CAUTION: CTRL is selected for keying!\r\nIf you want to use the mouse as a Morse-Keyer,\r\nplease select \"Single key\" or \"Dual key\""},
     {Msg::MsgWebOrFileError, "WEB or file error"},
-    {Msg::MsgPortDriverMissing, "Ntport driver is not installed.\r\nIt is mandatory when controling an LPT port.\r\nPlease run zntportsetup.exe as administrator\r\nand restart KESTRELON."},
+    // What Linux needs for the parallel port, in place of the other system's driver.
+    {Msg::MsgPortDriverMissing, "The parallel port cannot be used: the ppdev driver is not loaded\r\nor you have no "
+                                "access to /dev/parport*.\r\nAs administrator run \"modprobe ppdev\" and add your "
+                                "user to the group lp,\r\nthen log in again and restart KESTRELON."},
     {Msg::MsgConfirmResetLessons, "WARNING:\r\nThis action will delete all local lessons and reset default lessons\r\nAre you sure you want to do this ?"},
     {Msg::TxtAnswerSpeed, "You answer at a speed of about "},
     {Msg::TxtWpm, " wpm"},
