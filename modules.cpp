@@ -1,5 +1,6 @@
 #include "shell/modes.h"
 
+#include "games/gamesmodule.h"
 #include "training/audiomonitor.h"
 #include "training/filetext.h"
 #include "training/kidmode.h"
@@ -16,4 +17,5 @@ void RegisterProgramModules()
     RegisterModule({"kid mode", BuildKidModeModule});
     RegisterModule({"file text", BuildFileTextModule});
     RegisterModule({"random", BuildRandomModule});
+    RegisterModule({"games", BuildGamesModule});
 }

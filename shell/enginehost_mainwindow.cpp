@@ -365,10 +365,10 @@ void MainWindowEngineHost::focusHandOffWindow(HandOffWindow window)
     QWidget *target = nullptr;
     switch (window) {
     case HandOffWindow::Jong:
-        target = FormMorseJong;
+        target = SideWindowNamed("FormMorseJong");
         break;
     case HandOffWindow::Pairs:
-        target = FormMemoryPairs;
+        target = SideWindowNamed("FormMemoryPairs");
         break;
     case HandOffWindow::Note:
         target = FormNote;

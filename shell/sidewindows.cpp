@@ -4,6 +4,8 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <map>
+#include <string>
 
 namespace {
 
@@ -51,6 +53,38 @@ void TSideForm::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
+namespace {
+
+std::map<std::string, std::function<void()>> &sideWindowMakers()
+{
+    static std::map<std::string, std::function<void()>> makers;
+    return makers;
+}
+
+} // namespace
+
+void RegisterSideWindowMaker(const char *name, std::function<void()> make)
+{
+    sideWindowMakers()[name] = std::move(make);
+}
+
+bool MakeSideWindow(const char *name)
+{
+    const auto it = sideWindowMakers().find(name);
+    if (it == sideWindowMakers().end() || !it->second)
+        return false;
+    it->second();
+    return true;
+}
+
+TSideForm *SideWindowNamed(const char *name)
+{
+    for (TSideForm *form : sideForms())
+        if (form->objectName() == QLatin1String(name))
+            return form;
+    return nullptr;
+}
+
 TFormNote *FormNote = nullptr;
 TFormGames *FormGames = nullptr;
 TFormMorseJong *FormMorseJong = nullptr;
@@ -69,21 +103,6 @@ TFormDrift *FormDrift = nullptr;
 TFormDriftBMP *FormDriftBMP = nullptr;
 TFormMonitorInfo *FormMonitorInfo = nullptr;
 TFormZoom *FormZoom = nullptr;
-
-TFormGames::TFormGames(QWidget *parent)
-    : TSideForm("FormGames", parent)
-{
-}
-
-TFormMorseJong::TFormMorseJong(QWidget *parent)
-    : TSideForm("FormMorseJong", parent)
-{
-}
-
-TFormMemoryPairs::TFormMemoryPairs(QWidget *parent)
-    : TSideForm("FormMemoryPairs", parent)
-{
-}
 
 TFormhelpChoixRandom::TFormhelpChoixRandom(QWidget *parent)
     : TSideForm("FormhelpChoixRandom", parent)

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 // What every side window shares: its name, being a window of its own, and the list of
@@ -26,26 +27,19 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 };
 
-// Games launcher.
-class TFormGames : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormGames(QWidget *parent = nullptr);
-};
+// The games launcher, the tile-matching game and the memory-pairs game are classes of the
+// games module (games/), which registers how each is made when it builds; start-up makes
+// them at their place in the order.
+class TFormGames;
+class TFormMorseJong;
+class TFormMemoryPairs;
 
-// Tile-matching game.
-class TFormMorseJong : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormMorseJong(QWidget *parent = nullptr);
-};
-
-// Memory-pairs game.
-class TFormMemoryPairs : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormMemoryPairs(QWidget *parent = nullptr);
-};
+// A side window whose class belongs to a module: `make` creates it into its global.
+void RegisterSideWindowMaker(const char *name, std::function<void()> make);
+// Runs the maker of that window; false when none is registered.
+bool MakeSideWindow(const char *name);
+// The side window of that object name, or null.
+TSideForm *SideWindowNamed(const char *name);
 
 // Random-choice help card.
 class TFormhelpChoixRandom : public TSideForm {

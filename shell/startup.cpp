@@ -304,6 +304,13 @@ void createWindow(Form *&instance, const char *name, const std::function<void(co
     observe(observer, name);
 }
 
+// Creates a window whose class a module owns, through the maker it registered.
+static void createModuleWindow(const char *name, const std::function<void(const char *)> &observer)
+{
+    MakeSideWindow(name);
+    observe(observer, name);
+}
+
 bool CreateAllWindows(const std::function<void(const char *)> &observer)
 {
     EnsureProgramModulesRegistered();
@@ -314,9 +321,9 @@ bool CreateAllWindows(const std::function<void(const char *)> &observer)
     createWindow(FormNote, "FormNote", observer);
     NoteWindowCreated = true;
     observe(observer, "NoteWindowCreated");
-    createWindow(FormGames, "FormGames", observer);
-    createWindow(FormMorseJong, "FormMorseJong", observer);
-    createWindow(FormMemoryPairs, "FormMemoryPairs", observer);
+    createModuleWindow("FormGames", observer);
+    createModuleWindow("FormMorseJong", observer);
+    createModuleWindow("FormMemoryPairs", observer);
     createWindow(FormhelpChoixRandom, "FormhelpChoixRandom", observer);
     createWindow(FormBalise, "FormBalise", observer);
     createWindow(FormFilter, "FormFilter", observer);

@@ -3,6 +3,9 @@
 #include "tests/common/testsupport.h"
 #include "tests/shell/shelltestsupport.h"
 
+#include "games/formgames.h"
+#include "games/formmemorypairs.h"
+#include "games/formmorsejong.h"
 #include "shell/aboutbox.h"
 #include "shell/datafolders.h"
 #include "shell/enginesettingskeys.h"

@@ -1,0 +1,159 @@
+#include "games/gamewidgets.h"
+
+#include "games/gameart.h"
+#include "shell/pendingsteps.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVariant>
+
+std::function<int()> &GamesZoomPercent()
+{
+    static std::function<int()> zoom = CurrentZoomPercent;
+    return zoom;
+}
+
+namespace {
+
+constexpr const char *DesignRect = "kestrelonDesignRect";
+constexpr const char *DesignFont = "kestrelonDesignFont";
+
+void scaleOne(QWidget *widget, int percent)
+{
+    if (!widget->property(DesignRect).isValid()) {
+        widget->setProperty(DesignRect, widget->geometry());
+        widget->setProperty(DesignFont, widget->font().pointSizeF());
+    }
+    const QRect design = widget->property(DesignRect).toRect();
+    widget->setGeometry(design.x() * percent / 100, design.y() * percent / 100, design.width() * percent / 100,
+                        design.height() * percent / 100);
+    const qreal points = widget->property(DesignFont).toReal();
+    if (points > 0) {
+        QFont font = widget->font();
+        font.setPointSizeF(points * percent / 100.0);
+        widget->setFont(font);
+    }
+}
+
+} // namespace
+
+void ScaleFromDesign(QWidget *content, int percent)
+{
+    percent = std::max(1, percent);
+    scaleOne(content, percent);
+    for (QWidget *child : content->findChildren<QWidget *>()) {
+        if (child->isWindow() || qobject_cast<QMenu *>(child))
+            continue;
+        scaleOne(child, percent);
+    }
+}
+
+// ---- GameTile ---------------------------------------------------------------------------------
+
+GameTile::GameTile(int number, QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("ImageTile%1").arg(number));
+    setAttribute(Qt::WA_TranslucentBackground);
+    setMouseTracking(true);
+    resize(TileWidth, TileHeight);
+}
+
+void GameTile::setPicture(const QString &name)
+{
+    if (name == m_picture)
+        return;
+    m_picture = name;
+    update();
+}
+
+void GameTile::paintEvent(QPaintEvent *)
+{
+    if (m_picture.isEmpty())
+        return;
+    QPainter p(this);
+    p.drawPixmap(0, 0, ::GamePicture(m_picture, size()));
+}
+
+void GameTile::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+}
+
+void GameTile::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    if (click)
+        emit clicked(this);
+}
+
+void GameTile::mouseMoveEvent(QMouseEvent *)
+{
+    emit hovered(this);
+}
+
+void GameTile::enterEvent(QEnterEvent *)
+{
+    emit hovered(this);
+}
+
+void GameTile::resizeEvent(QResizeEvent *)
+{
+    setMask(QRegion(TileOutline(size())));
+}
+
+int TileNumberOfName(const QString &objectName)
+{
+    if (!objectName.startsWith(QLatin1String("imagetile"), Qt::CaseInsensitive))
+        return 0;
+    bool ok = false;
+    const int n = objectName.mid(9).toInt(&ok);
+    return ok ? n : 0;
+}
+
+// ---- PictureButton ----------------------------------------------------------------------------
+
+PictureButton::PictureButton(const QString &picture, QWidget *parent)
+    : QWidget(parent), m_picture(picture)
+{
+    setCursor(Qt::PointingHandCursor);
+}
+
+void PictureButton::setPicture(const QString &picture)
+{
+    m_picture = picture;
+    update();
+}
+
+void PictureButton::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.drawPixmap(0, 0, ::GamePicture(m_picture, size()));
+}
+
+void PictureButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+// ---- Builders ---------------------------------------------------------------------------------
+
+QAction *AddNamedAction(QWidget *menu, const char *name, const QString &caption)
+{
+    auto *action = new QAction(caption, menu);
+    action->setObjectName(QString::fromLatin1(name));
+    menu->addAction(action);
+    return action;
+}
+
+QMenu *AddNamedMenu(QMenuBar *bar, const char *name, const QString &caption)
+{
+    QMenu *menu = bar->addMenu(caption);
+    menu->setObjectName(QString::fromLatin1(name));
+    return menu;
+}
