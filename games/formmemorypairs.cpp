@@ -5,6 +5,7 @@
 #include "games/gamesmodule.h"
 #include "games/gamestexts.h"
 #include "games/gamewidgets.h"
+#include "shell/help.h"
 #include "shell/mainwindow.h"
 #include "shell/utilities.h"
 
@@ -650,7 +651,7 @@ void TFormMemoryPairs::MenuCouleurFondClick()
 
 void TFormMemoryPairs::MenuHelpClick()
 {
-    ShowGameHelpOnceHelpExists(35);
+    ShowHelpContext(35);
 }
 
 void TFormMemoryPairs::MenuFermerClick()

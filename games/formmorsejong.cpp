@@ -5,6 +5,7 @@
 #include "games/gamesmodule.h"
 #include "games/gamestexts.h"
 #include "games/gamewidgets.h"
+#include "shell/help.h"
 #include "shell/mainwindow.h"
 
 #include <QAction>
@@ -470,7 +471,7 @@ void TFormMorseJong::MenuRemettreazeroClick()
 
 void TFormMorseJong::menuhelpClick()
 {
-    ShowGameHelpOnceHelpExists(29);
+    ShowHelpContext(29);
 }
 
 void TFormMorseJong::ButtonFinClick()

@@ -33,11 +33,6 @@ int SettingOfColour(const QColor &colour)
     return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
 }
 
-void ShowGameHelpOnceHelpExists(int context)
-{
-    (void)context;
-}
-
 namespace {
 
 constexpr TextRow MainWindowTexts[] = {

@@ -31,8 +31,5 @@ GamesSettings &GamesState();
 QColor ColourOfSetting(int value);
 int SettingOfColour(const QColor &colour);
 
-// Empty until the program's help window exists: then it opens the game's help page (context).
-void ShowGameHelpOnceHelpExists(int context);
-
 // The module's build (the program's module list).
 void BuildGamesModule(TForm1 &form);

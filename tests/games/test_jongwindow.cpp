@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
+
 using namespace gamestest;
 
 namespace {
@@ -201,4 +203,21 @@ TEST_F(JongWindow, TheHintLightsTheFreePairInTurnAndAClickEndsIt)
     EXPECT_FALSE(w->StepsPending());
     EXPECT_EQ(w->Tiles[second]->picture().size(), 7);
     EXPECT_EQ(w->Game.selectedTile, first);
+}
+
+TEST_F(JongWindow, TheHiddenPlacementListHoldsEveryTileOnce)
+{
+    EXPECT_TRUE(w->StaticText1->isHidden());
+    QTest::keyClick(w, Qt::Key_R, Qt::ControlModifier | Qt::AltModifier);
+    ASSERT_FALSE(w->StaticText1->isHidden());
+    std::vector<int> tiles;
+    for (const QString &number : w->StaticText1->text().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        tiles.push_back(number.toInt());
+    std::sort(tiles.begin(), tiles.end());
+    ASSERT_EQ(tiles.size(), static_cast<std::size_t>(jong::TileCount));
+    for (int n = 1; n <= jong::TileCount; ++n)
+        EXPECT_EQ(tiles[n - 1], n);
+    // A new deal hides it again.
+    w->MenuDeal->trigger();
+    EXPECT_TRUE(w->StaticText1->isHidden());
 }

@@ -98,11 +98,12 @@ TEST_F(PairsWindow, TheFirstShowingLaysTheStoredLevelAndEachTurnedTileIsHeardBef
     }
     EXPECT_EQ(w->StaticTextCount->text(), QStringLiteral("5"));
     EXPECT_EQ(w->LabelBestScore->text(), QStringLiteral("Best score:\n5"));
-    std::vector<std::string> best;
+    std::vector<std::string> kept;
     for (const auto &line : Settings().write())
-        if (line.key == "PAIRSBEST=")
-            best.push_back(line.value);
-    EXPECT_EQ(best, std::vector<std::string>{"5,-1,-1,-1,-1,-1,-1,-1,-1,"});
+        if (line.key.starts_with("PAIRS"))
+            kept.push_back(line.key + line.value);
+    EXPECT_EQ(kept, (std::vector<std::string>{"PAIRSCOLOR=1113856", "PAIRSLEVEL=0", "PAIRSPLAYERS=1",
+                                              "PAIRSBEST=5,-1,-1,-1,-1,-1,-1,-1,-1,"}));
 }
 
 TEST_F(PairsWindow, WithATransmitDelayTheSecondTileNeverTurnsBeforeTheFirstCharacterHasSounded)
