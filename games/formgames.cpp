@@ -16,19 +16,17 @@ TFormGames::TFormGames(QWidget *parent)
     : TSideForm("FormGames", parent), LanguageAware(this)
 {
     setWindowTitle(QStringLiteral("Games"));
-    m_content = new QWidget(this);
-    m_content->setGeometry(0, 0, DesignWidth, DesignHeight);
-    ImageMahjong = new PictureButton(QString::fromLatin1(PictureLauncherTiles), m_content);
+    ImageMahjong = new PictureButton(QString::fromLatin1(PictureLauncherTiles), this);
     ImageMahjong->setObjectName(QStringLiteral("ImageMahjong"));
     ImageMahjong->setGeometry(20, 16, 140, 100);
-    ImageMemoryGame = new PictureButton(QString::fromLatin1(PictureLauncherPairs), m_content);
+    ImageMemoryGame = new PictureButton(QString::fromLatin1(PictureLauncherPairs), this);
     ImageMemoryGame->setObjectName(QStringLiteral("ImageMemoryGame"));
     ImageMemoryGame->setGeometry(180, 16, 140, 100);
-    LabelImageMahjong = new QLabel(QStringLiteral("Mahjong"), m_content);
+    LabelImageMahjong = new QLabel(QStringLiteral("Mahjong"), this);
     LabelImageMahjong->setObjectName(QStringLiteral("LabelImageMahjong"));
     LabelImageMahjong->setGeometry(20, 124, 140, 24);
     LabelImageMahjong->setAlignment(Qt::AlignCenter);
-    LabelImageMemorygame = new QLabel(QStringLiteral("Jeu de mémoire"), m_content);
+    LabelImageMemorygame = new QLabel(QStringLiteral("Jeu de mémoire"), this);
     LabelImageMemorygame->setObjectName(QStringLiteral("LabelImageMemorygame"));
     LabelImageMemorygame->setGeometry(180, 124, 140, 24);
     LabelImageMemorygame->setAlignment(Qt::AlignCenter);
@@ -55,9 +53,7 @@ void TFormGames::retranslate()
 
 void TFormGames::showEvent(QShowEvent *event)
 {
-    const int zoom = GamesZoomPercent()();
-    ScaleFromDesign(m_content, zoom);
-    setFixedSize(DesignWidth * zoom / 100, DesignHeight * zoom / 100);
+    // The shell has enlarged the window by now; it is centred at its enlarged size.
     if (Form1) {
         // Centred on the main window, halves rounded to even as the layout did.
         const QRect main = Form1->frameGeometry();
@@ -66,13 +62,6 @@ void TFormGames::showEvent(QShowEvent *event)
         move(main.left() + half(main.width()) - half(own.width()), main.top() + half(main.height()) - half(own.height()));
     }
     TSideForm::showEvent(event);
-}
-
-void TFormGames::hideEvent(QHideEvent *event)
-{
-    ScaleFromDesign(m_content, 100);
-    setFixedSize(DesignWidth, DesignHeight);
-    TSideForm::hideEvent(event);
 }
 
 void TFormGames::ImageMahjongClick()

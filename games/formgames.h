@@ -1,8 +1,7 @@
 #pragma once
 
 // The games launcher: a picture per game; a click opens that game and closes the launcher.
-// It opens at the current enlargement, centred on the main window, captioned like the main
-// window's Games item.
+// It opens centred on the main window, captioned like the main window's Games item.
 
 #include "shell/languages/languages.h"
 #include "shell/sidewindows.h"
@@ -30,10 +29,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override; // FormShow
-    void hideEvent(QHideEvent *event) override; // FormHide
-
-private:
-    QWidget *m_content;
 };
 
 // The main window's Games item: shows the launcher.

@@ -213,9 +213,6 @@ void TFormMemoryPairs::retranslate()
 
 void TFormMemoryPairs::showEvent(QShowEvent *event)
 {
-    const int zoom = GamesZoomPercent()();
-    ScaleFromDesign(m_content, zoom);
-    resize(DesignWidth * zoom / 100, DesignHeight * zoom / 100 + m_content->y());
     TSideForm::showEvent(event);
     PairsFirstShow = false;
 
@@ -230,13 +227,6 @@ void TFormMemoryPairs::showEvent(QShowEvent *event)
         // The program's turn was due when the window closed.
         TimerPC->start(GameWaitLength()(TimerPC->interval()));
     }
-}
-
-void TFormMemoryPairs::hideEvent(QHideEvent *event)
-{
-    ScaleFromDesign(m_content, 100);
-    resize(DesignWidth, DesignHeight + m_content->y());
-    TSideForm::hideEvent(event);
 }
 
 void TFormMemoryPairs::closeEvent(QCloseEvent *event)

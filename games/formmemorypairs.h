@@ -97,7 +97,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;   // FormShow, then FormActivate
-    void hideEvent(QHideEvent *event) override;   // FormHide
     void closeEvent(QCloseEvent *event) override;
 
 private:

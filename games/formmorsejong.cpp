@@ -160,21 +160,11 @@ void TFormMorseJong::retranslate()
 void TFormMorseJong::showEvent(QShowEvent *event)
 {
     UpdateJongStatistics();
-    const int zoom = GamesZoomPercent()();
-    ScaleFromDesign(m_content, zoom);
-    resize(DesignWidth * zoom / 100, DesignHeight * zoom / 100 + m_content->y());
     TSideForm::showEvent(event);
     if (JongFirstShow) {
         JongFirstShow = false;
         MenuDealClick();
     }
-}
-
-void TFormMorseJong::hideEvent(QHideEvent *event)
-{
-    ScaleFromDesign(m_content, 100);
-    resize(DesignWidth, DesignHeight + m_content->y());
-    TSideForm::hideEvent(event);
 }
 
 void TFormMorseJong::closeEvent(QCloseEvent *event)

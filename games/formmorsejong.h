@@ -90,7 +90,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;     // FormShow
-    void hideEvent(QHideEvent *event) override;     // FormHide
     void closeEvent(QCloseEvent *event) override;   // FormClose
     void keyPressEvent(QKeyEvent *event) override;  // FormKeyPress
 

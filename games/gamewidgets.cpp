@@ -1,55 +1,12 @@
 #include "games/gamewidgets.h"
 
 #include "games/gameart.h"
-#include "shell/pendingsteps.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QVariant>
-
-std::function<int()> &GamesZoomPercent()
-{
-    static std::function<int()> zoom = CurrentZoomPercent;
-    return zoom;
-}
-
-namespace {
-
-constexpr const char *DesignRect = "kestrelonDesignRect";
-constexpr const char *DesignFont = "kestrelonDesignFont";
-
-void scaleOne(QWidget *widget, int percent)
-{
-    if (!widget->property(DesignRect).isValid()) {
-        widget->setProperty(DesignRect, widget->geometry());
-        widget->setProperty(DesignFont, widget->font().pointSizeF());
-    }
-    const QRect design = widget->property(DesignRect).toRect();
-    widget->setGeometry(design.x() * percent / 100, design.y() * percent / 100, design.width() * percent / 100,
-                        design.height() * percent / 100);
-    const qreal points = widget->property(DesignFont).toReal();
-    if (points > 0) {
-        QFont font = widget->font();
-        font.setPointSizeF(points * percent / 100.0);
-        widget->setFont(font);
-    }
-}
-
-} // namespace
-
-void ScaleFromDesign(QWidget *content, int percent)
-{
-    percent = std::max(1, percent);
-    scaleOne(content, percent);
-    for (QWidget *child : content->findChildren<QWidget *>()) {
-        if (child->isWindow() || qobject_cast<QMenu *>(child))
-            continue;
-        scaleOne(child, percent);
-    }
-}
 
 // ---- GameTile ---------------------------------------------------------------------------------
 

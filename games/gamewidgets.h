@@ -1,25 +1,15 @@
 #pragma once
 
-// What the three game windows share: the picture controls of the tiles, the enlargement of a
-// window by the current zoom (the side-window rule), and small builders.
+// What the three game windows share: the picture controls of the tiles and small builders.
+// The windows are built in design pixels; the shell enlarges them when they are shown.
 
 #include <QRect>
 #include <QString>
 #include <QWidget>
 
-#include <functional>
-
 class QAction;
 class QMenu;
 class QMenuBar;
-
-// The enlargement in percent that the game windows apply when shown (the program's own by
-// default; tests choose another).
-std::function<int()> &GamesZoomPercent();
-
-// Scales `content` and every widget inside it from their design geometry and font (noted the
-// first time) to `percent` of it; 100 puts them back as designed.
-void ScaleFromDesign(QWidget *content, int percent);
 
 // One picture control of a game board (ImageTile1 ...). It shows a game picture stretched to
 // its size, lets clicks through only on the tile's own outline and reports a left click.

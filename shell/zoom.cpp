@@ -685,7 +685,8 @@ std::vector<QWidget *> closedAtChange()
 {
     return {FormNoise,   FormNote,       FormQSB,         FormDrift,       FormDriftBMP, FormSaisie,
             FormReport,  FormPause,      FormMonitorInfo, FormhelpChoixRandom, FormInfo, FormInstructor,
-            FormMorseJong, FormMemoryPairs, FormGames,    FormBalise,      FormFilter};
+            SideWindowNamed("FormMorseJong"), SideWindowNamed("FormMemoryPairs"), SideWindowNamed("FormGames"),
+            FormBalise,      FormFilter};
 }
 
 // The main window's size through a change: from its size at the old step (exactly its design

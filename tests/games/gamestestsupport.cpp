@@ -1,7 +1,5 @@
 #include "tests/games/gamestestsupport.h"
 
-#include "shell/pendingsteps.h"
-
 #include <QTimer>
 
 namespace gamestest {
@@ -39,7 +37,6 @@ void GameWindowTest::SetUp()
 void GameWindowTest::TearDown()
 {
     GameWaitLength() = [](int ms) { return ms; };
-    GamesZoomPercent() = CurrentZoomPercent;
     fake().finishAll();
     engine().PlayQueue.clear();
 }

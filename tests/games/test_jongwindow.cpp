@@ -208,6 +208,8 @@ TEST_F(JongWindow, TheHintLightsTheFreePairInTurnAndAClickEndsIt)
 TEST_F(JongWindow, TheHiddenPlacementListHoldsEveryTileOnce)
 {
     EXPECT_TRUE(w->StaticText1->isHidden());
+    w->activateWindow();
+    ASSERT_TRUE(testsupport::waitFor([&] { return QApplication::activeWindow() == w; }));
     QTest::keyClick(w, Qt::Key_R, Qt::ControlModifier | Qt::AltModifier);
     ASSERT_FALSE(w->StaticText1->isHidden());
     std::vector<int> tiles;

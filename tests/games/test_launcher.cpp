@@ -7,6 +7,7 @@
 #include "games/formmemorypairs.h"
 #include "games/formmorsejong.h"
 #include "shell/languages/languages.h"
+#include "shell/utilities.h"
 
 #include <QAction>
 #include <QLabel>
@@ -49,9 +50,9 @@ TEST_F(Launcher, ItIsCaptionedLikeTheGamesItemAndEachPictureOpensItsGame)
 
 TEST_F(Launcher, AtOneHundredFiftyPercentItOpensLargerCentredOnTheMainWindowAndHidesBackToItsSize)
 {
-    GamesZoomPercent() = [] { return 150; };
     Form1->setGeometry(200, 120, 700, 560);
     Form1->show();
+    ASSERT_TRUE(ClickMenuItem(Form1->MenuAgrandir150));
     const QRect design = FormGames->ImageMahjong->geometry();
     openLauncher();
     EXPECT_EQ(FormGames->size(), QSize(TFormGames::DesignWidth * 3 / 2, TFormGames::DesignHeight * 3 / 2));
@@ -63,4 +64,10 @@ TEST_F(Launcher, AtOneHundredFiftyPercentItOpensLargerCentredOnTheMainWindowAndH
     FormGames->hide();
     EXPECT_EQ(FormGames->size(), QSize(TFormGames::DesignWidth, TFormGames::DesignHeight));
     EXPECT_EQ(FormGames->ImageMahjong->geometry(), design);
+
+    // The games open at the step too.
+    openLauncher();
+    QTest::mouseClick(FormGames->ImageMahjong, Qt::LeftButton);
+    GameTile *tile = FormMorseJong->Tiles[1];
+    EXPECT_EQ(tile->size(), QSize(135, 105));
 }
