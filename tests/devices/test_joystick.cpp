@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -40,6 +39,9 @@ void record(TJoystickex &joystick, std::vector<ButtonSeen> &seen)
 TEST(Joystick, PropertiesAreHeldAndReadingsScaleAgainstTheRange)
 {
     TJoystickex j;
+    QTemporaryDir noDevices;
+    j.OpenDevice = [&](int id) { return joystickdev::OpenJoystick(id, noDevices.path().toStdString()); };
+    EXPECT_FALSE(j.CaptureJoystick()); // no js0 there
     j.SetEventThreshold(25);
     EXPECT_EQ(j.EventThreshold(), 10);
     j.SetEventThreshold(-1);
@@ -93,10 +95,7 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(::pipe2(ends, O_CLOEXEC | O_NONBLOCK), 0);
-        joystick.OpenDevice = [this](int id) {
-            opened.push_back(id);
-            return ::fcntl(ends[0], F_DUPFD_CLOEXEC, 0);
-        };
+        joystick.OpenDevice = [this](int) { return ::fcntl(ends[0], F_DUPFD_CLOEXEC, 0); };
         record(joystick, seen);
         ASSERT_TRUE(joystick.CaptureJoystick());
     }
@@ -133,7 +132,6 @@ protected:
     }
 
     int ends[2] = {-1, -1};
-    std::vector<int> opened;
     TJoystickex joystick;
     std::vector<ButtonSeen> seen;
 };
@@ -193,25 +191,6 @@ TEST_F(JoystickPipe, ADeviceThatGoesIsClosedItsHeldButtonsReleasedAndSaidOnce)
     EXPECT_EQ(seen, (std::vector<ButtonSeen>{{2, true, 0, 0, {}}, {2, false, 0, 0, {}}}));
 }
 
-TEST_F(JoystickPipe, ChangingThePortReadsTheNewPortAndCapturesItAgain)
-{
-    opened.clear();
-    joystick.SetGamePort(Gameport2);
-    // Once for the capabilities, once for the capture, both of joystick 1 (the second port).
-    EXPECT_EQ(opened, (std::vector<int>{1, 1}));
-    EXPECT_TRUE(joystick.Captured());
-}
-
-TEST(Joystick, NoDeviceNoCapture)
-{
-    QTemporaryDir folder;
-    EXPECT_EQ(joystickdev::OpenJoystick(0, folder.path().toStdString()), -ENOENT);
-    TJoystickex j;
-    j.OpenDevice = [&](int id) { return joystickdev::OpenJoystick(id, folder.path().toStdString()); };
-    EXPECT_FALSE(j.CaptureJoystick());
-    EXPECT_FALSE(j.Captured());
-}
-
 TEST(Joystick, TheCalibrationIsWrittenAtTheEndAndReadHeldToTheRange)
 {
     QTemporaryDir folder;
@@ -243,12 +222,6 @@ TEST(Joystick, TheCalibrationIsWrittenAtTheEndAndReadHeldToTheRange)
     EXPECT_EQ(j.CenterY, 32767);
     EXPECT_EQ(j.MaxZ, 32767); // 0 stands for full scale
     EXPECT_EQ(j.ScaleJoystickY(0), -150); // the centre moved to the bottom: halfway up
-
-    // A place that cannot take the file: nothing written, nothing thrown.
-    TJoystickex blocked;
-    blocked.CalibrationFile = folder.path();
-    blocked.SaveJoystickCalibration();
-    EXPECT_TRUE(QFileInfo(folder.path()).isDir());
 }
 
 } // namespace
