@@ -39,6 +39,8 @@ constexpr TextRow kTexts[] = {
         "Entrez une valeur hexadécimale de 4 chiffres", "Inserire un valore esadecimale di 4 cifre",
         "Introduza um valor hexadecimal de 4 dígitos", "Introduzca un valor hexadecimal de 4 dígitos")},
 };
+static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & { return row.text; }),
+              "every language of every row");
 
 constexpr const char *pinBoxNames[4] = {"CheckBoxPin1", "CheckBoxPin14", "CheckBoxPin16", "CheckBoxPin17"};
 
