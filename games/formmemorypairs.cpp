@@ -49,14 +49,6 @@ QLabel *label(QWidget *parent, const char *name, QRect geometry)
     return l;
 }
 
-QLabel *pictureLabel(QWidget *parent, const char *name, const char *picture, QRect geometry)
-{
-    QLabel *l = label(parent, name, geometry);
-    l->setPixmap(GamePicture(QString::fromLatin1(picture), QSize(128, 128)));
-    l->setScaledContents(true);
-    return l;
-}
-
 void setTextColour(QWidget *widget, const QColor &colour)
 {
     QPalette palette = widget->palette();
@@ -156,8 +148,8 @@ TFormMemoryPairs::TFormMemoryPairs(QWidget *parent)
         countOut->setFont(big);
         textOut = label(panelOut, text, QRect(8, 52, 118, 52));
         textOut->setWordWrap(true);
-        pictureOut = pictureLabel(panelOut, picture, art, QRect(128, 8, 54, 54));
-        greyOut = pictureLabel(panelOut, greyPicture, greyArt, QRect(128, 8, 54, 54));
+        pictureOut = PictureLabel(panelOut, picture, art, QRect(128, 8, 54, 54));
+        greyOut = PictureLabel(panelOut, greyPicture, greyArt, QRect(128, 8, 54, 54));
     };
     side("PanelMoi", "StaticTextPairsMoi", "LabelMoi", "ImageMoi", "ImageMoiGris", PicturePairsYou, PicturePairsYouGrey,
          50, PanelMoi, StaticTextPairsMoi, LabelMoi, ImageMoi, ImageMoiGris);

@@ -24,16 +24,6 @@ using jong::Game;
 
 namespace {
 
-QLabel *pictureLabel(QWidget *parent, const char *name, const char *picture, QRect geometry)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setPixmap(GamePicture(QString::fromLatin1(picture), QSize(128, 128)));
-    label->setScaledContents(true);
-    label->setGeometry(geometry);
-    return label;
-}
-
 // A counter of the settings file, one more, held within its range.
 void countOne(int &counter)
 {
@@ -115,8 +105,8 @@ TFormMorseJong::TFormMorseJong(QWidget *parent)
     GroupBoxFin->setObjectName(QStringLiteral("GroupBoxFin"));
     GroupBoxFin->setGeometry(340, 170, 320, 170);
     GroupBoxFin->setAutoFillBackground(true);
-    ImageFinHa = pictureLabel(GroupBoxFin, "ImageFinHa", PictureJongWin, QRect(20, 30, 64, 64));
-    ImageFinHo = pictureLabel(GroupBoxFin, "ImageFinHo", PictureJongDeadEnd, QRect(20, 30, 64, 64));
+    ImageFinHa = PictureLabel(GroupBoxFin, "ImageFinHa", PictureJongWin, QRect(20, 30, 64, 64));
+    ImageFinHo = PictureLabel(GroupBoxFin, "ImageFinHo", PictureJongDeadEnd, QRect(20, 30, 64, 64));
     LabelFin = new QLabel(GroupBoxFin);
     LabelFin->setObjectName(QStringLiteral("LabelFin"));
     LabelFin->setGeometry(96, 30, 210, 64);

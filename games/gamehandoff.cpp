@@ -10,6 +10,9 @@ bool HandCharacterOver(bool EngineState::*flag, char character)
     if (!Form1)
         return false;
     EngineState &state = Form1->Engine;
+    // On the way out the lines and the sound are being released: a game's step sends nothing.
+    if (state.Quitting)
+        return false;
     const bool flagBefore = state.*flag;
     const std::size_t queuedBefore = state.PlayQueue.size();
     state.*flag = true;

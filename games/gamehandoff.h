@@ -8,7 +8,7 @@
 
 // Hands `character` over; true when it was queued for sending. A refused key (the box is
 // read-only during a replay, Delayed Play empties the queue) leaves the flag as it was, so
-// no end of text is awaited for it.
+// no end of text is awaited for it. Nothing is handed over once the program is quitting.
 bool HandCharacterOver(bool EngineState::*flag, char character);
 
 // The engine has nothing left to send: the queue is empty, the last buffer is done and no

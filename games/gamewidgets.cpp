@@ -3,6 +3,7 @@
 #include "games/gameart.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -99,6 +100,16 @@ void PictureButton::mouseReleaseEvent(QMouseEvent *event)
 }
 
 // ---- Builders ---------------------------------------------------------------------------------
+
+QLabel *PictureLabel(QWidget *parent, const char *name, const char *picture, QRect geometry)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setPixmap(::GamePicture(QString::fromLatin1(picture), QSize(128, 128)));
+    label->setScaledContents(true);
+    label->setGeometry(geometry);
+    return label;
+}
 
 QAction *AddNamedAction(QWidget *menu, const char *name, const QString &caption)
 {

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QMenuBar;
 
@@ -62,6 +63,7 @@ private:
     QString m_picture;
 };
 
-// Builders: a menu-bar item or menu item with its object name.
+// Builders: a still picture (named), a menu-bar item or menu item with its object name.
+QLabel *PictureLabel(QWidget *parent, const char *name, const char *picture, QRect geometry);
 QAction *AddNamedAction(QWidget *menu, const char *name, const QString &caption);
 QMenu *AddNamedMenu(QMenuBar *bar, const char *name, const QString &caption);

@@ -221,4 +221,15 @@ TEST_F(PairsWindow, ARefusedCharacterIsNotWaitedFor)
     EXPECT_TRUE(engine().PlayQueue.empty());
     EXPECT_FALSE(engine().PairsPlaying);
     EXPECT_FALSE(faceDown(1));
+
+    // Nor is anything handed over once the program is quitting (a turn still shown then); the
+    // turn ends all the same.
+    ASSERT_TRUE(ClickNamed(Form1, "MenuDelayedPlay"));
+    engine().Quitting = true;
+    click(w->Tiles[2]);
+    ASSERT_TRUE(settled());
+    EXPECT_TRUE(engine().PlayQueue.empty());
+    EXPECT_FALSE(engine().PairsPlaying);
+    EXPECT_EQ(w->StaticTextCount->text(), QStringLiteral("1"));
+    engine().Quitting = false;
 }
