@@ -5,6 +5,7 @@
 #include "training/filetext.h"
 #include "training/kidmode.h"
 #include "training/monitor.h"
+#include "training/quiz.h"
 #include "training/random.h"
 #include "training/typing.h"
 
@@ -17,5 +18,6 @@ void RegisterProgramModules()
     RegisterModule({"kid mode", BuildKidModeModule});
     RegisterModule({"file text", BuildFileTextModule});
     RegisterModule({"random", BuildRandomModule});
+    RegisterModule({"quiz", BuildQuizModule});
     RegisterModule({"games", BuildGamesModule});
 }
