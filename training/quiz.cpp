@@ -183,8 +183,6 @@ void showIdleControls()
     setAllEnabled(SetItems, true);
     setAllEnabled(ModeButtons, true);
     setAllEnabled(MemoryButtons, true);
-    // The typing box, disabled by the series, is usable again in the quiz's idle state.
-    setEnabledNamed("Editcaractere", true);
     CallHook(Hooks().updateReplayButton);
     form().TimerQuiz->stop();
 }

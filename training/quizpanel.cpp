@@ -163,6 +163,9 @@ constexpr TextRow Texts[] = {
     {"LabelDelay", K::Caption,
      Tr("Answer time (s)", "Válaszidö (mp)", "Antwortzeit (s)", "Délai de réponse (s)", "Tempo di risposta (s)",
         "Tempo de resposta (s)", "Tiempo de respuesta (s)")},
+    {"EditDelay", K::Hint,
+     Tr("min=0.2/max=9", "min=0.2/max=9", "min=0.2/max=9", "min=0.2/max=9", "min=0.2/max=9", "min=0.2/max=9",
+        "min=0.2/max=9")},
     {"LabelQuizNumber", K::Caption,
      Tr("Questions", "Kérdések", "Fragen", "Questions", "Domande", "Perguntas", "Preguntas")},
     {"CheckBoxVitMod", K::Caption,
@@ -355,7 +358,6 @@ void BuildQuizPanel(QuizModule &m)
     if (m.EditDelay) {
         m.EditDelay->setObjectName(QStringLiteral("EditDelay"));
         m.EditDelay->setReadOnly(true);
-        m.EditDelay->setToolTip(QStringLiteral("min=0.2/max=9"));
     }
     QObject::connect(m.UpDownDelay, &QSpinBox::valueChanged, m.UpDownDelay, [&m] { UpDownDelayClick(m.UpDownDelay); });
     m.LabelQuizNumber = named(new QLabel(QStringLiteral("Questions"), box), "LabelQuizNumber");
