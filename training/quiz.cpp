@@ -325,6 +325,7 @@ void BuildQuizModule(TForm1 &f)
     BuildQuizMenus(m);
     RegisterMainWindowTexts(QuizTextRows());
     BindQuizSettings(m);
+    AddQuizKeyRoutes();
 
     m.TimerFinQuiz = new QTimer(&f);
     m.TimerFinQuiz->setObjectName(QStringLiteral("TimerFinQuiz"));
@@ -674,19 +675,23 @@ void UpdateOccurrenceLabel()
                    module.MenuQuizPseudorandom->isChecked() ? TxtEqualOccurrence() : QString());
 }
 
-bool QuizEnterKey(QObject *where)
+bool QuizModeChecked()
+{
+    return module.form && form().RadioButtonQuiz->isChecked();
+}
+
+bool QuizStopOrPlay()
 {
     QuizModule &m = module;
-    if (!m.form || !form().RadioButtonQuiz->isChecked())
-        return false;
-    // On the answer field Enter acts only when the user asked for it.
-    if (where == m.EditReponseQuiz && !NamedChecked(form(), "MenuDiversEnter"))
-        return true;
-    if (!m.ButtonQuizStop->isHidden())
+    if (!m.ButtonQuizStop->isHidden()) {
         ButtonQuizStopClick(m.ButtonQuizStop);
-    else if (!m.ButtonQuizOK->isHidden())
+        return true;
+    }
+    if (!m.ButtonQuizOK->isHidden()) {
         ButtonQuizOKClick(m.ButtonQuizOK);
-    return true;
+        return true;
+    }
+    return false;
 }
 
 void QuizFaceClick(QLabel *face)

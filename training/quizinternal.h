@@ -116,6 +116,8 @@ QuizModule &QuizModuleState();
 void BuildQuizPanel(QuizModule &m);
 void BuildQuizMenus(QuizModule &m);
 void BindQuizSettings(QuizModule &m);
+// Enter on the answer field and on PLAY and Stop (the main window's key table).
+void AddQuizKeyRoutes();
 std::span<const TextRow> QuizTextRows();
 
 // Shared helpers (quiz.cpp)
@@ -127,7 +129,9 @@ int QuizCountdownSeconds();
 int QuizPauseSeconds();
 // LabelOccurence as the equal-occurrence item has it.
 void UpdateOccurrenceLabel();
-// Enter on the answer field, PLAY or Stop; true when the key is taken.
-bool QuizEnterKey(QObject *where);
+// The quiz mode is the checked mode.
+bool QuizModeChecked();
+// Enter's action: Stop while it is shown, else PLAY while it is shown; true when one acted.
+bool QuizStopOrPlay();
 // A click on one of the four faces.
 void QuizFaceClick(QLabel *face);

@@ -1,7 +1,9 @@
 #include "training/quizinternal.h"
 
+#include "shell/keyrouting.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
+#include "shell/enginehost_mainwindow.h"
 #include "shell/mainwindow.h"
 #include "shell/settingsformat.h"
 #include "shell/settingskeys.h"
@@ -11,7 +13,7 @@
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -105,7 +107,7 @@ QLabel *faceLabel(QWidget *parent, const char *name, const QPixmap &picture)
 
 // ---- Keys and clicks ---------------------------------------------------------------------------
 
-// Enter on the answer field and the two buttons, clicks on the faces, the score and the set.
+// Clicks on the faces, the score and the set.
 class QuizEvents : public QObject {
 public:
     using QObject::QObject;
@@ -114,13 +116,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         QuizModule &m = QuizModuleState();
-        if (event->type() == QEvent::KeyPress) {
-            const auto *key = static_cast<QKeyEvent *>(event);
-            const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-            if (enter && (watched == m.EditReponseQuiz || watched == m.ButtonQuizOK || watched == m.ButtonQuizStop))
-                return QuizEnterKey(watched);
-            return false;
-        }
         if (event->type() != QEvent::MouseButtonRelease
             || static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
             return false;
@@ -300,13 +295,11 @@ void BuildQuizPanel(QuizModule &m)
 
     m.ButtonQuizOK = named(new QuizOKButton(QStringLiteral("OK"), box), "ButtonQuizOK");
     m.ButtonQuizOK->setGeometry(8, 54, 96, 34);
-    m.ButtonQuizOK->installEventFilter(events);
     QObject::connect(m.ButtonQuizOK, &QPushButton::clicked, m.ButtonQuizOK, [&m] { ButtonQuizOKClick(m.ButtonQuizOK); });
     m.ButtonQuizStop = named(new QPushButton(QStringLiteral("Stop"), box), "ButtonQuizStop");
     m.ButtonQuizStop->setGeometry(m.ButtonQuizOK->geometry());
     m.ButtonQuizStop->hide();
     m.ButtonQuizStop->setEnabled(false);
-    m.ButtonQuizStop->installEventFilter(events);
     QObject::connect(m.ButtonQuizStop, &QPushButton::clicked, m.ButtonQuizStop,
                      [&m] { ButtonQuizStopClick(m.ButtonQuizStop); });
     for (int i = 0; i < 3; ++i) {
@@ -331,7 +324,6 @@ void BuildQuizPanel(QuizModule &m)
     QFont answerFont = m.EditReponseQuiz->font();
     answerFont.setPointSize(16);
     m.EditReponseQuiz->setFont(answerFont);
-    m.EditReponseQuiz->installEventFilter(events);
     QObject::connect(m.EditReponseQuiz, &QLineEdit::textChanged, m.EditReponseQuiz,
                      [&m] { EditReponseQuizChange(m.EditReponseQuiz); });
     m.EditRandomQuiz = named(new QLineEdit(box), "EditRandomQuiz");
@@ -479,6 +471,19 @@ void BuildQuizMenus(QuizModule &m)
     tools->insertAction(quit, m.DownDelai);
     QObject::connect(m.DownDelai, &QAction::triggered, m.DownDelai, [&m] { DownDelaiClick(m.DownDelai); });
     tools->insertSeparator(quit);
+}
+
+// ---- Keys --------------------------------------------------------------------------------------
+
+void AddQuizKeyRoutes()
+{
+    // Seen as the key goes down on the focused control, and taken whether or not it acts.
+    AddKeyRoute({"quiz: answer field", KeyStage::FocusKeyDown, 60, "EditReponseQuiz", KeyEnter,
+                 [](int) { return QuizModeChecked(); },
+                 [](int) { return NamedChecked(*QuizModuleState().form, "MenuDiversEnter") && QuizStopOrPlay(); },
+                 KeyConsume::Always});
+    AddKeyRoute({"quiz: play and stop", KeyStage::FocusKeyDown, 61, "ButtonQuizOK ButtonQuizStop", KeyEnter,
+                 [](int) { return QuizModeChecked(); }, [](int) { return QuizStopOrPlay(); }, KeyConsume::Always});
 }
 
 // ---- Settings ----------------------------------------------------------------------------------

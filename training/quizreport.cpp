@@ -144,6 +144,7 @@ public:
             {QString(), Pick(CodeHeader), Pick(PlayedHeader), Pick(ErrorsHeader), Pick(SuccessHeader)});
         const QuizModule &m = QuizModuleState();
         Label2->setText(m.MenuQuizPseudorandom && m.MenuQuizPseudorandom->isChecked() ? Pick(OccurrenceNote) : QString());
+        StaticTextQuizVitesse->setText(TxtAnswerSpeed() + QString::number(m.core.ReportSpeed, 'f', 1) + TxtWpm());
         SpeedButtonTrrAZ->setToolTip(Pick(SortAZHint));
         SpeedButtonTriMinMax->setToolTip(Pick(SortMinMaxHint));
         SpeedButtonMaxmin->setToolTip(Pick(SortMaxMinHint));
@@ -155,7 +156,6 @@ public:
     {
         const QuizModule &m = QuizModuleState();
         retranslate();
-        StaticTextQuizVitesse->setText(TxtAnswerSpeed() + QString::number(m.core.ReportSpeed, 'f', 1) + TxtWpm());
         if (m.EditCaractersQuiz)
             Label1->setText(m.EditCaractersQuiz->text());
         QuizState().Results.sortAZ();

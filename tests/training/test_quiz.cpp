@@ -359,6 +359,7 @@ TEST_F(QuizWindow, TheCountDownAndEnterStartAndEnterStopsWhenAskedTo)
     EXPECT_TRUE(item("menuQUIZdelaiOK10")->isChecked());
     EXPECT_TRUE(item("MenuQUIZdelaiOK")->isChecked());
 
+    ok->setFocus();
     QTest::keyClick(ok, Qt::Key_Return);
     EXPECT_FALSE(control<QLabel>("ImageChronoQuiz1")->isHidden());
     EXPECT_TRUE(ok->isHidden());
