@@ -370,6 +370,7 @@ void RadioButtonQuizClick(QObject *)
     if (auto *import = qobject_cast<QWidget *>(named("PanelImportLessons")); import && !import->isHidden())
         ClickNamed(&f, "BitBtnCancelImport");
     s.LeadingSpaceDone = false;
+    CallHook(Hooks().leaveKidMode);
     SoundEngine().Host->releaseKeyingLines();
     for (const char *name : {"ListAlphabet", "ListCodeQ", "ListAbreviations", "GroupBoxRandom", "PanelFile"})
         setShownNamed(name, false);
