@@ -314,8 +314,12 @@ void TFormMemoryPairs::enableGroups(bool alone)
 {
     GroupBox1Joueur->setEnabled(alone);
     GroupBox2Joueurs->setEnabled(!alone);
-    setTextColour(GroupBox1Joueur, alone ? Blue : Grey);
-    setTextColour(GroupBox2Joueurs, alone ? Grey : Blue);
+    // Only the titles take the colour; the labels inside keep their own.
+    const auto title = [](QGroupBox *group, const QColor &colour) {
+        group->setStyleSheet(QStringLiteral("QGroupBox::title { color: %1; }").arg(colour.name()));
+    };
+    title(GroupBox1Joueur, alone ? Blue : Grey);
+    title(GroupBox2Joueurs, alone ? Grey : Blue);
     setTextColour(Label3, alone ? Grey : Black);
 }
 
