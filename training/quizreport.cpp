@@ -9,6 +9,7 @@
 #include "shell/languages/languages.h"
 #include "shell/languages/messages.h"
 #include "shell/sidewindows.h"
+#include "shell/zoom.h"
 
 #include <QAction>
 #include <QDir>
@@ -21,6 +22,8 @@
 #include <QScreen>
 #include <QTableWidget>
 #include <QToolButton>
+
+#include <cmath>
 
 namespace {
 
@@ -124,8 +127,7 @@ public:
         StringGridReport->setEditTriggers(QAbstractItemView::NoEditTriggers);
         StringGridReport->setSelectionBehavior(QAbstractItemView::SelectRows);
         StringGridReport->setSelectionMode(QAbstractItemView::SingleSelection);
-        for (int column = 0; column < 5; ++column)
-            StringGridReport->setColumnWidth(column, ColumnWidths[column]);
+        baseRowHeight_ = StringGridReport->verticalHeader()->defaultSectionSize();
         StaticTextQuizVitesse = label("StaticTextQuizVitesse", QRect(8, 388, 364, 22));
         SpeedButtonTrrAZ = button("SpeedButtonTrrAZ", 8, Glyph::AZ, SpeedButtonTrrAZClick);
         SpeedButtonTriMinMax = button("SpeedButtonTriMinMax", 48, Glyph::MinMax, SpeedButtonTriMinMaxClick);
@@ -158,6 +160,11 @@ public:
         retranslate();
         if (m.EditCaractersQuiz)
             Label1->setText(m.EditCaractersQuiz->text());
+        // The grid's columns and rows follow the enlargement, from their design sizes.
+        auto scaled = [](int base) { return static_cast<int>(std::nearbyint(base * ZoomPercent / 100.0)); };
+        for (int column = 0; column < 5; ++column)
+            StringGridReport->setColumnWidth(column, scaled(ColumnWidths[column]));
+        StringGridReport->verticalHeader()->setDefaultSectionSize(scaled(baseRowHeight_));
         QuizState().Results.sortAZ();
         showRows();
         if (StringGridReport->rowCount() > 0)
@@ -223,6 +230,7 @@ private:
     }
 
     QWidget *window_;
+    int baseRowHeight_ = 0;
 };
 
 // The window's contents; gone with the window.

@@ -162,6 +162,12 @@ TEST_F(QuizWindow, FiveQuestionsAnsweredByTypingAndByTimeOutsFillTheScoreAndTheR
         if (i < 2) {
             answerRight();
             EXPECT_FALSE(control<QLabel>("VisageHa")->isHidden());
+            // A click on a face covers the faces; a click on the cover shows them again.
+            auto *cover = control<QLabel>("VisageNoir");
+            QTest::mouseClick(control<QLabel>("VisageHa"), Qt::LeftButton);
+            EXPECT_FALSE(cover->isHidden());
+            QTest::mouseClick(cover, Qt::LeftButton);
+            EXPECT_TRUE(cover->isHidden());
         } else if (i == 2) {
             answerWith(c == "p" ? QStringLiteral("s") : QStringLiteral("p"));
             EXPECT_FALSE(control<QLabel>("VisageHo")->isHidden());
@@ -188,6 +194,7 @@ TEST_F(QuizWindow, FiveQuestionsAnsweredByTypingAndByTimeOutsFillTheScoreAndTheR
     EXPECT_EQ(FormReport->findChild<QLabel *>(QStringLiteral("Label1"))->text(), " Chosen characters");
     EXPECT_EQ(FormReport->findChild<QLabel *>(QStringLiteral("Label2"))->text(), "(Equal occurrence)");
     EXPECT_EQ(grid->horizontalHeaderItem(4)->text(), "Success (%)");
+    EXPECT_EQ(grid->columnWidth(1), 96);
     std::string order;
     for (int r = 0; r < 5; ++r) {
         const std::string c = cp1252::fromQString(grid->item(r, 0)->text());
@@ -204,6 +211,14 @@ TEST_F(QuizWindow, FiveQuestionsAnsweredByTypingAndByTimeOutsFillTheScoreAndTheR
     EXPECT_EQ(grid->item(0, 4)->text(), "0");
     EXPECT_EQ(grid->item(4, 4)->text(), "100");
     EXPECT_TRUE(messages.empty());
+
+    // Its columns follow the enlargement (74 x 1.25 = 92.5, halves to even).
+    FormReport->hide();
+    item("MenuAgrandir125")->trigger();
+    QTest::mouseClick(control<QPushButton>("ButtonDetailedReport"), Qt::LeftButton);
+    EXPECT_EQ(grid->columnWidth(1), 120);
+    EXPECT_EQ(grid->columnWidth(2), 92);
+    item("MenuAgrandir100")->trigger();
 
     // The next question hides the report again.
     QTest::mouseClick(ok, Qt::LeftButton);
