@@ -2,8 +2,11 @@
 
 #include "games/gamesmodule.h"
 #include "training/audiomonitor.h"
+#include "training/beacon.h"
 #include "training/filetext.h"
 #include "training/kidmode.h"
+#include "training/lists.h"
+#include "training/messages.h"
 #include "training/monitor.h"
 #include "training/quiz.h"
 #include "training/random.h"
@@ -18,6 +21,9 @@ void RegisterProgramModules()
     RegisterModule({"kid mode", BuildKidModeModule});
     RegisterModule({"file text", BuildFileTextModule});
     RegisterModule({"random", BuildRandomModule});
+    RegisterModule({"lists", BuildListsModule});
+    RegisterModule({"messages", BuildMessagesModule});
+    RegisterModule({"beacon", BuildBeaconModule});
     RegisterModule({"quiz", BuildQuizModule});
     RegisterModule({"games", BuildGamesModule});
 }

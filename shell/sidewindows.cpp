@@ -112,6 +112,14 @@ TFormhelpChoixRandom::TFormhelpChoixRandom(QWidget *parent)
 TFormBalise::TFormBalise(QWidget *parent)
     : TSideForm("FormBalise", parent)
 {
+    if (BuildContents())
+        BuildContents()(*this);
+}
+
+std::function<void(TFormBalise &)> &TFormBalise::BuildContents()
+{
+    static std::function<void(TFormBalise &)> build;
+    return build;
 }
 
 TFormInstructor::TFormInstructor(QWidget *parent)

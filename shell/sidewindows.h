@@ -48,11 +48,13 @@ public:
     explicit TFormhelpChoixRandom(QWidget *parent = nullptr);
 };
 
-// Beacon.
+// Beacon. Its controls and handlers are the beacon module's: it sets BuildContents before
+// start-up creates the window, and the window runs it when it is made.
 class TFormBalise : public TSideForm {
     Q_OBJECT
 public:
     explicit TFormBalise(QWidget *parent = nullptr);
+    static std::function<void(TFormBalise &)> &BuildContents();
 };
 
 // Audio filter: its own file, included at the end of this one.

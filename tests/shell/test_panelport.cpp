@@ -386,7 +386,7 @@ TEST_F(PortPanel, OpeningThePanelClosesTheOthersAndFollowsIgnoreLPT)
         other->show();
         return other;
     };
-    std::unique_ptr<QWidget> msg(makePanel("PanelMsg", "ButtonCloseMsg"));
+    std::unique_ptr<QWidget> import(makePanel("PanelImportLessons", "BitBtnCancelImport"));
     // The character choice of random practice is closed by its own Cancel.
     auto *choix = Form1->findChild<QWidget *>(QStringLiteral("PanelChoixRandom"));
     ASSERT_NE(choix, nullptr);
@@ -399,7 +399,7 @@ TEST_F(PortPanel, OpeningThePanelClosesTheOthersAndFollowsIgnoreLPT)
     ignore->setChecked(true);
 
     panel->MenuPortClick();
-    EXPECT_EQ(closed, (std::vector<std::string>{"PanelMsg"}));
+    EXPECT_EQ(closed, (std::vector<std::string>{"PanelImportLessons"}));
     EXPECT_TRUE(choix->isHidden());
     EXPECT_FALSE(panel->isHidden());
     EXPECT_FALSE(lpt->isEnabled());

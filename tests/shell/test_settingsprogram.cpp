@@ -65,7 +65,8 @@ std::vector<std::string> defaultsWith(const std::string &language)
     return {"[KESTRELON 5.2.9]", "SPEED=12", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
             "LANGUAGE=" + language, "LEVEL=-12", "RANDOM_COUNT=250", "WORDS=5", "MIXED=OFF", "VVVVV=OFF", "RANDOM=6", "COM=0", "MONITOR_CASE=UPPER",
             "MONITOR_FILTER=0", "MONITOR_CHANNEL=LEFT", "LEFT_THRESHOLD=64", "RIGHT_THRESHOLD=64", "NOISE_LEVEL=10", "QSB_LEVEL=10",
-            "QSB_SPEED=6", "NOISE_BW=8", "NOTE=800", "DELAY=3", "QUIZ_COUNT=100", "PTT=0", "CW=0", "TXDELAY=100",
+            "QSB_SPEED=6", "NOISE_BW=8", "NOTE=800", "DELAY=3", "QUIZ_COUNT=100", "MSG=73 de ZELMO", "MSG=", "MSG=", "MSG=", "MSG=", "MSG=",
+            "PTT=0", "CW=0", "TXDELAY=100",
             "LPT=0", "LPTX=OFF", "ADLPTX=", "PIN=-1", "LOGIC=P",
             "ISOUND=-1", "OSOUND=-1", "LCASE=0", "ZCASE=0", "LISTW=",
             "LASTCHOICE=1", "HINTS=1", "WINPOS=0,0", "ZOOMPOS=-1,-1", "FILTERPOS=-1,-1", "DRIFT=10,1300,300", "AFCENTER=800", "AFBW=100",
@@ -74,7 +75,7 @@ std::vector<std::string> defaultsWith(const std::string &language)
             "JONGCOLOR=1113856", "JONGPLAYED=0", "JONGWON=0", "KEYER=MOUSE", "DOTKEYER=DSR", "DASHKEYER=CTS",
             "POWERKEYER=DTRRTS", "MONPTT=0", "ZOOM=0", "WINDIM=516,660", "WINKID=676,810", "SPACEFILE=0", "POSFILE=0", "AFPNEWS=0",
             "MONTEXT=0", "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0", "VERSTART=0", "QUIZOKDELAY=00", "SPEEDCALVALUE=1",
-            "MONIALPHA=0", "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4", "STAYONTOP=0",
+            "MONIALPHA=0", "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4", "BPERTIME=5", "STAYONTOP=0",
             "MENUHIDE=0", "MENUSHOW=0", "MENUHIDEFILE=0", "MENUSHOWFILE=0"};
 }
 
@@ -102,7 +103,7 @@ TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
                     "LANGUAGE=E", "LEVEL=-12", "RANDOM_COUNT=250", "WORDS=4", "MIXED=OFF", "VVVVV=OFF", "RANDOM=6", "COM=0", "MONITOR_CASE=UPPER",
                     "MONITOR_FILTER=0", "MONITOR_CHANNEL=LEFT", "LEFT_THRESHOLD=64", "RIGHT_THRESHOLD=64",
                     "NOISE_LEVEL=10", "QSB_LEVEL=10", "QSB_SPEED=6", "NOISE_BW=8", "NOTE=1500", "DELAY=3", "QUIZ_COUNT=100", "MSG=73 de ZELMO",
-                    "MSG=", "MSG=QRL?", "PTT=0", "CW=0", "TXDELAY=100",
+                    "MSG=", "MSG=QRL?", "MSG=", "MSG=", "MSG=", "PTT=0", "CW=0", "TXDELAY=100",
             "LPT=0", "LPTX=OFF", "ADLPTX=", "PIN=-1", "LOGIC=P",
             password, "ISOUND=-1", "OSOUND=-1", "LCASE=0", "ZCASE=0", "LISTW=",
                     "LASTCHOICE=4", "HINTS=1", "WINPOS=120,80", "ZOOMPOS=-1,-1", "FILTERPOS=-1,-1", "DRIFT=0,800,100", "AFCENTER=800",
@@ -111,7 +112,7 @@ TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
             "JONGCOLOR=1113856", "JONGPLAYED=0", "JONGWON=0", "KEYER=MOUSE", "DOTKEYER=DSR",
                     "DASHKEYER=CTS", "POWERKEYER=DTRRTS", "MONPTT=0", "ZOOM=0", "WINDIM=516,700", "WINKID=676,850", "SPACEFILE=0", "POSFILE=0",
                     "AFPNEWS=0", "MONTEXT=0", "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0",
-                    "VERSTART=0", "QUIZOKDELAY=00", "SPEEDCALVALUE=1", "MONIALPHA=0", "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4", "WARNANSI=1", "STAYONTOP=0", "MENUHIDE=0", "MENUSHOW=0", "MENUHIDEFILE=0", "MENUSHOWFILE=0",
+                    "VERSTART=0", "QUIZOKDELAY=00", "SPEEDCALVALUE=1", "MONIALPHA=0", "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4", "BPERTIME=5", "WARNANSI=1", "STAYONTOP=0", "MENUHIDE=0", "MENUSHOW=0", "MENUHIDEFILE=0", "MENUSHOWFILE=0",
                     "LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"})
                   .toStdString());
     struct stat st {};

@@ -184,13 +184,10 @@ TEST_F(QuitRoads, ACloseDuringTheQuitQuestionQuitsOnceAndTheQuestionReturns)
 
 TEST_F(QuitRoads, QuitButtonWithAnOpenPanelOnlyClosesThePanel)
 {
-    auto *panel = new QWidget(Form1->Frame);
-    panel->setObjectName(QStringLiteral("PanelLocalShortcut"));
-    auto *exit = new QPushButton(panel);
-    exit->setObjectName(QStringLiteral("ButtonShortcutExit"));
-    exit->hide(); // hidden or not, its handler runs
-    int exits = 0;
-    QObject::connect(exit, &QPushButton::clicked, [&] { ++exits; });
+    auto *panel = Form1->findChild<QWidget *>(QStringLiteral("PanelLocalShortcut"));
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(ClickNamed(Form1, "MenuLocalShortcuts"));
+    ASSERT_FALSE(panel->isHidden());
 
     int shown = 0;
     whenDialogShown([&] {
@@ -198,14 +195,13 @@ TEST_F(QuitRoads, QuitButtonWithAnOpenPanelOnlyClosesThePanel)
         FormDialog->ButtonNo->click();
     }, 300);
     Form1->ButtonQuitterClick();
-    EXPECT_EQ(exits, 1);
+    EXPECT_TRUE(panel->isHidden());
     EXPECT_EQ(terminations, 0);
 
-    panel->hide(); // a closed panel no longer stops the road
+    // A closed panel no longer stops the road.
     Form1->ButtonQuitterClick();
-    EXPECT_EQ(exits, 1);
     EXPECT_EQ(shown, 1);
-    delete panel;
+    EXPECT_EQ(terminations, 0);
 }
 
 TEST_F(QuitRoads, OnTheWayOutOnlyTheMessageBoxStaysUsable)

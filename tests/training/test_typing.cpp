@@ -515,24 +515,21 @@ class ListNavigation : public Typing, public ::testing::WithParamInterface<Navig
 TEST_P(ListNavigation, ArrowKeysMoveTheSelectionOfTheVisibleList)
 {
     const NavigationCase &c = GetParam();
-    auto *list = new QListWidget(Form1->Frame);
-    list->setObjectName("ListAlphabet");
-    for (int i = 0; i < 155; ++i)
-        list->addItem(QString::number(i));
+    auto *list = control<QListWidget>("ListAlphabet"); // the character list: 154 rows
+    ASSERT_NE(list, nullptr);
+    ASSERT_FALSE(list->isHidden());
     list->setCurrentRow(c.from);
-    list->show();
     box->setText("xyz");
     box->setCursorPosition(1);
     key(c.key);
     EXPECT_EQ(list->currentRow(), c.to);
     EXPECT_EQ(box->cursorPosition(), 1); // the box's caret does not move
-    delete list;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ColumnsOf31, ListNavigation,
     ::testing::Values(NavigationCase{"DownMoves", 5, Qt::Key_Down, 6},
-                      NavigationCase{"DownStopsAtTheLast", 154, Qt::Key_Down, 154},
+                      NavigationCase{"DownStopsAtTheLast", 153, Qt::Key_Down, 153},
                       NavigationCase{"UpMoves", 5, Qt::Key_Up, 4},
                       NavigationCase{"UpStopsAtTheFirst", 0, Qt::Key_Up, 0},
                       NavigationCase{"RightToTheSecondColumn", 5, Qt::Key_Right, 31},

@@ -1,0 +1,385 @@
+#include "training/lists.h"
+
+#include "engine/cp1252.h"
+#include "shell/enginehost_mainwindow.h"
+#include "shell/languages/mainwindowtexts.h"
+#include "shell/localcharpanel.h"
+#include "shell/mainwindow.h"
+#include "shell/modes.h"
+#include "shell/panelport.h"
+#include "shell/settingskeys.h"
+#include "shell/sidewindows.h"
+#include "shell/startup.h"
+#include "shell/utilities.h"
+#include "training/listtables.h"
+#include "training/messages.h"
+#include "training/shortcuts.h"
+#include "training/typing.h"
+
+#include <QAction>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTimer>
+
+#include <optional>
+
+namespace {
+
+// The lists of the main window; null before the module is built.
+struct Lists {
+    QPointer<ListBox> ListAlphabet;
+    QPointer<ListBox> ListCodeQ;
+    QPointer<ListBox> ListAbreviations;
+} lists;
+
+// The fix-up number of the settings read that writes the character list's shortcut rows.
+constexpr int ShortcutRowsFixUp = 8;
+constexpr int ListColumnCharacters = 42; // the longest row: a shortcut with its 36 characters
+
+TForm1 &form()
+{
+    return *Form1;
+}
+
+QWidget *widgetNamed(const char *name)
+{
+    return form().findChild<QWidget *>(QString::fromLatin1(name));
+}
+
+void setShown(const char *name, bool shown)
+{
+    if (QWidget *w = widgetNamed(name))
+        w->setVisible(shown);
+}
+
+void setEnabledNamed(const char *name, bool enabled)
+{
+    if (QWidget *w = widgetNamed(name))
+        w->setEnabled(enabled);
+    else if (auto *item = form().findChild<QAction *>(QString::fromLatin1(name)))
+        item->setEnabled(enabled);
+}
+
+// The selected row of a list and its text as the engine holds it, or nothing.
+std::optional<std::pair<int, std::string>> selectedRow(QListWidget *list)
+{
+    if (!list)
+        return std::nullopt;
+    QListWidgetItem *item = list->currentItem();
+    if (!item || !item->isSelected())
+        return std::nullopt;
+    return std::pair{list->row(item), cp1252::fromQString(item->text())};
+}
+
+// Queues an item's text and starts the engine; the controls named are disabled first.
+void playItem(const std::string &text, std::initializer_list<const char *> disabled)
+{
+    EngineState &s = form().Engine;
+    const bool queueWasEmpty = s.PlayQueue.empty();
+    s.PlayQueue += text;
+    for (const char *name : disabled)
+        setEnabledNamed(name, false);
+    BeginTransmission(queueWasEmpty);
+}
+
+// The file text's buttons as every mode switch leaves them: Continue while a stopped text
+// waits, else Play when a text is loaded.
+void resetFileButtons()
+{
+    TForm1 &f = form();
+    EngineState &s = f.Engine;
+    auto *file = f.findChild<QPlainTextEdit *>(QStringLiteral("FileEdit"));
+    QWidget *play = widgetNamed("ButtonPlayFile");
+    QWidget *resume = widgetNamed("ButtonContinueFile");
+    const bool loaded = file && file->document()->firstBlock().text() != QStringLiteral("MemoFile");
+    const bool continuing = loaded && !s.ResumeText.empty();
+    if (play) {
+        play->setEnabled(loaded && !continuing);
+        play->setVisible(!continuing);
+    }
+    if (resume) {
+        resume->setEnabled(continuing);
+        resume->setVisible(continuing);
+    }
+    if (continuing) {
+        file->setReadOnly(true);
+        return;
+    }
+    s.FileSelStart = 0;
+    s.FileTextStart = 0;
+    if (loaded)
+        file->setReadOnly(NamedChecked(f, "MenuPosFile"));
+}
+
+enum class ListMode { Alphabet, CodeQ, Abrev };
+
+void switchToList(ListMode mode)
+{
+    TForm1 &f = form();
+    EngineState &s = f.Engine;
+    CallHook(Hooks().sidetoneOff);
+    resetFileButtons();
+
+    f.TimerQuiz->stop();
+    if (lists.ListAlphabet)
+        lists.ListAlphabet->setVisible(mode == ListMode::Alphabet);
+    if (lists.ListCodeQ)
+        lists.ListCodeQ->setVisible(mode == ListMode::CodeQ);
+    if (lists.ListAbreviations)
+        lists.ListAbreviations->setVisible(mode == ListMode::Abrev);
+    for (const char *panel : {"GroupBoxRandom", "PanelFile", "QuizGroupBox", "GroupBoxMonitor"})
+        setShown(panel, false);
+    setEnabledNamed("MenuQuickRandom", false);
+    if (NamedVisible(f, "PanelImportLessons"))
+        ClickNamed(&f, "BitBtnCancelImport");
+    s.LeadingSpaceDone = false;
+    if (AllFormsCreated && FormReport)
+        FormReport->hide();
+
+    // A transmitter keyed by the mode left behind is released (keyer supply lines stay).
+    if (TPanelPort *port = PanelPort();
+        port && port->Keying.PortInUse() && (port->Keying.PTTOn || port->Keying.CWLineDown()))
+        port->ReleaseKeyingLines();
+
+    if (auto *monitor = f.findChild<QPlainTextEdit *>(QStringLiteral("MemoMonitor")))
+        monitor->clear();
+    if (SheetWasOpen && FormSaisie && FormSaisie->isVisible())
+        FormSaisie->hide();
+    // The exam is offered while French is the language.
+    setEnabledNamed("menuExamen", f.Francais1->isChecked());
+    setEnabledNamed("MenuListWords", true);
+    if (!(FormDemo && FormDemo->isVisible()))
+        if (QWidget *box = widgetNamed("Editcaractere"))
+            box->setFocus();
+}
+
+// The character of a row, for an editor: its second character unless that is a blank.
+QString rowCharacter(const std::string &text)
+{
+    if (text.size() < 2 || text[1] == ' ')
+        return {};
+    return cp1252::toQString(text.substr(1, 1));
+}
+
+void openEditorFor(int row, const std::string &text)
+{
+    switch (AlphabetEditorFor(row)) {
+    case AlphabetEditor::LocalCharacter:
+        if (TPanelLocalCharacters *panel = LocalCharacterPanel()) {
+            panel->EditLocalCharacter->setText(rowCharacter(text));
+            panel->MenuLocalCharactersClick();
+        }
+        break;
+    case AlphabetEditor::Shortcut:
+        OpenShortcutEditorFor(rowCharacter(text));
+        break;
+    case AlphabetEditor::None:
+        break;
+    }
+}
+
+ListBox *makeList(TForm1 &f, const char *name, int pageRows, const std::vector<std::string> &rows)
+{
+    auto *list = new ListBox(name, pageRows, f.Frame);
+    list->setGeometry(8, 104, 644, 300);
+    for (const std::string &row : rows)
+        list->addItem(cp1252::toQString(row));
+    list->setCurrentRow(0);
+    return list;
+}
+
+} // namespace
+
+// ---- The list control ---------------------------------------------------------------------------
+
+ListBox::ListBox(const char *name, int pageRows, QWidget *parent)
+    : QListWidget(parent), pageRows_(pageRows)
+{
+    setObjectName(QString::fromLatin1(name));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setUniformItemSizes(true);
+    if (pageRows_ > 0) {
+        // Pages side by side, scrolled across.
+        setFlow(QListView::TopToBottom);
+        setWrapping(true);
+        setResizeMode(QListView::Adjust);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    }
+}
+
+void ListBox::fitPages()
+{
+    if (pageRows_ <= 0)
+        return;
+    // Each page is one column of exactly pageRows rows, whatever the list's height.
+    const int rowHeight = std::max(6, viewport()->height() / pageRows_);
+    QFont small = font();
+    small.setPixelSize(std::max(5, rowHeight - 2));
+    setFont(small);
+    setGridSize(QSize(QFontMetrics(small).horizontalAdvance(QLatin1Char('M')) * ListColumnCharacters, rowHeight));
+}
+
+void ListBox::resizeEvent(QResizeEvent *event)
+{
+    QListWidget::resizeEvent(event);
+    fitPages();
+}
+
+void ListBox::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::RightButton && objectName() == QLatin1String("ListAlphabet")) {
+        ListAlphabetMouseDown(this, event->button(), event->position().toPoint());
+        event->accept();
+        return;
+    }
+    QListWidget::mousePressEvent(event);
+}
+
+void ListBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    QListWidget::mouseReleaseEvent(event);
+    ButtonReleased(event->button());
+}
+
+void ListBox::ButtonReleased(Qt::MouseButton button)
+{
+    if (this == lists.ListAlphabet)
+        ListAlphabetMouseUp(this, button);
+    else if (this == lists.ListCodeQ)
+        ListCodeQMouseUp(this, button);
+    else if (this == lists.ListAbreviations)
+        ListAbreviationsMouseUp(this, button);
+}
+
+void ListBox::keyPressEvent(QKeyEvent *event)
+{
+    // ListAlphabetKeyPress and its twins: Enter plays the selected item.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem()
+        && currentItem()->isSelected()) {
+        ButtonReleased(Qt::LeftButton);
+        event->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+// ---- Building -----------------------------------------------------------------------------------
+
+void BuildListsModule(TForm1 &f)
+{
+    lists.ListAlphabet = makeList(f, "ListAlphabet", AlphabetPageRows, AlphabetRows());
+    lists.ListCodeQ = makeList(f, "ListCodeQ", 0, std::vector<std::string>(QCodeRowCount));
+    lists.ListAbreviations = makeList(f, "ListAbreviations", 0, std::vector<std::string>(AbbreviationRowCount));
+    lists.ListCodeQ->hide();
+    lists.ListAbreviations->hide();
+    ShowShortcutRows();
+    RegisterMainWindowTexts(ListTextRows());
+
+    // At design the character list is the mode.
+    f.RadioButtonAlphabet->setChecked(true);
+    QObject::connect(f.RadioButtonAlphabet, &QRadioButton::clicked, f.RadioButtonAlphabet,
+                     [] { RadioButtonAlphabetClick(Form1->RadioButtonAlphabet); });
+    QObject::connect(f.RadioButtonCodeQ, &QRadioButton::clicked, f.RadioButtonCodeQ,
+                     [] { RadioButtonCodeQClick(Form1->RadioButtonCodeQ); });
+    QObject::connect(f.RadioButtonAbrev, &QRadioButton::clicked, f.RadioButtonAbrev,
+                     [] { RadioButtonAbrevClick(Form1->RadioButtonAbrev); });
+
+    // The typing box's Enter plays the selected item of a visible list.
+    Hooks().listPlaySelected = [](const char *name) {
+        for (ListBox *list : {lists.ListAlphabet.data(), lists.ListCodeQ.data(), lists.ListAbreviations.data()})
+            if (list && list->objectName() == QLatin1String(name))
+                list->ButtonReleased(Qt::LeftButton);
+    };
+
+    // The settings read the local characters and the shortcuts; the list shows them.
+    Settings().addFixUp(ShortcutRowsFixUp, "lists: local and shortcut rows", [] {
+        if (Form1)
+            ShowLocalCharacterLines(*Form1);
+        ShowShortcutRows();
+    });
+}
+
+// ---- Handlers -----------------------------------------------------------------------------------
+
+void RadioButtonAlphabetClick(QObject *)
+{
+    switchToList(ListMode::Alphabet);
+}
+
+void RadioButtonCodeQClick(QObject *)
+{
+    switchToList(ListMode::CodeQ);
+}
+
+void RadioButtonAbrevClick(QObject *)
+{
+    switchToList(ListMode::Abrev);
+}
+
+void ListAlphabetMouseUp(QObject *, Qt::MouseButton button)
+{
+    const auto row = selectedRow(lists.ListAlphabet);
+    if (button != Qt::LeftButton) {
+        if (row)
+            openEditorFor(row->first, row->second);
+        return;
+    }
+    if (!row)
+        return;
+    if (const auto text = AlphabetPayload(row->first, row->second))
+        playItem(*text, {});
+}
+
+void ListCodeQMouseUp(QObject *, Qt::MouseButton button)
+{
+    const auto row = selectedRow(lists.ListCodeQ);
+    if (button != Qt::LeftButton || !row)
+        return;
+    if (const auto code = QCodePayload(row->second))
+        playItem(*code, {"RadioButtonAlphabet", "RadioButtonRandom", "RadioButtonAbrev", "RadioButtonFile",
+                         "RadioButtonQuiz", "RadioButtonMonitor", "ButtonReplayText", "ButtonPlayFile",
+                         "ButtonContinueFile"});
+}
+
+void ListAbreviationsMouseUp(QObject *, Qt::MouseButton button)
+{
+    const auto row = selectedRow(lists.ListAbreviations);
+    if (button != Qt::LeftButton || !row)
+        return;
+    if (const auto abbreviation = AbbreviationPayload(row->second))
+        playItem(*abbreviation, {"RadioButtonAlphabet", "RadioButtonCodeQ", "RadioButtonRandom", "RadioButtonFile",
+                                 "RadioButtonQuiz", "RadioButtonMonitor", "ButtonReplayText", "ButtonPlayFile",
+                                 "ButtonContinueFile"});
+}
+
+void ListAlphabetMouseDown(QObject *, Qt::MouseButton button, QPoint at)
+{
+    ListBox *list = lists.ListAlphabet;
+    if (button != Qt::RightButton || !list)
+        return;
+    if (QListWidgetItem *item = list->itemAt(at)) {
+        list->setCurrentItem(item);
+    } else {
+        list->clearSelection();
+        list->setCurrentRow(-1);
+    }
+}
+
+void ShowShortcutRows()
+{
+    if (!lists.ListAlphabet)
+        return;
+    const auto rows = ShortcutListRows();
+    for (int i = 0; i < ShortcutCount; ++i)
+        if (QListWidgetItem *item = lists.ListAlphabet->item(AlphabetShortcutFirstRow + i))
+            item->setText(cp1252::toQString(rows[i]));
+}
