@@ -220,8 +220,12 @@ void ListBox::fitPages()
 {
     if (pageRows_ <= 0)
         return;
-    // Each page is one column of exactly pageRows rows, whatever the list's height.
-    const int rowHeight = std::max(6, viewport()->height() / pageRows_);
+    // Each page is one column of exactly pageRows rows: the rows fill the height, and the
+    // viewport ends half a row below the last of them, so a column never takes one more.
+    const int available = viewport()->height() + bottomMargin_;
+    const int rowHeight = std::max(6, available * 2 / (2 * pageRows_ + 1));
+    bottomMargin_ = std::max(0, available - (pageRows_ * rowHeight + rowHeight / 2));
+    setViewportMargins(0, 0, 0, bottomMargin_);
     QFont small = font();
     small.setPixelSize(std::max(5, rowHeight - 2));
     setFont(small);

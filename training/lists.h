@@ -29,6 +29,7 @@ protected:
 private:
     void fitPages();
     int pageRows_;
+    int bottomMargin_ = 0; // below the last row of a page
 };
 
 // The module's build (the program's module list).

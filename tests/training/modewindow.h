@@ -1,0 +1,63 @@
+#pragma once
+
+// The program's windows for the tests of the lists, messages and beacon: made afresh with the
+// fake sound output, the engine idle at 12 wpm, and helpers that act as the user does.
+
+#include "tests/common/fakeaudiooutput.h"
+#include "tests/shell/shelltestsupport.h"
+
+#include "engine/cp1252.h"
+#include "shell/mainwindow.h"
+#include "shell/soundengine.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <string>
+
+class ModeWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };
+        shelltest::ensureWindows();
+        Form1->show();
+        TSoundEngine &engine = SoundEngine();
+        engine.State = EngineState{};
+        engine.Timings.setSpeed(12);
+        engine.Timings.setStartSilence(0);
+    }
+
+    template <typename T>
+    static T *control(const char *name)
+    {
+        return Form1->findChild<T *>(QString::fromLatin1(name));
+    }
+    static FakeAudioOutput &fake() { return dynamic_cast<FakeAudioOutput &>(*SoundEngine().Output); }
+    static EngineState &state() { return SoundEngine().State; }
+    // The characters rendered so far, one per buffer (their number, as the engine sent them).
+    static std::size_t buffers() { return fake().written.size(); }
+
+    // A click on a row of a list, as the mouse gives it.
+    static void clickRow(QListWidget *list, int row, Qt::MouseButton button = Qt::LeftButton)
+    {
+        list->scrollToItem(list->item(row));
+        QTest::mouseClick(list->viewport(), button, {}, list->visualItemRect(list->item(row)).center());
+    }
+    static std::string queue() { return state().PlayQueue; }
+
+    // Keys as the keyboard gives them, any character (Qt's helper knows only ASCII).
+    static void typeText(QWidget *widget, const QString &keys)
+    {
+        for (QChar ch : keys) {
+            const auto code = ch.unicode() < 0x80 ? Qt::Key(QChar(ch).toUpper().unicode()) : Qt::Key_unknown;
+            QKeyEvent down(QEvent::KeyPress, code, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(widget, &down);
+            QKeyEvent up(QEvent::KeyRelease, code, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(widget, &up);
+        }
+    }
+};
