@@ -11,6 +11,7 @@
 #include "shell/sidewindows.h"
 #include "shell/startup.h"
 #include "shell/utilities.h"
+#include "training/filetext.h"
 #include "training/listtables.h"
 #include "training/messages.h"
 #include "training/shortcuts.h"
@@ -23,9 +24,9 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QTimer>
 
 #include <optional>
@@ -93,29 +94,23 @@ void playItem(const std::string &text, std::initializer_list<const char *> disab
 // waits, else Play when a text is loaded.
 void resetFileButtons()
 {
-    TForm1 &f = form();
-    EngineState &s = f.Engine;
-    auto *file = f.findChild<QPlainTextEdit *>(QStringLiteral("FileEdit"));
-    QWidget *play = widgetNamed("ButtonPlayFile");
-    QWidget *resume = widgetNamed("ButtonContinueFile");
-    const bool loaded = file && file->document()->firstBlock().text() != QStringLiteral("MemoFile");
-    const bool continuing = loaded && !s.ResumeText.empty();
-    if (play) {
-        play->setEnabled(loaded && !continuing);
-        play->setVisible(!continuing);
-    }
-    if (resume) {
-        resume->setEnabled(continuing);
-        resume->setVisible(continuing);
-    }
+    FileTextModule &file = FileText();
+    EngineState &s = form().Engine;
+    if (!file.ButtonPlayFile || !file.ButtonContinueFile || !file.FileEdit)
+        return;
+    const bool continuing = file.TextLoaded && !s.ResumeText.empty();
+    file.ButtonPlayFile->setEnabled(file.TextLoaded && !continuing);
+    file.ButtonPlayFile->setVisible(!continuing);
+    file.ButtonContinueFile->setEnabled(continuing);
+    file.ButtonContinueFile->setVisible(continuing);
     if (continuing) {
-        file->setReadOnly(true);
+        file.FileEdit->setReadOnly(true);
         return;
     }
     s.FileSelStart = 0;
     s.FileTextStart = 0;
-    if (loaded)
-        file->setReadOnly(NamedChecked(f, "MenuPosFile"));
+    if (file.TextLoaded)
+        file.FileEdit->setReadOnly(file.MenuPosFile && file.MenuPosFile->isChecked());
 }
 
 enum class ListMode { Alphabet, CodeQ, Abrev };

@@ -307,7 +307,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LastModeCase{1, nullptr, nullptr}, LastModeCase{2, "RadioButtonCodeQ", "RadioButtonCodeQ"},
                       LastModeCase{3, "RadioButtonAbrev", "RadioButtonAbrev"},
                       LastModeCase{4, "ButtonChoixRandom", "RadioButtonRandom"},
-                      LastModeCase{5, "RadioButtonFile", "RadioButtonFile"},
+                      // The file dialog cancelled: back to the mode on screen, the characters.
+                      LastModeCase{5, "RadioButtonFile", "RadioButtonAlphabet"},
                       LastModeCase{6, "RadioButtonQuiz", "RadioButtonQuiz"}, LastModeCase{7, nullptr, nullptr}));
 
 std::string writtenValue(const char *key)

@@ -196,11 +196,27 @@ TEST_F(BeaconWindow, TestSendsTheComposedMessageAsATypedReplay)
     fake().finishAll();
     EXPECT_FALSE(state().BeaconSending);
 
+    // A file chosen with Browse goes into the message, its lines apart; a folder is refused.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("beacon.txt"));
+    std::ofstream(path.toStdString()) << "cq\ncq\n";
+    beaconSeams().openTextFile = [&](QWidget *) { return dir.path(); };
+    QTest::mouseClick(beacon->ButtonParcourir, Qt::LeftButton);
+    EXPECT_EQ(beacon->LabelTextError->text(), beacon->BeaconPathError);
+    EXPECT_TRUE(beacon->EditPathTextFile->text().isEmpty());
+    beaconSeams().openTextFile = [&](QWidget *) { return path; };
+    QTest::mouseClick(beacon->ButtonParcourir, Qt::LeftButton);
+    EXPECT_EQ(beacon->EditPathTextFile->text(), path);
+    EXPECT_TRUE(beacon->LabelTextError->text().isEmpty());
+    QTest::mouseClick(beacon->ButtonTest, Qt::LeftButton);
+    EXPECT_EQ(box->text(), "VVV DE ZELMO = QTR 09:05  = cq cq = K");
+    fake().finishAll();
+
     // Text typed and being sent is not cleared by a hand-over either.
     box->setFocus();
     QTest::keyClicks(box, "ab");
     QTest::mouseClick(beacon->ButtonTest, Qt::LeftButton);
-    EXPECT_EQ(box->text(), "VVV DE ZELMO = QTR 09:05  = Kab");
+    EXPECT_EQ(box->text(), "VVV DE ZELMO = QTR 09:05  = cq cq = Kab");
     EXPECT_EQ(queue(), "ab");
 }
 

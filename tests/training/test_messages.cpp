@@ -9,6 +9,7 @@
 #include "engine/localcharacters.h"
 #include "shell/formdialog.h"
 #include "shell/settingsfile.h"
+#include "shell/settingskeys.h"
 #include "shell/startup.h"
 #include "shell/utilities.h"
 #include "training/messages.h"
@@ -275,11 +276,19 @@ TEST_F(MessageButtons, MessagesAndShortcutsComeBackFromTheSettingsFile)
     EXPECT_EQ(alphabet->item(129)->text(), cp1252::toQString(" \xE7 = \xC7" "A VA & ="));
     EXPECT_EQ(alphabet->item(130)->text(), " ");
 
+    // A file's shortcut on a blank (or a control character) is refused: a typed blank would
+    // stand for its text.
+    Settings().read({{"SHORTCUT=", " blank"}, {"SHORTCUT=", "\x01prosign"}, {"SHORTCUT=", "#cq"}});
+    EXPECT_FALSE(ShortcutTextFor(' '));
+    EXPECT_FALSE(ShortcutTextFor(1));
+    EXPECT_EQ(ShortcutTextFor('#'), "cq");
+    EXPECT_EQ(alphabet->item(128)->text(), " # = cq");
+
     // A shortcut typed in the box sends its text.
     auto *box = control<QLineEdit>("Editcaractere");
     box->setFocus();
-    typeText(box, cp1252::toQString("\xE7"));
-    EXPECT_EQ(box->text(), cp1252::toQString("\xC7" "A VA & ="));
+    typeText(box, "#");
+    EXPECT_EQ(box->text(), "cq");
 }
 
 } // namespace
