@@ -141,3 +141,4 @@ TBeacon *Beacon();
 // settings keys, and the window's contents when start-up creates it.
 void BuildBeaconModule(TForm1 &form);
 void MenuBaliseClick();
+void SpeedButtonHelpBaliseClick();

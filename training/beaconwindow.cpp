@@ -4,6 +4,7 @@
 #include "training/beacon.h"
 
 #include "engine/cp1252.h"
+#include "shell/help.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
 #include "shell/settingsforms.h"
@@ -90,6 +91,8 @@ static_assert(allLanguagesPresent(std::initializer_list<Tr>{kCaption, kBalise, k
                                   [](const Tr &tr) -> const Tr & { return tr; }));
 
 constexpr TextRow kMainWindowTexts[] = {{"MenuBalise", TextKind::Caption, kMenuBalise}};
+
+constexpr int BeaconHelpContext = 34;
 
 // Not translated in any language.
 const QString OpeningFileError = QStringLiteral("Opening file error");
@@ -274,7 +277,6 @@ TBeacon::TBeacon(TFormBalise &window)
     CheckBoxKeyOff->setGeometry(12, 330, 400, 24);
     ButtonTest = named(new QPushButton(QStringLiteral("TEST"), w), "ButtonTest");
     ButtonTest->setGeometry(12, 370, 100, 32);
-    // Help joins the other help buttons when the help pages land.
     SpeedButtonHelpBalise = named(new QPushButton(QStringLiteral("?"), w), "SpeedButtonHelpBalise");
     SpeedButtonHelpBalise->setGeometry(384, 370, 32, 32);
 
@@ -283,6 +285,7 @@ TBeacon::TBeacon(TFormBalise &window)
     connect(TimerPeriode, &QTimer::timeout, this, [this] { TimerPeriodeTimer(); });
     connect(ButtonTest, &QPushButton::clicked, this, [this] { ButtonTestClick(); });
     connect(ButtonParcourir, &QPushButton::clicked, this, [this] { ButtonParcourirClick(); });
+    connect(SpeedButtonHelpBalise, &QPushButton::clicked, this, [] { SpeedButtonHelpBaliseClick(); });
     connect(EditPathTextFile, &QLineEdit::textChanged, this, [this] { EditPathTextFileChange(); });
 
     theBeacon = this;
@@ -409,6 +412,11 @@ void TBeacon::ButtonParcourirClick()
 void TBeacon::EditPathTextFileChange()
 {
     BeaconFilePath = EditPathTextFile->text();
+}
+
+void SpeedButtonHelpBaliseClick()
+{
+    ShowHelpContext(BeaconHelpContext);
 }
 
 void MenuBaliseClick()

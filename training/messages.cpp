@@ -38,7 +38,7 @@ struct MessageControls {
     QPushButton *ButtonCloseMsg = nullptr;
     std::array<QLabel *, MemoryMessages + 1> StaticTextMsg{};
     std::array<QLineEdit *, MemoryMessages + 1> EditMsg{};
-    QPushButton *SpeedButtonHelpMsg = nullptr;
+    QPushButton *ButtonLocalMessageHelp = nullptr; // the help module connects it by its name
     QAction *MenuLocalMessages = nullptr;
     QPoint dragStart; // where a drag of the editor's title began (null: none)
 } c;
@@ -220,9 +220,8 @@ void buildMessagePanel(TForm1 &f)
         QObject::connect(edit, &QLineEdit::textChanged, edit, [n] { EditMsgChange(n); });
         c.EditMsg[n] = edit;
     }
-    // Help joins the other help buttons when the help pages land.
-    c.SpeedButtonHelpMsg = named(new QPushButton(QStringLiteral("?"), c.PanelMsg), "SpeedButtonHelpMsg");
-    c.SpeedButtonHelpMsg->setGeometry(348, 260, 24, 24);
+    c.ButtonLocalMessageHelp = named(new QPushButton(QStringLiteral("?"), c.PanelMsg), "ButtonLocalMessageHelp");
+    c.ButtonLocalMessageHelp->setGeometry(348, 260, 24, 24);
 
     // Closed while floating, it comes back into the window, hidden.
     OnWidgetEvent(c.PanelMsg, [](QEvent *event) {

@@ -47,7 +47,7 @@ struct ShortcutControls {
     QButtonGroup *actions = nullptr;
     QPushButton *ButtonShortcutEnter = nullptr;
     QPushButton *ButtonShortcutExit = nullptr;
-    QPushButton *SpeedButtonHelpShortcut = nullptr;
+    QPushButton *ButtonLocalShortcutHelp = nullptr; // the help module connects it by its name
     QLabel *LabelShortcutPlein = nullptr;
     QLabel *Labelshortcutwarning = nullptr;
     QAction *MenuLocalShortcuts = nullptr;
@@ -224,9 +224,8 @@ void BuildShortcutPanel(TForm1 &f)
     e.ButtonShortcutEnter->setGeometry(100, 240, 100, 32);
     e.ButtonShortcutExit = named(new QPushButton(QStringLiteral("Exit"), panel), "ButtonShortcutExit");
     e.ButtonShortcutExit->setGeometry(220, 240, 100, 32);
-    // Help joins the other help buttons when the help pages land.
-    e.SpeedButtonHelpShortcut = named(new QPushButton(QStringLiteral("?"), panel), "SpeedButtonHelpShortcut");
-    e.SpeedButtonHelpShortcut->setGeometry(340, 240, 32, 32);
+    e.ButtonLocalShortcutHelp = named(new QPushButton(QStringLiteral("?"), panel), "ButtonLocalShortcutHelp");
+    e.ButtonLocalShortcutHelp->setGeometry(340, 240, 32, 32);
 
     QObject::connect(e.EditShortcut, &QLineEdit::textChanged, panel, [] { EditShortcutChange(); });
     QObject::connect(e.EditShortcutText, &QLineEdit::textChanged, panel, [] { EditShortcutTextChange(); });
