@@ -137,6 +137,7 @@ void switchToList(ListMode mode)
     s.LeadingSpaceDone = false;
     if (AllFormsCreated && FormReport)
         FormReport->hide();
+    CallHook(Hooks().leaveKidMode);
 
     // A transmitter keyed by the mode left behind is released (keyer supply lines stay).
     if (TPanelPort *port = PanelPort();
@@ -217,20 +218,35 @@ void ListBox::fitPages()
         return;
     // Each page is one column of exactly pageRows rows: the rows fill the height, and the
     // viewport ends half a row below the last of them, so a column never takes one more.
+    // Only what differs is set, so that laying out again changes nothing.
     const int available = viewport()->height() + bottomMargin_;
     const int rowHeight = std::max(6, available * 2 / (2 * pageRows_ + 1));
-    bottomMargin_ = std::max(0, available - (pageRows_ * rowHeight + rowHeight / 2));
-    setViewportMargins(0, 0, 0, bottomMargin_);
-    QFont small = font();
-    small.setPixelSize(std::max(5, rowHeight - 2));
-    setFont(small);
-    setGridSize(QSize(QFontMetrics(small).horizontalAdvance(QLatin1Char('M')) * ListColumnCharacters, rowHeight));
+    const int margin = std::max(0, available - (pageRows_ * rowHeight + rowHeight / 2));
+    if (margin != bottomMargin_) {
+        bottomMargin_ = margin;
+        setViewportMargins(0, 0, 0, bottomMargin_);
+    }
+    if (font().pixelSize() != std::max(5, rowHeight - 2)) {
+        QFont small = font();
+        small.setPixelSize(std::max(5, rowHeight - 2));
+        setFont(small);
+    }
+    const QSize grid(QFontMetrics(font()).horizontalAdvance(QLatin1Char('M')) * ListColumnCharacters, rowHeight);
+    if (gridSize() != grid)
+        setGridSize(grid);
 }
 
 void ListBox::resizeEvent(QResizeEvent *event)
 {
     QListWidget::resizeEvent(event);
     fitPages();
+}
+
+void ListBox::doItemsLayout()
+{
+    // Whoever changed the rows' height or font (the enlargement does), the pages keep theirs.
+    fitPages();
+    QListWidget::doItemsLayout();
 }
 
 void ListBox::mousePressEvent(QMouseEvent *event)

@@ -19,6 +19,7 @@ public:
 
     // A button released over the list (Enter counts as the left button): its mouse-up handler.
     void ButtonReleased(Qt::MouseButton button);
+    void doItemsLayout() override;
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

@@ -258,10 +258,14 @@ TEST_F(Lists, TheCharacterListShowsItsPagesAsColumnsOf31Rows)
     EXPECT_GT(at(31).x(), at(30).x());
     EXPECT_EQ(at(31).y(), at(0).y());
     EXPECT_EQ(at(124).y(), at(0).y());
-    // The same after the window grows.
-    alphabet->resize(alphabet->width(), alphabet->height() * 2);
-    EXPECT_TRUE(testsupport::waitFor([&] { return at(31).y() == at(0).y() && at(31).x() > at(30).x(); }));
-    EXPECT_GT(at(30).y(), alphabet->height() / 2);
+    // The same at every enlargement, and back at 100 % as before.
+    const QRect before = alphabet->visualItemRect(alphabet->item(153));
+    for (const char *step : {"MenuAgrandir150", "MenuAgrandir200", "MenuAgrandir100"}) {
+        ASSERT_TRUE(ClickMenuItem(control<QAction>(step)));
+        EXPECT_TRUE(testsupport::waitFor([&] { return at(31).y() == at(0).y() && at(31).x() > at(30).x(); })) << step;
+        EXPECT_GT(at(30).y(), alphabet->viewport()->height() * 9 / 10) << step;
+    }
+    EXPECT_EQ(alphabet->visualItemRect(alphabet->item(153)), before);
 }
 
 } // namespace
