@@ -80,25 +80,6 @@ TEST(ListRows, EveryLanguageHasEveryRowAndEveryRowPlaysTheSameSendableItem)
     EXPECT_EQ(*played["ListAbreviations"][63].begin(), "SVP");
 }
 
-TEST(ListRows, EnglishRowsReadAsTheListsHaveThem)
-{
-    std::map<std::pair<std::string, int>, std::string> english;
-    for (const TextRow &row : ListTextRows())
-        if (row.kind == TextKind::Item)
-            english[{row.object, row.item}] = PickIn(row.text, Language::English).toStdString();
-    EXPECT_EQ((english[{"ListCodeQ", 0}]), "QRA = to Send Geographical location");
-    EXPECT_EQ((english[{"ListCodeQ", 13}]), "QRT =  to Stop sending");
-    EXPECT_EQ((english[{"ListCodeQ", 28}]), "QTH = to Send Geographical position");
-    EXPECT_EQ((english[{"ListAbreviations", 0}]), std::string(31, ' ') + "ABBREVIATIONS");
-    EXPECT_EQ((english[{"ListAbreviations", 2}]), std::string(11, ' ') + "English");
-    EXPECT_EQ((english[{"ListAbreviations", 4}]), " ABT : about");
-    EXPECT_EQ((english[{"ListAbreviations", 10}]), " CQ : seek you, call");
-    EXPECT_EQ((english[{"ListAbreviations", 52}]), " 5NN : 599");
-    EXPECT_EQ((english[{"ListAbreviations", 53}]), " 1TT : 100");
-    EXPECT_EQ((english[{"ListAbreviations", 55}]), std::string(11, ' ') + "French (English)");
-    EXPECT_EQ((english[{"ListAbreviations", 63}]), " SVP : s'il vous plait (please)");
-}
-
 TEST(ListRows, CharacterRowsPlayTheirCharacterAndHeadingsInAnyLanguageNothing)
 {
     const std::vector<std::string> rows = AlphabetRows();
