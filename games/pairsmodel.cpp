@@ -48,8 +48,8 @@ BestScores ParseBestScores(std::string_view text)
         const auto value = parseInt(text.substr(0, comma));
         if (!value)
             break;
-        // A game of n pairs takes at least n turns: anything less was never played here.
-        if (*value >= PairsOf(level))
+        // A score is a number of turns; zero or a negative number stands for none.
+        if (*value >= 1)
             best[level] = *value;
         text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
     }

