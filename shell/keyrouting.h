@@ -29,9 +29,9 @@
 //   existing; "clicking" a button in an action runs its handler (shell/utilities.h).
 //
 // The rows of the program today: random groups (training/randomkeys.cpp), the file text
-// (training/filetextkeys.cpp), the quiz (training/quizpanel.cpp). The typing box, the lists
-// and the monitor need none: Enter in the typing box is the box's own key handler (it plays
-// the selected list item or opens a new monitor line), which runs when no row took the key.
+// (training/filetextkeys.cpp), the quiz (training/quizpanel.cpp) and the typing box
+// (training/typing.cpp: Enter there plays the selected list item or opens a new monitor line).
+// Esc in the random memo and in the file text are those boxes' own keys.
 
 #include <functional>
 #include <string>

@@ -11,6 +11,7 @@
 #include "shell/sidewindows.h"
 #include "shell/soundengine.h"
 #include "shell/utilities.h"
+#include "shell/keyrouting.h"
 #include "shell/modes.h"
 #include "shell/zoomview.h"
 #include "training/shortcuts.h"
@@ -524,6 +525,16 @@ TypingControls BuildTypingPanel(TForm1 &f)
     hooks.updateReplayButton = TypingTextEnded;
     hooks.focusTypingBoxAtEnd = TypingFocusAtEnd;
     hooks.typedTextStopped = TypingReplayStopped;
+
+    // Enter in the box, once the window's rows passed it on: the selected list item plays, or
+    // the monitor opens a new line.
+    AddKeyRoute({"typing: Enter in the box", KeyStage::FocusKeyPress, 200, "Editcaractere", KeyEnter, {},
+                 [](int) {
+                     int key = 13;
+                     keyPress(key);
+                     return true;
+                 },
+                 KeyConsume::Always});
 
     // The box is the window's active control.
     c.Editcaractere->setFocus();

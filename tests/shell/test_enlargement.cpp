@@ -198,18 +198,20 @@ TEST(Enlargement, ControlsThatCodeMakesOrMovesLaterTakeTheStep)
 TEST(Enlargement, ASideWindowIsShownAtTheStepAndHiddenAtItsDesignEveryTime)
 {
     showProgram();
-    choose(125);
     TSideForm *card = FormMonitorInfo;
     QWidget *help = card->findChild<QWidget *>(QStringLiteral("ButtonHelp"));
     const QSize design = card->size();
     const QRect button = help->geometry();
-    for (int i = 0; i < 10; ++i) {
-        card->show();
-        EXPECT_EQ(card->size(), QSize(design.width() * 125 / 100, design.height() * 125 / 100));
-        EXPECT_EQ(help->geometry(), scaled(button, 125));
-        card->hide();
-        EXPECT_EQ(card->size(), design);
-        EXPECT_EQ(help->geometry(), button);
+    for (int percent : {125, 150, 175, 200}) {
+        choose(percent);
+        for (int i = 0; i < 5; ++i) {
+            card->show();
+            EXPECT_EQ(card->size(), QSize(design.width() * percent / 100, design.height() * percent / 100));
+            EXPECT_EQ(help->geometry(), scaled(button, percent));
+            card->hide();
+            EXPECT_EQ(card->size(), design);
+            EXPECT_EQ(help->geometry(), button);
+        }
     }
 }
 

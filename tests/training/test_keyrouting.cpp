@@ -266,7 +266,8 @@ TEST_F(KeysInTheWindow, EnterStopsAPlayingFileTextAndContinuesAStoppedOne)
     FileText().ButtonContinueFile->show();
     EXPECT_EQ(RouteKey(KeyEnter, typing).row, "file text: continue");
     FileText().ButtonContinueFile->hide();
-    EXPECT_EQ(RouteKey(KeyEnter, typing).row, "");
+    EXPECT_EQ(RouteKey(KeyEnter, typing).row, "typing: Enter in the box");
+    EXPECT_EQ(RouteKey(KeyEnter, control("ButtonQuitter")).row, "");
 }
 
 } // namespace
