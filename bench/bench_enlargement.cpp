@@ -1,0 +1,91 @@
+// The enlargement on the program's own windows: one change of step (100 -> 200 -> 100 %, every
+// control of the main window scaled from its design and back) and a side window shown and
+// hidden at 150 %. Target: a change of step well under 100 ms, so the menu answers at once.
+// Runs offscreen.
+
+#include "platform/audiooutput.h"
+#include "shell/mainwindow.h"
+#include "shell/soundengine.h"
+#include "shell/sidewindows.h"
+#include "shell/startup.h"
+#include "shell/utilities.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+// A device that takes nothing: no message about a missing sound card waits for an answer.
+class SilentOutput : public AudioOutput {
+public:
+    int open(int) override
+    {
+        m_open = true;
+        return 0;
+    }
+    void close() override { m_open = false; }
+    bool isOpen() const override { return m_open; }
+    int write(Tag tag, const std::int16_t *, std::size_t) override
+    {
+        reportDone(tag);
+        return 0;
+    }
+    int reset() override { return 0; }
+    void setGain(double gain) override { m_gain = gain; }
+    double gain() const override { return m_gain; }
+
+private:
+    bool m_open = false;
+    double m_gain = 1.0;
+};
+
+QAction *step(int percent)
+{
+    return Form1->findChild<QAction *>(QStringLiteral("MenuAgrandir%1").arg(percent));
+}
+
+void BM_StepThereAndBack(benchmark::State &state)
+{
+    for (auto _ : state) {
+        ClickMenuItem(step(200));
+        ClickMenuItem(step(100));
+    }
+    state.counters["controls"] = static_cast<double>(Form1->centralWidget()->findChildren<QWidget *>().size());
+}
+BENCHMARK(BM_StepThereAndBack)->Unit(benchmark::kMillisecond);
+
+void BM_SideWindowShownAt150(benchmark::State &state)
+{
+    ClickMenuItem(step(150));
+    for (auto _ : state) {
+        FormMonitorInfo->show();
+        FormMonitorInfo->hide();
+    }
+    ClickMenuItem(step(100));
+}
+BENCHMARK(BM_SideWindowShownAt150)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir config;
+    QTemporaryDir data;
+    setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
+    setenv("XDG_DATA_HOME", data.path().toLocal8Bit().constData(), 1);
+    QApplication app(argc, argv);
+    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<SilentOutput>()); };
+    TerminateApplication = [] {};
+    if (!CreateAllWindows())
+        return 1;
+    Form1->show();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
