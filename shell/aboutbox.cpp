@@ -5,6 +5,7 @@
 #include "shell/languages/messages.h"
 #include "shell/releasecheck.h"
 #include "shell/startup.h"
+#include "shell/systembeep.h"
 
 #include <QAction>
 #include <QApplication>
@@ -226,7 +227,7 @@ void TFormInfo::releaseAnswer(const std::string &value)
             ShowProgramMessage(MsgLatestRelease());
             HideNewRelease();
         } else {
-            QApplication::beep();
+            ProgramBeep();
             ShowProgramMessage(MsgNewerRelease());
             ShowNewRelease(value);
         }

@@ -11,6 +11,7 @@
 #include "shell/mainwindow.h"
 #include "shell/settingspanels.h"
 #include "shell/modes.h"
+#include "shell/systembeep.h"
 
 #include <QAction>
 #include <QApplication>
@@ -257,7 +258,7 @@ void TPanelLocalCharacters::EditLocalCharacterChange()
     if (!typed) {
         // No Windows-1252 form: the engine could never send it.
         EditLocalCharacter->clear();
-        QApplication::beep();
+        ProgramBeep();
         return;
     }
     const unsigned char c = cp1252::toLower(*typed);
@@ -274,16 +275,16 @@ void TPanelLocalCharacters::EditLocalCharacterChange()
         break;
     case LocalCharacterKind::Blank:
         EditLocalCharacter->clear();
-        QApplication::beep();
+        ProgramBeep();
         break;
     case LocalCharacterKind::BuiltInSet:
         EditLocalCharacter->clear();
-        QApplication::beep();
+        ProgramBeep();
         blinkWarning();
         break;
     case LocalCharacterKind::Shortcut:
         EditLocalCharacter->clear();
-        QApplication::beep();
+        ProgramBeep();
         break;
     case LocalCharacterKind::Local: {
         const int i = sets.LocalEditIndex - LocalCharactersFirst;
@@ -324,7 +325,7 @@ void TPanelLocalCharacters::ButtonLocalCaractereEnterClick()
     const std::optional<unsigned char> typed = characterOf(EditLocalCharacter->text());
     const std::string code = EditLocalCode->text().toStdString();
     if (!typed || code.empty() || actions_->checkedButton() == nullptr) {
-        QApplication::beep();
+        ProgramBeep();
         EditLocalCharacter->setFocus();
         return;
     }
@@ -335,7 +336,7 @@ void TPanelLocalCharacters::ButtonLocalCaractereEnterClick()
     if (RadioButtonLocalModify->isChecked()) {
         // Only the character the editor found for the edit is changed (never a stale one).
         if (ModifyLocalCharacter(sets, MorseCodes, c, code, comment) != LocalResult::Done)
-            QApplication::beep();
+            ProgramBeep();
         else
             localCharactersChanged();
         EditLocalCharacter->setFocus();
@@ -343,7 +344,7 @@ void TPanelLocalCharacters::ButtonLocalCaractereEnterClick()
     }
     if (RadioButtonLocalDelete->isChecked()) {
         if (DeleteLocalCharacter(sets, MorseCodes, c, followedSet(form_)) != LocalResult::Done) {
-            QApplication::beep();
+            ProgramBeep();
             EditLocalCharacter->setFocus();
             return;
         }
@@ -360,7 +361,7 @@ void TPanelLocalCharacters::enterCreate(unsigned char c, const std::string &code
 {
     CharacterSets &sets = form_.EngineSets;
     if (sets.LocalCount >= MaxLocalCharacters) {
-        QApplication::beep();
+        ProgramBeep();
         return;
     }
     if (NeedsBuiltInOverrideConfirmation(c)) {
@@ -380,7 +381,7 @@ void TPanelLocalCharacters::enterCreate(unsigned char c, const std::string &code
         }
     }
     if (CreateLocalCharacter(sets, MorseCodes, c, code, comment, followedSet(form_)) != LocalResult::Done) {
-        QApplication::beep();
+        ProgramBeep();
         EditLocalCharacter->setFocus();
         return;
     }

@@ -10,6 +10,7 @@
 #include "shell/settingsformat.h"
 #include "shell/settingskeys.h"
 #include "shell/soundengine.h"
+#include "shell/systembeep.h"
 
 #include <QAction>
 #include <QApplication>
@@ -72,7 +73,7 @@ void beep()
 
 LptSeams &lptSeams()
 {
-    static LptSeams seams{ppdev::Roots{}, nullptr, [] { QApplication::beep(); }};
+    static LptSeams seams{ppdev::Roots{}, nullptr, [] { ProgramBeep(); }};
     return seams;
 }
 

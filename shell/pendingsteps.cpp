@@ -9,6 +9,7 @@
 #include "shell/settingskeys.h"
 #include "shell/soundengine.h"
 #include "shell/speedcontrol.h"
+#include "shell/systembeep.h"
 #include "shell/summaries.h"
 #include "shell/zoom.h"
 
@@ -231,8 +232,10 @@ void QuitFreeWaveBuffers()
 {
 }
 
+// The program's beep back on (the quiz turns it off), then the modules' steps.
 void QuitRestoreBeep()
 {
+    SetProgramBeep(true);
     RunModuleSteps(ModuleStep::QuitRestoreBeep);
 }
 

@@ -8,6 +8,7 @@
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
 #include "shell/settingskeys.h"
+#include "shell/systembeep.h"
 
 #include <QAction>
 #include <QApplication>
@@ -270,7 +271,7 @@ void TimerThreadTimer()
     const bool newer = IsNewerRelease(FetchedVersion);
     if (ReleaseCheckSilent) {
         if (newer) {
-            QApplication::beep();
+            ProgramBeep();
             ShowNewRelease(FetchedVersion);
         } else {
             HideNewRelease();

@@ -7,6 +7,7 @@
 #include "shell/mainwindow.h"
 #include "shell/settingskeys.h"
 #include "shell/soundengine.h"
+#include "shell/systembeep.h"
 #include "shell/utilities.h"
 
 #include <QAction>
@@ -175,7 +176,7 @@ void BitBtnOKCarteSonClick()
     TSoundEngine &engine = SoundEngine();
     const bool own = panel.RadioButtonCarteMoi->isChecked();
     if (own && (panel.ComboBoxChoixIn->currentIndex() < 0 || panel.ComboBoxChoixOut->currentIndex() < 0)) {
-        QApplication::beep();
+        ProgramBeep();
         return;
     }
     panel.PanelCarteSon->hide();

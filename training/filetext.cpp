@@ -14,6 +14,7 @@
 #include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
 #include "shell/soundengine.h"
+#include "shell/systembeep.h"
 #include "shell/utilities.h"
 #include "training/filetextcore.h"
 #include "training/masked.h"
@@ -679,6 +680,7 @@ void RadioButtonFileClick()
         setEnabledNamed("menuExamen", true);
         setEnabledNamed("MenuListWords", true);
         f.TimerQuiz->stop();
+        SetProgramBeep(true);
     } else if (!WarnAnsiShown) {
         ShowAnsiWarning(Pick(WarningFileText));
     }
@@ -935,7 +937,7 @@ void SpeedButtonUFT8Click()
         return;
     const std::optional<std::string> converted = filetext::Utf8ToAnsi(filetext::JoinLines(module.FileTextLines));
     if (!converted) {
-        QApplication::beep(); // not UTF-8, or converted already
+        ProgramBeep(); // not UTF-8, or converted already
         return;
     }
     module.FileTextLines = filetext::SplitLines(*converted);

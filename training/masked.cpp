@@ -8,6 +8,7 @@
 #include "shell/mainwindow.h"
 #include "shell/settingskeys.h"
 #include "shell/settingspanels.h"
+#include "shell/systembeep.h"
 #include "training/maskedcore.h"
 
 #include <QAction>
@@ -71,7 +72,7 @@ void keepOneMarker(QLineEdit *edit)
     const QString kept = cp1252::toQString(text.substr(0, 1));
     if (kept != typed) {
         if (kept.isEmpty() && !typed.isEmpty())
-            QApplication::beep();
+            ProgramBeep();
         edit->setText(kept);
     }
 }
@@ -172,12 +173,12 @@ void ButtonMaskedTextOKClick()
         applyMarkers({});
         break;
     case masked::EditsVerdict::Same:
-        QApplication::beep();
+        ProgramBeep();
         ShowProgramMessage(MsgStartEndCharactersSame());
         panel.EditStartMaskedText->setFocus();
         return;
     case masked::EditsVerdict::Refused:
-        QApplication::beep();
+        ProgramBeep();
         panel.EditStartMaskedText->setFocus();
         return;
     case masked::EditsVerdict::Store:

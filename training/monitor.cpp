@@ -17,6 +17,7 @@
 #include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
 #include "shell/soundengine.h"
+#include "shell/systembeep.h"
 #include "shell/utilities.h"
 #include "training/audiomonitor.h"
 #include "training/kidmode.h"
@@ -511,7 +512,7 @@ void DecodeMonitorCharacter(const std::string &code)
     case DecodedCharacter::Kind::Nothing:
         return;
     case DecodedCharacter::Kind::Erase: {
-        QApplication::beep();
+        ProgramBeep();
         QString text = memo->toPlainText();
         EraseLastCharacter(text);
         memo->setPlainText(text);
@@ -536,7 +537,7 @@ void RadioButtonMonitorClick()
     EngineState &s = f.Engine;
     // 2. Not while something is being sent.
     if (!s.PlayQueue.empty()) {
-        QApplication::beep();
+        ProgramBeep();
         f.RadioButtonMonitor->setAutoExclusive(false);
         f.RadioButtonMonitor->setChecked(false);
         f.RadioButtonMonitor->setAutoExclusive(true);
@@ -556,6 +557,7 @@ void RadioButtonMonitorClick()
     if (auto *import = f.findChild<QWidget *>(QStringLiteral("PanelImportLessons")); import && !import->isHidden())
         ClickNamed(&f, "BitBtnCancelImport");
     s.LeadingSpaceDone = false;
+    SetProgramBeep(true);
     SetKeyTimingLimits();
     // 4. The filter's settings and caption.
     AudioFilterOnMonitorEntry();
@@ -596,7 +598,7 @@ void MenuClearMonitoringClick()
 void MenuSaveMonitoringClick()
 {
     if (!Form1->RadioButtonMonitor->isChecked()) {
-        QApplication::beep();
+        ProgramBeep();
         return;
     }
     QPlainTextEdit *memo = controls.MemoMonitor;

@@ -12,6 +12,7 @@
 #include "shell/sidewindows.h"
 #include "shell/soundengine.h"
 #include "shell/speedcontrol.h"
+#include "shell/systembeep.h"
 #include "shell/utilities.h"
 #include "training/random.h"
 #include "training/randomsets.h"
@@ -358,6 +359,8 @@ void RadioButtonQuizClick(QObject *)
     EngineState &s = state();
     cancelWaits();
     CallHook(Hooks().sidetoneOff);
+    // Keys refused while answering would beep: the quiz is quiet.
+    SetProgramBeep(false);
     setShownNamed("PanelLocalCharacters", false);
     setShownNamed("PanelLocalShortcut", false);
     m.QuizGroupBox->show();

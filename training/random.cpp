@@ -13,6 +13,7 @@
 #include "shell/sidewindows.h"
 #include "shell/soundengine.h"
 #include "shell/summaries.h"
+#include "shell/systembeep.h"
 #include "shell/utilities.h"
 #include "training/randominternal.h"
 
@@ -481,6 +482,7 @@ void ButtonChoixRandomClick(QObject *)
         RadioButtonRandomClick(f.RadioButtonRandom);
         return;
     }
+    SetProgramBeep(true);
     s.ChoixRandomActive = true;
     SoundEngine().ButtonStopClick();
     s.ChoixRandomActive = false;

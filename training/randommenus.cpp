@@ -10,6 +10,7 @@
 #include "shell/sidewindows.h"
 #include "shell/startup.h"
 #include "shell/summaries.h"
+#include "shell/systembeep.h"
 #include "shell/utilities.h"
 #include "training/randominternal.h"
 
@@ -312,7 +313,7 @@ void ButtonChoixCaractereOKClick(QObject *)
     TForm1 &f = RandomForm();
     const std::string text = cp1252::fromQString(r.BoxCaracteresChoix->currentText());
     if (text.empty() || text == " ") {
-        QApplication::beep();
+        ProgramBeep();
         return;
     }
     r.ButtonCancelChoix->setEnabled(true);

@@ -9,6 +9,7 @@
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 #include "shell/settingspanels.h"
+#include "shell/systembeep.h"
 #include "training/lists.h"
 #include "training/messages.h"
 #include "training/shortcuts.h"
@@ -128,7 +129,7 @@ void checkAction(QRadioButton *button)
 
 void refuse()
 {
-    QApplication::beep();
+    ProgramBeep();
     e.EditShortcut->clear(); // back to the empty edit's state
 }
 
@@ -158,7 +159,7 @@ void enterCreate(unsigned char c, const std::string &text)
         }
     }
     if (CreateShortcut(c, text) == 0) {
-        QApplication::beep();
+        ProgramBeep();
         return;
     }
     ShowShortcutRows();
@@ -299,13 +300,13 @@ void EditShortcutTextChange()
         return;
     QString text = e.EditShortcutText->text();
     if (text.size() > MaxShortcutTextLength) {
-        QApplication::beep();
+        ProgramBeep();
         e.EditShortcutText->setText(text.left(MaxShortcutTextLength));
         return;
     }
     // A text never ends in its own shortcut character.
     if (!text.isEmpty() && text.back() == character.front()) {
-        QApplication::beep();
+        ProgramBeep();
         text.chop(1);
         e.EditShortcutText->setText(text);
         e.EditShortcutText->end(false);
@@ -317,7 +318,7 @@ void ButtonShortcutEnterClick()
     const std::optional<unsigned char> typed = characterOf(e.EditShortcut->text());
     const std::string text = cp1252::fromQString(e.EditShortcutText->text());
     if (!typed || text.empty() || e.actions->checkedButton() == nullptr) {
-        QApplication::beep();
+        ProgramBeep();
         e.EditShortcut->setFocus();
         return;
     }

@@ -14,7 +14,9 @@
 #include "shell/modes.h"
 #include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
+#include "shell/pendingsteps.h"
 #include "shell/soundengine.h"
+#include "shell/systembeep.h"
 #include "shell/startup.h"
 #include "shell/utilities.h"
 #include "training/quiz.h"
@@ -140,6 +142,17 @@ protected:
 };
 
 } // namespace
+
+TEST_F(QuizWindow, TheQuizIsQuietAndTheNextModeOrTheQuitBringsTheBeepBack)
+{
+    EXPECT_FALSE(ProgramBeepOn()); // entered in the set-up
+    QTest::mouseClick(Form1->RadioButtonMonitor, Qt::LeftButton);
+    EXPECT_TRUE(ProgramBeepOn());
+    ClickButton(Form1->RadioButtonQuiz);
+    EXPECT_FALSE(ProgramBeepOn());
+    QuitRestoreBeep();
+    EXPECT_TRUE(ProgramBeepOn());
+}
 
 TEST_F(QuizWindow, FiveQuestionsAnsweredByTypingAndByTimeOutsFillTheScoreAndTheReport)
 {
