@@ -2,9 +2,11 @@
 
 #include "games/gamesmodule.h"
 #include "training/audiomonitor.h"
+#include "training/exam.h"
 #include "training/beacon.h"
 #include "training/filetext.h"
 #include "training/kidmode.h"
+#include "training/lessons.h"
 #include "training/lists.h"
 #include "training/messages.h"
 #include "training/monitor.h"
@@ -21,6 +23,8 @@ void RegisterProgramModules()
     RegisterModule({"kid mode", BuildKidModeModule});
     RegisterModule({"file text", BuildFileTextModule});
     RegisterModule({"random", BuildRandomModule});
+    RegisterModule({"lessons", BuildLessonsModule});
+    RegisterModule({"exam", BuildExamModule});
     RegisterModule({"lists", BuildListsModule});
     RegisterModule({"messages", BuildMessagesModule});
     RegisterModule({"beacon", BuildBeaconModule});

@@ -461,6 +461,11 @@ protected:
 
 } // namespace
 
+const Tr &WarningFileRow()
+{
+    return WarningFileText;
+}
+
 // ---- Globals --------------------------------------------------------------------------------
 
 FileTextModule &FileText()

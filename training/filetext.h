@@ -84,6 +84,10 @@ struct FileTextModule {
 // be typed, so that a news name needs no file), or nothing on Cancel. Tests replace it.
 std::function<std::optional<QString>(const QString &folder)> &FileOpenDialog();
 
+// The warning shown before a text file is chosen (only ANSI files), in seven languages.
+struct Tr;
+const Tr &WarningFileRow();
+
 // The mode's state and controls (made anew with the main window).
 FileTextModule &FileText();
 

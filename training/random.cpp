@@ -423,6 +423,12 @@ std::function<void(int page)> &RestoreLessonPage()
     return restore;
 }
 
+RandomExamHooks &RandomExam()
+{
+    static RandomExamHooks hooks;
+    return hooks;
+}
+
 void SyncSeriesOptions()
 {
     RandomSeriesOptions &o = series().Options;
@@ -502,6 +508,8 @@ void ButtonChoixRandomClick(QObject *)
     if (auto *exam = f.findChild<QAction *>(QStringLiteral("menuExamen")))
         exam->setEnabled(f.Francais1->isChecked());
     module.MenuListWords->setEnabled(true);
+    if (RandomExam().modeEntered)
+        RandomExam().modeEntered();
     if (auto *monitor = f.findChild<QPlainTextEdit *>(QStringLiteral("MemoMonitor")))
         monitor->clear();
     UpdatePlayRandomHint();
@@ -510,6 +518,8 @@ void ButtonChoixRandomClick(QObject *)
 void BitBtnPlayRandomClick(QObject *)
 {
     TForm1 &f = RandomForm();
+    if (RandomExam().beforePlay && !RandomExam().beforePlay())
+        return;
     series().RandomSeriesStarted = true;
     state().StopRequested = false;
     module.BitBtnStopRandom->show();

@@ -33,6 +33,16 @@ QString RandomWordListFile();
 // while there are no lesson pages).
 std::function<void(int page)> &RestoreLessonPage();
 
+// The exam's part in Play and in entering random mode (the exam fills these in; empty while
+// there is no exam).
+struct RandomExamHooks {
+    // Play with the exam chosen: false when nothing may start.
+    std::function<bool()> beforePlay;
+    // Random mode entered with the exam chosen: the exam's fixed settings.
+    std::function<void()> modeEntered;
+};
+RandomExamHooks &RandomExam();
+
 // ---- Handlers: character sets and options ----------------------------------------------------
 
 void SetItemClick(RandomSet set);

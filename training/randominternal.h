@@ -165,6 +165,10 @@ void ShowSetTitle(const QString &title);
 void RestartSeriesAfterSetChange();
 // Loads the word list file into the list; false (with its message) when it cannot be read.
 bool LoadWordList();
+// The word-file dialog: the chosen file becomes the word list and is loaded (a file that
+// cannot be read is said and forgotten).
+enum class WordFileChoice { Cancelled, Loaded, Failed };
+WordFileChoice ChooseWordFile();
 // The label of the word list: the path, with a blank after each folder separator.
 QString WordListLabel(const QString &path);
 // The seven set items (six fixed sets and the own choice), enabled or not.

@@ -170,8 +170,10 @@ void BoxCaracteresChoixChange()
     edit->setCursorPosition(std::min(caret, static_cast<int>(lower.size())));
 }
 
+} // namespace
+
 // The word-file dialog; the chosen file becomes the word list and is loaded.
-void chooseWordFile()
+WordFileChoice ChooseWordFile()
 {
     RandomModule &r = m();
     QFileDialog dialog(&RandomForm(), QString(), r.WordListFolder.isEmpty() ? QDir::currentPath() : r.WordListFolder);
@@ -182,12 +184,10 @@ void chooseWordFile()
     if (r.WordListMode && !r.WordListFile.isEmpty())
         dialog.selectFile(r.WordListFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
+        return WordFileChoice::Cancelled;
     r.WordListFile = dialog.selectedFiles().constFirst();
-    LoadWordList();
+    return LoadWordList() ? WordFileChoice::Loaded : WordFileChoice::Failed;
 }
-
-} // namespace
 
 // ---- Shared helpers ------------------------------------------------------------------------------
 
@@ -278,7 +278,7 @@ void MenuChoixCaracteresClick(QObject *)
 {
     RandomModule &r = m();
     if (r.WordListMode) {
-        chooseWordFile();
+        ChooseWordFile();
         r.WordListMode = false;
         UpdateRandomSummary();
         return;
@@ -377,7 +377,7 @@ void MenuListWordsClick(QObject *)
     SetCaption(r.PanelRandomLesson, ModeTitleFromCaption(CaptionOfRaw(r.MenuListWords)));
     moveMemoCaretToEnd();
     if (r.WordListFile.isEmpty())
-        chooseWordFile();
+        ChooseWordFile();
     else
         LoadWordList(); // a list named by the settings is read when the mode is chosen
 }

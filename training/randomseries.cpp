@@ -150,16 +150,36 @@ bool RandomSeries::NothingToDraw() const
     return ClampedWindow(Sets).count == 0;
 }
 
+bool RandomSeries::examDrives() const
+{
+    return Options.Exam && Exam && !Engine.ReplayRandom;
+}
+
+RandomSeries::StepResult RandomSeries::endQuietly(RandomSeriesView &view)
+{
+    ClearPlayQueue(Engine);
+    Engine.RandomPlaying = false;
+    Engine.ReplayRandom = false;
+    // No stop follows, so a quick series must not stay on for the next, sounding one.
+    Engine.QuickSeries = false;
+    view.endQuietly();
+    return StepResult::NothingToDraw;
+}
+
 RandomSeries::StepResult RandomSeries::Step(RandomSeriesView &view)
 {
-    if (NothingToDraw()) {
-        ClearPlayQueue(Engine);
-        Engine.RandomPlaying = false;
-        Engine.ReplayRandom = false;
-        // No stop follows, so a quick series must not stay on for the next, sounding one.
-        Engine.QuickSeries = false;
-        view.endQuietly();
-        return StepResult::NothingToDraw;
+    if (NothingToDraw())
+        return endQuietly(view);
+    if (examDrives()) {
+        switch (Exam->ExamUnit(*this, view)) {
+        case RandomSeriesExam::Unit::NothingToDraw:
+            return endQuietly(view);
+        case RandomSeriesExam::Unit::Text:
+            handOff(view, false);
+            return StepResult::Queued;
+        case RandomSeriesExam::Unit::Groups:
+            break;
+        }
     }
     if (wordMode()) {
         wordUnit(view);
@@ -172,8 +192,11 @@ RandomSeries::StepResult RandomSeries::Step(RandomSeriesView &view)
     // it was.
     if (!Engine.RandomPlaying && !Engine.QuickSeries && !view.countdown())
         return StepResult::Cancelled;
-    if (!Engine.RandomPlaying)
+    if (!Engine.RandomPlaying) {
         seriesStart(view);
+        if (examDrives())
+            Exam->GroupsStarted(*this, view);
+    }
     Engine.NewTransmission = !Engine.RandomPlaying;
     groupUnit();
     handOff(view, true);
@@ -329,7 +352,8 @@ void RandomSeries::handOff(RandomSeriesView &view, bool groupMode)
 
 bool RandomSeries::UnitSent()
 {
-    const bool blankOfWord = Options.ListWords && !Engine.ReplayRandom && DrawnCharacter == " ";
+    const bool text = Options.ListWords || (examDrives() && Exam->TextPhase());
+    const bool blankOfWord = text && !Engine.ReplayRandom && DrawnCharacter == " ";
     if (blankOfWord)
         return false;
     --RandomCharCount;

@@ -50,6 +50,23 @@ public:
     virtual void startEngine() = 0;
 };
 
+class RandomSeries;
+
+// The exam's part in a step (training/examcore.h): it chooses the phase at the first step,
+// feeds the texts of its text phases and sets up its groups phase.
+class RandomSeriesExam {
+public:
+    virtual ~RandomSeriesExam() = default;
+    enum class Unit { Groups, Text, NothingToDraw };
+    // Before a step in exam mode (no replay): Text when the exam's text gave the unit
+    // (DrawnCharacter set), Groups when the step draws a group character.
+    virtual Unit ExamUnit(RandomSeries &series, RandomSeriesView &view) = 0;
+    // A groups series has started (its count and group set as for any series).
+    virtual void GroupsStarted(RandomSeries &series, RandomSeriesView &view) = 0;
+    // The units are a text's: a blank sent does not count.
+    virtual bool TextPhase() const = 0;
+};
+
 // The word list: one word or phrase per line of a text file (Windows-1252, or UTF-8 turned
 // into Windows-1252; lines end in LF or CR LF). Lines without a non-blank character are left
 // out, a word is cut to MaxWordLength characters and at most MaxWords are kept.
@@ -75,6 +92,8 @@ public:
     EngineState &Engine;
     CharacterSets &Sets;
     RandomSeriesOptions Options;
+    // The exam, when there is one (Options.Exam switches it on).
+    RandomSeriesExam *Exam = nullptr;
 
     // ListBoxWords, and whether a word-list file is chosen (WordListFile not empty).
     std::vector<std::string> Words;
@@ -128,6 +147,8 @@ public:
 
 private:
     bool wordMode() const;
+    bool examDrives() const;
+    StepResult endQuietly(RandomSeriesView &view);
     void wordUnit(RandomSeriesView &view);
     void seriesStart(RandomSeriesView &view);
     void groupUnit();

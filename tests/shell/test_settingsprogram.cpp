@@ -57,15 +57,34 @@ struct ProgramRun {
     }
 };
 
+// The default local lessons as the file holds them.
+const std::vector<std::string> DefaultLessonLines = {
+    "LESSON=endx0 #1", "LESSON=tawp1 #2", "LESSON=endx0tawp1 #3", "LESSON=mgzq2 #4", "LESSON=iuvh3 #5",
+    "LESSON=mgzq2iuvh3 #6", "LESSON=endx0tawp1mgzq2iuvh3 #7", "LESSON=okyc4 #8", "LESSON=rlf56 #9",
+    "LESSON=okyc4rlf56 #10", "LESSON=sbj78 #11", "LESSON=+=?/9 #12", "LESSON=sbj78+=?/9 #13",
+    "LESSON=okyc4rlf56sbj78+=?/9 #14", "LESSON=endx0tawp1mgzq2iuvh3 #15", "LESSON=abcdefghijklmnopqrstuvwxyz #16",
+    "LESSON=0123456789 #17", "LESSON=abcdefghijklmnopqrstuvwxyz0123456789 #18", "LESSON=+=?/'-,. #19",
+    "LESSON=abcdefghijklmnopqrstuvwxyz0123456789+=?/'-,. #20", "LESSON=aten #51", "LESSON=atenois14 #52",
+    "LESSON=atenois14lrhd25 #53", "LESSON=atenois14lrhd25uc #54", "LESSON=atenois14lrhd25ucmw36? #55",
+    "LESSON=atenois14lrhd25ucmw36?fy, #56", "LESSON=atenois14lrhd25ucmw36?fy,pgq79/ #57",
+    "LESSON=atenois14lrhd25ucmw36?fy,pgq79/bv #58", "LESSON=atenois14lrhd25ucmw36?fy,pgq79/bvkj80 #59",
+    "LESSON=atenois14lrhd25ucmw36?fy,pgq79/bvkj80xqz. #60"};
+
+std::vector<std::string> withDefaultLessons(std::vector<std::string> lines)
+{
+    lines.insert(lines.end(), DefaultLessonLines.begin(), DefaultLessonLines.end());
+    return lines;
+}
+
 } // namespace
 
 // What a start with no file and no arguments writes, the language aside.
 std::vector<std::string> defaultsWith(const std::string &language)
 {
-    return {"[KESTRELON 5.2.9]", "SPEED=12", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
+    return withDefaultLessons({"[KESTRELON 5.2.9]", "SPEED=12", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
             "LANGUAGE=" + language, "LEVEL=-12", "RANDOM_COUNT=250", "WORDS=5", "MIXED=OFF", "VVVVV=OFF", "RANDOM=6", "COM=0", "MONITOR_CASE=UPPER",
             "MONITOR_FILTER=0", "MONITOR_CHANNEL=LEFT", "LEFT_THRESHOLD=64", "RIGHT_THRESHOLD=64", "NOISE_LEVEL=10", "QSB_LEVEL=10",
-            "QSB_SPEED=6", "NOISE_BW=8", "NOTE=800", "DELAY=3", "QUIZ_COUNT=100", "MSG=73 de ZELMO", "MSG=", "MSG=", "MSG=", "MSG=", "MSG=",
+            "QSB_SPEED=6", "NOISE_BW=8", "NOTE=800", "DELAY=3", "PAGE=1", "QUIZ_COUNT=100", "MSG=73 de ZELMO", "MSG=", "MSG=", "MSG=", "MSG=", "MSG=",
             "PTT=0", "CW=0", "TXDELAY=100",
             "LPT=0", "LPTX=OFF", "ADLPTX=", "PIN=-1", "LOGIC=P",
             "ISOUND=-1", "OSOUND=-1", "LCASE=0", "ZCASE=0", "LISTW=",
@@ -73,10 +92,10 @@ std::vector<std::string> defaultsWith(const std::string &language)
             "AFACTIVE=0", "BR_NOISE=0", "BF_NOISE=0", "BR_QSB=0", "BF_QSB=0",
             "BR_DRIFT=0", "BF_DRIFT=0", "ABORTDELAY=0", "RESUMEDELAY=0", "QUIZERROR=0", "QUIZPSEUDO=0", "FONT=NO", "PAIRSCOLOR=1113856", "PAIRSLEVEL=1", "PAIRSPLAYERS=1", "PAIRSBEST=-1,-1,-1,-1,-1,-1,-1,-1,-1,",
             "JONGCOLOR=1113856", "JONGPLAYED=0", "JONGWON=0", "KEYER=MOUSE", "DOTKEYER=DSR", "DASHKEYER=CTS",
-            "POWERKEYER=DTRRTS", "MONPTT=0", "ZOOM=0", "WINDIM=516,660", "WINKID=676,810", "SPACEFILE=0", "POSFILE=0", "AFPNEWS=0",
+            "POWERKEYER=DTRRTS", "MONPTT=0", "ZOOM=0", "WINDIM=516,660", "WINKID=676,810", "TYPEXAM=0", "SPACEFILE=0", "POSFILE=0", "AFPNEWS=0",
             "MONTEXT=0", "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0", "VERSTART=0", "QUIZOKDELAY=00", "SPEEDCALVALUE=1",
-            "MONIALPHA=0", "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4", "BPERTIME=5", "STAYONTOP=0",
-            "MENUHIDE=0", "MENUSHOW=0", "MENUHIDEFILE=0", "MENUSHOWFILE=0"};
+            "MONIALPHA=0", "MASKED_CHAR=\xFF\xFF", "KOCHLIST=kmrsuaptlowi.njef0y,vg5/q9zh38b?427c1d6x=+>", "WAVFREQ=22050", "MONOSTER=4", "BPERTIME=5", "STAYONTOP=0",
+            "MENUHIDE=0", "MENUSHOW=0", "MENUHIDEFILE=0", "MENUSHOWFILE=0"});
 }
 
 QByteArray crlf(const std::vector<std::string> &lines)
@@ -98,11 +117,10 @@ TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
                     "WORDS=4", "SPACEB=4", "QSB_SPEED=7", "NOISE_BW=3", "NOTE=2000", "DRIFT=0,0,0", "SPACE=abc",
                     "no equals sign", "=no key"}));
     r.run({"/E", "x=25", "c", "S=30"});
-    EXPECT_EQ(r.written().toStdString(),
-              crlf({"[KESTRELON 5.2.9]", "SPEED=25", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
+    std::vector<std::string> expected = {"[KESTRELON 5.2.9]", "SPEED=25", "SPACE=1", "SPACEW=1", "SPACEWF=0", "SPACEL=0", "SPACEB=3",
                     "LANGUAGE=E", "LEVEL=-12", "RANDOM_COUNT=250", "WORDS=4", "MIXED=OFF", "VVVVV=OFF", "RANDOM=6", "COM=0", "MONITOR_CASE=UPPER",
                     "MONITOR_FILTER=0", "MONITOR_CHANNEL=LEFT", "LEFT_THRESHOLD=64", "RIGHT_THRESHOLD=64",
-                    "NOISE_LEVEL=10", "QSB_LEVEL=10", "QSB_SPEED=6", "NOISE_BW=8", "NOTE=1500", "DELAY=3", "QUIZ_COUNT=100", "MSG=73 de ZELMO",
+                    "NOISE_LEVEL=10", "QSB_LEVEL=10", "QSB_SPEED=6", "NOISE_BW=8", "NOTE=1500", "DELAY=3", "PAGE=1", "QUIZ_COUNT=100", "MSG=73 de ZELMO",
                     "MSG=", "MSG=QRL?", "MSG=", "MSG=", "MSG=", "PTT=0", "CW=0", "TXDELAY=100",
             "LPT=0", "LPTX=OFF", "ADLPTX=", "PIN=-1", "LOGIC=P",
             password, "ISOUND=-1", "OSOUND=-1", "LCASE=0", "ZCASE=0", "LISTW=",
@@ -110,11 +128,12 @@ TEST(SettingsProgram, AUsersFileComesBackWithTheCommandLinesChoices)
                     "AFBW=100", "AFACTIVE=0", "BR_NOISE=0", "BF_NOISE=0", "BR_QSB=0", "BF_QSB=0",
                     "BR_DRIFT=0", "BF_DRIFT=0", "ABORTDELAY=0", "RESUMEDELAY=0", "QUIZERROR=0", "QUIZPSEUDO=0", "FONT=NO", "PAIRSCOLOR=1113856", "PAIRSLEVEL=1", "PAIRSPLAYERS=1", "PAIRSBEST=-1,-1,-1,-1,-1,-1,-1,-1,-1,",
             "JONGCOLOR=1113856", "JONGPLAYED=0", "JONGWON=0", "KEYER=MOUSE", "DOTKEYER=DSR",
-                    "DASHKEYER=CTS", "POWERKEYER=DTRRTS", "MONPTT=0", "ZOOM=0", "WINDIM=516,700", "WINKID=676,850", "SPACEFILE=0", "POSFILE=0",
+                    "DASHKEYER=CTS", "POWERKEYER=DTRRTS", "MONPTT=0", "ZOOM=0", "WINDIM=516,700", "WINKID=676,850", "TYPEXAM=0", "SPACEFILE=0", "POSFILE=0",
                     "AFPNEWS=0", "MONTEXT=0", "MONERROR=0", "MONDASH=1", "MONCARSPEANSI=0", "MONCARSPE=0", "MONCARLOC=0",
-                    "VERSTART=0", "QUIZOKDELAY=00", "SPEEDCALVALUE=1", "MONIALPHA=0", "MASKED_CHAR=\xFF\xFF", "WAVFREQ=22050", "MONOSTER=4", "BPERTIME=5", "WARNANSI=1", "STAYONTOP=0", "MENUHIDE=0", "MENUSHOW=0", "MENUHIDEFILE=0", "MENUSHOWFILE=0",
-                    "LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"})
-                  .toStdString());
+                    "VERSTART=0", "QUIZOKDELAY=00", "SPEEDCALVALUE=1", "MONIALPHA=0", "MASKED_CHAR=\xFF\xFF", "KOCHLIST=kmrsuaptlowi.njef0y,vg5/q9zh38b?427c1d6x=+>", "WAVFREQ=22050", "MONOSTER=4", "BPERTIME=5", "WARNANSI=1", "STAYONTOP=0", "MENUHIDE=0", "MENUSHOW=0", "MENUHIDEFILE=0", "MENUSHOWFILE=0"};
+    expected = withDefaultLessons(expected);
+    expected.insert(expected.end(), {"LOCAL_CHAR= X  .-..-  U.S.-made", "FUTURE_KEY=keep me"});
+    EXPECT_EQ(r.written().toStdString(), crlf(expected).toStdString());
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(r.ini).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0444u);

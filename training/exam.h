@@ -1,0 +1,37 @@
+#pragma once
+
+// The exam ("Examen France", offered while French is the language): three phases of random
+// practice, a warm-up text, groups of letters and figures and a final text, with timed pauses
+// in the pause window FormPause between them; or phase 2 or phase 3 alone. The exam's menu
+// sits in the random options menu; its caption panel PanelExamen on the random panel. The
+// phases and their rules are plain C++ in examcore.h; this module is their window.
+
+#include "training/examcore.h"
+
+class QObject;
+class TForm1;
+
+// The module's build (the program's module list), after random practice.
+void BuildExamModule(TForm1 &form);
+
+exam::State &ExamState();
+// The kind of exam chosen in the menu.
+exam::Kind ExamKindChecked();
+
+// The clock of the pauses (tests set one of their own).
+exam::PauseCountdown::Now &ExamPauseClock();
+const exam::PauseCountdown &ExamPause();
+
+// ---- Handlers ---------------------------------------------------------------------------------
+void menuExamenClick(QObject *sender = nullptr);
+void MenuExamCompletClick(QObject *sender = nullptr);
+void MenuExamPha2Click(QObject *sender = nullptr);
+void MenuExamPha3Click(QObject *sender = nullptr);
+// Reloads the word list and starts a text phase.
+void ButtonExamenTexteClick(QObject *sender = nullptr);
+
+// The pause window
+void ShowExamPause();
+void TimerPauseTimer();
+void BitBtnIgnoreClick(QObject *sender = nullptr);
+void BitBtnCancelClick(QObject *sender = nullptr);
