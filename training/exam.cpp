@@ -152,6 +152,7 @@ bool beforePlay()
         ShowProgramMessage(ChooseWordFileText);
         return false;
     }
+    e().driver.kind = ExamKindChecked();
     exam::State &state = e().state;
     if (state.ExamPhase != 0 && r.series->RandomCharCount > 1) {
         exam::Reset(state);
@@ -358,6 +359,7 @@ void menuExamenClick(QObject *)
     TForm1 &f = form();
     if (!m.Kinds->checkedAction())
         m.MenuExamComplet->setChecked(true);
+    m.driver.kind = ExamKindChecked();
     const bool words = ExamKindChecked() != exam::Kind::GroupsOnly;
     // No dialog opens while start-up applies the settings; Play asks for the file then.
     const bool dialogs = MainFormCreated && !m.ApplyingSettings;

@@ -438,9 +438,11 @@ void SyncSeriesOptions()
     o.Callsigns = module.menuCallsigns->isChecked();
     o.ListWords = module.MenuListWords->isChecked();
     o.LowerCase = module.menulowercase->isChecked();
-    // The exam item as found when the series started (or now, between series).
-    QAction *exam = state().RandomPlaying ? module.ExamItem.data()
-                                          : RandomForm().findChild<QAction *>(QStringLiteral("menuExamen"));
+    // The exam item as found when the series started (or now, between series); a series of
+    // the exam's texts looks it up once.
+    if (!state().RandomPlaying || !module.ExamItem)
+        module.ExamItem = RandomForm().findChild<QAction *>(QStringLiteral("menuExamen"));
+    QAction *exam = module.ExamItem.data();
     o.Exam = exam && exam->isChecked() && exam->isEnabled();
     o.SeriesCount = module.SpinEditRandomNumber->value();
     series().WordListChosen = !module.WordListFile.isEmpty();

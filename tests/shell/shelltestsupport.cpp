@@ -19,7 +19,9 @@
 #include "shell/startup.h"
 #include "shell/summaries.h"
 #include "training/audiomonitor.h"
+#include "training/exam.h"
 #include "training/filetext.h"
+#include "training/lessons.h"
 #include "training/monitor.h"
 #include "training/shortcuts.h"
 #include "training/typing.h"
@@ -81,7 +83,7 @@ void restoreProgramGlobals()
         keep(FileOpenDialog()), keep(NewsPageFetcher()), keep(NewsSiteBase()),
         keep(joystickSeams()), keep(lptSeams()),
         keep(VerStart), keep(ReleaseCheckSilent), keep(FetchedVersion), keep(ShellOpenHandler),
-        keep(StartDetachedHandler),
+        keep(StartDetachedHandler), keep(LessonImportDialog()), keep(ExamPauseClock()),
     };
     for (const auto &restore : restores)
         restore();
