@@ -471,6 +471,11 @@ void BuildExamModule(TForm1 &f)
         hooks.randomSeriesStopped = ExamSeriesStopped{hooks.randomSeriesStopped};
     hooks.examChainNextPhase = chainNextPhase;
 
+    // The quit ends a pause: nothing may start a phase on the way out.
+    AddModuleStep(ModuleStep::QuitStopKeyingClocks, "exam pause", [] {
+        if (module && e().pause.Running())
+            BitBtnCancelClick();
+    });
     // Another mode ends a pause.
     QObject::connect(f.RadioButtonRandom, &QRadioButton::toggled, m.PanelExamen, [](bool checked) {
         if (!checked && module && e().pause.Running())

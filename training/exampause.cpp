@@ -1,7 +1,7 @@
 // The exam's pause window FormPause: the pause text, a pie gauge of the time left, "Poursuivre"
 // (go on at once) and Abort. The pause belongs to the exam, not to the window: the count goes
-// on when an enlargement hides the window for a moment, and ends with Cancel, a Stop, another
-// mode, Play, or closing the window.
+// on while an enlargement hides the window for a moment, and ends with Cancel, a Stop, another
+// mode, Play, closing the window, or the quit.
 
 #include "training/examinternal.h"
 
@@ -61,17 +61,31 @@ struct PauseControls {
 
 PauseControls controls;
 
-// Closing the window by its title bar cancels the pause.
-class PauseWindowClose : public QObject {
+bool pauseRunning()
+{
+    ExamModule *m = ExamModuleState();
+    return m && m->pause.Running();
+}
+
+// Closing the window by its title bar cancels the pause. Hidden while the pause goes on (an
+// enlargement closes every side window), the window opens again once that is over, at the
+// new step, with the seconds it had left.
+class PauseWindowEvents : public QObject {
 public:
     using QObject::QObject;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Close) {
-            if (ExamModule *m = ExamModuleState(); m && m->pause.Running())
-                BitBtnCancelClick();
+        if (event->type() == QEvent::Close && pauseRunning())
+            BitBtnCancelClick();
+        if (event->type() == QEvent::Hide && pauseRunning()) {
+            QTimer::singleShot(0, watched, [] {
+                if (pauseRunning() && FormPause && FormPause->isHidden()) {
+                    FormPause->show();
+                    FormPause->raise();
+                }
+            });
         }
         return QObject::eventFilter(watched, event);
     }
@@ -89,7 +103,7 @@ QWidget *pauseContent()
     FormPause->setWindowTitle(QStringLiteral("Pause examen"));
     FormPause->setWindowFlag(Qt::WindowStaysOnTopHint);
     FormPause->resize(320, 180);
-    FormPause->installEventFilter(new PauseWindowClose(FormPause));
+    FormPause->installEventFilter(new PauseWindowEvents(FormPause));
     auto *content = new QWidget(FormPause);
     content->setObjectName(QStringLiteral("PauseContent"));
     content->setGeometry(0, 0, 320, 180);

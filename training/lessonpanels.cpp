@@ -10,11 +10,11 @@
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 #include "shell/settingspanels.h"
+#include "shell/systembeep.h"
 #include "shell/utilities.h"
 #include "training/filetext.h"
 #include "training/randominternal.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -144,7 +144,7 @@ void flashStartLabel()
     const QPointer<QPushButton> ok = l.BitBtnOKImportLessons;
     ok->setEnabled(false);
     for (int i = 0; i < Flashes && label; ++i) {
-        QApplication::beep();
+        ProgramBeep();
         label->setStyleSheet(QStringLiteral("color: red;"));
         WaitMilliseconds(FlashMs);
         if (!label)
@@ -200,7 +200,7 @@ void EditNumeroLessonChange(QObject *)
         l.EditCaractereLesson->clear();
         return;
     case lessons::NumberEntry::OutOfRange:
-        QApplication::beep();
+        ProgramBeep();
         [[fallthrough]];
     case lessons::NumberEntry::NotNumber:
         l.EditCaractereLesson->clear();
@@ -221,7 +221,7 @@ void ButtonLocalLessonEnterClick(QObject *)
     LessonsModule &l = m();
     const int n = l.LessonEditNumber;
     if (n == 0) {
-        QApplication::beep();
+        ProgramBeep();
         l.EditNumeroLesson->setFocus();
         return;
     }
@@ -380,7 +380,7 @@ void BitBtnOKImportLessonsClick(QObject *)
     LessonsModule &l = m();
     if (l.Flashing)
         return;
-    QApplication::beep();
+    ProgramBeep();
     int start = 0;
     switch (lessons::CheckPlacement(l.Imported, cp1252::fromQString(l.EditImportLessonNum->text()), start)) {
     case lessons::Placement::NothingImported:

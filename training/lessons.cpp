@@ -12,12 +12,12 @@
 #include "shell/modes.h"
 #include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
+#include "shell/systembeep.h"
 #include "shell/utilities.h"
 #include "training/filetext.h"
 #include "training/randominternal.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -91,7 +91,7 @@ void changePage(int step, bool fromKeyboard)
 {
     const int page = module.LessonPage + step;
     if (page < 1 || page > lessons::PageCount) {
-        QApplication::beep();
+        ProgramBeep();
         return;
     }
     ShowLessonPage(page);
@@ -99,9 +99,8 @@ void changePage(int step, bool fromKeyboard)
         SelectBoxItem(0);
 }
 
-// Settings (fix-up places of the settings file).
+// The fix-up place of the settings file where the box lists its page.
 constexpr int LessonListFixUp = 9;
-constexpr int WholeListFixUp = 13;
 
 } // namespace
 
@@ -236,7 +235,7 @@ bool BoxCaracteresChoixKeyDown(bool up, bool alt)
     if (!move.handled)
         return false;
     if (move.beep) {
-        QApplication::beep();
+        ProgramBeep();
         return true;
     }
     changePage(move.page - module.LessonPage, true);
@@ -383,9 +382,11 @@ void BindLessonSettings(LessonsModule &m)
          }},
         {"LESSON=",
          [&m](const std::string &value) {
+             // A lesson as the editor would keep it: no blanks, at most 55 characters.
              if (const auto lesson = settings::ParseLesson(value)) {
-                 m.LocalLessons[static_cast<std::size_t>(lesson->slot - 1)] = lesson->text;
-                 ++m.LessonsRead;
+                 const std::string text = lessons::CleanLessonText(lesson->text);
+                 m.LocalLessons[static_cast<std::size_t>(lesson->slot - 1)]
+                     = text.empty() ? std::string(lessons::EmptyLesson) : text;
              }
          },
          [&m](Values &out) {
@@ -396,7 +397,6 @@ void BindLessonSettings(LessonsModule &m)
              }
          }},
     });
-    settings.addReadStart("lessons: count", [&m] { m.LessonsRead = 0; });
     // The box lists the page read, with the chosen lesson selected when it is one of them.
     settings.addFixUp(LessonListFixUp, "lessons: page", [&m] {
         ShowLessonPage(m.LessonPage);
@@ -410,13 +410,6 @@ void BindLessonSettings(LessonsModule &m)
                 break;
             }
         }
-    });
-    // Without a lesson in the file the whole list is drawn from: the set of all characters
-    // takes in the local characters read (a set or choice of fewer characters keeps its own).
-    settings.addFixUp(WholeListFixUp, "lessons: whole list", [&m] {
-        RandomModule &r = RandomModuleState();
-        if (m.LessonsRead == 0 && r.SetItems[static_cast<int>(RandomSet::All)]->isChecked())
-            SelectSet(m.form->EngineSets, RandomSet::All);
     });
 }
 

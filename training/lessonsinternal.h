@@ -35,7 +35,6 @@ struct LessonsModule {
     lessons::LessonTable KochLessons = lessons::BuildKochLessons(lessons::KochOrderDefault).lessons;
     int LessonPage = 1;
     int LessonEditNumber = 0; // the lesson being edited, 0 = none
-    int LessonsRead = 0;      // LESSON= lines accepted by the last read
 
     // What the lesson settings panel found when it opened (Cancel puts it back).
     struct Snapshot {

@@ -19,6 +19,7 @@
 #include "training/examcore.h"
 #include "training/lessons.h"
 #include "training/random.h"
+#include "training/randomsets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -414,9 +415,12 @@ TEST_F(LessonsWindow, AnImportedFileIsReadStoppedAtATooLongLineAndPlacedFromItsS
 TEST_F(LessonsWindow, LessonKeysReadAndWriteTheLessonsTheOrderTheSetAndThePage)
 {
     readSettings({"LESSON=ABC #3", "LESSON=abc #61", "LESSON=abc", "LESSON=x #5", "LESSON=y #5", "LESSON=z #41",
-                  "PAGE=7", "KOCHLIST=KMR", "CHOSEN_CHAR=kmr", "KOCHCHOICE=Y"});
+                  "LESSON= d e f #6", "LESSON=" + std::string(60, 'q') + " #7", "PAGE=7", "KOCHLIST=KMR",
+                  "CHOSEN_CHAR=kmr", "KOCHCHOICE=Y"});
     EXPECT_EQ(LocalLessons()[2], "abc");
     EXPECT_EQ(LocalLessons()[4], "y");
+    EXPECT_EQ(LocalLessons()[5], "def") << "a lesson has no blanks";
+    EXPECT_EQ(LocalLessons()[6], std::string(55, 'q'));
     EXPECT_EQ(LessonPage(), 1) << "a page beyond 3 is page 1";
     EXPECT_EQ(KochLessons()[0], "km");
     EXPECT_EQ(KochLessons()[1], "kmr");
@@ -437,6 +441,13 @@ TEST_F(LessonsWindow, LessonKeysReadAndWriteTheLessonsTheOrderTheSetAndThePage)
     EXPECT_NE(std::find(lessons.begin(), lessons.end(), "z #41"), lessons.end());
     for (const std::string &line : lessons)
         EXPECT_EQ(line.find(" #25"), std::string::npos);
+
+    // Lessons in the file or not, the checked set keeps its own window: letters stay letters,
+    // and all the characters take in a local character read.
+    readSettings({"RANDOM=1"});
+    EXPECT_EQ(WindowCharacters(Form1->EngineSets).size(), 26u);
+    readSettings({"LOCAL_CHAR= \xE4  .-.-", "LESSON=abc #3", "RANDOM=6"});
+    EXPECT_EQ(WindowCharacters(Form1->EngineSets).back(), '\xE4');
 }
 
 // ---- The exam ------------------------------------------------------------------------------------
@@ -506,7 +517,8 @@ protected:
 
 TEST_F(ExamWindow, AQuickCompleteExamWritesItsThreePhasesAtOnceWithoutAPause)
 {
-    item("MenuExamComplet")->trigger();
+    QTest::keyClick(Form1, Qt::Key_E, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(item("MenuExamComplet")->isChecked());
     EXPECT_TRUE(item("menuExamen")->isChecked());
     EXPECT_FALSE(panel->isHidden());
     EXPECT_EQ(caption(), "Trois Phases (groupes + textes)");
@@ -601,13 +613,24 @@ TEST_F(ExamWindow, APauseEndsWithCancelAnotherModeAStopPlayOrItsWindowClosed)
     EXPECT_EQ(caption(), "Phase 1: Echauffement 2 minutes");
 }
 
-TEST_F(ExamWindow, APauseHiddenByAnEnlargementCountsOnAndTypedTextAtItsEndCancelsIt)
+TEST_F(ExamWindow, APauseComesBackAfterAnEnlargementWithItsTimeLeftAndTypedTextAtItsEndCancelsIt)
 {
     item("MenuExamComplet")->trigger();
     playPhase();
     ASSERT_TRUE(pauseShown());
-    FormPause->hide();
-    now += 60s;
+    now += 20s;
+    // An enlargement closes the side windows; the pause's comes back, its count going on.
+    struct BackTo100 {
+        ~BackTo100() { item("MenuAgrandir100")->trigger(); }
+    } backTo100;
+    item("MenuAgrandir150")->trigger();
+    ASSERT_TRUE(testsupport::waitFor([this] { return pauseShown(); }));
+    EXPECT_EQ(ExamPause().SecondsLeft(), 40);
+    EXPECT_EQ(pauseText(), "Pause 1 minute avant envoi des groupes");
+    item("MenuAgrandir100")->trigger();
+    ASSERT_TRUE(testsupport::waitFor([this] { return pauseShown(); }));
+    EXPECT_EQ(ExamState().ExamPhase, 1);
+    now += 40s;
     ASSERT_TRUE(testsupport::waitFor([] { return Form1->Engine.RandomPlaying; }));
     EXPECT_EQ(caption(), "Phase 2: Groupes (150 lettres + 30 chiffres)");
     fake().finishAll();
@@ -623,6 +646,22 @@ TEST_F(ExamWindow, APauseHiddenByAnEnlargementCountsOnAndTypedTextAtItsEndCancel
     EXPECT_EQ(ExamState().ExamPhase, 0);
     EXPECT_EQ(caption(), " 3 Phases (groupes + textes)");
     EXPECT_FALSE(Form1->Engine.RandomPlaying);
+}
+
+TEST_F(ExamWindow, TheQuitEndsAPauseSoThatNoPhaseStartsOnTheWayOut)
+{
+    item("MenuExamComplet")->trigger();
+    playPhase();
+    ASSERT_TRUE(pauseShown());
+    QuitCommand();
+    EXPECT_FALSE(ExamPause().Running());
+    EXPECT_FALSE(pauseShown());
+    EXPECT_EQ(ExamState().ExamPhase, 0);
+    now += 200s;
+    TimerPauseTimer();
+    QApplication::processEvents();
+    EXPECT_FALSE(Form1->Engine.RandomPlaying);
+    EXPECT_TRUE(Form1->Engine.PlayQueue.empty());
 }
 
 TEST_F(ExamWindow, OnePhaseAloneAndTheWordFileAndTheExamOnlyInFrench)

@@ -1,0 +1,53 @@
+// Any bytes as a lesson file: the reading ends, never reads out of bounds, and every lesson it
+// gives is one the editor could have made (1 to 55 characters, no blank, no control character
+// at either end, lower case, no comment), at most 60 of them. Placing them from a start number
+// taken from the same bytes touches only lessons 1 to 60. Built and run by scripts/fuzz.sh.
+
+#include "engine/cp1252.h"
+#include "training/lessoncore.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace {
+
+bool editorCouldMake(const std::string &lesson)
+{
+    if (lesson.empty() || lesson.size() > static_cast<std::size_t>(lessons::MaxLessonLength))
+        return false;
+    const auto first = static_cast<unsigned char>(lesson.front());
+    const auto last = static_cast<unsigned char>(lesson.back());
+    return first >= 33 && last >= 33 && lesson.find(' ') == std::string::npos && !lesson.starts_with("//")
+           && cp1252::toLower(lesson) == lesson;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char *>(data), size);
+    const lessons::ImportResult read = lessons::ParseLessonFile(bytes);
+    if (read.lessons.size() > static_cast<std::size_t>(lessons::LessonCount))
+        __builtin_trap();
+    if (read.stop == lessons::ImportStop::TooMany && read.lessons.size() != static_cast<std::size_t>(lessons::LessonCount))
+        __builtin_trap();
+    for (const std::string &lesson : read.lessons) {
+        if (!editorCouldMake(lesson))
+            __builtin_trap();
+    }
+
+    int start = -1;
+    const lessons::Placement placement = lessons::CheckPlacement(read.lessons, bytes.substr(0, 2), start);
+    if (placement == lessons::Placement::Ok) {
+        if (start < 1 || start + static_cast<int>(read.lessons.size()) - 1 > lessons::LessonCount)
+            __builtin_trap();
+        lessons::LessonTable table = lessons::DefaultLocalLessons();
+        lessons::PlaceLessons(table, read.lessons, start);
+        if (table[static_cast<std::size_t>(start - 1)] != read.lessons.front())
+            __builtin_trap();
+    } else if (start != 0) {
+        __builtin_trap();
+    }
+    return 0;
+}
