@@ -20,7 +20,6 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -109,24 +108,6 @@ void kindClick(exam::Kind kind)
     kindItem(kind)->setChecked(true);
     SetExamCaption(exam::KindCaption(kind));
     menuExamenClick(e().menuExamen);
-}
-
-// The word list read again from its file (the text phases take it fresh).
-bool reloadWords()
-{
-    RandomModule &r = randomState();
-    RandomSeries &series = *r.series;
-    QFile file(r.WordListFile);
-    if (!file.open(QIODevice::ReadOnly)) {
-        r.WordListFile.clear();
-        series.Words.clear();
-        series.WordListChosen = false;
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    series.Words = ParseWordList(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    series.WordListChosen = true;
-    return true;
 }
 
 void leaveExam()
@@ -421,7 +402,8 @@ void ButtonExamenTexteClick(QObject *)
         ShowProgramMessage(MsgNoCharactersToPlay());
         return;
     }
-    if (!reloadWords()) {
+    // The text phases take the word list fresh from its file.
+    if (!LoadWordList(false)) {
         ShowProgramMessage(MsgCannotOpenFile());
         return;
     }

@@ -375,6 +375,7 @@ void BindLessonSettings(LessonsModule &m)
                  return;
              m.CheckBoxKOCH->setChecked(true);
              m.CheckBoxLOCAL->setChecked(false);
+             ShowLessonSetCaption();
          },
          [&m](Values &out) {
              if (m.CheckBoxKOCH->isChecked())

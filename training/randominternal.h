@@ -163,8 +163,9 @@ bool MemoHidden();
 void ShowSetTitle(const QString &title);
 // The series' group or count starts again after a set change while it plays.
 void RestartSeriesAfterSetChange();
-// Loads the word list file into the list; false (with its message) when it cannot be read.
-bool LoadWordList();
+// Loads the word list file into the list; false when it cannot be read (said unless the caller
+// says it its own way).
+bool LoadWordList(bool sayFailure = true);
 // The word-file dialog: the chosen file becomes the word list and is loaded (a file that
 // cannot be read is said and forgotten).
 enum class WordFileChoice { Cancelled, Loaded, Failed };

@@ -223,7 +223,7 @@ QString WordListLabel(const QString &path)
     return label;
 }
 
-bool LoadWordList()
+bool LoadWordList(bool sayFailure)
 {
     RandomModule &r = m();
     RandomSeries &series = *r.series;
@@ -232,7 +232,7 @@ bool LoadWordList()
         r.WordListFile.clear();
         series.Words.clear();
         series.WordListChosen = false;
-        if (!file.fileName().isEmpty())
+        if (sayFailure && !file.fileName().isEmpty())
             ShowProgramMessage(CannotOpenFileText);
         r.WordListMode = false;
         return false;

@@ -3,12 +3,13 @@
 // pause window, driven as a user would (fake sound output, seeded generator, a clock of the
 // test's own for the pauses).
 
-#include "tests/common/fakeaudiooutput.h"
 #include "tests/common/testsupport.h"
+#include "tests/training/windowhelpers.h"
 
 #include "engine/cp1252.h"
 #include "engine/random.h"
 #include "shell/formdialog.h"
+#include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 #include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
@@ -51,26 +52,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const bool fakeSound = [] {
-    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };
-    return true;
-}();
-
-FakeAudioOutput &fake()
-{
-    return dynamic_cast<FakeAudioOutput &>(*SoundEngine().Output);
-}
-
-template <typename T>
-T *control(const char *name)
-{
-    return Form1->findChild<T *>(QString::fromLatin1(name));
-}
-
-QAction *item(const char *name)
-{
-    return control<QAction>(name);
-}
+using namespace windowtest;
 
 std::string text(const QString &shown)
 {
@@ -81,7 +63,7 @@ class LessonsWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(fakeSound);
+        ASSERT_TRUE(FakeSoundInstalled);
         TerminateApplication = [] {};
         ASSERT_TRUE(CreateAllWindows());
         Form1->show();
@@ -115,13 +97,6 @@ protected:
             fake().finishAll();
     }
 
-    void readSettings(std::initializer_list<std::string> lines)
-    {
-        std::string file = "[KESTRELON 5.2.9]\r\n";
-        for (const std::string &line : lines)
-            file += line + "\r\n";
-        Settings().read(settings::ParseLines(file));
-    }
     std::vector<std::string> written(const std::string &key)
     {
         std::vector<std::string> values;
@@ -163,21 +138,7 @@ protected:
     std::string memoText() const { return text(memo->toPlainText()); }
 
     // The next file dialog is answered with this path.
-    void answerFileDialog(const QString &path)
-    {
-        fileDialog = std::make_unique<QTimer>();
-        QObject::connect(fileDialog.get(), &QTimer::timeout, fileDialog.get(), [this, path] {
-            for (QWidget *window : QApplication::topLevelWidgets()) {
-                if (auto *dialog = qobject_cast<QFileDialog *>(window); dialog && dialog->isVisible()) {
-                    fileDialog->stop();
-                    dialog->selectFile(path);
-                    static_cast<QDialog *>(dialog)->accept();
-                    return;
-                }
-            }
-        });
-        fileDialog->start(5);
-    }
+    void answerFileDialog(const QString &path) { fileDialog = std::make_unique<FileDialogAnswer>(path); }
     QString writeFile(const char *name, const std::string &bytes)
     {
         const QString path = folder.filePath(QString::fromLatin1(name));
@@ -194,7 +155,7 @@ protected:
     std::vector<std::string> messages;
     int answer = 1;
     std::unique_ptr<QTimer> catcher;
-    std::unique_ptr<QTimer> fileDialog;
+    std::unique_ptr<FileDialogAnswer> fileDialog;
 };
 
 } // namespace
@@ -426,6 +387,7 @@ TEST_F(LessonsWindow, LessonKeysReadAndWriteTheLessonsTheOrderTheSetAndThePage)
     EXPECT_EQ(KochLessons()[1], "kmr");
     EXPECT_TRUE(lessons::IsEmptyLesson(KochLessons()[2]));
     EXPECT_TRUE(control<QCheckBox>("CheckBoxKOCH")->isChecked());
+    EXPECT_EQ(text(control<QLabel>("LabelCurrentLessonSet")->text()), "The current set of lessons is: KOCH");
     EXPECT_EQ(boxItems()[1], "kmr");
     EXPECT_EQ(box->currentIndex(), 1) << "the chosen characters are lesson 2";
     EXPECT_EQ(text(control<QLabel>("PanelRandomLesson")->text()), " Lesson #2 (Koch)");
@@ -611,6 +573,18 @@ TEST_F(ExamWindow, APauseEndsWithCancelAnotherModeAStopPlayOrItsWindowClosed)
     EXPECT_EQ(ExamState().ExamPhase, 1);
     EXPECT_EQ(memoText(), "V") << "the memo cleared, a new warm-up";
     EXPECT_EQ(caption(), "Phase 1: Echauffement 2 minutes");
+
+    // The last phase reads its word file again: gone meanwhile, it is said and nothing starts.
+    fake().finishAll();
+    pauseButton("BitBtnIgnore");
+    fake().finishAll();
+    ASSERT_TRUE(pauseShown());
+    ASSERT_TRUE(QFile::remove(words));
+    messages.clear();
+    pauseButton("BitBtnIgnore");
+    EXPECT_EQ(messages, std::vector<std::string>{text(MsgCannotOpenFile())});
+    EXPECT_FALSE(Form1->Engine.RandomPlaying);
+    EXPECT_TRUE(RandomWordListFile().isEmpty());
 }
 
 TEST_F(ExamWindow, APauseComesBackAfterAnEnlargementWithItsTimeLeftAndTypedTextAtItsEndCancelsIt)

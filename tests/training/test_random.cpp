@@ -1,8 +1,8 @@
 // Random practice in the program's own window: the keys and menu items a user presses, the
 // memo and files that result, the messages shown (fake sound output, seeded generator).
 
-#include "tests/common/fakeaudiooutput.h"
 #include "tests/common/testsupport.h"
+#include "tests/training/windowhelpers.h"
 
 #include "engine/cp1252.h"
 #include "engine/random.h"
@@ -41,26 +41,7 @@
 
 namespace {
 
-const bool fakeSound = [] {
-    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };
-    return true;
-}();
-
-FakeAudioOutput &fake()
-{
-    return dynamic_cast<FakeAudioOutput &>(*SoundEngine().Output);
-}
-
-template <typename T>
-T *control(const char *name)
-{
-    return Form1->findChild<T *>(QString::fromLatin1(name));
-}
-
-QAction *item(const char *name)
-{
-    return control<QAction>(name);
-}
+using namespace windowtest;
 
 std::vector<std::string> splitGroups(const std::string &text)
 {
@@ -82,7 +63,7 @@ class RandomPractice : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(fakeSound);
+        ASSERT_TRUE(FakeSoundInstalled);
         if (!Form1) {
             TerminateApplication = [] {};
             ASSERT_TRUE(CreateAllWindows());
@@ -141,31 +122,9 @@ protected:
     }
 
     // The next file dialog is answered with this path.
-    void answerFileDialog(const QString &path)
-    {
-        fileDialog = std::make_unique<QTimer>();
-        QObject::connect(fileDialog.get(), &QTimer::timeout, fileDialog.get(), [this, path] {
-            for (QWidget *window : QApplication::topLevelWidgets()) {
-                if (auto *dialog = qobject_cast<QFileDialog *>(window); dialog && dialog->isVisible()) {
-                    fileDialog->stop();
-                    dialog->selectFile(path);
-                    static_cast<QDialog *>(dialog)->accept();
-                    return;
-                }
-            }
-        });
-        fileDialog->start(5);
-    }
+    void answerFileDialog(const QString &path) { fileDialog = std::make_unique<FileDialogAnswer>(path); }
 
     std::string memoText() const { return cp1252::fromQString(memo->toPlainText()); }
-
-    void readSettings(std::initializer_list<std::string> lines)
-    {
-        std::string file = "[KESTRELON 5.2.9]\r\n";
-        for (const std::string &line : lines)
-            file += line + "\r\n";
-        Settings().read(settings::ParseLines(file));
-    }
 
     QPlainTextEdit *memo = nullptr;
     QPushButton *play = nullptr;
@@ -173,7 +132,7 @@ protected:
     QSpinBox *count = nullptr;
     std::vector<std::string> messages;
     std::unique_ptr<QTimer> catcher;
-    std::unique_ptr<QTimer> fileDialog;
+    std::unique_ptr<FileDialogAnswer> fileDialog;
 };
 
 } // namespace
