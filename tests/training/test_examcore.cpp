@@ -218,43 +218,6 @@ TEST(ExamPhases, WithoutWordsNothingIsDrawnAndTheSeriesEndsQuietly)
     }
 }
 
-TEST(ExamRules, EndOfPhaseCallsForThePauseTheChainOrTheEnd)
-{
-    struct Case {
-        exam::Kind kind;
-        int phase;
-        bool quick;
-        bool pause, over, caption;
-        exam::Chain chain;
-        int phaseAfter;
-    } cases[] = {
-        {exam::Kind::Complete, 1, false, true, false, false, exam::Chain::None, 1},
-        {exam::Kind::Complete, 2, false, true, false, false, exam::Chain::None, 2},
-        {exam::Kind::Complete, 3, false, false, true, true, exam::Chain::None, 0},
-        {exam::Kind::Complete, 1, true, false, false, false, exam::Chain::Groups, 2},
-        {exam::Kind::Complete, 2, true, false, false, false, exam::Chain::Text, 3},
-        {exam::Kind::Complete, 3, true, false, true, true, exam::Chain::None, 0},
-        {exam::Kind::GroupsOnly, 2, false, false, true, false, exam::Chain::None, 0},
-        {exam::Kind::GroupsOnly, 2, true, false, true, false, exam::Chain::None, 0},
-        {exam::Kind::TextOnly, 3, true, false, true, false, exam::Chain::None, 0},
-    };
-    for (const Case &c : cases) {
-        exam::State state;
-        state.ExamPhase = c.phase;
-        state.ExamPauseDue = state.ExamPhaseDone = true; // left over: each end decides anew
-        const exam::PhaseEnd end = exam::EndOfPhase(state, c.kind, c.quick);
-        const std::string where = "kind " + std::to_string(static_cast<int>(c.kind)) + " phase "
-                                  + std::to_string(c.phase) + (c.quick ? " quick" : "");
-        EXPECT_EQ(end.showPause, c.pause) << where;
-        EXPECT_EQ(end.examOver, c.over) << where;
-        EXPECT_EQ(end.stopQuick, c.over) << where;
-        EXPECT_EQ(end.restoreCaption, c.caption) << where;
-        EXPECT_EQ(exam::TakeChain(state), c.chain) << where;
-        EXPECT_EQ(state.ExamPhase, c.phaseAfter) << where;
-        EXPECT_EQ(exam::TakeChain(state), exam::Chain::None) << where << ": a chain is taken once";
-    }
-}
-
 TEST(ExamPause, CountsWholeSecondsOnItsClockWithTheGaugeRoundedHalfToEven)
 {
     exam::PauseCountdown::Clock::time_point now{};

@@ -1,5 +1,5 @@
-// Lessons as data: the Koch set of an order, the default local set, pages, the box's keys and
-// wheel at the pages' ends, the editor's number, and reading and placing an import file.
+// Lessons as data: the Koch set of an order, the default local set, the box's keys and wheel
+// at the pages' ends, the editor's number, and reading and placing an import file.
 
 #include "training/lessoncore.h"
 
@@ -67,28 +67,6 @@ TEST(LocalLessons, DefaultsFillTheFirstAndLastPagesOnly)
     for (const std::string &lesson : table)
         EXPECT_LE(lesson.size(), static_cast<std::size_t>(MaxLessonLength));
     EXPECT_EQ(lessonCount(table), 30);
-}
-
-TEST(LessonPages, NamesNumbersAndButtons)
-{
-    EXPECT_EQ(PageName(1).substr(0, 8), "#01 #02 ");
-    EXPECT_EQ(PageName(1).size(), 20u * 4 - 1);
-    EXPECT_EQ(PageName(2).substr(0, 3), "#21");
-    EXPECT_EQ(PageName(3).substr(PageName(3).size() - 7), "#59 #60");
-    EXPECT_EQ(PageName(0), PageName(1)) << "a bad page is page 1";
-
-    EXPECT_EQ(PageOf(20), 1);
-    EXPECT_EQ(PageOf(21), 2);
-    EXPECT_EQ(ItemOf(41), 0);
-    EXPECT_EQ(LessonAt(3, 19), 60);
-    EXPECT_EQ(PageLessons(DefaultLocalLessons(), 3)[10], "aten");
-
-    EXPECT_FALSE(PageButtonsOf(1).previous);
-    EXPECT_TRUE(PageButtonsOf(1).next);
-    EXPECT_TRUE(PageButtonsOf(2).previous && PageButtonsOf(2).next);
-    EXPECT_FALSE(PageButtonsOf(3).next);
-    EXPECT_EQ(ClampPage(4), 1);
-    EXPECT_EQ(ClampPage(-2), 1);
 }
 
 TEST(LessonBox, KeysAndWheelCrossPagesAtTheirEndsOnly)
