@@ -115,18 +115,6 @@ void setActiveSet(bool koch)
     ShowLessonSetCaption();
 }
 
-// An edit's text replaced by `text`, the caret kept where it was.
-void replaceText(QLineEdit *edit, const std::string &text)
-{
-    const QString shown = cp1252::toQString(text);
-    if (shown == edit->text())
-        return;
-    const int caret = edit->cursorPosition();
-    const QSignalBlocker quiet(edit);
-    edit->setText(shown);
-    edit->setCursorPosition(std::min(caret, static_cast<int>(shown.size())));
-}
-
 void discardImport()
 {
     m().Imported.clear();
@@ -213,7 +201,7 @@ void EditNumeroLessonChange(QObject *)
 void EditCaractereLessonChange(QObject *)
 {
     QLineEdit *edit = m().EditCaractereLesson;
-    replaceText(edit, lessons::CleanLessonText(cp1252::fromQString(edit->text())));
+    ReplaceEditText(edit, lessons::CleanLessonText(cp1252::fromQString(edit->text())));
 }
 
 void ButtonLocalLessonEnterClick(QObject *)
@@ -295,9 +283,9 @@ void editkochlistChange(QObject *)
     lessons::KochSet koch = lessons::BuildKochLessons(typed);
     l.KochLessons = koch.lessons;
     if (koch.order.empty())
-        replaceText(l.editkochlist, {});
+        ReplaceEditText(l.editkochlist, {});
     else
-        replaceText(l.editkochlist, cp1252::toLower(typed));
+        ReplaceEditText(l.editkochlist, cp1252::toLower(typed));
 }
 
 void BitBtnDefaultKochClick(QObject *)

@@ -20,6 +20,7 @@ class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QSpinBox;
 class QToolButton;
@@ -172,6 +173,9 @@ enum class WordFileChoice { Cancelled, Loaded, Failed };
 WordFileChoice ChooseWordFile();
 // The label of the word list: the path, with a blank after each folder separator.
 QString WordListLabel(const QString &path);
+// An edit's text replaced by `text` (Windows-1252) without its change handler, the caret kept
+// where it was.
+void ReplaceEditText(QLineEdit *edit, const std::string &text);
 // The seven set items (six fixed sets and the own choice), enabled or not.
 void SetSetItemsEnabled(bool enabled);
 // The typing box, the other modes' buttons and the memory-message buttons, enabled or not.

@@ -161,13 +161,7 @@ protected:
 void BoxCaracteresChoixChange()
 {
     QLineEdit *edit = m().BoxCaracteresChoix->lineEdit();
-    const QString lower = cp1252::toQString(cp1252::toLower(cp1252::fromQString(edit->text())));
-    if (lower == edit->text())
-        return;
-    const int caret = edit->cursorPosition();
-    const QSignalBlocker quiet(edit);
-    edit->setText(lower);
-    edit->setCursorPosition(std::min(caret, static_cast<int>(lower.size())));
+    ReplaceEditText(edit, cp1252::toLower(cp1252::fromQString(edit->text())));
 }
 
 } // namespace
@@ -190,6 +184,17 @@ WordFileChoice ChooseWordFile()
 }
 
 // ---- Shared helpers ------------------------------------------------------------------------------
+
+void ReplaceEditText(QLineEdit *edit, const std::string &text)
+{
+    const QString shown = cp1252::toQString(text);
+    if (shown == edit->text())
+        return;
+    const int caret = edit->cursorPosition();
+    const QSignalBlocker quiet(edit);
+    edit->setText(shown);
+    edit->setCursorPosition(std::min(caret, static_cast<int>(shown.size())));
+}
 
 void ShowSetTitle(const QString &title)
 {
