@@ -127,7 +127,8 @@ SettingsRegistry::Row buttonKey(const char *key, QToolButton *EffectButtons::*me
     return {key,
             [member, click](const std::string &value) {
                 QToolButton *button = buttons.*member;
-                if (value != "1" || !button)
+                // A button already down stays down: a click would put it up again.
+                if (value != "1" || !button || button->isChecked())
                     return;
                 if (click) {
                     button->click();

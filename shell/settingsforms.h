@@ -11,6 +11,36 @@
 
 namespace settings {
 
+// What a key's value may be, as the registry's table gives it for each key.
+enum class Kind {
+    Held,      // a number held to lo..hi, on a grid of `step` from lo; `words` may add one more value
+    Range,     // a number in lo..hi, else dropped
+    OneOf,     // one of the blank-separated `words`
+    Flag,      // "0" or "1"
+    On,        // "1" only (the key is written only when the option is on)
+    AnyOn,     // any value sets the option, written "ON"
+    Text,      // free text, cut to `hi` bytes; empty only where lo is 1 (written even when empty)
+    Pair,      // two numbers "a,b", each held to lo..hi; a part that does not convert gives `step`
+    Drift,     // drift, maximum, minimum, each held to its up-down's range
+    Hex,       // up to four hexadecimal digits; lo 1: in brackets with "h", as the port edits show them
+    Font,      // "NO" or the eight fields
+    Best,      // nine scores, each followed by ","
+    Markers,   // two raw bytes, 255 for none
+    Lower,     // text lower-cased and cut to its editor's length (not written when empty or starting with a blank)
+    Shortcut,
+    Lesson,
+    LocalCharacter,
+    Password,
+};
+
+struct Form {
+    Kind kind;
+    int lo = 0;
+    int hi = 0;
+    std::string_view words = {};
+    int step = 1;
+};
+
 // Free texts (messages, beacon texts, paths) are cut to this many bytes.
 inline constexpr std::size_t MaxTextValue = 4096;
 

@@ -1,14 +1,16 @@
 #pragma once
 
-// The registry of settings keys. Every key of the settings file has its place in one fixed
-// order (SettingsKeyOrder), the order in which the writer emits it. A module that owns
-// settings binds its keys here, one row per key: the key, what reading a line does, and
-// which values the writer emits for it. Keys that no module has bound yet are kept as they
+// The registry of settings keys. Every key of the settings file has one row of SettingsKeys,
+// in the order in which the writer emits it: the module that owns it, when the writer emits
+// it, what a fresh start writes for it, and what its value may be. The owning module binds
+// the key here when it is built: what reading a line does, and which values the writer
+// emits for it. Keys that no module has bound yet are kept as they
 // were read, held to the values the program could write for them (shell/settingsforms.h),
 // and keys this program does not know at all are kept when they look like settings, one line
 // each; both are written back, so a user's file loses nothing while the program grows.
 
 #include "shell/settingsformat.h"
+#include "shell/settingsforms.h"
 
 #include <array>
 #include <functional>
@@ -17,10 +19,29 @@
 #include <unordered_map>
 #include <vector>
 
-// Every key, in the writer's order.
-extern const std::array<std::string_view, 138> SettingsKeyOrder;
+// When the writer emits a key's line.
+enum class Written {
+    Always,  // one line on every save
+    IfOn,    // one line while the option is on, none while it is off
+    IfSet,   // one line while its text (or address, or choice) is set, none otherwise
+    Checked, // one line for the checked item of a choice, none while nothing is checked
+    List,    // one line per entry
+};
 
-// The key's place in SettingsKeyOrder, or -1 for a key this program does not know.
+struct SettingsKey {
+    std::string_view key;
+    std::string_view owner; // the module that binds it
+    Written written;
+    // The value a fresh start writes (no file, no argument); nullptr where it writes no line,
+    // or where the value depends on the screen (the main window's place and size).
+    const char *fresh;
+    settings::Form form; // what a kept value may be
+};
+
+// Every key, in the writer's order.
+extern const std::array<SettingsKey, 138> SettingsKeys;
+
+// The key's place in SettingsKeys, or -1 for a key this program does not know.
 int SettingsKeyIndex(std::string_view key);
 
 class SettingsRegistry {
@@ -37,7 +58,7 @@ public:
         WriteFn write;
     };
 
-    // Binds the rows of one module. A key must be one of SettingsKeyOrder; binding a key
+    // Binds the rows of one module. A key must be one of SettingsKeys; binding a key
     // again replaces its row.
     void bind(const std::vector<Row> &rows);
     void bind(std::string_view key, ReadFn read, WriteFn write);
@@ -59,8 +80,8 @@ public:
     // bound yet, in place of the lines kept for it.
     void applyValue(std::string_view key, const std::string &value);
 
-    // The lines to write: for each key in SettingsKeyOrder the bound row's values, or the
-    // lines kept from the read; then kept lines of unknown keys in their file order.
+    // The lines to write: for each key of SettingsKeys the bound row's values, or the lines
+    // kept from the read; then kept lines of unknown keys in their file order.
     std::vector<settings::Line> write() const;
 
     void clear();
@@ -82,8 +103,8 @@ private:
         std::string name;
         Step step;
     };
-    std::array<Binding, SettingsKeyOrder.size()> bindings_;
-    std::array<std::vector<std::string>, SettingsKeyOrder.size()> kept_;
+    std::array<Binding, SettingsKeys.size()> bindings_;
+    std::array<std::vector<std::string>, SettingsKeys.size()> kept_;
     std::vector<settings::Line> keptUnknown_;
     std::unordered_map<std::string, std::size_t> unknownIndex_; // key -> its place in keptUnknown_
     std::vector<Named> readStart_;

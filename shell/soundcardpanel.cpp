@@ -105,7 +105,8 @@ SoundCardPanel BuildSoundCardPanel(TForm1 &form)
     Settings().bind(
         "TUNEQ=",
         [](const std::string &value) {
-            if (value == "1")
+            // Its handler toggles: a second line must not turn it off again.
+            if (value == "1" && !panel.MenuDeleteClick->isChecked())
                 MenuDeleteClickClick();
         },
         [](std::vector<std::string> &values) {

@@ -35,6 +35,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <ctime>
 
@@ -158,15 +159,25 @@ protected:
     }
 };
 
+// The seven mode radios, mode 1 first.
+std::array<QRadioButton *, 7> modeRadios(TForm1 *f)
+{
+    return {f->RadioButtonAlphabet, f->RadioButtonCodeQ, f->RadioButtonAbrev, f->RadioButtonRandom,
+            f->RadioButtonFile,     f->RadioButtonQuiz,  f->RadioButtonMonitor};
+}
+
+// Set once a mode radio changes after start-up's read: until then the mode read from the
+// file is the one to write, whatever radio the window's design checks (a quit before the
+// mode is restored must not lose it).
+bool modeChangedThisRun = false;
+
 } // namespace
 
 int CheckedModeNumber()
 {
     if (!Form1)
         return 0;
-    const QRadioButton *modes[] = {Form1->RadioButtonAlphabet, Form1->RadioButtonCodeQ, Form1->RadioButtonAbrev,
-                                   Form1->RadioButtonRandom, Form1->RadioButtonFile, Form1->RadioButtonQuiz,
-                                   Form1->RadioButtonMonitor};
+    const auto modes = modeRadios(Form1);
     for (int i = 0; i < 7; ++i) {
         if (modes[i]->isChecked())
             return i + 1;
@@ -176,6 +187,11 @@ int CheckedModeNumber()
 
 void BindStartupSettings()
 {
+    modeChangedThisRun = false;
+    if (Form1) {
+        for (QRadioButton *mode : modeRadios(Form1))
+            QObject::connect(mode, &QRadioButton::toggled, mode, [] { modeChangedThisRun = true; });
+    }
     Settings().bind(
         "LASTCHOICE=",
         [](const std::string &value) {
@@ -184,7 +200,7 @@ void BindStartupSettings()
         },
         [](std::vector<std::string> &values) {
             // No mode entered during this run: the one read at start stays.
-            const int mode = CheckedModeNumber();
+            const int mode = modeChangedThisRun ? CheckedModeNumber() : 0;
             values.push_back(std::to_string(mode ? mode : LastChoice));
         });
     Settings().bind(

@@ -697,6 +697,15 @@ QSize mainApplied;
 void resizeMainWindow(int from, int to)
 {
     const QSize now = Form1->size();
+    if (!MainFormCreated) {
+        // The saved step at start: the size read from the file is already the size at that
+        // step, so the window keeps it (scaled again, it would grow at every start).
+        Form1->setMinimumSize(MainWindowDesignSize());
+        mainApplied = now.expandedTo(Form1->minimumSize());
+        mainDesign = scaleLimit(mainApplied, 100, to);
+        Form1->resize(mainApplied);
+        return;
+    }
     const QSize design = now == mainApplied && mainDesign.isValid() ? mainDesign : scaleLimit(now, 100, from);
     mainDesign = design;
     mainApplied = scaleLimit(design, to);

@@ -35,6 +35,8 @@
 
 namespace {
 
+constexpr int PaddleLinesFixUp = 100; // after the file's own fix-ups
+
 template <typename T>
 T *named(T *object, const char *name)
 {
@@ -852,6 +854,9 @@ void bindSettings()
                  out.push_back(dtr && rts ? "DTRRTS" : dtr ? "DTR" : "RTS");
          }},
     });
+    // Both paddles read on one line would make it both: the dash moves as when the user
+    // picks that line for the dot.
+    Settings().addFixUp(PaddleLinesFixUp, "key input: paddle lines", [] { dotLineClick(); });
 }
 
 } // namespace

@@ -387,13 +387,14 @@ static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & {
 
 // ---- Settings ---------------------------------------------------------------------------------
 
-// A flag key written "1"/"0" by an item's check mark.
+// A flag key written "1"/"0" by an item's check mark. "1" turns the item on only while it is
+// off: its handler toggles, and a second line must not turn it off again.
 SettingsRegistry::Row flagKey(std::string_view key, QAction *MonitorControls::*item,
                               std::function<void()> onOne)
 {
     return {key,
-            [onOne = std::move(onOne)](const std::string &value) {
-                if (value == "1")
+            [item, onOne = std::move(onOne)](const std::string &value) {
+                if (value == "1" && !checked(controls.*item))
                     onOne();
             },
             [item](std::vector<std::string> &values) { values.push_back(checked(controls.*item) ? "1" : "0"); }};

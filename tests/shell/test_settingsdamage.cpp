@@ -279,8 +279,8 @@ std::string fileOf(const std::vector<std::string> &lines, bool header = true)
 std::string everyKey(const std::string &value)
 {
     std::vector<std::string> lines;
-    for (std::string_view key : SettingsKeyOrder)
-        lines.push_back(std::string(key) + (key == "COM=" ? std::string("0") : value));
+    for (const SettingsKey &k : SettingsKeys)
+        lines.push_back(std::string(k.key) + (k.key == "COM=" ? std::string("0") : value));
     return fileOf(lines);
 }
 
@@ -299,8 +299,8 @@ std::string shuffledKeys(unsigned seed)
     std::mt19937 random(seed);
     std::vector<std::string> lines;
     for (int round = 0; round < 4; ++round)
-        for (std::string_view key : SettingsKeyOrder)
-            lines.push_back(std::string(key) + awkwardValues()[random() % awkwardValues().size()]);
+        for (const SettingsKey &k : SettingsKeys)
+            lines.push_back(std::string(k.key) + awkwardValues()[random() % awkwardValues().size()]);
     std::shuffle(lines.begin(), lines.end(), random);
     return fileOf(lines, seed % 2 == 0);
 }
@@ -475,9 +475,9 @@ TEST(SettingsDamage, TheProgramStartsOnAnyDamageAndQuitsCleanlyWritingOnlyValues
 
 TEST(SettingsDamage, TheCheckOfAWrittenFileFindsWhatIsOutOfRange)
 {
-    for (std::string_view key : SettingsKeyOrder)
-        EXPECT_EQ(rules().count(std::string(key)), 1u) << key;
-    EXPECT_EQ(rules().size(), SettingsKeyOrder.size());
+    for (const SettingsKey &k : SettingsKeys)
+        EXPECT_EQ(rules().count(std::string(k.key)), 1u) << k.key;
+    EXPECT_EQ(rules().size(), SettingsKeys.size());
     EXPECT_TRUE(problemsOf("[KESTRELON 5.2.9]\r\nSPEED=12\r\nWINDIM=516,660\r\nLESSON=abc #3\r\nFUTURE_1=x\r\n").empty());
     for (const char *bad : {"LEVEL=-1", "ISOUND=-2", "WINDIM=100000,100000", "WINPOS=2147483647,0", "SPEED=12\r\nSPEED=13",
                             "DRIFT=0,0,0", "LESSON= #3", "TWO WORDS=1", "NOTE=805"}) {
