@@ -1,12 +1,14 @@
 // What start-up makes of the settings read, once the last line is in: the parallel port
-// looked for, chosen and addressed, the pin, the focus flag, the word list's fall-back and
-// the character set chosen.
+// looked for, chosen and addressed, the pin, the word list's fall-back, the lesson page, the
+// focus flag and the character set chosen.
 
 #include "tests/shell/programonsettingsfile.h"
 
 #include "training/monitor.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace {
@@ -98,6 +100,36 @@ TEST_F(SettingsFixUps, TheWordListWithoutAListFileGivesAllTheCharacters)
     EXPECT_EQ(writtenValues({"RANDOM=9", list, "LASTCHOICE=4"}).at("RANDOM="), std::vector<std::string>{"9"});
 }
 
+TEST_F(SettingsFixUps, TheLessonPageReadIsShownWithItsNumbersButtonsAndTheChosenLesson)
+{
+    const struct {
+        const char *page;
+        const char *first;
+        const char *last;
+        bool minus;
+        bool plus;
+        const char *lesson; // a lesson of the page, chosen, and where the box lists it
+        int item;
+    } pages[] = {{"1", "#01", "#20", false, true, "endx0", 0},
+                 {"2", "#21", "#40", true, true, nullptr, -1},
+                 {"3", "#41", "#60", true, false, "aten", 10}};
+    for (const auto &p : pages) {
+        std::vector<std::string> lines = {std::string("PAGE=") + p.page};
+        if (p.lesson)
+            lines.push_back(std::string("CHOSEN_CHAR=") + p.lesson);
+        start(lines);
+        const QString numbers = Form1->findChild<QLabel *>(QStringLiteral("Label3"))->text().simplified();
+        EXPECT_TRUE(numbers.startsWith(QString::fromLatin1(p.first))) << numbers.toStdString();
+        EXPECT_TRUE(numbers.endsWith(QString::fromLatin1(p.last))) << numbers.toStdString();
+        EXPECT_EQ(numbers.count(QLatin1Char('#')), 20);
+        EXPECT_EQ(Form1->findChild<QWidget *>(QStringLiteral("SpeedButtonChoixMoins"))->isEnabled(), p.minus) << p.page;
+        EXPECT_EQ(Form1->findChild<QWidget *>(QStringLiteral("SpeedButtonChoixPlus"))->isEnabled(), p.plus) << p.page;
+        auto *box = Form1->findChild<QComboBox *>(QStringLiteral("BoxCaracteresChoix"));
+        if (p.lesson)
+            EXPECT_EQ(box->currentIndex(), p.item) << p.page;
+    }
+}
+
 TEST_F(SettingsFixUps, TheFocusFlagIsDownOnceTheMonitorsKeysAreRead)
 {
     start({"MONITOR_CASE=LOWER", "MONITOR_FILTER=1", "MONITOR_CHANNEL=RIGHT", "LEFT_THRESHOLD=10",
@@ -109,6 +141,8 @@ TEST_F(SettingsFixUps, TheCharacterSetReadIsChosenByItsMenuItem)
 {
     // 1 letters, 2 figures, 3 stops, 4 local characters, 5 letters and figures, 6 all; 7 (the
     // own choice) clicks nothing, so the design's choice, all the characters, stays.
+    // 8, the exam, is offered in French only.
+    EXPECT_EQ(writtenValues({"RANDOM=8", "LANGUAGE=F"}).at("RANDOM="), std::vector<std::string>{"8"});
     for (const char *set : {"1", "2", "3", "4", "5", "6"}) {
         EXPECT_EQ(writtenValues({std::string("RANDOM=") + set, "LOCAL_CHAR= X  .-..-"}).at("RANDOM="),
                   std::vector<std::string>{set});
