@@ -78,6 +78,17 @@ bool ClickNamed(QObject *root, const char *name)
     return false;
 }
 
+void SetEnabledNamed(QObject *root, const char *name, bool enabled)
+{
+    if (!root)
+        return;
+    const QString objectName = QString::fromLatin1(name);
+    if (auto *widget = root->findChild<QWidget *>(objectName))
+        widget->setEnabled(enabled);
+    else if (auto *item = root->findChild<QAction *>(objectName))
+        item->setEnabled(enabled);
+}
+
 bool CloseFirstShownPanel(QObject *root, std::span<const PanelExit> panels)
 {
     if (!root)

@@ -24,6 +24,9 @@ bool ClickMenuItem(QAction *item);
 // names). Returns false when no such control exists yet.
 bool ClickNamed(QObject *root, const char *name);
 
+// Enables or disables the named widget or menu item under `root`; nothing when there is none.
+void SetEnabledNamed(QObject *root, const char *name, bool enabled);
+
 // A settings panel of the main window and the button that closes it.
 struct PanelExit {
     const char *panel;

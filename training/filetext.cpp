@@ -126,8 +126,7 @@ void setShown(const char *name, bool shown)
 
 void setEnabledNamed(const char *name, bool enabled)
 {
-    if (QWidget *w = widgetNamed(name))
-        w->setEnabled(enabled);
+    SetEnabledNamed(&form(), name, enabled);
 }
 
 // An auto-exclusive radio button unchecked without running its handler.
@@ -682,7 +681,8 @@ void RadioButtonFileClick()
             setCaret(FileTextCaret());
         }
         focusTextUnlessDemo();
-        setEnabledNamed("menuExamen", true);
+        // The exam is offered in French only.
+        setEnabledNamed("menuExamen", f.Francais1->isChecked());
         setEnabledNamed("MenuListWords", true);
         f.TimerQuiz->stop();
         SetProgramBeep(true);

@@ -62,10 +62,7 @@ void setShown(const char *name, bool shown)
 
 void setEnabledNamed(const char *name, bool enabled)
 {
-    if (QWidget *w = widgetNamed(name))
-        w->setEnabled(enabled);
-    else if (auto *item = form().findChild<QAction *>(QString::fromLatin1(name)))
-        item->setEnabled(enabled);
+    SetEnabledNamed(&form(), name, enabled);
 }
 
 // The selected row of a list and its text as the engine holds it, or nothing.

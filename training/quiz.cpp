@@ -53,11 +53,7 @@ QObject *named(const char *name)
 
 void setEnabledNamed(const char *name, bool enabled)
 {
-    QObject *object = named(name);
-    if (auto *widget = qobject_cast<QWidget *>(object))
-        widget->setEnabled(enabled);
-    else if (auto *action = qobject_cast<QAction *>(object))
-        action->setEnabled(enabled);
+    SetEnabledNamed(&form(), name, enabled);
 }
 
 void setShownNamed(const char *name, bool shown)

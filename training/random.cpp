@@ -66,8 +66,7 @@ void setShown(const char *name, bool shown)
 
 void setEnabledNamed(const char *name, bool enabled)
 {
-    if (QWidget *widget = widgetNamed(name))
-        widget->setEnabled(enabled);
+    SetEnabledNamed(&RandomForm(), name, enabled);
 }
 
 void setMemoryButtonsEnabled(bool enabled)

@@ -221,8 +221,9 @@ TEST(LessonWheel, PagesThroughTwentyLessonsOnThreePages)
     for (const Row &r : rows) {
         const auto step = LessonWheel(r.index, r.page, r.away);
         ASSERT_EQ(step.has_value(), r.step.has_value()) << r.index << " " << r.page << " " << r.away;
-        if (step)
+        if (step) {
             EXPECT_EQ(std::pair(step->index, step->page), *r.step) << r.index << " " << r.page;
+        }
     }
 }
 

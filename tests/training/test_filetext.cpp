@@ -207,6 +207,25 @@ TEST_F(FileMode, ATooLongFileOrOneThatCannotBeOpenedLeavesTheTextShownBefore)
     EXPECT_EQ(sent(), "tea");
 }
 
+TEST_F(FileMode, BackFromTheQuizTheWordListIsOfferedAgainAndTheExamOnlyInFrench)
+{
+    auto *words = Form1->findChild<QAction *>(QStringLiteral("MenuListWords"));
+    auto *exam = Form1->findChild<QAction *>(QStringLiteral("menuExamen"));
+    ASSERT_TRUE(words && exam);
+    const QString path = write("text.txt", "tea");
+    open(path);
+    for (QAction *language : {Form1->English1, Form1->Francais1}) {
+        language->trigger();
+        QTest::mouseClick(Form1->RadioButtonQuiz, Qt::LeftButton);
+        EXPECT_FALSE(words->isEnabled());
+        EXPECT_FALSE(exam->isEnabled());
+        open(path);
+        EXPECT_TRUE(words->isEnabled());
+        EXPECT_EQ(exam->isEnabled(), language == Form1->Francais1);
+    }
+    Form1->English1->trigger();
+}
+
 TEST_F(FileMode, ATextThatBeginsWithThePlaceholderWordIsATextLikeAnyOther)
 {
     EXPECT_EQ(edit->toPlainText(), "MemoFile"); // what an empty box shows

@@ -54,8 +54,9 @@ TEST(ListRows, EveryLanguageHasEveryRowAndEveryRowPlaysTheSameSendableItem)
             played[list][row.item].insert(list == "ListCodeQ" ? QCodePayload(text) : AbbreviationPayload(text));
             // Each item says what it means, in every language.
             const std::size_t mark = text.find(list == "ListCodeQ" ? " = " : " : ");
-            if (mark != std::string::npos)
+            if (mark != std::string::npos) {
                 EXPECT_NE(text.find_first_not_of(' ', mark + 3), std::string::npos) << text;
+            }
         }
     }
     ASSERT_EQ(played["ListCodeQ"].size(), std::size_t(QCodeRowCount));
@@ -108,11 +109,14 @@ TEST(ListRows, CharacterRowsPlayTheirCharacterAndHeadingsInAnyLanguageNothing)
         EXPECT_EQ(AlphabetPayload(64 + 2 * i, rows[64 + 2 * i]), std::string(1, prosigns[i])) << rows[64 + 2 * i];
 
     // The shell's heading rows, explanations among them, play nothing in any language.
-    for (const TextRow &row : MainWindowTextRows())
-        if (row.kind == TextKind::Item && std::string(row.object) == "ListAlphabet")
-            for (Language language : kLanguages)
-                EXPECT_FALSE(AlphabetPayload(row.item, inCp1252(PickIn(row.text, language))))
-                    << row.item << " " << PickIn(row.text, language).toStdString();
+    for (const TextRow &row : MainWindowTextRows()) {
+        if (row.kind != TextKind::Item || std::string(row.object) != "ListAlphabet")
+            continue;
+        for (Language language : kLanguages) {
+            EXPECT_FALSE(AlphabetPayload(row.item, inCp1252(PickIn(row.text, language))))
+                << row.item << " " << PickIn(row.text, language).toStdString();
+        }
+    }
 
     EXPECT_EQ(AlphabetPayload(130, " \xE7 = HELLO"), "HELLO");
     EXPECT_EQ(AlphabetPayload(130, " \xE7 = "), std::nullopt);
