@@ -12,6 +12,10 @@
 
 #include <cmath>
 
+namespace {
+constexpr Tr kTilesGame = Alike("Mahjong"); // the game's name
+} // namespace
+
 TFormGames::TFormGames(QWidget *parent)
     : TSideForm("FormGames", parent), LanguageAware(this)
 {
@@ -22,7 +26,7 @@ TFormGames::TFormGames(QWidget *parent)
     ImageMemoryGame = new PictureButton(QString::fromLatin1(PictureLauncherPairs), this);
     ImageMemoryGame->setObjectName(QStringLiteral("ImageMemoryGame"));
     ImageMemoryGame->setGeometry(180, 16, 140, 100);
-    LabelImageMahjong = new QLabel(QStringLiteral("Mahjong"), this);
+    LabelImageMahjong = new QLabel(Pick(kTilesGame), this);
     LabelImageMahjong->setObjectName(QStringLiteral("LabelImageMahjong"));
     LabelImageMahjong->setGeometry(20, 124, 140, 24);
     LabelImageMahjong->setAlignment(Qt::AlignCenter);

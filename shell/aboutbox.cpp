@@ -20,6 +20,10 @@ TFormInfo *FormInfo = nullptr;
 
 namespace {
 
+// The window's title and the maker's call sign read alike in every language.
+constexpr Tr kInfoTitle = Alike("Info");
+constexpr Tr kMakerCall = Alike("ZELMO");
+
 constexpr Tr kFailure("Internet failure !", "Internet hiba !", "Internetausfall !", "Echec Internet !",
                       "Fallimento Internet !", "Fahla Internet !", "Fracaso de Internet !");
 constexpr Tr kNewRelease("Check if I am up to date", "Ez az utolsó verzió?", "Ist es die letzte Version?",
@@ -126,10 +130,10 @@ TFormInfo::TFormInfo(QWidget *parent)
     : TSideForm("FormInfo", parent)
     , LanguageAware(this)
 {
-    setWindowTitle(QStringLiteral("Info"));
+    setWindowTitle(Pick(kInfoTitle));
     setFixedSize(DesignWidth, DesignHeight);
 
-    Panel1 = placed(new QLabel(QStringLiteral("ZELMO"), this), "Panel1", 0, 0, DesignWidth, 64);
+    Panel1 = placed(new QLabel(Pick(kMakerCall), this), "Panel1", 0, 0, DesignWidth, 64);
     Panel1->setAlignment(Qt::AlignCenter);
     Panel1->setFont(fontOf("Arial Black", 34, true, true));
     setTextColour(Panel1, Qt::gray);
@@ -152,6 +156,7 @@ TFormInfo::TFormInfo(QWidget *parent)
     LabelUrl3 = placed(new TLabelUrl(this), "LabelUrl3", 8, 228, DesignWidth - 16, 20);
     LabelUrl3->setAlignment(Qt::AlignCenter);
     LabelUrl3->setUrl(QString::fromLatin1(MakerWebAddress));
+    MarkAsValue(LabelUrl3); // an address
 
     BitBtnNewRelease = placed(new QPushButton(this), "BitBtnNewRelease", 32, 268, DesignWidth - 64, 32);
     BitBtnNewRelease->setFont(fontOf("Arial", 12, true));
@@ -191,7 +196,7 @@ void TFormInfo::showEvent(QShowEvent *event)
 
 void TFormInfo::FormShow()
 {
-    Label1->setText(QStringLiteral("KESTRELON ") + QString::fromLatin1(ProgramVersion));
+    Label1->setText(Pick(ProgramNameText) + QLatin1Char(' ') + QString::fromLatin1(ProgramVersion));
     if (VerStart)
         CheckBoxVersion->setChecked(true);
     // The design size: the enlargement scales the window as it is shown.

@@ -47,6 +47,13 @@ constexpr TextRow kTexts[] = {
     {"SpeedButtonQSBFile", TextKind::Hint, kQsbHint},
     {"SpeedButtonDrift", TextKind::Hint, kDriftHint},
     {"SpeedButtonDriftFile", TextKind::Hint, kDriftHint},
+    // The Q codes of the effects read alike in every language.
+    {"SpeedButtonNoise", TextKind::Caption, Alike("QRN")},
+    {"SpeedButtonNoiseFile", TextKind::Caption, Alike("QRN")},
+    {"SpeedButtonQSB", TextKind::Caption, Alike("QSB")},
+    {"SpeedButtonQSBFile", TextKind::Caption, Alike("QSB")},
+    {"SpeedButtonDrift", TextKind::Caption, Alike("QRH")},
+    {"SpeedButtonDriftFile", TextKind::Caption, Alike("QRH")},
 };
 static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & { return row.text; }),
               "every text needs its seven languages");

@@ -57,13 +57,33 @@ QLabel *label(QWidget *window, const QString &text, int x, int y, int w = 80, in
     return l;
 }
 
-QRadioButton *radio(QWidget *group, QButtonGroup *buttons, const char *name, const char *caption)
+QRadioButton *radio(QWidget *group, QButtonGroup *buttons, const char *name, const Tr &caption)
 {
-    auto *button = named(new QRadioButton(QString::fromLatin1(caption), group), name);
+    auto *button = named(new QRadioButton(Pick(caption), group), name);
     group->layout()->addWidget(button);
     buttons->addButton(button);
     return button;
 }
+
+// The windows' titles; units and limits read alike in every language.
+constexpr Tr kNoiseTitle = Alike("KESTRELON QRN");
+constexpr Tr kQsbTitle = Alike("KESTRELON QSB");
+constexpr Tr kDriftTitle = Alike("KESTRELON QRH");
+constexpr Tr kDriftPictureTitle = Alike("QRH ?");
+constexpr Tr kPitchScale[] = {Alike("1500 Hz"), Alike("800 Hz"), Alike("100 Hz")};
+constexpr Tr kMax = Alike("Max");
+constexpr Tr kMin = Alike("Min");
+constexpr Tr kQsbScale[] = {Alike("O dB"), Alike("-20 dB")};
+constexpr Tr kBands[] = {Alike("10 kHz"), Alike("5 kHz"), Alike("2.5 kHz"), Alike("1.3 kHz")};
+constexpr Tr kDriftStep = Alike("dF =");
+constexpr Tr kDriftMax = Alike("Fmax = ");
+constexpr Tr kDriftMin = Alike("Fmin = ");
+
+constexpr Tr kExamTone("Harmonic Tone", "Harmonic Tone", "Harmonic Tone", "Variante Examen", "Harmonic Tone",
+                       "Harmonic Tone", "Harmonic Tone");
+constexpr Tr kTestButton("Test", "Teszt", "Test", "Test", "Prova", "Teste", "Prueba");
+constexpr Tr kBandGroup("BW", "Sávsz.", "Bandbr.", "Bande", "Banda", "Banda", "Banda");
+constexpr Tr kDriftUnit("Hz/car", "Hz/kar", "Hz/Zch", "Hz/car", "Hz/car", "Hz/car", "Hz/car");
 
 // Fading captions: group, fast, medium, slow.
 constexpr Tr kQsbSpeed("Speed", "Gyorsaság", "Geschwindigkeit", "Vitesse", "Velocità", "Velocidade", "Velocidad");
@@ -78,14 +98,15 @@ constexpr Tr kQsbSlow("Slow", "Lassú", "Langsam", "Lent", "Lento", "Lento", "Le
 TFormNote::TFormNote(QWidget *parent)
     : TSideForm("FormNote", parent), LanguageAware(this)
 {
-    setWindowTitle(QStringLiteral("KESTRELON"));
+    setWindowTitle(Pick(ProgramNameText));
     setFixedSize(200, 330);
     TrackBarNote = trackBar(this, "TrackBarNote", 140, 70, 10);
     TrackBarNote->setGeometry(20, 20, 40, 282);
-    label(this, QStringLiteral("1500 Hz"), 64, 14);
-    label(this, QStringLiteral("800 Hz"), 64, 152);
-    label(this, QStringLiteral("100 Hz"), 64, 290);
+    label(this, Pick(kPitchScale[0]), 64, 14);
+    label(this, Pick(kPitchScale[1]), 64, 152);
+    label(this, Pick(kPitchScale[2]), 64, 290);
     StaticTextNote = named(label(this, QStringLiteral("800 Hz"), 120, 40, 70, 24), "StaticTextNote");
+    MarkAsValue(StaticTextNote); // the pitch
     CheckBoxTonExamen = named(new QCheckBox(QStringLiteral("Variante Examen"), this), "CheckBoxTonExamen");
     CheckBoxTonExamen->setGeometry(110, 120, 88, 40);
     SpeedButtonPlayV = named(new QPushButton(QStringLiteral("Test"), this), "SpeedButtonPlayV");
@@ -98,8 +119,8 @@ TFormNote::TFormNote(QWidget *parent)
 
 void TFormNote::retranslate()
 {
-    CheckBoxTonExamen->setText(LanguageChecked(Language::Francais) ? QStringLiteral("Variante Examen")
-                                                                    : QStringLiteral("Harmonic Tone"));
+    CheckBoxTonExamen->setText(Pick(kExamTone));
+    SpeedButtonPlayV->setText(Pick(kTestButton));
 }
 
 void TFormNote::TrackBarNoteChange()
@@ -138,22 +159,22 @@ void TFormNote::SpeedButtonPlayVClick()
 // ---- Noise ----------------------------------------------------------------------------------
 
 TFormNoise::TFormNoise(QWidget *parent)
-    : TSideForm("FormNoise", parent)
+    : TSideForm("FormNoise", parent), LanguageAware(this)
 {
-    setWindowTitle(QStringLiteral("KESTRELON QRN"));
+    setWindowTitle(Pick(kNoiseTitle));
     setFixedSize(200, 260);
     TrackBarNoise = trackBar(this, "TrackBarNoise", 20, 10, 1);
     TrackBarNoise->setGeometry(20, 30, 40, 200);
-    label(this, QStringLiteral("Max"), 20, 8);
-    label(this, QStringLiteral("Min"), 20, 234);
+    label(this, Pick(kMax), 20, 8);
+    label(this, Pick(kMin), 20, 234);
     GroupBoxBW = named(new QGroupBox(QStringLiteral("BW"), this), "GroupBoxBW");
     GroupBoxBW->setGeometry(80, 30, 110, 140);
     new QVBoxLayout(GroupBoxBW);
     auto *bands = new QButtonGroup(this);
-    RadioButton10k = radio(GroupBoxBW, bands, "RadioButton10k", "10 kHz");
-    RadioButton5k = radio(GroupBoxBW, bands, "RadioButton5k", "5 kHz");
-    RadioButton2k = radio(GroupBoxBW, bands, "RadioButton2k", "2.5 kHz");
-    RadioButton1k = radio(GroupBoxBW, bands, "RadioButton1k", "1.3 kHz");
+    RadioButton10k = radio(GroupBoxBW, bands, "RadioButton10k", kBands[0]);
+    RadioButton5k = radio(GroupBoxBW, bands, "RadioButton5k", kBands[1]);
+    RadioButton2k = radio(GroupBoxBW, bands, "RadioButton2k", kBands[2]);
+    RadioButton1k = radio(GroupBoxBW, bands, "RadioButton1k", kBands[3]);
     RadioButton1k->setChecked(true);
 
     connect(TrackBarNoise, &QSlider::valueChanged, this, [this] { TrackBarNoiseChange(); });
@@ -165,6 +186,11 @@ TFormNoise::TFormNoise(QWidget *parent)
     // The noise is the track bar's from the start, not the loudest until the bar first moves.
     if (Form1 && tone().Tables.setNoiseLevel(ToneTables::NoiseLevelForPosition(TrackBarNoise->value())))
         tone().Tables.BuildToneTables();
+}
+
+void TFormNoise::retranslate()
+{
+    GroupBoxBW->setTitle(Pick(kBandGroup));
 }
 
 void TFormNoise::TrackBarNoiseChange()
@@ -205,19 +231,19 @@ void TFormNoise::RadioButton1kClick()
 TFormQSB::TFormQSB(QWidget *parent)
     : TSideForm("FormQSB", parent), LanguageAware(this)
 {
-    setWindowTitle(QStringLiteral("KESTRELON QSB"));
+    setWindowTitle(Pick(kQsbTitle));
     setFixedSize(220, 260);
     TrackBarQSB = trackBar(this, "TrackBarQSB", 20, 10, 1);
     TrackBarQSB->setGeometry(20, 30, 40, 200);
-    label(this, QStringLiteral("O dB"), 20, 8);
-    label(this, QStringLiteral("-20 dB"), 20, 234);
+    label(this, Pick(kQsbScale[0]), 20, 8);
+    label(this, Pick(kQsbScale[1]), 20, 234);
     GroupBoxQSBSpeed = named(new QGroupBox(QStringLiteral("QSB speed"), this), "GroupBoxQSBSpeed");
     GroupBoxQSBSpeed->setGeometry(80, 30, 130, 120);
     new QVBoxLayout(GroupBoxQSBSpeed);
     auto *speeds = new QButtonGroup(this);
-    RadioButtonfast = radio(GroupBoxQSBSpeed, speeds, "RadioButtonfast", "Rapide");
-    RadioButtonMedium = radio(GroupBoxQSBSpeed, speeds, "RadioButtonMedium", "Moyen");
-    RadioButtonSlow = radio(GroupBoxQSBSpeed, speeds, "RadioButtonSlow", "Lent");
+    RadioButtonfast = radio(GroupBoxQSBSpeed, speeds, "RadioButtonfast", kQsbFast);
+    RadioButtonMedium = radio(GroupBoxQSBSpeed, speeds, "RadioButtonMedium", kQsbMedium);
+    RadioButtonSlow = radio(GroupBoxQSBSpeed, speeds, "RadioButtonSlow", kQsbSlow);
     RadioButtonMedium->setChecked(true);
 
     connect(TrackBarQSB, &QSlider::valueChanged, this, [this] { TrackBarQSBChange(); });
@@ -276,22 +302,23 @@ void TFormQSB::RadioButtonSlowClick()
 // ---- Drift ----------------------------------------------------------------------------------
 
 TFormDrift::TFormDrift(QWidget *parent)
-    : TSideForm("FormDrift", parent)
+    : TSideForm("FormDrift", parent), LanguageAware(this)
 {
-    setWindowTitle(QStringLiteral("KESTRELON QRH"));
+    setWindowTitle(Pick(kDriftTitle));
     setFixedSize(260, 200);
     LabelDriftTitle = named(label(this, QString(), 10, 8, 240), "LabelDriftTitle");
-    label(this, QStringLiteral("dF ="), 10, 44, 50);
+    label(this, Pick(kDriftStep), 10, 44, 50);
     UpDownDrift = named(new StepSpinBox(0, 50, 5, 10, this), "UpDownDrift");
     UpDownDrift->setGeometry(64, 40, 70, 26);
-    label(this, QStringLiteral("Hz/car"), 140, 44, 60);
-    label(this, QStringLiteral("Fmax = "), 10, 80, 50);
+    LabelDriftUnit = label(this, Pick(kDriftUnit), 140, 44, 60);
+    label(this, Pick(kDriftMax), 10, 80, 50);
     UpDownFMax = named(new StepSpinBox(800, 1500, 10, 1300, this), "UpDownFMax");
     UpDownFMax->setGeometry(64, 76, 70, 26);
-    label(this, QStringLiteral("Fmin = "), 10, 116, 50);
+    label(this, Pick(kDriftMin), 10, 116, 50);
     UpDownFMin = named(new StepSpinBox(100, 800, 10, 300, this), "UpDownFMin");
     UpDownFMin->setGeometry(64, 112, 70, 26);
     StaticTextF0 = named(label(this, QString(), 10, 152, 160), "StaticTextF0");
+    MarkAsValue(StaticTextF0); // the pitch the drift starts from
     BitBtnBMP = named(new QPushButton(QStringLiteral("?"), this), "BitBtnBMP");
     BitBtnBMP->setGeometry(210, 150, 32, 32);
 
@@ -327,8 +354,13 @@ void TFormDrift::FormShow()
     tone().drift.setDriftAmount(UpDownDrift->value());
     StaticTextF0->setText(QStringLiteral("F0 = ") + QString::number(int(tone().Tables.BaseFrequency())) +
                           QStringLiteral(" Hz"));
-    if (auto *item = Form1->findChild<QAction *>(QStringLiteral("MenuDriftSetting")))
+}
+
+void TFormDrift::retranslate()
+{
+    if (auto *item = Form1 ? Form1->findChild<QAction *>(QStringLiteral("MenuDriftSetting")) : nullptr)
         LabelDriftTitle->setText(CaptionOf(item));
+    LabelDriftUnit->setText(Pick(kDriftUnit));
 }
 
 void TFormDrift::UpDownDriftClick()
@@ -369,7 +401,7 @@ void TFormDrift::PitchChanged(int pitch)
 TFormDriftBMP::TFormDriftBMP(QWidget *parent)
     : TSideForm("FormDriftBMP", parent)
 {
-    setWindowTitle(QStringLiteral("QRH ?"));
+    setWindowTitle(Pick(kDriftPictureTitle));
     setFixedSize(320, 200);
     ImageDrift = named(new QLabel(this), "ImageDrift");
     ImageDrift->setGeometry(0, 0, 320, 200);

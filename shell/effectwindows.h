@@ -37,10 +37,11 @@ public:
 };
 
 // Noise window "KESTRELON QRN".
-class TFormNoise : public TSideForm {
+class TFormNoise : public TSideForm, public LanguageAware {
     Q_OBJECT
 public:
     explicit TFormNoise(QWidget *parent = nullptr);
+    void retranslate() override;
 
     QSlider *TrackBarNoise; // 0 (most noise, top) .. 20 (none)
     QGroupBox *GroupBoxBW;
@@ -83,12 +84,14 @@ private:
 };
 
 // Drift window "KESTRELON QRH".
-class TFormDrift : public TSideForm {
+class TFormDrift : public TSideForm, public LanguageAware {
     Q_OBJECT
 public:
     explicit TFormDrift(QWidget *parent = nullptr);
+    void retranslate() override;
 
     QLabel *LabelDriftTitle; // the main window's drift menu caption
+    QLabel *LabelDriftUnit;  // "Hz/car"
     QSpinBox *UpDownDrift;   // 0..50 Hz per character, step 5
     QSpinBox *UpDownFMax;    // 800..1500, step 10
     QSpinBox *UpDownFMin;    // 100..800, step 10

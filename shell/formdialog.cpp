@@ -249,7 +249,7 @@ TFormDialog::TFormDialog(QWidget *parent)
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
-    setWindowTitle(QStringLiteral("KESTRELON"));
+    setWindowTitle(Pick(ProgramNameText));
     setMouseTracking(true);
 
     LabelDialog = new QLabel(this);

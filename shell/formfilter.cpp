@@ -59,6 +59,8 @@ StepSpinBox *upDown(QWidget *parent, const char *name, const char *edit, int low
     return spin;
 }
 
+constexpr Tr kHz = Alike("Hz");
+
 void call(const std::function<void()> &handler)
 {
     if (handler)
@@ -70,18 +72,18 @@ void call(const std::function<void()> &handler)
 TFormFilter::TFormFilter(QWidget *parent)
     : TSideForm("FormFilter", parent), LanguageAware(this)
 {
-    setWindowTitle(QStringLiteral("KESTRELON"));
+    setWindowTitle(Pick(ProgramNameText));
     resize(300, 230);
     LabelAudioFilter = label(this, "LabelAudioFilter", QString(), QRect(12, 8, 276, 20));
     LabelAudioFilter->setAlignment(Qt::AlignCenter);
     LabelCenterFrequency = label(this, "LabelCenterFrequency", QString(), QRect(12, 40, 140, 24));
     UpDownFCenter = upDown(this, "UpDownFCenter", "EditFCenter", FilterCenterMin, FilterCenterMax,
                            FilterCenterStep, FilterCenterDefault, QRect(156, 40, 90, 24));
-    Label2 = label(this, "Label2", QStringLiteral("Hz"), QRect(252, 40, 30, 24));
+    Label2 = label(this, "Label2", Pick(kHz), QRect(252, 40, 30, 24));
     LabelBW = label(this, "LabelBW", QString(), QRect(12, 72, 140, 24));
     UpDownBW = upDown(this, "UpDownBW", "EditBW", FilterBandwidthMin, FilterBandwidthMax, FilterBandwidthStep,
                       FilterBandwidthDefault, QRect(156, 72, 90, 24));
-    label(this, "LabelBWHz", QStringLiteral("Hz"), QRect(252, 72, 30, 24));
+    label(this, "LabelBWHz", Pick(kHz), QRect(252, 72, 30, 24));
     CheckBoxFilter = new QCheckBox(this);
     CheckBoxFilter->setObjectName(QStringLiteral("CheckBoxFilter"));
     CheckBoxFilter->setGeometry(12, 106, 276, 24);

@@ -83,7 +83,7 @@ QLabel *label(QWidget *parent, const char *name, int top, int height)
 TFormMonitorInfo::TFormMonitorInfo(QWidget *parent)
     : TSideForm("FormMonitorInfo", parent), LanguageAware(this)
 {
-    setWindowTitle(QStringLiteral("KESTRELON"));
+    setWindowTitle(Pick(ProgramNameText));
     resize(480, 300);
     LabelMonitorInfo = label(this, "LabelMonitorInfo", 10, 36);
     LabelInfoMenuPort = label(this, "LabelInfoMenuPort", 50, 20);

@@ -39,6 +39,15 @@ constexpr TextRow kTexts[] = {
      Tr("Enter a 4-digit hex value", "Adj meg egy 4 jegyü hexadecimális értéket", "Einen 4-stelligen Hex-Wert eingeben",
         "Entrez une valeur hexadécimale de 4 chiffres", "Inserire un valore esadecimale di 4 cifre",
         "Introduza um valor hexadecimal de 4 dígitos", "Introduzca un valor hexadecimal de 4 dígitos")},
+    // Port names read alike in every language.
+    {"RadioGroupLPT", TextKind::Caption, Alike("LPT")},
+    {"CheckBoxLPTx", TextKind::Caption, Alike("LPTx")},
+    {"Label7", TextKind::Caption, Alike("h")},
+    {"RadioGroupPin", TextKind::Caption, Alike("TX CW/LPT")},
+    {"RadioGroupPin", TextKind::Item, 0, Tr("Pin 1", "Tü 1", "Pin 1", "Broche 1", "Pin 1", "Pino 1", "Pin 1")},
+    {"RadioGroupPin", TextKind::Item, 1, Tr("Pin 14", "Tü 14", "Pin 14", "Broche 14", "Pin 14", "Pino 14", "Pin 14")},
+    {"RadioGroupPin", TextKind::Item, 2, Tr("Pin 16", "Tü 16", "Pin 16", "Broche 16", "Pin 16", "Pino 16", "Pin 16")},
+    {"RadioGroupPin", TextKind::Item, 3, Tr("Pin 17", "Tü 17", "Pin 17", "Broche 17", "Pin 17", "Pino 17", "Pin 17")},
 };
 static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & { return row.text; }),
               "every language of every row");
@@ -97,6 +106,7 @@ TLptPort::TLptPort(TForm1 &form, TPanelPort &panel)
     RadioGroupLPT->SetItemIndex(0);
     RadioGroupLPT->OnClick = [this] { RadioGroupLPTClick(); };
     for (int n = 1; n <= 3; ++n) {
+        MarkAsValue(RadioGroupLPT->Item(n)); // the detected port's name
         auto *edit = named(new QLineEdit(QStringLiteral("[0000h]"), RadioGroupLPT),
                            QStringLiteral("EditLPT%1").arg(n).toLatin1().constData());
         edit->setReadOnly(true);

@@ -4,6 +4,7 @@
 #include "platform/serialports.h"
 #include "shell/formdialog.h"
 #include "shell/languages/languages.h"
+#include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
 #include "shell/settingsformat.h"
@@ -34,6 +35,57 @@
 namespace {
 
 TPanelPort *thePanel = nullptr;
+
+using K = TextKind;
+
+constexpr Tr kDSR = Alike("DSR");
+constexpr Tr kCTS = Alike("CTS");
+constexpr Tr kDCD = Alike("DCD");
+constexpr Tr kDTR = Alike("DTR");
+constexpr Tr kRTS = Alike("RTS");
+
+// Line and port names and units read alike in every language.
+constexpr TextRow kTexts[] = {
+    {"MenuPort", K::Hint,
+     Tr("Choose serial port for Transmit command", "Soros port választása az adás vezérléséhez",
+        "Seriellen Port für die Sendesteuerung wählen", "Choisir le port série de commande d'émission",
+        "Scegliere la porta seriale per il comando di trasmissione",
+        "Escolher a porta série para o comando de transmissão",
+        "Elegir el puerto serie para el mando de transmisión")},
+    {"RadioGroupCOM", K::Caption, Alike("COM")},
+    {"GroupBoxPTT", K::Caption, Alike("TX PTT/COM")},
+    {"CheckBoxPTTDTR", K::Caption, kDTR},
+    {"CheckBoxPTTRTS", K::Caption, kRTS},
+    {"GroupBoxCW", K::Caption, Alike("TX CW/COM")},
+    {"CheckBoxCWDTR", K::Caption, kDTR},
+    {"CheckBoxCWRTS", K::Caption, kRTS},
+    {"RadioGroupTXDelay", K::Item, 0, Alike("  50 ms")},
+    {"RadioGroupTXDelay", K::Item, 1, Alike("100 ms")},
+    {"RadioGroupTXDelay", K::Item, 2, Alike("150 ms")},
+    {"RadioGroupTXDelay", K::Item, 3, Alike("200 ms")},
+    {"RadioGroupTXDelay", K::Item, 4, Alike("250 ms")},
+    {"ButtonClosePanelPort", K::Caption, Alike("x")},
+    {"RadioGroupKeyerPort", K::Item, 0, Alike("Joystick")},
+    {"RadioGroupKeyerPort", K::Item, 2, Alike("COM")},
+    {"RadioGroupKeyerDOT", K::Item, 0, kDSR},
+    {"RadioGroupKeyerDOT", K::Item, 1, kCTS},
+    {"RadioGroupKeyerDOT", K::Item, 2, kDCD},
+    {"RadioGroupKeyerDash", K::Item, 0, kDSR},
+    {"RadioGroupKeyerDash", K::Item, 1, kCTS},
+    {"RadioGroupKeyerDash", K::Item, 2, kDCD},
+    {"CheckBoxPWRDTR", K::Caption, kDTR},
+    {"CheckBoxPWRRTS", K::Caption, kRTS},
+    {"SpeedButtonPTTKeyer", K::Caption, Tr("on", "be", "ein", "marche", "on", "lig.", "enc.")},
+};
+static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & { return row.text; }),
+              "every language of every row");
+
+// The key group's caption by key port: joystick, mouse, COM.
+constexpr Tr kKeyPortCaptions[] = {
+    Alike("JOYSTICK / CTRL"),
+    Tr("MOUSE / CTRL", "EGÉR / CTRL", "MAUS / CTRL", "SOURIS / CTRL", "MOUSE / CTRL", "RATO / CTRL", "RATÓN / CTRL"),
+    Alike("COM / CTRL"),
+};
 
 template <typename T>
 T *named(T *object, const char *name)
@@ -236,7 +288,7 @@ void makeKeyerControls(TPanelPort *panel, QWidget *frame)
     });
     // These two belong to the monitor group, which adopts them when it exists.
     ensure(root, "GroupBoxKeyMonitor", [&] {
-        auto *g = new QGroupBox(QStringLiteral("MOUSE / CTRL"), frame);
+        auto *g = new QGroupBox(KeyPortCaption(1), frame);
         g->hide();
         return g;
     });
@@ -316,6 +368,11 @@ PortPanelSeams &portPanelSeams()
     return seams;
 }
 
+QString KeyPortCaption(int keyerPortIndex)
+{
+    return Pick(kKeyPortCaptions[std::clamp(keyerPortIndex, 0, 2)]);
+}
+
 TPanelPort *PanelPort()
 {
     return thePanel;
@@ -339,6 +396,7 @@ TPanelPort::TPanelPort(TForm1 &form)
     RadioGroupCOM->OnClick = [this] { RadioGroupCOMClick(); };
 
     ListBoxPort = named(new QListWidget(this), "ListBoxPort");
+    MarkAsValue(ListBoxPort); // the system's names of its ports
     ListBoxPort->setSortingEnabled(true);
     ListBoxPort->hide();
 
@@ -373,13 +431,17 @@ TPanelPort::TPanelPort(TForm1 &form)
     connect(ButtonClosePanelPort, &QPushButton::clicked, this, [this] { ButtonClosePanelPortClick(); });
 
     MenuPort = named(new QAction(QStringLiteral("&Port"), &form), "MenuPort");
-    MenuPort->setToolTip(QStringLiteral("Choose serial port for Transmit command"));
-    MenuPort->setStatusTip(MenuPort->toolTip());
     form.menuBar()->insertAction(form.MenuHelp->menuAction(), MenuPort);
     connect(MenuPort, &QAction::triggered, this, [this] { MenuPortClick(); });
 
     makeOnAirBox(form.Frame);
     makeKeyerControls(this, form.Frame);
+    RegisterMainWindowTexts(kTexts);
+    OnLanguageSwitch(this, [this] {
+        auto *port = qobject_cast<PortRadioGroup *>(control("RadioGroupKeyerPort"));
+        if (auto *keyGroup = qobject_cast<QGroupBox *>(control("GroupBoxKeyMonitor")); keyGroup && port)
+            keyGroup->setTitle(KeyPortCaption(port->ItemIndex()));
+    });
 
     Keying.PTTBoxEnabled = [this](std::uint8_t line) {
         return ownEnabled(line == LineDTR ? CheckBoxPTTDTR : CheckBoxPTTRTS);
@@ -444,8 +506,10 @@ void TPanelPort::ListSerialPorts()
         ListBoxPort->addItem(QString::fromStdString(name));
     // Sorted as text, so ttyUSB10 comes before ttyUSB2.
     ListBoxPort->sortItems();
-    for (int i = 0; i < ListBoxPort->count(); ++i)
+    for (int i = 0; i < ListBoxPort->count(); ++i) {
         RadioGroupCOM->AddItem(ListBoxPort->item(i)->text());
+        MarkAsValue(RadioGroupCOM->Item(RadioGroupCOM->Count() - 1));
+    }
 }
 
 void TPanelPort::RadioGroupCOMClick()
@@ -537,7 +601,7 @@ void TPanelPort::comKeyerFallback()
         monitorSupply->setEnabled(false);
     keyerPort->SetItemIndex(1);
     if (auto *monitor = qobject_cast<QGroupBox *>(control("GroupBoxKeyMonitor")))
-        monitor->setTitle(QStringLiteral("MOUSE / CTRL"));
+        monitor->setTitle(KeyPortCaption(1));
     for (const char *name : {"RadioGroupKeyerDOT", "RadioGroupKeyerDash", "CheckBoxPWRDTR", "CheckBoxPWRRTS"}) {
         if (QWidget *w = control(name))
             w->setEnabled(false);

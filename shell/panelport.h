@@ -118,6 +118,10 @@ private:
 // current language where the text is ours.
 QString ErrorComText(const std::string &port, int error);
 
+// The caption of the monitor's key group for the key port of that index (0 joystick,
+// 1 mouse, 2 COM), in the current language; every switch rewrites it for the port chosen.
+QString KeyPortCaption(int keyerPortIndex);
+
 // The panel while the main window exists, else null.
 TPanelPort *PanelPort();
 

@@ -214,6 +214,7 @@ TPanelTextRecord::TPanelTextRecord(TForm1 &form)
     LabelValeurTailleFichier = named(new QLabel(this), "LabelValeurTailleFichier");
     LabelValeurTailleFichier->setGeometry(190, 36, 240, 22);
     Label13 = named(new QLabel(this), "Label13");
+    MarkAsValue(Label13); // the format's numbers
     Label13->setGeometry(190, 60, 240, 22);
 
     GroupBoxTextRecord = named(new QGroupBox(QStringLiteral("Format"), this), "GroupBoxTextRecord");

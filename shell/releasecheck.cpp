@@ -29,6 +29,17 @@ namespace {
 
 ReleaseCheckItems items;
 
+// The new release's item: this word, then the version the report found (kept through
+// language switches).
+constexpr Tr kVersionWord("Version ", "Verzió ", "Version ", "Version ", "Versione ", "Versão ", "Versión ");
+QString foundVersion;
+
+void writeVersionItem()
+{
+    if (items.MenuNumVersion)
+        items.MenuNumVersion->setText(Pick(kVersionWord) + foundVersion);
+}
+
 // The start-up check in flight: its worker (ReleaseThreadHandle) and whether it still owes
 // the cursor back.
 QPointer<VersionFetch> checkWorker;
@@ -188,7 +199,7 @@ ReleaseCheckItems BuildReleaseCheckItems(TForm1 &form, QMenu *menu)
                      [] { MenuInfoVersionClick(); });
 
     // Hidden: an invisible item has no shortcut and no place in the menu; code clicks it.
-    items.MenuGetVersion = menu->addAction(QStringLiteral("MenuGetVersion"));
+    items.MenuGetVersion = menu->addAction(QString());
     items.MenuGetVersion->setObjectName(QStringLiteral("MenuGetVersion"));
     items.MenuGetVersion->setVisible(false);
     QObject::connect(items.MenuGetVersion, &QAction::triggered, items.MenuGetVersion, [] { MenuGetVersionClick(); });
@@ -197,13 +208,17 @@ ReleaseCheckItems BuildReleaseCheckItems(TForm1 &form, QMenu *menu)
     items.MenunewVersion = form.menuBar()->addMenu(QStringLiteral("Nouvelle version disponible !"));
     items.MenunewVersion->setObjectName(QStringLiteral("MenunewVersion"));
     items.MenunewVersion->menuAction()->setVisible(false);
-    items.MenuNumVersion = items.MenunewVersion->addAction(QStringLiteral("Version "));
+    items.MenuNumVersion = items.MenunewVersion->addAction(QString());
     items.MenuNumVersion->setObjectName(QStringLiteral("MenuNumVersion"));
+    foundVersion.clear();
+    writeVersionItem();
+    OnLanguageSwitch(items.MenuNumVersion, writeVersionItem);
     QObject::connect(items.MenuNumVersion, &QAction::triggered, items.MenuNumVersion, [] { MenuNumVersionClick(); });
 
     // Nothing may point into a main window that is gone.
     QObject::connect(&form, &QObject::destroyed, [] {
         items = {};
+        foundVersion.clear();
         checkBusy = false;
         busyCount = 0;
     });
@@ -297,7 +312,8 @@ void ShowNewRelease(const std::string &version)
 {
     if (!items.MenunewVersion)
         return;
-    items.MenuNumVersion->setText(QStringLiteral("Version ") + QString::fromUtf8(trimmed(version)));
+    foundVersion = QString::fromUtf8(trimmed(version));
+    writeVersionItem();
     items.MenunewVersion->menuAction()->setVisible(true);
 }
 

@@ -62,6 +62,7 @@ constexpr TextRow kTexts[] = {
      Tr("Spacing between &words", "Szavak közötti &térköz", "&Wortabstand", "Espacement entre &mots",
         "Spaziatura tra &parole", "Espaçamento entre &palavras", "Espaciado entre &palabras")},
     {"MenuPoids", TextKind::Caption, Tr("&Weight", "S&úlyozás", "&Gewichtung", "&Poids", "&Peso", "&Peso", "&Peso")},
+    {"ButtonCloseEspace", TextKind::Caption, Alike("X")},
 };
 static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & { return row.text; }),
               "every text needs its seven languages");

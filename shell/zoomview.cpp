@@ -53,6 +53,9 @@ constexpr TextRow kTexts[] = {
 static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & { return row.text; }),
               "every text needs its seven languages");
 
+constexpr Tr kTitle("Zoom", "Nagyító", "Zoom", "Zoom", "Zoom", "Zoom", "Zoom");
+constexpr Tr kCaseHint = Alike("A<=>a");
+
 QAction *menuZoom()
 {
     return Form1 ? Form1->findChild<QAction *>(QStringLiteral("MenuZoom")) : nullptr;
@@ -119,9 +122,9 @@ void bindSettings()
 } // namespace
 
 TFormZoom::TFormZoom(QWidget *parent)
-    : TSideForm("FormZoom", parent)
+    : TSideForm("FormZoom", parent), LanguageAware(this)
 {
-    setWindowTitle(QStringLiteral("Zoom"));
+    setWindowTitle(Pick(kTitle));
     ExemptFromZoom(this);
     QPalette colours = palette();
     colours.setColor(QPalette::Window, colours.color(QPalette::ToolTipBase));
@@ -144,17 +147,25 @@ TFormZoom::TFormZoom(QWidget *parent)
     };
     LabelZoom = label("LabelZoom", TopStrip, ZoomLabelHeight, ZoomFontPoints);
     LabelCode = label("LabelCode", TopStrip + ZoomLabelHeight, CodeLabelHeight, CodeFontPoints);
+    // The character being sent and its code.
+    MarkAsValue(LabelZoom);
+    MarkAsValue(LabelCode);
 
     SpeedButtonZoomCase = new QToolButton(this);
     SpeedButtonZoomCase->setObjectName(QStringLiteral("SpeedButtonZoomCase"));
     SpeedButtonZoomCase->setCheckable(true);
-    SpeedButtonZoomCase->setToolTip(QStringLiteral("A<=>a"));
+    SpeedButtonZoomCase->setToolTip(Pick(kCaseHint));
     // Keys typed in the view are for the typing box, Space too.
     SpeedButtonZoomCase->setFocusPolicy(Qt::NoFocus);
     SpeedButtonZoomCase->setGeometry(DesignWidth - CaseButtonSize - 4, 0, CaseButtonSize, CaseButtonSize);
     connect(SpeedButtonZoomCase, &QToolButton::clicked, this, &TFormZoom::SpeedButtonZoomCaseClick);
     setFocusPolicy(Qt::StrongFocus);
     RecordBaseMetrics();
+}
+
+void TFormZoom::retranslate()
+{
+    setWindowTitle(Pick(kTitle));
 }
 
 void TFormZoom::RecordBaseMetrics()

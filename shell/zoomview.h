@@ -6,6 +6,7 @@
 // Keys typed in it go to the typing box's key handler. It follows its own size, not the
 // enlargement (only its case button's picture is the step's).
 
+#include "shell/languages/languages.h"
 #include "shell/sidewindows.h"
 
 #include <string>
@@ -22,10 +23,11 @@ extern bool ZoomLowerCase;
 extern int ZoomTop;
 extern int ZoomLeft;
 
-class TFormZoom : public TSideForm {
+class TFormZoom : public TSideForm, public LanguageAware {
     Q_OBJECT
 public:
     explicit TFormZoom(QWidget *parent = nullptr);
+    void retranslate() override;
 
     // Design size and the top strip above the large character.
     static constexpr int DesignWidth = 372;

@@ -84,6 +84,16 @@ constexpr Tr kPathError("Pathname or filename error", "Útnév vagy fájlnév hi
                         "Erro de nome de caminho ou nome de arquivo", "Error de nombre de directorio o nombre de archivo");
 constexpr Tr kTooLong("1000 characters max", "max. 1000 karakter", "Maximal 1000 Zeichen", "1000 caaractères max",
                       "1000 caratteri max", "máximo de 1000 caracteres", "1000 caracteres como máximo");
+constexpr Tr kTest("TEST", "TESZT", "TEST", "TEST", "PROVA", "TESTE", "PRUEBA");
+// The memory messages' names, as the message editor writes them.
+constexpr Tr kMessageNames[] = {
+    Tr("= MSG1", "= ÜZ1", "= MIT1", "= MSG1", "= MSG1", "= MSG1", "= MSJ1"),
+    Tr("= MSG2", "= ÜZ2", "= MIT2", "= MSG2", "= MSG2", "= MSG2", "= MSJ2"),
+    Tr("= MSG3", "= ÜZ3", "= MIT3", "= MSG3", "= MSG3", "= MSG3", "= MSJ3"),
+    Tr("= MSG4", "= ÜZ4", "= MIT4", "= MSG4", "= MSG4", "= MSG4", "= MSJ4"),
+    Tr("= MSG5", "= ÜZ5", "= MIT5", "= MSG5", "= MSG5", "= MSG5", "= MSJ5"),
+    Tr("= MSG6", "= ÜZ6", "= MIT6", "= MSG6", "= MSG6", "= MSG6", "= MSJ6"),
+};
 constexpr Tr kMenuBalise("&Beacon", "&Jeladó", "&Bake", "&Balise", "&Beacon", "&Baliza", "&Baliza");
 static_assert(allLanguagesPresent(std::initializer_list<Tr>{kCaption, kBalise, kKeyOff, kPeriode, kMinutes, kHeader,
                                                              kTime, kMsg, kTextFile, kEnd, kBrowse, kPathError,
@@ -305,6 +315,9 @@ void TBeacon::retranslate()
     LabelTextFile->setText(Pick(kTextFile));
     LabelEnd->setText(Pick(kEnd));
     ButtonParcourir->setText(Pick(kBrowse));
+    ButtonTest->setText(Pick(kTest));
+    for (int n = 1; n <= MemoryMessages; ++n)
+        CheckBoxMSG[n]->setText(Pick(kMessageNames[n - 1]));
     BeaconPathError = Pick(kPathError);
     BeaconTooLongError = Pick(kTooLong);
 }

@@ -271,10 +271,10 @@ void enableSupplyButtons(bool enabled)
         Monitor().SpeedButtonMonPTT->setEnabled(enabled);
 }
 
-void setKeyPortCaption(const char *caption)
+void setKeyPortCaption(KeyerPort port)
 {
     if (Monitor().GroupBoxKeyMonitor)
-        Monitor().GroupBoxKeyMonitor->setTitle(QString::fromLatin1(caption));
+        Monitor().GroupBoxKeyMonitor->setTitle(KeyPortCaption(port));
 }
 
 // Every port check that fails: no key type, the supply off, the key port back to the mouse.
@@ -285,7 +285,7 @@ void fallBackToMouse()
     enableSupplyButtons(false);
     if (PortRadioGroup *port = KeyerPortGroup())
         port->SetItemIndex(KeyerPortMouse); // runs no handler
-    setKeyPortCaption("MOUSE / CTRL");
+    setKeyPortCaption(KeyerPortMouse);
     enableComControls(false);
     if (form().RadioButtonMonitor->isChecked())
         SetKeyPictureTransparent(false);
@@ -559,14 +559,14 @@ void portClick()
     const bool monitorMode = form().RadioButtonMonitor->isChecked();
     switch (port->ItemIndex()) {
     case KeyerPortCom:
-        setKeyPortCaption("COM / CTRL");
+        setKeyPortCaption(KeyerPortCom);
         enableComControls(true);
         enableSupplyButtons(true);
         if (monitorMode)
             SetKeyPictureTransparent(true);
         break;
     case KeyerPortJoystick:
-        setKeyPortCaption("JOYSTICK / CTRL");
+        setKeyPortCaption(KeyerPortJoystick);
         supplyOffIfOn();
         enableSupplyButtons(false);
         enableComControls(false);
@@ -574,7 +574,7 @@ void portClick()
             SetKeyPictureTransparent(true);
         break;
     default:
-        setKeyPortCaption("MOUSE / CTRL");
+        setKeyPortCaption(KeyerPortMouse);
         supplyOffIfOn();
         enableSupplyButtons(false);
         enableComControls(false);
@@ -723,6 +723,14 @@ constexpr TextRow kTexts[] = {
     {"SpeedButtonPTTKeyer", TextKind::Hint,
      Tr("DTR/RTS supply", "DTR/RTS tápellátás", "DTR/RTS-Versorgung", "Alimentation DTR/RTS",
         "Alimentazione DTR/RTS", "Alimentação DTR/RTS", "Alimentación DTR/RTS")},
+    // Key names, line names and the screen paddles' letters read alike in every language.
+    {"RadioButtonCTRL", TextKind::Caption, Alike("CTRL")},
+    {"ButtonTrait", TextKind::Caption, Alike("T")},
+    {"ButtonPoint", TextKind::Caption, Alike("P")},
+    {"SpeedButtonMonPTT", TextKind::Caption, Alike("ptt")},
+    {"LabelDSR", TextKind::Caption, Alike("DSR")},
+    {"labelCTS", TextKind::Caption, Alike("CTS")},
+    {"LabelDCD", TextKind::Caption, Alike("DCD")},
 };
 static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & { return row.text; }),
               "every text needs its seven languages");
@@ -731,7 +739,7 @@ void buildKeyGroup(TForm1 &f)
 {
     MonitorControls &c = Monitor();
     // The port panel made nothing yet: these become the controls it would otherwise make.
-    c.GroupBoxKeyMonitor = named(new QGroupBox(QStringLiteral("MOUSE / CTRL"), c.GroupBoxMonitor),
+    c.GroupBoxKeyMonitor = named(new QGroupBox(KeyPortCaption(KeyerPortMouse), c.GroupBoxMonitor),
                                  "GroupBoxKeyMonitor");
     c.GroupBoxKeyMonitor->setGeometry(466, 14, 170, 176);
     QGroupBox *g = c.GroupBoxKeyMonitor;
@@ -817,13 +825,13 @@ void bindSettings()
                  return;
              if (value == "GAME") {
                  port->SetItemIndex(KeyerPortJoystick);
-                 setKeyPortCaption("JOYSTICK / CTRL");
+                 setKeyPortCaption(KeyerPortJoystick);
              } else if (value == "COM" && !noComPortChosen()) {
                  port->SetItemIndex(KeyerPortCom);
-                 setKeyPortCaption("COM / CTRL");
+                 setKeyPortCaption(KeyerPortCom);
              } else if (value == "MOUSE" || value == "COM") {
                  port->SetItemIndex(KeyerPortMouse);
-                 setKeyPortCaption("MOUSE / CTRL");
+                 setKeyPortCaption(KeyerPortMouse);
              }
          },
          [](Values &out) {

@@ -289,6 +289,15 @@ void ListBox::keyPressEvent(QKeyEvent *event)
 void BuildListsModule(TForm1 &f)
 {
     lists.ListAlphabet = makeList(f, "ListAlphabet", AlphabetPageRows, AlphabetRows());
+    // Characters with their codes, the user's local characters and shortcuts: no language
+    // changes them (the headings between them are wording).
+    for (int row = 0; row < lists.ListAlphabet->count(); ++row) {
+        QListWidgetItem *item = lists.ListAlphabet->item(row);
+        const bool userRow = (row >= AlphabetLocalFirstRow && row < AlphabetLocalFirstRow + MaxLocalCharacters)
+                             || row >= AlphabetShortcutFirstRow;
+        if (userRow || !item->text().isEmpty())
+            MarkAsValue(item);
+    }
     lists.ListCodeQ = makeList(f, "ListCodeQ", 0, std::vector<std::string>(QCodeRowCount));
     lists.ListAbreviations = makeList(f, "ListAbreviations", 0, std::vector<std::string>(AbbreviationRowCount));
     lists.ListCodeQ->hide();

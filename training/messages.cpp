@@ -89,6 +89,13 @@ constexpr TextRow kTexts[] = {
         "Trascinate il titolo fuori dalla finestra per tenere i messaggi a portata di mano",
         "Arraste o título para fora da janela para manter as mensagens à mão",
         "Arrastre el título fuera de la ventana para tener los mensajes a mano")},
+    {"StaticTextMsg1", TextKind::Caption, Tr("MSG#1", "ÜZ#1", "MIT#1", "MSG#1", "MSG#1", "MSG#1", "MSJ#1")},
+    {"StaticTextMsg2", TextKind::Caption, Tr("MSG#2", "ÜZ#2", "MIT#2", "MSG#2", "MSG#2", "MSG#2", "MSJ#2")},
+    {"StaticTextMsg3", TextKind::Caption, Tr("MSG#3", "ÜZ#3", "MIT#3", "MSG#3", "MSG#3", "MSG#3", "MSJ#3")},
+    {"StaticTextMsg4", TextKind::Caption, Tr("MSG#4", "ÜZ#4", "MIT#4", "MSG#4", "MSG#4", "MSG#4", "MSJ#4")},
+    {"StaticTextMsg5", TextKind::Caption, Tr("MSG#5", "ÜZ#5", "MIT#5", "MSG#5", "MSG#5", "MSG#5", "MSJ#5")},
+    {"StaticTextMsg6", TextKind::Caption, Tr("MSG#6", "ÜZ#6", "MIT#6", "MSG#6", "MSG#6", "MSG#6", "MSJ#6")},
+    {"ButtonCloseMsg", TextKind::Caption, Alike("x")},
 };
 static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & { return row.text; }),
               "every text needs its seven languages");
@@ -167,6 +174,7 @@ void buildMessageButtons(TForm1 &f)
     for (int n = 1; n <= MemoryMessages; ++n) {
         auto *button = new QPushButton(QString::number(n), f.Frame);
         button->setObjectName(indexed("ButtonMsg", n));
+        MarkAsValue(button); // its number, and the user's message as its hint
         button->setGeometry(176 + (n - 1) * 32, 412, 28, 28);
         QObject::connect(button, &QPushButton::clicked, button, [n] { ButtonMsgClick(n); });
         // ButtonMsgnMouseUp: a right click opens the editor.

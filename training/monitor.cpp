@@ -313,6 +313,7 @@ void buildPanel(TForm1 &form)
     c.MemoMonitor->setGeometry(8, 66, 420, 100);
     c.MemoMonitor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     c.Label4 = named(new QLabel(g), "Label4");
+    MarkAsValue(c.Label4); // the decoder's measurements
     c.Label4->setGeometry(8, 170, 440, 18);
 
     c.SpeedButtonRazMonitor = toolButton(g, "SpeedButtonRazMonitor", QString(), QStringLiteral("Clear monitor"));
@@ -331,6 +332,7 @@ void buildPanel(TForm1 &form)
 
 // Texts of the monitor's own controls.
 constexpr TextRow kTexts[] = {
+    {"SpeedButtonMonitorCase", TextKind::Caption, Alike("Aa")},
     {"GroupBoxMonitor", TextKind::Caption,
      Tr("Monitoring", "Figyelés", "Mithörkontrolle", "Contrôle", "Monitoraggio", "Monitorização",
         "Monitorización")},

@@ -142,10 +142,6 @@ constexpr Tr FaceHint("Click the image to hide it or to show it", "Kattintson a 
                       "Bild anklicken, um es zu verbergen oder zu zeigen", "Cliquer sur l'image pour la cacher ou la montrer",
                       "Clicca sull'immagine per nasconderla o mostrarla", "Clique na imagem para a esconder ou mostrar",
                       "Haga clic en la imagen para ocultarla o mostrarla");
-constexpr Tr Seconds0("0 s", "0 mp", "0 s", "0 s", "0 s", "0 s", "0 s");
-constexpr Tr Seconds1("1 s", "1 mp", "1 s", "1 s", "1 s", "1 s", "1 s");
-constexpr Tr Seconds2("2 s", "2 mp", "2 s", "2 s", "2 s", "2 s", "2 s");
-constexpr Tr Seconds3("3 s", "3 mp", "3 s", "3 s", "3 s", "3 s", "3 s");
 
 using K = TextKind;
 constexpr TextRow Texts[] = {
@@ -211,22 +207,22 @@ constexpr TextRow Texts[] = {
         "QUIZ: Countdown vor der ersten Frage", "QUIZ : Compte à rebours avant la première question",
         "QUIZ: Conto alla rovescia prima della prima domanda", "QUIZ: Contagem decrescente antes da primeira pergunta",
         "QUIZ: Cuenta atrás antes de la primera pregunta")},
-    {"menuQUIZdelaiOK00", K::Caption, Seconds0},
-    {"menuQUIZdelaiOK10", K::Caption, Seconds1},
-    {"menuQUIZdelaiOK20", K::Caption, Seconds2},
-    {"MenuQuizDelaiOK30", K::Caption, Seconds3},
-    {"PopQuiz0", K::Caption, Seconds0},
-    {"PopQuiz1", K::Caption, Seconds1},
-    {"PopQuiz2", K::Caption, Seconds2},
-    {"PopQuiz3", K::Caption, Seconds3},
+    {"menuQUIZdelaiOK00", K::Caption, SecondsCaptions[0]},
+    {"menuQUIZdelaiOK10", K::Caption, SecondsCaptions[1]},
+    {"menuQUIZdelaiOK20", K::Caption, SecondsCaptions[2]},
+    {"MenuQuizDelaiOK30", K::Caption, SecondsCaptions[3]},
+    {"PopQuiz0", K::Caption, SecondsCaptions[0]},
+    {"PopQuiz1", K::Caption, SecondsCaptions[1]},
+    {"PopQuiz2", K::Caption, SecondsCaptions[2]},
+    {"PopQuiz3", K::Caption, SecondsCaptions[3]},
     {"MenuQuizReprise", K::Caption,
      Tr("QUIZ: Pause after a wrong answer", "KVÍZ: Szünet hibás válasz után", "QUIZ: Pause nach falscher Antwort",
         "QUIZ : Pause après une erreur", "QUIZ: Pausa dopo un errore", "QUIZ: Pausa depois de um erro",
         "QUIZ: Pausa tras un error")},
     {"MenuReprise0s", K::Caption, Tr("OFF", "KI", "AUS", "NON", "NO", "NÃO", "NO")},
-    {"MenuReprise1s", K::Caption, Seconds1},
-    {"MenuReprise2s", K::Caption, Seconds2},
-    {"MenuReprise3s", K::Caption, Seconds3},
+    {"MenuReprise1s", K::Caption, SecondsCaptions[1]},
+    {"MenuReprise2s", K::Caption, SecondsCaptions[2]},
+    {"MenuReprise3s", K::Caption, SecondsCaptions[3]},
     {"MenuQuizErreur", K::Caption,
      Tr("QUIZ: Ask a missed character again at once", "KVÍZ: A hibázott karakter azonnali ismétlése",
         "QUIZ: Falsches Zeichen sofort wiederholen", "QUIZ : Reposer aussitôt un caractère manqué",

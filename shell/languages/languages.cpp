@@ -40,7 +40,7 @@ QPointer<QMainWindow> mainWindow;
 struct LanguageItem
 {
     const char *objectName;
-    const char *caption;
+    Tr caption; // each language's own name, alike in every language
     Qt::Key shortcutKey;
     char letter;
     const char *helpFile;
@@ -48,13 +48,13 @@ struct LanguageItem
 
 // In `Language` order.
 constexpr LanguageItem kItems[LanguageCount] = {
-    {"English1", "&English", Qt::Key_F11, 'E', "kestrelon_en.chm"},
-    {"Magyar1", "&Magyar", Qt::Key_F6, 'M', "kestrelon_hu.chm"},
-    {"Deutsch1", "&Deutsch", Qt::Key_F10, 'D', "kestrelon_de.chm"},
-    {"Francais1", "&Français", Qt::Key_F12, 'F', "kestrelon_fr.chm"},
-    {"Italiano1", "&Italiano", Qt::Key_F9, 'I', "kestrelon_it.chm"},
-    {"Portugues1", "&Português", Qt::Key_F8, 'P', "kestrelon_pt.chm"},
-    {"Espagnol1", "E&spañol", Qt::Key_F7, 'S', "kestrelon_es.chm"},
+    {"English1", Alike("&English"), Qt::Key_F11, 'E', "kestrelon_en.chm"},
+    {"Magyar1", Alike("&Magyar"), Qt::Key_F6, 'M', "kestrelon_hu.chm"},
+    {"Deutsch1", Alike("&Deutsch"), Qt::Key_F10, 'D', "kestrelon_de.chm"},
+    {"Francais1", Alike("&Français"), Qt::Key_F12, 'F', "kestrelon_fr.chm"},
+    {"Italiano1", Alike("&Italiano"), Qt::Key_F9, 'I', "kestrelon_it.chm"},
+    {"Portugues1", Alike("&Português"), Qt::Key_F8, 'P', "kestrelon_pt.chm"},
+    {"Espagnol1", Alike("E&spañol"), Qt::Key_F7, 'S', "kestrelon_es.chm"},
 };
 
 std::vector<LanguageAware *> &sideWindows()
@@ -306,8 +306,19 @@ bool LanguageChecked(Language language)
     return checkedLanguage.load() == static_cast<int>(language);
 }
 
+namespace {
+std::atomic<PickWatcher> pickWatcher{nullptr};
+} // namespace
+
+void WatchPicks(PickWatcher watcher)
+{
+    pickWatcher.store(watcher);
+}
+
 QString PickIn(const Tr &row, Language language)
 {
+    if (const PickWatcher watcher = pickWatcher.load(std::memory_order_relaxed))
+        watcher(row);
     return QString::fromUtf8(row[language]);
 }
 
@@ -356,7 +367,7 @@ void InstallLanguages(QMainWindow *window)
         auto *action = qobject_cast<QAction *>(control(kItems[i].objectName));
         if (action == nullptr)
             continue;
-        action->setText(QString::fromUtf8(kItems[i].caption));
+        action->setText(Pick(kItems[i].caption));
         action->setShortcut(QKeySequence(Qt::CTRL | kItems[i].shortcutKey));
         action->setCheckable(true);
         if (!action->property("kestrelonLanguageItem").toBool()) {
@@ -656,4 +667,36 @@ QObject *MainWindowControl(const char *objectName)
     if (!mainWindow)
         return nullptr;
     return mainWindow->findChild<QObject *>(QLatin1String(objectName));
+}
+
+QString WithoutAccessKeys(const QString &text)
+{
+    return stripAccelerators(text);
+}
+
+namespace {
+constexpr const char *kValueProperty = "kestrelonValue";
+constexpr int kValueRole = Qt::UserRole + 0x4b56;
+} // namespace
+
+void MarkAsValue(QObject *control)
+{
+    if (control != nullptr)
+        control->setProperty(kValueProperty, true);
+}
+
+bool ShowsValue(const QObject *control)
+{
+    return control != nullptr && control->property(kValueProperty).toBool();
+}
+
+void MarkAsValue(QListWidgetItem *row)
+{
+    if (row != nullptr)
+        row->setData(kValueRole, true);
+}
+
+bool ShowsValue(const QListWidgetItem *row)
+{
+    return row != nullptr && row->data(kValueRole).toBool();
 }

@@ -49,6 +49,7 @@
 #include <functional>
 #include <optional>
 
+class QListWidgetItem;
 class QMainWindow;
 class QObject;
 
@@ -67,6 +68,16 @@ struct Tr
     }
     constexpr const char *operator[](Language language) const { return text[static_cast<int>(language)]; }
 };
+
+// A text that every language writes alike (a name, a code, a unit, a signal line): the row
+// itself says that it needs no translation.
+constexpr Tr Alike(const char *text)
+{
+    return Tr(text, text, text, text, text, text, text);
+}
+
+// The program's name, the title of its small windows.
+inline constexpr Tr ProgramNameText = Alike("KESTRELON");
 
 // True when every language of every row is present and not empty; the tables assert it at
 // compile time.
@@ -88,6 +99,11 @@ bool LanguageChecked(Language language);
 // The current language's text of a row, and a given language's.
 QString Pick(const Tr &row);
 QString PickIn(const Tr &row, Language language);
+
+// Sees every row a text is picked from, on the thread that picks it (null: none). A check of
+// the translations learns from it which words the tables give unchanged from English.
+using PickWatcher = void (*)(const Tr &row);
+void WatchPicks(PickWatcher watcher);
 
 // Letters of `LANGUAGE=` and of the command-line switches: E M D F I P S.
 char LanguageLetter(Language language);
@@ -190,6 +206,15 @@ void SetHint(QObject *control, const QString &text);
 void SetItemText(QObject *control, int index, const QString &text);
 // The caption of a control as its user reads it (access-key "&" removed), and as stored.
 QString CaptionOf(const QObject *control);
+QString WithoutAccessKeys(const QString &text);
 QString CaptionOfRaw(const QObject *control);
+// A control that shows a value rather than wording (a device's name, the user's own text, a
+// measurement, a code): no language changes it, and a check of the translations leaves its
+// texts alone. A list row the same, by its item.
+void MarkAsValue(QObject *control);
+bool ShowsValue(const QObject *control);
+void MarkAsValue(QListWidgetItem *row);
+bool ShowsValue(const QListWidgetItem *row);
+
 // A control of the main window by object name, or null.
 QObject *MainWindowControl(const char *objectName);

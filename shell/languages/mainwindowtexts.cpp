@@ -96,7 +96,9 @@ constexpr TextRow kRows[] = {
     {"ButtonLocalCaractereEnter", K::Caption, Tr("Enter", "Bevitel", "Eingabe", "Valider", "Invio", "Confirmar", "Aceptar")},
     {"ButtonLocalCaractereExit", K::Caption, Tr("Exit", "Kilépés", "Beenden", "Sortir", "Esci", "Sair", "Salir")},
     {"ButtonQuitter", K::Caption, Tr("&Quit", "&Kilépés", "&Beenden", "&Quitter", "&Esci", "&Sair", "&Salir")},
-    {"ButtonQuizOK", K::Caption, Tr("OK", "OK", "OK", "OK", "OK", "OK", "OK")},
+    {"ButtonQuizOK", K::Caption, Alike("OK")},
+    {"ButtonCloseCarteSon", K::Caption, Alike("X")},
+    {"ButtonStop", K::Caption, Tr("Stop", "Állj", "Stopp", "Arrêt", "Stop", "Parar", "Detener")},
 
     // Check boxes
     {"CheckBoxMP3", K::Caption,

@@ -37,6 +37,13 @@ void RegisterMainWindowTexts(std::span<const TextRow> rows);
 // Every row of the main window: the shell's own, then the registered tables.
 std::vector<const TextRow *> AllMainWindowTextRows();
 
+// "0 s" .. "5 s": the delay menus' whole seconds.
+inline constexpr Tr SecondsCaptions[6] = {
+    Tr("0 s", "0 mp", "0 s", "0 s", "0 s", "0 s", "0 s"), Tr("1 s", "1 mp", "1 s", "1 s", "1 s", "1 s", "1 s"),
+    Tr("2 s", "2 mp", "2 s", "2 s", "2 s", "2 s", "2 s"), Tr("3 s", "3 mp", "3 s", "3 s", "3 s", "3 s", "3 s"),
+    Tr("4 s", "4 mp", "4 s", "4 s", "4 s", "4 s", "4 s"), Tr("5 s", "5 mp", "5 s", "5 s", "5 s", "5 s", "5 s"),
+};
+
 // The main window's title line.
 const Tr &TitleRow();
 // `LabelCurrentLessonSet` for the Koch set and for the local set.

@@ -4,10 +4,12 @@
 #include "tests/shell/shelltestsupport.h"
 
 #include "shell/languages/languages.h"
+#include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 #include "shell/settingsfile.h"
 #include "shell/startup.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -58,6 +60,19 @@ TEST(LanguageAtStartup, TheSettingsFileChoosesHungarian)
     Form1->Espagnol1->trigger();
     EXPECT_TRUE(Form1->Espagnol1->isChecked());
     EXPECT_EQ(CurrentLanguage(), Language::Espanol);
+}
+
+// Lines read after the language change what some captions show: the captions follow them.
+TEST(LanguageAtStartup, CaptionsFollowWhatIsReadAfterTheLanguage)
+{
+    ASSERT_EQ(Form1, nullptr) << "each test starts without windows";
+    writeFile(SettingsFilePath(), "[KESTRELON 5.2.9]\r\nLANGUAGE=M\r\nMONITOR_FILTER=1\r\n");
+    shelltest::ensureWindows();
+    ASSERT_NE(Form1, nullptr);
+    auto *filter = Form1->findChild<QAbstractButton *>(QStringLiteral("SpeedButtonMonitorFilter"));
+    ASSERT_NE(filter, nullptr);
+    EXPECT_TRUE(filter->isChecked());
+    EXPECT_EQ(filter->toolTip(), ForDisplay(TxtAudioFilterKeysHintIn(Language::Magyar)));
 }
 
 TEST(LanguageAtStartup, WithoutAFileTheStartIsEnglish)

@@ -9,6 +9,7 @@
 #include "shell/download.h"
 #include "shell/formdialog.h"
 #include "shell/help.h"
+#include "shell/languages/languages.h"
 #include "shell/mainwindow.h"
 #include "shell/pendingsteps.h"
 #include "shell/releasecheck.h"
@@ -213,6 +214,13 @@ TEST_F(StartupReleaseCheckTest, ANewerReleaseShowsTheMenuAndNothingIsLeftBehind)
     EXPECT_FALSE(ReleaseCheckSilent);
     EXPECT_EQ(server.requests(VersionFilePath), 1);
     EXPECT_FALSE(QFile::exists(QDir::current().filePath(QStringLiteral("versions.txt"))));
+
+    // A language switch words the item anew and keeps the version found.
+    LanguageMenuClick(Language::Magyar);
+    EXPECT_EQ(ReleaseItems().MenuNumVersion->text(), QStringLiteral("Verzió 5.3.0"));
+    EXPECT_EQ(ReleaseItems().MenunewVersion->title(), QStringLiteral("Új kiadás érhetö el !"));
+    LanguageMenuClick(Language::English);
+    EXPECT_EQ(ReleaseItems().MenuNumVersion->text(), QStringLiteral("Version 5.3.0"));
 }
 
 TEST_F(StartupReleaseCheckTest, TheSameReleaseOrABadAnswerHidesTheMenuQuietly)

@@ -1,0 +1,228 @@
+// Every text of every window in each of the seven languages: after a switch nothing is empty
+// and nothing is left in another language, unless the tables themselves give that word alike.
+
+#include "shell/languages/languages.h"
+#include "shell/mainwindow.h"
+#include "shell/sidewindows.h"
+#include "shelltestsupport.h"
+
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <mutex>
+#include <set>
+#include <vector>
+
+namespace {
+
+constexpr std::array<Language, LanguageCount> kLanguages = {
+    Language::English, Language::Magyar,    Language::Deutsch, Language::Francais,
+    Language::Italiano, Language::Portugues, Language::Espanol};
+
+QString shown(const QString &text)
+{
+    return WithoutAccessKeys(ForDisplay(text));
+}
+
+bool hasLetter(const QString &text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isLetter(); });
+}
+
+// The words that a picked row gives alike in two languages, as shown, by pair of languages.
+std::mutex alikeMutex;
+std::set<QString> alike[LanguageCount][LanguageCount];
+
+void noteRow(const Tr &row)
+{
+    for (int a = 0; a < LanguageCount; ++a) {
+        for (int b = a + 1; b < LanguageCount; ++b) {
+            if (qstrcmp(row.text[a], row.text[b]) != 0)
+                continue;
+            // Blanks around a word are not what a user reads (an action's hint drops them).
+            const QString word = shown(QString::fromUtf8(row.text[a])).trimmed();
+            const std::lock_guard lock(alikeMutex);
+            alike[a][b].insert(word);
+        }
+    }
+}
+
+// A text shown alike in languages a < b is accepted when, once the words that rows give alike
+// in both are taken out, no letter is left (numbers, signs and blanks need no translation).
+bool givenAlike(QString text, int a, int b)
+{
+    std::vector<QString> words;
+    {
+        const std::lock_guard lock(alikeMutex);
+        words.assign(alike[a][b].begin(), alike[a][b].end());
+    }
+    std::sort(words.begin(), words.end(), [](const QString &x, const QString &y) { return x.size() > y.size(); });
+    for (const QString &word : words) {
+        if (hasLetter(word))
+            text.replace(word, QStringLiteral("\x01"));
+    }
+    return !hasLetter(text);
+}
+
+// Where a text is: the control's path of names (or classes) within its window, and which text.
+QString placeOf(const QObject *object, const QString &which)
+{
+    QString path;
+    for (const QObject *o = object; o != nullptr; o = o->parent()) {
+        // Unnamed controls (the rows of a radio group) by their place among their siblings.
+        const QString name = !o->objectName().isEmpty() ? o->objectName()
+                             : o->parent() == nullptr
+                                 ? QString::fromLatin1(o->metaObject()->className())
+                                 : QStringLiteral("%1#%2").arg(QString::fromLatin1(o->metaObject()->className()))
+                                       .arg(o->parent()->children().indexOf(const_cast<QObject *>(o)));
+        path = path.isEmpty() ? name : name + QLatin1Char('/') + path;
+        if (const auto *widget = qobject_cast<const QWidget *>(o); widget != nullptr && widget->isWindow())
+            break;
+    }
+    return path + QLatin1Char(':') + which;
+}
+
+using Texts = std::map<QString, QString>; // place -> shown text
+
+// Every wording a user can read in a window: captions, titles, hints, list and combo rows,
+// table headings. What the user types or the program writes as practice text (the contents
+// of edit boxes) and controls that show values are left out.
+void readWindow(QWidget *window, Texts &texts)
+{
+    QList<QObject *> objects = window->findChildren<QObject *>();
+    objects.prepend(window);
+    for (QObject *object : objects) {
+        if (ShowsValue(object))
+            continue;
+        const auto put = [&](const QString &which, const QString &text) { texts[placeOf(object, which)] = shown(text); };
+        if (auto *action = qobject_cast<QAction *>(object)) {
+            if (!action->isSeparator()) {
+                put(QStringLiteral("caption"), action->text());
+                put(QStringLiteral("hint"), action->toolTip());
+            }
+            continue;
+        }
+        auto *widget = qobject_cast<QWidget *>(object);
+        if (widget == nullptr)
+            continue;
+        put(QStringLiteral("hint"), widget->toolTip());
+        if (widget->isWindow())
+            put(QStringLiteral("title"), widget->windowTitle());
+        if (auto *menu = qobject_cast<QMenu *>(widget))
+            put(QStringLiteral("caption"), menu->title());
+        else if (auto *group = qobject_cast<QGroupBox *>(widget))
+            put(QStringLiteral("caption"), group->title());
+        else if (auto *label = qobject_cast<QLabel *>(widget))
+            put(QStringLiteral("caption"), label->text());
+        else if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            put(QStringLiteral("caption"), button->text());
+        else if (auto *list = qobject_cast<QListWidget *>(widget)) {
+            for (int i = 0; i < list->count(); ++i) {
+                if (!ShowsValue(list->item(i)))
+                    put(QStringLiteral("row %1").arg(i), list->item(i)->text());
+            }
+        } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
+            for (int i = 0; i < combo->count(); ++i)
+                put(QStringLiteral("row %1").arg(i), combo->itemText(i));
+        } else if (auto *table = qobject_cast<QTableWidget *>(widget)) {
+            for (int i = 0; i < table->columnCount(); ++i) {
+                if (const QTableWidgetItem *heading = table->horizontalHeaderItem(i))
+                    put(QStringLiteral("heading %1").arg(i), heading->text());
+            }
+        }
+    }
+}
+
+Texts readAllWindows()
+{
+    Texts texts;
+    readWindow(Form1, texts);
+    for (TSideForm *window : TSideForm::all())
+        readWindow(window, texts);
+    return texts;
+}
+
+// Watches the picked rows for as long as it lives.
+struct RowWatch
+{
+    RowWatch()
+    {
+        for (auto &row : alike)
+            for (auto &words : row)
+                words.clear();
+        WatchPicks(noteRow);
+    }
+    ~RowWatch() { WatchPicks(nullptr); }
+};
+
+TEST(LanguageCompleteness, EveryWindowReadsInEachLanguage)
+{
+    const RowWatch watch;
+    shelltest::ensureWindows();
+    ASSERT_NE(Form1, nullptr);
+    // Every window open while the language changes: the open ones must follow each switch.
+    Form1->show();
+    for (TSideForm *window : TSideForm::all())
+        window->show();
+    QApplication::processEvents();
+
+    std::array<Texts, LanguageCount> read;
+    for (Language language : kLanguages) {
+        LanguageMenuClick(language);
+        read[static_cast<int>(language)] = readAllWindows();
+    }
+    LanguageMenuClick(Language::English);
+    const Texts englishAgain = readAllWindows();
+
+    // Per place: each text shown alike where the tables do not say so, with the letters of
+    // the languages that show it; or the languages where the place is empty.
+    std::map<QString, std::map<QString, std::set<char>>> faults;
+    const auto fault = [&](const QString &place, const QString &text, int language) {
+        faults[place][text].insert(LanguageLetter(static_cast<Language>(language)));
+    };
+    for (const auto &[place, english] : read[0]) {
+        if (englishAgain.count(place) != 0 && englishAgain.at(place) != english)
+            fault(place, QStringLiteral("(English again) ") + englishAgain.at(place), 0);
+    }
+    for (int a = 0; a < LanguageCount; ++a) {
+        for (const auto &[place, text] : read[a]) {
+            for (int b = a + 1; b < LanguageCount; ++b) {
+                const auto other = read[b].find(place);
+                if (other == read[b].end())
+                    continue;
+                const QString &textB = other->second;
+                if (text.isEmpty() != textB.isEmpty() && (hasLetter(text) || hasLetter(textB))) {
+                    fault(place, QStringLiteral("(empty)"), text.isEmpty() ? a : b);
+                } else if (text == textB && hasLetter(text) && !givenAlike(text, a, b)) {
+                    fault(place, text, a);
+                    fault(place, text, b);
+                }
+            }
+        }
+    }
+    QStringList lines;
+    for (const auto &[place, texts] : faults) {
+        for (const auto &[text, languages] : texts)
+            lines << QStringLiteral("%1 \"%2\" in %3").arg(place, text, QString::fromStdString(std::string(languages.begin(), languages.end())));
+    }
+    EXPECT_TRUE(lines.isEmpty()) << lines.size() << " texts are not in their language:\n"
+                                 << lines.join(QLatin1Char('\n')).toStdString();
+}
+
+} // namespace
