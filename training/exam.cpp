@@ -52,6 +52,13 @@ constexpr TextRow ExamTexts[] = {
 };
 static_assert(allLanguagesPresent(ExamTexts, [](const TextRow &row) -> const Tr & { return row.text; }));
 
+// The exam panel's captions and the pauses' texts.
+constexpr Tr ExamCaptions[] = {
+    french(exam::PhasesCaption.data()),  french(exam::Phase2Caption.data()),    french(exam::Phase3Caption.data()),
+    french(exam::Phase1Running.data()),  french(exam::Phase2Running.data()),    french(exam::Phase3Running.data()),
+    french(exam::CancelledCaption.data()), french(exam::FirstPauseText.data()), french(exam::SecondPauseText.data()),
+};
+
 // TYPEXAM= values.
 constexpr int NoExam = 0;
 
@@ -317,7 +324,16 @@ bool ExamChosen()
 void SetExamCaption(std::string_view caption)
 {
     if (module && e().PanelExamen)
-        e().PanelExamen->setText(cp1252::toQString(std::string(caption)));
+        e().PanelExamen->setText(ExamText(caption));
+}
+
+QString ExamText(std::string_view text)
+{
+    for (const Tr &row : ExamCaptions) {
+        if (text == row[Language::English])
+            return Pick(row);
+    }
+    return cp1252::toQString(std::string(text));
 }
 
 bool ExamGoesOn()
@@ -426,7 +442,7 @@ void BuildExamModule(TForm1 &f)
     m.PanelExamen->setFrameShadow(QFrame::Raised);
     m.PanelExamen->setAutoFillBackground(true);
     m.PanelExamen->setGeometry(8, 16, 360, 22);
-    m.PanelExamen->setText(cp1252::toQString(std::string(exam::PhasesCaption)));
+    m.PanelExamen->setText(ExamText(exam::PhasesCaption));
     m.PanelExamen->hide();
 
     m.ButtonExamenTexte = new QPushButton(r.GroupBoxRandom);

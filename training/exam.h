@@ -8,6 +8,8 @@
 
 #include "training/examcore.h"
 
+#include <QString>
+
 class QObject;
 class TForm1;
 
@@ -21,6 +23,9 @@ exam::Kind ExamKindChecked();
 // The clock of the pauses (tests set one of their own).
 exam::PauseCountdown::Now &ExamPauseClock();
 const exam::PauseCountdown &ExamPause();
+
+// One of the exam's captions or pause texts (examcore.h) as shown: French in every language.
+QString ExamText(std::string_view text);
 
 // ---- Handlers ---------------------------------------------------------------------------------
 void menuExamenClick(QObject *sender = nullptr);

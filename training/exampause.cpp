@@ -5,7 +5,7 @@
 
 #include "training/examinternal.h"
 
-#include "engine/cp1252.h"
+#include "shell/languages/languages.h"
 #include "shell/mainwindow.h"
 #include "shell/sidewindows.h"
 #include "shell/utilities.h"
@@ -18,6 +18,11 @@
 #include <QTimer>
 
 namespace {
+
+// French in every language, as all of the exam.
+constexpr Tr kTitle = Alike("Pause examen");
+constexpr Tr kGoOn = Alike("&Poursuivre");
+constexpr Tr kCancel = Alike("Abandon");
 
 // A gauge drawn as a pie: the part left, in percent.
 class PieGauge : public QWidget {
@@ -100,7 +105,7 @@ QWidget *pauseContent()
     if (m->PauseContent && m->PauseContent->parent() == FormPause)
         return m->PauseContent;
 
-    FormPause->setWindowTitle(QStringLiteral("Pause examen"));
+    FormPause->setWindowTitle(Pick(kTitle));
     FormPause->setWindowFlag(Qt::WindowStaysOnTopHint);
     FormPause->resize(320, 180);
     FormPause->installEventFilter(new PauseWindowEvents(FormPause));
@@ -115,12 +120,12 @@ QWidget *pauseContent()
     controls.GaugePause = new PieGauge(content);
     controls.GaugePause->setObjectName(QStringLiteral("GaugePause"));
     controls.GaugePause->setGeometry(12, 52, 110, 110);
-    controls.BitBtnIgnore = new QPushButton(QStringLiteral("&Poursuivre"), content);
+    controls.BitBtnIgnore = new QPushButton(Pick(kGoOn), content);
     controls.BitBtnIgnore->setObjectName(QStringLiteral("BitBtnIgnore"));
     controls.BitBtnIgnore->setGeometry(150, 70, 150, 30);
     QObject::connect(controls.BitBtnIgnore, &QPushButton::clicked, controls.BitBtnIgnore,
                      [] { BitBtnIgnoreClick(controls.BitBtnIgnore); });
-    controls.BitBtnCancel = new QPushButton(QStringLiteral("Abandon"), content);
+    controls.BitBtnCancel = new QPushButton(Pick(kCancel), content);
     controls.BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
     controls.BitBtnCancel->setGeometry(150, 112, 150, 30);
     QObject::connect(controls.BitBtnCancel, &QPushButton::clicked, controls.BitBtnCancel,
@@ -154,7 +159,7 @@ void ShowExamPause()
     if (!m || !pauseContent())
         return;
     m->pause.Start(m->state.ExamPhase);
-    controls.StaticText1->setText(cp1252::toQString(std::string(m->pause.Text())));
+    controls.StaticText1->setText(ExamText(m->pause.Text()));
     controls.GaugePause->setValue(100);
     controls.TimerPause->start();
     FormPause->show();

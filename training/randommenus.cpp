@@ -639,6 +639,7 @@ void BuildChoicePanel(RandomModule &r)
 
     r.BoxCaracteresChoix = new QComboBox(r.PanelChoixRandom);
     r.BoxCaracteresChoix->setObjectName(QStringLiteral("BoxCaracteresChoix"));
+    MarkAsValue(r.BoxCaracteresChoix); // the lessons' characters
     r.BoxCaracteresChoix->setEditable(true);
     r.BoxCaracteresChoix->setInsertPolicy(QComboBox::NoInsert);
     r.BoxCaracteresChoix->setMaxCount(20);

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -66,13 +67,16 @@ TEST(LanguageAtStartup, TheSettingsFileChoosesHungarian)
 TEST(LanguageAtStartup, CaptionsFollowWhatIsReadAfterTheLanguage)
 {
     ASSERT_EQ(Form1, nullptr) << "each test starts without windows";
-    writeFile(SettingsFilePath(), "[KESTRELON 5.2.9]\r\nLANGUAGE=M\r\nMONITOR_FILTER=1\r\n");
+    writeFile(SettingsFilePath(), "[KESTRELON 5.2.9]\r\nLANGUAGE=F\r\nMONITOR_FILTER=1\r\nKOCHCHOICE=Y\r\n");
     shelltest::ensureWindows();
     ASSERT_NE(Form1, nullptr);
     auto *filter = Form1->findChild<QAbstractButton *>(QStringLiteral("SpeedButtonMonitorFilter"));
     ASSERT_NE(filter, nullptr);
     EXPECT_TRUE(filter->isChecked());
-    EXPECT_EQ(filter->toolTip(), ForDisplay(TxtAudioFilterKeysHintIn(Language::Magyar)));
+    EXPECT_EQ(filter->toolTip(), ForDisplay(TxtAudioFilterKeysHintIn(Language::Francais)));
+    auto *lessonSet = Form1->findChild<QLabel *>(QStringLiteral("LabelCurrentLessonSet"));
+    ASSERT_NE(lessonSet, nullptr);
+    EXPECT_EQ(lessonSet->text(), QStringLiteral("Jeu de leçons actuel : KOCH"));
 }
 
 TEST(LanguageAtStartup, WithoutAFileTheStartIsEnglish)

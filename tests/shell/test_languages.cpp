@@ -22,7 +22,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -203,6 +206,39 @@ TEST(MessageTable, ProsignWordsFollowProsignCodes)
     LanguageMenuClick(Language::Deutsch);
     EXPECT_EQ(ProsignWord(4), QStringLiteral("Arbeitsende"));
     LanguageMenuClick(Language::English);
+}
+
+// The key decoder's timer thread reads the prosign words while the user switches languages:
+// each read is a whole word of one of the languages.
+TEST(MessageTable, ProsignWordsReadDuringSwitchesAreWholeWords)
+{
+    std::set<QString> words;
+    for (Language language : kAllLanguages) {
+        LanguageMenuClick(language);
+        for (int code = 1; code <= 7; ++code)
+            words.insert(ProsignWord(code));
+    }
+    std::atomic<bool> stop{false};
+    std::atomic<int> reads{0};
+    std::atomic<int> strange{0};
+    std::thread decoder([&] {
+        while (!stop) {
+            for (int code = 1; code <= 7; ++code) {
+                if (words.count(ProsignWord(code)) == 0)
+                    ++strange;
+            }
+            ++reads;
+        }
+    });
+    // Switching until the thread has read a good many times (a loaded machine may be slow).
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (int i = 0; reads < 200 && std::chrono::steady_clock::now() < deadline; ++i)
+        LanguageMenuClick(kAllLanguages[i % LanguageCount]);
+    stop = true;
+    decoder.join();
+    LanguageMenuClick(Language::English);
+    EXPECT_GE(reads, 200);
+    EXPECT_EQ(strange, 0);
 }
 
 TEST(LanguageTables, TitleLinesAreExact)

@@ -13,6 +13,7 @@
 #include "platform/serialports.h"
 #include "shell/formdialog.h"
 #include "shell/formmonitorinfo.h"
+#include "shell/languages/languages.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
@@ -231,6 +232,20 @@ TEST_F(Monitor, APaddleClickOnTheKeyPictureIsDecodedWithoutAnyKeyingOutput)
     QTest::mouseRelease(Form1->Image1, Qt::RightButton);
     fake().finishAll();
     ASSERT_TRUE(memoIs("T C ")) << memoText().toStdString();
+}
+
+TEST_F(Monitor, TheKeyGroupNamesItsPortInTheLanguage)
+{
+    JoystickPresent = true;
+    auto *ports = control<PortRadioGroup>("RadioGroupKeyerPort");
+    auto *group = control<QGroupBox>("GroupBoxKeyMonitor");
+    ports->Item(0)->click();
+    LanguageMenuClick(Language::Francais);
+    EXPECT_EQ(group->title(), QStringLiteral("JOYSTICK / CTRL"));
+    ports->Item(1)->click();
+    EXPECT_EQ(group->title(), QStringLiteral("SOURIS / CTRL"));
+    LanguageMenuClick(Language::Deutsch);
+    EXPECT_EQ(group->title(), QStringLiteral("MAUS / CTRL"));
 }
 
 TEST_F(Monitor, JoystickButtonsRepeatOnlyTheLastPressedAndEitherReleaseStopsBoth)
