@@ -225,7 +225,7 @@ void TFormInfo::releaseAnswer(const std::string &value)
     EndReleaseBusyCursor();
     if (!QuitStarted()) {
         if (value.empty()) {
-            QMessageBox failure(QMessageBox::Warning, QStringLiteral("KESTRELON"), FailureText(), QMessageBox::Ok, this);
+            QMessageBox failure(QMessageBox::Warning, Pick(ProgramNameText), FailureText(), QMessageBox::Ok, this);
             failure.setObjectName(QStringLiteral("ReleaseFailureBox"));
             failure.exec();
         } else if (!IsNewerRelease(value)) {

@@ -439,7 +439,7 @@ void THelpWindow::showContext(int context, Language language)
 
 void THelpWindow::updateTexts()
 {
-    const QString where = shown_ == HelpContents ? QStringLiteral("contents")
+    const QString where = shown_ == HelpContents ? PickIn(kHelpContents, language_)
                           : shown_ < 0           ? QStringLiteral("?")
                                                  : QString::number(shown_);
     setWindowTitle(PickIn(kHelpTitle, language_) + QStringLiteral(" [") + where + QLatin1Char(']'));

@@ -233,7 +233,7 @@ TEST_F(HelpTest, AMissingPageIsSaidInTheHelpWindowNotInAMessage)
     // The contents page is one click away.
     QTest::mouseClick(ExistingHelpWindow()->ButtonHelpContents, Qt::LeftButton);
     EXPECT_EQ(opened(), HelpContents);
-    EXPECT_TRUE(ExistingHelpWindow()->windowTitle().endsWith(QStringLiteral("[contents]")));
+    EXPECT_TRUE(ExistingHelpWindow()->windowTitle().endsWith(QStringLiteral("[Contents]")));
 }
 
 TEST(HelpPages, EveryContextOpenedHasAPageInEveryLanguageAndNothingElseIsThere)

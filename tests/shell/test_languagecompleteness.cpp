@@ -1,6 +1,9 @@
 // Every text of every window in each of the seven languages: after a switch nothing is empty
-// and nothing is left in another language, unless the tables themselves give that word alike.
+// and nothing is left in another language, unless the tables themselves give that word alike;
+// and every text can be written in Windows-1252.
 
+#include "engine/cp1252.h"
+#include "shell/help.h"
 #include "shell/languages/languages.h"
 #include "shell/mainwindow.h"
 #include "shell/sidewindows.h"
@@ -151,6 +154,8 @@ Texts readAllWindows()
     readWindow(Form1, texts);
     for (TSideForm *window : TSideForm::all())
         readWindow(window, texts);
+    if (QWidget *help = ExistingHelpWindow())
+        readWindow(help, texts);
     return texts;
 }
 
@@ -182,9 +187,11 @@ TEST(LanguageCompleteness, EveryWindowReadsInEachLanguage)
     std::array<Texts, LanguageCount> read;
     for (Language language : kLanguages) {
         LanguageMenuClick(language);
+        ShowHelpContents(); // the help opens in the language chosen when it is asked for
         read[static_cast<int>(language)] = readAllWindows();
     }
     LanguageMenuClick(Language::English);
+    ShowHelpContents();
     const Texts englishAgain = readAllWindows();
 
     // Each place and text shown alike where the tables do not say so (or empty), with the
@@ -202,6 +209,8 @@ TEST(LanguageCompleteness, EveryWindowReadsInEachLanguage)
     }
     for (int a = 0; a < LanguageCount; ++a) {
         for (const auto &[place, text] : read[a]) {
+            if (cp1252::toQString(cp1252::fromQString(text)) != text)
+                fault(place, text + QStringLiteral(" (not Windows-1252)"), a);
             for (int b = a + 1; b < LanguageCount; ++b) {
                 if (read[b].count(place) == 0)
                     continue;
