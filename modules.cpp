@@ -4,7 +4,10 @@
 #include "training/audiomonitor.h"
 #include "training/exam.h"
 #include "training/beacon.h"
+#include "training/demoview.h"
+#include "training/entrysheet.h"
 #include "training/filetext.h"
+#include "training/instructor.h"
 #include "training/kidmode.h"
 #include "training/lessons.h"
 #include "training/lists.h"
@@ -30,4 +33,8 @@ void RegisterProgramModules()
     RegisterModule({"beacon", BuildBeaconModule});
     RegisterModule({"quiz", BuildQuizModule});
     RegisterModule({"games", BuildGamesModule});
+    // After the file text and random groups: their panels get these modules' buttons.
+    RegisterModule({"instructor", BuildInstructorModule});
+    RegisterModule({"demo view", BuildDemoViewModule});
+    RegisterModule({"entry sheet", BuildEntrySheetModule});
 }

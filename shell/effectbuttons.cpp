@@ -2,6 +2,7 @@
 
 #include "engine/tone.h"
 #include "shell/effectwindows.h"
+#include "shell/instructorlock.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
@@ -184,6 +185,8 @@ EffectButtons BuildEffectButtons(TForm1 &form)
         QObject::connect(action, &QAction::triggered, action, [click = item.click] { click(); });
         b.*item.member = action;
     }
+    FollowOptionLock(InstructorLock::FixedNote, b.MenuNote,
+                     [item = b.MenuNote](bool locked) { item->setEnabled(!locked); });
 
     BindEffectButtonKeys(Settings());
     AddModuleStep(ModuleStep::CheckWavFormat, "effect switches", ApplyEffectButtonsToEngine);

@@ -3,6 +3,7 @@
 #include "engine/enginestate.h"
 #include "engine/tone.h"
 #include "shell/enginesettingskeys.h"
+#include "shell/instructorlock.h"
 #include "shell/languages/languages.h"
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
@@ -17,6 +18,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -115,6 +117,23 @@ TFormNote::TFormNote(QWidget *parent)
     connect(TrackBarNote, &QSlider::valueChanged, this, [this] { TrackBarNoteChange(); });
     connect(CheckBoxTonExamen, &QCheckBox::clicked, this, [this] { CheckBoxTonExamenClick(); });
     connect(SpeedButtonPlayV, &QPushButton::clicked, this, [this] { SpeedButtonPlayVClick(); });
+    FollowOptionLock(InstructorLock::FixedNote, this, [this](bool locked) {
+        TrackBarNote->setEnabled(!locked);
+        CheckBoxTonExamen->setEnabled(!locked);
+    });
+}
+
+bool TFormNote::refusedByLock()
+{
+    if (!OptionLocked(InstructorLock::FixedNote))
+        return false;
+    // The instructor's fixed pitch: the controls go back to the pitch in force.
+    const ToneTables &tables = tone().Tables;
+    const QSignalBlocker quietBar(TrackBarNote);
+    const QSignalBlocker quietBox(CheckBoxTonExamen);
+    TrackBarNote->setValue(NotePositionForPitch(static_cast<int>(tables.BaseFrequency())));
+    CheckBoxTonExamen->setChecked(tables.ExamTone());
+    return true;
 }
 
 void TFormNote::retranslate()
@@ -125,6 +144,8 @@ void TFormNote::retranslate()
 
 void TFormNote::TrackBarNoteChange()
 {
+    if (refusedByLock())
+        return;
     const int pitch = PitchOfPosition(TrackBarNote->value());
     StaticTextNote->setText(QString::number(pitch) + QStringLiteral(" Hz"));
     ToneTables &tables = tone().Tables;
@@ -139,6 +160,8 @@ void TFormNote::TrackBarNoteChange()
 
 void TFormNote::CheckBoxTonExamenClick()
 {
+    if (refusedByLock())
+        return;
     ToneTables &tables = tone().Tables;
     tables.setToneFrequency(PitchOfPosition(TrackBarNote->value()));
     tables.setExamTone(CheckBoxTonExamen->isChecked());

@@ -34,6 +34,11 @@ public:
 
     // The pitch of a track-bar position.
     static int PitchOfPosition(int position) { return 1500 - 10 * position; }
+
+private:
+    // While the instructor keeps the pitch fixed: the controls show the pitch in force again
+    // and true is returned.
+    bool refusedByLock();
 };
 
 // Noise window "KESTRELON QRN".

@@ -6,6 +6,7 @@
 #include "engine/morsecode.h"
 #include "engine/timing.h"
 #include "engine/tone.h"
+#include "shell/instructorlock.h"
 #include "shell/settingskeys.h"
 
 #include <algorithm>
@@ -71,6 +72,9 @@ void BindEngineSettingsKeys(SettingsRegistry &registry, const EngineSettings &en
     registry.bind({
         {"SPEED=",
          [=](const std::string &value) {
+             // A line after the instructor fixed the speed (the command line's) is refused.
+             if (OptionLocked(InstructorLock::FixedSpeed))
+                 return;
              if (auto n = settings::ParseInt(value)) {
                  timing->setSpeed(*n);
                  tone->Fade.RestartPhase(timing->Speed());
@@ -125,7 +129,7 @@ void BindEngineSettingsKeys(SettingsRegistry &registry, const EngineSettings &en
         {"NOTE=",
          [=](const std::string &value) {
              auto hz = settings::ParseInt(value);
-             if (!hz)
+             if (!hz || OptionLocked(InstructorLock::FixedNote))
                  return;
              if (*hz == ExamTonePosition) {
                  IniNotePosition = ExamTonePosition;

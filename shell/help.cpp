@@ -289,9 +289,10 @@ void SideWindowHelp(const QString &objectName)
 
 void SpeedButtonHelpChoixRanomClick()
 {
-    if (!FormhelpChoixRandom)
+    TSideForm *card = SideWindowNamed("FormhelpChoixRandom");
+    if (!card)
         return;
-    FormhelpChoixRandom->setVisible(!FormhelpChoixRandom->isVisible());
+    card->setVisible(!card->isVisible());
 }
 
 void SpeedButtonHPClick()

@@ -552,7 +552,7 @@ void TPanelPort::NoCOMClick()
     // No port, no supply: the supply buttons go up with it.
     ApplyKeyerSupply();
     comKeyerFallback();
-    if (!(FormDemo && FormDemo->isVisible()))
+    if (!SideWindowVisible("FormDemo"))
         focusTypingBox();
 }
 
@@ -733,7 +733,7 @@ void TPanelPort::ButtonClosePanelPortClick()
     hide();
     if (QWidget *ok = control("ButtonQuizOK"))
         ok->setEnabled(true);
-    if (FormDemo && FormDemo->isVisible())
+    if (SideWindowVisible("FormDemo"))
         return;
     const EngineState &engine = form_.Engine;
     if (engine.ReplayingTypedText)

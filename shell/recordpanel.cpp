@@ -400,7 +400,7 @@ void TPanelTextRecord::BitBtnNoRecordClick()
 {
     hide();
     setTypingReadOnly(form_, false);
-    if (QWidget *box = control(form_, "Editcaractere"); box && !(FormDemo && FormDemo->isVisible()))
+    if (QWidget *box = control(form_, "Editcaractere"); box && !SideWindowVisible("FormDemo"))
         box->setFocus();
     if (QWidget *ok = control(form_, "ButtonQuizOK"))
         ok->setEnabled(true);

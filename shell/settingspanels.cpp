@@ -44,7 +44,7 @@ void CloseSettingsPanel(TForm1 &form, QWidget *panel)
 
 void FocusAfterSettingsPanel(TForm1 &form)
 {
-    if (FormDemo && FormDemo->isVisible())
+    if (SideWindowVisible("FormDemo"))
         return;
     const EngineState &engine = form.Engine;
     QWidget *target = nullptr;

@@ -85,6 +85,12 @@ TSideForm *SideWindowNamed(const char *name)
     return nullptr;
 }
 
+bool SideWindowVisible(const char *name)
+{
+    const TSideForm *form = SideWindowNamed(name);
+    return form && form->isVisible();
+}
+
 TFormNote *FormNote = nullptr;
 TFormGames *FormGames = nullptr;
 TFormMorseJong *FormMorseJong = nullptr;
@@ -104,11 +110,6 @@ TFormDriftBMP *FormDriftBMP = nullptr;
 TFormMonitorInfo *FormMonitorInfo = nullptr;
 TFormZoom *FormZoom = nullptr;
 
-TFormhelpChoixRandom::TFormhelpChoixRandom(QWidget *parent)
-    : TSideForm("FormhelpChoixRandom", parent)
-{
-}
-
 TFormBalise::TFormBalise(QWidget *parent)
     : TSideForm("FormBalise", parent)
 {
@@ -122,16 +123,6 @@ std::function<void(TFormBalise &)> &TFormBalise::BuildContents()
     return build;
 }
 
-TFormInstructor::TFormInstructor(QWidget *parent)
-    : TSideForm("FormInstructor", parent)
-{
-}
-
-TFormDemo::TFormDemo(QWidget *parent)
-    : TSideForm("FormDemo", parent)
-{
-}
-
 TFormReport::TFormReport(QWidget *parent)
     : TSideForm("FormReport", parent)
 {
@@ -142,7 +133,3 @@ TFormPause::TFormPause(QWidget *parent)
 {
 }
 
-TFormSaisie::TFormSaisie(QWidget *parent)
-    : TSideForm("FormSaisie", parent)
-{
-}

@@ -41,13 +41,6 @@ bool MakeSideWindow(const char *name);
 // The side window of that object name, or null.
 TSideForm *SideWindowNamed(const char *name);
 
-// Random-choice help card.
-class TFormhelpChoixRandom : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormhelpChoixRandom(QWidget *parent = nullptr);
-};
-
 // Beacon. Its controls and handlers are the beacon module's: it sets BuildContents before
 // start-up creates the window, and the window runs it when it is made.
 class TFormBalise : public TSideForm {
@@ -59,20 +52,6 @@ public:
 
 // Audio filter: its own file, included at the end of this one.
 class TFormFilter;
-
-// Instructor.
-class TFormInstructor : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormInstructor(QWidget *parent = nullptr);
-};
-
-// Demo view.
-class TFormDemo : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormDemo(QWidget *parent = nullptr);
-};
 
 // Quiz report.
 class TFormReport : public TSideForm {
@@ -88,12 +67,18 @@ public:
     explicit TFormPause(QWidget *parent = nullptr);
 };
 
-// Entry sheet.
-class TFormSaisie : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormSaisie(QWidget *parent = nullptr);
-};
+// The random-choice help card, the instructor window, the demo view and the entry sheet are
+// classes of the training modules (training/entrysheet.h, training/instructor.h,
+// training/demoview.h), which register how each is made when they build; start-up makes them
+// at their place in the order. The shell reaches them by name.
+class TFormhelpChoixRandom;
+class TFormInstructor;
+class TFormDemo;
+class TFormSaisie;
+
+// That side window exists and is visible (the demo view, FormDemo, most often: while it is
+// visible the main window leaves the keyboard focus alone).
+bool SideWindowVisible(const char *name);
 
 // Monitor help card: its own file, included at the end of this one.
 class TFormMonitorInfo;

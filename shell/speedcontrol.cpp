@@ -1,5 +1,6 @@
 #include "shell/speedcontrol.h"
 
+#include "shell/instructorlock.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
@@ -94,6 +95,8 @@ SpeedControl BuildSpeedControl(TForm1 &form)
     c.LabelVitesseCorrigee->setGeometry(128, 72, 240, 24);
     QObject::connect(c.UpDownVitesse, &QSpinBox::valueChanged, c.UpDownVitesse,
                      [] { UpDownVitesseClick(); });
+    FollowOptionLock(InstructorLock::FixedSpeed, c.UpDownVitesse,
+                     [box = c.UpDownVitesse](bool locked) { box->setEnabled(!locked); });
 
     languageSources().effectiveSpeed = [] { return Form1 ? Form1->EngineTiming.EffectiveSpeed() : 12.0; };
 
@@ -113,13 +116,13 @@ SpeedControl BuildSpeedControl(TForm1 &form)
 
 void UpSpeedClick()
 {
-    if (Form1 && Form1->EngineTiming.Speed() < MenuSpeedLimit)
+    if (Form1 && !OptionLocked(InstructorLock::FixedSpeed) && Form1->EngineTiming.Speed() < MenuSpeedLimit)
         SetSpeed(Form1->EngineTiming.Speed() + 1);
 }
 
 void DownSpeedClick()
 {
-    if (Form1 && Form1->EngineTiming.Speed() > MinSpeed)
+    if (Form1 && !OptionLocked(InstructorLock::FixedSpeed) && Form1->EngineTiming.Speed() > MinSpeed)
         SetSpeed(Form1->EngineTiming.Speed() - 1);
 }
 
@@ -128,6 +131,11 @@ void UpDownVitesseClick()
     QSpinBox *box = speedBox();
     if (!box)
         return;
+    // The instructor's fixed speed: the control goes back to the speed in force.
+    if (OptionLocked(InstructorLock::FixedSpeed)) {
+        showSpeed(Form1->EngineTiming.Speed());
+        return;
+    }
     Form1->EngineTiming.setSpeed(box->value());
     showSpeed(Form1->EngineTiming.Speed());
     // The real-speed floor may have stepped the character spacing back.

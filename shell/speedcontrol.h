@@ -23,6 +23,9 @@ struct SpeedControl {
 // Builds the control on the main window's frame and the Speed menu.
 SpeedControl BuildSpeedControl(TForm1 &form);
 
+// While the instructor keeps the speed fixed (shell/instructorlock.h) the up-down is disabled
+// and each of the handlers below changes nothing.
+
 // Speed menu: one step up while below 50 words per minute, one step down while above 5.
 void UpSpeedClick();
 void DownSpeedClick();

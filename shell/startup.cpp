@@ -340,13 +340,13 @@ bool CreateAllWindows(const std::function<void(const char *)> &observer)
     createModuleWindow("FormGames", observer);
     createModuleWindow("FormMorseJong", observer);
     createModuleWindow("FormMemoryPairs", observer);
-    createWindow(FormhelpChoixRandom, "FormhelpChoixRandom", observer);
+    createModuleWindow("FormhelpChoixRandom", observer);
     createWindow(FormBalise, "FormBalise", observer);
     createWindow(FormFilter, "FormFilter", observer);
     createWindow(FormNoise, "FormNoise", observer);
     createWindow(FormQSB, "FormQSB", observer);
-    createWindow(FormInstructor, "FormInstructor", observer);
-    createWindow(FormDemo, "FormDemo", observer);
+    createModuleWindow("FormInstructor", observer);
+    createModuleWindow("FormDemo", observer);
     ReportCreated = true;
     observe(observer, "ReportCreated");
     createWindow(FormReport, "FormReport", observer);
@@ -354,7 +354,7 @@ bool CreateAllWindows(const std::function<void(const char *)> &observer)
     observe(observer, "FormsCreatedReport");
     createWindow(FormInfo, "FormInfo", observer);
     createWindow(FormPause, "FormPause", observer);
-    createWindow(FormSaisie, "FormSaisie", observer);
+    createModuleWindow("FormSaisie", observer);
     createWindow(FormDrift, "FormDrift", observer);
     createWindow(FormDriftBMP, "FormDriftBMP", observer);
     createWindow(FormMonitorInfo, "FormMonitorInfo", observer);

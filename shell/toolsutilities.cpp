@@ -173,11 +173,11 @@ std::vector<QWidget *> fontBoxes(bool sideWindows)
         if (QWidget *box = control(name))
             boxes.push_back(box);
     if (sideWindows) {
-        if (FormSaisie)
-            if (auto *box = FormSaisie->findChild<QWidget *>(QStringLiteral("MemoSaisie")))
+        if (TSideForm *sheet = SideWindowNamed("FormSaisie"))
+            if (auto *box = sheet->findChild<QWidget *>(QStringLiteral("MemoSaisie")))
                 boxes.push_back(box);
-        if (FormDemo)
-            if (auto *box = FormDemo->findChild<QWidget *>(QStringLiteral("MemoDemo")))
+        if (TSideForm *demo = SideWindowNamed("FormDemo"))
+            if (auto *box = demo->findChild<QWidget *>(QStringLiteral("MemoDemo")))
                 boxes.push_back(box);
     }
     return boxes;

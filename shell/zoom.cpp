@@ -683,10 +683,10 @@ QAction *stepItem(int percent)
 // Hidden at a change, in this order; each opens again at the new step.
 std::vector<QWidget *> closedAtChange()
 {
-    return {FormNoise,   FormNote,       FormQSB,         FormDrift,       FormDriftBMP, FormSaisie,
-            FormReport,  FormPause,      FormMonitorInfo, FormhelpChoixRandom, FormInfo, FormInstructor,
-            SideWindowNamed("FormMorseJong"), SideWindowNamed("FormMemoryPairs"), SideWindowNamed("FormGames"),
-            FormBalise,      FormFilter};
+    return {FormNoise,   FormNote,       FormQSB,         FormDrift,       FormDriftBMP, SideWindowNamed("FormSaisie"),
+            FormReport,  FormPause,      FormMonitorInfo, SideWindowNamed("FormhelpChoixRandom"), FormInfo,
+            SideWindowNamed("FormInstructor"), SideWindowNamed("FormMorseJong"), SideWindowNamed("FormMemoryPairs"),
+            SideWindowNamed("FormGames"), FormBalise, FormFilter};
 }
 
 // The main window's size through a change: from its size at the old step (exactly its design
@@ -791,7 +791,7 @@ void MenuAgrandirClick(int percent)
     //    where they stand.
     if (MainFormCreated) {
         for (QWidget *form : closedAtChange())
-            if (form && form->isVisible() && !(percent == 100 && form == FormhelpChoixRandom))
+            if (form && form->isVisible() && !(percent == 100 && form == SideWindowNamed("FormhelpChoixRandom")))
                 form->hide();
     }
 

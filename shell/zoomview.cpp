@@ -301,7 +301,7 @@ void MenuZoomClick()
     item->setChecked(true);
     FormZoom->show();
     QWidget *box = typingBox();
-    if (box && box->isEnabled() && !(FormDemo && FormDemo->isVisible())) {
+    if (box && box->isEnabled() && !SideWindowVisible("FormDemo")) {
         box->window()->activateWindow();
         box->setFocus();
     }

@@ -6,6 +6,7 @@
 #include "shell/download.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/formdialog.h"
+#include "shell/instructorlock.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
@@ -16,6 +17,7 @@
 #include "shell/soundengine.h"
 #include "shell/systembeep.h"
 #include "shell/utilities.h"
+#include "training/entrysheet.h"
 #include "training/filetextcore.h"
 #include "training/masked.h"
 #include "training/typing.h"
@@ -110,7 +112,7 @@ EngineState &state()
 
 bool demoVisible()
 {
-    return FormDemo && FormDemo->isVisible();
+    return SideWindowVisible("FormDemo");
 }
 
 QWidget *widgetNamed(const char *name)
@@ -591,6 +593,13 @@ void BuildFileTextModule(TForm1 &f)
         if (auto *popup = form().findChild<QMenu *>(QStringLiteral("PopHideFile")))
             popup->popup(module.ButtonHideFile->mapToGlobal(at));
     });
+    // The instructor's masked file text: hidden, and the button that would show it off.
+    FollowOptionLock(InstructorLock::MaskedFile, m.ButtonHideFile, [](bool locked) {
+        module.ButtonHideFile->setEnabled(!locked);
+        if (locked != textHidden())
+            ButtonHideFileClick();
+        MaskSelection(module.FileEdit, locked);
+    });
 
     m.SpeedButtonUFT8 = new QToolButton(m.PanelFile);
     m.SpeedButtonUFT8->setObjectName(QStringLiteral("SpeedButtonUFT8"));
@@ -760,6 +769,7 @@ void RadioButtonFileClick()
     updateReadOnly();
     focusTextUnlessDemo();
     SoundEngine().Sender->restoreBasePitch();
+    ShowEntrySheetWhenChecked();
 }
 
 std::optional<std::vector<std::string>> LoadNewsText(const std::string &fileName)
@@ -914,6 +924,9 @@ void ButtonContinueFileMouseUp(Qt::MouseButton button)
 
 void ButtonHideFileClick()
 {
+    // Masked by the instructor: nothing shows the text (Stop's "always show" included).
+    if (textHidden() && OptionLocked(InstructorLock::MaskedFile))
+        return;
     QPalette palette = module.FileEdit->palette();
     if (!textHidden()) {
         palette.setColor(QPalette::Base, palette.color(QPalette::Text));

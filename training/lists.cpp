@@ -143,12 +143,12 @@ void switchToList(ListMode mode)
 
     if (auto *monitor = f.findChild<QPlainTextEdit *>(QStringLiteral("MemoMonitor")))
         monitor->clear();
-    if (SheetWasOpen && FormSaisie && FormSaisie->isVisible())
-        FormSaisie->hide();
+    if (TSideForm *sheet = SideWindowNamed("FormSaisie"); SheetWasOpen && sheet)
+        sheet->hide();
     // The exam is offered while French is the language.
     setEnabledNamed("menuExamen", f.Francais1->isChecked());
     setEnabledNamed("MenuListWords", true);
-    if (!(FormDemo && FormDemo->isVisible()))
+    if (!SideWindowVisible("FormDemo"))
         if (QWidget *box = widgetNamed("Editcaractere"))
             box->setFocus();
 }

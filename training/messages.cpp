@@ -66,7 +66,7 @@ T *control(const char *name)
 
 bool demoVisible()
 {
-    return FormDemo && FormDemo->isVisible();
+    return SideWindowVisible("FormDemo");
 }
 
 QString indexed(const char *name, int n)

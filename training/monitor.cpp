@@ -458,7 +458,7 @@ bool MonitorShown()
 
 bool DemoVisible()
 {
-    return FormDemo && FormDemo->isVisible();
+    return SideWindowVisible("FormDemo");
 }
 
 void FocusTypingBox()

@@ -64,7 +64,7 @@ void setShownNamed(const char *name, bool shown)
 
 bool demoVisible()
 {
-    return FormDemo && FormDemo->isVisible();
+    return SideWindowVisible("FormDemo");
 }
 
 void focusTypingBox()

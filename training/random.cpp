@@ -5,6 +5,7 @@
 
 #include "engine/cp1252.h"
 #include "shell/enginehost_mainwindow.h"
+#include "shell/instructorlock.h"
 #include "shell/formdialog.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
@@ -15,6 +16,7 @@
 #include "shell/summaries.h"
 #include "shell/systembeep.h"
 #include "shell/utilities.h"
+#include "training/entrysheet.h"
 #include "training/randominternal.h"
 
 #include <QAction>
@@ -50,7 +52,7 @@ RandomSeries &series()
 
 bool demoVisible()
 {
-    return FormDemo && FormDemo->isVisible();
+    return SideWindowVisible("FormDemo");
 }
 
 QWidget *widgetNamed(const char *name)
@@ -487,6 +489,7 @@ void ButtonChoixRandomClick(QObject *)
         series().RandomSeriesStarted = false;
         SoundEngine().Sender->restoreBasePitch();
         RadioButtonRandomClick(f.RadioButtonRandom);
+        ShowEntrySheetWhenChecked();
         return;
     }
     SetProgramBeep(true);
@@ -513,6 +516,7 @@ void ButtonChoixRandomClick(QObject *)
         RandomExam().modeEntered();
     if (auto *monitor = f.findChild<QPlainTextEdit *>(QStringLiteral("MemoMonitor")))
         monitor->clear();
+    ShowEntrySheetWhenChecked();
     UpdatePlayRandomHint();
 }
 
@@ -530,8 +534,8 @@ void BitBtnPlayRandomClick(QObject *)
     if (module.MenuHide->isChecked())
         SetMemoHidden(true);
     RadioButtonRandomClick(f.RadioButtonRandom);
-    if (FormSaisie && FormSaisie->isVisible())
-        FormSaisie->activateWindow();
+    if (SideWindowVisible("FormSaisie"))
+        SideWindowNamed("FormSaisie")->activateWindow();
     UpdateRandomSummary();
 }
 
@@ -720,6 +724,12 @@ void BuildRandomPanel(RandomModule &r)
     QObject::connect(r.ButtonHide, &QPushButton::clicked, r.ButtonHide, [&r] { ButtonHideClick(r.ButtonHide); });
     QObject::connect(r.ButtonHide, &QWidget::customContextMenuRequested, r.ButtonHide,
                      [&r](const QPoint &at) { r.PopHideRandom->popup(r.ButtonHide->mapToGlobal(at)); });
+    // The instructor's masked random groups: hidden, and the button that would show them off.
+    FollowOptionLock(InstructorLock::MaskedRandom, r.ButtonHide, [&r](bool locked) {
+        r.ButtonHide->setEnabled(!locked);
+        SetMemoHidden(locked);
+        MaskSelection(r.MemoRandom, locked);
+    });
 
     r.SpeedButtonRandomCase = new QToolButton(box);
     r.SpeedButtonRandomCase->setObjectName(QStringLiteral("SpeedButtonRandomCase"));
@@ -759,7 +769,7 @@ void BuildRandomPanel(RandomModule &r)
     r.LabelWords->setObjectName(QStringLiteral("LabelWords"));
     r.LabelWords->setWordWrap(true);
     r.LabelWords->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    r.LabelWords->setGeometry(8, 244, 628, 48);
+    r.LabelWords->setGeometry(8, 244, 588, 48); // the entry sheet's button beside it
 
     r.ButtonChoixRandom = new QPushButton(f.Frame);
     r.ButtonChoixRandom->setObjectName(QStringLiteral("ButtonChoixRandom"));

@@ -4,6 +4,7 @@
 #include "engine/cp1252.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/formdialog.h"
+#include "shell/instructorlock.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
@@ -52,7 +53,7 @@ void connectItem(QAction *item, void (*handler)(QObject *))
 
 bool demoVisible()
 {
-    return FormDemo && FormDemo->isVisible();
+    return SideWindowVisible("FormDemo");
 }
 
 // Unchecks the word list and the exam's items (the exam joins this menu later).
@@ -352,8 +353,8 @@ void ButtonChoixCaractereOKClick(QObject *)
 void ButtonCancelChoixClick(QObject *)
 {
     RandomModule &r = m();
-    if (FormhelpChoixRandom && FormhelpChoixRandom->isVisible())
-        FormhelpChoixRandom->hide();
+    if (TSideForm *card = SideWindowNamed("FormhelpChoixRandom"))
+        card->hide();
     r.PanelChoixRandom->hide();
     if (auto *quizOK = RandomForm().findChild<QWidget *>(QStringLiteral("ButtonQuizOK")))
         quizOK->setEnabled(true);
@@ -443,6 +444,9 @@ bool MemoHidden()
 
 void SetMemoHidden(bool hidden)
 {
+    // Masked by the instructor: nothing shows the groups (Stop's "always show" included).
+    if (!hidden && OptionLocked(InstructorLock::MaskedRandom))
+        return;
     QPalette palette = m().MemoRandom->palette();
     const QPalette normal = QApplication::palette(m().MemoRandom);
     palette.setColor(QPalette::Base, hidden ? palette.color(QPalette::Text) : normal.color(QPalette::Base));

@@ -65,7 +65,7 @@ EngineState &state()
 
 bool demoVisible()
 {
-    return FormDemo && FormDemo->isVisible();
+    return SideWindowVisible("FormDemo");
 }
 
 void stopKidAnimationIfRunning()

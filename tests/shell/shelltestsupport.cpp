@@ -5,6 +5,7 @@
 #include "shell/enginesettingskeys.h"
 #include "shell/formdialog.h"
 #include "shell/help.h"
+#include "shell/instructorlock.h"
 #include "shell/languages/languages.h"
 #include "shell/joystickport.h"
 #include "shell/mainwindow.h"
@@ -83,7 +84,7 @@ void restoreProgramGlobals()
         keep(FileOpenDialog()), keep(NewsPageFetcher()), keep(NewsSiteBase()),
         keep(joystickSeams()), keep(lptSeams()),
         keep(VerStart), keep(ReleaseCheckSilent), keep(FetchedVersion), keep(ShellOpenHandler),
-        keep(StartDetachedHandler), keep(LessonImportDialog()), keep(ExamPauseClock()),
+        keep(StartDetachedHandler), keep(LessonImportDialog()), keep(ExamPauseClock()), keep(LockedOptions()),
     };
     for (const auto &restore : restores)
         restore();

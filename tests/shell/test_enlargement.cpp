@@ -14,6 +14,7 @@
 #include "shell/startup.h"
 #include "shell/utilities.h"
 #include "shell/zoom.h"
+#include "training/entrysheet.h"
 
 #include <QAction>
 #include <QDir>

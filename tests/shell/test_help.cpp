@@ -11,6 +11,7 @@
 #include "shell/formdialog.h"
 #include "shell/help.h"
 #include "shell/mainwindow.h"
+#include "training/entrysheet.h"
 
 #include <QAction>
 #include <QApplication>

@@ -18,6 +18,9 @@
 #include "shell/sidewindows.h"
 #include "shell/startup.h"
 #include "shell/utilities.h"
+#include "training/demoview.h"
+#include "training/entrysheet.h"
+#include "training/instructor.h"
 #include "training/filetext.h"
 
 #include <QAction>

@@ -14,6 +14,7 @@
 #include "shell/startup.h"
 #include "shell/toolsutilities.h"
 #include "shell/utilities.h"
+#include "training/entrysheet.h"
 
 #include <QAction>
 #include <QApplication>
