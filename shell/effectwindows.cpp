@@ -87,6 +87,11 @@ constexpr Tr kTestButton("Test", "Teszt", "Test", "Test", "Prova", "Teste", "Pru
 constexpr Tr kBandGroup("BW", "Sávsz.", "Bandbr.", "Bande", "Banda", "Banda", "Banda");
 constexpr Tr kDriftUnit("Hz/car", "Hz/kar", "Hz/Zch", "Hz/car", "Hz/car", "Hz/car", "Hz/car");
 
+QString hertz(int pitch)
+{
+    return QString::number(pitch) + QStringLiteral(" Hz");
+}
+
 // Fading captions: group, fast, medium, slow.
 constexpr Tr kQsbSpeed("Speed", "Gyorsaság", "Geschwindigkeit", "Vitesse", "Velocità", "Velocidade", "Velocidad");
 constexpr Tr kQsbFast("Fast", "Gyors", "Schnell", "Rapide", "Rapido", "Rápido", "Rápido");
@@ -131,8 +136,10 @@ bool TFormNote::refusedByLock()
     const ToneTables &tables = tone().Tables;
     const QSignalBlocker quietBar(TrackBarNote);
     const QSignalBlocker quietBox(CheckBoxTonExamen);
-    TrackBarNote->setValue(NotePositionForPitch(static_cast<int>(tables.BaseFrequency())));
+    const int pitch = static_cast<int>(tables.BaseFrequency());
+    TrackBarNote->setValue(NotePositionForPitch(pitch));
     CheckBoxTonExamen->setChecked(tables.ExamTone());
+    StaticTextNote->setText(hertz(pitch));
     return true;
 }
 
@@ -147,7 +154,7 @@ void TFormNote::TrackBarNoteChange()
     if (refusedByLock())
         return;
     const int pitch = PitchOfPosition(TrackBarNote->value());
-    StaticTextNote->setText(QString::number(pitch) + QStringLiteral(" Hz"));
+    StaticTextNote->setText(hertz(pitch));
     ToneTables &tables = tone().Tables;
     tables.setToneFrequency(pitch);
     tables.setBaseFrequency(tables.ToneFrequency());

@@ -773,6 +773,32 @@ void ExemptFromZoom(QWidget *window)
         window->setProperty(ExemptProperty, true);
 }
 
+namespace {
+
+std::vector<std::pair<QPointer<QObject>, std::function<void()>>> &zoomListeners()
+{
+    static std::vector<std::pair<QPointer<QObject>, std::function<void()>>> listeners;
+    return listeners;
+}
+
+void tellZoomListeners()
+{
+    auto &listeners = zoomListeners();
+    std::erase_if(listeners, [](const auto &listener) { return !listener.first; });
+    const auto now = listeners;
+    for (const auto &[owner, changed] : now)
+        if (owner)
+            changed();
+}
+
+} // namespace
+
+void OnZoomChange(QObject *owner, std::function<void()> changed)
+{
+    if (owner && changed)
+        zoomListeners().emplace_back(owner, std::move(changed));
+}
+
 void MenuAgrandirClick(int percent)
 {
     if (!IsZoomStep(percent) || !Form1)
@@ -811,6 +837,7 @@ void MenuAgrandirClick(int percent)
     applyStepSizes();
     if (FormZoom && FormZoom->isVisible())
         FormZoom->LoadCaseGlyph();
+    tellZoomListeners();
 }
 
 void MenuAgrandir100Click()

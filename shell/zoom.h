@@ -21,7 +21,8 @@
 //       fits its font to its own height relies on this); set fonts when building;
 //     * a panel that places its own children from its own size (a resize handler) calls
 //       KeepsOwnLayout(panel): its children's places are left to it, their fonts still follow;
-//     * a window that follows its own size (the zoom view) calls ExemptFromZoom(window).
+//     * a window that follows its own size (the zoom view, the demo view) calls
+//       ExemptFromZoom(window), and OnZoomChange when it sizes parts by ZoomScaled.
 // - Controls inside a Qt layout are placed by the layout; their fonts and the layout follow.
 // - A side window closed by an enlargement opens again at the new step. One kept open (the
 //   random-choice help card when going back to 100 %, the message box, the demo view) is
@@ -30,6 +31,9 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
+
+class QObject;
 class QWidget;
 class TForm1;
 
@@ -50,6 +54,9 @@ QRect DesignGeometry(const QWidget *control);
 void KeepsOwnLayout(QWidget *panel);
 // A window that keeps out of the enlargement.
 void ExemptFromZoom(QWidget *window);
+// After every change of step, for as long as `owner` lives: a window kept out of the
+// enlargement that sizes parts of itself by ZoomScaled places them again while it is open.
+void OnZoomChange(QObject *owner, std::function<void()> changed);
 
 // The enlargement's menu handlers. Choosing the current step does nothing.
 void MenuAgrandir100Click();

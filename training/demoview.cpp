@@ -1,5 +1,6 @@
 #include "training/demoview.h"
 
+#include "shell/instructorlock.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
@@ -225,6 +226,15 @@ TFormDemo::TFormDemo(QWidget *parent)
     connect(ImagePlay, &QToolButton::clicked, this, [this] { ImagePlayClick(); });
     connect(ImageStop, &QToolButton::clicked, this, [this] { ImageStopClick(); });
     ImageStop->hide();
+    OnZoomChange(this, [this] {
+        if (isVisible())
+            placeControls();
+    });
+    // A text the instructor masks is not shown here either, even when the view is open.
+    FollowOptionLock(InstructorLock::MaskedFile, this, [this](bool masked) {
+        if (masked && isVisible())
+            hide();
+    });
 }
 
 void TFormDemo::placeControls()

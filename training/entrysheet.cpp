@@ -30,15 +30,6 @@ constexpr Tr kSheetCaption("Entry sheet", "Jegyzetlap", "Notizblatt", "Feuille d
                            "Página de entrada", "Hoja de control");
 constexpr Tr kMoreHelp("More help", "További segítség", "Mehr Hilfe", "Plus d'aide", "Più aiuto", "Mais ajuda",
                        "Más ayuda");
-// The lesson box's hint, for a program whose random box has none yet.
-constexpr Tr kLessonBoxHint("Double-click to enter the lesson. Right click to create or to modify the selected lesson",
-                            "Dupla kattintás: a lecke kiválasztása. Jobb kattintás: a kijelölt lecke létrehozása vagy módosítása",
-                            "Doppelklick, um die Lektion zu wählen. Rechtsklick, um die gewählte Lektion anzulegen oder zu ändern",
-                            "Double-cliquer pour choisir la leçon. Clic droit pour créer ou modifier la leçon choisie",
-                            "Doppio clic per scegliere la lezione. Clic destro per creare o modificare la lezione scelta",
-                            "Duplo clique para escolher a lição. Clique direito para criar ou modificar a lição escolhida",
-                            "Doble clic para elegir la lección. Clic derecho para crear o modificar la lección elegida");
-
 constexpr TextRow kTexts[] = {
     {"MenuSaisie", TextKind::Caption,
      Tr("&Entry sheet", "&Jegyzetlap", "&Notizblatt", "&Feuille de saisie", "&Entrata foglio", "&Página de entrada",
@@ -146,7 +137,7 @@ void TFormSaisie::FormShow()
 {
     if (!placed_ && Form1) {
         placed_ = true;
-        PlaceWindow(this, Form1->geometry().topLeft() + FirstPlace, std::nullopt);
+        PlaceWindow(this, Form1->pos() + FirstPlace, std::nullopt);
     }
     if (QWidget *memo = mainWidget("MemoRandom"))
         MemoSaisie->setFont(memo->font());
@@ -233,8 +224,7 @@ TFormhelpChoixRandom::TFormhelpChoixRandom(QWidget *parent)
 void TFormhelpChoixRandom::retranslate()
 {
     const QWidget *box = mainWidget("BoxCaracteresChoix");
-    const QString hint = box ? box->toolTip() : QString();
-    Label1->setText(hint.isEmpty() ? Pick(kLessonBoxHint) : hint);
+    Label1->setText(box ? box->toolTip() : QString());
     Label2->setText(ForDisplay(TxtLessonSetHint()));
     ButtonHelp->setText(Pick(kMoreHelp));
 }
@@ -291,12 +281,14 @@ void BuildEntrySheetModule(TForm1 &form)
         MenuSaisieClick();
     });
 
-    if (QWidget *box = mainWidget("GroupBoxRandom"))
+    // The window is still being built: Form1 does not name it yet.
+    const auto built = [&form](const char *name) { return form.findChild<QWidget *>(QString::fromLatin1(name)); };
+    if (QWidget *box = built("GroupBoxRandom"))
         pencil(box, "SpeedButtonSaisie", QRect(602, 250, 34, 34));
     if (QWidget *panel = FileText().PanelFile)
         pencil(panel, "SpeedButtonSaisieFile", QRect(350, 240, 34, 30));
     // The help card's button, on the character-choice panel; the help module connects it.
-    if (QWidget *choice = mainWidget("PanelChoixRandom")) {
+    if (QWidget *choice = built("PanelChoixRandom")) {
         auto *help = new QToolButton(choice);
         help->setObjectName(QStringLiteral("SpeedButtonHelpChoixRanom"));
         help->setText(QStringLiteral("?"));

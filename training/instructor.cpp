@@ -6,9 +6,9 @@
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
 #include "shell/settingskeys.h"
+#include "shell/systembeep.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
@@ -203,12 +203,12 @@ void TFormInstructor::BitBtnOKClick()
     const std::string typed = cp1252::fromQString(EditPassword->text());
     switch (InstructorOK(module.password, typed, CheckBoxInhibitInstructor->isChecked())) {
     case InstructorAnswer::NoPassword:
-        QApplication::beep();
+        ProgramBeep();
         LabelIncorrectPassword->hide();
         LabelPassword->show();
         return;
     case InstructorAnswer::WrongPassword:
-        QApplication::beep();
+        ProgramBeep();
         LabelPassword->hide();
         LabelIncorrectPassword->show();
         return;

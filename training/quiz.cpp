@@ -254,14 +254,6 @@ void afterJudgement(bool wrong)
         module.TimerFinQuiz->start();
 }
 
-// The speed control is locked (the instructor's fixed speed disables it): variable speed
-// leaves it alone.
-bool speedLocked()
-{
-    auto *speed = qobject_cast<QWidget *>(named("UpDownVitesse"));
-    return speed && !speed->isEnabled();
-}
-
 // ---- Hooks of the engine -----------------------------------------------------------------------
 
 // The character has been sent: the answer time starts.
@@ -456,12 +448,12 @@ void TimerQuizTimer()
         return; // judged already
     cancelWaits();
     ShowFace(judged->right ? Face::Right : Face::Wrong);
-    if (!speedLocked()) {
-        if (judged->speed == quiz::SpeedStep::Up)
-            UpSpeedClick();
-        else if (judged->speed == quiz::SpeedStep::Down)
-            DownSpeedClick();
-    }
+    // Variable speed goes through the Speed menu's steps, which the instructor's fixed speed
+    // refuses.
+    if (judged->speed == quiz::SpeedStep::Up)
+        UpSpeedClick();
+    else if (judged->speed == quiz::SpeedStep::Down)
+        DownSpeedClick();
     if (judged->delayStep != m.UpDownDelay->value())
         m.UpDownDelay->setValue(judged->delayStep);
     if (!judged->right && options.keepRepeats) {

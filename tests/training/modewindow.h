@@ -7,12 +7,19 @@
 #include "tests/shell/shelltestsupport.h"
 
 #include "engine/cp1252.h"
+#include "shell/formdialog.h"
 #include "shell/mainwindow.h"
+#include "shell/settingsfile.h"
 #include "shell/soundengine.h"
+#include "shell/startup.h"
+#include "training/filetext.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -48,6 +55,36 @@ protected:
         QTest::mouseClick(list->viewport(), button, {}, list->visualItemRect(list->item(row)).center());
     }
     static std::string queue() { return state().PlayQueue; }
+
+    // A file text loaded as the user loads it: chosen in the file mode's dialog.
+    void loadFileText(const std::string &bytes)
+    {
+        const QString path = textFolder.filePath(QStringLiteral("text.txt"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::fromStdString(bytes));
+        file.close();
+        WarnAnsiShown = true; // the one-time warning is the message box's own test
+        FileOpenDialog() = [path](const QString &) { return std::optional<QString>(path); };
+        QTest::mouseClick(Form1->RadioButtonFile, Qt::LeftButton);
+    }
+    QTemporaryDir textFolder;
+
+    // The program ends, its settings written, and starts again on that file as its main
+    // block starts it.
+    static void restartProgram()
+    {
+        ASSERT_TRUE(WriteSettingsFile());
+        DestroyAllWindows();
+        shelltest::ensureWindows();
+        PushSettingsIntoSideWindows();
+        Form1->show();
+    }
+    static std::string settingsFileBytes()
+    {
+        QFile file(SettingsFilePath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+    }
 
     // Keys as the keyboard gives them, any character (Qt's helper knows only ASCII).
     static void typeText(QWidget *widget, const QString &keys)

@@ -10,6 +10,7 @@
 #include "engine/timing.h"
 #include "shell/datafolders.h"
 #include "shell/formdialog.h"
+#include "shell/instructorlock.h"
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
 #include "shell/settingskeys.h"
@@ -284,11 +285,11 @@ TEST_F(QuizWindow, VariableSpeedFollowsTheStreaksUnlessTheSpeedIsLocked)
     answerWith(QStringLiteral("t"));
     EXPECT_EQ(speed->value(), 12);
 
-    // The instructor's fixed speed disables the control: the streaks leave it alone.
-    speed->setEnabled(false);
+    // The instructor's fixed speed: the streaks leave it alone.
+    SetOptionLocked(InstructorLock::FixedSpeed, true);
     answerWith(QStringLiteral("t"));
     EXPECT_EQ(Form1->EngineTiming.Speed(), 12);
-    speed->setEnabled(true);
+    SetOptionLocked(InstructorLock::FixedSpeed, false);
 }
 
 TEST_F(QuizWindow, TheSettingsKeysComeBackAsTheyWereRead)
