@@ -68,20 +68,6 @@ protected:
 
 } // namespace
 
-TEST(InstructorRule, APasswordIsCreatedOnceAndOnlyItsExactTextChangesTheLocks)
-{
-    std::string password;
-    EXPECT_EQ(InstructorOK(password, "", false), InstructorAnswer::NoPassword);
-    EXPECT_EQ(password, "");
-    EXPECT_EQ(InstructorOK(password, "Key", false), InstructorAnswer::Applied);
-    EXPECT_EQ(password, "Key");
-    EXPECT_EQ(InstructorOK(password, "key", false), InstructorAnswer::WrongPassword);
-    EXPECT_EQ(InstructorOK(password, "", true), InstructorAnswer::WrongPassword);
-    EXPECT_EQ(password, "Key");
-    EXPECT_EQ(InstructorOK(password, "Key", true), InstructorAnswer::Inhibited);
-    EXPECT_EQ(password, "");
-}
-
 TEST_F(Instructor, FirstPasswordMasksTheTextAWrongOneAndCancelChangeNothingTheInhibitBoxEndsIt)
 {
     loadFileText("tea");
