@@ -111,11 +111,9 @@ TEST_F(SettingsRoundTrip, EveryKeyAwayFromItsFreshValueComesBackAsItWasRead)
 
 TEST_F(SettingsRoundTrip, EveryKeyHasItsModulesRowOnceTheProgramIsBuilt)
 {
-    // Modules on their way into the program; their keys are kept as read meanwhile.
-    const std::set<std::string_view> coming = {"instructor", "entry sheet"};
     start({});
     for (const SettingsKey &k : SettingsKeys)
-        EXPECT_TRUE(Settings().isBound(k.key) || coming.count(k.owner)) << k.key << " (" << k.owner << ")";
+        EXPECT_TRUE(Settings().isBound(k.key)) << k.key << " (" << k.owner << ")";
 }
 
 TEST_F(SettingsRoundTrip, AnOptionReadTwiceStaysOn)
