@@ -15,6 +15,7 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
@@ -87,11 +88,15 @@ TEST_F(EntrySheet, TheMenuItemShowsTheSheetBesideTheRandomGroupsOrTheFileTextAnd
     EXPECT_EQ(sheet->pos(), QPoint(300, 210));
 }
 
-TEST_F(EntrySheet, AFileTextLoadedWhileTheItemIsCheckedBringsTheSheet)
+TEST_F(EntrySheet, AFileTextLoadedWhileTheItemIsCheckedBringsTheSheetOnTheScreen)
 {
+    // The main window near the screen's far corner: the sheet's first place is held to it.
+    const QRect screen = Form1->screen()->availableGeometry();
+    Form1->move(screen.right() - 100, screen.bottom() - 100);
     menu->trigger();
     loadFileText("tea");
     EXPECT_TRUE(sheet->isVisible());
+    EXPECT_TRUE(screen.contains(sheet->frameGeometry())) << sheet->frameGeometry().x();
     sheet->hide();
     QTest::mouseClick(control<QToolButton>("SpeedButtonSaisieFile"), Qt::LeftButton);
     EXPECT_TRUE(sheet->isVisible());

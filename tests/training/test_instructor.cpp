@@ -254,6 +254,10 @@ TEST_F(Instructor, TheLocksAndAnyPasswordComeBackFromTheSettingsFile)
     EXPECT_TRUE(OptionLocked(InstructorLock::FixedNote));
     EXPECT_FALSE(OptionLocked(InstructorLock::MaskedFile));
     EXPECT_FALSE(control<QSpinBox>("UpDownVitesse")->isEnabled());
+    control<QAction>("MenuInstructor")->trigger();
+    EXPECT_TRUE(window->CheckBoxFixedSpeed->isChecked());
+    EXPECT_FALSE(window->CheckBoxMaskedRandom->isChecked());
+    QTest::mouseClick(window->BitBtnCancel, Qt::LeftButton);
     const std::string bytes = settingsFileBytes();
     EXPECT_NE(bytes.find("\r\nINSTMF=0\r\nINSTMR=0\r\nINSTFN=1\r\nINSTFS=1\r\n"), std::string::npos);
     EXPECT_EQ(bytes.find("MDPINT="), bytes.rfind("MDPINT=")); // one line
