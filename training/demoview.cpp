@@ -187,7 +187,7 @@ TDemoImage::TDemoImage(const char *name, QWidget *parent)
 TFormDemo::TFormDemo(QWidget *parent)
     : TSideForm("FormDemo", parent)
 {
-    setWindowTitle(QStringLiteral("KESTRELON"));
+    setWindowTitle(Pick(ProgramNameText));
     // The view takes the screen's size; only its pictures follow the enlargement.
     ExemptFromZoom(this);
     Panel1 = new QFrame(this);

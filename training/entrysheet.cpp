@@ -199,7 +199,7 @@ TFormhelpChoixRandom::TFormhelpChoixRandom(QWidget *parent)
     : TSideForm("FormhelpChoixRandom", parent)
     , LanguageAware(this)
 {
-    setWindowTitle(QStringLiteral("KESTRELON"));
+    setWindowTitle(Pick(ProgramNameText));
     resize(360, 200);
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
