@@ -366,26 +366,13 @@ bool textFinished()
         return false;
     EngineState &s = state();
     setEnabledNamed("Editcaractere", true);
-    if (!module.TextLoaded) {
-        module.ButtonPlayFile->show();
-        module.ButtonContinueFile->hide();
-        return false;
+    ResetFileButtons();
+    if (module.TextLoaded && s.ResumeText.empty() && NamedChecked(form(), "MenuContinuous") && s.TextPlaying) {
+        s.TextPlaying = false;
+        LoopButton = true;
+        form().TimerBoucle->start();
+        return true;
     }
-    if (s.ResumeText.empty()) {
-        setCaret(0);
-        resetPositions();
-        offerPlay(true);
-        updateReadOnly();
-        if (NamedChecked(form(), "MenuContinuous") && s.TextPlaying) {
-            s.TextPlaying = false;
-            LoopButton = true;
-            form().TimerBoucle->start();
-            return true;
-        }
-        return false;
-    }
-    offerPlay(false);
-    module.FileEdit->setReadOnly(true);
     return false;
 }
 
@@ -501,6 +488,24 @@ std::string &NewsSiteBase()
         return fromEnvironment.isEmpty() ? std::string("https://www.afp.com") : fromEnvironment.toStdString();
     }();
     return base;
+}
+
+void ResetFileButtons()
+{
+    if (!module.FileEdit)
+        return;
+    if (module.TextLoaded && !state().ResumeText.empty()) {
+        offerPlay(false);
+        module.FileEdit->setReadOnly(true);
+        return;
+    }
+    offerPlay(true);
+    module.ButtonPlayFile->setEnabled(module.TextLoaded);
+    if (!module.TextLoaded)
+        return;
+    setCaret(0);
+    resetPositions();
+    updateReadOnly();
 }
 
 // ---- The box --------------------------------------------------------------------------------

@@ -104,6 +104,9 @@ void AddFileTextKeyRoutes();
 // Mouse release on Continue: a right button restarts the text from its beginning.
 void ButtonContinueFileMouseUp(Qt::MouseButton button);
 void ButtonHideFileClick();
+// The file text's buttons as the end of a text or a switch to another mode leaves them:
+// Continue while a stopped text waits, else Play (enabled with a text loaded), from the start.
+void ResetFileButtons();
 void MenuPosFileClick();
 void SpeedButtonUFT8Click();
 // Esc and Space in the text box; true when the key was acted on (and is consumed).

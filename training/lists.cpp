@@ -87,29 +87,6 @@ void playItem(const std::string &text, std::initializer_list<const char *> disab
     BeginTransmission(queueWasEmpty);
 }
 
-// The file text's buttons as every mode switch leaves them: Continue while a stopped text
-// waits, else Play when a text is loaded.
-void resetFileButtons()
-{
-    FileTextModule &file = FileText();
-    EngineState &s = form().Engine;
-    if (!file.ButtonPlayFile || !file.ButtonContinueFile || !file.FileEdit)
-        return;
-    const bool continuing = file.TextLoaded && !s.ResumeText.empty();
-    file.ButtonPlayFile->setEnabled(file.TextLoaded && !continuing);
-    file.ButtonPlayFile->setVisible(!continuing);
-    file.ButtonContinueFile->setEnabled(continuing);
-    file.ButtonContinueFile->setVisible(continuing);
-    if (continuing) {
-        file.FileEdit->setReadOnly(true);
-        return;
-    }
-    s.FileSelStart = 0;
-    s.FileTextStart = 0;
-    if (file.TextLoaded)
-        file.FileEdit->setReadOnly(file.MenuPosFile && file.MenuPosFile->isChecked());
-}
-
 enum class ListMode { Alphabet, CodeQ, Abrev };
 
 void switchToList(ListMode mode)
@@ -117,7 +94,7 @@ void switchToList(ListMode mode)
     TForm1 &f = form();
     EngineState &s = f.Engine;
     CallHook(Hooks().sidetoneOff);
-    resetFileButtons();
+    ResetFileButtons();
 
     f.TimerQuiz->stop();
     if (lists.ListAlphabet)

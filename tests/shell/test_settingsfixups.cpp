@@ -125,8 +125,9 @@ TEST_F(SettingsFixUps, TheLessonPageReadIsShownWithItsNumbersButtonsAndTheChosen
         EXPECT_EQ(Form1->findChild<QWidget *>(QStringLiteral("SpeedButtonChoixMoins"))->isEnabled(), p.minus) << p.page;
         EXPECT_EQ(Form1->findChild<QWidget *>(QStringLiteral("SpeedButtonChoixPlus"))->isEnabled(), p.plus) << p.page;
         auto *box = Form1->findChild<QComboBox *>(QStringLiteral("BoxCaracteresChoix"));
-        if (p.lesson)
+        if (p.lesson) {
             EXPECT_EQ(box->currentIndex(), p.item) << p.page;
+        }
     }
 }
 
