@@ -219,16 +219,11 @@ TEST(MessageTable, ProsignWordsReadDuringSwitchesAreWholeWords)
             words.insert(ProsignWord(code));
     }
     std::atomic<bool> stop{false};
-    std::atomic<int> reads{0};
-    std::atomic<int> strange{0};
+    std::atomic<int> reads{0}, strange{0};
     std::thread decoder([&] {
-        while (!stop) {
-            for (int code = 1; code <= 7; ++code) {
-                if (words.count(ProsignWord(code)) == 0)
-                    ++strange;
-            }
-            ++reads;
-        }
+        for (; !stop; ++reads)
+            for (int code = 1; code <= 7; ++code)
+                strange += words.count(ProsignWord(code)) == 0 ? 1 : 0;
     });
     // Switching until the thread has read a good many times (a loaded machine may be slow).
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
