@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config ccache qt6-base-dev portaudio19-dev
           libgtest-dev libgmock-dev libbenchmark-dev gettext xvfb clang libclang-rt-14-dev
-          libcurl4-openssl-dev)
+          libcurl4-openssl-dev qt6-translations-l10n)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -16,12 +16,14 @@
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QTranslator>
 #include <QVariant>
 
 #include <algorithm>
@@ -253,6 +255,27 @@ QAction *languageItem(Language language)
 
 void applyLanguage(Language language);
 
+// Qt's own dialogs (file and colour choosers, standard buttons) speak the same language, from
+// the toolkit's translations; where the system has none they stay English. Portuguese has only
+// the Brazilian set.
+void installToolkitTexts(Language language)
+{
+    static constexpr const char *suffixes[LanguageCount] = {nullptr, "hu", "de", "fr", "it", "pt_BR", "es"};
+    static QPointer<QTranslator> translator;
+    QCoreApplication *application = QCoreApplication::instance();
+    if (!application)
+        return;
+    if (translator)
+        QCoreApplication::removeTranslator(translator);
+    else
+        translator = new QTranslator(application);
+    const char *suffix = suffixes[static_cast<int>(language)];
+    if (suffix
+        && translator->load(QStringLiteral("qtbase_") + QLatin1String(suffix),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+}
+
 void switchTo(Language language)
 {
     checkedLanguage.store(static_cast<int>(language));
@@ -262,6 +285,7 @@ void switchTo(Language language)
 
 void applyLanguage(Language language)
 {
+    installToolkitTexts(language);
     if (mainWindow) {
         mainWindow->setWindowTitle(TitleLine(language));
         applyTextRows();

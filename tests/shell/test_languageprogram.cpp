@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -61,6 +62,22 @@ TEST(LanguageAtStartup, TheSettingsFileChoosesHungarian)
     Form1->Espagnol1->trigger();
     EXPECT_TRUE(Form1->Espagnol1->isChecked());
     EXPECT_EQ(CurrentLanguage(), Language::Espanol);
+}
+
+// The toolkit's own dialogs (file choosers, standard buttons) follow a switch too.
+TEST(LanguageAtStartup, TheToolkitsDialogsFollowTheLanguage)
+{
+    shelltest::ensureWindows();
+    const auto cancel = [] {
+        QDialogButtonBox box(QDialogButtonBox::Cancel);
+        return box.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&'));
+    };
+    Form1->Deutsch1->trigger();
+    EXPECT_EQ(cancel(), QStringLiteral("Abbrechen"));
+    Form1->Francais1->trigger();
+    EXPECT_EQ(cancel(), QStringLiteral("Annuler"));
+    Form1->English1->trigger();
+    EXPECT_EQ(cancel(), QStringLiteral("Cancel"));
 }
 
 // Lines read after the language change what some captions show: the captions follow them.
