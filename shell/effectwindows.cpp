@@ -1,4 +1,5 @@
 #include "shell/effectwindows.h"
+#include "shell/utilities.h"
 
 #include "engine/enginestate.h"
 #include "engine/tone.h"
@@ -26,13 +27,6 @@
 
 namespace {
 
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
 ToneGenerator &tone()
 {
     return Form1->EngineTone;
@@ -41,7 +35,7 @@ ToneGenerator &tone()
 // A track bar as the windows draw it: vertical, its first position at the top.
 QSlider *trackBar(QWidget *window, const char *name, int maximum, int value, int tickInterval)
 {
-    auto *bar = named(new QSlider(Qt::Vertical, window), name);
+    auto *bar = Named(new QSlider(Qt::Vertical, window), name);
     bar->setRange(0, maximum);
     bar->setValue(value);
     bar->setInvertedAppearance(true);
@@ -61,7 +55,7 @@ QLabel *label(QWidget *window, const QString &text, int x, int y, int w = 80, in
 
 QRadioButton *radio(QWidget *group, QButtonGroup *buttons, const char *name, const Tr &caption)
 {
-    auto *button = named(new QRadioButton(Pick(caption), group), name);
+    auto *button = Named(new QRadioButton(Pick(caption), group), name);
     group->layout()->addWidget(button);
     buttons->addButton(button);
     return button;
@@ -112,11 +106,11 @@ TFormNote::TFormNote(QWidget *parent)
     label(this, Pick(kPitchScale[0]), 64, 14);
     label(this, Pick(kPitchScale[1]), 64, 152);
     label(this, Pick(kPitchScale[2]), 64, 290);
-    StaticTextNote = named(label(this, QStringLiteral("800 Hz"), 120, 40, 70, 24), "StaticTextNote");
+    StaticTextNote = Named(label(this, QStringLiteral("800 Hz"), 120, 40, 70, 24), "StaticTextNote");
     MarkAsValue(StaticTextNote); // the pitch
-    CheckBoxTonExamen = named(new QCheckBox(QStringLiteral("Variante Examen"), this), "CheckBoxTonExamen");
+    CheckBoxTonExamen = Named(new QCheckBox(QStringLiteral("Variante Examen"), this), "CheckBoxTonExamen");
     CheckBoxTonExamen->setGeometry(110, 120, 88, 40);
-    SpeedButtonPlayV = named(new QPushButton(QStringLiteral("Test"), this), "SpeedButtonPlayV");
+    SpeedButtonPlayV = Named(new QPushButton(QStringLiteral("Test"), this), "SpeedButtonPlayV");
     SpeedButtonPlayV->setGeometry(120, 200, 60, 30);
 
     connect(TrackBarNote, &QSlider::valueChanged, this, [this] { TrackBarNoteChange(); });
@@ -197,7 +191,7 @@ TFormNoise::TFormNoise(QWidget *parent)
     TrackBarNoise->setGeometry(20, 30, 40, 200);
     label(this, Pick(kMax), 20, 8);
     label(this, Pick(kMin), 20, 234);
-    GroupBoxBW = named(new QGroupBox(QStringLiteral("BW"), this), "GroupBoxBW");
+    GroupBoxBW = Named(new QGroupBox(QStringLiteral("BW"), this), "GroupBoxBW");
     GroupBoxBW->setGeometry(80, 30, 110, 140);
     new QVBoxLayout(GroupBoxBW);
     auto *bands = new QButtonGroup(this);
@@ -267,7 +261,7 @@ TFormQSB::TFormQSB(QWidget *parent)
     TrackBarQSB->setGeometry(20, 30, 40, 200);
     label(this, Pick(kQsbScale[0]), 20, 8);
     label(this, Pick(kQsbScale[1]), 20, 234);
-    GroupBoxQSBSpeed = named(new QGroupBox(QStringLiteral("QSB speed"), this), "GroupBoxQSBSpeed");
+    GroupBoxQSBSpeed = Named(new QGroupBox(QStringLiteral("QSB speed"), this), "GroupBoxQSBSpeed");
     GroupBoxQSBSpeed->setGeometry(80, 30, 130, 120);
     new QVBoxLayout(GroupBoxQSBSpeed);
     auto *speeds = new QButtonGroup(this);
@@ -336,20 +330,20 @@ TFormDrift::TFormDrift(QWidget *parent)
 {
     setWindowTitle(Pick(kDriftTitle));
     setFixedSize(260, 200);
-    LabelDriftTitle = named(label(this, QString(), 10, 8, 240), "LabelDriftTitle");
+    LabelDriftTitle = Named(label(this, QString(), 10, 8, 240), "LabelDriftTitle");
     label(this, Pick(kDriftStep), 10, 44, 50);
-    UpDownDrift = named(new StepSpinBox(0, 50, 5, 10, this), "UpDownDrift");
+    UpDownDrift = Named(new StepSpinBox(0, 50, 5, 10, this), "UpDownDrift");
     UpDownDrift->setGeometry(64, 40, 70, 26);
     LabelDriftUnit = label(this, Pick(kDriftUnit), 140, 44, 60);
     label(this, Pick(kDriftMax), 10, 80, 50);
-    UpDownFMax = named(new StepSpinBox(800, 1500, 10, 1300, this), "UpDownFMax");
+    UpDownFMax = Named(new StepSpinBox(800, 1500, 10, 1300, this), "UpDownFMax");
     UpDownFMax->setGeometry(64, 76, 70, 26);
     label(this, Pick(kDriftMin), 10, 116, 50);
-    UpDownFMin = named(new StepSpinBox(100, 800, 10, 300, this), "UpDownFMin");
+    UpDownFMin = Named(new StepSpinBox(100, 800, 10, 300, this), "UpDownFMin");
     UpDownFMin->setGeometry(64, 112, 70, 26);
-    StaticTextF0 = named(label(this, QString(), 10, 152, 160), "StaticTextF0");
+    StaticTextF0 = Named(label(this, QString(), 10, 152, 160), "StaticTextF0");
     MarkAsValue(StaticTextF0); // the pitch the drift starts from
-    BitBtnBMP = named(new QPushButton(QStringLiteral("?"), this), "BitBtnBMP");
+    BitBtnBMP = Named(new QPushButton(QStringLiteral("?"), this), "BitBtnBMP");
     BitBtnBMP->setGeometry(210, 150, 32, 32);
 
     // The edits of the up-downs carry the names of the window's design.
@@ -433,7 +427,7 @@ TFormDriftBMP::TFormDriftBMP(QWidget *parent)
 {
     setWindowTitle(Pick(kDriftPictureTitle));
     setFixedSize(320, 200);
-    ImageDrift = named(new QLabel(this), "ImageDrift");
+    ImageDrift = Named(new QLabel(this), "ImageDrift");
     ImageDrift->setGeometry(0, 0, 320, 200);
 
     // The pitch of each character: from F0 up by dF per character to Fmax, down to Fmin, up.

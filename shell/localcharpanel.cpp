@@ -1,4 +1,5 @@
 #include "shell/localcharpanel.h"
+#include "shell/utilities.h"
 
 #include "engine/cp1252.h"
 #include "engine/localcharacters.h"
@@ -34,13 +35,6 @@ QPointer<TPanelLocalCharacters> thePanel;
 constexpr int ListLocalFirstRow = 97; // ListAlphabet row of local character 0
 constexpr int BlinkMs = 300;
 constexpr int BlinkSteps = 6; // three times red, then its own colour
-
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
 
 // The edit's character as the engine holds it; nothing when it has no Windows-1252 form.
 std::optional<unsigned char> characterOf(const QString &text)
@@ -118,53 +112,53 @@ TPanelLocalCharacters::TPanelLocalCharacters(TForm1 &form)
     setGeometry(90, 70, 480, 300);
 
     LabelLocalCharacters =
-        named(new QLabel(QStringLiteral(" LOCAL CHARACTER PROCESSING"), this), "LabelLocalCharacters");
+        Named(new QLabel(QStringLiteral(" LOCAL CHARACTER PROCESSING"), this), "LabelLocalCharacters");
     LabelLocalCharacters->setGeometry(8, 6, 464, 20);
     LabelLocalCharacters->setAlignment(Qt::AlignCenter);
 
-    LabelLocalCaractere = named(new QLabel(QStringLiteral("Character"), this), "LabelLocalCaractere");
+    LabelLocalCaractere = Named(new QLabel(QStringLiteral("Character"), this), "LabelLocalCaractere");
     LabelLocalCaractere->setGeometry(12, 40, 110, 22);
-    EditLocalCharacter = named(new QLineEdit(this), "EditLocalCharacter");
+    EditLocalCharacter = Named(new QLineEdit(this), "EditLocalCharacter");
     EditLocalCharacter->setGeometry(126, 40, 36, 24);
     EditLocalCharacter->setMaxLength(1);
 
-    LabelLocalCode = named(new QLabel(QStringLiteral("Code"), this), "LabelLocalCode");
+    LabelLocalCode = Named(new QLabel(QStringLiteral("Code"), this), "LabelLocalCode");
     LabelLocalCode->setGeometry(12, 74, 110, 22);
-    EditLocalCode = named(new QLineEdit(this), "EditLocalCode");
+    EditLocalCode = Named(new QLineEdit(this), "EditLocalCode");
     EditLocalCode->setGeometry(126, 74, 120, 24);
     EditLocalCode->setMaxLength(MaxLocalCodeSigns);
 
-    LabelLocalComment = named(new QLabel(QStringLiteral("Comment"), this), "LabelLocalComment");
+    LabelLocalComment = Named(new QLabel(QStringLiteral("Comment"), this), "LabelLocalComment");
     LabelLocalComment->setGeometry(12, 108, 110, 22);
-    EditLocalComment = named(new QLineEdit(this), "EditLocalComment");
+    EditLocalComment = Named(new QLineEdit(this), "EditLocalComment");
     EditLocalComment->setGeometry(126, 108, 200, 24);
     EditLocalComment->setMaxLength(MaxLocalCommentLength);
 
-    RadioGroupLocal = named(new QGroupBox(QStringLiteral("Action"), this), "RadioGroupLocal");
+    RadioGroupLocal = Named(new QGroupBox(QStringLiteral("Action"), this), "RadioGroupLocal");
     RadioGroupLocal->setGeometry(340, 34, 128, 104);
     auto *column = new QVBoxLayout(RadioGroupLocal);
-    RadioButtonLocalCreate = named(new QRadioButton(QStringLiteral("Create"), RadioGroupLocal), "RadioButtonLocalCreate");
-    RadioButtonLocalDelete = named(new QRadioButton(QStringLiteral("Delete"), RadioGroupLocal), "RadioButtonLocalDelete");
-    RadioButtonLocalModify = named(new QRadioButton(QStringLiteral("Modify"), RadioGroupLocal), "RadioButtonLocalModify");
+    RadioButtonLocalCreate = Named(new QRadioButton(QStringLiteral("Create"), RadioGroupLocal), "RadioButtonLocalCreate");
+    RadioButtonLocalDelete = Named(new QRadioButton(QStringLiteral("Delete"), RadioGroupLocal), "RadioButtonLocalDelete");
+    RadioButtonLocalModify = Named(new QRadioButton(QStringLiteral("Modify"), RadioGroupLocal), "RadioButtonLocalModify");
     actions_ = new QButtonGroup(this);
     for (QRadioButton *button : {RadioButtonLocalCreate, RadioButtonLocalDelete, RadioButtonLocalModify}) {
         column->addWidget(button);
         actions_->addButton(button);
     }
 
-    LabelLocalWarning = named(new QLabel(QStringLiteral("Standard characters cannot be modified (pages 1 and 2 of Alphabet)"), this),
+    LabelLocalWarning = Named(new QLabel(QStringLiteral("Standard characters cannot be modified (pages 1 and 2 of Alphabet)"), this),
                               "LabelLocalWarning");
     LabelLocalWarning->setGeometry(12, 146, 456, 36);
     LabelLocalWarning->setWordWrap(true);
-    LabelLocalPlein = named(new QLabel(this), "LabelLocalPlein");
+    LabelLocalPlein = Named(new QLabel(this), "LabelLocalPlein");
     LabelLocalPlein->setGeometry(12, 186, 456, 22);
 
-    ButtonLocalCaractereEnter = named(new QPushButton(QStringLiteral("Enter"), this), "ButtonLocalCaractereEnter");
+    ButtonLocalCaractereEnter = Named(new QPushButton(QStringLiteral("Enter"), this), "ButtonLocalCaractereEnter");
     ButtonLocalCaractereEnter->setGeometry(100, 240, 100, 32);
-    ButtonLocalCaractereExit = named(new QPushButton(QStringLiteral("Exit"), this), "ButtonLocalCaractereExit");
+    ButtonLocalCaractereExit = Named(new QPushButton(QStringLiteral("Exit"), this), "ButtonLocalCaractereExit");
     ButtonLocalCaractereExit->setGeometry(220, 240, 100, 32);
     // Help joins the other help buttons when the help pages land.
-    ButtonLocalCharacterHelp = named(new QPushButton(QStringLiteral("?"), this), "ButtonLocalCharacterHelp");
+    ButtonLocalCharacterHelp = Named(new QPushButton(QStringLiteral("?"), this), "ButtonLocalCharacterHelp");
     ButtonLocalCharacterHelp->setGeometry(340, 240, 32, 32);
 
     blink_ = new QTimer(this);
@@ -181,7 +175,7 @@ TPanelLocalCharacters::TPanelLocalCharacters(TForm1 &form)
     connect(ButtonLocalCaractereEnter, &QPushButton::clicked, this, [this] { ButtonLocalCaractereEnterClick(); });
     connect(ButtonLocalCaractereExit, &QPushButton::clicked, this, [this] { ButtonLocalCaractereExitClick(); });
 
-    MenuLocalCharacters = named(new QAction(QStringLiteral("&Local characters"), form.MenuOutils), "MenuLocalCharacters");
+    MenuLocalCharacters = Named(new QAction(QStringLiteral("&Local characters"), form.MenuOutils), "MenuLocalCharacters");
     form.MenuOutils->insertAction(form.MenuOutilsQuit, MenuLocalCharacters);
     connect(MenuLocalCharacters, &QAction::triggered, this, [this] { MenuLocalCharactersClick(); });
 

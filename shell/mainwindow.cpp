@@ -1,4 +1,5 @@
 #include "shell/mainwindow.h"
+#include "shell/utilities.h"
 
 #include "shell/formdialog.h"
 #include "shell/settingsgeometry.h"
@@ -32,16 +33,9 @@ TForm1 *Form1 = nullptr;
 
 namespace {
 
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
 QTimer *windowTimer(QObject *owner, const char *name)
 {
-    auto *timer = named(new QTimer(owner), name);
+    auto *timer = Named(new QTimer(owner), name);
     timer->setSingleShot(false);
     return timer;
 }
@@ -54,11 +48,11 @@ TForm1::TForm1(QWidget *parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KESTRELON"));
 
-    MenuOutils = named(menuBar()->addMenu(QStringLiteral("&Tools")), "MenuOutils");
-    MenuOutilsQuit = named(MenuOutils->addAction(QStringLiteral("&Quit")), "MenuOutilsQuit");
+    MenuOutils = Named(menuBar()->addMenu(QStringLiteral("&Tools")), "MenuOutils");
+    MenuOutilsQuit = Named(MenuOutils->addAction(QStringLiteral("&Quit")), "MenuOutilsQuit");
     connect(MenuOutilsQuit, &QAction::triggered, this, &TForm1::MenuOutilsQuitClick);
 
-    Language1 = named(menuBar()->addMenu(QStringLiteral("&Language")), "Language1");
+    Language1 = Named(menuBar()->addMenu(QStringLiteral("&Language")), "Language1");
     English1 = addLanguage("English1");
     Magyar1 = addLanguage("Magyar1");
     Deutsch1 = addLanguage("Deutsch1");
@@ -71,7 +65,7 @@ TForm1::TForm1(QWidget *parent)
     InstallLanguages(this);
     OnLanguageSwitch(this, [this] { placeModeButtons(); });
 
-    MenuAgrandir = named(menuBar()->addMenu(QStringLiteral("Enlarge")), "MenuAgrandir");
+    MenuAgrandir = Named(menuBar()->addMenu(QStringLiteral("Enlarge")), "MenuAgrandir");
     MenuAgrandir100 = addZoom("MenuAgrandir100", QStringLiteral("100 %"));
     MenuAgrandir125 = addZoom("MenuAgrandir125", QStringLiteral("125 %"));
     MenuAgrandir150 = addZoom("MenuAgrandir150", QStringLiteral("150 %"));
@@ -83,12 +77,12 @@ TForm1::TForm1(QWidget *parent)
     for (QAction *item : MenuAgrandir->actions())
         sizes->addAction(item);
 
-    MenuHelp = named(menuBar()->addMenu(QStringLiteral("&Help")), "MenuHelp");
+    MenuHelp = Named(menuBar()->addMenu(QStringLiteral("&Help")), "MenuHelp");
 
-    Frame = named(new QWidget(this), "Frame");
+    Frame = Named(new QWidget(this), "Frame");
     setCentralWidget(Frame);
 
-    Image1 = named(new QLabel(Frame), "Image1");
+    Image1 = Named(new QLabel(Frame), "Image1");
     Image1->setGeometry(8, 8, 38, 38);
 
     static const struct {
@@ -105,19 +99,19 @@ TForm1::TForm1(QWidget *parent)
         {&TForm1::RadioButtonMonitor, "RadioButtonMonitor", "Monitor"},
     };
     for (const auto &mode : modes)
-        this->*mode.member = named(new QRadioButton(QString::fromLatin1(mode.caption), Frame), mode.name);
+        this->*mode.member = Named(new QRadioButton(QString::fromLatin1(mode.caption), Frame), mode.name);
     placeModeButtons();
 
     // Never seen: the engine's start is clicked by the program only.
-    Button1 = named(new QPushButton(Frame), "Button1");
+    Button1 = Named(new QPushButton(Frame), "Button1");
     Button1->setGeometry(0, 0, 1, 1);
     Button1->hide();
 
-    ButtonQuitter = named(new QPushButton(QStringLiteral("Quit"), Frame), "ButtonQuitter");
+    ButtonQuitter = Named(new QPushButton(QStringLiteral("Quit"), Frame), "ButtonQuitter");
     ButtonQuitter->setGeometry(DesignWidth - 92, DesignHeight - 70, 80, 28);
     connect(ButtonQuitter, &QPushButton::clicked, this, &TForm1::ButtonQuitterClick);
 
-    ButtonStop = named(new QPushButton(QStringLiteral("Stop"), Frame), "ButtonStop");
+    ButtonStop = Named(new QPushButton(QStringLiteral("Stop"), Frame), "ButtonStop");
     ButtonStop->setGeometry(ButtonQuitter->geometry());
     ButtonStop->hide();
 
@@ -169,14 +163,14 @@ void TForm1::placeModeButtons()
 
 QAction *TForm1::addLanguage(const char *name)
 {
-    auto *item = named(Language1->addAction(QString::fromLatin1(name)), name);
+    auto *item = Named(Language1->addAction(QString::fromLatin1(name)), name);
     item->setCheckable(true);
     return item;
 }
 
 QAction *TForm1::addZoom(const char *name, const QString &caption)
 {
-    auto *item = named(MenuAgrandir->addAction(caption), name);
+    auto *item = Named(MenuAgrandir->addAction(caption), name);
     item->setCheckable(true);
     return item;
 }

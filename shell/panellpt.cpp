@@ -1,4 +1,5 @@
 #include "shell/panellpt.h"
+#include "shell/utilities.h"
 
 #include "engine/elementclock.h"
 #include "shell/formdialog.h"
@@ -54,13 +55,6 @@ static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & {
 
 constexpr const char *pinBoxNames[4] = {"CheckBoxPin1", "CheckBoxPin14", "CheckBoxPin16", "CheckBoxPin17"};
 
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
 // The control's own Enabled flag, whatever its parents' state.
 bool ownEnabled(const QWidget *widget)
 {
@@ -99,7 +93,7 @@ TLptPort::TLptPort(TForm1 &form, TPanelPort &panel)
     // Room below the serial controls, above the "On air" box.
     panel.resize(panel.width(), 364);
 
-    RadioGroupLPT = named(new PortRadioGroup(QStringLiteral("LPT"), &panel), "RadioGroupLPT");
+    RadioGroupLPT = Named(new PortRadioGroup(QStringLiteral("LPT"), &panel), "RadioGroupLPT");
     RadioGroupLPT->setGeometry(8, 230, 200, 100);
     for (const char *item : {"NONE", "LPT1", "LPT2", "LPT3"})
         RadioGroupLPT->AddItem(QString::fromLatin1(item));
@@ -107,7 +101,7 @@ TLptPort::TLptPort(TForm1 &form, TPanelPort &panel)
     RadioGroupLPT->OnClick = [this] { RadioGroupLPTClick(); };
     for (int n = 1; n <= 3; ++n) {
         MarkAsValue(RadioGroupLPT->Item(n)); // the detected port's name
-        auto *edit = named(new QLineEdit(QStringLiteral("[0000h]"), RadioGroupLPT),
+        auto *edit = Named(new QLineEdit(QStringLiteral("[0000h]"), RadioGroupLPT),
                            QStringLiteral("EditLPT%1").arg(n).toLatin1().constData());
         edit->setReadOnly(true);
         edit->setFrame(false);
@@ -116,27 +110,27 @@ TLptPort::TLptPort(TForm1 &form, TPanelPort &panel)
         connect(edit, &QLineEdit::textChanged, this, [this, n] { EditLPTChange(n); });
     }
 
-    Panel5 = named(new QFrame(&panel), "Panel5");
+    Panel5 = Named(new QFrame(&panel), "Panel5");
     Panel5->setGeometry(8, 332, 200, 28);
-    CheckBoxLPTx = named(new QCheckBox(QStringLiteral("LPTx"), Panel5), "CheckBoxLPTx");
+    CheckBoxLPTx = Named(new QCheckBox(QStringLiteral("LPTx"), Panel5), "CheckBoxLPTx");
     CheckBoxLPTx->setGeometry(4, 3, 60, 22);
-    EditLPTx = named(new QLineEdit(Panel5), "EditLPTx");
+    EditLPTx = Named(new QLineEdit(Panel5), "EditLPTx");
     EditLPTx->setMaxLength(4);
     EditLPTx->setToolTip(QStringLiteral("Enter a 4-digit hex value"));
     EditLPTx->setGeometry(66, 3, 60, 22);
-    Label7 = named(new QLabel(QStringLiteral("h"), Panel5), "Label7");
+    Label7 = Named(new QLabel(QStringLiteral("h"), Panel5), "Label7");
     Label7->setGeometry(130, 3, 16, 22);
     // Checked or unchecked, by the user or in code, runs the handler.
     connect(CheckBoxLPTx, &QCheckBox::toggled, this, [this] { CheckBoxLPTxClick(); });
     connect(EditLPTx, &QLineEdit::textChanged, this, [this] { EditLPTxChange(); });
 
-    RadioGroupPin = named(new PortRadioGroup(QStringLiteral("TX CW/LPT"), &panel), "RadioGroupPin");
+    RadioGroupPin = Named(new PortRadioGroup(QStringLiteral("TX CW/LPT"), &panel), "RadioGroupPin");
     RadioGroupPin->setGeometry(216, 230, 208, 130);
     for (const char *item : {"Pin 1", "Pin 14", "Pin 16", "Pin 17"})
         RadioGroupPin->AddItem(QString::fromLatin1(item));
     RadioGroupPin->OnClick = [this] { RadioGroupPinClick(); };
     for (int pin = 0; pin < 4; ++pin) {
-        auto *box = named(new QCheckBox(QStringLiteral("Neg. logic"), RadioGroupPin), pinBoxNames[pin]);
+        auto *box = Named(new QCheckBox(QStringLiteral("Neg. logic"), RadioGroupPin), pinBoxNames[pin]);
         box->setChecked(pin != 2);
         gridOf(RadioGroupPin)->addWidget(box, pin, 1);
         CheckBoxPin[pin] = box;
@@ -145,7 +139,7 @@ TLptPort::TLptPort(TForm1 &form, TPanelPort &panel)
     for (QWidget *w : std::initializer_list<QWidget *>{RadioGroupLPT, Panel5, RadioGroupPin})
         w->show();
 
-    MenuNoLPT = named(new QAction(QStringLiteral("Ignore LPT ports"), &form), "MenuNoLPT");
+    MenuNoLPT = Named(new QAction(QStringLiteral("Ignore LPT ports"), &form), "MenuNoLPT");
     MenuNoLPT->setCheckable(true);
     form.MenuOutils->insertAction(form.MenuOutilsQuit, MenuNoLPT);
     RegisterMainWindowTexts(kTexts);

@@ -87,13 +87,6 @@ constexpr Tr kKeyPortCaptions[] = {
     Alike("COM / CTRL"),
 };
 
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
 // The control's own Enabled flag, whatever its parents' state.
 bool ownEnabled(const QWidget *widget)
 {
@@ -203,7 +196,7 @@ namespace {
 
 QLabel *lamp(QWidget *box, const char *name, const char *color, bool visible)
 {
-    auto *led = named(new QLabel(box), name);
+    auto *led = Named(new QLabel(box), name);
     led->setGeometry(8, 18, 16, 16);
     led->setStyleSheet(QStringLiteral("background:%1; border-radius:8px;").arg(QLatin1String(color)));
     led->setVisible(visible);
@@ -216,7 +209,7 @@ void makeOnAirBox(QWidget *frame)
 {
     if (frame->findChild<QWidget *>(QStringLiteral("OnairBox")))
         return;
-    auto *box = named(new QGroupBox(QStringLiteral("On air"), frame), "OnairBox");
+    auto *box = Named(new QGroupBox(QStringLiteral("On air"), frame), "OnairBox");
     box->setGeometry(8, TForm1::DesignHeight - 110, 92, 44);
     // The lamps show the box's hint, which follows the language.
     box->setToolTip(QStringLiteral("PTT ON when lit"));
@@ -236,7 +229,7 @@ QWidget *ensure(QWidget *root, const char *name, Make make)
 {
     if (auto *existing = root->findChild<QWidget *>(QString::fromLatin1(name)))
         return existing;
-    return named(make(), name);
+    return Named(make(), name);
 }
 
 void makeKeyerControls(TPanelPort *panel, QWidget *frame)
@@ -386,32 +379,32 @@ TPanelPort::TPanelPort(TForm1 &form)
     setAutoFillBackground(true);
     setGeometry(8, 36, 644, 300);
 
-    LabelPanelPort = named(new QLabel(QStringLiteral("KEYING PORTS"), this), "LabelPanelPort");
+    LabelPanelPort = Named(new QLabel(QStringLiteral("KEYING PORTS"), this), "LabelPanelPort");
     LabelPanelPort->setGeometry(8, 4, 300, 20);
 
-    RadioGroupCOM = named(new PortRadioGroup(QStringLiteral("COM"), this, 2), "RadioGroupCOM");
+    RadioGroupCOM = Named(new PortRadioGroup(QStringLiteral("COM"), this, 2), "RadioGroupCOM");
     RadioGroupCOM->setGeometry(8, 30, 200, 196);
     RadioGroupCOM->AddItem(QStringLiteral("NONE"));
     RadioGroupCOM->SetItemIndex(0);
     RadioGroupCOM->OnClick = [this] { RadioGroupCOMClick(); };
 
-    ListBoxPort = named(new QListWidget(this), "ListBoxPort");
+    ListBoxPort = Named(new QListWidget(this), "ListBoxPort");
     MarkAsValue(ListBoxPort); // the system's names of its ports
     ListBoxPort->setSortingEnabled(true);
     ListBoxPort->hide();
 
-    GroupBoxPTT = named(new QGroupBox(QStringLiteral("TX PTT/COM"), this), "GroupBoxPTT");
+    GroupBoxPTT = Named(new QGroupBox(QStringLiteral("TX PTT/COM"), this), "GroupBoxPTT");
     GroupBoxPTT->setGeometry(216, 30, 100, 70);
-    CheckBoxPTTDTR = named(new QCheckBox(QStringLiteral("DTR"), GroupBoxPTT), "CheckBoxPTTDTR");
+    CheckBoxPTTDTR = Named(new QCheckBox(QStringLiteral("DTR"), GroupBoxPTT), "CheckBoxPTTDTR");
     CheckBoxPTTDTR->setGeometry(10, 20, 80, 20);
-    CheckBoxPTTRTS = named(new QCheckBox(QStringLiteral("RTS"), GroupBoxPTT), "CheckBoxPTTRTS");
+    CheckBoxPTTRTS = Named(new QCheckBox(QStringLiteral("RTS"), GroupBoxPTT), "CheckBoxPTTRTS");
     CheckBoxPTTRTS->setGeometry(10, 42, 80, 20);
 
-    GroupBoxCW = named(new QGroupBox(QStringLiteral("TX CW/COM"), this), "GroupBoxCW");
+    GroupBoxCW = Named(new QGroupBox(QStringLiteral("TX CW/COM"), this), "GroupBoxCW");
     GroupBoxCW->setGeometry(324, 30, 100, 70);
-    CheckBoxCWDTR = named(new QCheckBox(QStringLiteral("DTR"), GroupBoxCW), "CheckBoxCWDTR");
+    CheckBoxCWDTR = Named(new QCheckBox(QStringLiteral("DTR"), GroupBoxCW), "CheckBoxCWDTR");
     CheckBoxCWDTR->setGeometry(10, 20, 80, 20);
-    CheckBoxCWRTS = named(new QCheckBox(QStringLiteral("RTS"), GroupBoxCW), "CheckBoxCWRTS");
+    CheckBoxCWRTS = Named(new QCheckBox(QStringLiteral("RTS"), GroupBoxCW), "CheckBoxCWRTS");
     CheckBoxCWRTS->setGeometry(10, 42, 80, 20);
 
     connect(CheckBoxPTTDTR, &QCheckBox::clicked, this, [this] { CheckBoxPTTDTRClick(); });
@@ -419,18 +412,18 @@ TPanelPort::TPanelPort(TForm1 &form)
     connect(CheckBoxCWDTR, &QCheckBox::clicked, this, [this] { CheckBoxCWDTRClick(); });
     connect(CheckBoxCWRTS, &QCheckBox::clicked, this, [this] { CheckBoxCWRTSClick(); });
 
-    RadioGroupTXDelay = named(new PortRadioGroup(QStringLiteral("TX Delay"), this), "RadioGroupTXDelay");
+    RadioGroupTXDelay = Named(new PortRadioGroup(QStringLiteral("TX Delay"), this), "RadioGroupTXDelay");
     RadioGroupTXDelay->setGeometry(216, 106, 208, 120);
     for (const char *delay : {"  50 ms", "100 ms", "150 ms", "200 ms", "250 ms"})
         RadioGroupTXDelay->AddItem(QString::fromLatin1(delay));
     RadioGroupTXDelay->SetItemIndex(TXDelayDefaultIndex);
     RadioGroupTXDelay->OnClick = [this] { RadioGroupTXDelayClick(); };
 
-    ButtonClosePanelPort = named(new QPushButton(QStringLiteral("x"), this), "ButtonClosePanelPort");
+    ButtonClosePanelPort = Named(new QPushButton(QStringLiteral("x"), this), "ButtonClosePanelPort");
     ButtonClosePanelPort->setGeometry(612, 4, 24, 22);
     connect(ButtonClosePanelPort, &QPushButton::clicked, this, [this] { ButtonClosePanelPortClick(); });
 
-    MenuPort = named(new QAction(QStringLiteral("&Port"), &form), "MenuPort");
+    MenuPort = Named(new QAction(QStringLiteral("&Port"), &form), "MenuPort");
     form.menuBar()->insertAction(form.MenuHelp->menuAction(), MenuPort);
     connect(MenuPort, &QAction::triggered, this, [this] { MenuPortClick(); });
 

@@ -1,4 +1,5 @@
 #include "shell/recordpanel.h"
+#include "shell/utilities.h"
 
 #include "engine/cp1252.h"
 #include "engine/morsecode.h"
@@ -103,13 +104,6 @@ static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & {
 static_assert(allLanguagesPresent(std::initializer_list<Tr>{kBytes, kConverterMissing},
                                   [](const Tr &tr) -> const Tr & { return tr; }));
 
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
 QWidget *control(TForm1 &form, const char *name)
 {
     return form.findChild<QWidget *>(QString::fromLatin1(name));
@@ -206,23 +200,23 @@ TPanelTextRecord::TPanelTextRecord(TForm1 &form)
     setAutoFillBackground(true);
     setGeometry(110, 70, 440, 300);
 
-    LabelTextRecord = named(new QLabel(QStringLiteral("RECORDING WAVE"), this), "LabelTextRecord");
+    LabelTextRecord = Named(new QLabel(QStringLiteral("RECORDING WAVE"), this), "LabelTextRecord");
     LabelTextRecord->setGeometry(8, 6, 424, 20);
     LabelTextRecord->setAlignment(Qt::AlignCenter);
-    LabelTailleFichier = named(new QLabel(QStringLiteral("Size of the file:"), this), "LabelTailleFichier");
+    LabelTailleFichier = Named(new QLabel(QStringLiteral("Size of the file:"), this), "LabelTailleFichier");
     LabelTailleFichier->setGeometry(12, 36, 170, 22);
-    LabelValeurTailleFichier = named(new QLabel(this), "LabelValeurTailleFichier");
+    LabelValeurTailleFichier = Named(new QLabel(this), "LabelValeurTailleFichier");
     LabelValeurTailleFichier->setGeometry(190, 36, 240, 22);
-    Label13 = named(new QLabel(this), "Label13");
+    Label13 = Named(new QLabel(this), "Label13");
     MarkAsValue(Label13); // the format's numbers
     Label13->setGeometry(190, 60, 240, 22);
 
-    GroupBoxTextRecord = named(new QGroupBox(QStringLiteral("Format"), this), "GroupBoxTextRecord");
+    GroupBoxTextRecord = Named(new QGroupBox(QStringLiteral("Format"), this), "GroupBoxTextRecord");
     GroupBoxTextRecord->setGeometry(12, 88, 416, 110);
     LabelSamplingFrequency =
-        named(new QLabel(QStringLiteral("Sampling frequency (Hz)"), GroupBoxTextRecord), "LabelSamplingFrequency");
+        Named(new QLabel(QStringLiteral("Sampling frequency (Hz)"), GroupBoxTextRecord), "LabelSamplingFrequency");
     LabelSamplingFrequency->setGeometry(10, 22, 190, 22);
-    ComboBoxFrequence = named(new QComboBox(GroupBoxTextRecord), "ComboBoxFrequence");
+    ComboBoxFrequence = Named(new QComboBox(GroupBoxTextRecord), "ComboBoxFrequence");
     ComboBoxFrequence->addItems({QStringLiteral("11025"), QStringLiteral("22050")});
     ComboBoxFrequence->setCurrentIndex(1);
     ComboBoxFrequence->setGeometry(10, 48, 110, 26);
@@ -239,7 +233,7 @@ TPanelTextRecord::TPanelTextRecord(TForm1 &form)
         {&TPanelTextRecord::RadioButtonStereo16, "RadioButtonStereo16", "Stereo 16 bits", 2, 16, 220, 84},
     };
     for (const auto &b : buttons) {
-        auto *radio = named(new QRadioButton(QString::fromLatin1(b.caption), GroupBoxTextRecord), b.name);
+        auto *radio = Named(new QRadioButton(QString::fromLatin1(b.caption), GroupBoxTextRecord), b.name);
         radio->setGeometry(b.x, b.y, 190, 22);
         formats->addButton(radio);
         connect(radio, &QRadioButton::clicked, this, [this, c = b.channels, bits = b.bits] { FormatButtonClick(c, bits); });
@@ -247,15 +241,15 @@ TPanelTextRecord::TPanelTextRecord(TForm1 &form)
     }
     RadioButtonStereo16->setChecked(true);
 
-    CheckBoxMP3 = named(new QCheckBox(QStringLiteral("Open WAV to MP3 converter after creation of WAV file"), this),
+    CheckBoxMP3 = Named(new QCheckBox(QStringLiteral("Open WAV to MP3 converter after creation of WAV file"), this),
                         "CheckBoxMP3");
     CheckBoxMP3->setGeometry(12, 204, 416, 22);
     LabelTextRecordContinue =
-        named(new QLabel(QStringLiteral("Do you want to record anyway ?"), this), "LabelTextRecordContinue");
+        Named(new QLabel(QStringLiteral("Do you want to record anyway ?"), this), "LabelTextRecordContinue");
     LabelTextRecordContinue->setGeometry(12, 230, 416, 22);
-    BitBtnYesRecord = named(new QPushButton(QStringLiteral("&Yes"), this), "BitBtnYesRecord");
+    BitBtnYesRecord = Named(new QPushButton(QStringLiteral("&Yes"), this), "BitBtnYesRecord");
     BitBtnYesRecord->setGeometry(110, 258, 100, 32);
-    BitBtnNoRecord = named(new QPushButton(QStringLiteral("&No"), this), "BitBtnNoRecord");
+    BitBtnNoRecord = Named(new QPushButton(QStringLiteral("&No"), this), "BitBtnNoRecord");
     BitBtnNoRecord->setGeometry(230, 258, 100, 32);
 
     connect(ComboBoxFrequence, &QComboBox::activated, this, [this] { ComboBoxFrequenceChange(); });
@@ -263,9 +257,9 @@ TPanelTextRecord::TPanelTextRecord(TForm1 &form)
     connect(BitBtnNoRecord, &QPushButton::clicked, this, [this] { BitBtnNoRecordClick(); });
 
     MenuRecordMemoRandom =
-        named(new QAction(QStringLiteral("&Record MemoRandom as Wave File"), form.MenuOutils), "MenuRecordMemoRandom");
+        Named(new QAction(QStringLiteral("&Record MemoRandom as Wave File"), form.MenuOutils), "MenuRecordMemoRandom");
     MenuRecordMemoRandom->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F10));
-    MenuSaveTextWave = named(new QAction(QStringLiteral("Record Textbox as &Wave File"), form.MenuOutils), "MenuSaveTextWave");
+    MenuSaveTextWave = Named(new QAction(QStringLiteral("Record Textbox as &Wave File"), form.MenuOutils), "MenuSaveTextWave");
     MenuSaveTextWave->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6));
     form.MenuOutils->insertAction(form.MenuOutilsQuit, MenuRecordMemoRandom);
     form.MenuOutils->insertAction(form.MenuOutilsQuit, MenuSaveTextWave);

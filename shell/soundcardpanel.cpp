@@ -28,13 +28,6 @@ namespace {
 
 SoundCardPanel panel;
 
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
 // A list shows the chosen device when its number is in range, else nothing.
 void showChoice(QComboBox *list, int device)
 {
@@ -52,50 +45,50 @@ void focusTypingBox()
 SoundCardPanel BuildSoundCardPanel(TForm1 &form)
 {
     SoundCardPanel &p = panel;
-    p.PanelCarteSon = named(new QFrame(form.Frame), "PanelCarteSon");
+    p.PanelCarteSon = Named(new QFrame(form.Frame), "PanelCarteSon");
     p.PanelCarteSon->setFrameShape(QFrame::Panel);
     p.PanelCarteSon->setFrameShadow(QFrame::Raised);
     p.PanelCarteSon->setAutoFillBackground(true);
     p.PanelCarteSon->setGeometry(150, 110, 360, 210);
     p.PanelCarteSon->hide();
 
-    auto *title = named(new QLabel(QStringLiteral("SOUND CARD"), p.PanelCarteSon), "TitreCarteSon");
+    auto *title = Named(new QLabel(QStringLiteral("SOUND CARD"), p.PanelCarteSon), "TitreCarteSon");
     title->setGeometry(12, 8, 336, 20);
     title->setAlignment(Qt::AlignCenter);
-    p.RadioButtonCarteWin = named(new QRadioButton(QStringLiteral("System default"), p.PanelCarteSon),
+    p.RadioButtonCarteWin = Named(new QRadioButton(QStringLiteral("System default"), p.PanelCarteSon),
                                   "RadioButtonCarteWin");
     p.RadioButtonCarteWin->setGeometry(12, 34, 176, 22);
     p.RadioButtonCarteWin->setChecked(true);
-    p.RadioButtonCarteMoi = named(new QRadioButton(QStringLiteral("My choice"), p.PanelCarteSon),
+    p.RadioButtonCarteMoi = Named(new QRadioButton(QStringLiteral("My choice"), p.PanelCarteSon),
                                   "RadioButtonCarteMoi");
     p.RadioButtonCarteMoi->setGeometry(196, 34, 152, 22);
-    auto *labelIn = named(new QLabel(QStringLiteral("In"), p.PanelCarteSon), "LabelSonIn");
+    auto *labelIn = Named(new QLabel(QStringLiteral("In"), p.PanelCarteSon), "LabelSonIn");
     labelIn->setGeometry(12, 68, 64, 22);
-    p.ComboBoxChoixIn = named(new QComboBox(p.PanelCarteSon), "ComboBoxChoixIn");
+    p.ComboBoxChoixIn = Named(new QComboBox(p.PanelCarteSon), "ComboBoxChoixIn");
     p.ComboBoxChoixIn->setGeometry(80, 68, 268, 24);
-    auto *labelOut = named(new QLabel(QStringLiteral("Out"), p.PanelCarteSon), "LabelSonOut");
+    auto *labelOut = Named(new QLabel(QStringLiteral("Out"), p.PanelCarteSon), "LabelSonOut");
     labelOut->setGeometry(12, 104, 64, 22);
-    p.ComboBoxChoixOut = named(new QComboBox(p.PanelCarteSon), "ComboBoxChoixOut");
+    p.ComboBoxChoixOut = Named(new QComboBox(p.PanelCarteSon), "ComboBoxChoixOut");
     p.ComboBoxChoixOut->setGeometry(80, 104, 268, 24);
-    p.BitBtnOKCarteSon = named(new QPushButton(QStringLiteral("OK"), p.PanelCarteSon), "BitBtnOKCarteSon");
+    p.BitBtnOKCarteSon = Named(new QPushButton(QStringLiteral("OK"), p.PanelCarteSon), "BitBtnOKCarteSon");
     p.BitBtnOKCarteSon->setGeometry(140, 160, 80, 30);
-    p.ButtonCloseCarteSon = named(new QPushButton(QStringLiteral("X"), p.PanelCarteSon), "ButtonCloseCarteSon");
+    p.ButtonCloseCarteSon = Named(new QPushButton(QStringLiteral("X"), p.PanelCarteSon), "ButtonCloseCarteSon");
     p.ButtonCloseCarteSon->setGeometry(328, 6, 22, 22);
     QObject::connect(p.BitBtnOKCarteSon, &QPushButton::clicked, [] { BitBtnOKCarteSonClick(); });
     QObject::connect(p.ButtonCloseCarteSon, &QPushButton::clicked, [] { ButtonCloseCarteSonClick(); });
 
     QAction *quit = form.MenuOutilsQuit;
-    p.MenuSoundCard = named(new QAction(QStringLiteral("Sound card"), form.MenuOutils), "MenuSoundCard");
+    p.MenuSoundCard = Named(new QAction(QStringLiteral("Sound card"), form.MenuOutils), "MenuSoundCard");
     form.MenuOutils->insertAction(quit, p.MenuSoundCard);
     QObject::connect(p.MenuSoundCard, &QAction::triggered, [] { MenuSoundCardClick(); });
-    p.MenuDeleteClick = named(new QAction(QStringLiteral("MONITORING : Tune enhancement wrt local sound card"),
+    p.MenuDeleteClick = Named(new QAction(QStringLiteral("MONITORING : Tune enhancement wrt local sound card"),
                                           form.MenuOutils),
                               "MenuDeleteClick");
     p.MenuDeleteClick->setCheckable(true);
     form.MenuOutils->insertAction(quit, p.MenuDeleteClick);
     // A user's click toggles the check mark through the checkable item itself, which is all
     // MenuDeleteClickClick does.
-    p.MenuSonFermeture = named(new QAction(QStringLiteral("Play system sound when Random and Quiz stop"),
+    p.MenuSonFermeture = Named(new QAction(QStringLiteral("Play system sound when Random and Quiz stop"),
                                            form.MenuOutils),
                                "MenuSonFermeture");
     p.MenuSonFermeture->setCheckable(true);

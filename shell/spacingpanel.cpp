@@ -1,4 +1,5 @@
 #include "shell/spacingpanel.h"
+#include "shell/utilities.h"
 
 #include "engine/timing.h"
 #include "shell/languages/languages.h"
@@ -21,22 +22,15 @@ namespace {
 
 QPointer<TPanelEspace> thePanel;
 
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
 // One row of the panel: its caption on the left, its spin edit on the right.
 template <typename Spin>
 Spin *row(QWidget *panel, int top, QLabel *&label, const char *labelName, const char *caption, Spin *spin,
           const char *spinName)
 {
-    label = named(new QLabel(QString::fromLatin1(caption), panel), labelName);
+    label = Named(new QLabel(QString::fromLatin1(caption), panel), labelName);
     label->setGeometry(12, top, 380, 24);
     label->setWordWrap(true);
-    named(spin, spinName)->setGeometry(400, top, 56, 24);
+    Named(spin, spinName)->setGeometry(400, top, 56, 24);
     return spin;
 }
 
@@ -91,10 +85,10 @@ TPanelEspace::TPanelEspace(TForm1 &form)
     setAutoFillBackground(true);
     setGeometry(90, 70, 480, 280);
 
-    LabelPanelEspace = named(new QLabel(QStringLiteral("SPACING"), this), "LabelPanelEspace");
+    LabelPanelEspace = Named(new QLabel(QStringLiteral("SPACING"), this), "LabelPanelEspace");
     LabelPanelEspace->setGeometry(8, 6, 440, 20);
     LabelPanelEspace->setAlignment(Qt::AlignCenter);
-    ButtonCloseEspace = named(new QPushButton(QStringLiteral("X"), this), "ButtonCloseEspace");
+    ButtonCloseEspace = Named(new QPushButton(QStringLiteral("X"), this), "ButtonCloseEspace");
     ButtonCloseEspace->setGeometry(450, 6, 22, 22);
 
     const Timing &t = form.EngineTiming;
@@ -112,7 +106,7 @@ TPanelEspace::TPanelEspace(TForm1 &form)
     SpinEditSpaceBug = row(this, 184, LabelSpaceBug, "LabelSpaceBug", "Silence before the first character (dots)",
                            new StepSpinBox(0, 9, 3, t.StartSilence(), this), "SpinEditSpaceBug");
 
-    BitBtnOKEspace = named(new QPushButton(QStringLiteral("OK"), this), "BitBtnOKEspace");
+    BitBtnOKEspace = Named(new QPushButton(QStringLiteral("OK"), this), "BitBtnOKEspace");
     BitBtnOKEspace->setGeometry(190, 230, 100, 32);
 
     connect(SpinEditEspace, &QSpinBox::valueChanged, this, [this] { SpinEditEspaceChange(); });
@@ -126,20 +120,20 @@ TPanelEspace::TPanelEspace(TForm1 &form)
     // Spacing1 sits with the speed in the Speed menu (the Tools menu when there is none);
     // MenuEspaceMot in the Tools menu.
     QMenu *speedMenu = form.menuNamed(QStringLiteral("MenuVitesse"));
-    Spacing1 = named(new QAction(QStringLiteral("&Spacing"), &form), "Spacing1");
+    Spacing1 = Named(new QAction(QStringLiteral("&Spacing"), &form), "Spacing1");
     if (speedMenu)
         speedMenu->addAction(Spacing1);
     else
         form.MenuOutils->insertAction(form.MenuOutilsQuit, Spacing1);
-    MenuEspaceMot = named(new QAction(QStringLiteral("Spacing between &words"), form.MenuOutils), "MenuEspaceMot");
+    MenuEspaceMot = Named(new QAction(QStringLiteral("Spacing between &words"), form.MenuOutils), "MenuEspaceMot");
     form.MenuOutils->insertAction(form.MenuOutilsQuit, MenuEspaceMot);
     connect(Spacing1, &QAction::triggered, this, [this] { EspacePlusClick(); });
     connect(MenuEspaceMot, &QAction::triggered, this, [this] { EspacePlusClick(); });
 
     MenuPoids = form.addMenuNamed("MenuPoids", QStringLiteral("&Weight"));
-    Poids31 = named(MenuPoids->addAction(QStringLiteral("&3/1 normal")), "Poids31");
-    Poids41 = named(MenuPoids->addAction(QStringLiteral("&4/1")), "Poids41");
-    Poids51 = named(MenuPoids->addAction(QStringLiteral("&5/1")), "Poids51");
+    Poids31 = Named(MenuPoids->addAction(QStringLiteral("&3/1 normal")), "Poids31");
+    Poids41 = Named(MenuPoids->addAction(QStringLiteral("&4/1")), "Poids41");
+    Poids51 = Named(MenuPoids->addAction(QStringLiteral("&5/1")), "Poids51");
     auto *weights = new QActionGroup(MenuPoids);
     for (QAction *item : {Poids31, Poids41, Poids51}) {
         item->setCheckable(true);

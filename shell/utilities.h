@@ -1,10 +1,20 @@
 #pragma once
 
-class QAbstractButton;
-class QAction;
-class QObject;
+#include <QObject>
+#include <QString>
 
 #include <span>
+
+class QAbstractButton;
+class QAction;
+
+// Gives a control the object name by which texts, settings, key routes and tests find it.
+template <typename T>
+T *Named(T *object, const char *name)
+{
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
 
 // Waits more than `ms` milliseconds of monotonic time while the user interface keeps
 // running (a nested event loop, never a busy loop). Handlers that call it must be safe

@@ -42,13 +42,6 @@ int FilterBandwidth = FilterBandwidthDefault;
 
 namespace {
 
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
 struct AudioControls {
     QGroupBox *GroupBoxAudioMonitor = nullptr;
     QRadioButton *RadioButtonLC = nullptr;
@@ -327,7 +320,7 @@ QIcon filterIcon()
 
 QSlider *thresholdBar(QWidget *parent, const char *name, int top)
 {
-    auto *bar = named(new QSlider(Qt::Horizontal, parent), name);
+    auto *bar = Named(new QSlider(Qt::Horizontal, parent), name);
     bar->setRange(0, AudioDecoder::MaxThreshold);
     bar->setValue(AudioDecoder::DefaultThreshold);
     bar->setGeometry(250, top, 150, 22);
@@ -336,7 +329,7 @@ QSlider *thresholdBar(QWidget *parent, const char *name, int top)
 
 QProgressBar *levelBar(QWidget *parent, const char *name, int top)
 {
-    auto *bar = named(new QProgressBar(parent), name);
+    auto *bar = Named(new QProgressBar(parent), name);
     bar->setRange(0, 100);
     bar->setValue(0);
     bar->setTextVisible(false);
@@ -346,7 +339,7 @@ QProgressBar *levelBar(QWidget *parent, const char *name, int top)
 
 QRadioButton *channelButton(QWidget *parent, const char *name, int top)
 {
-    auto *b = named(new QRadioButton(parent), name);
+    auto *b = Named(new QRadioButton(parent), name);
     // Exclusive by the handlers, with the four key types.
     b->setAutoExclusive(false);
     b->setGeometry(8, top, 20, 22);
@@ -357,32 +350,32 @@ void buildControls(TForm1 &form)
 {
     AudioControls &c = controls();
     QGroupBox *monitor = Monitor().GroupBoxMonitor;
-    c.GroupBoxAudioMonitor = named(new QGroupBox(QStringLiteral("Audio decoding"), monitor), "GroupBoxAudioMonitor");
+    c.GroupBoxAudioMonitor = Named(new QGroupBox(QStringLiteral("Audio decoding"), monitor), "GroupBoxAudioMonitor");
     c.GroupBoxAudioMonitor->setGeometry(8, 190, 452, 88);
     QGroupBox *g = c.GroupBoxAudioMonitor;
-    named(new QLabel(QStringLiteral("Decoder threshold"), g), "LabelThreshold")->setGeometry(250, 16, 150, 16);
+    Named(new QLabel(QStringLiteral("Decoder threshold"), g), "LabelThreshold")->setGeometry(250, 16, 150, 16);
     c.RadioButtonLC = channelButton(g, "RadioButtonLC", 34);
     c.RadioButtonLC->setChecked(true);
-    named(new QLabel(QStringLiteral("Left channel"), g), "LabelLeftChannel")->setGeometry(30, 34, 96, 22);
+    Named(new QLabel(QStringLiteral("Left channel"), g), "LabelLeftChannel")->setGeometry(30, 34, 96, 22);
     c.ProgressBarLeft = levelBar(g, "ProgressBarLeft", 34);
     c.TrackBarLC = thresholdBar(g, "TrackBarLC", 34);
     c.RadioButtonRC = channelButton(g, "RadioButtonRC", 60);
-    named(new QLabel(QStringLiteral("Right channel"), g), "LabelRightChannel")->setGeometry(30, 60, 96, 22);
+    Named(new QLabel(QStringLiteral("Right channel"), g), "LabelRightChannel")->setGeometry(30, 60, 96, 22);
     c.ProgressBarRight = levelBar(g, "ProgressBarRight", 60);
     c.TrackBarRC = thresholdBar(g, "TrackBarRC", 60);
 
-    c.SpeedButtonMonitorFilter = named(new QToolButton(g), "SpeedButtonMonitorFilter");
+    c.SpeedButtonMonitorFilter = Named(new QToolButton(g), "SpeedButtonMonitorFilter");
     c.SpeedButtonMonitorFilter->setCheckable(true);
     c.SpeedButtonMonitorFilter->setIcon(filterIcon());
     c.SpeedButtonMonitorFilter->setGeometry(408, 34, 36, 36);
     c.SpeedButtonMonitorFilter->installEventFilter(new FilterButtonEvents(c.SpeedButtonMonitorFilter));
 
     // The error panel lies over the audio group when the input cannot be used.
-    c.PanelErrAudioMonitor = named(new QFrame(monitor), "PanelErrAudioMonitor");
+    c.PanelErrAudioMonitor = Named(new QFrame(monitor), "PanelErrAudioMonitor");
     c.PanelErrAudioMonitor->setFrameShape(QFrame::Panel);
     c.PanelErrAudioMonitor->setAutoFillBackground(true);
     c.PanelErrAudioMonitor->setGeometry(c.GroupBoxAudioMonitor->geometry());
-    c.StaticTextErrAudioMonitor = named(new QLabel(c.PanelErrAudioMonitor), "StaticTextErrAudioMonitor");
+    c.StaticTextErrAudioMonitor = Named(new QLabel(c.PanelErrAudioMonitor), "StaticTextErrAudioMonitor");
     c.StaticTextErrAudioMonitor->setGeometry(8, 8, 436, 72);
     c.StaticTextErrAudioMonitor->setWordWrap(true);
     QPalette red = c.StaticTextErrAudioMonitor->palette();
@@ -393,7 +386,7 @@ void buildControls(TForm1 &form)
     c.StaticTextErrAudioMonitor->setFont(bold);
     c.PanelErrAudioMonitor->hide();
 
-    c.MenuAudioFilter = named(new QAction(QStringLiteral("&Audio Filter (Monitoring)"), form.MenuOutils),
+    c.MenuAudioFilter = Named(new QAction(QStringLiteral("&Audio Filter (Monitoring)"), form.MenuOutils),
                               "MenuAudioFilter");
     c.MenuAudioFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     form.MenuOutils->insertAction(Monitor().MenuClearMonitoring, c.MenuAudioFilter);

@@ -2,6 +2,7 @@
 // settings keys.
 
 #include "training/beacon.h"
+#include "shell/utilities.h"
 
 #include "engine/cp1252.h"
 #include "shell/help.h"
@@ -42,13 +43,6 @@ struct BeaconSettings {
     std::string path;
     std::string end;
 } parked;
-
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
 
 // The window's texts. Columns: English, Magyar, Deutsch, Français, Italiano, Português, Español.
 constexpr Tr kCaption("BEACON", "JELADO", "BAKE", "BALISE", "BEACON", "BALIZA", "BALIZA");
@@ -230,32 +224,32 @@ TBeacon::TBeacon(TFormBalise &window)
     window.resize(430, 420);
     QWidget *w = &window;
 
-    LabelPeriode = named(new QLabel(QStringLiteral("Beacon period: "), w), "LabelPeriode");
+    LabelPeriode = Named(new QLabel(QStringLiteral("Beacon period: "), w), "LabelPeriode");
     LabelPeriode->setGeometry(12, 12, 150, 24);
-    Edit1 = named(new QLineEdit(QStringLiteral("5"), w), "Edit1");
+    Edit1 = Named(new QLineEdit(QStringLiteral("5"), w), "Edit1");
     Edit1->setGeometry(166, 12, 40, 24);
     Edit1->setReadOnly(true);
-    UpDownperiode = named(new QSpinBox(w), "UpDownperiode");
+    UpDownperiode = Named(new QSpinBox(w), "UpDownperiode");
     UpDownperiode->setGeometry(206, 12, 20, 24);
     UpDownperiode->setRange(0, static_cast<int>(BeaconPeriodMinutes.size()) - 1);
     UpDownperiode->setValue(BeaconDefaultPosition);
-    LabelMinutes = named(new QLabel(QStringLiteral("Minutes"), w), "LabelMinutes");
+    LabelMinutes = Named(new QLabel(QStringLiteral("Minutes"), w), "LabelMinutes");
     LabelMinutes->setGeometry(232, 12, 100, 24);
-    TimerPeriode = named(new QTimer(w), "TimerPeriode");
+    TimerPeriode = Named(new QTimer(w), "TimerPeriode");
     TimerPeriode->setInterval(minutesAt(BeaconDefaultPosition) * beaconSeams().msPerMinute);
 
-    CheckBoxBalise = named(new QCheckBox(QStringLiteral("Check to start the beacon"), w), "CheckBoxBalise");
+    CheckBoxBalise = Named(new QCheckBox(QStringLiteral("Check to start the beacon"), w), "CheckBoxBalise");
     CheckBoxBalise->setGeometry(12, 44, 400, 24);
 
-    LabelHeader = named(new QLabel(QStringLiteral("Header"), w), "LabelHeader");
+    LabelHeader = Named(new QLabel(QStringLiteral("Header"), w), "LabelHeader");
     LabelHeader->setGeometry(12, 76, 100, 24);
-    EditHeader = named(new QLineEdit(w), "EditHeader");
+    EditHeader = Named(new QLineEdit(w), "EditHeader");
     EditHeader->setGeometry(116, 76, 300, 24);
     CheckBoxTime =
-        named(new QCheckBox(QStringLiteral("Check to play the current time (= QTR hh:mm)"), w), "CheckBoxTime");
+        Named(new QCheckBox(QStringLiteral("Check to play the current time (= QTR hh:mm)"), w), "CheckBoxTime");
     CheckBoxTime->setGeometry(12, 106, 400, 24);
 
-    LabelMSG = named(new QLabel(QStringLiteral("Check boxes below to add preset messages"), w), "LabelMSG");
+    LabelMSG = Named(new QLabel(QStringLiteral("Check boxes below to add preset messages"), w), "LabelMSG");
     LabelMSG->setGeometry(12, 138, 400, 20);
     for (int n = 1; n <= MemoryMessages; ++n) {
         auto *box = new QCheckBox(QStringLiteral("= MSG%1").arg(n), w);
@@ -264,30 +258,30 @@ TBeacon::TBeacon(TFormBalise &window)
         CheckBoxMSG[n] = box;
     }
 
-    LabelTextFile = named(new QLabel(QStringLiteral("Pathname of the text file to play"), w), "LabelTextFile");
+    LabelTextFile = Named(new QLabel(QStringLiteral("Pathname of the text file to play"), w), "LabelTextFile");
     LabelTextFile->setGeometry(12, 216, 400, 20);
-    EditPathTextFile = named(new QLineEdit(w), "EditPathTextFile");
+    EditPathTextFile = Named(new QLineEdit(w), "EditPathTextFile");
     EditPathTextFile->setGeometry(12, 238, 310, 24);
-    ButtonParcourir = named(new QPushButton(QStringLiteral("Browse"), w), "ButtonParcourir");
+    ButtonParcourir = Named(new QPushButton(QStringLiteral("Browse"), w), "ButtonParcourir");
     ButtonParcourir->setGeometry(328, 238, 88, 24);
-    MemoTextFile = named(new QPlainTextEdit(w), "MemoTextFile");
+    MemoTextFile = Named(new QPlainTextEdit(w), "MemoTextFile");
     MemoTextFile->hide();
-    LabelTextError = named(new QLabel(w), "LabelTextError");
+    LabelTextError = Named(new QLabel(w), "LabelTextError");
     LabelTextError->setGeometry(12, 266, 400, 20);
     QPalette red = LabelTextError->palette();
     red.setColor(QPalette::WindowText, Qt::red);
     LabelTextError->setPalette(red);
 
-    LabelEnd = named(new QLabel(QStringLiteral("End of Message"), w), "LabelEnd");
+    LabelEnd = Named(new QLabel(QStringLiteral("End of Message"), w), "LabelEnd");
     LabelEnd->setGeometry(12, 294, 120, 24);
-    EditEndMsg = named(new QLineEdit(w), "EditEndMsg");
+    EditEndMsg = Named(new QLineEdit(w), "EditEndMsg");
     EditEndMsg->setGeometry(136, 294, 280, 24);
 
-    CheckBoxKeyOff = named(new QCheckBox(QStringLiteral("Key TX only when beacon is played"), w), "CheckBoxKeyOff");
+    CheckBoxKeyOff = Named(new QCheckBox(QStringLiteral("Key TX only when beacon is played"), w), "CheckBoxKeyOff");
     CheckBoxKeyOff->setGeometry(12, 330, 400, 24);
-    ButtonTest = named(new QPushButton(QStringLiteral("TEST"), w), "ButtonTest");
+    ButtonTest = Named(new QPushButton(QStringLiteral("TEST"), w), "ButtonTest");
     ButtonTest->setGeometry(12, 370, 100, 32);
-    SpeedButtonHelpBalise = named(new QPushButton(QStringLiteral("?"), w), "SpeedButtonHelpBalise");
+    SpeedButtonHelpBalise = Named(new QPushButton(QStringLiteral("?"), w), "SpeedButtonHelpBalise");
     SpeedButtonHelpBalise->setGeometry(384, 370, 32, 32);
 
     connect(UpDownperiode, &QSpinBox::valueChanged, this, [this] { UpDownperiodeMouseDown(); });
@@ -444,7 +438,7 @@ void MenuBaliseClick()
 void BuildBeaconModule(TForm1 &f)
 {
     RegisterMainWindowTexts(kMainWindowTexts);
-    auto *item = named(new QAction(QStringLiteral("&Beacon"), f.MenuOutils), "MenuBalise");
+    auto *item = Named(new QAction(QStringLiteral("&Beacon"), f.MenuOutils), "MenuBalise");
     f.MenuOutils->insertAction(f.MenuOutilsQuit, item);
     QObject::connect(item, &QAction::triggered, item, [] { MenuBaliseClick(); });
     bindSettings();

@@ -37,13 +37,6 @@ namespace {
 
 constexpr int PaddleLinesFixUp = 100; // after the file's own fix-ups
 
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
 // The tone the sidetone voice was last given, to copy the table again only when it changed.
 struct ToneStamp {
     double frequency = 0;
@@ -682,7 +675,7 @@ void joystickButton(int button, bool pressed, KeyClock::time_point at)
 
 QRadioButton *keyTypeButton(QWidget *parent, const char *name, const QString &caption, KeyType type, int top)
 {
-    auto *b = named(new QRadioButton(caption, parent), name);
+    auto *b = Named(new QRadioButton(caption, parent), name);
     // Exclusive by the handlers: the six-way choice may also have none checked.
     b->setAutoExclusive(false);
     b->setGeometry(8, top, 150, 20);
@@ -692,7 +685,7 @@ QRadioButton *keyTypeButton(QWidget *parent, const char *name, const QString &ca
 
 QLabel *lineLamp(QWidget *parent, const char *name, const char *caption, int left)
 {
-    auto *label = named(new QLabel(QString::fromLatin1(caption), parent), name);
+    auto *label = Named(new QLabel(QString::fromLatin1(caption), parent), name);
     label->setAlignment(Qt::AlignCenter);
     label->setGeometry(left, 200, 48, 18);
     return label;
@@ -739,7 +732,7 @@ void buildKeyGroup(TForm1 &f)
 {
     MonitorControls &c = Monitor();
     // The port panel made nothing yet: these become the controls it would otherwise make.
-    c.GroupBoxKeyMonitor = named(new QGroupBox(KeyPortCaption(KeyerPortMouse), c.GroupBoxMonitor),
+    c.GroupBoxKeyMonitor = Named(new QGroupBox(KeyPortCaption(KeyerPortMouse), c.GroupBoxMonitor),
                                  "GroupBoxKeyMonitor");
     c.GroupBoxKeyMonitor->setGeometry(466, 14, 170, 176);
     QGroupBox *g = c.GroupBoxKeyMonitor;
@@ -748,16 +741,16 @@ void buildKeyGroup(TForm1 &f)
     c.RadioButtonElKeyR = keyTypeButton(g, "RadioButtonElKeyR", QStringLiteral("El. key reverse"), KeyType::KeyerReversed, 64);
     c.RadioButtonCTRL = keyTypeButton(g, "RadioButtonCTRL", QStringLiteral("CTRL"), KeyType::Ctrl, 86);
 
-    c.ButtonTrait = named(new QPushButton(QStringLiteral("T"), g), "ButtonTrait");
+    c.ButtonTrait = Named(new QPushButton(QStringLiteral("T"), g), "ButtonTrait");
     c.ButtonTrait->setGeometry(8, 116, 44, 44);
-    c.ButtonPoint = named(new QPushButton(QStringLiteral("P"), g), "ButtonPoint");
+    c.ButtonPoint = Named(new QPushButton(QStringLiteral("P"), g), "ButtonPoint");
     c.ButtonPoint->setGeometry(58, 116, 44, 44);
     QObject::connect(c.ButtonTrait, &QPushButton::pressed, [] { screenPaddle(Paddle::Dash, KeySource::ButtonTrait, true); });
     QObject::connect(c.ButtonTrait, &QPushButton::released, [] { screenPaddle(Paddle::Dash, KeySource::ButtonTrait, false); });
     QObject::connect(c.ButtonPoint, &QPushButton::pressed, [] { screenPaddle(Paddle::Dot, KeySource::ButtonPoint, true); });
     QObject::connect(c.ButtonPoint, &QPushButton::released, [] { screenPaddle(Paddle::Dot, KeySource::ButtonPoint, false); });
 
-    c.SpeedButtonMonPTT = named(new QPushButton(QStringLiteral("ptt"), g), "SpeedButtonMonPTT");
+    c.SpeedButtonMonPTT = Named(new QPushButton(QStringLiteral("ptt"), g), "SpeedButtonMonPTT");
     c.SpeedButtonMonPTT->setCheckable(true);
     c.SpeedButtonMonPTT->setToolTip(QStringLiteral("DTR/RTS supply"));
     c.SpeedButtonMonPTT->setGeometry(112, 124, 48, 28);

@@ -51,13 +51,6 @@ constexpr QRect AlphabetBarPlace(632, 480, 16, 150);
 constexpr int KidMargin = 10;
 constexpr int AnimationMs = 200;
 
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
 struct KidControls {
     QAction *MenuMonitorTexte = nullptr;
     QToolButton *SpeedButtonKid = nullptr;
@@ -210,7 +203,7 @@ QPixmap keyPicture(bool down)
 
 QLabel *picture(QWidget *parent, const char *name, const QPixmap &pixmap, QRect place)
 {
-    auto *label = named(new QLabel(parent), name);
+    auto *label = Named(new QLabel(parent), name);
     label->setPixmap(pixmap);
     label->setGeometry(place);
     label->hide();
@@ -285,18 +278,18 @@ void buildControls(TForm1 &form)
 {
     KidControls &c = controls();
     MonitorControls &m = Monitor();
-    c.MenuMonitorTexte = named(m.MenuMonitoringOptions->addAction(QStringLiteral("Kid mode")), "MenuMonitorTexte");
+    c.MenuMonitorTexte = Named(m.MenuMonitoringOptions->addAction(QStringLiteral("Kid mode")), "MenuMonitorTexte");
     c.MenuMonitorTexte->setCheckable(true);
     // The item and the button share one handler: the button clicks the item.
     QObject::connect(c.MenuMonitorTexte, &QAction::triggered, c.MenuMonitorTexte, optionToggled);
-    c.SpeedButtonKid = named(new QToolButton(m.GroupBoxMonitor), "SpeedButtonKid");
+    c.SpeedButtonKid = Named(new QToolButton(m.GroupBoxMonitor), "SpeedButtonKid");
     c.SpeedButtonKid->setIcon(kidIcon());
     c.SpeedButtonKid->setToolTip(QStringLiteral("for kids"));
     c.SpeedButtonKid->setGeometry(432, 122, 26, 28);
     QObject::connect(c.SpeedButtonKid, &QToolButton::clicked, c.SpeedButtonKid, [] { MenuMonitorTexteClick(); });
 
     // Over the element line, which is empty until the first element hides it.
-    c.StaticTextKid = named(new QLabel(m.GroupBoxMonitor), "StaticTextKid");
+    c.StaticTextKid = Named(new QLabel(m.GroupBoxMonitor), "StaticTextKid");
     c.StaticTextKid->setText(QStringLiteral("Enter or paste characters in the upper-left text box and try manipulating them"));
     c.StaticTextKid->setGeometry(m.EditMonitor->geometry());
     c.StaticTextKid->setWordWrap(true);
@@ -312,7 +305,7 @@ void buildControls(TForm1 &form)
     c.ImageAlphabet2 = picture(frame, "ImageAlphabet2", alphabetPicture(1), AlphabetPlace);
     c.ImageManipOFF = picture(frame, "ImageManipOFF", keyPicture(false), KeyPlace);
     c.ImageManipON = picture(frame, "ImageManipON", keyPicture(true), KeyPlace);
-    c.ScrollBarImageAlpha = named(new QScrollBar(Qt::Vertical, frame), "ScrollBarImageAlpha");
+    c.ScrollBarImageAlpha = Named(new QScrollBar(Qt::Vertical, frame), "ScrollBarImageAlpha");
     c.ScrollBarImageAlpha->setRange(0, 1);
     c.ScrollBarImageAlpha->setPageStep(1);
     c.ScrollBarImageAlpha->setGeometry(AlphabetBarPlace);

@@ -1,4 +1,5 @@
 #include "training/messages.h"
+#include "shell/utilities.h"
 
 #include "engine/cp1252.h"
 #include "shell/languages/languages.h"
@@ -49,13 +50,6 @@ int readMessages = 0;
 TForm1 &form()
 {
     return *Form1;
-}
-
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
 }
 
 template <typename T>
@@ -169,7 +163,7 @@ bool titleEvent(QEvent *event)
 
 void buildMessageButtons(TForm1 &f)
 {
-    c.LabelMsg = named(new QLabel(QStringLiteral("MSG # >>"), f.Frame), "LabelMsg");
+    c.LabelMsg = Named(new QLabel(QStringLiteral("MSG # >>"), f.Frame), "LabelMsg");
     c.LabelMsg->setGeometry(110, 414, 64, 24);
     for (int n = 1; n <= MemoryMessages; ++n) {
         auto *button = new QPushButton(QString::number(n), f.Frame);
@@ -190,18 +184,18 @@ void buildMessageButtons(TForm1 &f)
 
 void buildMessagePanel(TForm1 &f)
 {
-    c.PanelMsg = named(new QFrame(f.Frame), "PanelMsg");
+    c.PanelMsg = Named(new QFrame(f.Frame), "PanelMsg");
     c.PanelMsg->setFrameShape(QFrame::Panel);
     c.PanelMsg->setFrameShadow(QFrame::Raised);
     c.PanelMsg->setAutoFillBackground(true);
     c.PanelMsg->setGeometry(PanelMsgGeometry);
 
-    c.LabelPanelMsg = named(new QLabel(QStringLiteral("MESSAGES"), c.PanelMsg), "LabelPanelMsg");
+    c.LabelPanelMsg = Named(new QLabel(QStringLiteral("MESSAGES"), c.PanelMsg), "LabelPanelMsg");
     c.LabelPanelMsg->setGeometry(8, 6, 330, 20);
     c.LabelPanelMsg->setAlignment(Qt::AlignCenter);
     c.LabelPanelMsg->setCursor(Qt::SizeAllCursor);
     OnWidgetEvent(c.LabelPanelMsg, titleEvent);
-    c.ButtonCloseMsg = named(new QPushButton(QStringLiteral("x"), c.PanelMsg), "ButtonCloseMsg");
+    c.ButtonCloseMsg = Named(new QPushButton(QStringLiteral("x"), c.PanelMsg), "ButtonCloseMsg");
     c.ButtonCloseMsg->setGeometry(348, 4, 24, 22);
     QObject::connect(c.ButtonCloseMsg, &QPushButton::clicked, c.ButtonCloseMsg, [] { ButtonCloseMsgClick(); });
 
@@ -228,7 +222,7 @@ void buildMessagePanel(TForm1 &f)
         QObject::connect(edit, &QLineEdit::textChanged, edit, [n] { EditMsgChange(n); });
         c.EditMsg[n] = edit;
     }
-    c.ButtonLocalMessageHelp = named(new QPushButton(QStringLiteral("?"), c.PanelMsg), "ButtonLocalMessageHelp");
+    c.ButtonLocalMessageHelp = Named(new QPushButton(QStringLiteral("?"), c.PanelMsg), "ButtonLocalMessageHelp");
     c.ButtonLocalMessageHelp->setGeometry(348, 260, 24, 24);
 
     // Closed while floating, it comes back into the window, hidden.
@@ -258,7 +252,7 @@ void BuildMessagesModule(TForm1 &f)
     for (int n = 1; n <= MemoryMessages; ++n)
         setMessage(n, Messages[n]);
 
-    c.MenuLocalMessages = named(new QAction(QStringLiteral("Memory &messages"), f.MenuOutils), "MenuLocalMessages");
+    c.MenuLocalMessages = Named(new QAction(QStringLiteral("Memory &messages"), f.MenuOutils), "MenuLocalMessages");
     f.MenuOutils->insertAction(f.MenuOutilsQuit, c.MenuLocalMessages);
     QObject::connect(c.MenuLocalMessages, &QAction::triggered, c.MenuLocalMessages, [] { MenuLocalMessagesClick(); });
     BuildShortcutPanel(f);

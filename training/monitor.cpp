@@ -57,13 +57,6 @@ MonitorControls controls;
 // The name the save dialog offers: the last one chosen in this window.
 QString savedName;
 
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
 // The letter-gap timer of the key decoder: a timer of the user-interface thread, so the
 // letter is decoded and written where the keys are handled.
 class LetterGapTimer final : public GapTimer {
@@ -191,7 +184,7 @@ void hideNamed(const char *name)
 
 QToolButton *toolButton(QWidget *parent, const char *name, const QString &text, const QString &hint)
 {
-    auto *b = named(new QToolButton(parent), name);
+    auto *b = Named(new QToolButton(parent), name);
     b->setText(text);
     b->setToolTip(hint);
     return b;
@@ -199,7 +192,7 @@ QToolButton *toolButton(QWidget *parent, const char *name, const QString &text, 
 
 QAction *option(QMenu *menu, const char *name, const QString &caption, void (*after)())
 {
-    auto *item = named(menu->addAction(caption), name);
+    auto *item = Named(menu->addAction(caption), name);
     item->setCheckable(true);
     if (after)
         QObject::connect(item, &QAction::triggered, item, [after] { after(); });
@@ -257,7 +250,7 @@ void buildMenus(TForm1 &form)
 {
     MonitorControls &c = controls;
     QAction *quit = form.MenuOutilsQuit;
-    c.MenuMonitoringOptions = named(new QMenu(QStringLiteral("MONITORING: Options"), form.MenuOutils),
+    c.MenuMonitoringOptions = Named(new QMenu(QStringLiteral("MONITORING: Options"), form.MenuOutils),
                                     "MenuMonitoringOptions");
     form.MenuOutils->insertMenu(quit, c.MenuMonitoringOptions);
     QMenu *m = c.MenuMonitoringOptions;
@@ -269,12 +262,12 @@ void buildMenus(TForm1 &form)
     c.MenuNoLimitTrait = option(m, "MenuNoLimitTrait", QStringLiteral("No upper limit for dashes"), noLimitToggled);
     c.MenuNoLimitTrait->setChecked(true);
 
-    c.MenuCalElec = named(m->addMenu(QStringLiteral("Keyer speed calibration")), "MenuCalElec");
+    c.MenuCalElec = Named(m->addMenu(QStringLiteral("Keyer speed calibration")), "MenuCalElec");
     auto *steps = new QActionGroup(c.MenuCalElec);
     static const char *const names[6] = {"MenuCalSpeed0", "MenuCalSpeed1", "MenucalSpeed2",
                                          "MenucalSpeed3", "Menucalspeed4", "MenucalSpeed5"};
     for (int i = 0; i < 6; ++i) {
-        QAction *item = named(c.MenuCalElec->addAction(QString::number(i)), names[i]);
+        QAction *item = Named(c.MenuCalElec->addAction(QString::number(i)), names[i]);
         item->setCheckable(true);
         steps->addAction(item);
         QObject::connect(item, &QAction::triggered, item, [i] { DoubleKeyCalibration = i / 5.0; });
@@ -282,12 +275,12 @@ void buildMenus(TForm1 &form)
     }
     c.MenuCalSpeed[1]->setChecked(true);
 
-    c.MenuClearMonitoring = named(new QAction(QStringLiteral("Clear Monitorin&g"), form.MenuOutils),
+    c.MenuClearMonitoring = Named(new QAction(QStringLiteral("Clear Monitorin&g"), form.MenuOutils),
                                   "MenuClearMonitoring");
     c.MenuClearMonitoring->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F5));
     form.MenuOutils->insertAction(quit, c.MenuClearMonitoring);
     QObject::connect(c.MenuClearMonitoring, &QAction::triggered, [] { MenuClearMonitoringClick(); });
-    c.MenuSaveMonitoring = named(new QAction(QStringLiteral("Save Monitoring as &Text file"), form.MenuOutils),
+    c.MenuSaveMonitoring = Named(new QAction(QStringLiteral("Save Monitoring as &Text file"), form.MenuOutils),
                                  "MenuSaveMonitoring");
     c.MenuSaveMonitoring->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F12));
     form.MenuOutils->insertAction(quit, c.MenuSaveMonitoring);
@@ -298,21 +291,21 @@ void buildMenus(TForm1 &form)
 void buildPanel(TForm1 &form)
 {
     MonitorControls &c = controls;
-    c.GroupBoxMonitor = named(new QGroupBox(QStringLiteral("Monitoring"), form.Frame), "GroupBoxMonitor");
+    c.GroupBoxMonitor = Named(new QGroupBox(QStringLiteral("Monitoring"), form.Frame), "GroupBoxMonitor");
     c.GroupBoxMonitor->setGeometry(8, 118, 644, 282);
     c.GroupBoxMonitor->hide();
     QGroupBox *g = c.GroupBoxMonitor;
 
-    c.LabelMonitor = named(new QLabel(QStringLiteral("Kestrelon is trying to decode your own Morse signals"), g),
+    c.LabelMonitor = Named(new QLabel(QStringLiteral("Kestrelon is trying to decode your own Morse signals"), g),
                            "LabelMonitor");
     c.LabelMonitor->setGeometry(8, 18, 440, 18);
-    c.EditMonitor = named(new QLineEdit(g), "EditMonitor");
+    c.EditMonitor = Named(new QLineEdit(g), "EditMonitor");
     c.EditMonitor->setGeometry(8, 38, 420, 24);
     c.EditMonitor->setReadOnly(true);
-    c.MemoMonitor = named(new QPlainTextEdit(g), "MemoMonitor");
+    c.MemoMonitor = Named(new QPlainTextEdit(g), "MemoMonitor");
     c.MemoMonitor->setGeometry(8, 66, 420, 100);
     c.MemoMonitor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    c.Label4 = named(new QLabel(g), "Label4");
+    c.Label4 = Named(new QLabel(g), "Label4");
     MarkAsValue(c.Label4); // the decoder's measurements
     c.Label4->setGeometry(8, 170, 440, 18);
 

@@ -1,4 +1,5 @@
 #include "training/quizinternal.h"
+#include "shell/utilities.h"
 
 #include "shell/keyrouting.h"
 #include "shell/languages/languages.h"
@@ -51,13 +52,6 @@ QValidator::State DelaySpinBox::validate(QString &text, int &) const
 
 namespace {
 
-template <typename T>
-T *named(T *control, const char *name)
-{
-    control->setObjectName(QString::fromLatin1(name));
-    return control;
-}
-
 // ---- Pictures ----------------------------------------------------------------------------------
 
 constexpr int FaceSize = 48;
@@ -98,7 +92,7 @@ QPixmap facePicture(Face face, bool cover)
 
 QLabel *faceLabel(QWidget *parent, const char *name, const QPixmap &picture)
 {
-    auto *label = named(new QLabel(parent), name);
+    auto *label = Named(new QLabel(parent), name);
     label->setPixmap(picture);
     label->setGeometry(560, 44, FaceSize, FaceSize);
     label->setCursor(Qt::PointingHandCursor);
@@ -269,30 +263,30 @@ std::span<const TextRow> QuizTextRows()
 void BuildQuizPanel(QuizModule &m)
 {
     TForm1 &f = *m.form;
-    m.QuizGroupBox = named(new QGroupBox(QStringLiteral("Quiz"), f.Frame), "QuizGroupBox");
+    m.QuizGroupBox = Named(new QGroupBox(QStringLiteral("Quiz"), f.Frame), "QuizGroupBox");
     m.QuizGroupBox->setGeometry(8, 104, 644, 300);
     m.QuizGroupBox->hide();
     QGroupBox *box = m.QuizGroupBox;
     auto *events = new QuizEvents(box);
 
-    m.LabelQuizCaracters = named(new QLabel(QStringLiteral("Characters :"), box), "LabelQuizCaracters");
+    m.LabelQuizCaracters = Named(new QLabel(QStringLiteral("Characters :"), box), "LabelQuizCaracters");
     m.LabelQuizCaracters->setGeometry(8, 20, 96, 24);
-    m.EditCaractersQuiz = named(new QLineEdit(box), "EditCaractersQuiz");
+    m.EditCaractersQuiz = Named(new QLineEdit(box), "EditCaractersQuiz");
     m.EditCaractersQuiz->setGeometry(108, 20, 220, 24);
     m.EditCaractersQuiz->setReadOnly(true);
     m.EditCaractersQuiz->setCursor(Qt::PointingHandCursor);
     m.EditCaractersQuiz->installEventFilter(events);
-    m.ButtonChangeLessonQuiz = named(new QPushButton(QStringLiteral("Change"), box), "ButtonChangeLessonQuiz");
+    m.ButtonChangeLessonQuiz = Named(new QPushButton(QStringLiteral("Change"), box), "ButtonChangeLessonQuiz");
     m.ButtonChangeLessonQuiz->setGeometry(334, 20, 84, 24);
     QObject::connect(m.ButtonChangeLessonQuiz, &QPushButton::clicked, m.ButtonChangeLessonQuiz,
                      [&m] { MenuChoixCaracteresClick(m.ButtonChangeLessonQuiz); });
-    m.LabelOccurence = named(new QLabel(box), "LabelOccurence");
+    m.LabelOccurence = Named(new QLabel(box), "LabelOccurence");
     m.LabelOccurence->setGeometry(424, 20, 212, 24);
 
-    m.ButtonQuizOK = named(new QuizOKButton(QStringLiteral("OK"), box), "ButtonQuizOK");
+    m.ButtonQuizOK = Named(new QuizOKButton(QStringLiteral("OK"), box), "ButtonQuizOK");
     m.ButtonQuizOK->setGeometry(8, 54, 96, 34);
     QObject::connect(m.ButtonQuizOK, &QPushButton::clicked, m.ButtonQuizOK, [&m] { ButtonQuizOKClick(m.ButtonQuizOK); });
-    m.ButtonQuizStop = named(new QPushButton(QStringLiteral("Stop"), box), "ButtonQuizStop");
+    m.ButtonQuizStop = Named(new QPushButton(QStringLiteral("Stop"), box), "ButtonQuizStop");
     m.ButtonQuizStop->setGeometry(m.ButtonQuizOK->geometry());
     m.ButtonQuizStop->hide();
     m.ButtonQuizStop->setEnabled(false);
@@ -311,9 +305,9 @@ void BuildQuizPanel(QuizModule &m)
         m.ImageChronoQuiz[static_cast<std::size_t>(i)] = digit;
     }
 
-    m.QuizLabel = named(new QLabel(QStringLiteral("Answer :"), box), "QuizLabel");
+    m.QuizLabel = Named(new QLabel(QStringLiteral("Answer :"), box), "QuizLabel");
     m.QuizLabel->setGeometry(120, 54, 90, 34);
-    m.EditReponseQuiz = named(new QLineEdit(box), "EditReponseQuiz");
+    m.EditReponseQuiz = Named(new QLineEdit(box), "EditReponseQuiz");
     m.EditReponseQuiz->setGeometry(214, 54, 44, 34);
     m.EditReponseQuiz->setMaxLength(1);
     m.EditReponseQuiz->setAlignment(Qt::AlignCenter);
@@ -322,7 +316,7 @@ void BuildQuizPanel(QuizModule &m)
     m.EditReponseQuiz->setFont(answerFont);
     QObject::connect(m.EditReponseQuiz, &QLineEdit::textChanged, m.EditReponseQuiz,
                      [&m] { EditReponseQuizChange(m.EditReponseQuiz); });
-    m.EditRandomQuiz = named(new QLineEdit(box), "EditRandomQuiz");
+    m.EditRandomQuiz = Named(new QLineEdit(box), "EditRandomQuiz");
     m.EditRandomQuiz->setGeometry(264, 54, 30, 34);
     m.EditRandomQuiz->hide();
 
@@ -336,9 +330,9 @@ void BuildQuizPanel(QuizModule &m)
     for (QLabel *face : {m.Visage0, m.VisageHa, m.VisageHo, m.VisageNoir})
         face->installEventFilter(events);
 
-    m.LabelDelay = named(new QLabel(QStringLiteral("Answer time (s)"), box), "LabelDelay");
+    m.LabelDelay = Named(new QLabel(QStringLiteral("Answer time (s)"), box), "LabelDelay");
     m.LabelDelay->setGeometry(8, 100, 150, 24);
-    m.UpDownDelay = named(new DelaySpinBox(box), "UpDownDelay");
+    m.UpDownDelay = Named(new DelaySpinBox(box), "UpDownDelay");
     m.UpDownDelay->setRange(1, quiz::DelaySteps);
     m.UpDownDelay->setValue(quiz::DefaultDelayStep);
     m.UpDownDelay->setGeometry(160, 100, 72, 24);
@@ -348,9 +342,9 @@ void BuildQuizPanel(QuizModule &m)
         m.EditDelay->setReadOnly(true);
     }
     QObject::connect(m.UpDownDelay, &QSpinBox::valueChanged, m.UpDownDelay, [&m] { UpDownDelayClick(m.UpDownDelay); });
-    m.LabelQuizNumber = named(new QLabel(QStringLiteral("Questions"), box), "LabelQuizNumber");
+    m.LabelQuizNumber = Named(new QLabel(QStringLiteral("Questions"), box), "LabelQuizNumber");
     m.LabelQuizNumber->setGeometry(250, 100, 100, 24);
-    m.SpinEditQuizNumber = named(new QSpinBox(box), "SpinEditQuizNumber");
+    m.SpinEditQuizNumber = Named(new QSpinBox(box), "SpinEditQuizNumber");
     m.SpinEditQuizNumber->setRange(quiz::MinSeriesLength, quiz::MaxSeriesLength);
     m.SpinEditQuizNumber->setSingleStep(5);
     m.SpinEditQuizNumber->setValue(quiz::DefaultSeriesLength);
@@ -358,40 +352,40 @@ void BuildQuizPanel(QuizModule &m)
     QObject::connect(m.SpinEditQuizNumber, &QSpinBox::valueChanged, m.SpinEditQuizNumber,
                      [&m] { SpinEditQuizNumberChange(m.SpinEditQuizNumber); });
 
-    m.CheckBoxVitMod = named(new QCheckBox(QStringLiteral("Variable speed"), box), "CheckBoxVitMod");
+    m.CheckBoxVitMod = Named(new QCheckBox(QStringLiteral("Variable speed"), box), "CheckBoxVitMod");
     m.CheckBoxVitMod->setGeometry(8, 132, 200, 24);
     // Variable delay can be chosen exactly while variable speed is: whoever sets the box.
     QObject::connect(m.CheckBoxVitMod, &QCheckBox::toggled, m.CheckBoxVitMod, [&m] { CheckBoxVitModClick(m.CheckBoxVitMod); });
-    m.CheckBoxDelayAdjust = named(new QCheckBox(QStringLiteral("Variable delay"), box), "CheckBoxDelayAdjust");
+    m.CheckBoxDelayAdjust = Named(new QCheckBox(QStringLiteral("Variable delay"), box), "CheckBoxDelayAdjust");
     m.CheckBoxDelayAdjust->setGeometry(214, 132, 200, 24);
     m.CheckBoxDelayAdjust->setEnabled(false);
-    m.CheckBoxAbortDelay = named(new QCheckBox(QStringLiteral("Shorten delay"), box), "CheckBoxAbortDelay");
+    m.CheckBoxAbortDelay = Named(new QCheckBox(QStringLiteral("Shorten delay"), box), "CheckBoxAbortDelay");
     m.CheckBoxAbortDelay->setGeometry(420, 132, 216, 24);
 
-    m.GroupBoxQuiz = named(new QGroupBox(QStringLiteral("Score"), box), "GroupBoxQuiz");
+    m.GroupBoxQuiz = Named(new QGroupBox(QStringLiteral("Score"), box), "GroupBoxQuiz");
     m.GroupBoxQuiz->setGeometry(8, 162, 628, 130);
     QGroupBox *score = m.GroupBoxQuiz;
-    m.EditMark = named(new QLineEdit(score), "EditMark");
+    m.EditMark = Named(new QLineEdit(score), "EditMark");
     m.EditMark->setGeometry(8, 22, 180, 26);
     m.EditMark->setReadOnly(true);
     m.EditMark->installEventFilter(events);
-    m.ButtonMark = named(new QPushButton(QStringLiteral("&Mark"), score), "ButtonMark");
+    m.ButtonMark = Named(new QPushButton(QStringLiteral("&Mark"), score), "ButtonMark");
     m.ButtonMark->setGeometry(194, 22, 90, 26);
     QObject::connect(m.ButtonMark, &QPushButton::clicked, m.ButtonMark, [&m] { ButtonMarkClick(m.ButtonMark); });
-    m.LabelRevise = named(new QLabel(QStringLiteral("To revise :"), score), "LabelRevise");
+    m.LabelRevise = Named(new QLabel(QStringLiteral("To revise :"), score), "LabelRevise");
     m.LabelRevise->setGeometry(8, 56, 110, 26);
-    m.EditRevise = named(new QLineEdit(score), "EditRevise");
+    m.EditRevise = Named(new QLineEdit(score), "EditRevise");
     m.EditRevise->setGeometry(120, 56, 500, 26);
     m.EditRevise->setReadOnly(true);
-    m.ButtonDetailedReport = named(new QPushButton(QStringLiteral("Detailed report"), score), "ButtonDetailedReport");
+    m.ButtonDetailedReport = Named(new QPushButton(QStringLiteral("Detailed report"), score), "ButtonDetailedReport");
     m.ButtonDetailedReport->setGeometry(8, 90, 180, 30);
     QObject::connect(m.ButtonDetailedReport, &QPushButton::clicked, m.ButtonDetailedReport,
                      [&m] { ButtonDetailedReportClick(m.ButtonDetailedReport); });
-    m.ButtonResetReport = named(new QPushButton(QStringLiteral("Clear report"), score), "ButtonResetReport");
+    m.ButtonResetReport = Named(new QPushButton(QStringLiteral("Clear report"), score), "ButtonResetReport");
     m.ButtonResetReport->setGeometry(194, 90, 180, 30);
     QObject::connect(m.ButtonResetReport, &QPushButton::clicked, m.ButtonResetReport,
                      [&m] { ButtonResetReportClick(m.ButtonResetReport); });
-    m.Label10 = named(new QLabel(score), "Label10");
+    m.Label10 = Named(new QLabel(score), "Label10");
     m.Label10->setGeometry(580, 22, 40, 26);
     m.Label10->hide();
 }
@@ -406,22 +400,22 @@ void BuildQuizMenus(QuizModule &m)
 
     // Count-down before the first question, with its twin pop-up on PLAY.
     auto *countdown = new QMenu(QStringLiteral("QUIZ: Count-down before the first question"), tools);
-    m.MenuQUIZdelaiOK = named(countdown->menuAction(), "MenuQUIZdelaiOK");
+    m.MenuQUIZdelaiOK = Named(countdown->menuAction(), "MenuQUIZdelaiOK");
     m.MenuQUIZdelaiOK->setCheckable(true);
     tools->insertMenu(quit, countdown);
-    m.PopQuizOK = named(new QMenu(m.ButtonQuizOK), "PopQuizOK");
+    m.PopQuizOK = Named(new QMenu(m.ButtonQuizOK), "PopQuizOK");
     static constexpr const char *delaiNames[] = {"menuQUIZdelaiOK00", "menuQUIZdelaiOK10", "menuQUIZdelaiOK20",
                                                  "MenuQuizDelaiOK30"};
     auto *items = new QActionGroup(countdown);
     auto *pops = new QActionGroup(m.PopQuizOK);
     for (int i = 0; i < 4; ++i) {
-        QAction *item = named(countdown->addAction(QStringLiteral("%1 s").arg(i)), delaiNames[i]);
+        QAction *item = Named(countdown->addAction(QStringLiteral("%1 s").arg(i)), delaiNames[i]);
         item->setCheckable(true);
         items->addAction(item);
         QObject::connect(item, &QAction::triggered, item, [i] { MenuQuizDelaiOKClick(i); });
         m.DelaiOKItems[static_cast<std::size_t>(i)] = item;
         const QByteArray popName = "PopQuiz" + QByteArray::number(i);
-        QAction *pop = named(m.PopQuizOK->addAction(QStringLiteral("%1 s").arg(i)), popName.constData());
+        QAction *pop = Named(m.PopQuizOK->addAction(QStringLiteral("%1 s").arg(i)), popName.constData());
         pop->setCheckable(true);
         pops->addAction(pop);
         QObject::connect(pop, &QAction::triggered, pop, [i] { ButtonretardQuizClick(i); });
@@ -432,13 +426,13 @@ void BuildQuizMenus(QuizModule &m)
 
     // Pause after a wrong answer.
     auto *pause = new QMenu(QStringLiteral("QUIZ: Pause after a wrong answer"), tools);
-    m.MenuQuizReprise = named(pause->menuAction(), "MenuQuizReprise");
+    m.MenuQuizReprise = Named(pause->menuAction(), "MenuQuizReprise");
     m.MenuQuizReprise->setCheckable(true);
     tools->insertMenu(quit, pause);
     auto *pauses = new QActionGroup(pause);
     for (int i = 0; i < 4; ++i) {
         const QByteArray name = "MenuReprise" + QByteArray::number(i) + "s";
-        QAction *item = named(pause->addAction(i == 0 ? QStringLiteral("OFF") : QStringLiteral("%1 s").arg(i)),
+        QAction *item = Named(pause->addAction(i == 0 ? QStringLiteral("OFF") : QStringLiteral("%1 s").arg(i)),
                               name.constData());
         item->setCheckable(true);
         pauses->addAction(item);
@@ -448,7 +442,7 @@ void BuildQuizMenus(QuizModule &m)
     m.RepriseItems[0]->setChecked(true);
 
     auto option = [&](const char *name, const QString &caption, void (*handler)(QObject *)) {
-        auto *item = named(new QAction(caption, tools), name);
+        auto *item = Named(new QAction(caption, tools), name);
         item->setCheckable(true);
         tools->insertAction(quit, item);
         QObject::connect(item, &QAction::triggered, item, [item, handler] { handler(item); });
@@ -460,10 +454,10 @@ void BuildQuizMenus(QuizModule &m)
                                     MenuQuizPseudorandomClick);
     m.MenuMaskReport = option("MenuMaskReport", QStringLiteral("QUIZ: Hide the score while playing"), MenuMaskReportClick);
 
-    m.UpDelai = named(new QAction(QStringLiteral("QUIZ: Longer answer time"), tools), "UpDelai");
+    m.UpDelai = Named(new QAction(QStringLiteral("QUIZ: Longer answer time"), tools), "UpDelai");
     tools->insertAction(quit, m.UpDelai);
     QObject::connect(m.UpDelai, &QAction::triggered, m.UpDelai, [&m] { UpDelaiClick(m.UpDelai); });
-    m.DownDelai = named(new QAction(QStringLiteral("QUIZ: Shorter answer time"), tools), "DownDelai");
+    m.DownDelai = Named(new QAction(QStringLiteral("QUIZ: Shorter answer time"), tools), "DownDelai");
     tools->insertAction(quit, m.DownDelai);
     QObject::connect(m.DownDelai, &QAction::triggered, m.DownDelai, [&m] { DownDelaiClick(m.DownDelai); });
     tools->insertSeparator(quit);

@@ -2,6 +2,7 @@
 // a text of up to 36 characters.
 
 #include "engine/cp1252.h"
+#include "shell/utilities.h"
 #include "engine/morsecode.h"
 #include "shell/formdialog.h"
 #include "shell/languages/languages.h"
@@ -55,13 +56,6 @@ struct ShortcutControls {
     // Counts the editor's closings: a question still open when it closes creates nothing.
     int generation = 0;
 } e;
-
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
 
 constexpr TextRow kTexts[] = {
     {"LabelPanelShortcut", TextKind::Caption,
@@ -176,56 +170,56 @@ void BuildShortcutPanel(TForm1 &f)
 {
     e = ShortcutControls{};
     RegisterMainWindowTexts(kTexts);
-    QFrame *panel = e.PanelLocalShortcut = named(new QFrame(f.Frame), "PanelLocalShortcut");
+    QFrame *panel = e.PanelLocalShortcut = Named(new QFrame(f.Frame), "PanelLocalShortcut");
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Raised);
     panel->setAutoFillBackground(true);
     panel->setGeometry(90, 70, 480, 300);
 
-    e.LabelPanelShortcut = named(new QLabel(QStringLiteral(" LOCAL SHORTCUT PROCESSING"), panel), "LabelPanelShortcut");
+    e.LabelPanelShortcut = Named(new QLabel(QStringLiteral(" LOCAL SHORTCUT PROCESSING"), panel), "LabelPanelShortcut");
     e.LabelPanelShortcut->setGeometry(8, 6, 464, 20);
     e.LabelPanelShortcut->setAlignment(Qt::AlignCenter);
 
-    e.LabelEditShortcut = named(new QLabel(QStringLiteral("Shortcut character"), panel), "LabelEditShortcut");
+    e.LabelEditShortcut = Named(new QLabel(QStringLiteral("Shortcut character"), panel), "LabelEditShortcut");
     e.LabelEditShortcut->setGeometry(12, 40, 150, 22);
-    e.EditShortcut = named(new QLineEdit(panel), "EditShortcut");
+    e.EditShortcut = Named(new QLineEdit(panel), "EditShortcut");
     e.EditShortcut->setGeometry(166, 40, 36, 24);
     e.EditShortcut->setMaxLength(1);
 
-    e.LabelShortcutText = named(new QLabel(QStringLiteral("Input the associated text below"), panel), "LabelShortcutText");
+    e.LabelShortcutText = Named(new QLabel(QStringLiteral("Input the associated text below"), panel), "LabelShortcutText");
     e.LabelShortcutText->setGeometry(12, 80, 320, 22);
-    e.EditShortcutText = named(new QLineEdit(panel), "EditShortcutText");
+    e.EditShortcutText = Named(new QLineEdit(panel), "EditShortcutText");
     e.EditShortcutText->setGeometry(12, 104, 320, 24);
     // One more than allowed, so that a longer paste is seen and cut with a beep.
     e.EditShortcutText->setMaxLength(MaxShortcutTextLength + 1);
 
-    e.RadioGroupShortcut = named(new QGroupBox(QStringLiteral("Action"), panel), "RadioGroupShortcut");
+    e.RadioGroupShortcut = Named(new QGroupBox(QStringLiteral("Action"), panel), "RadioGroupShortcut");
     e.RadioGroupShortcut->setGeometry(340, 34, 128, 104);
     auto *column = new QVBoxLayout(e.RadioGroupShortcut);
     e.RadioButtonShortcutCreate =
-        named(new QRadioButton(QStringLiteral("Create"), e.RadioGroupShortcut), "RadioButtonShortcutCreate");
+        Named(new QRadioButton(QStringLiteral("Create"), e.RadioGroupShortcut), "RadioButtonShortcutCreate");
     e.RadioButtonShortcutModify =
-        named(new QRadioButton(QStringLiteral("Modify"), e.RadioGroupShortcut), "RadioButtonShortcutModify");
+        Named(new QRadioButton(QStringLiteral("Modify"), e.RadioGroupShortcut), "RadioButtonShortcutModify");
     e.RadioButtonShortcutDelete =
-        named(new QRadioButton(QStringLiteral("Delete"), e.RadioGroupShortcut), "RadioButtonShortcutDelete");
+        Named(new QRadioButton(QStringLiteral("Delete"), e.RadioGroupShortcut), "RadioButtonShortcutDelete");
     e.actions = new QButtonGroup(panel);
     for (QRadioButton *b : {e.RadioButtonShortcutCreate, e.RadioButtonShortcutModify, e.RadioButtonShortcutDelete}) {
         column->addWidget(b);
         e.actions->addButton(b);
     }
 
-    e.Labelshortcutwarning = named(new QLabel(QStringLiteral("Standard & local characters cannot be shortcuts"), panel),
+    e.Labelshortcutwarning = Named(new QLabel(QStringLiteral("Standard & local characters cannot be shortcuts"), panel),
                                    "Labelshortcutwarning");
     e.Labelshortcutwarning->setGeometry(12, 146, 456, 36);
     e.Labelshortcutwarning->setWordWrap(true);
-    e.LabelShortcutPlein = named(new QLabel(panel), "LabelShortcutPlein");
+    e.LabelShortcutPlein = Named(new QLabel(panel), "LabelShortcutPlein");
     e.LabelShortcutPlein->setGeometry(12, 186, 456, 22);
 
-    e.ButtonShortcutEnter = named(new QPushButton(QStringLiteral("Enter"), panel), "ButtonShortcutEnter");
+    e.ButtonShortcutEnter = Named(new QPushButton(QStringLiteral("Enter"), panel), "ButtonShortcutEnter");
     e.ButtonShortcutEnter->setGeometry(100, 240, 100, 32);
-    e.ButtonShortcutExit = named(new QPushButton(QStringLiteral("Exit"), panel), "ButtonShortcutExit");
+    e.ButtonShortcutExit = Named(new QPushButton(QStringLiteral("Exit"), panel), "ButtonShortcutExit");
     e.ButtonShortcutExit->setGeometry(220, 240, 100, 32);
-    e.ButtonLocalShortcutHelp = named(new QPushButton(QStringLiteral("?"), panel), "ButtonLocalShortcutHelp");
+    e.ButtonLocalShortcutHelp = Named(new QPushButton(QStringLiteral("?"), panel), "ButtonLocalShortcutHelp");
     e.ButtonLocalShortcutHelp->setGeometry(340, 240, 32, 32);
 
     QObject::connect(e.EditShortcut, &QLineEdit::textChanged, panel, [] { EditShortcutChange(); });
@@ -233,7 +227,7 @@ void BuildShortcutPanel(TForm1 &f)
     QObject::connect(e.ButtonShortcutEnter, &QPushButton::clicked, panel, [] { ButtonShortcutEnterClick(); });
     QObject::connect(e.ButtonShortcutExit, &QPushButton::clicked, panel, [] { ButtonShortcutExitClick(); });
 
-    e.MenuLocalShortcuts = named(new QAction(QStringLiteral("&Shortcuts"), f.MenuOutils), "MenuLocalShortcuts");
+    e.MenuLocalShortcuts = Named(new QAction(QStringLiteral("&Shortcuts"), f.MenuOutils), "MenuLocalShortcuts");
     f.MenuOutils->insertAction(f.MenuOutilsQuit, e.MenuLocalShortcuts);
     QObject::connect(e.MenuLocalShortcuts, &QAction::triggered, panel, [] { MenuLocalShortcutsClick(); });
     panel->hide();
