@@ -284,7 +284,7 @@ void BuildEntrySheetModule(TForm1 &form)
     // The window is still being built: Form1 does not name it yet.
     const auto built = [&form](const char *name) { return form.findChild<QWidget *>(QString::fromLatin1(name)); };
     if (QWidget *box = built("GroupBoxRandom"))
-        pencil(box, "SpeedButtonSaisie", QRect(602, 250, 34, 34));
+        pencil(box, "SpeedButtonSaisie", QRect(602, 244, 34, 34));
     if (QWidget *panel = FileText().PanelFile)
         pencil(panel, "SpeedButtonSaisieFile", QRect(350, 240, 34, 30));
     // The help card's button, on the character-choice panel; the help module connects it.

@@ -330,10 +330,10 @@ void BuildLessonList(LessonsModule &m)
 
     // The lesson label of the random panel opens the choice too.
     QWidget *group = r.GroupBoxRandom;
-    r.LabelWords->setGeometry(8, 244, 536, 48);
+    r.LabelWords->setGeometry(8, 244, 496, 48); // Change and the entry sheet's button beside it
     m.ButtonChangeLesson = new QPushButton(QStringLiteral("Change"), group);
     m.ButtonChangeLesson->setObjectName(QStringLiteral("ButtonChangeLesson"));
-    m.ButtonChangeLesson->setGeometry(552, 244, 84, 26);
+    m.ButtonChangeLesson->setGeometry(510, 244, 84, 26);
     QObject::connect(m.ButtonChangeLesson, &QPushButton::clicked, m.ButtonChangeLesson,
                      [&m] { ButtonChangeLessonClick(m.ButtonChangeLesson); });
     class LabelClick : public QObject {

@@ -164,12 +164,13 @@ bool titleEvent(QEvent *event)
 void buildMessageButtons(TForm1 &f)
 {
     c.LabelMsg = Named(new QLabel(QStringLiteral("MSG # >>"), f.Frame), "LabelMsg");
-    c.LabelMsg->setGeometry(110, 414, 64, 24);
+    // A row of their own under the effect switches, beside the on-air lamps.
+    c.LabelMsg->setGeometry(110, 448, 64, 24);
     for (int n = 1; n <= MemoryMessages; ++n) {
         auto *button = new QPushButton(QString::number(n), f.Frame);
         button->setObjectName(indexed("ButtonMsg", n));
         MarkAsValue(button); // its number, and the user's message as its hint
-        button->setGeometry(176 + (n - 1) * 32, 412, 28, 28);
+        button->setGeometry(176 + (n - 1) * 32, 446, 28, 28);
         QObject::connect(button, &QPushButton::clicked, button, [n] { ButtonMsgClick(n); });
         // ButtonMsgnMouseUp: a right click opens the editor.
         OnWidgetEvent(button, [](QEvent *event) {

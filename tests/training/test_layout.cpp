@@ -1,0 +1,62 @@
+// What the user sees of the main window in each mode: no visible control lies over another.
+
+#include "tests/training/modewindow.h"
+
+#include <QWidget>
+
+namespace {
+
+struct Placed {
+    QWidget *widget;
+    QRect rect;
+};
+
+std::vector<Placed> namedVisibleControls()
+{
+    std::vector<Placed> placed;
+    for (QWidget *w : Form1->findChildren<QWidget *>()) {
+        const QString name = w->objectName();
+        if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) || !w->isVisibleTo(Form1) || w->isWindow())
+            continue;
+        placed.push_back({w, QRect(w->mapTo(Form1, QPoint(0, 0)), w->size())});
+    }
+    return placed;
+}
+
+bool related(const QWidget *a, const QWidget *b)
+{
+    return a->isAncestorOf(b) || b->isAncestorOf(a);
+}
+
+std::vector<std::string> overlaps()
+{
+    std::vector<std::string> found;
+    const auto placed = namedVisibleControls();
+    for (std::size_t i = 0; i < placed.size(); ++i)
+        for (std::size_t j = i + 1; j < placed.size(); ++j) {
+            const QRect common = placed[i].rect.intersected(placed[j].rect);
+            if (common.width() > 2 && common.height() > 2 && !related(placed[i].widget, placed[j].widget))
+                found.push_back(placed[i].widget->objectName().toStdString() + " / "
+                                + placed[j].widget->objectName().toStdString());
+        }
+    return found;
+}
+
+class Layout : public ModeWindow {};
+
+TEST_F(Layout, NoVisibleControlLiesOverAnotherInAnyMode)
+{
+    for (QRadioButton *mode : {Form1->RadioButtonAlphabet, Form1->RadioButtonCodeQ, Form1->RadioButtonAbrev,
+                               Form1->RadioButtonRandom, Form1->RadioButtonQuiz, Form1->RadioButtonMonitor}) {
+        QTest::mouseClick(mode, Qt::LeftButton);
+        QApplication::processEvents();
+        for (const std::string &pair : overlaps())
+            ADD_FAILURE() << mode->objectName().toStdString() << ": " << pair;
+    }
+    loadFileText("a text to read");
+    ASSERT_TRUE(control<QWidget>("PanelFile")->isVisible());
+    for (const std::string &pair : overlaps())
+        ADD_FAILURE() << "file text: " << pair;
+}
+
+} // namespace
