@@ -13,8 +13,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QStyleOptionButton>
-#include <QStylePainter>
 
 TFormInfo *FormInfo = nullptr;
 
@@ -103,27 +101,6 @@ void TLabelUrl::click()
     ShellOpen(url_);
 }
 
-// ---- WrappingCheckBox --------------------------------------------------------------------------
-
-void WrappingCheckBox::paintEvent(QPaintEvent *)
-{
-    QStylePainter painter(this);
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    QRect indicator = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
-    indicator.moveTop(std::max(0, (fontMetrics().height() - indicator.height()) / 2));
-    option.rect = indicator;
-    painter.drawPrimitive(QStyle::PE_IndicatorCheckBox, option);
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
-    painter.drawText(rect().adjusted(indicator.right() + 6, 0, 0, 0), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
-                     text());
-}
-
-bool WrappingCheckBox::hitButton(const QPoint &pos) const
-{
-    return rect().contains(pos);
-}
-
 // ---- TFormInfo -----------------------------------------------------------------------------------
 
 TFormInfo::TFormInfo(QWidget *parent)
@@ -141,7 +118,7 @@ TFormInfo::TFormInfo(QWidget *parent)
     Image2 = placed(new QLabel(QStringLiteral("-.-  .  ...  -  .-.  .  .-..  ---  -."), this), "Image2", 8, 72,
                     DesignWidth - 16, 64);
     Image2->setAlignment(Qt::AlignCenter);
-    Image2->setFont(fontOf("Monospace", 16, true));
+    Image2->setFont(fontOf("Monospace", 12, true)); // the whole name within the box's width
 
     Label1 = placed(new QLabel(this), "Label1", 8, 148, DesignWidth - 16, 24);
     Label1->setAlignment(Qt::AlignCenter);

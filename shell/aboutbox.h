@@ -6,6 +6,7 @@
 
 #include "shell/languages/languages.h"
 #include "shell/sidewindows.h"
+#include "shell/wrappingcheckbox.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -35,17 +36,6 @@ protected:
 private:
     void click();
     QString url_;
-};
-
-// A check box whose caption wraps over several lines in its width.
-class WrappingCheckBox : public QCheckBox {
-    Q_OBJECT
-public:
-    using QCheckBox::QCheckBox;
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-    bool hitButton(const QPoint &pos) const override;
 };
 
 class TFormInfo : public TSideForm, public LanguageAware {

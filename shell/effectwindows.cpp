@@ -9,6 +9,7 @@
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
 #include "shell/stepspinbox.h"
+#include "shell/wrappingcheckbox.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -108,7 +109,8 @@ TFormNote::TFormNote(QWidget *parent)
     label(this, Pick(kPitchScale[2]), 64, 290);
     StaticTextNote = Named(label(this, QStringLiteral("800 Hz"), 120, 40, 70, 24), "StaticTextNote");
     MarkAsValue(StaticTextNote); // the pitch
-    CheckBoxTonExamen = Named(new QCheckBox(QStringLiteral("Variante Examen"), this), "CheckBoxTonExamen");
+    // Two lines beside the scale: the captions are longer than the window is wide.
+    CheckBoxTonExamen = Named(new WrappingCheckBox(QStringLiteral("Variante Examen"), this), "CheckBoxTonExamen");
     CheckBoxTonExamen->setGeometry(110, 120, 88, 40);
     SpeedButtonPlayV = Named(new QPushButton(QStringLiteral("Test"), this), "SpeedButtonPlayV");
     SpeedButtonPlayV->setGeometry(120, 200, 60, 30);

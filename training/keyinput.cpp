@@ -678,7 +678,7 @@ QRadioButton *keyTypeButton(QWidget *parent, const char *name, const QString &ca
     auto *b = Named(new QRadioButton(caption, parent), name);
     // Exclusive by the handlers: the six-way choice may also have none checked.
     b->setAutoExclusive(false);
-    b->setGeometry(8, top, 150, 20);
+    b->setGeometry(8, top, 158, 20);
     QObject::connect(b, &QRadioButton::clicked, b, [type] { keyTypeClick(type); });
     return b;
 }

@@ -13,7 +13,7 @@ using K = TextKind;
 constexpr TextRow kRows[] = {
     // Labels
     {"LabelRandomNumber", K::Caption,
-     Tr("Characters in a series", "Karakterek egy sorozatban", "Zeichen je Serie", "Caractères par série",
+     Tr("Characters in a series", "Karakter/sorozat", "Zeichen je Serie", "Caractères par série",
         "Caratteri per serie", "Caracteres por série", "Caracteres por serie")},
     {"LabelChoixCaracteres", K::Caption,
      Tr("Input 55 characters maximum or choose a lesson", "Legfeljebb 55 karaktert írjon be, vagy válasszon leckét",

@@ -453,7 +453,7 @@ TypingControls BuildTypingPanel(TForm1 &f)
     TypingControls &c = controls;
     c.Editcaractere = new TypingEdit(f.Frame);
     c.Editcaractere->setObjectName(QStringLiteral("Editcaractere"));
-    c.Editcaractere->setGeometry(56, 40, 430, 24);
+    c.Editcaractere->setGeometry(56, 40, 424, 24);
     c.Editcaractere->setToolTip(QStringLiteral("Only characters having a morse code are played"));
     QObject::connect(c.Editcaractere, &QLineEdit::textChanged, c.Editcaractere,
                      [] { EditcaractereChange(controls.Editcaractere); });
@@ -462,7 +462,7 @@ TypingControls BuildTypingPanel(TForm1 &f)
     c.ButtonReplayText->setObjectName(QStringLiteral("ButtonReplayText"));
     c.ButtonReplayText->setCheckable(true);
     c.ButtonReplayText->setText(TxtReplayText());
-    c.ButtonReplayText->setGeometry(492, 40, 110, 24);
+    c.ButtonReplayText->setGeometry(486, 40, 116, 24);
     c.ButtonReplayText->setEnabled(false);
     QObject::connect(c.ButtonReplayText, &QToolButton::clicked, c.ButtonReplayText,
                      [] { ButtonReplayTextClick(controls.ButtonReplayText); });

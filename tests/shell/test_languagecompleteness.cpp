@@ -7,6 +7,8 @@
 #include "shell/languages/languages.h"
 #include "shell/mainwindow.h"
 #include "shell/sidewindows.h"
+#include "shell/utilities.h"
+#include "shell/wrappingcheckbox.h"
 #include "shelltestsupport.h"
 #include "training/exam.h"
 
@@ -18,6 +20,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextDocument> // Qt::mightBeRichText
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
@@ -161,17 +166,23 @@ struct RowWatch {
     ~RowWatch() { WatchPicks(nullptr); }
 };
 
-TEST(LanguageCompleteness, EveryWindowReadsInEachLanguage)
+// Every window open while the language changes: the open ones must follow each switch.
+void openEveryWindow()
 {
-    const RowWatch watch;
     shelltest::ensureWindows();
     ASSERT_NE(Form1, nullptr);
-    // Every window open while the language changes: the open ones must follow each switch.
     Form1->show();
     ShowExamPause(); // the pause window has its controls once a pause has shown
     for (TSideForm *window : TSideForm::all())
         window->show();
     QApplication::processEvents();
+}
+
+TEST(LanguageCompleteness, EveryWindowReadsInEachLanguage)
+{
+    const RowWatch watch;
+    openEveryWindow();
+    ASSERT_NE(Form1, nullptr);
 
     std::array<Texts, LanguageCount> read;
     for (int language = 0; language < LanguageCount; ++language) {
@@ -218,6 +229,70 @@ TEST(LanguageCompleteness, EveryWindowReadsInEachLanguage)
         lines << what + QStringLiteral(" in ") + letters;
     EXPECT_TRUE(lines.isEmpty()) << lines.size() << " texts are not in their language:\n"
                                  << lines.join(QLatin1Char('\n')).toStdString();
+}
+
+// Whether the control's caption is wider than the control (or, where it wraps, taller); a
+// control that scrolls or shows a value has nothing cut.
+bool captionCut(const QWidget *widget)
+{
+    const auto advance = [widget](const QString &text) {
+        return widget->fontMetrics().horizontalAdvance(WithoutAccessKeys(text));
+    };
+    const int width = widget->width() + 1;
+    if (auto *wrapping = qobject_cast<const WrappingCheckBox *>(widget)) {
+        const QRect room = wrapping->captionRect();
+        return widget->fontMetrics().boundingRect(room, Qt::TextWordWrap, wrapping->text()).height() > room.height();
+    }
+    if (auto *label = qobject_cast<const QLabel *>(widget)) {
+        if (label->wordWrap() || label->text().isEmpty() || Qt::mightBeRichText(label->text()))
+            return false;
+        return advance(label->text()) + 2 * label->frameWidth() + 2 * label->margin() > width;
+    }
+    if (auto *button = qobject_cast<const QPushButton *>(widget)) {
+        const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+        return !button->text().isEmpty() && advance(button->text()) + 8 + icon > width;
+    }
+    if (auto *box = qobject_cast<const QAbstractButton *>(widget))
+        return !box->text().isEmpty() && box->sizeHint().width() > width;
+    if (auto *group = qobject_cast<const QGroupBox *>(widget))
+        return !group->title().isEmpty() && advance(group->title()) + 16 > width;
+    return false;
+}
+
+TEST(LanguageCompleteness, NoCaptionIsCutInAnyLanguage)
+{
+    openEveryWindow();
+    ASSERT_NE(Form1, nullptr);
+    std::vector<QWidget *> windows{Form1};
+    for (TSideForm *window : TSideForm::all())
+        windows.push_back(window);
+    std::map<QString, QString> faults; // place -> languages
+    const auto check = [&faults](QWidget *window, int language) {
+        const QChar letter = QLatin1Char(LanguageLetter(static_cast<Language>(language)));
+        for (QWidget *widget : window->findChildren<QWidget *>()) {
+            if (ShowsValue(widget) || !widget->isVisibleTo(window) || !captionCut(widget))
+                continue;
+            QString &letters = faults[placeOf(widget, QStringLiteral("caption"))];
+            if (!letters.contains(letter))
+                letters += letter;
+        }
+    };
+    for (int language = 0; language < LanguageCount; ++language) {
+        LanguageMenuClick(static_cast<Language>(language));
+        // The main window shows other controls in each mode.
+        for (QRadioButton *mode : {Form1->RadioButtonAlphabet, Form1->RadioButtonRandom, Form1->RadioButtonQuiz,
+                                   Form1->RadioButtonMonitor}) {
+            ClickButton(mode);
+            check(Form1, language);
+        }
+        for (QWidget *window : windows)
+            check(window, language);
+    }
+    LanguageMenuClick(Language::English);
+    QStringList lines;
+    for (const auto &[place, letters] : faults)
+        lines << place + QStringLiteral(" in ") + letters;
+    EXPECT_TRUE(lines.isEmpty()) << lines.size() << " captions are cut:\n" << lines.join(QLatin1Char('\n')).toStdString();
 }
 
 } // namespace
