@@ -287,12 +287,13 @@ void BuildEntrySheetModule(TForm1 &form)
         pencil(box, "SpeedButtonSaisie", QRect(602, 244, 34, 34));
     if (QWidget *panel = FileText().PanelFile)
         pencil(panel, "SpeedButtonSaisieFile", QRect(350, 240, 34, 30));
-    // The help card's button, on the character-choice panel; the help module connects it.
+    // The help card's button, on the character-choice panel beside the choice box, clear of
+    // the lesson numbers; the help module connects it.
     if (QWidget *choice = built("PanelChoixRandom")) {
         auto *help = new QToolButton(choice);
         help->setObjectName(QStringLiteral("SpeedButtonHelpChoixRanom"));
         help->setText(QStringLiteral("?"));
-        help->setGeometry(12, 100, 30, 30);
+        help->setGeometry(438, 48, 30, 30);
     }
     RegisterMainWindowTexts(kTexts);
 

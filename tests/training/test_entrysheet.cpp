@@ -168,6 +168,19 @@ TEST_F(EntrySheet, TheSheetLeftOpenComesBackAtTheNextStart)
     EXPECT_NE(settingsFileBytes().find("\r\nSHEET=1\r\n"), std::string::npos);
 }
 
+TEST_F(EntrySheet, TheHelpCardsButtonCoversNothingOnTheChoicePanel)
+{
+    control<QAction>("MenuChoixCaracteres")->trigger();
+    auto *button = control<QToolButton>("SpeedButtonHelpChoixRanom");
+    ASSERT_TRUE(button && button->isVisible());
+    QWidget *panel = button->parentWidget();
+    for (QWidget *other : panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (other != button && other->isVisible())
+            EXPECT_FALSE(other->geometry().intersects(button->geometry())) << other->objectName().toStdString();
+    }
+    EXPECT_TRUE(panel->rect().contains(button->geometry()));
+}
+
 TEST_F(EntrySheet, TheHelpCardExplainsTheChoiceInTheMenusLanguageAndLeadsToItsPage)
 {
     control<QAction>("MenuChoixCaracteres")->trigger();
@@ -177,7 +190,9 @@ TEST_F(EntrySheet, TheHelpCardExplainsTheChoiceInTheMenusLanguageAndLeadsToItsPa
     TFormhelpChoixRandom *card = FormhelpChoixRandom;
     ASSERT_TRUE(card->isVisible());
     EXPECT_EQ(card->Label1->text(), control<QWidget>("BoxCaracteresChoix")->toolTip());
-    EXPECT_FALSE(card->Label1->text().isEmpty());
+    // What a double click and a right click on the list really do.
+    EXPECT_EQ(card->Label1->text(),
+              "Double-click to enter the lesson. Right click to create or to modify the selected lesson");
     EXPECT_EQ(card->Label2->text(), "Alternatively, to change the set of lessons, use menu Tools/Lesson settings");
     EXPECT_EQ(card->ButtonHelp->text(), "More help");
     Form1->Magyar1->trigger();
