@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -215,6 +216,39 @@ void chainNextPhase()
         break;
     }
 }
+
+// The exam's caption lies over the top of the random memo: while it shows, the memo's text
+// starts below it, so that no line of the exam hides under it.
+class CaptionKeepsMemoClear : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::Move:
+        case QEvent::Resize:
+            clearMemo(static_cast<QWidget *>(watched));
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    static void clearMemo(QWidget *caption)
+    {
+        RandomMemoEdit *memo = randomState().MemoRandom;
+        if (!memo)
+            return;
+        const int textTop = memo->mapTo(caption->parentWidget(), memo->contentsRect().topLeft()).y();
+        memo->SetTopInset(caption->isHidden() ? 0 : std::max(0, caption->geometry().bottom() + 1 - textTop));
+    }
+};
 
 void buildMenu(ExamModule &m)
 {
@@ -444,6 +478,7 @@ void BuildExamModule(TForm1 &f)
     m.PanelExamen->setGeometry(8, 16, 360, 22);
     m.PanelExamen->setText(ExamText(exam::PhasesCaption));
     m.PanelExamen->hide();
+    m.PanelExamen->installEventFilter(new CaptionKeepsMemoClear(m.PanelExamen));
 
     m.ButtonExamenTexte = new QPushButton(r.GroupBoxRandom);
     m.ButtonExamenTexte->setObjectName(QStringLiteral("ButtonExamenTexte"));

@@ -33,6 +33,9 @@ class RandomMemoEdit : public QPlainTextEdit {
 public:
     using QPlainTextEdit::QPlainTextEdit;
 
+    // The text starts this many pixels lower, below a caption laid over the memo's top.
+    void SetTopInset(int pixels) { setViewportMargins(0, pixels, 0, 0); }
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;

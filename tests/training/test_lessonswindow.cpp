@@ -35,6 +35,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -503,6 +504,23 @@ TEST_F(ExamWindow, AQuickCompleteExamWritesItsThreePhasesAtOnceWithoutAPause)
     EXPECT_EQ(lines[4], "VVV ");
     EXPECT_EQ(lines[5].substr(lines[5].size() - 3), " + ");
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ExamWindow, TheCaptionHidesNoLineOfTheMemo)
+{
+    auto *memo = control<QPlainTextEdit>("MemoRandom");
+    const auto textTop = [memo, this] { return memo->viewport()->mapTo(panel->parentWidget(), QPoint(0, 0)).y(); };
+    item("MenuExamComplet")->trigger();
+    ASSERT_TRUE(panel->isVisible());
+    item("MenuQuickRandom")->trigger();
+    memo->verticalScrollBar()->setValue(0);
+    EXPECT_GT(textTop(), panel->geometry().bottom());
+    EXPECT_EQ(memoLines().front(), "VVV ");
+
+    // Without the caption the text takes the whole memo again.
+    item("MenuLettersFigures")->trigger();
+    ASSERT_TRUE(panel->isHidden());
+    EXPECT_LT(textTop(), panel->geometry().bottom());
 }
 
 TEST_F(ExamWindow, AnExamPausesAfterPhaseOneAndTwoAndGoesOnAtPoursuivreOrAtTheTimeOut)
