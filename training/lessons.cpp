@@ -424,12 +424,15 @@ void BuildLessonsModule(TForm1 &form)
     BindLessonSettings(module);
     RegisterMainWindowTexts(LessonTextRows());
 
+    // In the tools menu, before its last item, Quit.
     QMenu *tools = form.MenuOutils;
-    module.MenuLocallesson = tools->addAction(QStringLiteral("&Lesson settings"));
+    module.MenuLocallesson = new QAction(QStringLiteral("&Lesson settings"), tools);
+    tools->insertAction(form.MenuOutilsQuit, module.MenuLocallesson);
     module.MenuLocallesson->setObjectName(QStringLiteral("MenuLocallesson"));
     QObject::connect(module.MenuLocallesson, &QAction::triggered, module.MenuLocallesson,
                      [] { MenuLocallessonClick(module.MenuLocallesson); });
-    module.MenuImportlessons = tools->addAction(QStringLiteral("Import lessons"));
+    module.MenuImportlessons = new QAction(QStringLiteral("Import lessons"), tools);
+    tools->insertAction(form.MenuOutilsQuit, module.MenuImportlessons);
     module.MenuImportlessons->setObjectName(QStringLiteral("MenuImportlessons"));
     QObject::connect(module.MenuImportlessons, &QAction::triggered, module.MenuImportlessons,
                      [] { MenuImportlessonsClick(module.MenuImportlessons); });

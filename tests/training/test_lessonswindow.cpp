@@ -32,6 +32,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -260,6 +261,18 @@ TEST_F(LessonsWindow, PagesTurnByButtonsKeysAndWheelAndARightClickEditsTheLesson
     EXPECT_TRUE(control<QWidget>("PanelChoixRandom")->isHidden());
     EXPECT_EQ(control<QLineEdit>("EditNumeroLesson")->text(), "53");
     EXPECT_EQ(text(control<QLineEdit>("EditCaractereLesson")->text()), "atenois14lrhd25");
+}
+
+TEST_F(LessonsWindow, TheToolsMenuOffersTheLessonItemsBeforeItEndsWithQuit)
+{
+    const QList<QAction *> tools = Form1->MenuOutils->actions();
+    ASSERT_FALSE(tools.isEmpty());
+    EXPECT_EQ(tools.back(), Form1->MenuOutilsQuit);
+    for (const char *name : {"MenuLocallesson", "MenuImportlessons"}) {
+        QAction *lessonItem = item(name);
+        EXPECT_TRUE(tools.contains(lessonItem)) << name;
+        EXPECT_LT(tools.indexOf(lessonItem), tools.indexOf(Form1->MenuOutilsQuit)) << name;
+    }
 }
 
 TEST_F(LessonsWindow, TheLessonSettingsEditAndChooseTheSetAndCancelPutsItBack)
