@@ -543,16 +543,16 @@ protected:
 
 struct StepSizes {
     int step;
-    int listFont, listItem, listRows; // ListAlphabet: points, pixels, rows in its height
+    int listFont, listItem;           // ListAlphabet: points, pixels
     int boxFont, boxItem;             // BoxCaracteresChoix
     int label3Font;                   // Label3
     int effectFont;                   // the fading and drift buttons of both rows
 };
 constexpr StepSizes StepTable[] = {
-    {125, 14, 16, 33, 11, 15, 11, 11},
-    {150, 15, 20, 33, 14, 19, 14, 11},
-    {175, 20, 23, 32, 15, 20, 15, 13},
-    {200, 23, 25, 32, 18, 29, 18, 13},
+    {125, 14, 16, 11, 15, 11, 11},
+    {150, 15, 20, 14, 19, 14, 11},
+    {175, 20, 23, 15, 20, 15, 13},
+    {200, 23, 25, 18, 29, 18, 13},
 };
 constexpr int EffectFontAt100 = 9;
 
@@ -620,13 +620,13 @@ void applyStepSizes()
         if (s.step == ZoomPercent)
             sizes = &s;
 
+    // The character list's height follows its design by the step, as any control's: it lays
+    // its pages out to fill that height, and a height of so many rows would run it over the
+    // controls below it.
     if (QWidget *list = mainControl("ListAlphabet")) {
         if (sizes) {
             setStepFont(list, sizes->listFont);
             setItemHeight(list, sizes->listItem);
-            QRect r = list->geometry();
-            r.setHeight(sizes->listItem * sizes->listRows);
-            setStepGeometry(list, r);
         } else {
             setItemHeight(list, 0);
         }
