@@ -333,14 +333,14 @@ TFormDrift::TFormDrift(QWidget *parent)
     setWindowTitle(Pick(kDriftTitle));
     setFixedSize(260, 200);
     LabelDriftTitle = Named(label(this, QString(), 10, 8, 240), "LabelDriftTitle");
-    label(this, Pick(kDriftStep), 10, 44, 50);
+    label(this, Pick(kDriftStep), 10, 44, 54);
     UpDownDrift = Named(new StepSpinBox(0, 50, 5, 10, this), "UpDownDrift");
     UpDownDrift->setGeometry(64, 40, 70, 26);
     LabelDriftUnit = label(this, Pick(kDriftUnit), 140, 44, 60);
-    label(this, Pick(kDriftMax), 10, 80, 50);
+    label(this, Pick(kDriftMax), 10, 80, 54);
     UpDownFMax = Named(new StepSpinBox(800, 1500, 10, 1300, this), "UpDownFMax");
     UpDownFMax->setGeometry(64, 76, 70, 26);
-    label(this, Pick(kDriftMin), 10, 116, 50);
+    label(this, Pick(kDriftMin), 10, 116, 54);
     UpDownFMin = Named(new StepSpinBox(100, 800, 10, 300, this), "UpDownFMin");
     UpDownFMin->setGeometry(64, 112, 70, 26);
     StaticTextF0 = Named(label(this, QString(), 10, 152, 160), "StaticTextF0");

@@ -353,7 +353,7 @@ void buildControls(TForm1 &form)
     c.GroupBoxAudioMonitor = Named(new QGroupBox(QStringLiteral("Audio decoding"), monitor), "GroupBoxAudioMonitor");
     c.GroupBoxAudioMonitor->setGeometry(8, 190, 452, 88);
     QGroupBox *g = c.GroupBoxAudioMonitor;
-    Named(new QLabel(QStringLiteral("Decoder threshold"), g), "LabelThreshold")->setGeometry(250, 16, 150, 16);
+    Named(new QLabel(QStringLiteral("Decoder threshold"), g), "LabelThreshold")->setGeometry(250, 16, 160, 16);
     c.RadioButtonLC = channelButton(g, "RadioButtonLC", 34);
     c.RadioButtonLC->setChecked(true);
     Named(new QLabel(QStringLiteral("Left channel"), g), "LabelLeftChannel")->setGeometry(30, 34, 96, 22);

@@ -165,7 +165,7 @@ void buildMessageButtons(TForm1 &f)
 {
     c.LabelMsg = Named(new QLabel(QStringLiteral("MSG # >>"), f.Frame), "LabelMsg");
     // A row of their own under the effect switches, beside the on-air lamps.
-    c.LabelMsg->setGeometry(110, 448, 64, 24);
+    c.LabelMsg->setGeometry(110, 448, 66, 24);
     for (int n = 1; n <= MemoryMessages; ++n) {
         auto *button = new QPushButton(QString::number(n), f.Frame);
         button->setObjectName(indexed("ButtonMsg", n));

@@ -259,35 +259,44 @@ bool captionCut(const QWidget *widget)
     return false;
 }
 
-TEST(LanguageCompleteness, NoCaptionIsCutInAnyLanguage)
+TEST(LanguageCompleteness, NoCaptionIsCutInAnyLanguageAtAnyStep)
 {
     openEveryWindow();
     ASSERT_NE(Form1, nullptr);
     std::vector<QWidget *> windows{Form1};
     for (TSideForm *window : TSideForm::all())
         windows.push_back(window);
-    std::map<QString, QString> faults; // place -> languages
-    const auto check = [&faults](QWidget *window, int language) {
+    std::map<QString, QString> faults; // place at a step -> languages
+    const auto check = [&faults](QWidget *window, int language, int percent) {
         const QChar letter = QLatin1Char(LanguageLetter(static_cast<Language>(language)));
         for (QWidget *widget : window->findChildren<QWidget *>()) {
             if (ShowsValue(widget) || !widget->isVisibleTo(window) || !captionCut(widget))
                 continue;
-            QString &letters = faults[placeOf(widget, QStringLiteral("caption"))];
+            const QString place = QStringLiteral("%1 %: ").arg(percent) + placeOf(widget, QStringLiteral("caption"));
+            QString &letters = faults[place];
             if (!letters.contains(letter))
                 letters += letter;
         }
     };
-    for (int language = 0; language < LanguageCount; ++language) {
-        LanguageMenuClick(static_cast<Language>(language));
-        // The main window shows other controls in each mode.
-        for (QRadioButton *mode : {Form1->RadioButtonAlphabet, Form1->RadioButtonRandom, Form1->RadioButtonQuiz,
-                                   Form1->RadioButtonMonitor}) {
-            ClickButton(mode);
-            check(Form1, language);
+    for (int percent : {100, 125, 150, 175, 200}) {
+        // A change of step closes the side windows; they open again at the new one.
+        ASSERT_TRUE(ClickMenuItem(Form1->findChild<QAction *>(QStringLiteral("MenuAgrandir%1").arg(percent))));
+        for (TSideForm *window : TSideForm::all())
+            window->show();
+        QApplication::processEvents();
+        for (int language = 0; language < LanguageCount; ++language) {
+            LanguageMenuClick(static_cast<Language>(language));
+            // The main window shows other controls in each mode.
+            for (QRadioButton *mode : {Form1->RadioButtonAlphabet, Form1->RadioButtonRandom,
+                                       Form1->RadioButtonQuiz, Form1->RadioButtonMonitor}) {
+                ClickButton(mode);
+                check(Form1, language, percent);
+            }
+            for (QWidget *window : windows)
+                check(window, language, percent);
         }
-        for (QWidget *window : windows)
-            check(window, language);
     }
+    ClickMenuItem(Form1->MenuAgrandir100);
     LanguageMenuClick(Language::English);
     QStringList lines;
     for (const auto &[place, letters] : faults)
