@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QObject>
 #include <QPalette>
-#include <QWidget>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextEdit>
+#include <QWidget>
 
 #include <vector>
 
@@ -25,6 +27,34 @@ std::vector<Follower> &followers()
 std::size_t indexOf(InstructorLock lock)
 {
     return static_cast<std::size_t>(lock);
+}
+
+// While a box is masked it keeps no selection: what cannot be selected cannot be copied or
+// dragged out of it either.
+constexpr char SelectionGuardName[] = "MaskedSelectionGuard";
+
+template <typename Edit> void dropSelection(Edit *edit)
+{
+    QTextCursor cursor = edit->textCursor();
+    if (cursor.hasSelection()) {
+        cursor.clearSelection();
+        edit->setTextCursor(cursor);
+    }
+}
+
+template <typename Edit> void guardSelection(Edit *edit, bool masked)
+{
+    auto *guard = edit->template findChild<QObject *>(QLatin1String(SelectionGuardName), Qt::FindDirectChildrenOnly);
+    if (!masked) {
+        delete guard;
+        return;
+    }
+    if (!guard) {
+        guard = new QObject(edit);
+        guard->setObjectName(QLatin1String(SelectionGuardName));
+        QObject::connect(edit, &Edit::selectionChanged, guard, [edit] { dropSelection(edit); });
+    }
+    dropSelection(edit);
 }
 
 } // namespace
@@ -76,4 +106,8 @@ void MaskSelection(QWidget *box, bool masked)
                          masked ? ink : normal.color(group, QPalette::HighlightedText));
     }
     box->setPalette(palette);
+    if (auto *plain = qobject_cast<QPlainTextEdit *>(box))
+        guardSelection(plain, masked);
+    else if (auto *rich = qobject_cast<QTextEdit *>(box))
+        guardSelection(rich, masked);
 }

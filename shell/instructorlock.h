@@ -50,7 +50,8 @@ void SetOptionLocked(InstructorLock lock, bool locked);
 void FollowOptionLock(InstructorLock lock, QObject *owner, std::function<void(bool locked)> follow);
 
 // A masked text box's selection hidden too (the highlight in the box's text colour), so that
-// selecting the text with the mouse does not show it; unmasked, the usual highlight again.
+// selecting the text with the mouse does not show it, and dropped at once, so that nothing of
+// the text can be copied out of it; unmasked, the usual highlight and selection again.
 void MaskSelection(QWidget *box, bool masked);
 
 // The four flags themselves, by lock (start-up and the tests put them back).

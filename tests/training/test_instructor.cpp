@@ -17,7 +17,9 @@
 #include "training/demoview.h"
 #include "training/instructor.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -235,9 +237,21 @@ TEST_F(Instructor, MaskedRandomGroupsStayMaskedWhenStopWouldShowThem)
     EXPECT_TRUE(textHidden(memo));
     EXPECT_EQ(hide->text(), TxtShow());
 
+    // Nor can the groups be selected and copied out of the memo.
+    ASSERT_FALSE(memo->toPlainText().trimmed().isEmpty());
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_FALSE(memo->textCursor().hasSelection());
+    QTest::keyClick(memo, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(shelltest::withMessage([] { control<QAction>("menuCopier")->trigger(); }), MsgNothingToCopy());
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+
     answer(QStringLiteral("abc"), {window->CheckBoxMaskedRandom});
     EXPECT_FALSE(textHidden(memo));
     EXPECT_TRUE(hide->isEnabled());
+    QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(memo, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), memo->toPlainText());
 }
 
 TEST_F(Instructor, TheLocksAndAnyPasswordComeBackFromTheSettingsFile)
