@@ -29,6 +29,16 @@
 
 namespace {
 
+// The period's up-down: only its arrows, whatever its width at an enlargement; the edit beside
+// it shows the period.
+class ArrowsOnly : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    QString textFromValue(int) const override { return {}; }
+};
+
 QPointer<TBeacon> theBeacon;
 
 // The beacon's settings, parked while the file is read (the window is made after it) and
@@ -229,7 +239,7 @@ TBeacon::TBeacon(TFormBalise &window)
     Edit1 = Named(new QLineEdit(QStringLiteral("5"), w), "Edit1");
     Edit1->setGeometry(166, 12, 40, 24);
     Edit1->setReadOnly(true);
-    UpDownperiode = Named(new QSpinBox(w), "UpDownperiode");
+    UpDownperiode = Named(new ArrowsOnly(w), "UpDownperiode");
     UpDownperiode->setGeometry(206, 12, 20, 24);
     UpDownperiode->setRange(0, static_cast<int>(BeaconPeriodMinutes.size()) - 1);
     UpDownperiode->setValue(BeaconDefaultPosition);

@@ -14,9 +14,11 @@
 #include "shell/panelport.h"
 #include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
+#include "shell/utilities.h"
 #include "training/beacon.h"
 #include "training/messages.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
@@ -256,6 +258,25 @@ TEST_F(BeaconWindow, ThePeriodFollowsTheUpDownAndTheSettingsFile)
     ASSERT_NE(Beacon(), nullptr);
     EXPECT_TRUE(Beacon()->TimerPeriode->isActive());
     EXPECT_EQ(Beacon()->TimerPeriode->interval(), 2 * 60000);
+}
+
+TEST_F(BeaconWindow, EnlargedThePeriodsUpDownShowsOnlyItsArrowsAndStillStepsThePeriod)
+{
+    ASSERT_TRUE(ClickMenuItem(control<QAction>("MenuAgrandir150")));
+    FormBalise->show();
+    QApplication::processEvents();
+    QSpinBox *upDown = beacon->UpDownperiode;
+    ASSERT_GT(upDown->width(), 20); // wider than its arrows
+    EXPECT_EQ(upDown->text(), QString());
+    EXPECT_EQ(beacon->Edit1->text().toInt(), BeaconPeriodMinutes[BeaconDefaultPosition]);
+
+    QTest::keyClick(upDown, Qt::Key_Up);
+    EXPECT_EQ(beacon->Edit1->text().toInt(), BeaconPeriodMinutes[BeaconDefaultPosition + 1]);
+    QTest::keyClick(upDown, Qt::Key_Return); // its empty text changes nothing
+    EXPECT_EQ(upDown->value(), BeaconDefaultPosition + 1);
+    EXPECT_EQ(upDown->text(), QString());
+    FormBalise->hide();
+    ClickMenuItem(Form1->MenuAgrandir100);
 }
 
 TEST_F(BeaconWindow, ATwoSecondPeriodSendsTwiceAndStopEndsItWithTheLinesDown)
