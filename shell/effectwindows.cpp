@@ -10,6 +10,7 @@
 #include "shell/modes.h"
 #include "shell/stepspinbox.h"
 #include "shell/wrappingcheckbox.h"
+#include "shell/zoom.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -424,18 +425,16 @@ void TFormDrift::PitchChanged(int pitch)
 
 // ---- Drift picture --------------------------------------------------------------------------
 
-TFormDriftBMP::TFormDriftBMP(QWidget *parent)
-    : TSideForm("FormDriftBMP", parent)
-{
-    setWindowTitle(Pick(kDriftPictureTitle));
-    setFixedSize(320, 200);
-    ImageDrift = Named(new QLabel(this), "ImageDrift");
-    ImageDrift->setGeometry(0, 0, 320, 200);
+namespace {
 
-    // The pitch of each character: from F0 up by dF per character to Fmax, down to Fmin, up.
-    QPixmap picture(320, 200);
+// The pitch of each character: from F0 up by dF per character to Fmax, down to Fmin, up. Drawn
+// at `size` from its design of 320 x 200.
+QPixmap driftPicture(QSize size)
+{
+    QPixmap picture(size);
     picture.fill(Qt::white);
     QPainter p(&picture);
+    p.scale(size.width() / 320.0, size.height() / 200.0);
     p.setPen(Qt::gray);
     p.drawLine(40, 40, 300, 40);
     p.drawLine(40, 160, 300, 160);
@@ -453,5 +452,25 @@ TFormDriftBMP::TFormDriftBMP(QWidget *parent)
         y += step;
     }
     p.end();
-    ImageDrift->setPixmap(picture);
+    return picture;
+}
+
+} // namespace
+
+TFormDriftBMP::TFormDriftBMP(QWidget *parent)
+    : TSideForm("FormDriftBMP", parent)
+{
+    setWindowTitle(Pick(kDriftPictureTitle));
+    setFixedSize(320, 200);
+    ImageDrift = Named(new QLabel(this), "ImageDrift");
+    KeepsOwnLayout(this);
+    ImageDrift->setGeometry(rect());
+    ImageDrift->setPixmap(driftPicture(size()));
+}
+
+void TFormDriftBMP::resizeEvent(QResizeEvent *event)
+{
+    TSideForm::resizeEvent(event);
+    ImageDrift->setGeometry(rect());
+    ImageDrift->setPixmap(driftPicture(size()));
 }

@@ -123,4 +123,8 @@ class TFormDriftBMP : public TSideForm {
 public:
     explicit TFormDriftBMP(QWidget *parent = nullptr);
     QLabel *ImageDrift;
+
+protected:
+    // The picture fills the window, drawn at its size at every enlargement.
+    void resizeEvent(QResizeEvent *event) override;
 };

@@ -6,6 +6,7 @@
 #include "tests/shell/shelltestsupport.h"
 
 #include "shell/buttonglyphs.h"
+#include "shell/effectwindows.h"
 #include "shell/formdialog.h"
 #include "shell/mainwindow.h"
 #include "shell/settingsfile.h"
@@ -17,6 +18,7 @@
 #include "training/entrysheet.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -285,6 +287,22 @@ TEST(Enlargement, TheStepsOwnFontSizesOfTheEffectButtons)
         choose(percent);
         EXPECT_EQ(qsb->font().pointSize(), points) << percent;
         EXPECT_EQ(control("SpeedButtonDriftFile")->font().pointSize(), points) << percent;
+    }
+}
+
+TEST(Enlargement, TheDriftPictureFillsItsWindowAtEveryStep)
+{
+    showProgram();
+    for (int percent : {150, 200, 100}) {
+        choose(percent);
+        FormDriftBMP->show();
+        QApplication::processEvents();
+        const auto *picture = FormDriftBMP->findChild<QLabel *>(QStringLiteral("ImageDrift"));
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(FormDriftBMP->size(), QSize(320 * percent / 100, 200 * percent / 100)) << percent;
+        EXPECT_EQ(picture->geometry(), FormDriftBMP->rect()) << percent;
+        EXPECT_EQ(picture->pixmap().size(), FormDriftBMP->size()) << percent;
+        FormDriftBMP->hide();
     }
 }
 
