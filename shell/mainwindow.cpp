@@ -64,6 +64,8 @@ TForm1::TForm1(QWidget *parent)
     // Captions, shortcuts and the switch of the seven items.
     InstallLanguages(this);
     OnLanguageSwitch(this, [this] { placeModeButtons(); });
+    // Placed again at every step: a caption grows with the step, a button's round mark does not.
+    OnZoomChange(this, [this] { placeModeButtons(); });
 
     MenuAgrandir = Named(menuBar()->addMenu(QStringLiteral("Enlarge")), "MenuAgrandir");
     MenuAgrandir100 = addZoom("MenuAgrandir100", QStringLiteral("100 %"));

@@ -335,6 +335,26 @@ TEST(Enlargement, TheSavedStepIsAppliedAtStartAndOnlyAStepIsTaken)
     }
 }
 
+// The mode buttons are placed by their captions' widths: at a step a caption grows, its
+// button's round mark does not.
+TEST(Enlargement, BackAt100AfterALanguageChosenAtAStepOrAStartAtASavedStepEveryControlIsAtItsDesign)
+{
+    showProgram();
+    const auto design = lookOf(Form1->centralWidget());
+    choose(150);
+    ASSERT_TRUE(ClickMenuItem(Form1->Deutsch1));
+    ASSERT_TRUE(ClickMenuItem(Form1->English1));
+    choose(100);
+    EXPECT_EQ(differences(design, lookOf(Form1->centralWidget())), "");
+
+    DestroyAllWindows();
+    writeSettings("MAINZOOM=150\r\n");
+    showProgram();
+    ASSERT_EQ(ZoomPercent, 150);
+    choose(100);
+    EXPECT_EQ(differences(design, lookOf(Form1->centralWidget())), "");
+}
+
 TEST(ButtonPictures, ThirteenPicturesAtFiveStepsEachDrawnAndDistinct)
 {
     ASSERT_EQ(ButtonGlyphNames().size(), 13);
