@@ -562,6 +562,10 @@ void BitBtnStopRandomClick(QObject *)
     }
     restoreIdlePanel();
     SoundEngine().ButtonStopClick();
+    // A settings panel open over the series takes that stop for itself (it only closes); the
+    // series stops all the same, as Play is offered again.
+    if (s.RandomPlaying)
+        SoundEngine().ButtonStopClick();
     flushMemo();
     UpdateRandomSummary();
 }

@@ -134,6 +134,28 @@ TEST_F(EntrySheet, WithEnterToStopEnterStartsAndStopsTheSeriesAndTheLearnerGoesO
     EXPECT_EQ(sheet->MemoSaisie->toPlainText(), "abc\n");
 }
 
+TEST_F(EntrySheet, EnterStopsTheSeriesEvenWithTheCharacterChoiceOpenOverIt)
+{
+    ClickButton(Form1->RadioButtonRandom);
+    control<QAction>("MenuDiversEnter")->setChecked(true);
+    QTest::mouseClick(control<QPushButton>("ButtonChangeLesson"), Qt::LeftButton);
+    ASSERT_TRUE(control<QWidget>("PanelChoixRandom")->isVisible());
+    menu->trigger();
+    ASSERT_TRUE(sheet->isVisible());
+    sheet->MemoSaisie->setFocus();
+
+    key(Qt::Key_Return);
+    ASSERT_TRUE(Form1->Engine.RandomPlaying);
+    ASSERT_TRUE(fake().finishNext());
+    key(Qt::Key_Return);
+    // Play is offered again, and nothing plays on behind it.
+    EXPECT_FALSE(control<QWidget>("BitBtnPlayRandom")->isHidden());
+    EXPECT_FALSE(Form1->Engine.RandomPlaying);
+    EXPECT_TRUE(Form1->ButtonStop->isHidden());
+    fake().finishNext(); // the character being heard
+    EXPECT_FALSE(fake().finishNext());
+}
+
 TEST_F(EntrySheet, EscStopsAPlayingTextAndWhenNothingPlaysAsksWhetherToQuit)
 {
     loadFileText("tea");
