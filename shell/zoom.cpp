@@ -532,7 +532,9 @@ protected:
                 if (placesChildren(w))
                     scaleChildren(w, ZoomPercent, ZoomPercent);
             }
-        } else if (it != controls.end() && it->second.placed) {
+        } else if (it != controls.end() && it->second.placed && w->geometry() != it->second.applied) {
+            // Only a place that code gave: the event of the shell's own placing may come late
+            // (a control hidden meanwhile), after a step's own font was set.
             scaleControl(w, false, ZoomPercent, ZoomPercent);
         }
         return false;

@@ -355,6 +355,24 @@ TEST(Enlargement, BackAt100AfterALanguageChosenAtAStepOrAStartAtASavedStepEveryC
     EXPECT_EQ(differences(design, lookOf(Form1->centralWidget())), "");
 }
 
+TEST(Enlargement, AStartAtASavedStepShowsTheMainWindowAsChoosingTheStepDoes)
+{
+    for (int percent : {125, 175}) {
+        SCOPED_TRACE(percent);
+        showProgram();
+        choose(percent);
+        QApplication::processEvents();
+        const auto chosen = lookOf(Form1->centralWidget());
+        DestroyAllWindows();
+        writeSettings("MAINZOOM=" + std::to_string(percent) + "\r\n");
+        showProgram();
+        QApplication::processEvents();
+        EXPECT_EQ(differences(chosen, lookOf(Form1->centralWidget())), "");
+        DestroyAllWindows();
+        writeSettings("");
+    }
+}
+
 TEST(ButtonPictures, ThirteenPicturesAtFiveStepsEachDrawnAndDistinct)
 {
     ASSERT_EQ(ButtonGlyphNames().size(), 13);
