@@ -92,7 +92,7 @@ bool checked(const char *name)
 
 QWidget *control(const char *name)
 {
-    return Form1 ? Form1->findChild<QWidget *>(QString::fromLatin1(name)) : nullptr;
+    return WidgetNamed(Form1, name);
 }
 
 bool shown(const char *name)

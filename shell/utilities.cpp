@@ -78,6 +78,17 @@ bool ClickNamed(QObject *root, const char *name)
     return false;
 }
 
+QWidget *WidgetNamed(const QObject *root, const char *name)
+{
+    return root ? root->findChild<QWidget *>(QString::fromLatin1(name)) : nullptr;
+}
+
+void SetShownNamed(const QObject *root, const char *name, bool shown)
+{
+    if (QWidget *widget = WidgetNamed(root, name))
+        widget->setVisible(shown);
+}
+
 void SetEnabledNamed(QObject *root, const char *name, bool enabled)
 {
     if (!root)

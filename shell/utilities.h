@@ -7,6 +7,7 @@
 
 class QAbstractButton;
 class QAction;
+class QWidget;
 
 // Gives a control the object name by which texts, settings, key routes and tests find it.
 template <typename T>
@@ -34,8 +35,12 @@ bool ClickMenuItem(QAction *item);
 // names). Returns false when no such control exists yet.
 bool ClickNamed(QObject *root, const char *name);
 
+// The named widget under `root`, or nullptr (also when there is no root).
+QWidget *WidgetNamed(const QObject *root, const char *name);
 // Enables or disables the named widget or menu item under `root`; nothing when there is none.
 void SetEnabledNamed(QObject *root, const char *name, bool enabled);
+// Shows or hides the named widget under `root`; nothing when there is none.
+void SetShownNamed(const QObject *root, const char *name, bool shown);
 
 // A settings panel of the main window and the button that closes it.
 struct PanelExit {

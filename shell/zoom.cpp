@@ -560,7 +560,7 @@ constexpr int EffectFontAt100 = 9;
 
 QWidget *mainControl(const char *name)
 {
-    return Form1 ? Form1->findChild<QWidget *>(QString::fromLatin1(name)) : nullptr;
+    return WidgetNamed(Form1, name);
 }
 
 // These sizes are the step's own, not scaled from the design: they become the control's

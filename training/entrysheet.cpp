@@ -8,6 +8,7 @@
 #include "shell/settingsgeometry.h"
 #include "shell/settingskeys.h"
 #include "shell/soundengine.h"
+#include "shell/utilities.h"
 #include "training/filetext.h"
 #include "training/random.h"
 
@@ -62,7 +63,7 @@ SheetModule module;
 
 QWidget *mainWidget(const char *name)
 {
-    return Form1 ? Form1->findChild<QWidget *>(QString::fromLatin1(name)) : nullptr;
+    return WidgetNamed(Form1, name);
 }
 
 bool shown(const char *name)

@@ -51,13 +51,12 @@ TForm1 &form()
 
 QWidget *widgetNamed(const char *name)
 {
-    return form().findChild<QWidget *>(QString::fromLatin1(name));
+    return WidgetNamed(&form(), name);
 }
 
 void setShown(const char *name, bool shown)
 {
-    if (QWidget *w = widgetNamed(name))
-        w->setVisible(shown);
+    SetShownNamed(&form(), name, shown);
 }
 
 void setEnabledNamed(const char *name, bool enabled)

@@ -58,8 +58,7 @@ void setEnabledNamed(const char *name, bool enabled)
 
 void setShownNamed(const char *name, bool shown)
 {
-    if (auto *widget = qobject_cast<QWidget *>(named(name)))
-        widget->setVisible(shown);
+    SetShownNamed(module.form, name, shown);
 }
 
 bool demoVisible()

@@ -57,13 +57,12 @@ bool demoVisible()
 
 QWidget *widgetNamed(const char *name)
 {
-    return RandomForm().findChild<QWidget *>(QString::fromLatin1(name));
+    return WidgetNamed(&RandomForm(), name);
 }
 
 void setShown(const char *name, bool shown)
 {
-    if (QWidget *widget = widgetNamed(name))
-        widget->setVisible(shown);
+    SetShownNamed(&RandomForm(), name, shown);
 }
 
 void setEnabledNamed(const char *name, bool enabled)
