@@ -7,10 +7,7 @@ namespace gamestest {
 namespace {
 
 // Every window of this test program gets the fake output, before the first one is made.
-const bool fakeSound = [] {
-    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };
-    return true;
-}();
+const bool fakeSound = shelltest::useFakeSound();
 
 } // namespace
 

@@ -28,6 +28,7 @@
 #include "training/typing.h"
 
 #include "tests/common/fakeaudioinput.h"
+#include "tests/common/fakeaudiooutput.h"
 #include "tests/common/testsupport.h"
 
 #include <QLabel>
@@ -41,6 +42,17 @@
 #include <sys/prctl.h>
 
 namespace shelltest {
+
+bool useFakeSound()
+{
+    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };
+    return true;
+}
+
+FakeAudioOutput &fake()
+{
+    return dynamic_cast<FakeAudioOutput &>(*SoundEngine().Output);
+}
 
 int terminations = 0;
 

@@ -17,7 +17,15 @@
 
 #include <functional>
 
+class FakeAudioOutput;
+
 namespace shelltest {
+
+// The windows made from now on play into a FakeAudioOutput. Returns true, so that a test file
+// can ask for it in a static initialiser, before any window exists.
+bool useFakeSound();
+// The sound output of the windows, a fake once useFakeSound() ran.
+FakeAudioOutput &fake();
 
 // While the caller waits, runs `act` once the message box is on screen (checked every few
 // milliseconds); `act` sees the box as the user would. The helper ends itself after acting,

@@ -33,19 +33,13 @@
 namespace {
 
 // Every window of this test program gets the fake output, before the first one is made.
-const bool fakeSound = [] {
-    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };
-    return true;
-}();
+const bool fakeSound = shelltest::useFakeSound();
 
 constexpr std::size_t E = 16664;     // "e" at 12 wpm: dot, gap, character space of 2 gaps
 constexpr std::size_t Blank = 24996; // 6 gaps
 constexpr std::size_t T = 12500 + 3 * 4166;
 
-FakeAudioOutput &fake()
-{
-    return dynamic_cast<FakeAudioOutput &>(*SoundEngine().Output);
-}
+using shelltest::fake;
 
 std::vector<std::size_t> lengths()
 {

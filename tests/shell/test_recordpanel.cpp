@@ -33,10 +33,7 @@
 
 namespace {
 
-const bool fakeSound = [] {
-    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };
-    return true;
-}();
+const bool fakeSound = shelltest::useFakeSound();
 
 class RecordPanelTest : public ::testing::Test {
 protected:

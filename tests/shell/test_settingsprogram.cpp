@@ -137,14 +137,15 @@ TEST(SettingsProgram, WithoutAFileEachKeyGetsItsFreshValueAndTheFileReadsBackUnc
         if (!Settings().isBound(k.key))
             continue;
         const auto values = valuesOf(lines, k.key);
-        if (k.key == "LANGUAGE=")
+        if (k.key == "LANGUAGE=") {
             EXPECT_EQ(values, std::vector<std::string>{"F"});
-        else if (k.fresh)
+        } else if (k.fresh) {
             EXPECT_EQ(values, std::vector<std::string>{k.fresh}) << k.key;
-        else if (k.written == Written::Always)
+        } else if (k.written == Written::Always) {
             EXPECT_EQ(values.size(), 1u) << k.key; // the window's place and size: the screen's
-        else if (k.written != Written::List)
+        } else if (k.written != Written::List) {
             EXPECT_EQ(values, std::vector<std::string>{}) << k.key;
+        }
     }
     // The first message; the default lessons fill pages 1 and 3.
     EXPECT_EQ(valuesOf(lines, "MSG="), (std::vector<std::string>{"73 de ZELMO", "", "", "", "", ""}));

@@ -23,10 +23,7 @@
 
 namespace {
 
-FakeAudioOutput &fake()
-{
-    return dynamic_cast<FakeAudioOutput &>(*SoundEngine().Output);
-}
+using shelltest::fake;
 
 template <typename T>
 T *control(const char *name)

@@ -43,10 +43,7 @@ using testsupport::waitFor;
 
 namespace {
 
-const bool fakeSound = [] {
-    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };
-    return true;
-}();
+const bool fakeSound = shelltest::useFakeSound();
 
 template <typename T>
 T *control(const char *name)

@@ -197,8 +197,9 @@ TEST_F(EntrySheet, TheHelpCardsButtonCoversNothingOnTheChoicePanel)
     ASSERT_TRUE(button && button->isVisible());
     QWidget *panel = button->parentWidget();
     for (QWidget *other : panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        if (other != button && other->isVisible())
+        if (other != button && other->isVisible()) {
             EXPECT_FALSE(other->geometry().intersects(button->geometry())) << other->objectName().toStdString();
+        }
     }
     EXPECT_TRUE(panel->rect().contains(button->geometry()));
 }

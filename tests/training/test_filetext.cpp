@@ -37,15 +37,9 @@
 
 namespace {
 
-const bool fakeSound = [] {
-    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };
-    return true;
-}();
+const bool fakeSound = shelltest::useFakeSound();
 
-FakeAudioOutput &fake()
-{
-    return dynamic_cast<FakeAudioOutput &>(*SoundEngine().Output);
-}
+using shelltest::fake;
 
 EngineState &state()
 {

@@ -29,15 +29,9 @@
 
 namespace {
 
-const bool fakeSound = [] {
-    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };
-    return true;
-}();
+const bool fakeSound = shelltest::useFakeSound();
 
-FakeAudioOutput &fake()
-{
-    return dynamic_cast<FakeAudioOutput &>(*SoundEngine().Output);
-}
+using shelltest::fake;
 
 template <typename T = QWidget>
 T *control(const char *name)

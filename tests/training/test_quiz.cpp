@@ -4,6 +4,7 @@
 
 #include "tests/common/fakeaudiooutput.h"
 #include "tests/common/testsupport.h"
+#include "tests/shell/shelltestsupport.h"
 
 #include "engine/cp1252.h"
 #include "engine/random.h"
@@ -46,15 +47,9 @@
 
 namespace {
 
-const bool fakeSound = [] {
-    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };
-    return true;
-}();
+const bool fakeSound = shelltest::useFakeSound();
 
-FakeAudioOutput &fake()
-{
-    return dynamic_cast<FakeAudioOutput &>(*SoundEngine().Output);
-}
+using shelltest::fake;
 
 template <typename T>
 T *control(const char *name)

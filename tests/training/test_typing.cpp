@@ -36,10 +36,7 @@
 namespace {
 
 // Every window of this test program gets the fake output, before the first one is made.
-const bool fakeSound = [] {
-    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };
-    return true;
-}();
+const bool fakeSound = shelltest::useFakeSound();
 
 // Lengths in values at 12 wpm: dot and gap 4166, dash 12500; a character is its elements each
 // with one gap, then the character space of 2 gaps.
@@ -57,10 +54,7 @@ std::size_t letter(char c)
     return charValues(std::string(MorseCodes[c]));
 }
 
-FakeAudioOutput &fake()
-{
-    return dynamic_cast<FakeAudioOutput &>(*SoundEngine().Output);
-}
+using shelltest::fake;
 
 std::vector<std::size_t> lengths()
 {
