@@ -3,6 +3,7 @@
 // hidden at 150 %. Target: a change of step well under 100 ms, so the menu answers at once.
 // Runs offscreen.
 
+#include "bench/silentoutput.h"
 #include "platform/audiooutput.h"
 #include "shell/mainwindow.h"
 #include "shell/soundengine.h"
@@ -19,30 +20,6 @@
 #include <cstdlib>
 
 namespace {
-
-// A device that takes nothing: no message about a missing sound card waits for an answer.
-class SilentOutput : public AudioOutput {
-public:
-    int open(int) override
-    {
-        m_open = true;
-        return 0;
-    }
-    void close() override { m_open = false; }
-    bool isOpen() const override { return m_open; }
-    int write(Tag tag, const std::int16_t *, std::size_t) override
-    {
-        reportDone(tag);
-        return 0;
-    }
-    int reset() override { return 0; }
-    void setGain(double gain) override { m_gain = gain; }
-    double gain() const override { return m_gain; }
-
-private:
-    bool m_open = false;
-    double m_gain = 1.0;
-};
 
 QAction *step(int percent)
 {
