@@ -43,6 +43,30 @@
 
 namespace shelltest {
 
+PortChoice chooseTtyS0()
+{
+    TPanelPort *panel = PanelPort();
+    int item = -1;
+    for (int i = 1; panel && i < panel->RadioGroupCOM->Count(); ++i) {
+        if (panel->RadioGroupCOM->ItemText(i) == QStringLiteral("ttyS0"))
+            item = i;
+    }
+    if (item <= 0)
+        return PortChoice::NotListed;
+    bool refused = true;
+    for (int attempt = 0; attempt < 40 && refused; ++attempt) {
+        if (attempt > 0)
+            testsupport::waitFor([] { return false; }, 250);
+        refused = false;
+        whenDialogShown([&] {
+            refused = true;
+            FormDialog->ButtonOK->click();
+        }, 1000);
+        panel->RadioGroupCOM->Item(item)->click();
+    }
+    return refused ? PortChoice::Held : PortChoice::Chosen;
+}
+
 bool useFakeSound()
 {
     SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };

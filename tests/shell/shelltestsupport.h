@@ -39,6 +39,11 @@ QString dialogText();
 // when none was shown).
 QString withMessage(const std::function<void()> &act);
 
+// Chooses ttyS0 on the port panel as the user does. Another program may hold the port for a
+// while ("Error COM", answered here): the choice is tried again for ten seconds.
+enum class PortChoice { Chosen, NotListed, Held };
+PortChoice chooseTtyS0();
+
 // Creates the 21 windows as start-up does, unless this test made them already. Quitting is
 // harmless: the application's termination is only counted in `terminations`.
 void ensureWindows();

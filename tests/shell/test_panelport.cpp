@@ -507,25 +507,9 @@ TEST(PortPanelUart, KeysPTTAndCWOnTheRealPort)
     shelltest::ensureWindows();
     TPanelPort *panel = PanelPort();
     ASSERT_NE(panel, nullptr);
-    int item = -1;
-    for (int i = 1; i < panel->RadioGroupCOM->Count(); ++i)
-        if (panel->RadioGroupCOM->ItemText(i) == QStringLiteral("ttyS0"))
-            item = i;
-    ASSERT_GT(item, 0);
-
-    // Another program may hold the port for a while ("Error COM" each time): try again.
-    bool refused = true;
-    for (int attempt = 0; attempt < 40 && refused; ++attempt) {
-        if (attempt > 0)
-            testsupport::waitFor([] { return false; }, 250);
-        refused = false;
-        whenDialogShown([&] {
-            refused = true;
-            FormDialog->ButtonOK->click();
-        }, 1000);
-        panel->RadioGroupCOM->Item(item)->click();
-    }
-    if (refused)
+    const shelltest::PortChoice choice = shelltest::chooseTtyS0();
+    ASSERT_NE(choice, shelltest::PortChoice::NotListed);
+    if (choice == shelltest::PortChoice::Held)
         GTEST_SKIP() << "ttyS0 is held by another program";
     ASSERT_EQ(panel->Keying.ComPortName, "ttyS0");
 

@@ -341,23 +341,9 @@ TEST_F(BeaconUart, LinesAreLowAfterTheBeaconIsStopped)
     if (!QFile::exists(QStringLiteral("/dev/ttyS0")) || !serialports::IsSerialPortName("ttyS0"))
         GTEST_SKIP() << "no UART at /dev/ttyS0";
     TPanelPort *panel = PanelPort();
-    int item = -1;
-    for (int i = 1; i < panel->RadioGroupCOM->Count(); ++i)
-        if (panel->RadioGroupCOM->ItemText(i) == QStringLiteral("ttyS0"))
-            item = i;
-    ASSERT_GT(item, 0);
-    bool refused = true;
-    for (int attempt = 0; attempt < 40 && refused; ++attempt) {
-        if (attempt > 0)
-            waitFor([] { return false; }, 250);
-        refused = false;
-        shelltest::whenDialogShown([&] {
-            refused = true;
-            FormDialog->ButtonOK->click();
-        }, 1000);
-        panel->RadioGroupCOM->Item(item)->click();
-    }
-    if (refused)
+    const shelltest::PortChoice choice = shelltest::chooseTtyS0();
+    ASSERT_NE(choice, shelltest::PortChoice::NotListed);
+    if (choice == shelltest::PortChoice::Held)
         GTEST_SKIP() << "ttyS0 is held by another program";
     if (!panel->CheckBoxPTTRTS->isChecked())
         panel->CheckBoxPTTRTS->click();

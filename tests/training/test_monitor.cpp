@@ -472,23 +472,9 @@ TEST(MonitorUart, RtsLoopedToCtsIsAStraightKey)
     shelltest::ensureWindows();
     Form1->show();
     TPanelPort *panel = PanelPort();
-    int item = -1;
-    for (int i = 1; i < panel->RadioGroupCOM->Count(); ++i)
-        if (panel->RadioGroupCOM->ItemText(i) == QStringLiteral("ttyS0"))
-            item = i;
-    ASSERT_GT(item, 0);
-    bool refused = true;
-    for (int attempt = 0; attempt < 40 && refused; ++attempt) {
-        if (attempt > 0)
-            waitFor([] { return false; }, 250);
-        refused = false;
-        whenDialogShown([&] {
-            refused = true;
-            FormDialog->ButtonOK->click();
-        }, 1000);
-        panel->RadioGroupCOM->Item(item)->click();
-    }
-    if (refused)
+    const shelltest::PortChoice choice = shelltest::chooseTtyS0();
+    ASSERT_NE(choice, shelltest::PortChoice::NotListed);
+    if (choice == shelltest::PortChoice::Held)
         GTEST_SKIP() << "ttyS0 is held by another program";
     TComPort &port = panel->Keying.ComPortKeyer;
     ASSERT_EQ(port.SetLines(serialdev::LineLoop, 0), 0) << "no loopback on this UART";
