@@ -18,10 +18,7 @@
 
 namespace gamestest {
 
-inline FakeAudioOutput &fake()
-{
-    return dynamic_cast<FakeAudioOutput &>(*SoundEngine().Output);
-}
+using shelltest::fake;
 
 inline EngineState &engine()
 {

@@ -9,6 +9,8 @@
 // windows with ensureWindows(). A module that adds a global or a hook adds it to the list in
 // shelltestsupport.cpp.
 
+#include "shell/mainwindow.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QProcess>
@@ -20,6 +22,13 @@
 class FakeAudioOutput;
 
 namespace shelltest {
+
+// A control of the main window by its object name, or nullptr.
+template <typename T>
+T *control(const char *name)
+{
+    return Form1->findChild<T *>(QString::fromLatin1(name));
+}
 
 // The windows made from now on play into a FakeAudioOutput. Returns true, so that a test file
 // can ask for it in a static initialiser, before any window exists.

@@ -42,11 +42,7 @@ const bool fakeSound = shelltest::useFakeSound();
 
 using shelltest::fake;
 
-template <typename T>
-T *control(const char *name)
-{
-    return Form1->findChild<T *>(QString::fromLatin1(name));
-}
+using shelltest::control;
 
 QString text(unsigned char c)
 {

@@ -25,11 +25,7 @@ namespace {
 
 using shelltest::fake;
 
-template <typename T>
-T *control(const char *name)
-{
-    return Form1->findChild<T *>(QString::fromLatin1(name));
-}
+using shelltest::control;
 
 class SoundControls : public ::testing::Test {
 protected:

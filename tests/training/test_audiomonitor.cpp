@@ -45,15 +45,11 @@ namespace {
 
 const bool fakeSound = shelltest::useFakeSound();
 
-template <typename T>
-T *control(const char *name)
-{
-    return Form1->findChild<T *>(QString::fromLatin1(name));
-}
+using shelltest::control;
 
 FakeAudioOutput &output()
 {
-    return dynamic_cast<FakeAudioOutput &>(*SoundEngine().Output);
+    return shelltest::fake();
 }
 
 // "PARIS PARIS " at 20 wpm on both channels, loud enough for the default threshold.

@@ -46,11 +46,7 @@ EngineState &state()
     return SoundEngine().State;
 }
 
-template <typename T>
-T *control(const char *name)
-{
-    return Form1->findChild<T *>(QString::fromLatin1(name));
-}
+using shelltest::control;
 
 // Values of one character at 12 wpm with the character space of 2 gaps (see the typing tests).
 std::size_t letterValues(char c)

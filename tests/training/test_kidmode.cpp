@@ -34,15 +34,11 @@ namespace {
 
 const bool fakeSound = shelltest::useFakeSound();
 
-template <typename T>
-T *control(const char *name)
-{
-    return Form1->findChild<T *>(QString::fromLatin1(name));
-}
+using shelltest::control;
 
 FakeAudioOutput &output()
 {
-    return dynamic_cast<FakeAudioOutput &>(*SoundEngine().Output);
+    return shelltest::fake();
 }
 
 bool shown(const char *name)

@@ -64,11 +64,7 @@ std::vector<std::size_t> lengths()
     return out;
 }
 
-template <typename T>
-T *control(const char *name)
-{
-    return Form1->findChild<T *>(QString::fromLatin1(name));
-}
+using shelltest::control;
 
 QString cp(const char *cp1252Text)
 {

@@ -5,6 +5,7 @@
 // lines, and a file dialog answered as a user would.
 
 #include "tests/common/fakeaudiooutput.h"
+#include "tests/shell/shelltestsupport.h"
 
 #include "shell/mainwindow.h"
 #include "shell/settingskeys.h"
@@ -22,21 +23,11 @@
 namespace windowtest {
 
 // Every window made in these programs plays into the fake output.
-inline const bool FakeSoundInstalled = [] {
-    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<FakeAudioOutput>()); };
-    return true;
-}();
+inline const bool FakeSoundInstalled = shelltest::useFakeSound();
 
-inline FakeAudioOutput &fake()
-{
-    return dynamic_cast<FakeAudioOutput &>(*SoundEngine().Output);
-}
+using shelltest::fake;
 
-template <typename T>
-T *control(const char *name)
-{
-    return Form1->findChild<T *>(QString::fromLatin1(name));
-}
+using shelltest::control;
 
 inline QAction *item(const char *name)
 {
