@@ -1,6 +1,7 @@
 #include "shell/settingsstorage.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,6 +38,31 @@ bool writeAll(int fd, std::string_view bytes)
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
+}
+
+// Where a write to `path` lands. A symbolic link, or a chain of them (dotfiles kept elsewhere),
+// is followed to the file it finally names, so the link stays and that file gets the bytes; a
+// relative link counts from the link's own folder, and a dangling link's target is created.
+bool followLinks(const std::string &path, std::string *target, std::string *error)
+{
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            *target = current;
+            return true;
+        }
+        char link[PATH_MAX];
+        const ssize_t n = ::readlink(current.c_str(), link, sizeof link);
+        if (n < 0 || static_cast<std::size_t>(n) >= sizeof link) {
+            *error = describe("cannot follow the link", current, n < 0 ? errno : ENAMETOOLONG);
+            return false;
+        }
+        const std::string next(link, static_cast<std::size_t>(n));
+        current = next.front() == '/' ? next : folderOf(current) + "/" + next;
+    }
+    *error = describe("cannot follow the link", path, ELOOP);
+    return false;
 }
 
 } // namespace
@@ -95,7 +121,7 @@ ReadResult ReadWholeFile(const std::string &path)
     return result;
 }
 
-bool WriteFileSafely(const std::string &path, std::string_view bytes, std::string *error)
+bool WriteFileSafely(const std::string &linkOrPath, std::string_view bytes, std::string *error)
 {
     auto fail = [&](std::string message) {
         if (error)
@@ -103,6 +129,10 @@ bool WriteFileSafely(const std::string &path, std::string_view bytes, std::strin
         return false;
     };
 
+    std::string path;
+    std::string why;
+    if (!followLinks(linkOrPath, &path, &why))
+        return fail(why);
     const std::string folder = folderOf(path);
     std::string temp = path + ".XXXXXX";
     int fd = ::mkstemp(temp.data()); // O_CREAT | O_EXCL: never someone else's file

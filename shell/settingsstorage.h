@@ -33,7 +33,9 @@ ReadResult ReadWholeFile(const std::string &path);
 // fsync, rename over the old file (a read-only old file does not stop it), sync the
 // folder, then make the new file read-only. Returns false with a description in error when
 // anything before the rename fails; the old file is then untouched and the temporary file
-// removed.
+// removed. When path is a symbolic link (or a chain of them) all of this happens to the
+// file the link finally names, beside it, and the link stays: a dangling link's target is
+// created when its folder exists; a missing folder or a loop of links is a failure.
 bool WriteFileSafely(const std::string &path, std::string_view bytes, std::string *error = nullptr);
 
 } // namespace settings

@@ -13,6 +13,7 @@
 
 #include <fstream>
 #include <set>
+#include <vector>
 
 using namespace settings;
 
@@ -190,4 +191,37 @@ TEST(SettingsStorage, OnlyARegularFileUpToItsLimitIsReadAndNothingElseBlocksOrFl
     // A link to a regular file is read through.
     ASSERT_EQ(::symlink(full.c_str(), (f.path + "/link.ini").c_str()), 0);
     EXPECT_EQ(ReadWholeFile(f.path + "/link.ini").status, ReadStatus::Read);
+}
+
+TEST(SettingsStorage, ALinkStaysAndTheFileItNamesIsWrittenBesideItself)
+{
+    // Link texts from "home/"; "@" stands for the test's folder. A dangling link's file is made.
+    const std::vector<std::vector<std::string>> setups = {
+        {"@/dots/kestrelon.ini"}, {"../dots/kestrelon.ini"}, {"chain.ini", "../dots/kestrelon.ini"}};
+    for (const bool dangling : {false, true}) {
+        for (const auto &links : setups) {
+            Folder f;
+            ::mkdir((f.path + "/home").c_str(), 0755);
+            ::mkdir((f.path + "/dots").c_str(), 0755);
+            if (!dangling)
+                put(f.path + "/dots/kestrelon.ini", OldFile, 0444);
+            const char *names[] = {"kestrelon.ini", "chain.ini"};
+            for (std::size_t i = 0; i < links.size(); ++i) {
+                const std::string text = links[i][0] == '@' ? f.path + links[i].substr(1) : links[i];
+                ::symlink(text.c_str(), (f.path + "/home/" + names[i]).c_str());
+            }
+            std::string error;
+            EXPECT_TRUE(WriteFileSafely(f.path + "/home/kestrelon.ini", NewFile, &error)) << links[0] << error;
+            struct stat st {};
+            EXPECT_TRUE(::lstat((f.path + "/home/kestrelon.ini").c_str(), &st) == 0 && S_ISLNK(st.st_mode)) << links[0];
+            EXPECT_EQ(slurp(f.path + "/dots/kestrelon.ini"), NewFile) << links[0];
+            EXPECT_EQ(entries(f.path + "/dots"), std::set<std::string>{"kestrelon.ini"}) << links[0];
+        }
+    }
+    // Links that lead back to themselves are refused, and stay.
+    Folder f;
+    ::symlink("b.ini", (f.path + "/a.ini").c_str());
+    ::symlink("a.ini", (f.path + "/b.ini").c_str());
+    EXPECT_FALSE(WriteFileSafely(f.path + "/a.ini", NewFile));
+    EXPECT_EQ(entries(f.path), (std::set<std::string>{"a.ini", "b.ini"}));
 }
