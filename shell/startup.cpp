@@ -166,10 +166,11 @@ std::array<QRadioButton *, 7> modeRadios(TForm1 *f)
             f->RadioButtonFile,     f->RadioButtonQuiz,  f->RadioButtonMonitor};
 }
 
-// Set once a mode radio changes after start-up's read: until then the mode read from the
-// file is the one to write, whatever radio the window's design checks (a quit before the
-// mode is restored must not lose it).
-bool modeChangedThisRun = false;
+// Set once the checked mode radio is the one to write: after the first showing has restored
+// the mode read from the file, or once a mode radio changed. Until then the mode read is
+// written, whatever radio the window's design checks (a quit before the mode is restored
+// must not lose it).
+bool checkedModeCounts = false;
 
 } // namespace
 
@@ -187,10 +188,10 @@ int CheckedModeNumber()
 
 void BindStartupSettings()
 {
-    modeChangedThisRun = false;
+    checkedModeCounts = false;
     if (Form1) {
         for (QRadioButton *mode : modeRadios(Form1))
-            QObject::connect(mode, &QRadioButton::toggled, mode, [] { modeChangedThisRun = true; });
+            QObject::connect(mode, &QRadioButton::toggled, mode, [] { checkedModeCounts = true; });
     }
     Settings().bind(
         "LASTCHOICE=",
@@ -199,8 +200,8 @@ void BindStartupSettings()
             LastChoice = mode && *mode >= 1 && *mode <= 7 ? *mode : 1;
         },
         [](std::vector<std::string> &values) {
-            // No mode entered during this run: the one read at start stays.
-            const int mode = modeChangedThisRun ? CheckedModeNumber() : 0;
+            // Not restored yet and no mode entered: the one read at start stays.
+            const int mode = checkedModeCounts ? CheckedModeNumber() : 0;
             values.push_back(std::to_string(mode ? mode : LastChoice));
         });
     Settings().bind(
@@ -473,8 +474,12 @@ void MainFormShown()
     if (!FirstShowPending)
         return;
     FirstShowPending = false;
-    // After the showing itself: restoring the file mode may open a file dialog.
-    QTimer::singleShot(0, Form1, restoreLastMode);
+    // After the showing itself: restoring the file mode may open a file dialog. From then on
+    // the mode on screen is the one to keep (7 and 1 restore nothing: the characters show).
+    QTimer::singleShot(0, Form1, [] {
+        restoreLastMode();
+        checkedModeCounts = true;
+    });
 }
 
 void FirstIdleMoment()

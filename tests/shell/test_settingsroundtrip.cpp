@@ -7,6 +7,7 @@
 #include "shell/settingskeys.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QRadioButton>
 
 #include <algorithm>
@@ -182,6 +183,16 @@ TEST_F(SettingsRoundTrip, AWindowSizeReadWithTheEnlargementIsKept)
     // At 125 % the window is at least 645 by 825; the size read is already the enlarged one.
     const auto written = writtenValues({"WINDIM=700,825", "MAINZOOM=125"});
     EXPECT_EQ(written.at("WINDIM="), std::vector<std::string>{"700,825"});
+}
+
+TEST_F(SettingsRoundTrip, OnceTheModeIsRestoredTheModeOnScreenIsWritten)
+{
+    // The monitor is not restored at start: the characters show, and they are what is kept.
+    start({"LASTCHOICE=7"});
+    MainFormShown();
+    QCoreApplication::processEvents(); // the restore runs just after the first showing
+    const auto written = settings::ParseLines(quit());
+    EXPECT_NE(std::find(written.begin(), written.end(), settings::Line{"LASTCHOICE=", "1"}), written.end());
 }
 
 TEST_F(SettingsRoundTrip, AQuitBeforeTheModeIsRestoredKeepsTheModeRead)
