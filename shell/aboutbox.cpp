@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTimer>
 
 TFormInfo *FormInfo = nullptr;
 
@@ -147,6 +148,17 @@ TFormInfo::TFormInfo(QWidget *parent)
 
     BitBtn1 = placed(new QPushButton(QStringLiteral("OK"), this), "BitBtn1", (DesignWidth - 88) / 2, 404, 88, 32);
 
+    // The user waits for the server only so long: then the check fails as any other failure,
+    // and its worker, told to stop, runs out unheard.
+    answerLimit_ = new QTimer(this);
+    answerLimit_->setSingleShot(true);
+    connect(answerLimit_, &QTimer::timeout, this, [this] {
+        if (!fetch_)
+            return;
+        fetch_->abandon();
+        releaseAnswer({});
+    });
+
     connect(BitBtnNewRelease, &QPushButton::clicked, this, &TFormInfo::BitBtnNewReleaseClick);
     connect(CheckBoxVersion, &QCheckBox::clicked, this, &TFormInfo::CheckBoxVersionClick);
     connect(BitBtn1, &QPushButton::clicked, this, &TFormInfo::BitBtn1Click);
@@ -194,10 +206,12 @@ void TFormInfo::BitBtnNewReleaseClick()
     BitBtnNewRelease->setEnabled(false);
     BeginReleaseBusyCursor();
     fetch_ = VersionFetch::start(this, [this](const std::string &value) { releaseAnswer(value); });
+    answerLimit_->start(ReleaseAnswerLimitMs);
 }
 
 void TFormInfo::releaseAnswer(const std::string &value)
 {
+    answerLimit_->stop();
     fetch_ = nullptr;
     EndReleaseBusyCursor();
     if (!QuitStarted()) {

@@ -15,6 +15,7 @@
 #include <functional>
 
 class QPushButton;
+class QTimer;
 class VersionFetch;
 
 // A label that opens its address with the desktop's handler when clicked: blue, underlined,
@@ -59,8 +60,10 @@ public:
     void retranslate() override;
     void CheckBoxVersionClick();
     // Fetches the published version on a worker (the window stays alive meanwhile; the
-    // button is disabled until the answer) and says what it found.
+    // button is disabled until the answer) and says what it found. A server that does not
+    // answer within ReleaseAnswerLimitMs counts as a failure.
     void BitBtnNewReleaseClick();
+    int ReleaseAnswerLimitMs = 20000;
     void BitBtn1Click();
 
     // The failure text of the release button in the current language.
@@ -72,6 +75,7 @@ protected:
 private:
     void releaseAnswer(const std::string &value);
     QPointer<VersionFetch> fetch_;
+    QTimer *answerLimit_;
 };
 
 extern TFormInfo *FormInfo;

@@ -304,13 +304,16 @@ protected:
     {
         shelltest::ensureWindows();
         HideNewRelease();
+        answerLimit = FormInfo->ReleaseAnswerLimitMs;
         FormInfo->show();
     }
     void TearDown() override
     {
         FormInfo->hide();
+        FormInfo->ReleaseAnswerLimitMs = answerLimit;
         HideNewRelease();
     }
+    int answerLimit = 0;
 
     // Clicks the release button and answers what it shows; returns the text shown ("" when
     // nothing was shown). A failure is the warning box, anything else the program's message.
@@ -393,6 +396,30 @@ TEST_F(AboutBoxTest, EveryFailureGivesTheWarningInTheLanguage)
     const QString french = releaseButtonAnswer(&warning);
     LanguageMenuClick(Language::English);
     EXPECT_EQ(french, QStringLiteral("Echec Internet !"));
+}
+
+TEST_F(AboutBoxTest, AServerThatHoldsTheRequestIsGivenUpInTimeAndItsLateAnswerUnheard)
+{
+    // The downloader's own limits lie far beyond the one the user waits for.
+    server.setReply(VersionFilePath, {200, "kestrelon=9.9.9\n", true});
+    DownloadsTo to(server, {60000, 600000});
+    FormInfo->ReleaseAnswerLimitMs = 300;
+    bool warning;
+    EXPECT_EQ(releaseButtonAnswer(&warning), QStringLiteral("Internet failure !"));
+    EXPECT_TRUE(warning && disabledWhileFetching && FormInfo->BitBtnNewRelease->isEnabled());
+    EXPECT_FALSE(mainWindowBusy());
+
+    // Answered now, a newer release would show its message (closed here) and the menu entry.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (FormDialog->isVisible())
+            FormDialog->ButtonOK->click();
+    });
+    closer.start(5);
+    server.releaseHeld();
+    ASSERT_TRUE(testsupport::waitFor([] { return FormInfo->findChildren<VersionFetch *>().isEmpty(); }, 10000));
+    testsupport::waitFor([] { return false; }, 100);
+    EXPECT_FALSE(newReleaseMenuShown());
 }
 
 TEST_F(AboutBoxTest, TheOptionIsOneStateInTheBoxAndTheMenu)
