@@ -118,16 +118,20 @@ SendingEngine::StartResult SendingEngine::startNext()
 
     m_host.zoomShowCharacter(c, s.CurrentCode);
 
-    const bool keyerKeys = m_host.paddleKeyerWithMonitor() && (s.DashPaddleDown || s.DotPaddleDown);
+    const bool paddleKeyer = m_host.paddleKeyerWithMonitor();
+    // A paddle held as the element starts shortens its gap and drops the character space.
+    const bool keyerKeys = paddleKeyer && (s.DashPaddleDown || s.DotPaddleDown);
     const int gap = keyerKeys ? m_timing.KeyerGapValues(m_host.keyCalibration())
                               : m_timing.GapValues();
     const bool keying = m_host.keyingOutputConfigured();
     s.CWDashMs = keying ? m_timing.CWDashMs() : 0;
     s.CWDotMs = keying ? m_timing.CWDotMs() : 0;
     s.CWGapMs = keying ? m_timing.CWGapMs() : 0;
-    // The key decoder's letter gap after a keyer element: two plain gaps, whether or not an
-    // output is keyed (the keying lengths above are 0 without one).
-    s.CWElementTable[0] = keyerKeys ? 2 * m_timing.CWGapMs() : 0;
+    // The key decoder's letter gap at the end of a keyer's queue: two plain gaps, whether or
+    // not an output is keyed (the keying lengths above are 0 without one), and whether or not
+    // a paddle is still down: an element queued behind others often starts after its paddle
+    // was let go, and its letter must end all the same.
+    s.CWElementTable[0] = paddleKeyer ? 2 * m_timing.CWGapMs() : 0;
 
     // Which buffer the head gets: a blank, the leading space before a character, the start
     // silence of a new transmission, or the character itself.

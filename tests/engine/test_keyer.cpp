@@ -97,6 +97,30 @@ TEST(PaddleKeyer, TheLetterGapIsArmedWhetherOrNotAnOutputIsKeyed)
     }
 }
 
+TEST(PaddleKeyer, ElementsStartedAfterTheirPaddlesWereLetGoStillEndTheLetter)
+{
+    // T, P, T tapped on screen while the first dash sounds: the dot and the second dash start
+    // only after their buttons are up again.
+    KeyerRig rig;
+    for (Paddle paddle : {Paddle::Dash, Paddle::Dot, Paddle::Dash}) {
+        rig.start(rig.keyer.ScreenButtonPress(paddle));
+        rig.keyer.Release(paddle);
+    }
+    rig.playAll();
+    EXPECT_EQ(rig.host.monitorElements, "-.-");
+    ASSERT_EQ(rig.output.written.size(), 3u);
+    EXPECT_EQ(rig.host.count("keyerTextEnded"), 1);
+    EXPECT_EQ(rig.host.keyerLetterGapMs, 188);
+
+    // The letter gap is all that ignores the paddles: the two let go sound with the plain gap
+    // and the character space, as the same letters typed.
+    EngineRig typed;
+    typed.send("et");
+    typed.playAll();
+    const std::vector<std::size_t> keyed = rig.lengths();
+    EXPECT_EQ(std::vector<std::size_t>(keyed.begin() + 1, keyed.end()), typed.lengths());
+}
+
 TEST(PaddleKeyer, ScreenButtonsAndJoystickKeepNoMemoryOfTheirOwn)
 {
     EngineState s;
