@@ -148,36 +148,6 @@ TEST(PaddleKeyer, ScreenButtonsAndJoystickKeepNoMemoryOfTheirOwn)
     EXPECT_EQ(keyer.ElementDone(), KeyerElement::None);
 }
 
-TEST(KeySources, MouseButtonsByKeyerType)
-{
-    using B = MouseButton;
-    EXPECT_EQ(MousePaddle(KeyType::KeyerNormal, B::Left), Paddle::Dash);
-    EXPECT_EQ(MousePaddle(KeyType::KeyerNormal, B::Right), Paddle::Dot);
-    EXPECT_EQ(MousePaddle(KeyType::KeyerReversed, B::Right), Paddle::Dash);
-    EXPECT_EQ(MousePaddle(KeyType::KeyerReversed, B::Left), Paddle::Dot);
-    // The middle button is the dot paddle in both, so its release releases the dot.
-    EXPECT_EQ(MousePaddle(KeyType::KeyerNormal, B::Middle), Paddle::Dot);
-    EXPECT_EQ(MousePaddle(KeyType::KeyerReversed, B::Middle), Paddle::Dot);
-    EXPECT_EQ(MousePaddle(KeyType::Straight, B::Left), std::nullopt);
-
-    EXPECT_EQ(JoystickPaddle(KeyType::KeyerNormal, 1), Paddle::Dash);
-    EXPECT_EQ(JoystickPaddle(KeyType::KeyerReversed, 1), Paddle::Dot);
-    EXPECT_EQ(JoystickPaddle(KeyType::KeyerReversed, 2), Paddle::Dash);
-    EXPECT_EQ(JoystickPaddle(KeyType::KeyerNormal, 3), std::nullopt);
-}
-
-TEST(KeySources, SerialLinesByKeyerTypeAndLineChoice)
-{
-    using L = KeyerLine;
-    // DOT on DSR, Dash on CTS.
-    EXPECT_EQ(SerialPaddle(KeyType::KeyerNormal, L::CTS, L::DSR, L::CTS), Paddle::Dash);
-    EXPECT_EQ(SerialPaddle(KeyType::KeyerNormal, L::DSR, L::DSR, L::CTS), Paddle::Dot);
-    EXPECT_EQ(SerialPaddle(KeyType::KeyerReversed, L::CTS, L::DSR, L::CTS), Paddle::Dot);
-    EXPECT_EQ(SerialPaddle(KeyType::KeyerReversed, L::DSR, L::DSR, L::CTS), Paddle::Dash);
-    EXPECT_EQ(SerialPaddle(KeyType::KeyerNormal, L::CD, L::DSR, L::CTS), std::nullopt);
-    EXPECT_EQ(SerialPaddle(KeyType::Straight, L::CTS, L::DSR, L::CTS), std::nullopt);
-}
-
 TEST(KeySources, TheTwoLineChoicesNeverNameTheSameLine)
 {
     using L = KeyerLine;

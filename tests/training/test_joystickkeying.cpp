@@ -115,6 +115,25 @@ TEST_F(JoystickKeying, TheButtonsKeyThePaddlesAsTheMouseButtonsDo)
     EXPECT_TRUE(SoundEngine().State.PlayQueue.empty());
 }
 
+TEST_F(JoystickKeying, ReversedTheFirstButtonIsTheDotAndAThirdButtonKeysNothing)
+{
+    Form1->findChild<QRadioButton *>(QStringLiteral("RadioButtonElKeyR"))->click();
+    button(0, true);
+    EXPECT_EQ(SoundEngine().State.PlayQueue, "e");
+    button(0, false);
+    output().finishAll();
+    ASSERT_TRUE(memoIs("E ")) << memo->toPlainText().toStdString();
+    button(1, true);
+    EXPECT_EQ(SoundEngine().State.PlayQueue, "t");
+    button(1, false);
+    output().finishAll();
+    ASSERT_TRUE(memoIs("E T ")) << memo->toPlainText().toStdString();
+
+    button(2, true);
+    EXPECT_TRUE(SoundEngine().State.PlayQueue.empty());
+    EXPECT_EQ(line->text(), ". - ");
+}
+
 TEST_F(JoystickKeying, AJoystickThatGoesIsSaidOnceAndLetsGoOfItsPaddle)
 {
     button(0, true);

@@ -224,6 +224,41 @@ TEST_F(Monitor, APaddleClickOnTheKeyPictureIsDecodedWithoutAnyKeyingOutput)
     ASSERT_TRUE(memoIs("T C ")) << memoText().toStdString();
 }
 
+TEST_F(Monitor, TheMouseButtonsKeyThePaddlesOfTheChosenKeyType)
+{
+    const auto click = [](Qt::MouseButton button) {
+        QTest::mousePress(Form1->Image1, button);
+        QTest::mouseRelease(Form1->Image1, button);
+        fake().finishAll();
+    };
+    // Reversed: the right button is the dash, the left one the dot.
+    chooseKeyType("RadioButtonElKeyR");
+    click(Qt::RightButton);
+    ASSERT_TRUE(memoIs("T ")) << memoText().toStdString();
+    click(Qt::LeftButton);
+    ASSERT_TRUE(memoIs("T E ")) << memoText().toStdString();
+
+    // The middle button is the dot of both keyer types: held, it repeats dots; let go, they
+    // stop.
+    for (const char *type : {"RadioButtonElKeyN", "RadioButtonElKeyR"}) {
+        chooseKeyType(type);
+        const QString before = memoText();
+        QTest::mousePress(Form1->Image1, Qt::MiddleButton);
+        ASSERT_TRUE(fake().finishNext());
+        QTest::mouseRelease(Form1->Image1, Qt::MiddleButton);
+        fake().finishAll();
+        ASSERT_TRUE(memoIs(before + "I ")) << type << ": " << memoText().toStdString();
+    }
+
+    // A straight key: the left button is the key itself, timed, and queues no element.
+    chooseKeyType("RadioButtonPioche");
+    QTest::mousePress(Form1->Image1, Qt::LeftButton);
+    EXPECT_TRUE(SoundEngine().State.PlayQueue.empty());
+    clock += 300ms;
+    QTest::mouseRelease(Form1->Image1, Qt::LeftButton);
+    ASSERT_TRUE(memoIs("T E I I T ")) << memoText().toStdString();
+}
+
 TEST_F(Monitor, TheKeyGroupNamesItsPortInTheLanguage)
 {
     JoystickPresent = true;
@@ -428,7 +463,7 @@ protected:
 
 } // namespace
 
-TEST_F(MonitorOnSerial, PaddlesOnTheLinesKeyTheKeyer)
+TEST_F(MonitorOnSerial, PaddlesOnTheLinesKeyTheKeyerByKeyTypeAndLineChoice)
 {
     chooseKeyType("RadioButtonElKeyN"); // DOT on DSR, Dash on CTS
     line(serialdev::LineDSR, true);
@@ -439,6 +474,36 @@ TEST_F(MonitorOnSerial, PaddlesOnTheLinesKeyTheKeyer)
     EXPECT_TRUE(control<QLabel>("LabelDSR")->styleSheet().contains(QStringLiteral("red")));
     fake().finishAll();
     ASSERT_TRUE(memoIs("I ")) << memoText().toStdString();
+
+    // A line up and down again, its element sounded to the end.
+    const auto tap = [this](unsigned which) {
+        line(which, true);
+        line(which, false);
+        fake().finishAll();
+    };
+    tap(serialdev::LineCTS);
+    ASSERT_TRUE(memoIs("I T ")) << memoText().toStdString();
+    // The line neither group names keys nothing.
+    line(serialdev::LineCD, true);
+    EXPECT_TRUE(SoundEngine().State.PlayQueue.empty());
+    EXPECT_TRUE(control<QLabel>("LabelDCD")->styleSheet().contains(QStringLiteral("red")));
+    line(serialdev::LineCD, false);
+
+    // Reversed, the Dash line is the dot paddle and the DOT line the dash.
+    chooseKeyType("RadioButtonElKeyR");
+    tap(serialdev::LineCTS);
+    ASSERT_TRUE(memoIs("I T E ")) << memoText().toStdString();
+    tap(serialdev::LineDSR);
+    ASSERT_TRUE(memoIs("I T E T ")) << memoText().toStdString();
+
+    // The DOT paddle moved to CD: CD keys it, DSR nothing any more.
+    chooseKeyType("RadioButtonElKeyN");
+    control<PortRadioGroup>("RadioGroupKeyerDOT")->Item(2)->click();
+    tap(serialdev::LineCD);
+    ASSERT_TRUE(memoIs("I T E T E ")) << memoText().toStdString();
+    line(serialdev::LineDSR, true);
+    EXPECT_TRUE(SoundEngine().State.PlayQueue.empty());
+    line(serialdev::LineDSR, false);
 }
 
 TEST_F(MonitorOnSerial, AStraightKeyOnTheDashLineIsTimedWhereTheChangeWasSeen)
