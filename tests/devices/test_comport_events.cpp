@@ -1,5 +1,6 @@
 // The component and its event thread against a scripted device: opening and closing reports,
-// the order and levels of line changes, closing with a batch pending, and failures.
+// the order and levels of line changes, closing with a batch pending, failures, and the
+// settings read as text that a port then opens with.
 
 #include "engine/devices/comport.h"
 #include "engine/devices/comthread.h"
@@ -7,11 +8,14 @@
 #include "tests/devices/fakeserialdevice.h"
 
 #include <QCoreApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <thread>
@@ -476,4 +480,185 @@ TEST(ComPortOpenClose, AReadHandsOnOnlyTheBytesActuallyRead)
     k.device->readLimit = 2;
     char buffer[16];
     EXPECT_EQ(k.port->ReadCom(buffer, 16), 2);
+}
+
+// ---- Settings read as text --------------------------------------------------------------------
+
+namespace {
+
+// The keyer's port loaded from an INI file that holds the given texts in its section, the way
+// the component's own load reads them, and stored again into a second file.
+struct PortFromText {
+    QTemporaryDir dir;
+    FakeSerialDevice *device = nullptr;
+    std::unique_ptr<TComPort> port;
+
+    explicit PortFromText(TStoredProps groups = 1u << spBasic)
+    {
+        auto fake = std::make_unique<FakeSerialDevice>();
+        device = fake.get();
+        port = std::make_unique<TComPort>(nullptr, std::move(fake));
+        port->setObjectName("ComPortKeyer");
+        port->SetEvents(0);
+        port->SetStoredProps(groups);
+    }
+    void load(std::initializer_list<std::pair<const char *, const char *>> values)
+    {
+        const QString path = dir.filePath("in.ini");
+        {
+            QSettings ini(path, QSettings::IniFormat);
+            ini.clear();
+            for (const auto &[name, value] : values)
+                ini.setValue(QStringLiteral("ComPortKeyer/") + name, value);
+        }
+        QSettings ini(path, QSettings::IniFormat);
+        port->LoadComIniFile(ini);
+    }
+    serialdev::Settings applied()
+    {
+        std::lock_guard<std::mutex> g(device->m);
+        return device->applied;
+    }
+    unsigned outputs()
+    {
+        std::lock_guard<std::mutex> g(device->m);
+        return device->outputs;
+    }
+    QString stored(const char *name)
+    {
+        QSettings ini(dir.filePath("out.ini"), QSettings::IniFormat);
+        port->StoreComIniFile(ini);
+        return ini.value(QStringLiteral("ComPortKeyer/") + name).toString();
+    }
+};
+
+} // namespace
+
+TEST(ComPortSettingsAsText, ThePortOpensWithWhatTheTextsSayInAnyCase)
+{
+    PortFromText hardware;
+    hardware.load({{"Port", "ttyUSB1"}, {"BaudRate", "14400"}, {"StopBits", "2"}, {"DataBits", "7"},
+                   {"Parity", "mark"}, {"FlowControl", "HARDWARE"}});
+    hardware.port->Open();
+    EXPECT_EQ(hardware.port->Port(), "ttyUSB1");
+    serialdev::Settings s = hardware.applied();
+    EXPECT_EQ(s.baudRate, 14400);
+    EXPECT_EQ(s.dataBits, 7);
+    EXPECT_EQ(s.parity, serialdev::Parity::Mark);
+    EXPECT_EQ(s.stopBits, serialdev::StopBits::Two);
+    EXPECT_TRUE(s.rtsCtsFlow);
+    EXPECT_FALSE(s.xonXoffIn || s.xonXoffOut);
+
+    PortFromText software;
+    software.load({{"BaudRate", "custom"}, {"CustomBaudRate", "31250"}, {"StopBits", "1.5"},
+                   {"DataBits", "5"}, {"Parity", "EVEN"}, {"FlowControl", "Software"}});
+    software.port->Open();
+    s = software.applied();
+    EXPECT_EQ(s.baudRate, 31250);
+    EXPECT_EQ(s.dataBits, 5);
+    EXPECT_EQ(s.parity, serialdev::Parity::Even);
+    EXPECT_EQ(s.stopBits, serialdev::StopBits::OneAndHalf);
+    EXPECT_FALSE(s.rtsCtsFlow);
+    EXPECT_TRUE(s.xonXoffIn && s.xonXoffOut);
+
+    // Texts that name nothing give the defaults; an unknown flow control changes no flag.
+    PortFromText unknown;
+    unknown.port->FlowControl().SetFlowControl(fcSoftware);
+    unknown.load({{"BaudRate", "12345"}, {"StopBits", "3"}, {"DataBits", "9"}, {"Parity", "nonsense"},
+                  {"FlowControl", "?"}});
+    unknown.port->Open();
+    s = unknown.applied();
+    EXPECT_EQ(s.baudRate, 9600);
+    EXPECT_EQ(s.dataBits, 8);
+    EXPECT_EQ(s.parity, serialdev::Parity::None);
+    EXPECT_EQ(s.stopBits, serialdev::StopBits::One);
+    EXPECT_TRUE(s.xonXoffIn && s.xonXoffOut);
+
+    // Every rate a port can have is stored as a text that opens the port at the rate it names.
+    for (int rate = br110; rate <= br256000; ++rate) {
+        PortFromText from;
+        from.port->SetBaudRate(TBaudRate(rate));
+        const QString text = from.stored("BaudRate");
+        PortFromText to;
+        const std::string value = text.toStdString();
+        to.load({{"BaudRate", value.c_str()}});
+        to.port->Open();
+        EXPECT_EQ(to.applied().baudRate, text.toInt()) << value;
+    }
+}
+
+TEST(ComPortSettingsAsText, FlowControlFlagsSetTheLinesAndTheStoredSummary)
+{
+    const TStoredProps groups = (1u << spBasic) | (1u << spFlowControl);
+    {
+        PortFromText p(groups);
+        EXPECT_EQ(p.stored("FlowControl"), "None");
+        p.load({{"FlowControl.ControlDTR", "enable"}, {"FlowControl.ControlRTS", "Enable"}});
+        p.port->Open();
+        EXPECT_EQ(p.outputs(), unsigned(LineDTR | LineRTS));
+        EXPECT_EQ(p.stored("FlowControl"), "Custom");
+    }
+    {
+        PortFromText p(groups);
+        p.load({{"FlowControl.ControlRTS", "Handshake"}, {"FlowControl.OutCTSFlow", "Yes"},
+                {"FlowControl.ControlDTR", "sometimes"}});
+        p.port->Open();
+        EXPECT_TRUE(p.applied().rtsCtsFlow);
+        // The driver moves RTS itself; a DTR control that names nothing leaves DTR low.
+        EXPECT_EQ(p.outputs(), 0u);
+        EXPECT_EQ(p.stored("FlowControl"), "Hardware");
+    }
+    {
+        PortFromText p(groups);
+        p.load({{"FlowControl.ControlRTS", "handshake"}, {"FlowControl.OutCTSFlow", "YES"},
+                {"FlowControl.XonXoffIn", "Yes"}, {"FlowControl.XoffChar", ""}});
+        p.port->Open();
+        const serialdev::Settings s = p.applied();
+        EXPECT_TRUE(s.rtsCtsFlow && s.xonXoffIn);
+        EXPECT_FALSE(s.xonXoffOut);
+        EXPECT_EQ(s.xoffChar, 0);
+        EXPECT_EQ(p.stored("FlowControl"), "Custom");
+        EXPECT_EQ(p.stored("FlowControl.XoffChar"), "#0");
+    }
+    {
+        // Characters as themselves from 33 on, else by their code.
+        PortFromText p(groups);
+        p.load({{"FlowControl.XonXoffIn", "Yes"}, {"FlowControl.XonXoffOut", "yes"},
+                {"FlowControl.XonChar", "#32"}, {"FlowControl.XoffChar", "Hello"}});
+        p.port->Open();
+        const serialdev::Settings s = p.applied();
+        EXPECT_TRUE(s.xonXoffIn && s.xonXoffOut);
+        EXPECT_EQ(s.xonChar, 32);
+        EXPECT_EQ(s.xoffChar, 'H');
+        EXPECT_EQ(p.stored("FlowControl"), "Software");
+        EXPECT_EQ(p.stored("FlowControl.XonChar"), "#32");
+        EXPECT_EQ(p.stored("FlowControl.XoffChar"), "H");
+    }
+    {
+        // Only "yes" is yes; a code no character can have is not wrapped into one.
+        PortFromText p(groups);
+        p.load({{"FlowControl.XonXoffIn", "Yes"}, {"FlowControl.XonXoffOut", "true"},
+                {"FlowControl.XonChar", "#128"}, {"FlowControl.XoffChar", "#300"}});
+        p.port->Open();
+        const serialdev::Settings s = p.applied();
+        EXPECT_FALSE(s.xonXoffOut);
+        EXPECT_EQ(s.xonChar, 128);
+        EXPECT_EQ(s.xoffChar, '#');
+        EXPECT_EQ(p.stored("FlowControl"), "Custom");
+        EXPECT_EQ(p.stored("FlowControl.XonChar"), "#128");
+        EXPECT_EQ(p.stored("FlowControl.XoffChar"), "#");
+    }
+    {
+        // CTS flow without RTS handshake is more than a tty can do: the port stays closed.
+        PortFromText p(groups);
+        p.load({{"FlowControl.OutCTSFlow", "Yes"}});
+        EXPECT_EQ(p.stored("FlowControl"), "Custom");
+        try {
+            p.port->Open();
+            ADD_FAILURE() << "opened";
+        } catch (const EComPort &e) {
+            EXPECT_EQ(e.Code, 7);
+        }
+        EXPECT_FALSE(p.port->Connected());
+    }
 }

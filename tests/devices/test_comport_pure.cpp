@@ -1,5 +1,5 @@
-// The component's pure parts: option objects, flow-control derivation, text forms, the INI
-// store and load, the event masks, the error texts, the port list and the termios mapping.
+// The component's pure parts: option objects, the INI store and load, the event masks, the
+// error texts, the port list and the termios mapping.
 
 #include "engine/devices/comport.h"
 #include "engine/devices/comthread.h"
@@ -15,32 +15,6 @@
 #include <fstream>
 
 namespace fs = std::filesystem;
-
-TEST(ComPortOptions, FlowControlIsDerivedFromTheFlags)
-{
-    struct Row {
-        TRTSFlowControl rts;
-        bool ctsFlow, xonIn, xonOut;
-        TFlowControl expected;
-    };
-    const Row rows[] = {
-        {rtsHandshake, true, false, false, fcHardware},
-        {rtsDisable, false, true, true, fcSoftware},
-        {rtsDisable, false, false, false, fcNone},
-        {rtsHandshake, true, true, false, fcCustom},
-        {rtsDisable, false, true, false, fcCustom},
-        {rtsEnable, false, false, false, fcCustom},
-        {rtsDisable, true, false, false, fcCustom},
-    };
-    for (const Row &r : rows) {
-        TComFlowControl fc;
-        fc.SetControlRTS(r.rts);
-        fc.SetOutCTSFlow(r.ctsFlow);
-        fc.SetXonXoffIn(r.xonIn);
-        fc.SetXonXoffOut(r.xonOut);
-        EXPECT_EQ(fc.FlowControl(), r.expected) << r.rts << r.ctsFlow << r.xonIn << r.xonOut;
-    }
-}
 
 TEST(ComPortOptions, AssigningFlowControlResetsTheFlagsFirst)
 {
@@ -96,47 +70,6 @@ TEST(ComPortOptions, AssigningAnOptionObjectCopiesAllItsFields)
     EXPECT_EQ(port.Parity().Bits(), prMark);
     EXPECT_TRUE(port.Parity().Check());
     EXPECT_EQ(port.Parity().ReplaceChar(), 42);
-}
-
-TEST(ComPortTextForms, ConvertBothWaysIgnoringCase)
-{
-    EXPECT_EQ(StrToParity("mark"), prMark);
-    EXPECT_EQ(StrToParity("nonsense"), prNone);
-    EXPECT_EQ(StrToBaudRate("115200"), br115200);
-    EXPECT_EQ(StrToBaudRate("custom"), brCustom);
-    EXPECT_EQ(StrToBaudRate("12345"), br9600);
-    EXPECT_EQ(StrToStopBits("1.5"), sbOne5StopBits);
-    EXPECT_EQ(StrToStopBits("3"), sbOneStopBit);
-    EXPECT_EQ(StrToDataBits("7"), dbSeven);
-    EXPECT_EQ(StrToDataBits("9"), dbEight);
-    EXPECT_EQ(StrToFlowControl("HARDWARE"), fcHardware);
-    EXPECT_EQ(StrToFlowControl("?"), fcCustom);
-    EXPECT_EQ(StrToDTR("handshake"), dtrHandshake);
-    EXPECT_EQ(StrToDTR(""), dtrDisable);
-    EXPECT_EQ(StrToRTS("toggle"), rtsToggle);
-    EXPECT_EQ(StrToRTS("x"), rtsDisable);
-    EXPECT_TRUE(StrToBool("yes"));
-    EXPECT_FALSE(StrToBool("true"));
-    for (int b = brCustom; b <= br256000; ++b)
-        EXPECT_EQ(StrToBaudRate(BaudRateToStr(TBaudRate(b))), b);
-    EXPECT_EQ(BaudRateValue(br14400), 14400);
-    EXPECT_EQ(BaudRateValue(br256000), 256000);
-}
-
-TEST(ComPortTextForms, CharactersAsThemselvesOrByCode)
-{
-    const std::pair<unsigned char, const char *> forms[] = {
-        {13, "#13"}, {32, "#32"}, {33, "!"}, {'A', "A"}, {127, "\x7f"}, {128, "#128"}, {0, "#0"}};
-    for (auto [c, text] : forms) {
-        EXPECT_EQ(ComCharToStr(c), text);
-        EXPECT_EQ(StrToComChar(text), c);
-    }
-    EXPECT_EQ(StrToComChar(""), 0);
-    EXPECT_EQ(StrToComChar("Hello"), 'H');
-    EXPECT_EQ(StrToComChar("#255"), 255);
-    // A code no character can have is not wrapped into one.
-    EXPECT_EQ(StrToComChar("#300"), '#');
-    EXPECT_EQ(StrToComChar("#"), '#');
 }
 
 TEST(ComPortSettings, IniStoreAndLoadRoundTrip)
