@@ -40,6 +40,9 @@ QComboBox *box()
     return RandomModuleState().BoxCaracteresChoix;
 }
 
+void followBoxIndex(int index);
+void showBoxLessonInList();
+
 // Keys, wheel and right click of the box and of its list.
 class LessonBoxEvents : public QObject {
 public:
@@ -48,6 +51,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        if (event->type() == QEvent::Show && watched == module.BoxCaracteresChoixList)
+            showBoxLessonInList();
         if (event->type() == QEvent::Wheel) {
             BoxCaracteresChoixWheel(static_cast<QWheelEvent *>(event)->angleDelta().y());
             return true;
@@ -75,6 +80,16 @@ void followBoxIndex(int index)
         list->setCurrentIndex(row);
     if (index < 0)
         list->clearSelection();
+}
+
+// The choice's OK and Cancel put the box's index back without a word to the list: when the
+// list comes on the screen it shows the box's lesson, if the box holds one.
+void showBoxLessonInList()
+{
+    const int index = box()->currentIndex();
+    const QString lesson = index >= 0 ? box()->itemText(index) : QString();
+    const bool held = lesson == BoxText() && !lessons::IsEmptyLesson(cp1252::fromQString(lesson));
+    followBoxIndex(held ? index : -1);
 }
 
 // The page buttons, the page label and the items of a page.
@@ -153,7 +168,9 @@ int BoxIndex()
 
 void SelectBoxItem(int item)
 {
+    // The box says nothing when its index stays, yet the list may still show another item.
     box()->setCurrentIndex(item);
+    followBoxIndex(item);
 }
 
 int &RememberedBoxIndex()

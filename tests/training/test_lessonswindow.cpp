@@ -263,6 +263,40 @@ TEST_F(LessonsWindow, PagesTurnByButtonsKeysAndWheelAndARightClickEditsTheLesson
     EXPECT_EQ(text(control<QLineEdit>("EditCaractereLesson")->text()), "atenois14lrhd25");
 }
 
+TEST_F(LessonsWindow, TheListHighlightsTheLessonTheBoxHoldsAfterTheSettingsExitAndAfterCancel)
+{
+    // The one row shown selected, -1 for none.
+    auto highlighted = [this] {
+        const QModelIndexList rows = list->selectionModel()->selectedRows();
+        if (rows.isEmpty())
+            return -1;
+        return rows.size() == 1 && rows[0] == list->currentIndex() ? rows[0].row() : -2;
+    };
+    auto clickItem = [this](int row) {
+        const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    };
+    openChoice();
+    EXPECT_EQ(highlighted(), -1) << "no lesson chosen yet";
+    clickItem(18);
+    EXPECT_EQ(highlighted(), 18);
+    // The Koch set chosen: page 1, its first lesson applied and highlighted.
+    control<QPushButton>("ButtonSetLesson")->click();
+    QTest::mouseClick(control<QCheckBox>("CheckBoxKOCH"), Qt::LeftButton);
+    control<QPushButton>("ButtonLocalLessonExit")->click();
+    EXPECT_EQ(text(control<QLabel>("PanelRandomLesson")->text()), " Lesson #1 (Koch)");
+    openChoice();
+    EXPECT_EQ(text(box->currentText()), "km");
+    EXPECT_EQ(highlighted(), 0);
+
+    // A lesson clicked and then cancelled: the lesson of before is highlighted again.
+    clickItem(5);
+    control<QPushButton>("ButtonCancelChoix")->click();
+    openChoice();
+    EXPECT_EQ(box->currentIndex(), 0);
+    EXPECT_EQ(highlighted(), 0);
+}
+
 TEST_F(LessonsWindow, TheToolsMenuOffersTheLessonItemsBeforeItEndsWithQuit)
 {
     const QList<QAction *> tools = Form1->MenuOutils->actions();
