@@ -248,6 +248,20 @@ void stopSound()
     playSound(silence);
 }
 
+// The kid view's least size: the monitor group and the pictures inside the window, with the
+// margin beside and below them.
+QSize kidLeastSize()
+{
+    KidControls &c = controls();
+    QRect shown;
+    for (const QWidget *w : std::initializer_list<const QWidget *>{Monitor().GroupBoxMonitor, c.ImageLapin[0],
+                                                                    c.ImageManipOFF, c.Imagealphabet,
+                                                                    c.ScrollBarImageAlpha})
+        shown |= QRect(w->mapTo(Form1, QPoint(0, 0)), w->size());
+    const int margin = KidMargin * CurrentZoomPercent() / 100;
+    return {shown.right() + 1 + margin, shown.bottom() + 1 + margin};
+}
+
 // MenuMonitorTexteClick once the item has toggled.
 void optionToggled(bool checked)
 {
@@ -354,13 +368,11 @@ static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & {
 // ---- Settings ------------------------------------------------------------------------------------
 
 // A WINKID= part: 0 (computed at start) when it does not convert, else held to what a
-// window may be.
-int kidSide(std::string_view text, int least)
+// window may be. It is taken as stored: the view itself is held to its least size when shown.
+int kidSide(std::string_view text)
 {
     const auto n = settings::ParseInt(text);
-    if (!n || *n == 0)
-        return 0;
-    return static_cast<int>(std::clamp<long long>(*n, least, 32767));
+    return n ? static_cast<int>(std::clamp<long long>(*n, 0, 32767)) : 0;
 }
 
 void bindSettings()
@@ -372,9 +384,8 @@ void bindSettings()
              const std::size_t comma = value.find(',');
              if (comma == std::string::npos)
                  return;
-             const QSize least = MainWindowDesignSize();
-             KidBaseHeight = kidSide(std::string_view(value).substr(0, comma), least.height());
-             KidBaseWidth = kidSide(std::string_view(value).substr(comma + 1, 100), least.width());
+             KidBaseHeight = kidSide(std::string_view(value).substr(0, comma));
+             KidBaseWidth = kidSide(std::string_view(value).substr(comma + 1, 100));
          },
          [](Values &out) { out.push_back(std::to_string(KidBaseHeight) + "," + std::to_string(KidBaseWidth)); }},
         {"MONTEXT=", [](const std::string &value) { st.monTextRead = value == "1"; },
@@ -411,7 +422,8 @@ void EnterKidMode()
     KidSavedWidth = Form1->width();
     KidSavedHeight = Form1->height();
     const KidSize size = KidSizeAtZoom({KidBaseWidth, KidBaseHeight}, CurrentZoomPercent());
-    // Held to the screen and to the window's least size, whatever was stored.
+    // Held to the screen and to the view's own least size, whatever was stored.
+    Form1->setMinimumSize(kidLeastSize());
     PlaceWindow(Form1, std::nullopt, QSize(size.width, size.height));
     KidMode = true;
     c.MenuMonitorTexte->setChecked(true);
@@ -439,6 +451,7 @@ void LeaveKidMode()
     const KidSize base = KidSizeAtHundred({Form1->width(), Form1->height()}, CurrentZoomPercent());
     KidBaseWidth = base.width;
     KidBaseHeight = base.height;
+    Form1->setMinimumSize(MainWindowDesignSize());
     Form1->resize(KidSavedWidth, KidSavedHeight);
     c.MenuMonitorTexte->setChecked(false);
     KidMode = false;

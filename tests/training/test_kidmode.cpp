@@ -167,31 +167,56 @@ TEST_F(KidMode, TheViewKeepsTheSizeTheChildGaveItHeldToTheScreenAndAnotherModeLe
     const QSize normal = Form1->size();
     ClickNamed(Form1, "MenuMonitorTexte");
     ASSERT_TRUE(::KidMode);
-    Form1->resize(normal.width() + 50, normal.height() + 40);
+    const QSize kid(Form1->width(), Form1->height() + 40);
+    Form1->resize(kid);
     // While the view is shown the window's own size is the one kept.
     EXPECT_EQ(settingWritten("WINDIM="), std::to_string(normal.height()) + "," + std::to_string(normal.width()));
     ClickNamed(Form1, "SpeedButtonKid");
     EXPECT_FALSE(::KidMode);
     EXPECT_EQ(Form1->size(), normal);
     EXPECT_FALSE(shown("ImageLapin0"));
-    EXPECT_EQ(settingWritten("WINKID="), std::to_string(normal.height() + 40) + "," + std::to_string(normal.width() + 50));
+    EXPECT_EQ(settingWritten("WINKID="), std::to_string(kid.height()) + "," + std::to_string(kid.width()));
     ClickNamed(Form1, "SpeedButtonKid");
-    EXPECT_EQ(Form1->size(), QSize(normal.width() + 50, normal.height() + 40));
+    EXPECT_EQ(Form1->size(), kid);
     // Another mode hides the monitor: the view goes.
     control<QGroupBox>("GroupBoxMonitor")->hide();
     EXPECT_FALSE(::KidMode);
     EXPECT_EQ(Form1->size(), normal);
     EXPECT_FALSE(control<QAction>("MenuMonitorTexte")->isChecked());
 
-    // Stored sizes are held to the window's least and to the screen.
+    // Stored sizes are held to the view's least and to the screen.
     control<QGroupBox>("GroupBoxMonitor")->show();
-    Settings().read({{"WINKID=", "1,1"}, {"MONTEXT=", "1"}});
-    RunModuleSteps(ModuleStep::PushParkedSettings);
-    ASSERT_TRUE(::KidMode);
-    EXPECT_EQ(Form1->size(), MainWindowDesignSize());
-    ClickNamed(Form1, "SpeedButtonKid");
     Settings().read({{"WINKID=", "99999,99999"}});
     ClickNamed(Form1, "SpeedButtonKid");
     EXPECT_LE(Form1->width(), Form1->screen()->availableGeometry().width());
     EXPECT_LE(Form1->height(), Form1->screen()->availableGeometry().height());
+    ClickNamed(Form1, "SpeedButtonKid");
+}
+
+TEST_F(KidMode, ASmallViewStoredIsKeptAsStoredAndShownWithAllItsPicturesInside)
+{
+    // A height that does not convert is computed at start; the width stays as stored, even
+    // below the window's least size.
+    Settings().read({{"WINKID=", "abc,500"}});
+    EXPECT_EQ(settingWritten("WINKID="), "0,500");
+    RunModuleSteps(ModuleStep::KidViewSize);
+    const std::string written = settingWritten("WINKID=");
+    EXPECT_GT(std::stoi(written), Form1->height());
+    EXPECT_EQ(written.substr(written.find(',')), ",500");
+
+    const QSize normal = Form1->size();
+    Settings().read({{"WINKID=", "400,500"}, {"MONTEXT=", "1"}});
+    RunModuleSteps(ModuleStep::PushParkedSettings);
+    ASSERT_TRUE(::KidMode);
+    auto inside = [](const char *name) {
+        const QWidget *w = control<QWidget>(name);
+        return Form1->rect().contains(QRect(w->mapTo(Form1, QPoint(0, 0)), w->size()));
+    };
+    for (const char *name : {"GroupBoxMonitor", "ImageLapin0", "ImageManipOFF", "Imagealphabet", "ScrollBarImageAlpha"})
+        EXPECT_TRUE(shown(name) && inside(name)) << name;
+    // Left, the normal window may be as small as before.
+    ClickNamed(Form1, "SpeedButtonKid");
+    Form1->resize(MainWindowDesignSize());
+    EXPECT_EQ(Form1->size(), MainWindowDesignSize());
+    Form1->resize(normal);
 }
