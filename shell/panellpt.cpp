@@ -388,6 +388,8 @@ void TLptPort::CheckBoxLPTxClick()
     if (ChosenPin().chosen())
         applyIdleLevel();
     publish();
+    // The start-up restores the box with this handler passive: no caution then.
+    ShowProgramMessage(MsgLptAddressCaution());
 }
 
 void TLptPort::EditLPTxChange()

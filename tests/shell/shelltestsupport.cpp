@@ -188,11 +188,19 @@ QString dialogText()
 QString withMessage(const std::function<void()> &act)
 {
     QString text;
+    const std::set<QTimer *> before = pollers();
     whenDialogShown([&] {
         text = dialogText();
         FormDialog->ButtonOK->click();
     });
+    QTimer *mine = nullptr;
+    for (QTimer *poll : pollers())
+        if (!before.count(poll))
+            mine = poll;
     act();
+    // No message came: the poller must not answer a later one into this finished call.
+    if (mine && pollers().count(mine))
+        endPoller(mine);
     return text;
 }
 

@@ -234,9 +234,10 @@ TEST_F(LptPanel, ACustomAddressMustBeAPortTheKernelOwns)
     EXPECT_EQ(withMessage([&] { lpt->CheckBoxLPTx->click(); }), QStringLiteral("LPT port address error"));
     EXPECT_FALSE(lpt->CheckBoxLPTx->isChecked());
 
-    // The kernel's own port: taken, the group of detected ports put aside, the pin at rest.
+    // The kernel's own port: taken after the caution, the group of detected ports put aside,
+    // the pin at rest.
     type("0378");
-    EXPECT_EQ(withMessage([&] { lpt->CheckBoxLPTx->click(); }), QString());
+    EXPECT_EQ(withMessage([&] { lpt->CheckBoxLPTx->click(); }), ForDisplay(MsgLptAddressCaution()));
     EXPECT_TRUE(lpt->CheckBoxLPTx->isChecked());
     EXPECT_FALSE(lpt->RadioGroupLPT->isEnabled());
     EXPECT_EQ(lastWrite(), 0x04); // pin 17 high at rest: bit 3 clear
@@ -274,7 +275,11 @@ TEST_F(LptPanel, TheSettingsBringThePortBackOnlyWhereTheKernelHasIt)
 
 TEST_F(LptPanel, IgnoredPortsAreNotLookedForAndAPortThatIsGoneIsNotChosen)
 {
-    start({{0, "888\t1912"}}, true, {"IGNORELPT=1", "LPT=1", "LPTX=ON", "ADLPTX=0378", "PIN=0"});
+    // The custom address comes back without the caution the user gets when choosing it.
+    EXPECT_EQ(withMessage([&] {
+                  start({{0, "888\t1912"}}, true, {"IGNORELPT=1", "LPT=1", "LPTX=ON", "ADLPTX=0378", "PIN=0"});
+              }),
+              QString());
     EXPECT_TRUE(lpt->MenuNoLPT->isChecked());
     EXPECT_EQ(lpt->EditLPT[1]->text(), "[0000h]");
     EXPECT_EQ(lpt->RadioGroupLPT->ItemIndex(), 0);
