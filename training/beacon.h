@@ -78,8 +78,6 @@ int BeaconPeriodPosition(std::string_view minutes);
 // What the beacon uses from the system; tests put their own in place.
 struct BeaconSeams {
     std::function<QTime()> now = [] { return QTime::currentTime(); };
-    // The text-file dialog: the chosen file, or an empty string when cancelled.
-    std::function<QString(QWidget *parent)> openTextFile;
     // The length of a period's minute.
     int msPerMinute = 60000;
 };
@@ -117,6 +115,8 @@ public:
     QString BeaconTooLongError = QStringLiteral("1000 characters maximum !");
     // The text file's path, as the edit holds it.
     QString BeaconFilePath;
+    // The folder of the last file chosen with Browse, for this run only.
+    QString BrowseFolder;
 
     // Handlers.
     void UpDownperiodeMouseDown();

@@ -8,6 +8,7 @@
 #include "shell/help.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
+#include "shell/opendialogs.h"
 #include "shell/settingsforms.h"
 #include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
@@ -16,7 +17,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -408,20 +409,22 @@ void TBeacon::ButtonTestClick()
 
 void TBeacon::ButtonParcourirClick()
 {
-    const auto &dialog = beaconSeams().openTextFile;
-    const QString chosen = dialog ? dialog(&window_)
-                                  : QFileDialog::getOpenFileName(&window_, QString(), QString(),
-                                                                 QStringLiteral("Fichiers Texte .txt (*.txt)"));
-    if (chosen.isEmpty())
+    OpenFileRequest request("OpenDialogTextFile", {QStringLiteral("Fichiers Texte .txt (*.txt)")});
+    request.defaultSuffix = QStringLiteral("txt");
+    // Until a first Browse, where the file of the edit is.
+    const QString current = EditPathTextFile->text();
+    const std::optional<QString> chosen = ChooseFileToOpen(
+        &window_, BrowseFolder, request, current.isEmpty() ? QString() : QFileInfo(current).absolutePath());
+    if (!chosen)
         return;
-    QFile test(chosen);
+    QFile test(*chosen);
     if (!test.open(QIODevice::ReadOnly)) {
         LabelTextError->setText(BeaconPathError);
         EditPathTextFile->clear();
         return;
     }
-    EditPathTextFile->setText(chosen);
-    ButtonParcourir->setToolTip(chosen);
+    EditPathTextFile->setText(*chosen);
+    ButtonParcourir->setToolTip(*chosen);
     EditPathTextFile->selectAll();
     LabelTextError->clear();
 }

@@ -12,6 +12,7 @@
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
+#include "shell/opendialogs.h"
 #include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
 #include "shell/soundengine.h"
@@ -26,7 +27,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
@@ -36,7 +36,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QTextBlock>
 #include <QTimer>
 #include <QToolButton>
@@ -248,26 +247,14 @@ void abandonOpening()
     module.FileDialogOpen = false;
 }
 
-std::optional<QString> defaultOpenDialog(const QString &folder)
+std::optional<QString> chooseTextFile()
 {
-    QFileDialog dialog(&form(), QString(), folder);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    OpenFileRequest request("OpenDialogFile",
+                            {QStringLiteral("Text file / fichier Texte (.TXT,.KST) (*.[tT][xX][tT] *.[kK][sS][tT])"),
+                             QStringLiteral("All / Tous (*)")});
     // Any name, so that a news name can be typed when no such file exists.
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({QStringLiteral("Text file / fichier Texte (.TXT,.KST) (*.[tT][xX][tT] *.[kK][sS][tT])"),
-                           QStringLiteral("All / Tous (*)")});
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst();
-}
-
-QString dialogFolder()
-{
-    if (!module.TextFolder.isEmpty() && QFileInfo(module.TextFolder).isDir())
-        return module.TextFolder;
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : DataFolder();
+    request.anyName = true;
+    return ChooseFileToOpen(&form(), module.TextFolder, request);
 }
 
 // The news sentences are kept in the data folder too; a failure to write them changes
@@ -458,12 +445,6 @@ const Tr &WarningFileRow()
 FileTextModule &FileText()
 {
     return module;
-}
-
-std::function<std::optional<QString>(const QString &folder)> &FileOpenDialog()
-{
-    static std::function<std::optional<QString>(const QString &)> dialog = defaultOpenDialog;
-    return dialog;
 }
 
 NewsFetcher DownloaderNewsFetcher()
@@ -705,7 +686,7 @@ void RadioButtonFileClick()
 
     // 3. and 4. The dialog; Cancel goes back to the mode on screen.
     module.FileDialogOpen = true;
-    const std::optional<QString> chosen = FileOpenDialog()(dialogFolder());
+    const std::optional<QString> chosen = chooseTextFile();
     if (!Form1 || &f != Form1)
         return; // the windows went while the dialog was open
     if (!chosen) {
@@ -764,7 +745,6 @@ void RadioButtonFileClick()
         return;
     }
     showFilePanel();
-    module.TextFolder = info.absolutePath();
     module.FileEdit->setReadOnly(false);
     if (auto *box = qobject_cast<QLineEdit *>(widgetNamed("Editcaractere")))
         setEnabledNamed("ButtonReplayText", !box->text().isEmpty());

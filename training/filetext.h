@@ -80,10 +80,6 @@ struct FileTextModule {
     QAction *MenuOptionsFileNews = nullptr;
 };
 
-// The open dialog OpenDialogFile, shown in `folder`: the chosen file's full name (any name may
-// be typed, so that a news name needs no file), or nothing on Cancel. Tests replace it.
-std::function<std::optional<QString>(const QString &folder)> &FileOpenDialog();
-
 // The warning shown before a text file is chosen (only ANSI files), in seven languages.
 struct Tr;
 const Tr &WarningFileRow();

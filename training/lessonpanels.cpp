@@ -9,6 +9,7 @@
 #include "shell/languages/languages.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
+#include "shell/opendialogs.h"
 #include "shell/settingspanels.h"
 #include "shell/systembeep.h"
 #include "shell/utilities.h"
@@ -17,9 +18,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -143,19 +142,6 @@ void flashStartLabel()
     if (ok)
         ok->setEnabled(true);
     LessonsState().Flashing = false;
-}
-
-std::optional<QString> openImportDialog(const QString &folder)
-{
-    QFileDialog dialog(m().form, QString(), folder);
-    dialog.setObjectName(QStringLiteral("OpenDialogImportLessons"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.setNameFilter(QStringLiteral("Text file (*.txt)"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst();
 }
 
 } // namespace
@@ -336,9 +322,10 @@ void BitBtnImportLessonsClick(QObject *)
     if (!window)
         return;
     FileTextModule &files = FileText();
-    const QString folder = files.TextFolder.isEmpty() ? QDir::currentPath() : files.TextFolder;
-    const std::optional<QString> chosen
-        = LessonImportDialog() ? LessonImportDialog()(folder) : openImportDialog(folder);
+    OpenFileRequest request("OpenDialogImportLessons", {QStringLiteral("Text file (*.txt)")});
+    request.defaultSuffix = QStringLiteral("txt");
+    // Until a first import, where the last text file came from.
+    const std::optional<QString> chosen = ChooseFileToOpen(window, l.ImportFolder, request, files.TextFolder);
     if (!window || !chosen)
         return;
     files.ChosenFileName = *chosen;

@@ -207,12 +207,6 @@ void ShowLessonSetCaption()
         SetCaption(module.LabelCurrentLessonSet, Pick(LessonSetCaption(KochActive())));
 }
 
-std::function<std::optional<QString>(const QString &folder)> &LessonImportDialog()
-{
-    static std::function<std::optional<QString>(const QString &)> dialog;
-    return dialog;
-}
-
 // ---- The lesson list ------------------------------------------------------------------------
 
 void SpeedButtonChoixMoinsClick(QObject *)

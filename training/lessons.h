@@ -9,11 +9,6 @@
 
 #include "training/lessoncore.h"
 
-#include <QString>
-
-#include <functional>
-#include <optional>
-
 class QObject;
 class TForm1;
 
@@ -24,10 +19,6 @@ void BuildLessonsModule(TForm1 &form);
 const lessons::LessonTable &LocalLessons();
 const lessons::LessonTable &KochLessons();
 int LessonPage();
-
-// The import's open dialog, shown in `folder`: the chosen file, or nothing on Cancel. Tests
-// replace it.
-std::function<std::optional<QString>(const QString &folder)> &LessonImportDialog();
 
 // ---- Handlers ---------------------------------------------------------------------------------
 

@@ -51,6 +51,8 @@ struct LessonsModule {
     // The lessons read by the import, waiting to be placed.
     std::vector<std::string> Imported;
     bool Flashing = false;
+    // The folder of the last imported file, for this run only.
+    QString ImportFolder;
 
     // The choice panel's lesson list
     QListView *BoxCaracteresChoixList = nullptr; // the box's list, always shown

@@ -8,6 +8,7 @@
 #include "shell/languages/languages.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
+#include "shell/opendialogs.h"
 #include "shell/sidewindows.h"
 #include "shell/startup.h"
 #include "shell/summaries.h"
@@ -19,9 +20,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
-#include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -171,16 +170,14 @@ void BoxCaracteresChoixChange()
 WordFileChoice ChooseWordFile()
 {
     RandomModule &r = m();
-    QFileDialog dialog(&RandomForm(), QString(), r.WordListFolder.isEmpty() ? QDir::currentPath() : r.WordListFolder);
-    dialog.setObjectName(QStringLiteral("OpenDialogListMots"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({QStringLiteral("Text file / Fichier texte (*.txt *.wri *.kst)"), QStringLiteral("All / Tous (*)")});
-    if (r.WordListMode && !r.WordListFile.isEmpty())
-        dialog.selectFile(r.WordListFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    OpenFileRequest request("OpenDialogListMots", {QStringLiteral("Text file / Fichier texte (*.txt *.wri *.kst)"),
+                                                   QStringLiteral("All / Tous (*)")});
+    if (r.WordListMode)
+        request.preselect = r.WordListFile;
+    const std::optional<QString> chosen = ChooseFileToOpen(&RandomForm(), r.WordListFolder, request);
+    if (!chosen)
         return WordFileChoice::Cancelled;
-    r.WordListFile = dialog.selectedFiles().constFirst();
+    r.WordListFile = *chosen;
     return LoadWordList() ? WordFileChoice::Loaded : WordFileChoice::Failed;
 }
 

@@ -11,6 +11,7 @@
 #include "shell/mainwindow.h"
 #include "shell/panellpt.h"
 #include "shell/modes.h"
+#include "shell/opendialogs.h"
 #include "shell/panelport.h"
 #include "shell/releasecheck.h"
 #include "shell/settingsfile.h"
@@ -22,7 +23,6 @@
 #include "training/audiomonitor.h"
 #include "training/exam.h"
 #include "training/filetext.h"
-#include "training/lessons.h"
 #include "training/monitor.h"
 #include "training/shortcuts.h"
 #include "training/typing.h"
@@ -117,10 +117,10 @@ void restoreProgramGlobals()
         keep(JoystickPresent), keep(KidTargetText), keep(TypingReplay), keep(EditClicked), keep(LoopButton),
         keep(Shortcuts), keep(NoEditFocus), keep(DoubleKeyCalibration),
         keep(JoystickPresent), keep(NoEditFocus), keep(DoubleKeyCalibration), keep(monitorSeams()),
-        keep(FileOpenDialog()), keep(NewsPageFetcher()), keep(NewsSiteBase()),
+        keep(OpenFileDialogRunner()), keep(NewsPageFetcher()), keep(NewsSiteBase()),
         keep(joystickSeams()), keep(lptSeams()),
         keep(VerStart), keep(ReleaseCheckSilent), keep(FetchedVersion), keep(ShellOpenHandler),
-        keep(StartDetachedHandler), keep(LessonImportDialog()), keep(ExamPauseClock()), keep(LockedOptions()),
+        keep(StartDetachedHandler), keep(ExamPauseClock()), keep(LockedOptions()),
     };
     for (const auto &restore : restores)
         restore();

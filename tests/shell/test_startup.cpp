@@ -12,6 +12,7 @@
 #include "shell/formdialog.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
+#include "shell/opendialogs.h"
 #include "shell/settingsformat.h"
 #include "shell/settingskeys.h"
 #include "shell/effectwindows.h"
@@ -285,7 +286,7 @@ TEST_P(FirstShowing, RestoresTheLastModeOnce)
     LastChoice = GetParam().lastChoice;
     // The file mode asks for a file: the user cancels.
     WarnAnsiShown = true;
-    FileOpenDialog() = [](const QString &) { return std::optional<QString>(); };
+    OpenFileDialogRunner() = [](QFileDialog &) { return std::optional<QString>(); };
     FirstShowPending = true;
     MainFormShown();
     testsupport::waitFor([] { return false; }, 50);

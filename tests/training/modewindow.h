@@ -9,6 +9,7 @@
 #include "engine/cp1252.h"
 #include "shell/formdialog.h"
 #include "shell/mainwindow.h"
+#include "shell/opendialogs.h"
 #include "shell/settingsfile.h"
 #include "shell/soundengine.h"
 #include "shell/startup.h"
@@ -65,7 +66,7 @@ protected:
         file.write(QByteArray::fromStdString(bytes));
         file.close();
         WarnAnsiShown = true; // the one-time warning is the message box's own test
-        FileOpenDialog() = [path](const QString &) { return std::optional<QString>(path); };
+        OpenFileDialogRunner() = [path](QFileDialog &) { return std::optional<QString>(path); };
         QTest::mouseClick(Form1->RadioButtonFile, Qt::LeftButton);
     }
     QTemporaryDir textFolder;

@@ -9,6 +9,7 @@
 
 #include "platform/serialports.h"
 #include "shell/formdialog.h"
+#include "shell/opendialogs.h"
 #include "shell/settingsfile.h"
 #include "shell/startup.h"
 #include "shell/panelport.h"
@@ -202,11 +203,11 @@ TEST_F(BeaconWindow, TestSendsTheComposedMessageAsATypedReplay)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("beacon.txt"));
     std::ofstream(path.toStdString()) << "cq\ncq\n";
-    beaconSeams().openTextFile = [&](QWidget *) { return dir.path(); };
+    OpenFileDialogRunner() = [&](QFileDialog &) { return std::optional<QString>(dir.path()); };
     QTest::mouseClick(beacon->ButtonParcourir, Qt::LeftButton);
     EXPECT_EQ(beacon->LabelTextError->text(), beacon->BeaconPathError);
     EXPECT_TRUE(beacon->EditPathTextFile->text().isEmpty());
-    beaconSeams().openTextFile = [&](QWidget *) { return path; };
+    OpenFileDialogRunner() = [&](QFileDialog &) { return std::optional<QString>(path); };
     QTest::mouseClick(beacon->ButtonParcourir, Qt::LeftButton);
     EXPECT_EQ(beacon->EditPathTextFile->text(), path);
     EXPECT_TRUE(beacon->LabelTextError->text().isEmpty());

@@ -13,6 +13,7 @@
 #include "shell/formdialog.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
+#include "shell/opendialogs.h"
 #include "shell/settingskeys.h"
 #include "shell/soundengine.h"
 #include "shell/download.h"
@@ -77,7 +78,7 @@ protected:
         play = control<QPushButton>("ButtonPlayFile");
         resume = control<QPushButton>("ButtonContinueFile");
         ASSERT_TRUE(edit && play && resume);
-        FileOpenDialog() = [this](const QString &) { return chosen; };
+        OpenFileDialogRunner() = [this](QFileDialog &) { return chosen; };
     }
 
     QString write(const char *name, const std::string &bytes)
@@ -396,7 +397,7 @@ TEST_F(News, TheWindowGoesOnWhileThePageComesAndItsControlsWait)
     bool ticked = false;
     bool fileButtonsWaited = false;
     int dialogs = 0;
-    FileOpenDialog() = [&](const QString &) {
+    OpenFileDialogRunner() = [&](QFileDialog &) {
         ++dialogs;
         return chosen;
     };

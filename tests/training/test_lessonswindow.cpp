@@ -11,6 +11,7 @@
 #include "shell/formdialog.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
+#include "shell/opendialogs.h"
 #include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
 #include "shell/soundengine.h"
@@ -378,9 +379,9 @@ TEST_F(LessonsWindow, AnImportedFileIsReadStoppedAtATooLongLineAndPlacedFromItsS
 {
     const QString path = writeFile("lessons.txt", "// my lessons\r\n  a b c  \r\n\r\nDEF\r\nabc\r\n" + std::string(56, 'x')
                                                       + "\r\nghi\r\n");
-    std::vector<QString> asked;
-    LessonImportDialog() = [&asked, path](const QString &folder) {
-        asked.push_back(folder);
+    int asked = 0;
+    OpenFileDialogRunner() = [&asked, path](QFileDialog &) {
+        ++asked;
         return std::optional<QString>(path);
     };
     item("MenuImportlessons")->trigger();
@@ -388,7 +389,7 @@ TEST_F(LessonsWindow, AnImportedFileIsReadStoppedAtATooLongLineAndPlacedFromItsS
     auto *start = control<QLineEdit>("EditImportLessonNum");
     auto *ok = control<QPushButton>("BitBtnOKImportLessons");
     control<QPushButton>("BitBtnImportLessons")->click();
-    ASSERT_EQ(asked.size(), 1u);
+    ASSERT_EQ(asked, 1);
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].substr(0, 9), "WARNING :") << "the ANSI warning first";
     EXPECT_EQ(messages[1], "Maximum lesson length is 55 characters");
@@ -413,7 +414,7 @@ TEST_F(LessonsWindow, AnImportedFileIsReadStoppedAtATooLongLineAndPlacedFromItsS
     // OK with nothing imported; a file that cannot be read.
     item("MenuImportlessons")->trigger();
     ok->click();
-    LessonImportDialog() = [this](const QString &) { return std::optional<QString>(folder.filePath("none.txt")); };
+    OpenFileDialogRunner() = [this](QFileDialog &) { return std::optional<QString>(folder.filePath("none.txt")); };
     control<QPushButton>("BitBtnImportLessons")->click();
     ASSERT_EQ(messages.size(), 5u);
     EXPECT_EQ(messages[2], "Please, import lessons");
