@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test through ctest.
+# Installs what is missing, builds everything (the program, its tests and benchmarks), and runs
+# every test through ctest.
 set -euo pipefail
 root="$(cd "$(dirname "$0")" && pwd)"
 "$root/scripts/setup.sh"
