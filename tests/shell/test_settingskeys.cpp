@@ -2,10 +2,16 @@
 
 #include "shell/settingsforms.h"
 #include "shell/settingsstorage.h"
+#include "tests/shell/shelltestsupport.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <set>
 
 using settings::Line;
@@ -43,20 +49,74 @@ std::vector<Line> roundTrip(SettingsRegistry &registry, const std::vector<Line> 
 
 } // namespace
 
-TEST(SettingsKeys, OrderTableHoldsEveryKeyOnceInTheWritersOrder)
+TEST(SettingsKeys, KeysAreFoundExactlyAndOnlyKeysOfTheTableAreBound)
 {
     std::set<std::string_view> seen;
     for (const SettingsKey &k : SettingsKeys) {
         EXPECT_TRUE(seen.insert(k.key).second) << k.key;
         EXPECT_EQ(k.key.back(), '=');
     }
-    EXPECT_EQ(SettingsKeyIndex("SPEED="), 0);
-    EXPECT_EQ(SettingsKeyIndex("LANGUAGE="), 6);
-    EXPECT_EQ(SettingsKeyIndex("MDPINT="), 42);
-    EXPECT_EQ(SettingsKeyIndex("BMSG6="), 123);
-    EXPECT_EQ(SettingsKeyIndex("LOCAL_CHAR="), 137);
     EXPECT_EQ(SettingsKeyIndex("speed="), -1);
     EXPECT_THROW(SettingsRegistry().bind("SPEEDX=", nullptr, nullptr), std::invalid_argument);
+}
+
+// The file the program writes at quit has its keys in the key table's order, each on one
+// line (a list key on consecutive ones), and every key that is always written. It starts
+// from a file that switches on what it can, so that the keys written only for an option
+// that is on are there too: the last word of a choice, else "1"; no serial port, and no
+// release check at start (it would go to the web).
+TEST(SettingsKeys, TheFileWrittenAtQuitHoldsItsKeysInTheTablesOrder)
+{
+    QTemporaryDir home;
+    shelltest::ProgramRun program(home.path());
+    std::string in = "[KESTRELON 5.2.9]\r\n";
+    for (const SettingsKey &k : SettingsKeys) {
+        std::string value = "1";
+        if (k.key == "COM=" || k.key == "VERSTART=")
+            value = "0";
+        else if (k.form.kind == settings::Kind::OneOf)
+            value = k.form.words.substr(k.form.words.rfind(' ') + 1);
+        in += std::string(k.key) + value + "\r\n";
+    }
+    QDir().mkpath(QFileInfo(program.settingsFile()).path());
+    QFile file(program.settingsFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(in.data(), static_cast<qint64>(in.size()));
+    file.close();
+
+    ASSERT_TRUE(program.start());
+    ASSERT_TRUE(program.waitForQuitSignals(30000));
+    program.signal(SIGTERM);
+    ASSERT_TRUE(program.waitForCleanExit(15000)) << program.errors().constData();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string out = file.readAll().toStdString();
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; (end = out.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(out.substr(start, end - start));
+
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), "[KESTRELON 5.2.9]");
+    std::set<int> written;
+    int last = -1;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::string key = lines[i].substr(0, lines[i].find('=') + 1);
+        const int index = SettingsKeyIndex(key);
+        ASSERT_GE(index, 0) << "line " << i << ": " << lines[i];
+        if (index == last)
+            EXPECT_EQ(SettingsKeys[index].written, Written::List) << key << " twice";
+        else
+            EXPECT_GT(index, last) << key << " after " << SettingsKeys[last].key;
+        last = std::max(last, index);
+        written.insert(index);
+    }
+    std::size_t always = 0;
+    for (int i = 0; i < static_cast<int>(SettingsKeys.size()); ++i) {
+        if (SettingsKeys[i].written == Written::Always) {
+            ++always;
+            EXPECT_EQ(written.count(i), 1u) << SettingsKeys[i].key << " missing";
+        }
+    }
+    EXPECT_GT(written.size(), always) << "no key of an option that is on";
 }
 
 TEST(SettingsKeys, RepeatedKeysLastWinsPasswordAppendsBadNumberIgnored)
