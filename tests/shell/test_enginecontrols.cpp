@@ -226,7 +226,7 @@ TEST_F(EngineControls, OverridingABuiltInCodeAsksFirstAndDeletingBringsItBack)
         FormDialog->ButtonNo->click();
     });
     enter(QStringLiteral("!"), "..");
-    EXPECT_EQ(asked, MsgConfirmLocalOverBuiltin());
+    EXPECT_EQ(asked, "This character has already a built-in Morse code. Do you confirm its creation as local ?");
     EXPECT_EQ(sets().LocalCount, 0);
     EXPECT_EQ(MorseCodes['!'], "-.-.--");
     EXPECT_TRUE(local->EditLocalCharacter->text().isEmpty());
@@ -270,7 +270,7 @@ TEST_F(EngineControls, DeletingMovesTheLaterCharactersDownAndTheFullPageRefusesM
     }
     EXPECT_EQ(sets().LocalCount, 26);
     EXPECT_EQ(sets().RandomCount, 26 + 45);
-    EXPECT_EQ(local->LabelLocalPlein->text(), MsgLocalCharactersFull());
+    EXPECT_EQ(local->LabelLocalPlein->text(), "The local characters page is full !");
     enter(QStringLiteral("\u00FE"), "...");
     EXPECT_EQ(sets().LocalCount, 26);
     EXPECT_TRUE(MorseCodes[static_cast<unsigned char>(0xFE)].empty());

@@ -129,8 +129,8 @@ TEST(Dialog, AQuestionAfterAMessageShowsYesNoAndTheQuestionPicture)
     });
     EXPECT_EQ(AskProgramQuestion(std::string("You quit ! Are you sure ?")), 1);
     EXPECT_TRUE(questionLayout);
-    EXPECT_EQ(yes, TxtYes()); // "Yes" and "No" in English
-    EXPECT_EQ(no, TxtNo());
+    EXPECT_EQ(yes, "Yes");
+    EXPECT_EQ(no, "No");
     EXPECT_EQ(DialogResult, 1);
     EXPECT_FALSE(FormDialog->isVisible());
 }

@@ -215,7 +215,10 @@ TEST_F(LptPanel, ACustomAddressMustBeAPortTheKernelOwns)
         lpt->EditLPTx->clear();
         QTest::keyClicks(lpt->EditLPTx, QString::fromLatin1(text));
     };
-    const QString report = MsgEnterValidLptAddress() + TxtDetectedLptPorts() + QStringLiteral("LPT1 : 0378 / ");
+    const QString refused = QStringLiteral("Enter a VALID address as a 4 hexadecimal character string.\r\nThis address must be "
+                                           "associated to an existing LPT port.\r\nA non-valid address may generate a "
+                                           "system error!\r\nDetected LPT ports:\r\n");
+    const QString report = refused + QStringLiteral("LPT1 : 0378 / ");
 
     type("12");
     EXPECT_EQ(withMessage([&] { lpt->CheckBoxLPTx->click(); }), ForDisplay(report));
@@ -251,7 +254,10 @@ TEST_F(LptPanel, ACustomAddressMustBeAPortTheKernelOwns)
 TEST_F(LptPanel, WithoutAccessToTheDriverThePortCannotBeChosen)
 {
     start({{0, "888\t1912"}}, false);
-    EXPECT_EQ(withMessage([&] { lpt->RadioGroupLPT->Item(1)->click(); }), ForDisplay(MsgPortDriverMissing()));
+    EXPECT_EQ(withMessage([&] { lpt->RadioGroupLPT->Item(1)->click(); }),
+              "The parallel port cannot be used: the ppdev driver is not loaded\nor you have no access to "
+              "/dev/parport*.\nAs administrator run \"modprobe ppdev\" and add your user to the group lp,\n"
+              "then log in again and restart KESTRELON.");
     EXPECT_EQ(lpt->RadioGroupLPT->ItemIndex(), 0);
     EXPECT_EQ(beeps, 1);
     QTest::keyClicks(lpt->EditLPTx, QStringLiteral("0378"));

@@ -29,6 +29,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <memory>
 
 namespace {
@@ -118,7 +119,7 @@ TEST_F(RecordPanelTest, NothingToRecordOrSomethingPlayingIsSaid)
     EXPECT_TRUE(panel->isHidden());
     box->setText(QStringLiteral("e"));
     SoundEngine().State.PlayQueue = "x";
-    EXPECT_EQ(messageOf([&] { panel->MenuSaveTextWaveClick(); }), MsgStopPlayingBeforeRecording());
+    EXPECT_EQ(messageOf([&] { panel->MenuSaveTextWaveClick(); }), "Stop playing before recording !");
     EXPECT_TRUE(panel->isHidden());
 }
 
@@ -160,8 +161,19 @@ TEST_F(RecordPanelTest, AFileThatCannotBeWrittenIsReported)
     chosen = folder.filePath(QStringLiteral("no folder/Text1.wav"));
     panel->MenuSaveTextWaveClick();
     const QString said = messageOf([&] { QTest::mouseClick(panel->BitBtnYesRecord, Qt::LeftButton); });
-    EXPECT_EQ(said, QStringLiteral("Err 2 : ") + MsgWriteError());
+    EXPECT_EQ(said, QStringLiteral("Err 2 : Write error"));
     EXPECT_FALSE(QFile::exists(chosen));
+
+    // A file that is there but cannot even be read (here: below a file) is left alone.
+    QFile plain(folder.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    chosen = folder.filePath(QStringLiteral("plain/Text1.wav"));
+    panel->MenuSaveTextWaveClick();
+    EXPECT_EQ(messageOf([&] { QTest::mouseClick(panel->BitBtnYesRecord, Qt::LeftButton); }),
+              QStringLiteral("Err %1 : File error").arg(ENOTDIR));
+    EXPECT_TRUE(panel->isHidden());
+    ASSERT_TRUE(plain.remove());
 
     // Cancel in the dialog writes nothing.
     chosen.clear();

@@ -188,7 +188,8 @@ TEST_F(FileMode, ATooLongFileOrOneThatCannotBeOpenedLeavesTheTextShownBefore)
     std::string tooLong;
     for (int i = 0; i < 10001; ++i)
         tooLong += "e\n";
-    EXPECT_EQ(shelltest::withMessage([&] { open(write("long.txt", tooLong)); }), MsgTextFileTooLong());
+    EXPECT_EQ(shelltest::withMessage([&] { open(write("long.txt", tooLong)); }),
+              "The Text file must have less than 10000 lines!");
     EXPECT_EQ(edit->toPlainText(), "tea");
     EXPECT_EQ(shelltest::withMessage([&] { open(folder.path()); }), "Ne peut ouvrir le fichier");
     EXPECT_EQ(edit->toPlainText(), "tea");
@@ -237,7 +238,7 @@ TEST_F(FileMode, AHiddenTextKeepsItsPlaceOverLineEnds)
     open(write("hidden.txt", "ti\nme\nos"));
     auto *hide = control<QPushButton>("ButtonHideFile");
     QTest::mouseClick(hide, Qt::LeftButton);
-    EXPECT_EQ(hide->text(), TxtShow());
+    EXPECT_EQ(hide->text(), "Show");
     QTest::mouseClick(play, Qt::LeftButton);
     for (int i = 0; i < 3; ++i)
         fake().finishNext(); // t, i, m heard; e sounds
@@ -245,7 +246,7 @@ TEST_F(FileMode, AHiddenTextKeepsItsPlaceOverLineEnds)
     QTest::mouseClick(Form1->ButtonStop, Qt::LeftButton);
     fake().finishAll();
     QTest::mouseClick(hide, Qt::LeftButton);
-    EXPECT_EQ(hide->text(), TxtHide());
+    EXPECT_EQ(hide->text(), "Hide");
     EXPECT_EQ(edit->textCursor().position(), 5); // after "ti¶me"
     EXPECT_EQ(state().ResumeText, "\r\nos\r\n");
     QTest::mouseClick(resume, Qt::LeftButton);
@@ -278,7 +279,7 @@ TEST_F(FileMode, AMaskedStretchIsSkippedAndNeverRunsOnIntoTheNextText)
     QTest::keyClicks(start, "(");
     QTest::keyClicks(end, "(");
     EXPECT_EQ(shelltest::withMessage([] { QTest::mouseClick(control<QPushButton>("ButtonMaskedTextOK"), Qt::LeftButton); }),
-              MsgStartEndCharactersSame());
+              "Starting and ending characters must be different !");
     EXPECT_FALSE(control<QAction>("MenuMaskedtext")->isChecked());
     end->clear();
     QTest::keyClicks(end, "q");
@@ -406,7 +407,7 @@ TEST_F(News, TheWindowGoesOnWhileThePageComesAndItsControlsWait)
         fileButtonsWaited = !play->isEnabled() && !control<QWidget>("SpeedButtonUFT8")->isEnabled();
         QTest::mouseClick(Form1->RadioButtonFile, Qt::LeftButton); // no second dialog meanwhile
     });
-    EXPECT_EQ(openNews(), MsgWebOrFileError());
+    EXPECT_EQ(openNews(), "WEB or file error");
     EXPECT_TRUE(ticked);
     EXPECT_TRUE(fileButtonsWaited);
     EXPECT_EQ(dialogs, 1);

@@ -170,6 +170,9 @@ TEST_F(LessonsWindow, AQuickSeriesOfAChosenKochLessonHoldsOnlyItsCharacters)
     openChoice();
     EXPECT_EQ(text(control<QLabel>("Label3")->text()).substr(0, 7), "#01 #02");
     EXPECT_EQ(boxItems()[0], "endx0") << "the local set at start";
+    doubleClickItem(1);
+    EXPECT_EQ(text(control<QLabel>("PanelRandomLesson")->text()), " Lesson #2 (local)");
+    openChoice();
     control<QPushButton>("ButtonSetLesson")->click();
     auto *koch = control<QCheckBox>("CheckBoxKOCH");
     QTest::mouseClick(koch, Qt::LeftButton);
@@ -369,7 +372,8 @@ TEST_F(LessonsWindow, TheLessonSettingsEditAndChooseTheSetAndCancelPutsItBack)
     QTest::mouseClick(control<QCheckBox>("CheckBoxLOCAL"), Qt::LeftButton);
     control<QToolButton>("SpeedButtonResetLessons")->click();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].substr(0, 8), "WARNING:");
+    EXPECT_EQ(messages[0], "WARNING:\r\nThis action will delete all local lessons and reset default lessons\r\n"
+                           "Are you sure you want to do this ?");
     EXPECT_EQ(LocalLessons()[2], "endx0tawp1");
     EXPECT_FALSE(control<QWidget>("PanelChoixRandom")->isHidden()) << "the choice opens";
     EXPECT_EQ(boxItems()[0], "endx0");
@@ -420,6 +424,16 @@ TEST_F(LessonsWindow, AnImportedFileIsReadStoppedAtATooLongLineAndPlacedFromItsS
     EXPECT_EQ(messages[2], "Please, import lessons");
     EXPECT_EQ(messages[3], messages[0]) << "the warning until its box is ticked";
     EXPECT_EQ(messages[4], "Ne peut ouvrir le fichier");
+
+    // A 61st lesson stops the reading; the 60 before it stay.
+    std::string many;
+    for (int i = 1; i <= 61; ++i)
+        many += "l" + std::to_string(i) + "\r\n";
+    OpenFileDialogRunner() = [many = writeFile("many.txt", many)](QFileDialog &) { return std::optional<QString>(many); };
+    control<QPushButton>("BitBtnImportLessons")->click();
+    ASSERT_EQ(messages.size(), 7u);
+    EXPECT_EQ(messages[6], "The maximum number of lessons is 60");
+    EXPECT_EQ(memoImport->blockCount(), 60);
 }
 
 TEST_F(LessonsWindow, LessonKeysReadAndWriteTheLessonsTheOrderTheSetAndThePage)
@@ -648,7 +662,7 @@ TEST_F(ExamWindow, APauseEndsWithCancelAnotherModeAStopPlayOrItsWindowClosed)
     ASSERT_TRUE(QFile::remove(words));
     messages.clear();
     pauseButton("BitBtnIgnore");
-    EXPECT_EQ(messages, std::vector<std::string>{text(MsgCannotOpenFile())});
+    EXPECT_EQ(messages, std::vector<std::string>{"Impossible d'ouvrir le fichier !"}); // the exam speaks French
     EXPECT_FALSE(Form1->Engine.RandomPlaying);
     EXPECT_TRUE(RandomWordListFile().isEmpty());
 }

@@ -165,8 +165,13 @@ TEST_F(ShortcutEditor, ACharacterWithABuiltInCodeIsCreatedOnlyOnYes)
     choose("!");
     ASSERT_TRUE(create->isChecked());
     text->setText("XY");
-    whenDialogShown([] { FormDialog->ButtonNo->click(); });
+    QString asked;
+    whenDialogShown([&asked] {
+        asked = shelltest::dialogText();
+        FormDialog->ButtonNo->click();
+    });
     enter->click();
+    EXPECT_EQ(asked, "This character has already a built-in Morse code. Do you confirm the creation as shortcut ?");
     EXPECT_FALSE(ShortcutTextFor('!'));
     EXPECT_TRUE(character->text().isEmpty());
 

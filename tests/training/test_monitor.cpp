@@ -296,8 +296,17 @@ TEST_F(Monitor, TheMouseKeysNothingWithTheCtrlTypeOrNoTypeButSaysWhy)
 {
     chooseKeyType("RadioButtonCTRL");
     EXPECT_EQ(withMessage([] { QTest::mousePress(Form1->Image1, Qt::LeftButton); }),
-              ForDisplay(MsgCtrlSelectedForKeying()));
+              "CAUTION: CTRL is selected for keying!\nIf you want to use the mouse as a Morse-Keyer,\n"
+              "please select \"Single key\" or \"Dual key\"");
     QTest::mouseRelease(Form1->Image1, Qt::LeftButton);
+
+    // No key type (an audio channel is chosen): how to key with the mouse.
+    chooseKeyType("RadioButtonLC");
+    EXPECT_EQ(withMessage([] { QTest::mousePress(Form1->Image1, Qt::RightButton); }),
+              "When using the mouse buttons to send Morse code,\nfirst choose how to use the mouse\n"
+              "(single key or dual key)\nthen place the mouse cursor on\n the MORSE KEY image\n"
+              "and click the mouse left/right buttons\nas you do with a keyer");
+    QTest::mouseRelease(Form1->Image1, Qt::RightButton);
     EXPECT_TRUE(SoundEngine().State.PlayQueue.empty());
     EXPECT_TRUE(line->text().isEmpty());
 }

@@ -198,6 +198,8 @@ TEST_F(QuizWindow, FiveQuestionsAnsweredByTypingAndByTimeOutsFillTheScoreAndTheR
     ASSERT_EQ(grid->rowCount(), 5);
     EXPECT_EQ(FormReport->findChild<QLabel *>(QStringLiteral("Label1"))->text(), " Chosen characters");
     EXPECT_EQ(FormReport->findChild<QLabel *>(QStringLiteral("Label2"))->text(), "(Equal occurrence)");
+    const QString speed = FormReport->findChild<QLabel *>(QStringLiteral("StaticTextQuizVitesse"))->text();
+    EXPECT_TRUE(speed.startsWith("You answer at a speed of about ") && speed.endsWith(" wpm")) << speed.toStdString();
     EXPECT_EQ(grid->horizontalHeaderItem(4)->text(), "Success (%)");
     EXPECT_EQ(grid->columnWidth(1), 96);
     std::string order;
