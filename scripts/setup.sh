@@ -20,7 +20,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     sudo_cmd=""
     if [ "$(id -u)" -ne 0 ]; then sudo_cmd="sudo"; fi
     $sudo_cmd apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # Minutes on a fresh machine: its download and unpacking lines show that it goes on.
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -q --no-install-recommends "${missing[@]}" \
+        | { grep --line-buffered -E '^(Get:|Unpacking |Setting up )' || true; }
 fi
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
