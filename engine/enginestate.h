@@ -45,6 +45,9 @@ struct EngineState {
     // The output device could not be opened: no output call is made and Timer1 stands in for
     // the done reports.
     bool NoSoundCard = false;
+    // The output was given up while open (a stalled sound server, a device gone): it is
+    // opened again at the start of the next transmission.
+    bool OutputLost = false;
     int WaveOutDevice = -1; // -1 = the system's choice
     int WaveInDevice = -1;
     int LastWaveError = 0;

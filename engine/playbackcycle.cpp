@@ -86,6 +86,9 @@ void PlaybackCycle::TimerTXDelayTimer()
 
 void PlaybackCycle::MMWomDone(AudioOutput::Tag tag)
 {
+    // Reported by a stream that runs: the sound is back.
+    if (m_output.isOpen())
+        m_lossSaid = m_reopenFailureSaid = false;
     m_engine.releaseBuffer(tag);
     if (tag != 0 && tag == m_engine.characterTag() && !m_state.NoSoundCard && !successorWaiting()) {
         const int ms = static_cast<int>(std::ceil(m_output.startDelay() * 1000));
@@ -135,11 +138,41 @@ bool PlaybackCycle::successorWaiting()
 void PlaybackCycle::outputLost(int error)
 {
     m_state.NoSoundCard = true;
-    reportWaveError(error, m_host.msgCannotOpenSoundCard().c_str());
+    m_state.OutputLost = true;
+    m_state.LastWaveError = error;
+    // A stream reopened while the server still stalls is lost again: that is no news.
+    if (!m_lossSaid) {
+        m_lossSaid = true;
+        m_host.showProgramMessage(WaveErrorText(error, m_host.msgCannotOpenSoundCard()));
+    }
+}
+
+// A stalled sound server usually comes back: the next transmission tries the device again.
+// While it stays away the engine goes on on Timer1.
+void PlaybackCycle::reopenLostOutput()
+{
+    EngineState &s = m_state;
+    if (const int error = m_output.open(s.WaveOutDevice); error != 0) {
+        s.LastWaveError = error;
+        if (!m_reopenFailureSaid) {
+            m_reopenFailureSaid = true;
+            m_host.showProgramMessage(WaveErrorText(error, m_host.msgCannotOpenSoundCard()));
+        }
+        return;
+    }
+    s.OutputLost = false;
+    s.NoSoundCard = false;
+    m_engine.buildToneTables();
 }
 
 void PlaybackCycle::startNow()
 {
+    if (m_state.PlaybackDone && !m_textRunning) {
+        // The first buffer of a transmission; the done handler's clicks follow within it.
+        m_textRunning = true;
+        if (m_state.OutputLost && !m_state.PlayQueue.empty())
+            reopenLostOutput();
+    }
     switch (m_engine.startNext()) {
     case SendingEngine::StartResult::QueueEmpty:
     case SendingEngine::StartResult::QuickSeries:
@@ -209,6 +242,7 @@ void PlaybackCycle::doneNow(bool direct, AudioOutput::Tag tag)
 void PlaybackCycle::endOfQueue()
 {
     EngineState &s = m_state;
+    m_textRunning = false;
     if (s.ResumeText.empty()) {
         s.FileTextStart = 0;
         s.DemoPos = 0;
@@ -409,6 +443,7 @@ bool PlaybackCycle::OpenWaveOut()
         return false;
     }
     m_state.NoSoundCard = false;
+    m_state.OutputLost = false;
     m_engine.buildToneTables();
     return true;
 }
@@ -429,6 +464,7 @@ void PlaybackCycle::ReopenWaveOut()
         return;
     }
     m_state.NoSoundCard = false;
+    m_state.OutputLost = false;
     m_engine.buildToneTables();
     if (const int reset = m_output.reset(); reset != 0)
         reportWaveError(reset, "WaveOutReset");

@@ -57,6 +57,8 @@ public:
 
     // Opens the output on WaveOutDevice at start; a failure is reported and the program runs
     // on without sound (NoSoundCard, Timer1). Returns true when the device is open.
+    // An output lost while open is opened again by the first start of each transmission
+    // until it works; its loss and a failed reopen are each said once until sound plays.
     bool OpenWaveOut();
     // The sound-card panel's device change: closes and opens the output again. A failure leaves
     // the program on the no-sound-card path.
@@ -90,6 +92,7 @@ private:
     bool successorWaiting();
     void releaseHeldDone();
     void outputLost(int error);
+    void reopenLostOutput();
 
     EngineState &m_state;
     EngineHost &m_host;
@@ -98,4 +101,9 @@ private:
     std::deque<Event> m_pending;
     bool m_running = false;
     bool m_doneHeld = false; // the character's report waits on Timer1 for its sound to end
+    bool m_textRunning = false; // from a transmission's first start to its empty queue
+    // Since sound last played, the output's loss, and a failed reopen of it, were said:
+    // each is said once, not again at every transmission that tries the device.
+    bool m_lossSaid = false;
+    bool m_reopenFailureSaid = false;
 };

@@ -432,6 +432,41 @@ TEST(PlaybackCycle, FailedReopenAfterStopStillEndsTheCharacterInFlight)
     EXPECT_EQ(rig.host.timer1Starts, std::vector<int>({500}));
 }
 
+// A stalled sound server: the output is given up and the text goes on on the timer; the next
+// transmission, not the next character, opens the device again. The loss and a failed reopen
+// are each said once, and a loss is news again only after sound has played.
+TEST(PlaybackCycle, ALostOutputIsOpenedAgainAtTheNextTransmissionAndSaidOnce)
+{
+    const std::string lost = "Err -9985 : Can't open the sound card !";
+    const std::string refused = "Err -9996 : Can't open the sound card !";
+    EngineRig rig;
+    rig.host.keying = true;
+    rig.send("ee");
+    rig.output.fail(-9985);
+    rig.output.finishAll(); // the buffer out comes back as dropped
+    rig.cycle.Timer1Timer();
+    rig.output.openError = -9996;
+    rig.send("ee");
+    rig.cycle.Timer1Timer();
+    rig.cycle.Timer1Timer();
+    rig.output.openError = 0;
+    rig.send("e"); // opened while the server still stalls: lost again before it plays
+    rig.output.fail(-9985);
+    rig.output.finishAll();
+    EXPECT_EQ(rig.host.messages, std::vector<std::string>({lost, refused}));
+
+    rig.send("tt");
+    rig.output.finishAll();
+    EXPECT_FALSE(rig.state.NoSoundCard);
+    EXPECT_EQ(rig.output.openedDevices.size(), 4u);
+    EXPECT_EQ(rig.output.written.size(), 4u);
+    EXPECT_TRUE(rig.state.PlaybackDone);
+    EXPECT_EQ(rig.host.count("keyFirstElement"), 7); // the lines key throughout
+    rig.send("e");
+    rig.output.fail(-9985);
+    EXPECT_EQ(rig.host.messages, std::vector<std::string>({lost, refused, lost}));
+}
+
 TEST(PlaybackCycle, DeviceChoiceChangesOnlyWhenDifferent)
 {
     EngineRig rig;
