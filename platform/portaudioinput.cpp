@@ -2,6 +2,7 @@
 
 #include "platform/audiodevices.h"
 #include "platform/portaudiosession.h"
+#include "platform/stderrcapture.h"
 
 #include <QSocketNotifier>
 
@@ -44,6 +45,16 @@ PortAudioInput::~PortAudioInput()
 int PortAudioInput::open(int device)
 {
     close();
+    // The rates tried make ALSA print each refusal; shown only when none opens.
+    StderrCapture capture;
+    const int error = openStream(device);
+    if (error != 0)
+        capture.failed();
+    return error;
+}
+
+int PortAudioInput::openStream(int device)
+{
     if (m_eventFd < 0)
         return paInsufficientMemory;
     if (const int error = PortAudioSession::start(); error != paNoError)

@@ -40,6 +40,7 @@ public:
 private:
     using Block = std::array<std::uint8_t, BlockBytes>;
 
+    int openStream(int device);
     void run(int framesPerRead);
     void drain();
 

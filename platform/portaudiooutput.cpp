@@ -2,6 +2,7 @@
 
 #include "platform/audiodevices.h"
 #include "platform/portaudiosession.h"
+#include "platform/stderrcapture.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -206,6 +207,16 @@ PortAudioOutput::~PortAudioOutput()
 }
 
 int PortAudioOutput::startStream(int device)
+{
+    // What the libraries print while opening is shown only when the opening fails.
+    StderrCapture capture;
+    const int error = openStream(device);
+    if (error != paNoError)
+        capture.failed();
+    return error;
+}
+
+int PortAudioOutput::openStream(int device)
 {
     if (const int error = PortAudioSession::start(); error != paNoError)
         return error;

@@ -116,6 +116,7 @@ protected:
     bool streamActive() const override;
 
 private:
+    int openStream(int device);
     static int callback(const void *input, void *output, unsigned long frames,
                         const PaStreamCallbackTimeInfo *time, PaStreamCallbackFlags flags,
                         void *self);

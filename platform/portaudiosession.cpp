@@ -1,8 +1,22 @@
 #include "platform/portaudiosession.h"
 
+#include "platform/stderrcapture.h"
+
 #include <portaudio.h>
 
-PortAudioSession::PortAudioSession() : m_error(Pa_Initialize()) {}
+namespace {
+// Starting PortAudio probes every ALSA device and a JACK server, printing each miss.
+int initialize()
+{
+    StderrCapture capture;
+    const int error = Pa_Initialize();
+    if (error != paNoError)
+        capture.failed();
+    return error;
+}
+} // namespace
+
+PortAudioSession::PortAudioSession() : m_error(initialize()) {}
 
 PortAudioSession::~PortAudioSession()
 {
