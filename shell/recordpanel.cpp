@@ -5,6 +5,7 @@
 #include "engine/morsecode.h"
 #include "engine/timing.h"
 #include "engine/tone.h"
+#include "platform/userfile.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/formdialog.h"
 #include "shell/languages/mainwindowtexts.h"
@@ -36,10 +37,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include <cerrno>
 #include <csignal>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 const char *const ConverterName = "TARNVOX";
@@ -413,11 +411,9 @@ void TPanelTextRecord::BitBtnYesRecordClick()
     const QByteArray local = QFile::encodeName(path);
 
     // An existing file that cannot even be read is not replaced.
-    if (const int fd = ::open(local.constData(), O_RDONLY); fd >= 0) {
-        ::close(fd);
-    } else if (errno != ENOENT) {
-        const int error = errno;
-        ShowProgramMessage(QStringLiteral("Err %1 : ").arg(error) + MsgFileError());
+    if (const userfile::ReadResult probe = userfile::ReadUserFile(local.toStdString(), 0);
+        probe.status == userfile::ReadStatus::Unreadable) {
+        ShowProgramMessage(QStringLiteral("Err %1 : ").arg(probe.errorNumber) + MsgFileError());
         BitBtnNoRecordClick();
         return;
     }

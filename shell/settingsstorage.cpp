@@ -1,5 +1,7 @@
 #include "shell/settingsstorage.h"
 
+#include "platform/userfile.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -69,55 +71,20 @@ bool followLinks(const std::string &path, std::string *target, std::string *erro
 
 ReadResult ReadWholeFile(const std::string &path)
 {
+    userfile::ReadResult file = userfile::ReadUserFile(path, MaxFileBytes);
     ReadResult result;
-    auto unreadable = [&](std::string why) {
+    switch (file.status) {
+    case userfile::ReadStatus::Read:
+        result.status = ReadStatus::Read;
+        result.bytes = std::move(file.bytes);
+        break;
+    case userfile::ReadStatus::Missing:
+        break;
+    default:
         result.status = ReadStatus::Unreadable;
-        result.error = std::move(why);
-        result.bytes.clear();
-        return result;
-    };
-    // O_NONBLOCK: opening a FIFO must not wait for a writer that never comes.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return result;
-        return unreadable(describe("cannot open", path, errno));
+        result.error = std::move(file.error);
+        break;
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        int err = errno;
-        ::close(fd);
-        return unreadable(describe("cannot read", path, err));
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return unreadable("cannot read " + path + ": not a regular file");
-    }
-    // A file may report a size of 0 and still hold more (or grow): the reading is bounded too.
-    auto tooLarge = [&] {
-        ::close(fd);
-        return unreadable("cannot read " + path + ": larger than " + std::to_string(MaxFileBytes) + " bytes");
-    };
-    if (static_cast<unsigned long long>(st.st_size) > MaxFileBytes)
-        return tooLarge();
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            int err = errno;
-            ::close(fd);
-            return unreadable(describe("cannot read", path, err));
-        }
-        if (n == 0)
-            break;
-        if (result.bytes.size() + static_cast<std::size_t>(n) > MaxFileBytes)
-            return tooLarge();
-        result.bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    result.status = ReadStatus::Read;
     return result;
 }
 

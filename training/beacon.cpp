@@ -1,13 +1,13 @@
 #include "training/beacon.h"
 
+#include "platform/userfile.h"
+
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
 // Larger files are refused unread: they cannot fit the message.
-constexpr std::uintmax_t MaxFileBytes = 64 * 1024;
+constexpr std::size_t MaxFileBytes = 64 * 1024;
 
 // Each line break (CR LF, LF or CR) as one blank.
 std::string withBlanksForLineBreaks(std::string_view text)
@@ -51,23 +51,21 @@ std::string ComposeBeaconMessage(const BeaconParts &parts)
 
 BeaconFile ReadBeaconFile(const std::filesystem::path &path)
 {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (path.empty() || !fs::exists(path, error))
+    if (path.empty())
         return {BeaconFileStatus::Missing, {}};
-    if (!fs::is_regular_file(path, error))
-        return {BeaconFileStatus::Unreadable, {}};
-    const std::uintmax_t size = fs::file_size(path, error);
-    if (error)
-        return {BeaconFileStatus::Unreadable, {}};
-    if (size > MaxFileBytes)
+    const userfile::ReadResult file = userfile::ReadUserFile(path.string(), MaxFileBytes);
+    switch (file.status) {
+    case userfile::ReadStatus::Read:
+        break;
+    case userfile::ReadStatus::Missing:
+        return {BeaconFileStatus::Missing, {}};
+    case userfile::ReadStatus::TooLarge:
         return {BeaconFileStatus::TooLong, {}};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    case userfile::ReadStatus::NotAFile:
+    case userfile::ReadStatus::Unreadable:
         return {BeaconFileStatus::Unreadable, {}};
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return {BeaconFileStatus::Unreadable, {}};
+    }
+    const std::string &bytes = file.bytes;
 
     // The lines as a text box holds them: joined by CR LF, whatever ended them in the file.
     std::string text;

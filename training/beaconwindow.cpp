@@ -5,6 +5,7 @@
 #include "shell/utilities.h"
 
 #include "engine/cp1252.h"
+#include "platform/userfile.h"
 #include "shell/help.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
@@ -417,8 +418,7 @@ void TBeacon::ButtonParcourirClick()
         &window_, BrowseFolder, request, current.isEmpty() ? QString() : QFileInfo(current).absolutePath());
     if (!chosen)
         return;
-    QFile test(*chosen);
-    if (!test.open(QIODevice::ReadOnly)) {
+    if (!userfile::OpensForReading(QFile::encodeName(*chosen).toStdString())) {
         LabelTextError->setText(BeaconPathError);
         EditPathTextFile->clear();
         return;

@@ -1,12 +1,11 @@
 #include "training/filetextcore.h"
 
 #include "engine/cp1252.h"
+#include "platform/userfile.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <utility>
 
 namespace filetext {
@@ -251,23 +250,13 @@ std::string JoinLines(const std::vector<std::string> &lines)
 LoadedText LoadTextFile(const std::string &path)
 {
     LoadedText result;
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (error || !std::filesystem::is_regular_file(status))
-        return result;
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return result;
-    std::string bytes(MaxTextBytes + 1, '\0');
-    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (file.bad())
-        return result;
-    bytes.resize(static_cast<std::size_t>(file.gcount()));
-    if (bytes.size() > MaxTextBytes) {
+    userfile::ReadResult file = userfile::ReadUserFile(path, MaxTextBytes);
+    if (file.status == userfile::ReadStatus::TooLarge)
         result.status = LoadStatus::TooLong;
+    if (file.status != userfile::ReadStatus::Read)
         return result;
-    }
-    result.lines = SplitLines(bytes);
+    result.lines = SplitLines(file.bytes);
+    file.bytes = std::string(); // the lines are a second copy of a text of up to 16 MiB
     if (result.lines.size() > MaxTextLines) {
         result.lines.clear();
         result.status = LoadStatus::TooLong;

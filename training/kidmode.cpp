@@ -4,6 +4,7 @@
 #include "engine/kidmode.h"
 #include "engine/morsecode.h"
 #include "engine/wavsound.h"
+#include "platform/userfile.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
@@ -18,7 +19,6 @@
 #include "training/typing.h"
 
 #include <QAction>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -532,10 +532,9 @@ const std::vector<std::int16_t> &KidRewardSound()
 {
     // Read once: the mixer may still be playing it when it is asked for again.
     static const std::vector<std::int16_t> sound = [] {
-        QFile file(QStringLiteral("APP.WAV"));
-        if (file.open(QIODevice::ReadOnly) && file.size() <= 16 * 1024 * 1024) {
-            const QByteArray bytes = file.readAll();
-            if (auto read = ParseWavSound(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))))
+        const userfile::ReadResult file = userfile::ReadUserFile("APP.WAV", 16 * 1024 * 1024);
+        if (file.status == userfile::ReadStatus::Read) {
+            if (auto read = ParseWavSound(file.bytes))
                 return *read;
         }
         // Our own: three rising bell notes and a little hop up.

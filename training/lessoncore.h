@@ -8,6 +8,7 @@
 // Windows-1252 bytes.
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -97,6 +98,8 @@ struct ImportResult {
 // A leading UTF-8 byte-order mark is dropped and the lessons are lower-cased, as every other
 // way into a lesson does. Any bytes are accepted.
 ImportResult ParseLessonFile(std::string_view bytes);
+// Sixty lessons and their comments; a bigger file is no lesson file and is not read.
+inline constexpr std::size_t MaxImportBytes = 1024 * 1024;
 
 enum class Placement { Ok, NothingImported, TooMany, BadStart };
 // Whether the imported lessons can be placed from the start number typed: there must be a

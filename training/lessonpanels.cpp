@@ -5,6 +5,7 @@
 #include "training/lessonsinternal.h"
 
 #include "engine/cp1252.h"
+#include "platform/userfile.h"
 #include "shell/formdialog.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/messages.h"
@@ -35,8 +36,6 @@ LessonsModule &m()
     return LessonsState();
 }
 
-// A lesson file is small; a bigger file is read only this far.
-constexpr qint64 MaxImportBytes = 16 * 1024 * 1024;
 constexpr int FlashMs = 300;
 constexpr int Flashes = 3;
 
@@ -329,14 +328,12 @@ void BitBtnImportLessonsClick(QObject *)
     if (!window || !chosen)
         return;
     files.ChosenFileName = *chosen;
-    QFile file(*chosen);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const userfile::ReadResult file = userfile::ReadUserFile(QFile::encodeName(*chosen).toStdString(), lessons::MaxImportBytes);
+    if (file.status != userfile::ReadStatus::Read) {
         ShowProgramMessage(CannotOpenFileText);
         return;
     }
-    const QByteArray bytes = file.read(MaxImportBytes);
-    const lessons::ImportResult read
-        = lessons::ParseLessonFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const lessons::ImportResult read = lessons::ParseLessonFile(file.bytes);
     l.Imported = read.lessons;
     std::string shown;
     for (const std::string &lesson : l.Imported)

@@ -2,6 +2,7 @@
 // presentation switches of the memo and the start delay; and the character-choice panel.
 
 #include "engine/cp1252.h"
+#include "platform/userfile.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/formdialog.h"
 #include "shell/instructorlock.h"
@@ -230,18 +231,20 @@ bool LoadWordList(bool sayFailure)
 {
     RandomModule &r = m();
     RandomSeries &series = *r.series;
-    QFile file(r.WordListFile);
-    if (r.WordListFile.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    const bool named = !r.WordListFile.isEmpty();
+    const userfile::ReadResult file
+        = named ? userfile::ReadUserFile(QFile::encodeName(r.WordListFile).toStdString(), MaxWordListBytes)
+                : userfile::ReadResult{};
+    if (file.status != userfile::ReadStatus::Read) {
         r.WordListFile.clear();
         series.Words.clear();
         series.WordListChosen = false;
-        if (sayFailure && !file.fileName().isEmpty())
+        if (sayFailure && named)
             ShowProgramMessage(CannotOpenFileText);
         r.WordListMode = false;
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    series.Words = ParseWordList(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    series.Words = ParseWordList(file.bytes);
     series.WordListChosen = true;
     r.WordListFolder = QFileInfo(r.WordListFile).absolutePath();
     SetCaption(r.LabelWords, WordListLabel(r.WordListFile));

@@ -13,6 +13,7 @@
 #include "engine/enginestate.h"
 #include "engine/localcharacters.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,9 +70,11 @@ public:
 
 // The word list: one word or phrase per line of a text file (Windows-1252, or UTF-8 turned
 // into Windows-1252; lines end in LF or CR LF). Lines without a non-blank character are left
-// out, a word is cut to MaxWordLength characters and at most MaxWords are kept.
+// out, a word is cut to MaxWordLength characters and at most MaxWords are kept. A file of
+// more than MaxWordListBytes is not read.
 constexpr int MaxWords = 100000;
 constexpr int MaxWordLength = 1000;
+constexpr std::size_t MaxWordListBytes = 8u * 1024u * 1024u;
 std::vector<std::string> ParseWordList(std::string_view fileBytes);
 
 // A file's bytes as Windows-1252 text: valid UTF-8 holding a non-ASCII character (or starting

@@ -1,5 +1,7 @@
 #include "engine/devices/joystick.h"
 
+#include "platform/userfile.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QSocketNotifier>
@@ -243,11 +245,13 @@ void TJoystickex::SaveJoystickCalibration() const
 
 void TJoystickex::LoadJoystickCalibration()
 {
-    QFile file(CalibrationFile);
-    if (CalibrationFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+    if (CalibrationFile.isEmpty())
         return;
-    // A calibration is a few lines; more than this is no calibration file.
-    const QByteArray content = file.read(64 * 1024);
+    const userfile::ReadResult file
+        = userfile::ReadUserFile(QFile::encodeName(CalibrationFile).toStdString(), MaxCalibrationBytes);
+    if (file.status != userfile::ReadStatus::Read)
+        return;
+    const QByteArray content = QByteArray::fromStdString(file.bytes);
     QByteArray section;
     for (const QByteArray &rawLine : content.split('\n')) {
         const QByteArray line = rawLine.trimmed();

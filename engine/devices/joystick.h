@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <array>
+#include <cstddef>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -79,8 +80,10 @@ public:
     // What the captured device reports.
     joystickdev::Capabilities DeviceCaps;
 
-    // The calibration file; nothing is read or written while it is empty.
+    // The calibration file; nothing is read or written while it is empty. A calibration is a
+    // few lines: a larger file is no calibration file and is not read.
     QString CalibrationFile;
+    static constexpr std::size_t MaxCalibrationBytes = 64 * 1024;
     // Opens joystick `id`: a descriptor to read records from, or -errno.
     std::function<int(int id)> OpenDevice;
 

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <map>
 #include <system_error>
 #include <vector>
@@ -25,6 +27,23 @@ bool waitFor(const std::function<bool()> &condition, int timeoutMs)
         QThread::msleep(1);
     }
     return true;
+}
+
+std::vector<std::string> inputsThatNeverEnd(const QString &folder, std::size_t limit)
+{
+    const std::string fifo = QFile::encodeName(QDir(folder).filePath(QStringLiteral("endless.fifo"))).toStdString();
+    const std::string tooLong = QFile::encodeName(QDir(folder).filePath(QStringLiteral("toolong.txt"))).toStdString();
+    ::unlink(fifo.c_str());
+    EXPECT_EQ(::mkfifo(fifo.c_str(), 0600), 0) << fifo;
+    std::string bytes;
+    bytes.reserve(limit + 1);
+    while (bytes.size() <= limit)
+        bytes += "cq\n";
+    bytes.resize(limit + 1);
+    QFile file(QString::fromStdString(tooLong));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    EXPECT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())), static_cast<qint64>(bytes.size()));
+    return {fifo, "/dev/zero", tooLong};
 }
 
 QString sourceDir()

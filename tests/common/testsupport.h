@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -22,5 +25,10 @@ void installFreshStartForEachTest();
 // shell's windows). Steps run after the reset before a test and before it after the test.
 // Meant for the initialiser of a namespace-scope constant; returns true.
 bool addFreshStartStep(std::function<void()> step);
+
+// Inputs that a file reader with a size limit must refuse at once: a FIFO that nobody writes
+// (a plain open waits for a writer for ever), /dev/zero (never ends) and a regular file of
+// limit + 1 bytes (lines of "cq"), the first and the last made in folder.
+std::vector<std::string> inputsThatNeverEnd(const QString &folder, std::size_t limit);
 
 } // namespace testsupport

@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,6 +32,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -154,6 +156,16 @@ TEST_F(RecordPanelTest, YesWritesTheFileAndHandsItsPathToTheConverter)
     panel->MenuSaveTextWaveClick();
     QTest::mouseClick(panel->BitBtnYesRecord, Qt::LeftButton);
     EXPECT_TRUE(testsupport::waitFor([] { return QFile::exists(QStringLiteral("converter-ran")); }, 10000));
+}
+
+TEST_F(RecordPanelTest, AFifoChosenAsTheFileIsReplacedWithoutWaitingForAWriter)
+{
+    chosen = folder.filePath(QStringLiteral("Text1.fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(chosen).constData(), 0600), 0);
+    panel->MenuSaveTextWaveClick();
+    QTest::mouseClick(panel->BitBtnYesRecord, Qt::LeftButton);
+    EXPECT_TRUE(QFileInfo(chosen).isFile());
+    EXPECT_GT(QFileInfo(chosen).size(), 44);
 }
 
 TEST_F(RecordPanelTest, AFileThatCannotBeWrittenIsReported)

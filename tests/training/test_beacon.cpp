@@ -33,6 +33,7 @@
 #include <QTimer>
 
 #include <fstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -71,6 +72,8 @@ TEST(BeaconFile, WhatIsLeftOutAndWhy)
     EXPECT_EQ(ReadBeaconFile(path("none.txt")).status, BeaconFileStatus::Missing);
     EXPECT_EQ(ReadBeaconFile(dir.path().toStdString()).status, BeaconFileStatus::Unreadable);
     EXPECT_EQ(ReadBeaconFile("/dev/zero").status, BeaconFileStatus::Unreadable);
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
+    EXPECT_EQ(ReadBeaconFile(path("pipe")).status, BeaconFileStatus::Unreadable); // without waiting for a writer
     EXPECT_EQ(ReadBeaconFile(write("empty.txt", "")).status, BeaconFileStatus::Empty);
 
     const BeaconFile full = ReadBeaconFile(write("1000.txt", std::string(1000, 'e')));
@@ -199,14 +202,20 @@ TEST_F(BeaconWindow, TestSendsTheComposedMessageAsATypedReplay)
     fake().finishAll();
     EXPECT_FALSE(state().BeaconSending);
 
-    // A file chosen with Browse goes into the message, its lines apart; a folder is refused.
+    // A file chosen with Browse goes into the message, its lines apart; a folder, or a FIFO
+    // that nobody writes, is refused at once.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("beacon.txt"));
     std::ofstream(path.toStdString()) << "cq\ncq\n";
-    OpenFileDialogRunner() = [&](QFileDialog &) { return std::optional<QString>(dir.path()); };
-    QTest::mouseClick(beacon->ButtonParcourir, Qt::LeftButton);
-    EXPECT_EQ(beacon->LabelTextError->text(), beacon->BeaconPathError);
-    EXPECT_TRUE(beacon->EditPathTextFile->text().isEmpty());
+    const QString fifo = dir.filePath(QStringLiteral("beacon.fifo"));
+    ASSERT_EQ(::mkfifo(fifo.toStdString().c_str(), 0600), 0);
+    for (const QString &refused : {dir.path(), fifo}) {
+        beacon->EditPathTextFile->setText(QStringLiteral("before.txt"));
+        OpenFileDialogRunner() = [&](QFileDialog &) { return std::optional<QString>(refused); };
+        QTest::mouseClick(beacon->ButtonParcourir, Qt::LeftButton);
+        EXPECT_EQ(beacon->LabelTextError->text(), beacon->BeaconPathError) << refused.toStdString();
+        EXPECT_TRUE(beacon->EditPathTextFile->text().isEmpty()) << refused.toStdString();
+    }
     OpenFileDialogRunner() = [&](QFileDialog &) { return std::optional<QString>(path); };
     QTest::mouseClick(beacon->ButtonParcourir, Qt::LeftButton);
     EXPECT_EQ(beacon->EditPathTextFile->text(), path);

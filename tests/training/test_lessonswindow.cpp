@@ -424,15 +424,23 @@ TEST_F(LessonsWindow, AnImportedFileIsReadStoppedAtATooLongLineAndPlacedFromItsS
     EXPECT_EQ(messages[2], "Please, import lessons");
     EXPECT_EQ(messages[3], messages[0]) << "the warning until its box is ticked";
     EXPECT_EQ(messages[4], "Ne peut ouvrir le fichier");
+    // Nor is one that never ends (the over-long one's first line would be a lesson).
+    for (const std::string &path : testsupport::inputsThatNeverEnd(folder.path(), lessons::MaxImportBytes)) {
+        OpenFileDialogRunner() = [path](QFileDialog &) { return std::optional<QString>(QString::fromStdString(path)); };
+        control<QPushButton>("BitBtnImportLessons")->click();
+        EXPECT_EQ(messages.back(), "Ne peut ouvrir le fichier") << path;
+        EXPECT_TRUE(memoImport->toPlainText().isEmpty()) << path;
+    }
 
     // A 61st lesson stops the reading; the 60 before it stay.
     std::string many;
     for (int i = 1; i <= 61; ++i)
         many += "l" + std::to_string(i) + "\r\n";
     OpenFileDialogRunner() = [many = writeFile("many.txt", many)](QFileDialog &) { return std::optional<QString>(many); };
+    const std::size_t before = messages.size();
     control<QPushButton>("BitBtnImportLessons")->click();
-    ASSERT_EQ(messages.size(), 7u);
-    EXPECT_EQ(messages[6], "The maximum number of lessons is 60");
+    ASSERT_EQ(messages.size(), before + 2);
+    EXPECT_EQ(messages.back(), "The maximum number of lessons is 60");
     EXPECT_EQ(memoImport->blockCount(), 60);
 }
 

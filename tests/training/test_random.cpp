@@ -327,6 +327,17 @@ TEST_F(RandomPractice, AWordListIsPlayedAndABlankOneEndsTheMode)
     EXPECT_FALSE(play->isHidden());
 }
 
+TEST_F(RandomPractice, AWordListThatNeverEndsIsRefusedWithoutWaitingOrFillingTheMemory)
+{
+    QTemporaryDir folder;
+    for (const std::string &path : testsupport::inputsThatNeverEnd(folder.path(), MaxWordListBytes)) {
+        messages.clear();
+        readSettings({"LISTW=" + path, "RANDOM=9"});
+        EXPECT_EQ(messages, std::vector<std::string>{"Ne peut ouvrir le fichier"}) << path;
+        EXPECT_TRUE(RandomWordListFile().isEmpty()) << path;
+    }
+}
+
 TEST_F(RandomPractice, StopDuringTheCountdownStartsNothing)
 {
     item("MenuDelaiRandom1")->trigger();
