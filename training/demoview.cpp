@@ -293,11 +293,15 @@ void TFormDemo::showEvent(QShowEvent *event)
 void TFormDemo::SetDemoCaret()
 {
     const EngineState &s = state();
+    // The memo shows the file box's rows: the selection is counted in the text's carets.
+    const filetext::ShownRows &rows = FileText().Rows;
+    const int shown = MemoDemo->document()->characterCount() - 1;
     const DemoSelection sent =
-        DemoSelectionOf(s.FileSelStart, s.FileTextIndex, MemoDemo->document()->characterCount() - 1);
+        DemoSelectionOf(s.FileSelStart, s.FileTextIndex, shown - static_cast<int>(rows.Cuts().size()));
     QTextCursor cursor = MemoDemo->textCursor();
-    cursor.setPosition(sent.start);
-    cursor.setPosition(sent.end, QTextCursor::KeepAnchor);
+    cursor.setPosition(std::min(shown, static_cast<int>(rows.BoxPositionOf(static_cast<std::size_t>(sent.start)))));
+    cursor.setPosition(std::min(shown, static_cast<int>(rows.BoxPositionOf(static_cast<std::size_t>(sent.end)))),
+                       QTextCursor::KeepAnchor);
     MemoDemo->setTextCursor(cursor);
 }
 

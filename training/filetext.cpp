@@ -143,11 +143,23 @@ bool textHidden()
     return palette.color(QPalette::Text) == palette.color(QPalette::Base);
 }
 
+// The box position of a caret, and the caret of a box position (the box cuts long lines).
+int boxPosition(int caret)
+{
+    return static_cast<int>(module.Rows.BoxPositionOf(static_cast<std::size_t>(std::max(0, caret))));
+}
+
+int caretOf(int boxPosition)
+{
+    return static_cast<int>(module.Rows.CaretOf(static_cast<std::size_t>(std::max(0, boxPosition))));
+}
+
 // The box's line breaks are paragraph separators; the engine compares them with its LF.
-std::optional<unsigned char> boxCharacterAt(int position)
+std::optional<unsigned char> boxCharacterAt(int caret)
 {
     QTextDocument *document = module.FileEdit->document();
-    if (position < 0 || position >= document->characterCount() - 1)
+    const int position = boxPosition(caret);
+    if (caret < 0 || position >= document->characterCount() - 1)
         return std::nullopt;
     const QChar ch = document->characterAt(position);
     if (ch == QChar::ParagraphSeparator)
@@ -155,11 +167,11 @@ std::optional<unsigned char> boxCharacterAt(int position)
     return cp1252::fromUnicode(ch.unicode());
 }
 
-void setCaret(int position)
+void setCaret(int caret)
 {
     QTextCursor cursor = module.FileEdit->textCursor();
     const int last = module.FileEdit->document()->characterCount() - 1;
-    cursor.setPosition(std::clamp(position, 0, std::max(0, last)));
+    cursor.setPosition(std::clamp(boxPosition(caret), 0, std::max(0, last)));
     module.FileEdit->setTextCursor(cursor);
 }
 
@@ -193,7 +205,7 @@ void offerPlay(bool play)
 void updateReadOnly()
 {
     module.FileEdit->setReadOnly(state().TextPlaying || module.ButtonPlayFile->isHidden()
-                                 || module.MenuPosFile->isChecked());
+                                 || module.MenuPosFile->isChecked() || module.Rows.Any());
 }
 
 void resetPositions()
@@ -328,9 +340,9 @@ void showSent()
     const EngineState &s = state();
     QTextCursor cursor = module.FileEdit->textCursor();
     const int last = module.FileEdit->document()->characterCount() - 1;
-    cursor.setPosition(std::clamp(s.FileSelStart, 0, last));
+    cursor.setPosition(std::clamp(boxPosition(s.FileSelStart), 0, last));
     if (!textHidden())
-        cursor.setPosition(std::clamp(s.FileSelStart + s.FileTextIndex, 0, last), QTextCursor::KeepAnchor);
+        cursor.setPosition(std::clamp(boxPosition(s.FileSelStart + s.FileTextIndex), 0, last), QTextCursor::KeepAnchor);
     module.FileEdit->setTextCursor(cursor);
 }
 
@@ -545,7 +557,7 @@ void BuildFileTextModule(TForm1 &f)
     QObject::connect(m.FileEdit, &QPlainTextEdit::textChanged, m.FileEdit, [] {
         // The user's own edits are what is played (only while nothing plays: the box is
         // read-only then anyway).
-        if (writingBox || !module.TextLoaded || state().TextPlaying)
+        if (writingBox || !module.TextLoaded || state().TextPlaying || module.Rows.Any())
             return;
         module.FileTextLines = filetext::SplitLines(cp1252::fromQString(module.FileEdit->toPlainText()));
         module.FileSelection = filetext::JoinLines(module.FileTextLines);
@@ -621,23 +633,36 @@ void BuildFileTextModule(TForm1 &f)
 void ShowFileTextLines()
 {
     if (!module.TextLoaded) {
+        module.Rows = filetext::ShownRows();
         setBoxText(QString::fromLatin1(Placeholder));
         return;
     }
+    module.Rows = filetext::ShownRows(module.FileTextLines);
     setBoxText(FileTextForDisplay(module.FileTextLines));
 }
 
 QString FileTextForDisplay(const std::vector<std::string> &lines)
 {
-    std::size_t size = 0;
+    const filetext::ShownRows rows(lines);
+    std::size_t size = rows.Cuts().size();
     for (const std::string &line : lines)
         size += line.size() + 1;
     QString text;
     text.reserve(static_cast<qsizetype>(size));
+    auto cut = rows.Cuts().begin();
+    std::size_t lineCaret = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i > 0)
             text += QLatin1Char('\n');
-        text += cp1252::toQString(lines[i]);
+        const std::string &line = lines[i];
+        std::size_t from = 0;
+        for (; cut != rows.Cuts().end() && *cut < lineCaret + line.size(); ++cut) {
+            text += cp1252::toQString(line.substr(from, *cut - lineCaret - from));
+            text += QLatin1Char('\n');
+            from = *cut - lineCaret;
+        }
+        text += cp1252::toQString(from == 0 ? line : line.substr(from));
+        lineCaret += line.size() + 1;
     }
     return text;
 }
@@ -1003,7 +1028,7 @@ void FileEditMouseUp()
     const bool continueShown = !module.ButtonContinueFile->isHidden();
     if (!continueShown && !module.MenuPosFile->isChecked())
         return;
-    const int caret = module.FileEdit->textCursor().position();
+    const int caret = caretOf(module.FileEdit->textCursor().position());
     s.FileSelStart = caret;
     setCaret(caret);
     s.FileTextIndex = 0;
@@ -1025,5 +1050,5 @@ void FileEditSelectionChange()
     if (demoVisible() || !module.FileEdit)
         return;
     EngineState &s = state();
-    s.FileTextPos = module.FileEdit->textCursor().position() + s.FileTextStart;
+    s.FileTextPos = caretOf(module.FileEdit->textCursor().position()) + s.FileTextStart;
 }

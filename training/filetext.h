@@ -7,6 +7,8 @@
 // PlayQueue and keeps its position in FileTextIndex (EngineState). The demo view and the
 // instructor mode read FileTextLines and the box's position through FileText().
 
+#include "training/filetextcore.h"
+
 #include <QPlainTextEdit>
 
 #include <atomic>
@@ -57,6 +59,8 @@ struct FileTextModule {
     // A text is loaded; while not, the box shows the placeholder "MemoFile", which is only
     // something to see: a text whose first line reads so is a text like any other.
     bool TextLoaded = false;
+    // Where the box cuts the text's long lines into rows (the box is read-only while it does).
+    filetext::ShownRows Rows;
     std::string FileSelection; // the whole text as handed to the engine (CR LF line ends)
     bool NewsLoaded = false;
     bool FileDialogOpen = false;
@@ -118,7 +122,9 @@ std::optional<std::vector<std::string>> LoadNewsText(const std::string &fileName
 
 // The text box shows FileTextLines (the placeholder when there are none).
 void ShowFileTextLines();
-// Lines as the box shows them: one line break ("\n") between lines.
+// Lines as the box shows them: one line break ("\n") between lines, and one at each cut of
+// ShownRows(lines).
 QString FileTextForDisplay(const std::vector<std::string> &lines);
-// The box's position of the next character to send: where the demo view puts its caret.
+// The caret of the next character to send (one position per line break of the text; the
+// boxes show it at Rows.BoxPositionOf): where the demo view puts its caret.
 int FileTextCaret();

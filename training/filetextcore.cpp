@@ -315,6 +315,44 @@ std::size_t QueueIndexOfCaret(const std::vector<std::string> &lines, std::size_t
     return index;
 }
 
+// ---- Showing a text -------------------------------------------------------------------------
+
+ShownRows::ShownRows(const std::vector<std::string> &lines)
+{
+    std::size_t lineStart = 0; // the caret at the line's first character
+    for (const std::string &line : lines) {
+        std::size_t rowStart = 0;
+        while (line.size() - rowStart > MaxShownRow) {
+            // Only this row is searched: a line without blanks is scanned once.
+            const std::size_t lastBlank = std::string_view(line).substr(rowStart, MaxShownRow).rfind(' ');
+            const std::size_t cut = lastBlank != std::string_view::npos && lastBlank > 0 ? rowStart + lastBlank + 1
+                                                                                        : rowStart + MaxShownRow;
+            cuts_.push_back(lineStart + cut);
+            rowStart = cut;
+        }
+        lineStart += line.size() + 1;
+    }
+}
+
+std::size_t ShownRows::BoxPositionOf(std::size_t caret) const
+{
+    return caret + static_cast<std::size_t>(std::upper_bound(cuts_.begin(), cuts_.end(), caret) - cuts_.begin());
+}
+
+std::size_t ShownRows::CaretOf(std::size_t boxPosition) const
+{
+    // The k-th cut (from 0) shows its break at box position cut + k: count those before.
+    std::size_t low = 0, high = cuts_.size();
+    while (low < high) {
+        const std::size_t mid = (low + high) / 2;
+        if (cuts_[mid] + mid < boxPosition)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return boxPosition - low;
+}
+
 // ---- News -----------------------------------------------------------------------------------
 
 std::optional<std::string_view> NewsPagePath(std::string_view fileName)

@@ -51,6 +51,35 @@ std::string Utf8ToAnsiLenient(std::string_view bytes);
 // counts one position per line break. A caret past the end gives the joined text's size.
 std::size_t QueueIndexOfCaret(const std::vector<std::string> &lines, std::size_t caret);
 
+// ---- Showing a text -------------------------------------------------------------------------
+
+// A line longer than this is shown cut into rows of at most this many characters, after its
+// last blank within the row (anywhere when there is none). The text box lays out a line as a
+// whole, in a time that grows with the square of its length where it has no blank; the text
+// itself, and what is sent, keep the line whole.
+inline constexpr std::size_t MaxShownRow = 4096;
+
+// Where the text box shows a line break that the text does not have, and the positions on
+// both sides of it. A caret counts one position per line break of the text; a box position
+// one per line break shown.
+class ShownRows {
+public:
+    ShownRows() = default;
+    explicit ShownRows(const std::vector<std::string> &lines);
+
+    // The carets before which the box shows a break of its own, in ascending order.
+    const std::vector<std::size_t> &Cuts() const { return cuts_; }
+    bool Any() const { return !cuts_.empty(); }
+    // The box position of a caret; a caret at a cut is put at the start of the next row,
+    // before the character that follows it.
+    std::size_t BoxPositionOf(std::size_t caret) const;
+    // The caret of a box position: the end of a row and the start of the next are one caret.
+    std::size_t CaretOf(std::size_t boxPosition) const;
+
+private:
+    std::vector<std::size_t> cuts_;
+};
+
 // ---- News ---------------------------------------------------------------------------------
 
 // The page on the agency's site for one of the five news file names ("AFP_News_EN.txt", ...),

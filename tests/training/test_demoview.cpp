@@ -5,6 +5,7 @@
 
 #include "shell/zoom.h"
 #include "training/demoview.h"
+#include "training/filetextcore.h"
 
 #include <QGuiApplication>
 #include <QPlainTextEdit>
@@ -131,6 +132,17 @@ TEST_F(DemoView, SpaceAgainStopsEnterContinuesAndTheEndOfTheTextOffersPlay)
     EXPECT_TRUE(FormDemo->ImagePlay->isVisible());
     EXPECT_FALSE(FormDemo->ImageStop->isVisible());
     EXPECT_TRUE(FormDemo->isVisible());
+}
+
+TEST_F(DemoView, ALongLineShownInRowsIsSelectedFromTheClickedCharacter)
+{
+    const std::string row(filetext::MaxShownRow, 'e');
+    loadFileText(row + "tim");
+    state().FileSelStart = static_cast<int>(row.size()); // the "t" chosen by a click
+    state().FileTextIndex = 2;
+    open();
+    EXPECT_EQ(FormDemo->MemoDemo->toPlainText(), QString::fromStdString(row + "\ntim"));
+    EXPECT_EQ(shownSent(), QStringLiteral("ti"));
 }
 
 TEST_F(DemoView, TheChosenFontSizeIsUsedAgainAndHeldToItsRange)

@@ -254,6 +254,29 @@ TEST_F(FileMode, AHiddenTextKeepsItsPlaceOverLineEnds)
     EXPECT_EQ(sent(), "timeos");
 }
 
+TEST_F(FileMode, ALongLineIsShownInRowsAndSentWhole)
+{
+    // One line of a row of "e" and then "tim"; a second line "so".
+    const std::string row(filetext::MaxShownRow, 'e');
+    control<QAction>("MenuPosFile")->trigger();
+    open(write("long.txt", row + "tim\nso\n"));
+    EXPECT_EQ(edit->toPlainText(), QString::fromStdString(row + "\ntim\nso"));
+    EXPECT_TRUE(edit->isReadOnly());
+
+    // A click at the start of the second row chooses the "t", and the selection follows it.
+    clickAt(static_cast<int>(row.size()) + 1);
+    QTest::mouseClick(resume, Qt::LeftButton);
+    EXPECT_EQ(state().PlayQueue, "tim\r\nso\r\n");
+    ASSERT_TRUE(fake().finishNext()); // "t" heard, "i" now sounds
+    EXPECT_EQ(edit->textCursor().selectedText(), "ti");
+    fake().finishAll();
+    control<QAction>("MenuPosFile")->setChecked(false);
+    QTest::mouseClick(play, Qt::LeftButton);
+    EXPECT_EQ(state().PlayQueue, row + "tim\r\nso\r\n");
+    QTest::mouseClick(Form1->ButtonStop, Qt::LeftButton);
+    fake().finishAll();
+}
+
 TEST_F(FileMode, UtoAConvertsWhatIsPlayedOnce)
 {
     // "Café über" in UTF-8; the box first shows its bytes as Windows-1252 characters.
