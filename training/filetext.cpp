@@ -736,6 +736,14 @@ void RadioButtonFileClick()
             return;
         }
         lines = std::move(*news);
+        // A page of many items meets the files' line limit (below).
+        if (lines.size() > filetext::MaxTextLines) {
+            module.NewsLoaded = false;
+            ShowProgramMessage(MsgTextFileTooLong());
+            abandonOpening();
+            recheckVisibleMode();
+            return;
+        }
     } else {
         filetext::LoadedText loaded = filetext::LoadTextFile(QFile::encodeName(*chosen).toStdString());
         if (loaded.status == filetext::LoadStatus::CannotOpen) {

@@ -414,6 +414,18 @@ TEST_F(News, AFailedOrWrongAnswerLeavesThePreviousTextAndSaysSo)
     EXPECT_FALSE(QFile::exists(QDir(DataFolder()).filePath("AFP_News.txt")));
 }
 
+TEST_F(News, APageOfMoreItemsThanATextHasLinesIsRefusedLikeSuchAFile)
+{
+    std::string page = "<ul>\n";
+    for (std::size_t i = 0; i <= filetext::MaxTextLines; ++i)
+        page += "<li>e</li>\n";
+    open(write("before.txt", "old text"));
+    answer({true, page, {}});
+    EXPECT_EQ(openNews(), MsgTextFileTooLong());
+    EXPECT_EQ(edit->toPlainText(), "old text");
+    EXPECT_FALSE(FileText().NewsLoaded);
+}
+
 TEST_F(News, TheWindowGoesOnWhileThePageComesAndItsControlsWait)
 {
     open(write("before.txt", "old"));
