@@ -84,7 +84,8 @@ BeaconFile ReadBeaconFile(const std::filesystem::path &path)
     }
     if (text.empty())
         return {BeaconFileStatus::Empty, {}};
-    if (text.size() > BeaconMaxFileText)
+    // The box's text has a line break after every line, the last one included: it counts.
+    if (text.size() + 2 > BeaconMaxFileText)
         return {BeaconFileStatus::TooLong, {}};
     return {BeaconFileStatus::Ok, text};
 }

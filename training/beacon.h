@@ -56,7 +56,7 @@ enum class BeaconFileStatus {
     Missing,    // no such file: the path error
     Unreadable, // not a regular file, or it cannot be read: "Opening file error"
     Empty,      // no lines: left out
-    TooLong,    // more than 1000 characters, line breaks counted: the length error
+    TooLong,    // more than 1000 characters, every line's break counted: the length error
 };
 struct BeaconFile {
     BeaconFileStatus status = BeaconFileStatus::Missing;

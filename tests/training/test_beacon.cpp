@@ -76,12 +76,16 @@ TEST(BeaconFile, WhatIsLeftOutAndWhy)
     EXPECT_EQ(ReadBeaconFile(path("pipe")).status, BeaconFileStatus::Unreadable); // without waiting for a writer
     EXPECT_EQ(ReadBeaconFile(write("empty.txt", "")).status, BeaconFileStatus::Empty);
 
-    const BeaconFile full = ReadBeaconFile(write("1000.txt", std::string(1000, 'e')));
-    EXPECT_EQ(full.status, BeaconFileStatus::Ok);
-    EXPECT_EQ(full.text.size(), 1000u);
-    EXPECT_EQ(ReadBeaconFile(write("1001.txt", std::string(1001, 'e'))).status, BeaconFileStatus::TooLong);
-    // Line breaks count as CR LF, whatever the file holds; the last one ends the text.
-    EXPECT_EQ(ReadBeaconFile(write("lf.txt", std::string(998, 'e') + "\ne\n")).status, BeaconFileStatus::TooLong);
+    // Each line counts with its line break, as CR LF whatever the file holds, the last line's
+    // included whether the file ends in one or not: two lines of 498 make 1000.
+    const std::string e498(498, 'e'), e499(499, 'e');
+    for (const std::string &bytes : {e498 + "\n" + e498, e498 + "\r\n" + e498 + "\n", std::string(998, 'e')}) {
+        const BeaconFile full = ReadBeaconFile(write("1000.txt", bytes));
+        EXPECT_EQ(full.status, BeaconFileStatus::Ok) << bytes.size();
+        EXPECT_EQ(full.text.size() + 2, 1000u) << "the text sent has no last line break";
+    }
+    for (const std::string &bytes : {e498 + "\n" + e499, e498 + "\r\n" + e499 + "\n", std::string(999, 'e')})
+        EXPECT_EQ(ReadBeaconFile(write("1001.txt", bytes)).status, BeaconFileStatus::TooLong) << bytes.size();
     const BeaconFile lines = ReadBeaconFile(write("lines.txt", std::string("cq\ncq\r\nde\rzelmo\n")));
     EXPECT_EQ(lines.status, BeaconFileStatus::Ok);
     EXPECT_EQ(lines.text, "cq\r\ncq\r\nde\r\nzelmo");
