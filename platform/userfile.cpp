@@ -53,7 +53,7 @@ ReadResult ReadUserFile(const std::string &path, std::size_t limit)
     const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.get() < 0) {
         const int err = errno;
-        if (err == ENOENT || err == ENOTDIR)
+        if (err == ENOENT)
             return failure(ReadStatus::Missing, "no file " + path);
         return systemFailure("cannot open", path, err);
     }

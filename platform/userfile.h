@@ -13,10 +13,10 @@ namespace userfile {
 
 enum class ReadStatus {
     Read,       // bytes holds the whole file
-    Missing,    // nothing at the path (or a folder on the way is missing)
+    Missing,    // nothing at the path
     NotAFile,   // a folder, a FIFO, a device, a socket
     TooLarge,   // a regular file of more than the limit
-    Unreadable, // it exists but cannot be opened or read (permissions, input/output error)
+    Unreadable, // it cannot be opened or read (permissions, a file where a folder should be, input/output error)
 };
 
 struct ReadResult {

@@ -5,6 +5,8 @@
 
 #include "platform/userfile.h"
 
+#include <cerrno>
+
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -42,7 +44,11 @@ TEST(UserFile, WhatIsNoFileIsRefusedAtOnceAndSaysWhy)
     }
     EXPECT_FALSE(userfile::OpensForReading(endless[0]));
     EXPECT_EQ(ReadUserFile(folder.path().toStdString(), 64).status, ReadStatus::NotAFile);
-    EXPECT_EQ(ReadUserFile(endless[2] + "/below.txt", 64).status, ReadStatus::Missing);
+    // A file where a folder should be is no missing file: a writer there would fail too.
+    const userfile::ReadResult below = ReadUserFile(endless[2] + "/below.txt", 64);
+    EXPECT_EQ(below.status, ReadStatus::Unreadable);
+    EXPECT_EQ(below.errorNumber, ENOTDIR);
+    EXPECT_EQ(ReadUserFile(folder.path().toStdString() + "/none.txt", 64).status, ReadStatus::Missing);
 }
 
 } // namespace
