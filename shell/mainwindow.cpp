@@ -22,12 +22,19 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QStyleOptionMenuItem>
 #include <QTimer>
+
+#include <algorithm>
 
 TForm1 *Form1 = nullptr;
 
@@ -40,6 +47,59 @@ QTimer *windowTimer(QObject *owner, const char *name)
     return timer;
 }
 
+// The menu bar's style: the application's, with the items side by side (each keeps its own
+// padding), so that the twelve menus of the longer languages fit the window.
+class TightMenuBarStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
+    {
+        if (metric == PM_MenuBarItemSpacing)
+            return 0;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+// The main window's menu bar. Qt folds the menus that do not fit behind an overflow button,
+// where nobody finds them: the bar is set a little tighter than the rest of the window (a
+// point smaller, no gaps between its items), and the window is kept wide enough for the rest.
+class MainMenuBar : public QMenuBar {
+public:
+    explicit MainMenuBar(QWidget *parent)
+        : QMenuBar(parent)
+    {
+        auto *tight = new TightMenuBarStyle(QStyleFactory::create(QApplication::style()->name()));
+        tight->setParent(this);
+        setStyle(tight);
+        QFont smaller = font();
+        if (smaller.pointSizeF() > 0)
+            smaller.setPointSizeF(smaller.pointSizeF() - 1);
+        else
+            smaller.setPixelSize(smaller.pixelSize() * 8 / 9);
+        setFont(smaller);
+    }
+
+    // The width that shows every menu of the bar side by side, as Qt lays them out: the
+    // hidden ones too, since the release menu shows later and must then find its room.
+    int widthForEveryMenu() const
+    {
+        const QStyle *s = style();
+        const int spacing = s->pixelMetric(QStyle::PM_MenuBarItemSpacing, nullptr, this);
+        int width = 2 * (s->pixelMetric(QStyle::PM_MenuBarPanelWidth, nullptr, this)
+                         + s->pixelMetric(QStyle::PM_MenuBarHMargin, nullptr, this))
+                    + spacing;
+        for (QAction *menu : actions()) {
+            if (menu->isSeparator() || menu->text().isEmpty())
+                continue;
+            QStyleOptionMenuItem option;
+            initStyleOption(&option, menu);
+            const QSize text = fontMetrics().size(Qt::TextShowMnemonic, menu->text());
+            width += s->sizeFromContents(QStyle::CT_MenuBarItem, &option, text, this).width() + spacing;
+        }
+        return width;
+    }
+};
+
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
@@ -47,6 +107,7 @@ TForm1::TForm1(QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KESTRELON"));
+    setMenuBar(new MainMenuBar(this));
 
     MenuOutils = Named(menuBar()->addMenu(QStringLiteral("&Tools")), "MenuOutils");
     MenuOutilsQuit = Named(MenuOutils->addAction(QStringLiteral("&Quit")), "MenuOutilsQuit");
@@ -63,9 +124,17 @@ TForm1::TForm1(QWidget *parent)
     English1->setChecked(true); // the design-time language
     // Captions, shortcuts and the switch of the seven items.
     InstallLanguages(this);
-    OnLanguageSwitch(this, [this] { placeModeButtons(); });
+    OnLanguageSwitch(this, [this] {
+        placeModeButtons();
+        fitMenuBar();
+    });
     // Placed again at every step: a caption grows with the step, a button's round mark does not.
-    OnZoomChange(this, [this] { placeModeButtons(); });
+    // The bar keeps its font at every step, so the window's least width follows the larger of
+    // the two.
+    OnZoomChange(this, [this] {
+        placeModeButtons();
+        fitMenuBar();
+    });
 
     MenuAgrandir = Named(menuBar()->addMenu(QStringLiteral("Enlarge")), "MenuAgrandir");
     MenuAgrandir100 = addZoom("MenuAgrandir100", QStringLiteral("100 %"));
@@ -143,6 +212,18 @@ TForm1::TForm1(QWidget *parent)
     resize(DesignWidth, DesignHeight);
     // Never smaller than designed, so Quit and the lamps stay on screen.
     setMinimumSize(MainWindowDesignSize());
+    fitMenuBar();
+}
+
+void TForm1::fitMenuBar()
+{
+    const int before = minimumWidth();
+    const int least = std::max(MainWindowDesignSize().width(),
+                               static_cast<const MainMenuBar *>(menuBar())->widthForEveryMenu());
+    setMinimumWidth(least); // a narrower window grows to it
+    // A window that the bar alone held wider comes back with it (another language).
+    if (least < before && width() == before)
+        resize(least, height());
 }
 
 TForm1::~TForm1()

@@ -111,6 +111,8 @@ protected:
 private:
     QAction *addLanguage(const char *name);
     void placeModeButtons();
+    // The least width: the design's at the step, or what the menu bar needs to show every menu.
+    void fitMenuBar();
     QAction *addZoom(const char *name, const QString &caption);
 };
 

@@ -708,7 +708,11 @@ void resizeMainWindow(int from, int to)
         Form1->resize(mainApplied);
         return;
     }
-    const QSize design = now == mainApplied && mainDesign.isValid() ? mainDesign : scaleLimit(now, 100, from);
+    QSize design = now == mainApplied && mainDesign.isValid() ? mainDesign : scaleLimit(now, 100, from);
+    // A width that only the menu bar held (its font keeps its size at every step) is not the
+    // window's own: the new step starts from the design's, and the bar holds it again after.
+    if (now.width() == Form1->minimumWidth() && now.width() > scale(TForm1::DesignWidth, from))
+        design.setWidth(TForm1::DesignWidth);
     mainDesign = design;
     mainApplied = scaleLimit(design, to);
     Form1->setMinimumSize(MainWindowDesignSize());

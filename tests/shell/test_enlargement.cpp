@@ -337,6 +337,24 @@ TEST(Enlargement, TheSavedStepIsAppliedAtStartAndOnlyAStepIsTaken)
 
 // The mode buttons are placed by their captions' widths: at a step a caption grows, its
 // button's round mark does not.
+// The menu bar keeps its font at every step: a language whose menus need more than the design's
+// width holds the window wider, and only as far as they need.
+TEST(Enlargement, AWindowOnlyTheMenusHoldWiderStepsFromTheDesignAndComesBackWithAnotherLanguage)
+{
+    showProgram();
+    ASSERT_TRUE(ClickMenuItem(Form1->Espagnol1));
+    const int menus = Form1->minimumWidth();
+    ASSERT_GT(menus, 660);
+    EXPECT_EQ(Form1->width(), menus);
+    for (int percent : {200, 125, 100}) {
+        SCOPED_TRACE(percent);
+        choose(percent);
+        EXPECT_EQ(Form1->size(), QSize(std::max(660 * percent / 100, menus), 516 * percent / 100));
+    }
+    ASSERT_TRUE(ClickMenuItem(Form1->English1));
+    EXPECT_EQ(Form1->size(), QSize(660, 516));
+}
+
 TEST(Enlargement, BackAt100AfterALanguageChosenAtAStepOrAStartAtASavedStepEveryControlIsAtItsDesign)
 {
     showProgram();

@@ -1,13 +1,17 @@
 // What the user sees of the main window in each mode and of every side window, at each step of
-// the enlargement: no visible control lies over another.
+// the enlargement: no visible control lies over another, and every menu of the main window's
+// menu bar is seen in the bar, none folded behind its overflow button.
 
 #include "tests/training/modewindow.h"
 
+#include "shell/languages/languages.h"
+#include "shell/releasecheck.h"
 #include "shell/sidewindows.h"
 
 #include "shell/utilities.h"
 
 #include <QAction>
+#include <QMenuBar>
 #include <QWidget>
 
 #include <functional>
@@ -108,6 +112,43 @@ TEST_F(Layout, NoVisibleControlLiesOverAnotherInASideWindowAtAnyStep)
             window->hide();
         }
     });
+}
+
+// The menus of the main window's bar that are not seen in it: each one whose place lies
+// outside the bar (Qt lists those behind its overflow button), or all when that button shows.
+std::vector<std::string> menusFoldedAway()
+{
+    std::vector<std::string> folded;
+    QMenuBar *bar = Form1->menuBar();
+    for (QAction *menu : bar->actions()) {
+        const QRect place = bar->actionGeometry(menu);
+        if (menu->isVisible() && (!place.isValid() || !bar->rect().contains(place)))
+            folded.push_back(WithoutAccessKeys(menu->text()).toStdString());
+    }
+    const auto *overflow = bar->findChild<QWidget *>(QStringLiteral("qt_menubar_ext_button"));
+    if (folded.empty() && overflow && overflow->isVisible())
+        folded.push_back("(the overflow button shows)");
+    return folded;
+}
+
+TEST_F(Layout, EveryMenuIsSeenInTheMenuBarInEachLanguageAtAnyStep)
+{
+    atEachStep([&](const std::string &step) {
+        for (int language = 0; language < LanguageCount; ++language) {
+            // The release check reports once the language is set: a newer release's menu
+            // joins the bar, last, and must find its room there.
+            HideNewRelease();
+            LanguageMenuClick(static_cast<Language>(language));
+            QApplication::processEvents();
+            ShowNewRelease("9.9.9");
+            ASSERT_TRUE(ReleaseItems().MenunewVersion->menuAction()->isVisible());
+            QApplication::processEvents();
+            for (const std::string &menu : menusFoldedAway())
+                ADD_FAILURE() << step << LanguageLetter(static_cast<Language>(language)) << ": " << menu;
+        }
+    });
+    LanguageMenuClick(Language::English);
+    HideNewRelease();
 }
 
 } // namespace
