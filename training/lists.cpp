@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 
 #include <optional>
@@ -204,7 +205,13 @@ void ListBox::fitPages()
         small.setPixelSize(std::max(5, rowHeight - 2));
         setFont(small);
     }
-    const QSize grid(QFontMetrics(font()).horizontalAdvance(QLatin1Char('M')) * ListColumnCharacters, rowHeight);
+    // A column holds the longest row whole at the font it has now: the characters' advance
+    // summed as the text is drawn (one rounded advance times the count falls short), and the
+    // room a row leaves its text on each side.
+    const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const QSize grid(QFontMetrics(font()).horizontalAdvance(QString(ListColumnCharacters, QLatin1Char('M')))
+                         + 2 * textMargin,
+                     rowHeight);
     if (gridSize() != grid)
         setGridSize(grid);
 }
