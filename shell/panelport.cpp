@@ -241,23 +241,25 @@ void makeKeyerControls(TPanelPort *panel, QWidget *frame)
         g->AddItem(QStringLiteral("Mouse"));
         g->AddItem(QStringLiteral("COM"));
         g->SetItemIndex(1);
-        g->setGeometry(440, 30, 190, 96);
+        g->setGeometry(440, 30, 200, 96);
         return g;
     });
     ensure(root, "RadioGroupKeyerDOT", [&] {
-        auto *g = new PortRadioGroup(QStringLiteral("Dot"), panel);
+        // The two line groups one above the other, their lines side by side: the dash group's
+        // title names the straight key too, and takes the column's width.
+        auto *g = new PortRadioGroup(QStringLiteral("Dot"), panel, 3);
         for (const char *line : {"DSR", "CTS", "DCD"})
             g->AddItem(QString::fromLatin1(line));
         g->SetItemIndex(0);
-        g->setGeometry(440, 130, 92, 96);
+        g->setGeometry(440, 130, 200, 48);
         return g;
     });
     ensure(root, "RadioGroupKeyerDash", [&] {
-        auto *g = new PortRadioGroup(QStringLiteral("Dash"), panel);
+        auto *g = new PortRadioGroup(QStringLiteral("Dash"), panel, 3);
         for (const char *line : {"DSR", "CTS", "DCD"})
             g->AddItem(QString::fromLatin1(line));
         g->SetItemIndex(1);
-        g->setGeometry(538, 130, 92, 96);
+        g->setGeometry(440, 180, 200, 48);
         return g;
     });
     ensure(root, "CheckBoxPWRDTR", [&] {
@@ -276,7 +278,7 @@ void makeKeyerControls(TPanelPort *panel, QWidget *frame)
         auto *b = new QPushButton(QStringLiteral("on"), panel);
         b->setCheckable(true);
         b->setToolTip(QStringLiteral("DTR/RTS supply"));
-        b->setGeometry(570, 232, 40, 24);
+        b->setGeometry(570, 232, 56, 24);
         return b;
     });
     // These two belong to the monitor group, which adopts them when it exists.

@@ -213,7 +213,7 @@ TPanelTextRecord::TPanelTextRecord(TForm1 &form)
     GroupBoxTextRecord->setGeometry(12, 88, 416, 110);
     LabelSamplingFrequency =
         Named(new QLabel(QStringLiteral("Sampling frequency (Hz)"), GroupBoxTextRecord), "LabelSamplingFrequency");
-    LabelSamplingFrequency->setGeometry(10, 22, 190, 22);
+    LabelSamplingFrequency->setGeometry(10, 22, 208, 22);
     ComboBoxFrequence = Named(new QComboBox(GroupBoxTextRecord), "ComboBoxFrequence");
     ComboBoxFrequence->addItems({QStringLiteral("11025"), QStringLiteral("22050")});
     ComboBoxFrequence->setCurrentIndex(1);

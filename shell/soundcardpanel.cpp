@@ -57,11 +57,11 @@ SoundCardPanel BuildSoundCardPanel(TForm1 &form)
     title->setAlignment(Qt::AlignCenter);
     p.RadioButtonCarteWin = Named(new QRadioButton(QStringLiteral("System default"), p.PanelCarteSon),
                                   "RadioButtonCarteWin");
-    p.RadioButtonCarteWin->setGeometry(12, 34, 176, 22);
+    p.RadioButtonCarteWin->setGeometry(12, 34, 204, 22);
     p.RadioButtonCarteWin->setChecked(true);
     p.RadioButtonCarteMoi = Named(new QRadioButton(QStringLiteral("My choice"), p.PanelCarteSon),
                                   "RadioButtonCarteMoi");
-    p.RadioButtonCarteMoi->setGeometry(196, 34, 152, 22);
+    p.RadioButtonCarteMoi->setGeometry(220, 34, 128, 22);
     auto *labelIn = Named(new QLabel(QStringLiteral("In"), p.PanelCarteSon), "LabelSonIn");
     labelIn->setGeometry(12, 68, 64, 22);
     p.ComboBoxChoixIn = Named(new QComboBox(p.PanelCarteSon), "ComboBoxChoixIn");

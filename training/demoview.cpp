@@ -430,7 +430,7 @@ void BuildDemoViewModule(TForm1 &)
         auto *demo = new QToolButton(text.PanelFile);
         demo->setObjectName(QStringLiteral("SpeedButtonDemo"));
         demo->setText(QStringLiteral("Demo"));
-        demo->setGeometry(280, 240, 64, 30);
+        demo->setGeometry(280, 240, 80, 30);
         QObject::connect(demo, &QToolButton::clicked, demo, [] { SpeedButtonDemoClick(); });
     }
     RegisterMainWindowTexts(kTexts);

@@ -287,7 +287,7 @@ void BuildEntrySheetModule(TForm1 &form)
     if (QWidget *box = built("GroupBoxRandom"))
         pencil(box, "SpeedButtonSaisie", QRect(602, 244, 34, 34));
     if (QWidget *panel = FileText().PanelFile)
-        pencil(panel, "SpeedButtonSaisieFile", QRect(350, 240, 34, 30));
+        pencil(panel, "SpeedButtonSaisieFile", QRect(366, 240, 34, 30));
     // The help card's button, on the character-choice panel beside the choice box, clear of
     // the lesson numbers; the help module connects it.
     if (QWidget *choice = built("PanelChoixRandom")) {

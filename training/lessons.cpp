@@ -282,8 +282,8 @@ void BuildLessonList(LessonsModule &m)
     QWidget *panel = r.PanelChoixRandom;
     // The panel shows the list of the box below it, with the page buttons beside it.
     panel->setGeometry(90, 8, 480, 460);
-    r.ButtonChoixCaractereOK->setGeometry(396, 380, 72, 30);
-    r.ButtonCancelChoix->setGeometry(396, 416, 72, 30);
+    r.ButtonChoixCaractereOK->setGeometry(392, 380, 80, 30);
+    r.ButtonCancelChoix->setGeometry(392, 416, 80, 30);
     while (box()->count() < lessons::LessonsPerPage)
         box()->addItem(QStringLiteral(" "));
 
@@ -326,7 +326,7 @@ void BuildLessonList(LessonsModule &m)
         auto *button = new QToolButton(panel);
         button->setObjectName(QString::fromLatin1(name));
         button->setArrowType(arrow);
-        button->setGeometry(396, top, 72, 30);
+        button->setGeometry(392, top, 80, 30);
         QObject::connect(button, &QToolButton::clicked, button, [button, handler] { handler(button); });
         return button;
     };
@@ -335,7 +335,7 @@ void BuildLessonList(LessonsModule &m)
 
     m.ButtonSetLesson = new QPushButton(QStringLiteral("Lessons..."), panel);
     m.ButtonSetLesson->setObjectName(QStringLiteral("ButtonSetLesson"));
-    m.ButtonSetLesson->setGeometry(396, 170, 72, 30);
+    m.ButtonSetLesson->setGeometry(392, 170, 80, 30);
     QObject::connect(m.ButtonSetLesson, &QPushButton::clicked, m.ButtonSetLesson,
                      [&m] { MenuLocallessonClick(m.ButtonSetLesson); });
 

@@ -109,10 +109,10 @@ void BuildMaskedTextPanel(TForm1 &f)
     p.PanelMaskedText->setObjectName(QStringLiteral("PanelMaskedText"));
     p.PanelMaskedText->setFrameShape(QFrame::Panel);
     p.PanelMaskedText->setAutoFillBackground(true);
-    p.PanelMaskedText->setGeometry(170, 150, 320, 150);
+    p.PanelMaskedText->setGeometry(140, 150, 380, 150);
     p.PanelMaskedText->hide();
-    label(p.PanelMaskedText, "LabelMaskedTitle", "MASKED TEXT DELIMITORS", {10, 8, 300, 18});
-    label(p.PanelMaskedText, "LabelMaskedText", "Texts will be ignored between those two characters", {10, 30, 300, 18});
+    label(p.PanelMaskedText, "LabelMaskedTitle", "MASKED TEXT DELIMITORS", {10, 8, 360, 18});
+    label(p.PanelMaskedText, "LabelMaskedText", "Texts will be ignored between those two characters", {10, 30, 360, 18});
     label(p.PanelMaskedText, "LabelStartMaskedText", "Start", {10, 60, 60, 22});
     label(p.PanelMaskedText, "LabelEndMaskedText", "End", {160, 60, 60, 22});
     const auto edit = [&p](const char *name, int left) {
@@ -132,8 +132,8 @@ void BuildMaskedTextPanel(TForm1 &f)
         QObject::connect(b, &QPushButton::clicked, b, [handler] { handler(); });
         return b;
     };
-    button("ButtonMaskedTextOK", "OK", 60, ButtonMaskedTextOKClick);
-    button("ButtonMaskedTextCancel", "Cancel", 170, ButtonMaskedTextCancelClick);
+    button("ButtonMaskedTextOK", "OK", 90, ButtonMaskedTextOKClick);
+    button("ButtonMaskedTextCancel", "Cancel", 200, ButtonMaskedTextCancelClick);
 
     p.MenuMaskedtext = new QAction(QStringLiteral("&Masked text"), f.MenuOutils);
     p.MenuMaskedtext->setObjectName(QStringLiteral("MenuMaskedtext"));

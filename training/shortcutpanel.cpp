@@ -181,9 +181,9 @@ void BuildShortcutPanel(TForm1 &f)
     e.LabelPanelShortcut->setAlignment(Qt::AlignCenter);
 
     e.LabelEditShortcut = Named(new QLabel(QStringLiteral("Shortcut character"), panel), "LabelEditShortcut");
-    e.LabelEditShortcut->setGeometry(12, 40, 150, 22);
+    e.LabelEditShortcut->setGeometry(12, 40, 162, 22);
     e.EditShortcut = Named(new QLineEdit(panel), "EditShortcut");
-    e.EditShortcut->setGeometry(166, 40, 36, 24);
+    e.EditShortcut->setGeometry(178, 40, 36, 24);
     e.EditShortcut->setMaxLength(1);
 
     e.LabelShortcutText = Named(new QLabel(QStringLiteral("Input the associated text below"), panel), "LabelShortcutText");

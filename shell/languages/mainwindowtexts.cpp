@@ -104,7 +104,7 @@ constexpr TextRow kRows[] = {
     {"CheckBoxMP3", K::Caption,
      Tr("Open WAV to MP3 converter after creation of WAV file", "WAV fájl után a WAV-MP3 átalakító megnyitása",
         "WAV-zu-MP3-Konverter nach dem Erstellen der WAV-Datei öffnen",
-        "Ouvrir le convertisseur WAV vers MP3 après création du fichier WAV",
+        "Ouvrir le convertisseur WAV-MP3 après création du fichier WAV",
         "Aprire il convertitore WAV-MP3 dopo la creazione del file WAV",
         "Abrir o conversor WAV para MP3 depois de criar o ficheiro WAV",
         "Abrir el conversor WAV a MP3 tras crear el archivo WAV")},
