@@ -1,6 +1,7 @@
 // Every text of every window in each of the seven languages: after a switch nothing is empty
 // and nothing is left in another language, unless the tables themselves give that word alike;
-// and every text can be written in Windows-1252.
+// every text can be written in Windows-1252; and no caption or list row, in any window or
+// panel, is cut short at any step of the enlargement.
 
 #include "engine/cp1252.h"
 #include "shell/help.h"
@@ -16,18 +17,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTextDocument> // Qt::mightBeRichText
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -259,6 +263,43 @@ bool captionCut(const QWidget *widget)
     return false;
 }
 
+// The rows of a list that their place in it cannot hold whole, so that the list draws them
+// cut short (ending in "..."), values and wording alike: a list laid out in columns gives each
+// row its column's width, one that scrolls across gives each row what it needs.
+std::vector<int> rowsCut(const QListWidget *list)
+{
+    std::vector<int> cut;
+    // The room the list's rows leave their text on each side.
+    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    for (int i = 0; i < list->count(); ++i) {
+        const QListWidgetItem *row = list->item(i);
+        if (row->text().trimmed().isEmpty())
+            continue;
+        const QFont font = row->data(Qt::FontRole).isValid() ? row->font() : list->font();
+        if (QFontMetrics(font).horizontalAdvance(row->text()) + 2 * margin > list->visualItemRect(row).width())
+            cut.push_back(i);
+    }
+    return cut;
+}
+
+// Shows each panel of the main window in turn (a container the modes and settings show and
+// hide, within the panels around it), runs `check` on it while it is open, and hides it again.
+void forEachPanel(QWidget *parent, const std::function<void(QWidget *panel)> &check)
+{
+    for (QWidget *panel : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        const bool container = (qobject_cast<QFrame *>(panel) && !qobject_cast<QAbstractScrollArea *>(panel)
+                                && !qobject_cast<QLabel *>(panel))
+                               || qobject_cast<QGroupBox *>(panel);
+        if (!container || panel->objectName().isEmpty() || panel->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        const bool hidden = panel->isHidden();
+        panel->show();
+        check(panel);
+        forEachPanel(panel, check);
+        panel->setHidden(hidden);
+    }
+}
+
 TEST(LanguageCompleteness, NoCaptionIsCutInAnyLanguageAtAnyStep)
 {
     openEveryWindow();
@@ -267,15 +308,25 @@ TEST(LanguageCompleteness, NoCaptionIsCutInAnyLanguageAtAnyStep)
     for (TSideForm *window : TSideForm::all())
         windows.push_back(window);
     std::map<QString, QString> faults; // place at a step -> languages
-    const auto check = [&faults](QWidget *window, int language, int percent) {
+    // Every control seen in `root` (a window or a panel of the main window).
+    const auto check = [&faults](QWidget *root, int language, int percent) {
         const QChar letter = QLatin1Char(LanguageLetter(static_cast<Language>(language)));
-        for (QWidget *widget : window->findChildren<QWidget *>()) {
-            if (ShowsValue(widget) || !widget->isVisibleTo(window) || !captionCut(widget))
-                continue;
-            const QString place = QStringLiteral("%1 %: ").arg(percent) + placeOf(widget, QStringLiteral("caption"));
-            QString &letters = faults[place];
+        const auto fault = [&](const QWidget *widget, const QString &which) {
+            QString &letters = faults[QStringLiteral("%1 %: ").arg(percent) + placeOf(widget, which)];
             if (!letters.contains(letter))
                 letters += letter;
+        };
+        QList<QWidget *> widgets = root->findChildren<QWidget *>();
+        widgets.prepend(root);
+        for (QWidget *widget : widgets) {
+            if (!widget->isVisibleTo(root->window()))
+                continue;
+            if (auto *list = qobject_cast<QListWidget *>(widget)) {
+                for (int row : rowsCut(list))
+                    fault(widget, QStringLiteral("row %1").arg(row));
+            } else if (!ShowsValue(widget) && captionCut(widget)) {
+                fault(widget, QStringLiteral("caption"));
+            }
         }
     };
     for (int percent : {100, 125, 150, 175, 200}) {
@@ -286,12 +337,17 @@ TEST(LanguageCompleteness, NoCaptionIsCutInAnyLanguageAtAnyStep)
         QApplication::processEvents();
         for (int language = 0; language < LanguageCount; ++language) {
             LanguageMenuClick(static_cast<Language>(language));
-            // The main window shows other controls in each mode.
-            for (QRadioButton *mode : {Form1->RadioButtonAlphabet, Form1->RadioButtonRandom,
-                                       Form1->RadioButtonQuiz, Form1->RadioButtonMonitor}) {
+            // The main window shows other controls in each mode, and each of its panels in turn.
+            for (QRadioButton *mode : {Form1->RadioButtonAlphabet, Form1->RadioButtonCodeQ, Form1->RadioButtonAbrev,
+                                       Form1->RadioButtonRandom, Form1->RadioButtonQuiz, Form1->RadioButtonMonitor}) {
                 ClickButton(mode);
+                QApplication::processEvents();
                 check(Form1, language, percent);
             }
+            forEachPanel(Form1->centralWidget(), [&](QWidget *panel) {
+                QApplication::processEvents();
+                check(panel, language, percent);
+            });
             for (QWidget *window : windows)
                 check(window, language, percent);
         }
@@ -301,7 +357,7 @@ TEST(LanguageCompleteness, NoCaptionIsCutInAnyLanguageAtAnyStep)
     QStringList lines;
     for (const auto &[place, letters] : faults)
         lines << place + QStringLiteral(" in ") + letters;
-    EXPECT_TRUE(lines.isEmpty()) << lines.size() << " captions are cut:\n" << lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(lines.isEmpty()) << lines.size() << " texts are cut:\n" << lines.join(QLatin1Char('\n')).toStdString();
 }
 
 } // namespace
