@@ -9,6 +9,7 @@
 #include "shell/formdialog.h"
 #include "shell/hintdisplaytime.h"
 #include "shell/languages/languages.h"
+#include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
@@ -518,11 +519,11 @@ void QuitButton()
     if (CloseFirstShownPanel(f, SettingsPanelExits) || CloseFirstShownPanel(f, textRecord))
         return;
 
-    // 3.
+    // 3. The quiz's start button back at its caption, PLAY in the language.
     f->TimerQuiz->stop();
     f->TimerBoucle->stop();
     if (auto *ok = f->findChild<QAbstractButton *>(QStringLiteral("ButtonQuizOK")))
-        ok->setText(QStringLiteral("OK"));
+        ok->setText(Pick(QuizPlayCaption()));
 
     // 4. Ask. A quit that ran meanwhile (the close button, a signal) counts as the answer.
     if (AskProgramQuestion(MsgConfirmQuit()) != 1 || f->Engine.Quitting)

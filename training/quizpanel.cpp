@@ -283,7 +283,7 @@ void BuildQuizPanel(QuizModule &m)
     m.LabelOccurence = Named(new QLabel(box), "LabelOccurence");
     m.LabelOccurence->setGeometry(424, 20, 212, 24);
 
-    m.ButtonQuizOK = Named(new QuizOKButton(QStringLiteral("OK"), box), "ButtonQuizOK");
+    m.ButtonQuizOK = Named(new QuizOKButton(QStringLiteral("PLAY"), box), "ButtonQuizOK");
     m.ButtonQuizOK->setGeometry(8, 54, 96, 34);
     QObject::connect(m.ButtonQuizOK, &QPushButton::clicked, m.ButtonQuizOK, [&m] { ButtonQuizOKClick(m.ButtonQuizOK); });
     m.ButtonQuizStop = Named(new QPushButton(QStringLiteral("Stop"), box), "ButtonQuizStop");

@@ -28,6 +28,9 @@ constexpr Tr kShortcutPageFull("Shortcut page is full !", "A rövidítések olda
                                "La pagina delle scorciatoie è piena !", "A página de atalhos está cheia !",
                                "La página de atajos está llena!");
 
+// The quiz's start button (ButtonQuizOK), which the Quit button also gives back its caption.
+constexpr Tr kQuizPlay("PLAY", "LEJÁTSZÁS", "ABSPIELEN", "JOUER", "SUONA", "TOCAR", "REPROD.");
+
 constexpr Tr kNegativeLogic("Neg. logic", "Neg. logika", "Neg. Logik", "Logique nég.", "Logica neg.",
                             "Lógica neg.", "Lógica neg.");
 constexpr Tr kNone("NONE", "NINCS", "KEINER", "AUCUN", "NESSUNA", "NENHUMA", "NINGUNO");
@@ -96,7 +99,7 @@ constexpr TextRow kRows[] = {
     {"ButtonLocalCaractereEnter", K::Caption, Tr("Enter", "Bevitel", "Eingabe", "Valider", "Invio", "Confirmar", "Aceptar")},
     {"ButtonLocalCaractereExit", K::Caption, Tr("Exit", "Kilépés", "Beenden", "Sortir", "Esci", "Sair", "Salir")},
     {"ButtonQuitter", K::Caption, Tr("&Quit", "&Kilépés", "&Beenden", "&Quitter", "&Esci", "&Sair", "&Salir")},
-    {"ButtonQuizOK", K::Caption, Alike("OK")},
+    {"ButtonQuizOK", K::Caption, kQuizPlay},
     {"ButtonCloseCarteSon", K::Caption, Alike("X")},
     {"ButtonStop", K::Caption, Tr("Stop", "Állj", "Stopp", "Arrêt", "Stop", "Parar", "Detener")},
 
@@ -337,4 +340,9 @@ const Tr &LessonSetCaption(bool koch)
 const Tr &ShortcutPageFullText()
 {
     return kShortcutPageFull;
+}
+
+const Tr &QuizPlayCaption()
+{
+    return kQuizPlay;
 }

@@ -51,3 +51,5 @@ const Tr &LessonSetCaption(bool koch);
 // The full-page label of the shortcut editor (the local-character editor's is
 // `MsgLocalCharactersFull`).
 const Tr &ShortcutPageFullText();
+// The caption of the quiz's start button `ButtonQuizOK`.
+const Tr &QuizPlayCaption();

@@ -133,7 +133,7 @@ TEST_F(QuitRoads, QuitButtonAsksAndNoKeepsTheProgramWithTheQuizTimersStopped)
     EXPECT_FALSE(Form1->TimerQuiz->isActive());
     EXPECT_FALSE(Form1->TimerBoucle->isActive());
     EXPECT_TRUE(Form1->Timer1->isActive()); // No touches only the quiz and loop timers
-    EXPECT_EQ(quizOK->text(), QStringLiteral("OK"));
+    EXPECT_EQ(quizOK->text(), QStringLiteral("PLAY"));
     EXPECT_FALSE(FormDialog->isVisible());
 
     Form1->Engine.PlayQueue = "CQ";

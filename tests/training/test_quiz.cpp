@@ -146,6 +146,12 @@ TEST_F(QuizWindow, TheQuizIsQuietAndTheNextModeOrTheQuitBringsTheBeepBack)
     EXPECT_TRUE(ProgramBeepOn());
 }
 
+TEST_F(QuizWindow, TheStartButtonReadsPlay)
+{
+    EXPECT_EQ(ok->text(), QStringLiteral("PLAY"));
+    EXPECT_TRUE(ok->isVisible());
+}
+
 TEST_F(QuizWindow, FiveQuestionsAnsweredByTypingAndByTimeOutsFillTheScoreAndTheReport)
 {
     chooseCharacters("paris");
