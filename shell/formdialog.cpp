@@ -3,6 +3,7 @@
 #include "engine/cp1252.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
+#include "shell/utilities.h"
 #include "shell/zoom.h"
 
 #include <QAction>
@@ -134,6 +135,24 @@ void toStandardError(const QString &text)
     std::fprintf(stderr, "kestrelon: %s\n", line.toLocal8Bit().constData());
 }
 
+// Takes the request off the screen or out of the queue, answered 0, and lets its caller
+// return. With nobody there to answer, its text goes to the standard error, so nothing said
+// is lost.
+void withdraw(Request &r)
+{
+    if (r.done)
+        return;
+    if (MessagesToStandardError)
+        toStandardError(r.text);
+    std::erase(waiting, &r);
+    if (current == &r)
+        answer(0);
+    r.result = 0;
+    r.done = true;
+    if (r.loop)
+        r.loop->quit();
+}
+
 // Shows the request (after those before it) and waits for its answer.
 int run(Request &r)
 {
@@ -143,22 +162,16 @@ int run(Request &r)
     }
     waiting.push_back(&r);
     presentNext();
+    QEventLoop loop;
+    r.loop = &loop;
+    const EndedByQuit endedByQuit([&r] { withdraw(r); });
     while (!r.done) {
-        QEventLoop loop;
-        r.loop = &loop;
         loop.exec();
-        r.loop = nullptr;
-        if (!r.done) {
-            // The application is ending: no answer will come. Withdraw the request.
-            auto it = std::find(waiting.begin(), waiting.end(), &r);
-            if (it != waiting.end())
-                waiting.erase(it);
-            if (current == &r)
-                answer(0);
-            r.result = 0;
-            r.done = true;
-        }
+        // Only the application's end stops the loop otherwise: no answer will come.
+        if (!r.done)
+            withdraw(r);
     }
+    r.loop = nullptr;
     return r.result;
 }
 
@@ -194,23 +207,6 @@ QString warningBoxCaption()
 }
 
 } // namespace
-
-void WithdrawProgramMessages()
-{
-    std::deque<Request *> withdrawn;
-    withdrawn.swap(waiting);
-    for (Request *r : withdrawn) {
-        toStandardError(r->text);
-        r->result = 0;
-        r->done = true;
-        if (r->loop)
-            r->loop->quit();
-    }
-    if (current) {
-        toStandardError(current->text);
-        answer(0);
-    }
-}
 
 DialogLayout ComputeDialogLayout(int lines, int fontPixels)
 {

@@ -73,10 +73,9 @@ extern bool WarnAnsiShown;
 // and questions are answered No at once, since nobody may be there to answer.
 extern bool MessagesToStandardError;
 
-// Answers every message and question on screen or waiting with 0 (No, or closed) and lets
-// their callers return; their texts go to the standard error, so nothing said is lost. Used
-// when the program must end while nobody may be there to answer (a signal during start-up).
-void WithdrawProgramMessages();
+// A quit ends the requests on screen or waiting (EndWaitsForQuit, shell/utilities.h): each
+// is answered 0 (No, or closed) and its caller returns; with MessagesToStandardError set its
+// text goes to the standard error.
 
 // Shows a message with an OK button and returns when the user has closed it. Texts are
 // Windows-1252 (engine strings); CR LF, CR or LF break lines.

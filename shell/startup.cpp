@@ -100,6 +100,8 @@ void releaseForQuit()
 // and turns the beep on again: left as they were, both would outlast the program.
 void finishQuit(TForm1 *f)
 {
+    // What waits now returns once this quit is through, and finds it started.
+    EndWaitsForQuit();
     releaseForQuit();
     QuitReleaseParallelAccess();
     QuitFreeWaveBuffers();
@@ -560,16 +562,16 @@ void RequestQuitFromOutside()
         // there to answer, so it and every later one go to the standard error.
         outsideQuitPending = true;
         MessagesToStandardError = true;
-        WithdrawProgramMessages();
+        EndWaitsForQuit();
         return;
     }
     // Nobody may be there to answer (logout, kill): what the quit has to say goes to the
     // standard error instead of waiting for an answer. A quit already under way may itself
-    // wait on a message (its settings file could not be written): that one is withdrawn too,
-    // so the quit goes on to its end.
+    // wait on a message (its settings file could not be written): that wait ends too, so the
+    // quit goes on to its end.
     MessagesToStandardError = true;
     if (QuitStarted())
-        WithdrawProgramMessages();
+        EndWaitsForQuit();
     QuitCommand();
 }
 

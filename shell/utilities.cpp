@@ -9,30 +9,57 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <vector>
+
+namespace {
+std::vector<EndedByQuit *> waitsInFlight;
+} // namespace
+
+EndedByQuit::EndedByQuit(std::function<void()> end)
+    : m_end(std::move(end))
+{
+    waitsInFlight.push_back(this);
+}
+
+EndedByQuit::~EndedByQuit()
+{
+    std::erase(waitsInFlight, this);
+}
+
+void EndWaitsForQuit()
+{
+    // Each end only asks its loop to return; the loops unwind once the quit is through.
+    const std::vector<EndedByQuit *> waits = waitsInFlight;
+    for (auto it = waits.rbegin(); it != waits.rend(); ++it)
+        (*it)->m_end();
+}
+
 void WaitMilliseconds(int ms)
 {
     if (ms < 0)
         ms = 0;
     QElapsedTimer clock;
     clock.start();
+    QEventLoop loop;
+    bool fired = false;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        fired = true;
+        loop.quit();
+    });
+    const EndedByQuit endedByQuit([&loop] { loop.quit(); });
     // "More than ms": the wait ends once ms + 1 whole milliseconds have passed.
     while (true) {
         const qint64 remaining = qint64(ms) + 1 - clock.elapsed();
         if (remaining <= 0)
             return;
-        QEventLoop loop;
-        bool fired = false;
-        QTimer timer;
-        timer.setSingleShot(true);
-        timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-            fired = true;
-            loop.quit();
-        });
+        fired = false;
         timer.start(int(remaining));
         loop.exec();
-        // Anything but our own timer ending the loop is the application quitting: a new
-        // nested loop would return at once, so stop waiting rather than spin.
+        // Anything but our own timer ending the loop is a quit or the application ending:
+        // stop waiting (once the application ends, a new loop would only return at once).
         if (!fired)
             return;
     }

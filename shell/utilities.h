@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <span>
 
 class QAbstractButton;
@@ -19,9 +20,28 @@ T *Named(T *object, const char *name)
 
 // Waits more than `ms` milliseconds of monotonic time while the user interface keeps
 // running (a nested event loop, never a busy loop). Handlers that call it must be safe
-// against re-entry through the events it processes. Returns early when the application is
-// terminating.
+// against re-entry through the events it processes. Returns early when a quit starts or the
+// application is terminating.
 void WaitMilliseconds(int ms);
+
+// A nested wait (a message, a question, WaitMilliseconds, a download) that a quit ends: while
+// it lives, EndWaitsForQuit() runs `end`, which makes the wait return. A quit must not run
+// below a wait that nobody will finish any more; the code after a wait checks QuitStarted().
+class EndedByQuit {
+public:
+    explicit EndedByQuit(std::function<void()> end);
+    ~EndedByQuit();
+    EndedByQuit(const EndedByQuit &) = delete;
+    EndedByQuit &operator=(const EndedByQuit &) = delete;
+
+private:
+    friend void EndWaitsForQuit();
+    std::function<void()> m_end;
+};
+
+// Ends every wait in flight, the innermost first. Waits begun afterwards (the quit's own
+// message) wait as usual.
+void EndWaitsForQuit();
 
 // "Clicking a control in code": runs the control's handler the way a user's click would,
 // even when the control is hidden or disabled. A radio button becomes checked, a check

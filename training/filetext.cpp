@@ -16,6 +16,7 @@
 #include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
 #include "shell/soundengine.h"
+#include "shell/startup.h"
 #include "shell/systembeep.h"
 #include "shell/utilities.h"
 #include "training/entrysheet.h"
@@ -835,12 +836,15 @@ std::optional<std::vector<std::string>> LoadNewsText(const std::string &fileName
             },
             Qt::QueuedConnection);
     });
-    while (!job->finished) {
-        loop.exec();
-        if (!job->finished) {
-            // Only the application's end stops this loop otherwise.
-            job->abort = true;
-            break;
+    {
+        const EndedByQuit endedByQuit([&loop] { loop.quit(); });
+        while (!job->finished) {
+            loop.exec();
+            if (!job->finished) {
+                // Only a quit or the application's end stops this loop otherwise.
+                job->abort = true;
+                break;
+            }
         }
     }
     job->loop = nullptr;
@@ -862,7 +866,8 @@ std::optional<std::vector<std::string>> LoadNewsText(const std::string &fileName
         }
     }
     module.NewsLoaded = sentences.has_value();
-    if (!sentences && Form1)
+    // A quit that ended the download has nothing to report.
+    if (!sentences && Form1 && !QuitStarted())
         ShowProgramMessage(MsgWebOrFileError());
     return sentences;
 }

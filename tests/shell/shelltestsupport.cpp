@@ -20,6 +20,7 @@
 #include "shell/soundengine.h"
 #include "shell/startup.h"
 #include "shell/summaries.h"
+#include "shell/utilities.h"
 #include "training/audiomonitor.h"
 #include "training/exam.h"
 #include "training/filetext.h"
@@ -134,7 +135,7 @@ void restoreProgramGlobals()
 }
 
 // A message that no test answers would hold the test, and every later one, for ever: after a
-// minute it fails the test and is withdrawn, so the program goes on.
+// minute it fails the test and every wait is ended, so the program goes on.
 void watchForUnansweredMessages()
 {
     static QTimer *watchdog = nullptr;
@@ -143,7 +144,7 @@ void watchForUnansweredMessages()
     QObject::connect(watchdog, &QTimer::timeout, [] {
         if (FormDialog && FormDialog->isVisible()) {
             ADD_FAILURE() << "a message waited a minute for an answer: " << dialogText().toStdString();
-            WithdrawProgramMessages();
+            EndWaitsForQuit();
         }
     });
     watchdog->start(60000);

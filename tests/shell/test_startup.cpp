@@ -14,6 +14,7 @@
 #include "shell/mainwindow.h"
 #include "shell/opendialogs.h"
 #include "shell/settingsformat.h"
+#include "shell/settingsfile.h"
 #include "shell/settingskeys.h"
 #include "shell/effectwindows.h"
 #include "shell/sidewindows.h"
@@ -31,6 +32,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -493,6 +495,57 @@ TEST(OutsideQuit, AQuitWaitingOnItsMessageGoesOn)
     EXPECT_FALSE(FormDialog->isVisible());
     EXPECT_TRUE(MessagesToStandardError);
 }
+
+// A quit road taken while the program waits in nested loops.
+struct WaitingQuitRoad {
+    const char *name;
+    void (*take)();
+};
+
+void PrintTo(const WaitingQuitRoad &road, std::ostream *os)
+{
+    *os << road.name;
+}
+
+class QuitWhileWaiting : public ::testing::TestWithParam<WaitingQuitRoad> {};
+
+// A message waits; inside it a wait on the clock, and inside that a question that waits
+// behind the message. The quit comes from inside them all: each wait returns unanswered, and
+// the quit runs once, to its end.
+TEST_P(QuitWhileWaiting, EveryWaitReturnsAndTheQuitRunsToItsEnd)
+{
+    shelltest::ensureWindows();
+    QFile::remove(SettingsFilePath());
+    Rescue rescue;
+    int answer = -1;
+    bool clockWaitCut = false;
+    whenDialogShown([&] {
+        QTimer::singleShot(0, [&] {
+            QTimer::singleShot(0, [&] {
+                QTimer::singleShot(0, GetParam().take);
+                answer = AskProgramQuestion(QStringLiteral("Replace the code ?"));
+            });
+            QElapsedTimer clock;
+            clock.start();
+            WaitMilliseconds(10000);
+            clockWaitCut = clock.elapsed() < 10000;
+        });
+    });
+    ShowProgramMessage("Err -9996 : Can't open the sound card !");
+
+    EXPECT_FALSE(rescue.needed) << "a wait held the quit";
+    EXPECT_EQ(answer, 0);
+    EXPECT_TRUE(clockWaitCut);
+    EXPECT_FALSE(FormDialog->isVisible());
+    EXPECT_EQ(terminations, 1);
+    EXPECT_TRUE(QFile::exists(SettingsFilePath()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Roads, QuitWhileWaiting,
+    ::testing::Values(WaitingQuitRoad{"QuitCommand", [] { Form1->MenuOutilsQuit->trigger(); }},
+                      WaitingQuitRoad{"CloseButton", [] { Form1->close(); }}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(DataFolders, TheDataFolderIsCreatedAndBecomesTheCurrentFolder)
 {
