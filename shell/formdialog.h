@@ -69,8 +69,9 @@ extern int DialogResult;
 // Set once the user ticked "Do not show this warning anymore" (settings key WARNANSI=).
 extern bool WarnAnsiShown;
 
-// Set while a quit from outside runs (signal, logout): messages go to the standard error
-// and questions are answered No at once, since nobody may be there to answer.
+// Set while a quit from outside runs (signal, logout), and once a quit waits for the end of
+// start-up: messages go to the standard error and questions are answered No at once, since
+// nobody may be there to answer.
 extern bool MessagesToStandardError;
 
 // A quit ends the requests on screen or waiting (EndWaitsForQuit, shell/utilities.h): each

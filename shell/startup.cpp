@@ -54,8 +54,8 @@ std::function<void()> TerminateApplication = [] { QCoreApplication::exit(0); };
 
 namespace {
 
-bool startupDone = false;
-bool outsideQuitPending = false;
+bool startupRunning = false;
+std::function<void()> quitAfterStartup;
 
 void observe(const std::function<void(const char *)> &observer, const char *what)
 {
@@ -109,6 +109,34 @@ void finishQuit(TForm1 *f)
     WriteSettingsFile();
     QuitRestoreBeep();
     TerminateApplication();
+}
+
+// A quit asked for while start-up runs waits for its end: the settings may not all be read
+// yet (a message of the settings reader may be what waits), and the main loop, whose end the
+// quit asks for, has not started. What waits now ends, the rest of start-up asks nobody
+// anything, and `road` runs when start-up has finished.
+bool quitWaitsForStartup(const std::function<void()> &road)
+{
+    if (!startupRunning)
+        return false;
+    if (!quitAfterStartup)
+        quitAfterStartup = road;
+    MessagesToStandardError = true;
+    EndWaitsForQuit();
+    return true;
+}
+
+// The Quit button's road once the question has been answered Yes: 5. to 9.
+void quitAnswered()
+{
+    TForm1 *f = Form1;
+    if (!f || f->Engine.Quitting)
+        return;
+    f->Engine.PlayQueue.clear();
+    f->Engine.HeadInFlight = false;
+    f->Engine.ExpandedLeft = 0;
+    f->Engine.Quitting = true;
+    finishQuit(f);
 }
 
 void restoreLastMode()
@@ -469,7 +497,8 @@ void DestroyAllWindows()
     // from the same flags as a new run.
     NoteWindowCreated = ReportCreated = FormsCreatedReport = AllFormsCreated = false;
     SheetWasOpen = MainFormCreated = FirstShowPending = false;
-    startupDone = outsideQuitPending = false;
+    startupRunning = false;
+    quitAfterStartup = nullptr;
 }
 
 void MainFormShown()
@@ -530,19 +559,14 @@ void QuitButton()
     // 4. Ask. A quit that ran meanwhile (the close button, a signal) counts as the answer.
     if (AskProgramQuestion(MsgConfirmQuit()) != 1 || f->Engine.Quitting)
         return;
-
-    // 5. to 9.
-    f->Engine.PlayQueue.clear();
-    f->Engine.HeadInFlight = false;
-    f->Engine.ExpandedLeft = 0;
-    f->Engine.Quitting = true;
-    finishQuit(f);
+    if (!quitWaitsForStartup(quitAnswered))
+        quitAnswered();
 }
 
 void QuitCommand()
 {
     TForm1 *f = Form1;
-    if (!f || f->Engine.Quitting)
+    if (!f || f->Engine.Quitting || quitWaitsForStartup(QuitCommand))
         return;
 
     // 1. Kid mode is left, but its option is written as it was.
@@ -556,36 +580,33 @@ void QuitCommand()
 
 void RequestQuitFromOutside()
 {
-    if (!startupDone) {
-        // Start-up goes on to its end, then the quit runs. A message of start-up waiting for
-        // an answer (no sound card, a missing port) would hold both for ever: nobody may be
-        // there to answer, so it and every later one go to the standard error.
-        outsideQuitPending = true;
-        MessagesToStandardError = true;
-        EndWaitsForQuit();
-        return;
-    }
     // Nobody may be there to answer (logout, kill): what the quit has to say goes to the
     // standard error instead of waiting for an answer. A quit already under way may itself
     // wait on a message (its settings file could not be written): that wait ends too, so the
     // quit goes on to its end.
     MessagesToStandardError = true;
+    if (quitWaitsForStartup(RequestQuitFromOutside))
+        return;
     if (QuitStarted())
         EndWaitsForQuit();
     QuitCommand();
 }
 
+void StartupBegins()
+{
+    startupRunning = true;
+}
+
 void StartupFinished()
 {
-    startupDone = true;
-    if (outsideQuitPending) {
-        outsideQuitPending = false;
-        QTimer::singleShot(0, RequestQuitFromOutside);
-    }
+    startupRunning = false;
+    if (const std::function<void()> road = std::exchange(quitAfterStartup, nullptr))
+        road();
 }
 
 int RunMainBlock(int argc, char **argv)
 {
+    StartupBegins();
     // Before any window: the data folder is the current folder for the whole run.
     if (!InitDataFolder())
         std::fprintf(stderr, "kestrelon: cannot use the data folder %s\n", qPrintable(DataFolder()));
@@ -606,7 +627,7 @@ int RunMainBlock(int argc, char **argv)
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
                      [](QSessionManager &) { RequestQuitFromOutside(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [] {
-        if (!QuitStarted() && startupDone)
+        if (!QuitStarted())
             QuitCommand();
     });
 
@@ -616,13 +637,17 @@ int RunMainBlock(int argc, char **argv)
     }
     PushSettingsIntoSideWindows();
 
-    if (qEnvironmentVariableIsSet("KESTRELON_REPORT_STARTUP"))
-        Form1->installEventFilter(new FirstPaintReporter(Form1));
-    Form1->show();
-    QTimer::singleShot(0, Form1, FirstIdleMoment);
+    // A quit asked for during start-up runs here. The program then ends without its main
+    // loop: the quit asked that loop to end before it ran, which the loop would not see.
     StartupFinished();
-
-    const int result = app.exec();
+    int result = 0;
+    if (!QuitStarted()) {
+        if (qEnvironmentVariableIsSet("KESTRELON_REPORT_STARTUP"))
+            Form1->installEventFilter(new FirstPaintReporter(Form1));
+        Form1->show();
+        QTimer::singleShot(0, Form1, FirstIdleMoment);
+        result = app.exec();
+    }
     UninstallQuitSignals();
     DestroyAllWindows();
     return result;

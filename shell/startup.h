@@ -59,8 +59,11 @@ void QuitCommand();
 // through this, so the option is saved as the user had it.
 void LeaveKidModeKeepingItsOption(const std::function<void()> &leaveKidMode);
 
-// A quit from outside (signal, logout): the quit command, or as soon as start-up has
-// finished when it comes earlier.
+// A quit from outside (signal, logout): the quit command, with nobody asked anything.
 void RequestQuitFromOutside();
-// Marks the end of the main block's start-up; runs an outside quit that waited for it.
+
+// The main block's start-up, from before the first window to the end of the parked settings.
+// A quit asked for meanwhile (any road) ends the waits in flight, lets start-up run to its end
+// without asking anybody anything, and runs when StartupFinished() is called.
+void StartupBegins();
 void StartupFinished();

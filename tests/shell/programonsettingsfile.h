@@ -49,14 +49,27 @@ protected:
     void start(const std::vector<std::string> &lines)
     {
         DestroyAllWindows();
+        writeSettingsFile(lines);
+        shelltest::ensureWindows();
+        PushSettingsIntoSideWindows();
+    }
+
+    static void writeSettingsFile(const std::vector<std::string> &lines)
+    {
         QDir().mkpath(QFileInfo(SettingsFilePath()).path());
         QFile::remove(SettingsFilePath());
         QFile in(SettingsFilePath());
         ASSERT_TRUE(in.open(QIODevice::WriteOnly));
         in.write(QByteArray::fromStdString(fileOf(lines)));
         in.close();
-        shelltest::ensureWindows();
-        PushSettingsIntoSideWindows();
+    }
+
+    // The settings file as it is now.
+    static std::string settingsFile()
+    {
+        QFile out(SettingsFilePath());
+        EXPECT_TRUE(out.open(QIODevice::ReadOnly));
+        return out.readAll().toStdString();
     }
 
     // Ends the program by its quit command; what it wrote.
@@ -65,9 +78,7 @@ protected:
         const int before = shelltest::terminations;
         Form1->MenuOutilsQuit->trigger();
         EXPECT_EQ(shelltest::terminations, before + 1);
-        QFile out(SettingsFilePath());
-        EXPECT_TRUE(out.open(QIODevice::ReadOnly));
-        return out.readAll().toStdString();
+        return settingsFile();
     }
 
     std::string startAndQuit(const std::vector<std::string> &lines)

@@ -57,6 +57,8 @@ TEST(ProgramWithoutSoundCard, SIGTERMDuringTheStartUpMessageQuitsCleanly)
     program.signal(SIGTERM);
     EXPECT_TRUE(program.waitForCleanExit(5000)) << "the start-up message held the program";
     EXPECT_TRUE(program.errors().contains("Can't open the sound card !")) << program.errors().constData();
+    // It ended by its quit, not merely by ending its main loop.
+    EXPECT_TRUE(QFile::exists(program.settingsFile()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignal,

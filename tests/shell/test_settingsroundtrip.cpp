@@ -4,10 +4,12 @@
 
 #include "tests/shell/programonsettingsfile.h"
 
+#include "shell/formdialog.h"
 #include "shell/settingskeys.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include <algorithm>
@@ -204,4 +206,32 @@ TEST_F(SettingsRoundTrip, AQuitBeforeTheModeIsRestoredKeepsTheModeRead)
     Form1->RadioButtonQuiz->click();
     const auto written = settings::ParseLines(quit());
     EXPECT_NE(std::find(written.begin(), written.end(), settings::Line{"LASTCHOICE=", "6"}), written.end());
+}
+
+TEST_F(SettingsRoundTrip, AQuitDuringAStartUpMessageRunsOnceTheWholeFileIsRead)
+{
+    // The settings reader stops at a port this machine lacks and says so; the quit command
+    // comes while it waits. The message returns, and the rest of the file is still read.
+    writeSettingsFile({"COM=ttyUSB7", "SPEED=30"});
+    StartupBegins();
+    QString said;
+    bool stillShown = false;
+    shelltest::whenDialogShown([&] {
+        said = shelltest::dialogText();
+        Form1->MenuOutilsQuit->trigger();
+        stillShown = FormDialog->isVisible();
+        if (stillShown)
+            FormDialog->ButtonOK->click();
+    });
+    shelltest::ensureWindows();
+    PushSettingsIntoSideWindows();
+    EXPECT_TRUE(said.contains(QStringLiteral("ttyUSB7"))) << said.toStdString();
+    EXPECT_FALSE(stillShown);
+    EXPECT_EQ(shelltest::terminations, 0); // start-up runs to its end first
+
+    StartupFinished();
+    EXPECT_EQ(shelltest::terminations, 1);
+    const auto written = settings::ParseLines(settingsFile());
+    for (const settings::Line &line : {settings::Line{"COM=", "ttyUSB7"}, settings::Line{"SPEED=", "30"}})
+        EXPECT_NE(std::find(written.begin(), written.end(), line), written.end()) << line.key << line.value;
 }

@@ -417,6 +417,7 @@ TEST(ParkedSettings, ArePushedIntoTheSideWindowsOnceTheyExist)
 
 TEST(OutsideQuit, WaitsForTheEndOfStartUpAndThenAsksNothing)
 {
+    StartupBegins();
     shelltest::ensureWindows();
     RequestQuitFromOutside(); // a signal while the windows are still being made
     testsupport::waitFor([] { return false; }, 50);
@@ -461,6 +462,7 @@ private:
 
 TEST(OutsideQuit, DuringStartUpAnswersTheMessageOnScreenAndThoseWaitingBehindIt)
 {
+    StartupBegins();
     shelltest::ensureWindows();
     Rescue rescue;
     int secondAnswer = -1;
@@ -544,7 +546,9 @@ TEST_P(QuitWhileWaiting, EveryWaitReturnsAndTheQuitRunsToItsEnd)
 INSTANTIATE_TEST_SUITE_P(
     Roads, QuitWhileWaiting,
     ::testing::Values(WaitingQuitRoad{"QuitCommand", [] { Form1->MenuOutilsQuit->trigger(); }},
-                      WaitingQuitRoad{"CloseButton", [] { Form1->close(); }}),
+                      WaitingQuitRoad{"CloseButton", [] { Form1->close(); }},
+                      // What SIGTERM, SIGINT, SIGHUP and the session's end run.
+                      WaitingQuitRoad{"FromOutside", [] { RequestQuitFromOutside(); }}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(DataFolders, TheDataFolderIsCreatedAndBecomesTheCurrentFolder)
