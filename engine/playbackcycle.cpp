@@ -149,12 +149,14 @@ void PlaybackCycle::outputLost(int error)
 
 // A stalled sound server usually comes back: the next transmission tries the device again.
 // While it stays away the engine goes on on Timer1.
-void PlaybackCycle::reopenLostOutput()
+void PlaybackCycle::ReopenLostOutput(bool quiet)
 {
     EngineState &s = m_state;
+    if (!s.OutputLost)
+        return;
     if (const int error = m_output.open(s.WaveOutDevice); error != 0) {
         s.LastWaveError = error;
-        if (!m_reopenFailureSaid) {
+        if (!quiet && !m_reopenFailureSaid) {
             m_reopenFailureSaid = true;
             m_host.showProgramMessage(WaveErrorText(error, m_host.msgCannotOpenSoundCard()));
         }
@@ -170,8 +172,8 @@ void PlaybackCycle::startNow()
     if (m_state.PlaybackDone && !m_textRunning) {
         // The first buffer of a transmission; the done handler's clicks follow within it.
         m_textRunning = true;
-        if (m_state.OutputLost && !m_state.PlayQueue.empty())
-            reopenLostOutput();
+        if (!m_state.PlayQueue.empty())
+            ReopenLostOutput(false);
     }
     switch (m_engine.startNext()) {
     case SendingEngine::StartResult::QueueEmpty:

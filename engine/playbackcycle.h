@@ -60,6 +60,9 @@ public:
     // An output lost while open is opened again by the first start of each transmission
     // until it works; its loss and a failed reopen are each said once until sound plays.
     bool OpenWaveOut();
+    // An output lost while open is tried again (the start of a transmission, a key's
+    // sidetone); `quiet` keeps a failure unsaid where a message would interrupt the keying.
+    void ReopenLostOutput(bool quiet);
     // The sound-card panel's device change: closes and opens the output again. A failure leaves
     // the program on the no-sound-card path.
     void ReopenWaveOut();
@@ -92,7 +95,6 @@ private:
     bool successorWaiting();
     void releaseHeldDone();
     void outputLost(int error);
-    void reopenLostOutput();
 
     EngineState &m_state;
     EngineHost &m_host;

@@ -201,6 +201,42 @@ TEST_F(Monitor, TheSidetoneSoundsWhileTheKeyIsHeldAndFallsSilentAfterTenSeconds)
     output.withSidetone = false;
 }
 
+TEST_F(Monitor, AHandKeyOpensAnOutputLostToTheSoundServerAgainWithoutAWord)
+{
+    FakeAudioOutput &output = fake();
+    output.withSidetone = true;
+    EngineState &s = SoundEngine().State;
+    chooseKeyType("RadioButtonCTRL");
+    box->setFocus();
+    const std::size_t opened = output.openedDevices.size();
+    EXPECT_EQ(withMessage([&] { output.fail(-9985); }), "Err -9985 : Can't open the sound card !");
+    ASSERT_TRUE(s.NoSoundCard);
+
+    // Still away at the first key: silent and unsaid (a message would swallow the release),
+    // the mark timed all the same.
+    output.openError = -9996;
+    const std::uint32_t keyedBefore = output.voice.lastKeyDown();
+    EXPECT_TRUE(withMessage([&] {
+                    QTest::keyPress(box, Qt::Key_Control);
+                    clock += 100ms;
+                    QTest::keyRelease(box, Qt::Key_Control);
+                }).isEmpty());
+    EXPECT_EQ(output.openedDevices.size(), opened + 1);
+    EXPECT_EQ(output.voice.lastKeyDown(), keyedBefore);
+    ASSERT_TRUE(memoIs("E ")) << memoText().toStdString();
+
+    // Back: the next key opens the output and sounds.
+    output.openError = 0;
+    clock += 1s;
+    QTest::keyPress(box, Qt::Key_Control);
+    EXPECT_FALSE(s.NoSoundCard);
+    EXPECT_EQ(output.voice.lastKeyDown(), keyedBefore + 1);
+    clock += 300ms;
+    QTest::keyRelease(box, Qt::Key_Control);
+    ASSERT_TRUE(memoIs("E T ")) << memoText().toStdString();
+    output.withSidetone = false;
+}
+
 TEST_F(Monitor, APaddleClickOnTheKeyPictureIsDecodedWithoutAnyKeyingOutput)
 {
     chooseKeyType("RadioButtonElKeyN");
