@@ -53,7 +53,8 @@ SoundCardPanel BuildSoundCardPanel(TForm1 &form)
     p.PanelCarteSon->hide();
 
     auto *title = Named(new QLabel(QStringLiteral("SOUND CARD"), p.PanelCarteSon), "TitreCarteSon");
-    title->setGeometry(12, 8, 336, 20);
+    // Centred in the panel, clear of the close button in its corner.
+    title->setGeometry(34, 8, 292, 20);
     title->setAlignment(Qt::AlignCenter);
     p.RadioButtonCarteWin = Named(new QRadioButton(QStringLiteral("System default"), p.PanelCarteSon),
                                   "RadioButtonCarteWin");

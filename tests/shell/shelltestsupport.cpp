@@ -32,6 +32,9 @@
 #include "tests/common/fakeaudiooutput.h"
 #include "tests/common/testsupport.h"
 
+#include <QAbstractScrollArea>
+#include <QFrame>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QProcessEnvironment>
@@ -290,6 +293,22 @@ QByteArray ProgramRun::errors()
     m_process.waitForReadyRead(10);
     m_errors += m_process.readAllStandardError();
     return m_errors;
+}
+
+void forEachPanel(QWidget *parent, const std::function<void(QWidget *panel)> &check)
+{
+    for (QWidget *panel : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        const bool container = (qobject_cast<QFrame *>(panel) && !qobject_cast<QAbstractScrollArea *>(panel)
+                                && !qobject_cast<QLabel *>(panel))
+                               || qobject_cast<QGroupBox *>(panel);
+        if (!container || panel->objectName().isEmpty() || panel->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        const bool hidden = panel->isHidden();
+        panel->show();
+        check(panel);
+        forEachPanel(panel, check);
+        panel->setHidden(hidden);
+    }
 }
 
 } // namespace shelltest

@@ -95,4 +95,8 @@ private:
     QByteArray m_errors;
 };
 
+// Shows each panel of the main window in turn (a container the modes and settings show and
+// hide, within the panels around it), runs `check` on it while it is open, and hides it again.
+void forEachPanel(QWidget *parent, const std::function<void(QWidget *panel)> &check);
+
 } // namespace shelltest

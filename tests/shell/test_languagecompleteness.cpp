@@ -282,24 +282,6 @@ std::vector<int> rowsCut(const QListWidget *list)
     return cut;
 }
 
-// Shows each panel of the main window in turn (a container the modes and settings show and
-// hide, within the panels around it), runs `check` on it while it is open, and hides it again.
-void forEachPanel(QWidget *parent, const std::function<void(QWidget *panel)> &check)
-{
-    for (QWidget *panel : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        const bool container = (qobject_cast<QFrame *>(panel) && !qobject_cast<QAbstractScrollArea *>(panel)
-                                && !qobject_cast<QLabel *>(panel))
-                               || qobject_cast<QGroupBox *>(panel);
-        if (!container || panel->objectName().isEmpty() || panel->objectName().startsWith(QLatin1String("qt_")))
-            continue;
-        const bool hidden = panel->isHidden();
-        panel->show();
-        check(panel);
-        forEachPanel(panel, check);
-        panel->setHidden(hidden);
-    }
-}
-
 TEST(LanguageCompleteness, NoCaptionIsCutInAnyLanguageAtAnyStep)
 {
     openEveryWindow();
@@ -344,7 +326,7 @@ TEST(LanguageCompleteness, NoCaptionIsCutInAnyLanguageAtAnyStep)
                 QApplication::processEvents();
                 check(Form1, language, percent);
             }
-            forEachPanel(Form1->centralWidget(), [&](QWidget *panel) {
+            shelltest::forEachPanel(Form1->centralWidget(), [&](QWidget *panel) {
                 QApplication::processEvents();
                 check(panel, language, percent);
             });

@@ -1,6 +1,6 @@
-// What the user sees of the main window in each mode and of every side window, at each step of
-// the enlargement: no visible control lies over another, and every menu of the main window's
-// menu bar is seen in the bar, none folded behind its overflow button.
+// What the user sees of the main window in each mode, in each of its panels and of every side
+// window, at each step of the enlargement: no visible control lies over another, and every menu
+// of the main window's menu bar is seen in the bar, none folded behind its overflow button.
 
 #include "tests/training/modewindow.h"
 
@@ -83,6 +83,16 @@ TEST_F(Layout, NoVisibleControlLiesOverAnotherInAnyModeAtAnyStep)
         ASSERT_TRUE(control<QWidget>("PanelFile")->isVisible());
         for (const std::string &pair : overlaps())
             ADD_FAILURE() << step << "file text: " << pair;
+    });
+}
+
+TEST_F(Layout, NoControlLiesOverAnotherInsideAPanelAtAnyStep)
+{
+    atEachStep([&](const std::string &step) {
+        shelltest::forEachPanel(Form1->centralWidget(), [&](QWidget *panel) {
+            for (const std::string &pair : overlaps(panel))
+                ADD_FAILURE() << step << panel->objectName().toStdString() << ": " << pair;
+        });
     });
 }
 
