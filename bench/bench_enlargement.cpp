@@ -3,8 +3,7 @@
 // hidden at 150 %. Target: a change of step well under 100 ms, so the menu answers at once.
 // Runs offscreen.
 
-#include "bench/silentoutput.h"
-#include "platform/audiooutput.h"
+#include "bench/programwindows.h"
 #include "shell/mainwindow.h"
 #include "shell/soundengine.h"
 #include "shell/sidewindows.h"
@@ -51,18 +50,5 @@ BENCHMARK(BM_SideWindowShownAt150)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir config;
-    QTemporaryDir data;
-    setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
-    setenv("XDG_DATA_HOME", data.path().toLocal8Bit().constData(), 1);
-    QApplication app(argc, argv);
-    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<SilentOutput>()); };
-    TerminateApplication = [] {};
-    if (!CreateAllWindows())
-        return 1;
-    Form1->show();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return RunBenchmarksOnProgramWindows(argc, argv);
 }

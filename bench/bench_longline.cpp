@@ -5,8 +5,7 @@
 // grew over the runs. Target for 16 MiB, with or without blanks: under 1 s and 1 GB.
 // Runs offscreen with a silent output.
 
-#include "bench/silentoutput.h"
-#include "platform/audiooutput.h"
+#include "bench/programwindows.h"
 #include "shell/formdialog.h"
 #include "shell/mainwindow.h"
 #include "shell/opendialogs.h"
@@ -70,21 +69,8 @@ BENCHMARK(BM_OpenOneLongLine)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir config;
-    QTemporaryDir data;
     QTemporaryDir texts;
     files = &texts;
-    setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
-    setenv("XDG_DATA_HOME", data.path().toLocal8Bit().constData(), 1);
-    QApplication app(argc, argv);
-    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<SilentOutput>()); };
-    TerminateApplication = [] {};
-    if (!CreateAllWindows())
-        return 1;
-    Form1->show();
-    WarnAnsiShown = true; // the one-time encoding warning would wait for its OK
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    // The one-time encoding warning would wait for its OK.
+    return RunBenchmarksOnProgramWindows(argc, argv, [] { WarnAnsiShown = true; });
 }

@@ -3,7 +3,7 @@
 // the other, as Ctrl+Shift+F11 does. Target: 1001 characters in under 50 ms, the stack no
 // deeper for a long series than for a short one. Runs offscreen with a silent output.
 
-#include "bench/silentoutput.h"
+#include "bench/programwindows.h"
 #include "engine/random.h"
 #include "platform/audiooutput.h"
 #include "shell/mainwindow.h"
@@ -53,27 +53,15 @@ BENCHMARK(BM_QuickSeries)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir config;
-    QTemporaryDir data;
-    setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
-    setenv("XDG_DATA_HOME", data.path().toLocal8Bit().constData(), 1);
-    QApplication app(argc, argv);
-    SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<SilentOutput>()); };
-    TerminateApplication = [] {};
-    if (!CreateAllWindows())
-        return 1;
-    Form1->show();
-    Form1->RadioButtonRandom->click();
-    // Every unit of the series is asked for here: note how deep the stack is each time.
-    Hooks().randomNextUnit = [next = Hooks().randomNextUnit] {
-        int mark = 0;
-        const auto at = reinterpret_cast<std::uintptr_t>(&mark);
-        lowest = std::min(lowest, at);
-        highest = std::max(highest, at);
-        next();
-    };
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return RunBenchmarksOnProgramWindows(argc, argv, [] {
+        Form1->RadioButtonRandom->click();
+        // Every unit of the series is asked for here: note how deep the stack is each time.
+        Hooks().randomNextUnit = [next = Hooks().randomNextUnit] {
+            int mark = 0;
+            const auto at = reinterpret_cast<std::uintptr_t>(&mark);
+            lowest = std::min(lowest, at);
+            highest = std::max(highest, at);
+            next();
+        };
+    });
 }
