@@ -45,6 +45,9 @@ PortAudioInput::~PortAudioInput()
 int PortAudioInput::open(int device)
 {
     close();
+    // The session's probe is not the opening's explanation: it keeps its own capture.
+    if (const int error = PortAudioSession::start(); error != paNoError)
+        return error;
     // The rates tried make ALSA print each refusal; shown only when none opens.
     StderrCapture capture;
     const int error = openStream(device);

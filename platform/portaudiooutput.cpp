@@ -208,7 +208,10 @@ PortAudioOutput::~PortAudioOutput()
 
 int PortAudioOutput::startStream(int device)
 {
-    // What the libraries print while opening is shown only when the opening fails.
+    // The session's start probes every device under a capture of its own, never shown unless
+    // the start itself fails; what the opening prints is shown only when the opening fails.
+    if (const int error = PortAudioSession::start(); error != paNoError)
+        return error;
     StderrCapture capture;
     const int error = openStream(device);
     if (error != paNoError)
