@@ -74,12 +74,11 @@ extern bool WarnAnsiShown;
 // nobody may be there to answer.
 extern bool MessagesToStandardError;
 
-// A quit ends the requests on screen or waiting (EndWaitsForQuit, shell/utilities.h): each
-// is answered 0 (No, or closed) and its caller returns; with MessagesToStandardError set its
-// text goes to the standard error.
-
 // Shows a message with an OK button and returns when the user has closed it. Texts are
-// Windows-1252 (engine strings); CR LF, CR or LF break lines.
+// Windows-1252 (engine strings); CR LF, CR or LF break lines. A quit ends the messages and
+// questions on screen or waiting (EndWaitsForQuit, shell/utilities.h): each is answered 0
+// (No, or closed) and its caller returns; with MessagesToStandardError set its text goes to
+// the standard error.
 void ShowProgramMessage(const std::string &text);
 void ShowProgramMessage(const char *text);
 void ShowProgramMessage(const QString &text);

@@ -278,7 +278,7 @@ void TFormDemo::FormShow()
         setFontSize(InitialDemoFontSize(points, MemoDemo->width(), box ? box->width() : 0));
     }
     const FileTextModule &text = FileText();
-    MemoDemo->setPlainText(text.TextLoaded ? FileTextForDisplay(text.FileTextLines) : QString());
+    MemoDemo->setPlainText(text.TextLoaded ? FileTextForDisplay(text.FileTextLines, text.Rows) : QString());
     SetDemoCaret();
     MemoDemo->setFocus();
 }

@@ -639,12 +639,11 @@ void ShowFileTextLines()
         return;
     }
     module.Rows = filetext::ShownRows(module.FileTextLines);
-    setBoxText(FileTextForDisplay(module.FileTextLines));
+    setBoxText(FileTextForDisplay(module.FileTextLines, module.Rows));
 }
 
-QString FileTextForDisplay(const std::vector<std::string> &lines)
+QString FileTextForDisplay(const std::vector<std::string> &lines, const filetext::ShownRows &rows)
 {
-    const filetext::ShownRows rows(lines);
     std::size_t size = rows.Cuts().size();
     for (const std::string &line : lines)
         size += line.size() + 1;

@@ -123,8 +123,8 @@ std::optional<std::vector<std::string>> LoadNewsText(const std::string &fileName
 // The text box shows FileTextLines (the placeholder when there are none).
 void ShowFileTextLines();
 // Lines as the box shows them: one line break ("\n") between lines, and one at each cut of
-// ShownRows(lines).
-QString FileTextForDisplay(const std::vector<std::string> &lines);
+// `rows`, the lines' own ShownRows.
+QString FileTextForDisplay(const std::vector<std::string> &lines, const filetext::ShownRows &rows);
 // The caret of the next character to send (one position per line break of the text; the
 // boxes show it at Rows.BoxPositionOf): where the demo view puts its caret.
 int FileTextCaret();
