@@ -286,11 +286,15 @@ void scaleControl(QWidget *w, bool root, int from, int to)
     const FontSize now = sizeOf(current);
     const FontSize parents = root ? now : sizeOf(w->parentWidget()->font());
     // Qt does not pass a parent's new font on to a child with a style sheet of its own: such a
-    // child (whose sheet gives no font) is given its parent's size here.
+    // child (whose sheet gives no font) is given its parent's size here, unless its design
+    // gave it a font of its own (a game's large counter under a coloured group title).
     const bool sheet = !root && w->testAttribute(Qt::WA_StyleSheet)
                        && !w->styleSheet().contains(QLatin1String("font"));
+    const bool setFont = w->testAttribute(Qt::WA_SetFont);
+    // Such a child still has the old step's size: it is compared with its parent's at that step.
     const bool ownSize = root || rec.font
-                         || (!sheet && now != parents && (!fresh || w->testAttribute(Qt::WA_SetFont)));
+                         || (sheet ? fresh && setFont && now != scaleFont(parents, from, to)
+                                   : now != parents && (!fresh || setFont));
     if (!ownSize && sheet && now != parents)
         w->setFont(withSize(current, parents));
     if (ownSize) {
@@ -587,16 +591,63 @@ void setStepGeometry(QWidget *w, const QRect &r)
         it->second.applied = r;
 }
 
+// Rows of a step's height, never lower than their font: the view's own delegate still draws
+// them. The model is left alone, since an editable combo box takes a change to its current
+// row for a new text of its own.
+class StepRowDelegate : public QAbstractItemDelegate {
+public:
+    StepRowDelegate(QAbstractItemDelegate *drawer, int height, QObject *parent)
+        : QAbstractItemDelegate(parent), drawer_(drawer), height_(height)
+    {
+    }
+    QAbstractItemDelegate *drawer() const { return drawer_; }
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        if (drawer_)
+            drawer_->paint(painter, option, index);
+    }
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const QSize size = drawer_ ? drawer_->sizeHint(option, index) : QSize();
+        return {size.width(), std::max(height_, option.fontMetrics.height())};
+    }
+
+private:
+    QPointer<QAbstractItemDelegate> drawer_;
+    int height_;
+};
+
+void setRowHeight(QAbstractItemView *view, int height)
+{
+    auto *mine = dynamic_cast<StepRowDelegate *>(view->itemDelegate());
+    QAbstractItemDelegate *drawer = mine ? mine->drawer() : view->itemDelegate();
+    if (height > 0)
+        view->setItemDelegate(new StepRowDelegate(drawer, height, view));
+    else if (mine)
+        view->setItemDelegate(drawer);
+    if (mine)
+        mine->deleteLater();
+}
+
 // The height of a list's or combo box's items; 0 gives back the design's.
 void setItemHeight(QWidget *w, int height)
 {
     QAbstractItemView *view = nullptr;
-    if (auto *combo = qobject_cast<QComboBox *>(w))
+    auto *combo = qobject_cast<QComboBox *>(w);
+    if (combo)
         view = combo->view();
     else
         view = qobject_cast<QAbstractItemView *>(w);
     if (!view || !view->model())
         return;
+    if (combo) {
+        // Its drop-down and every list of the main window that shows its items.
+        for (QAbstractItemView *other : Form1->findChildren<QAbstractItemView *>())
+            if (other != view && other->model() == view->model())
+                setRowHeight(other, height);
+        setRowHeight(view, height);
+        return;
+    }
     auto *list = qobject_cast<QListView *>(view);
     if (list && (list->gridSize().isValid() || designGrids.count(w))) {
         auto [it, fresh] = designGrids.try_emplace(w, list->gridSize());
@@ -610,9 +661,7 @@ void setItemHeight(QWidget *w, int height)
         }
         return;
     }
-    QAbstractItemModel *model = view->model();
-    for (int row = 0; row < model->rowCount(); ++row)
-        model->setData(model->index(row, 0), height > 0 ? QVariant(QSize(0, height)) : QVariant(), Qt::SizeHintRole);
+    setRowHeight(view, height);
 }
 
 void applyStepSizes()
@@ -691,23 +740,15 @@ std::vector<QWidget *> closedAtChange()
             SideWindowNamed("FormGames"), FormBalise, FormFilter};
 }
 
-// The main window's size through a change: from its size at the old step (exactly its design
-// when the user did not resize it since) to the new step.
+// The main window's size through a change once the window is built: from its size at the old
+// step (exactly its design when the user did not resize it since) to the new step. The saved
+// step at start leaves the size alone: the one read from the file is already at that step.
 QSize mainDesign;
 QSize mainApplied;
 
 void resizeMainWindow(int from, int to)
 {
     const QSize now = Form1->size();
-    if (!MainFormCreated) {
-        // The saved step at start: the size read from the file is already the size at that
-        // step, so the window keeps it (scaled again, it would grow at every start).
-        Form1->setMinimumSize(MainWindowDesignSize());
-        mainApplied = now.expandedTo(Form1->minimumSize());
-        mainDesign = scaleLimit(mainApplied, 100, to);
-        Form1->resize(mainApplied);
-        return;
-    }
     QSize design = now == mainApplied && mainDesign.isValid() ? mainDesign : scaleLimit(now, 100, from);
     // A width that only the menu bar held (its font keeps its size at every step) is not the
     // window's own: the new step starts from the design's, and the bar holds it again after.

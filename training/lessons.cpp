@@ -27,6 +27,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -42,6 +43,55 @@ QComboBox *box()
 
 void followBoxIndex(int index);
 void showBoxLessonInList();
+
+// The lesson numbers beside the list: each number faces its lesson's row, whatever the
+// step's font and row height, rather than following its own line spacing.
+class PageNumbersLabel : public QLabel {
+public:
+    PageNumbersLabel(QListView *&rows, QWidget *parent)
+        : QLabel(parent), rows_(rows)
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QListView *list = rows_;
+        if (!list || !list->model() || list->model()->rowCount() == 0) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        QPainter painter(this);
+        painter.setPen(palette().color(foregroundRole()));
+        painter.setFont(font());
+        const QStringList numbers = text().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (int row = 0; row < numbers.size() && row < list->model()->rowCount(); ++row) {
+            const QRect item = list->visualRect(list->model()->index(row, 0));
+            if (!item.isValid())
+                continue;
+            const QPoint top = list->viewport()->mapTo(parentWidget(), item.topLeft()) - pos();
+            painter.drawText(QRect(0, top.y(), width(), item.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                             numbers[row]);
+        }
+    }
+
+private:
+    QListView *&rows_;
+};
+
+// The numbers follow the rows: whenever the list paints, so do they.
+class RowsPainted : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && module.Label3)
+            module.Label3->update();
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 // Keys, wheel and right click of the box and of its list.
 class LessonBoxEvents : public QObject {
@@ -287,7 +337,7 @@ void BuildLessonList(LessonsModule &m)
     while (box()->count() < lessons::LessonsPerPage)
         box()->addItem(QStringLiteral(" "));
 
-    m.Label3 = new QLabel(panel);
+    m.Label3 = new PageNumbersLabel(m.BoxCaracteresChoixList, panel);
     m.Label3->setObjectName(QStringLiteral("Label3"));
     m.Label3->setWordWrap(true);
     m.Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -300,6 +350,7 @@ void BuildLessonList(LessonsModule &m)
     m.BoxCaracteresChoixList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m.BoxCaracteresChoixList->setContextMenuPolicy(Qt::CustomContextMenu);
     m.BoxCaracteresChoixList->setGeometry(52, 82, 332, 364);
+    m.BoxCaracteresChoixList->viewport()->installEventFilter(new RowsPainted(m.Label3));
 
     auto *events = new LessonBoxEvents(panel);
     for (QObject *watched : {static_cast<QObject *>(box()), static_cast<QObject *>(box()->lineEdit()),
@@ -474,6 +525,8 @@ void BuildLessonsModule(TForm1 &form)
         if (!module.form)
             return;
         RandomModuleState().LessonText.assign(1, ' ');
+        // A blank of its own, no lesson's: nothing is selected, so the wheel starts at #01.
+        box()->setCurrentIndex(-1);
         SetBoxText(QStringLiteral(" "));
     });
 }

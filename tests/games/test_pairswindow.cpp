@@ -8,6 +8,7 @@
 #include "games/formmemorypairs.h"
 #include "games/gameart.h"
 #include "games/gamesmodule.h"
+#include "shell/mainwindow.h"
 #include "shell/panelport.h"
 #include "shell/settingskeys.h"
 #include "shell/utilities.h"
@@ -209,6 +210,30 @@ TEST_F(PairsWindow, AgainstTheProgramTheScoreboardFollowsTheTurnsAndANewGameCanc
     EXPECT_FALSE(w->GroupBox2Joueurs->isEnabled());
     EXPECT_FALSE(w->ImageMoiGris->isHidden());
     EXPECT_EQ(GamesState().PairsPlayers, 1);
+}
+
+TEST_F(PairsWindow, TheCountersKeepTheirLargeBoldFontAtEveryStepAndBackAt100)
+{
+    open(0, 2);
+    const char *const counters[] = {"StaticTextCount", "StaticTextPairsMoi", "StaticTextpairsPC"};
+    auto font = [&](const char *name) {
+        auto *label = w->findChild<QLabel *>(QString::fromLatin1(name));
+        EXPECT_NE(label, nullptr) << name;
+        return label ? label->font() : QFont();
+    };
+    const qreal design = font("StaticTextCount").pointSizeF();
+    ASSERT_GT(design, font("Label1").pointSizeF());
+    w->hide();
+    for (int percent : {150, 200, 100}) {
+        SCOPED_TRACE(percent);
+        ASSERT_TRUE(ClickMenuItem(Form1->findChild<QAction *>(QStringLiteral("MenuAgrandir%1").arg(percent))));
+        w->show();
+        for (const char *name : counters) {
+            EXPECT_TRUE(font(name).bold()) << name;
+            EXPECT_DOUBLE_EQ(font(name).pointSizeF(), design * percent / 100) << name;
+        }
+        w->hide();
+    }
 }
 
 TEST_F(PairsWindow, ARefusedCharacterIsNotWaitedFor)

@@ -30,6 +30,7 @@
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -265,6 +266,55 @@ TEST_F(LessonsWindow, PagesTurnByButtonsKeysAndWheelAndARightClickEditsTheLesson
     EXPECT_TRUE(control<QWidget>("PanelChoixRandom")->isHidden());
     EXPECT_EQ(control<QLineEdit>("EditNumeroLesson")->text(), "53");
     EXPECT_EQ(text(control<QLineEdit>("EditCaractereLesson")->text()), "atenois14lrhd25");
+}
+
+// The middle of each line of text in a picture of a control, top to bottom.
+std::vector<int> textLineMiddles(const QImage &picture)
+{
+    std::vector<int> middles;
+    int first = -1;
+    for (int y = 0; y <= picture.height(); ++y) {
+        bool ink = false;
+        for (int x = 0; y < picture.height() && x < picture.width() && !ink; ++x)
+            ink = qGray(picture.pixel(x, y)) < 128;
+        if (ink && first < 0)
+            first = y;
+        if (!ink && first >= 0) {
+            middles.push_back((first + y - 1) / 2);
+            first = -1;
+        }
+    }
+    return middles;
+}
+
+// An enlargement never chooses for the user: the blank box stays blank with no lesson
+// selected, so the wheel starts at the first lesson; and each lesson number faces its row.
+TEST_F(LessonsWindow, AtEveryStepTheBlankBoxStaysBlankAndEachLessonNumberFacesItsLesson)
+{
+    auto *label = control<QLabel>("Label3");
+    ASSERT_TRUE(label);
+    openChoice();
+    for (int percent : {150, 175, 200, 125, 100}) {
+        SCOPED_TRACE(percent);
+        ASSERT_TRUE(ClickMenuItem(item(("MenuAgrandir" + std::to_string(percent)).c_str())));
+        QApplication::processEvents();
+        EXPECT_EQ(box->lineEdit()->text(), QStringLiteral(" "));
+        EXPECT_EQ(box->currentIndex(), -1);
+        EXPECT_TRUE(written("CHOSEN_CHAR=").empty());
+
+        const std::vector<int> numbers = textLineMiddles(label->grab().toImage());
+        ASSERT_EQ(numbers.size(), 20u);
+        for (int row = 0; row < 20; ++row) {
+            const QRect item = list->visualRect(list->model()->index(row, 0));
+            const int middle = list->viewport()->mapTo(label->parentWidget(), item.center()).y() - label->y();
+            EXPECT_NEAR(numbers[static_cast<std::size_t>(row)], middle, item.height() / 4) << "#" << row + 1;
+            // The row holds its font's whole height: no descender is cut.
+            EXPECT_GE(item.height(), list->fontMetrics().height());
+        }
+    }
+    wheel(-120);
+    EXPECT_EQ(box->currentIndex(), 0);
+    EXPECT_EQ(text(box->currentText()), "endx0");
 }
 
 TEST_F(LessonsWindow, TheListHighlightsTheLessonTheBoxHoldsAfterTheSettingsExitAndAfterCancel)
