@@ -21,6 +21,7 @@
 #include "shell/zoomview.h"
 
 #include <QAction>
+#include <QActionEvent>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
@@ -35,6 +36,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 
 TForm1 *Form1 = nullptr;
 
@@ -79,8 +81,11 @@ public:
         setFont(smaller);
     }
 
-    // The width that shows every menu of the bar side by side, as Qt lays them out: the
-    // hidden ones too, since the release menu shows later and must then find its room.
+    // Told when a menu of the bar changes (shown, hidden, renamed).
+    std::function<void()> menusChanged;
+
+    // The width that shows every menu of the bar side by side, as Qt lays them out. A hidden
+    // menu takes no room: the release menu widens the window when it appears.
     int widthForEveryMenu() const
     {
         const QStyle *s = style();
@@ -89,7 +94,7 @@ public:
                          + s->pixelMetric(QStyle::PM_MenuBarHMargin, nullptr, this))
                     + spacing;
         for (QAction *menu : actions()) {
-            if (menu->isSeparator() || menu->text().isEmpty())
+            if (menu->isSeparator() || menu->text().isEmpty() || !menu->isVisible())
                 continue;
             QStyleOptionMenuItem option;
             initStyleOption(&option, menu);
@@ -97,6 +102,14 @@ public:
             width += s->sizeFromContents(QStyle::CT_MenuBarItem, &option, text, this).width() + spacing;
         }
         return width;
+    }
+
+protected:
+    void actionEvent(QActionEvent *event) override
+    {
+        QMenuBar::actionEvent(event);
+        if (event->type() == QEvent::ActionChanged && menusChanged)
+            menusChanged();
     }
 };
 
@@ -107,7 +120,9 @@ TForm1::TForm1(QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KESTRELON"));
-    setMenuBar(new MainMenuBar(this));
+    auto *bar = new MainMenuBar(this);
+    setMenuBar(bar);
+    bar->menusChanged = [this] { fitMenuBar(); };
 
     MenuOutils = Named(menuBar()->addMenu(QStringLiteral("&Tools")), "MenuOutils");
     MenuOutilsQuit = Named(MenuOutils->addAction(QStringLiteral("&Quit")), "MenuOutilsQuit");
@@ -228,6 +243,7 @@ void TForm1::fitMenuBar()
 
 TForm1::~TForm1()
 {
+    static_cast<MainMenuBar *>(menuBar())->menusChanged = nullptr;
     if (Form1 == this)
         Form1 = nullptr;
 }

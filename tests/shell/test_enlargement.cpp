@@ -9,6 +9,7 @@
 #include "shell/effectwindows.h"
 #include "shell/formdialog.h"
 #include "shell/mainwindow.h"
+#include "shell/releasecheck.h"
 #include "shell/settingsfile.h"
 #include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
@@ -331,18 +332,28 @@ TEST(Enlargement, TheSavedStepIsAppliedAtStartAndOnlyAStepIsTaken)
                 EXPECT_EQ(line.value, std::to_string(percent));
             }
         EXPECT_EQ(written, percent != 100);
+        // The step chooses nothing for the user: the choice box stays blank.
+        for (const settings::Line &line : Settings().write())
+            EXPECT_NE(line.key, "CHOSEN_CHAR=") << line.value;
         DestroyAllWindows();
     }
 }
 
 // The mode buttons are placed by their captions' widths: at a step a caption grows, its
 // button's round mark does not.
-// The menu bar keeps its font at every step: a language whose menus need more than the design's
-// width holds the window wider, and only as far as they need.
-TEST(Enlargement, AWindowOnlyTheMenusHoldWiderStepsFromTheDesignAndComesBackWithAnotherLanguage)
+// The menu bar keeps its font at every step. The menus shown decide the window's least width:
+// the hidden release menu takes no room in any language, and when it appears the window
+// widens for it, at every step only as far as the menus need.
+TEST(Enlargement, OnlyTheMenusShownHoldTheWindowWiderAndTheReleaseMenuWidensItWhenItAppears)
 {
     showProgram();
+    for (QAction *language : {Form1->Magyar1, Form1->Deutsch1, Form1->Francais1, Form1->Italiano1,
+                              Form1->Portugues1, Form1->Espagnol1, Form1->English1}) {
+        ASSERT_TRUE(ClickMenuItem(language));
+        EXPECT_EQ(Form1->size(), QSize(660, 516)) << language->objectName().toStdString();
+    }
     ASSERT_TRUE(ClickMenuItem(Form1->Espagnol1));
+    ShowNewRelease("5.3.0");
     const int menus = Form1->minimumWidth();
     ASSERT_GT(menus, 660);
     EXPECT_EQ(Form1->width(), menus);
@@ -351,7 +362,7 @@ TEST(Enlargement, AWindowOnlyTheMenusHoldWiderStepsFromTheDesignAndComesBackWith
         choose(percent);
         EXPECT_EQ(Form1->size(), QSize(std::max(660 * percent / 100, menus), 516 * percent / 100));
     }
-    ASSERT_TRUE(ClickMenuItem(Form1->English1));
+    HideNewRelease();
     EXPECT_EQ(Form1->size(), QSize(660, 516));
 }
 
