@@ -28,7 +28,9 @@ Spin *row(QWidget *panel, int top, QLabel *&label, const char *labelName, const 
           const char *spinName)
 {
     label = Named(new QLabel(QString::fromLatin1(caption), panel), labelName);
-    label->setGeometry(12, top, 380, 24);
+    // Two lines high, centred on the spin edit: a longer caption (German) wraps into them.
+    label->setGeometry(12, top - 6, 380, 36);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label->setWordWrap(true);
     Named(spin, spinName)->setGeometry(400, top, 56, 24);
     return spin;

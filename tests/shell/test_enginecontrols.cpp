@@ -400,6 +400,24 @@ TEST_F(EngineControls, TheVolumeKeysStepTheLevelOfTheNextCharacter)
     EXPECT_NEAR(peak(rendered("t")), expected(-12), expected(-12) * 0.005);
 }
 
+// Every caption of the spacing panel fits its box, in every language, however many lines it
+// wraps into.
+TEST_F(EngineControls, TheSpacingPanelsCaptionsFitTheirBoxesInEveryLanguage)
+{
+    for (void (*click)() : {English1Click, Magyar1Click, Deutsch1Click, Francais1Click, Italiano1Click,
+                            Portugues1Click, Espagnol1Click}) {
+        click();
+        for (const char *name : {"LabelNombreEspace", "LabelEspaceMots", "LabelEspaceMotsFin", "LabelLeadingSpace",
+                                 "LabelSpaceBug"}) {
+            auto *label = spacing->findChild<QLabel *>(QString::fromLatin1(name));
+            ASSERT_NE(label, nullptr) << name;
+            EXPECT_LE(label->heightForWidth(label->width()), label->height()) << name << " "
+                                                                               << label->text().toStdString();
+        }
+    }
+    English1Click();
+}
+
 TEST_F(EngineControls, TheControlsSpeakTheLanguageOfTheSwitch)
 {
     Deutsch1Click();
