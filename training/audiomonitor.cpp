@@ -520,6 +520,12 @@ void StartAudioDecoding()
         text->setText(MsgAudioDecodingUnavailable());
     s.decoder.Reset();
     CloseWaveInput();
+    // Without a sound card the input is not tried: the start-up said so once already.
+    if (Form1 && Form1->Engine.NoSoundCard) {
+        showErrorPanel(true);
+        s.waveInOpen = false;
+        return;
+    }
     const int error = input().open(Form1 ? Form1->Engine.WaveInDevice : -1);
     if (error != 0) {
         // Only the input is given up: the output, its buffers and sending are untouched. The

@@ -227,6 +227,16 @@ TEST_F(AudioMonitor, AnInputThatCannotBeOpenedOrFailsTurnsDecodingOffAndSendingG
     EXPECT_EQ(memo->toPlainText(), QStringLiteral("PARIS PARIS "));
 }
 
+TEST_F(AudioMonitor, WithoutASoundCardTheInputIsNotTriedAndTheStartsMessageIsNotRepeated)
+{
+    SoundEngine().State.NoSoundCard = true;
+    openError = paInvalidDevice; // what trying the input would meet
+    EXPECT_EQ(enterMonitor(), QString());
+    EXPECT_EQ(input ? input->openedDevices.size() : 0u, 0u);
+    EXPECT_TRUE(control<QWidget>("PanelErrAudioMonitor")->isVisible());
+    EXPECT_FALSE(Hooks().waveInputOpen());
+}
+
 TEST_F(AudioMonitor, TheFiltersSettingsAreHeldToItsRangesAndComeBack)
 {
     Settings().read({{"AFCENTER=", "0"}, {"AFBW=", "-5"}, {"AFACTIVE=", "1"}, {"MONITOR_FILTER=", "1"},
