@@ -93,6 +93,8 @@ public:
     // no port and says "Error COM" with the reason. A port that is missing or refused is
     // still written back as the choice until the user chooses a port in the panel.
     void RestoreComPort(const std::string &name);
+    // That port while it is kept (missing or refused at start), else empty.
+    const std::string &KeptComName() const { return keptComName_; }
     // Start-up's keyer supply step: the supply buttons, KeyerPowerOn and the lines agree.
     void StartupKeyerSupply();
     // Quit: the lines down and the port closed.

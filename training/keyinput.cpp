@@ -57,6 +57,9 @@ struct KeyInputState {
     ToneStamp tone;
     QPointer<QTimer> silentCap;     // the 10-s end of a key-down without sound
     std::array<bool, 3> lineBusy{}; // KeyerDSRBusy, KeyerCTSBusy, KeyerRLSDBusy
+    // KEYER=COM read while its port is kept but not open: the key port goes back to the file
+    // with the port, until the user chooses either.
+    bool comKeyerKept = false;
 };
 
 KeyInputState st;
@@ -292,6 +295,13 @@ bool noComPortChosen()
 {
     TPanelPort *port = PanelPort();
     return !port || port->RadioGroupCOM->ItemIndex() <= 0;
+}
+
+// A port from the settings that is missing now, still the user's choice.
+bool comPortKept()
+{
+    TPanelPort *port = PanelPort();
+    return port && noComPortChosen() && !port->KeptComName().empty();
 }
 
 // ---- Key type -----------------------------------------------------------------------------------
@@ -544,6 +554,7 @@ void portClick()
     PortRadioGroup *port = KeyerPortGroup();
     if (!port)
         return;
+    st.comKeyerKept = false; // the user's own choice
     const int chosen = port->ItemIndex();
     if (chosen == KeyerPortJoystick && !JoystickPresent) {
         ShowProgramMessage("No Joystick !");
@@ -826,13 +837,14 @@ void bindSettings()
                  port->SetItemIndex(KeyerPortCom);
                  setKeyPortCaption(KeyerPortCom);
              } else if (value == "MOUSE" || value == "COM") {
+                 st.comKeyerKept = value == "COM" && comPortKept();
                  port->SetItemIndex(KeyerPortMouse);
                  setKeyPortCaption(KeyerPortMouse);
              }
          },
          [](Values &out) {
              static const char *const ports[] = {"GAME", "MOUSE", "COM"};
-             const int index = keyerPort();
+             const int index = st.comKeyerKept && comPortKept() ? int(KeyerPortCom) : keyerPort();
              if (index >= 0 && index <= 2)
                  out.push_back(ports[index]);
          }},
@@ -858,6 +870,7 @@ void bindSettings()
                  out.push_back(dtr && rts ? "DTRRTS" : dtr ? "DTR" : "RTS");
          }},
     });
+    Settings().addReadStart("key input: kept key port", [] { st.comKeyerKept = false; });
     // Both paddles read on one line would make it both: the dash moves as when the user
     // picks that line for the dot.
     Settings().addFixUp(PaddleLinesFixUp, "key input: paddle lines", [] { dotLineClick(); });

@@ -187,6 +187,19 @@ TEST_F(SettingsRoundTrip, AWindowSizeReadWithTheEnlargementIsKept)
     EXPECT_EQ(written.at("WINDIM="), std::vector<std::string>{"700,825"});
 }
 
+TEST_F(SettingsRoundTrip, TheKeyOnAPortMissingAtStartIsKeptWithThatPort)
+{
+    // The adapter unplugged: the key falls back to the mouse for this run, yet port and key
+    // go back to the file, so paddles on it key again once it is plugged in.
+    std::map<std::string, std::vector<std::string>> written;
+    const QString said = shelltest::withMessage([&] { written = writtenValues({"COM=ttyUSB7", "KEYER=COM"}); });
+    EXPECT_TRUE(said.contains(QStringLiteral("ttyUSB7"))) << said.toStdString();
+    EXPECT_EQ(written.at("COM="), std::vector<std::string>{"ttyUSB7"});
+    EXPECT_EQ(written.at("KEYER="), std::vector<std::string>{"COM"});
+    // With no port named, there is nothing to come back to.
+    EXPECT_EQ(writtenValues({"COM=0", "KEYER=COM"}).at("KEYER="), std::vector<std::string>{"MOUSE"});
+}
+
 TEST_F(SettingsRoundTrip, OnceTheModeIsRestoredTheModeOnScreenIsWritten)
 {
     // The monitor is not restored at start: the characters show, and they are what is kept.
