@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QRegularExpression>
 #include <QTextLayout>
 #include <QTimer>
 #include <QWindow>
@@ -24,6 +25,7 @@
 #include <climits>
 #include <cstdio>
 #include <deque>
+#include <vector>
 
 TFormDialog *FormDialog = nullptr;
 std::string DialogText;
@@ -220,24 +222,63 @@ DialogLayout ComputeDialogLayout(int lines, int fontPixels)
     };
 }
 
-int CountDialogLines(const QString &text, const QFont &font, int width)
+namespace {
+
+// Where each line of the wrapped text starts.
+std::vector<int> lineStarts(const QString &shown, const QFont &font, int width)
 {
-    if (text.isEmpty())
-        return 0;
-    QString lines = displayText(text);
+    QString lines = shown;
     lines.replace(QLatin1Char('\n'), QChar::LineSeparator);
     QTextLayout layout(lines, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WordWrap);
     layout.setTextOption(option);
-    int count = 0;
+    std::vector<int> starts;
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(width);
-        ++count;
+        starts.push_back(line.textStart());
     }
     layout.endLayout();
-    return count;
+    return starts;
+}
+
+int lineOf(const std::vector<int> &starts, int position)
+{
+    return int(std::upper_bound(starts.begin(), starts.end(), position) - starts.begin());
+}
+
+} // namespace
+
+QString DialogShownText(const QString &text, const QFont &font, int width)
+{
+    QString shown = displayText(text);
+    // A web address is never cut: where the wrapping would break inside one, the line breaks
+    // before it instead.
+    static const QRegularExpression address(QStringLiteral("(https?://|www\\.)\\S+"));
+    for (int from = 0;;) {
+        const QRegularExpressionMatch match = address.match(shown, from);
+        if (!match.hasMatch())
+            break;
+        const int start = int(match.capturedStart());
+        const int end = int(match.capturedEnd());
+        from = end;
+        const std::vector<int> starts = lineStarts(shown, font, width);
+        if (lineOf(starts, start) == lineOf(starts, end - 1) || start == 0 || shown[start - 1] == QLatin1Char('\n'))
+            continue;
+        if (shown[start - 1] == QLatin1Char(' '))
+            shown[start - 1] = QLatin1Char('\n');
+        else
+            shown.insert(start, QLatin1Char('\n'));
+    }
+    return shown;
+}
+
+int CountDialogLines(const QString &text, const QFont &font, int width)
+{
+    if (text.isEmpty())
+        return 0;
+    return int(lineStarts(DialogShownText(text, font, width), font, width).size());
 }
 
 TFormDialog::TFormDialog(QWidget *parent)
@@ -314,7 +355,7 @@ void TFormDialog::retranslate()
 void TFormDialog::FormShow(const QString &text)
 {
     retranslate();
-    LabelDialog->setText(displayText(text));
+    LabelDialog->setText(DialogShownText(text, LabelDialog->font(), LabelWidth));
 
     const int lines = CountDialogLines(text, LabelDialog->font(), LabelWidth);
     const DialogLayout layout = ComputeDialogLayout(lines, LabelDialog->font().pixelSize());

@@ -97,6 +97,9 @@ void ShowAnsiWarning(const QString &text);
 // Lines the text takes in the label (word wrap at `width` pixels, line breaks kept);
 // an empty text has 0 lines.
 int CountDialogLines(const QString &text, const QFont &font, int width);
+// The text as the label shows it: line ends made one, and a line break put before a web
+// address that the wrapping would cut.
+QString DialogShownText(const QString &text, const QFont &font, int width);
 
 // The window's layout for a number of text lines: everything below the text moves down by
 // the growth, the pictures by half of it (rounded half to even).

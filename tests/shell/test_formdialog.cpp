@@ -5,6 +5,7 @@
 #include "tests/shell/shelltestsupport.h"
 
 #include "shell/formdialog.h"
+#include "shell/languages/languages.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextLayout>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -98,6 +100,41 @@ TEST(Dialog, AMessageBeforeAnyWindowExistsIsShown)
     ShowProgramMessage("Err 2 : Can't open the sound card !");
     EXPECT_EQ(seen, QStringLiteral("Err 2 : Can't open the sound card !"));
     EXPECT_EQ(FormDialog->windowTitle(), QStringLiteral("KESTRELON"));
+}
+
+// The newer-release message in every language: the line that holds the address holds all of it.
+TEST(Dialog, AWebAddressIsNeverCutAndStartsALineOfItsOwnWhenItDoesNotFit)
+{
+    for (int index = 0; index < LanguageCount; ++index) {
+        const QString text = MessageIn(Msg::MsgNewerRelease, static_cast<Language>(index));
+        QString shown;
+        QLabel *label = nullptr;
+        whenDialogShown([&] {
+            label = FormDialog->findChild<QLabel *>(QStringLiteral("LabelDialog"));
+            shown = label ? label->text() : QString();
+            FormDialog->ButtonOK->click();
+        });
+        ShowProgramMessage(text);
+        ASSERT_NE(label, nullptr);
+        const int start = int(shown.indexOf(QLatin1String(MakerWebAddress)));
+        ASSERT_GE(start, 0) << shown.toStdString();
+        const int end = start + int(qstrlen(MakerWebAddress));
+        QString lines = shown;
+        lines.replace(QLatin1Char('\n'), QChar::LineSeparator);
+        QTextLayout layout(lines, label->font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        bool whole = false;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(label->width());
+            if (line.textStart() <= start && start < line.textStart() + line.textLength())
+                whole = end <= line.textStart() + line.textLength();
+        }
+        layout.endLayout();
+        EXPECT_TRUE(whole) << shown.toStdString();
+    }
 }
 
 TEST(Dialog, AQuestionAfterAMessageShowsYesNoAndTheQuestionPicture)
