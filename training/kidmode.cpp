@@ -42,12 +42,16 @@ int KidBaseWidth = 0, KidBaseHeight = 0;
 
 namespace {
 
-// Where the kid view's pictures lie: beyond the window's design area, which the kid view
-// grows to show (the rabbit and the key on the right, the alphabet below).
-constexpr QRect RabbitPlace(670, 118, 120, 140);
-constexpr QRect KeyPlace(670, 270, 120, 60);
-constexpr QRect AlphabetPlace(8, 480, 620, 150);
-constexpr QRect AlphabetBarPlace(632, 480, 16, 150);
+// The pictures as drawn; each is shown scaled into its place.
+constexpr QSize RabbitArt(120, 140);
+constexpr QSize KeyArt(120, 60);
+constexpr QSize AlphabetArt(620, 150);
+// Where they lie: in the band under the monitor group, over the rows a child keying does
+// not need, so the kid view is a frame around the monitor no larger than the window's design.
+constexpr QRect AlphabetPlace(8, 402, 347, 84);
+constexpr QRect AlphabetBarPlace(357, 402, 16, 84);
+constexpr QRect RabbitPlace(381, 402, 72, 84);
+constexpr QRect KeyPlace(462, 404, 100, 50); // left of Quit, which stays in reach
 constexpr int KidMargin = 10;
 constexpr int AnimationMs = 200;
 
@@ -85,7 +89,7 @@ bool optionChecked()
 // The rabbit: `hop` 0 sits; 1 to 3 are the frames of a hop (crouch, leap, land).
 QPixmap rabbitPicture(int hop)
 {
-    const QSize size = RabbitPlace.size();
+    const QSize size = RabbitArt;
     QPixmap pixmap(size);
     pixmap.fill(QColor(215, 240, 255));
     QPainter p(&pixmap);
@@ -146,7 +150,7 @@ void drawCode(QPainter &p, std::string_view code, double x, double y)
 // The alphabet: page 0 the letters, page 1 the figures and signs.
 QPixmap alphabetPicture(int page)
 {
-    const QSize size = AlphabetPlace.size();
+    const QSize size = AlphabetArt;
     QPixmap pixmap(size);
     pixmap.fill(QColor(255, 250, 225));
     QPainter p(&pixmap);
@@ -176,7 +180,7 @@ QPixmap alphabetPicture(int page)
 // The key, lever up or pressed down.
 QPixmap keyPicture(bool down)
 {
-    const QSize size = KeyPlace.size();
+    const QSize size = KeyArt;
     QPixmap pixmap(size);
     pixmap.fill(QColor(235, 235, 235));
     QPainter p(&pixmap);
@@ -205,6 +209,7 @@ QLabel *picture(QWidget *parent, const char *name, const QPixmap &pixmap, QRect 
 {
     auto *label = Named(new QLabel(parent), name);
     label->setPixmap(pixmap);
+    label->setScaledContents(true);
     label->setGeometry(place);
     label->hide();
     return label;
@@ -248,8 +253,8 @@ void stopSound()
     playSound(silence);
 }
 
-// The kid view's least size: the monitor group and the pictures inside the window, with the
-// margin beside and below them.
+// The kid view's least size: the frame around the monitor group and the pictures, as far
+// from them on the right as the group is from the left edge, the margin below them.
 QSize kidLeastSize()
 {
     KidControls &c = controls();
@@ -259,7 +264,7 @@ QSize kidLeastSize()
                                                                     c.ScrollBarImageAlpha})
         shown |= QRect(w->mapTo(Form1, QPoint(0, 0)), w->size());
     const int margin = KidMargin * CurrentZoomPercent() / 100;
-    return {shown.right() + 1 + margin, shown.bottom() + 1 + margin};
+    return {shown.right() + 1 + shown.left(), shown.bottom() + 1 + margin};
 }
 
 // MenuMonitorTexteClick once the item has toggled.
@@ -429,11 +434,15 @@ void EnterKidMode()
     c.MenuMonitorTexte->setChecked(true);
     Form1->TimerLapin->stop();
     showFrame(0);
-    c.ImageLapin[0]->raise();
     showAlphabetOfBar();
     c.ScrollBarImageAlpha->show();
     c.ImageManipOFF->show();
     c.ImageManipON->hide();
+    // Over the rows they cover.
+    for (QWidget *w : std::initializer_list<QWidget *>{c.ImageLapin[0], c.ImageLapin[1], c.ImageLapin[2],
+                                                        c.ImageLapin[3], c.Imagealphabet, c.ImageAlphabet2,
+                                                        c.ScrollBarImageAlpha, c.ImageManipOFF, c.ImageManipON})
+        w->raise();
 }
 
 void LeaveKidMode()
@@ -600,10 +609,12 @@ void BuildKidModeModule(TForm1 &form)
     AddModuleStep(ModuleStep::KidViewSize, "kid view size", [] {
         if (!Form1)
             return;
+        // At 100 % still: the saved step comes at the end of the creation.
+        const QSize frame = kidLeastSize();
         if (KidBaseWidth == 0)
-            KidBaseWidth = Form1->width() + RabbitPlace.width() + KidMargin + 20;
+            KidBaseWidth = frame.width();
         if (KidBaseHeight == 0)
-            KidBaseHeight = Form1->height() + AlphabetPlace.height() + KidMargin;
+            KidBaseHeight = frame.height();
     });
     AddModuleStep(ModuleStep::PushParkedSettings, "kid option", [] {
         if (st.monTextRead && !optionChecked())

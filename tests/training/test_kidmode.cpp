@@ -104,9 +104,18 @@ TEST_F(KidMode, KeyingTheWordOfTheTypingBoxMakesTheRabbitHopAndSing)
     EXPECT_TRUE(shown("Imagealphabet"));
     EXPECT_FALSE(shown("ImageAlphabet2"));
     EXPECT_TRUE(shown("ImageManipOFF"));
-    // The window grew to show the pictures (as far as the screen lets it).
-    EXPECT_GT(Form1->width(), normal.width());
-    EXPECT_GT(Form1->height(), normal.height());
+    // A frame around the monitor with the pictures inside, no larger than the window was;
+    // Quit stays in reach.
+    EXPECT_LE(Form1->width(), normal.width());
+    EXPECT_LE(Form1->height(), normal.height());
+    auto place = [](const char *name) {
+        const QWidget *w = control<QWidget>(name);
+        return QRect(w->mapTo(Form1, QPoint(0, 0)), w->size());
+    };
+    for (const char *name : {"GroupBoxMonitor", "ImageLapin0", "ImageManipOFF", "Imagealphabet", "ScrollBarImageAlpha"}) {
+        EXPECT_TRUE(Form1->rect().contains(place(name))) << name;
+        EXPECT_FALSE(place(name).intersects(place("ButtonQuitter"))) << name;
+    }
 
     // The key picture follows the key.
     box->setFocus();
@@ -201,7 +210,8 @@ TEST_F(KidMode, ASmallViewStoredIsKeptAsStoredAndShownWithAllItsPicturesInside)
     EXPECT_EQ(settingWritten("WINKID="), "0,500");
     RunModuleSteps(ModuleStep::KidViewSize);
     const std::string written = settingWritten("WINKID=");
-    EXPECT_GT(std::stoi(written), Form1->height());
+    EXPECT_GT(std::stoi(written), control<QWidget>("GroupBoxMonitor")->geometry().bottom());
+    EXPECT_LE(std::stoi(written), Form1->height());
     EXPECT_EQ(written.substr(written.find(',')), ",500");
 
     const QSize normal = Form1->size();
