@@ -142,9 +142,10 @@ double Timing::EffectiveSpeed() const
 
 std::string Timing::RealSpeedFigure() const
 {
+    // One decimal, halves away from zero, as the label always showed it: 4.25 is "4.3".
+    const double tenths = std::floor(EffectiveSpeed() * 10.0 + 0.5);
     char text[32];
-    auto result =
-        std::to_chars(text, text + sizeof text, EffectiveSpeed(), std::chars_format::fixed, 1);
+    auto result = std::to_chars(text, text + sizeof text, tenths / 10.0, std::chars_format::fixed, 1);
     return std::string(text, result.ptr);
 }
 

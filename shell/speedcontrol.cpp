@@ -98,7 +98,7 @@ SpeedControl BuildSpeedControl(TForm1 &form)
     FollowOptionLock(InstructorLock::FixedSpeed, c.UpDownVitesse,
                      [box = c.UpDownVitesse](bool locked) { box->setEnabled(!locked); });
 
-    languageSources().effectiveSpeed = [] { return Form1 ? Form1->EngineTiming.EffectiveSpeed() : 12.0; };
+    languageSources().timing = []() -> const Timing * { return Form1 ? &Form1->EngineTiming : nullptr; };
 
     c.MenuVitesse = form.addMenuNamed("MenuVitesse", QStringLiteral("&Speed"));
     c.UpSpeed = c.MenuVitesse->addAction(QStringLiteral("Up"));

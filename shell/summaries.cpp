@@ -27,9 +27,7 @@ QString realSpeedCaption()
 {
     if (const QObject *label = MainWindowControl("LabelVitesseCorrigee"))
         return CaptionOf(label);
-    const LanguageSources &sources = languageSources();
-    const double effective = sources.effectiveSpeed ? sources.effectiveSpeed() : EffectiveSpeedFromControls();
-    return RealSpeedText(effective, CurrentLanguage());
+    return RealSpeedText(CaptionTiming(), CurrentLanguage());
 }
 
 } // namespace

@@ -88,15 +88,6 @@ bool isChecked(const QObject *object)
     return object != nullptr && object->property("checked").toBool();
 }
 
-int intValue(const char *name, int fallback)
-{
-    const QObject *object = control(name);
-    if (object == nullptr)
-        return fallback;
-    const QVariant value = object->property("value");
-    return value.isValid() ? value.toInt() : fallback;
-}
-
 // A memo whose text colour equals its background shows nothing: its text is hidden.
 bool textHidden(const QObject *object)
 {
@@ -479,14 +470,12 @@ void RefreshStateCaptions()
     if (QObject *shortcutFull = control("LabelShortcutPlein"); shortcutFull && !CaptionOf(shortcutFull).isEmpty())
         SetCaption(shortcutFull, Pick(ShortcutPageFullText()));
 
-    const double effective = sources.effectiveSpeed ? sources.effectiveSpeed() : EffectiveSpeedFromControls();
-    const QString realSpeed = RealSpeedText(effective, CurrentLanguage());
+    const Timing &timing = CaptionTiming();
+    const QString realSpeed = RealSpeedText(timing, CurrentLanguage());
     if (QObject *label = control("LabelVitesseCorrigee"))
         SetCaption(label, realSpeed);
-    if (QObject *speed = control("UpDownVitesse")) {
-        const int position = intValue("UpDownVitesse", 12);
-        SetHint(speed, position != static_cast<int>(std::trunc(effective)) ? realSpeed : QString());
-    }
+    if (QObject *speed = control("UpDownVitesse"))
+        SetHint(speed, timing.RealSpeedDiffers() ? realSpeed : QString());
     moveCaretToEnd(control("MemoRandom"));
 
     applyModeTitle();
@@ -525,22 +514,16 @@ LanguageSources &languageSources()
     return sources;
 }
 
-double EffectiveSpeedFromControls()
+const Timing &CaptionTiming()
 {
-    const int speed = intValue("UpDownVitesse", 12);
-    const int characterSpacing = intValue("SpinEditEspace", 1);
-    const int wordSpacing = intValue("SpinEditEspaceMots", 1);
-    const int fine = intValue("SpinEditEspaceMotsFin", 0);
-    const int leading = intValue("SpinEditLeadingSpace", 0);
-    const int divisor = 15 * characterSpacing + 27 + 7 * wordSpacing + fine + 15 * leading;
-    return divisor > 0 ? speed * 49.0 / divisor : 0.0;
+    static const Timing defaults;
+    const Timing *timing = languageSources().timing ? languageSources().timing() : nullptr;
+    return timing ? *timing : defaults;
 }
 
-QString RealSpeedText(double effectiveSpeed, Language language)
+QString RealSpeedText(const Timing &timing, Language language)
 {
-    // One decimal, halves away from zero as the program always showed it.
-    const double rounded = std::floor(effectiveSpeed * 10.0 + 0.5) / 10.0;
-    return TxtRealSpeedIn(language) + QString::number(rounded, 'f', 1);
+    return TxtRealSpeedIn(language) + QString::fromStdString(timing.RealSpeedFigure());
 }
 
 QString ModeTitleFromCaption(const QString &caption)

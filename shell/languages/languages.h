@@ -42,6 +42,8 @@
 //   - Creation step 11: English1Click(); step 19: ApplyStartupLanguage().
 //   - End of the creation handler: RefreshStateCaptions().
 
+#include "engine/timing.h"
+
 #include <QPointer>
 #include <QWidget>
 #include <QString>
@@ -151,17 +153,15 @@ struct LanguageSources
     std::function<bool()> typingReplay;         // `TypingReplay` is 1 (default: true)
     std::function<QString()> audioDecodingText; // the audio decoder's suffix (default: "")
     std::function<int()> lessonPage;            // `LessonPage` (default: 1)
-    // `EffectiveSpeed`; by default computed from the speed and spacing controls.
-    std::function<double()> effectiveSpeed;
+    // The timing model that holds the speed and spacing (default: one at its defaults).
+    std::function<const Timing *()> timing;
 };
 LanguageSources &languageSources();
 
-// The real speed from the speed and spacing controls of the main window (UpDownVitesse,
-// SpinEditEspace, SpinEditEspaceMots, SpinEditEspaceMotsFin, SpinEditLeadingSpace; a
-// missing one counts with its default).
-double EffectiveSpeedFromControls();
-// `TxtRealSpeed` of a language followed by the speed with one decimal ("12.0").
-QString RealSpeedText(double effectiveSpeed, Language language);
+// The timing the captions show: the source's, else one at its defaults.
+const Timing &CaptionTiming();
+// `TxtRealSpeed` of a language followed by the timing's real speed ("12.0").
+QString RealSpeedText(const Timing &timing, Language language);
 
 // The mode title of a random-set item: its caption without the first "&", after one blank.
 QString ModeTitleFromCaption(const QString &caption);

@@ -129,6 +129,15 @@ TEST(Timing, RealSpeed)
     t.setCharacterSpacing(2); // 12 x 49 / 64
     EXPECT_EQ(t.RealSpeedFigure(), "9.2");
     EXPECT_TRUE(t.RealSpeedDiffers());
+
+    // 17 x 49 / 196 is 4.25 exactly: the half goes up, as the label always showed it.
+    Timing half;
+    half.setSpeed(17);
+    ASSERT_TRUE(half.setWordSpacing(19));
+    ASSERT_TRUE(half.setWordSpacingFine(6));
+    ASSERT_TRUE(half.setLeadingSpace(1));
+    EXPECT_DOUBLE_EQ(half.EffectiveSpeed(), 4.25);
+    EXPECT_EQ(half.RealSpeedFigure(), "4.3");
 }
 
 TEST(Timing, RealSpeedFloorStepsBackAsOftenAsNeeded)

@@ -208,9 +208,10 @@ TEST(LanguageTables, LettersAndHelpFiles)
 
 TEST(LanguageTexts, RealSpeedAndModeTitles)
 {
-    EXPECT_EQ(RealSpeedText(12.0, Language::English), QStringLiteral("Real speed (wpm) = 12.0"));
-    EXPECT_EQ(RealSpeedText(12.0 * 49 / 64, Language::Francais), QStringLiteral("Vitesse réelle (mots/min) = 9.2"));
-    EXPECT_EQ(RealSpeedText(4.25, Language::English), QStringLiteral("Real speed (wpm) = 4.3"));
+    Timing timing;
+    EXPECT_EQ(RealSpeedText(timing, Language::English), QStringLiteral("Real speed (wpm) = 12.0"));
+    timing.setCharacterSpacing(2);
+    EXPECT_EQ(RealSpeedText(timing, Language::Francais), QStringLiteral("Vitesse réelle (mots/min) = 9.2"));
     EXPECT_EQ(ModeTitleFromCaption(QStringLiteral("&Letters")), QStringLiteral(" Letters"));
     EXPECT_EQ(ModeTitleFromCaption(QStringLiteral("Letters && &Figures")), QStringLiteral(" Letters & &Figures"));
     EXPECT_EQ(LessonModeTitle(4, 3, true, Language::English), QStringLiteral("Lesson #45 (Koch)"));
@@ -229,6 +230,7 @@ class LanguageSwitchTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+        languageSources().timing = [this] { return &timing; };
         QMenu *languageMenu = window.menuBar()->addMenu(QStringLiteral("Language"));
         languageMenu->setObjectName(QStringLiteral("Language1"));
         for (const char *name : {"English1", "Magyar1", "Deutsch1", "Francais1", "Italiano1", "Portugues1", "Espagnol1"}) {
@@ -294,6 +296,9 @@ protected:
         return names;
     }
 
+    void TearDown() override { languageSources().timing = nullptr; }
+
+    Timing timing;
     QMainWindow window;
     QAction *lettersFigures = nullptr, *exam = nullptr, *quizPseudorandom = nullptr;
     QPushButton *replay = nullptr, *hide = nullptr, *quit = nullptr;
@@ -408,6 +413,7 @@ TEST_F(LanguageSwitchTest, RealSpeedHintOnlyWhenTheSpeedDiffers)
     EXPECT_TRUE(speed->toolTip().isEmpty());
 
     spacing->setValue(2); // 12 x 49 / 64 = 9.19
+    timing.setCharacterSpacing(2);
     RefreshStateCaptions();
     EXPECT_EQ(realSpeed->text(), QStringLiteral("Vitesse réelle (mots/min) = 9.2"));
     EXPECT_EQ(speed->toolTip(), realSpeed->text());
@@ -497,6 +503,8 @@ TEST_F(LanguageSwitchTest, SummariesFollowSettingsInTwoLanguages)
     randomWords->setChecked(true);
     speed->setValue(20);
     spacing->setValue(2);
+    timing.setSpeed(20);
+    timing.setCharacterSpacing(2);
     // The speed and spacing handlers refresh the real-speed label, then the summaries.
     RefreshStateCaptions();
     EXPECT_EQ(words->text(), QStringLiteral("Word length= Random / Leading Vs / Mixed Characters / "
