@@ -266,10 +266,8 @@ QString DialogShownText(const QString &text, const QFont &font, int width)
         const std::vector<int> starts = lineStarts(shown, font, width);
         if (lineOf(starts, start) == lineOf(starts, end - 1) || start == 0 || shown[start - 1] == QLatin1Char('\n'))
             continue;
-        if (shown[start - 1] == QLatin1Char(' '))
-            shown[start - 1] = QLatin1Char('\n');
-        else
-            shown.insert(start, QLatin1Char('\n'));
+        shown.insert(start, QLatin1Char('\n'));
+        from = end + 1;
     }
     return shown;
 }
