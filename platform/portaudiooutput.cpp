@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <thread>
 
 namespace {
 // Below this the callback, which is not a real-time thread everywhere, risks gaps.
@@ -43,6 +44,32 @@ StreamOutput::~StreamOutput()
         ::close(m_eventFd);
 }
 
+void StreamOutput::finishCalls()
+{
+    close();
+    // The calls run in order: once this one has, every earlier one has.
+    while (!PortAudioSession::settle(std::chrono::hours(1))) {
+    }
+}
+
+void StreamOutput::post(std::function<void()> call)
+{
+    m_callsOut.fetch_add(1);
+    PortAudioSession::post([this, call = std::move(call)] {
+        call();
+        m_callsOut.fetch_sub(1);
+    });
+}
+
+// From now on the callback leaves the mixer alone; returns once no callback is inside it
+// (a block's mixing takes microseconds, and never waits).
+void StreamOutput::disarm()
+{
+    m_feeding.store(false);
+    while (m_inside.load() != 0)
+        std::this_thread::yield();
+}
+
 int StreamOutput::open(int device)
 {
     close();
@@ -50,8 +77,19 @@ int StreamOutput::open(int device)
         return paInsufficientMemory;
     // A stream given up took the mixer's audio side over; the new stream gets it back.
     m_mixer.release();
-    if (const int error = startStream(device); error != 0)
-        return error;
+    auto error = std::make_shared<std::atomic<int>>(paTimedOut);
+    m_callsOut.fetch_add(1);
+    const bool inTime = PortAudioSession::call(
+        [this, error, device] { error->store(startStream(device)); }, OpenBound,
+        // Nobody waits for this stream any more.
+        [this] { stopStream(true); });
+    // Counted out only now: the late stop belongs to the same call.
+    PortAudioSession::post([this] { m_callsOut.fetch_sub(1); });
+    if (!inTime)
+        return paTimedOut;
+    if (error->load() != 0)
+        return error->load();
+    m_feeding.store(true);
     m_open = true;
     m_openedAt = std::chrono::steady_clock::now();
     return 0;
@@ -59,14 +97,16 @@ int StreamOutput::open(int device)
 
 void StreamOutput::close()
 {
-    if (!m_open)
-        return;
-    stopStream(false);
-    m_open = false;
-    m_watch->stop();
-    // No callback runs any more: what it still held goes back as dropped.
-    m_mixer.dropAllStopped();
-    signalDone();
+    disarm();
+    if (m_open) {
+        m_open = false;
+        m_watch->stop();
+        // No callback feeds the mixer any more: what it still held goes back as dropped.
+        m_mixer.dropAllStopped();
+        signalDone();
+    }
+    // Also ends a stream whose opening nobody waits for any more.
+    post([this] { stopStream(false); });
 }
 
 bool StreamOutput::isOpen() const
@@ -144,8 +184,14 @@ void StreamOutput::setFollowMargin(std::chrono::milliseconds margin)
 
 void StreamOutput::renderBlock(std::int16_t *out, std::size_t frames, OutputMixer::Clock::time_point when)
 {
-    if (m_mixer.render(out, frames, when))
-        signalDone();
+    m_inside.fetch_add(1);
+    if (m_feeding.load()) {
+        if (m_mixer.render(out, frames, when))
+            signalDone();
+    } else {
+        std::fill(out, out + frames * Channels, std::int16_t{0});
+    }
+    m_inside.fetch_sub(1);
 }
 
 void StreamOutput::signalDone()
@@ -170,18 +216,18 @@ void StreamOutput::deliverDone()
 // While buffers are out, the stream must keep asking for blocks.
 void StreamOutput::watch()
 {
+    const auto now = std::chrono::steady_clock::now();
     if (!m_open || m_mixer.outstanding() == 0) {
         m_watch->stop();
         return;
     }
-    const auto now = std::chrono::steady_clock::now();
     if (const std::uint64_t blocks = m_mixer.blocksRendered();
         blocks != m_blocksSeen || now - m_openedAt < m_startGrace) {
         m_blocksSeen = blocks;
         m_lastProgress = now;
         return;
     }
-    if (!streamActive() || now - m_lastProgress >= std::chrono::milliseconds(StallMs))
+    if ((!callsPending() && !streamActive()) || now - m_lastProgress >= m_lossLimit)
         giveUp(paDeviceUnavailable);
 }
 
@@ -190,10 +236,11 @@ void StreamOutput::giveUp(int error)
     // A block being rendered right now means the stream lives after all.
     if (!m_mixer.takeOver())
         return;
-    stopStream(true);
+    disarm();
     m_open = false;
     m_watch->stop();
     m_mixer.dropAllStopped();
+    post([this] { stopStream(true); });
     // The owner hears of it before the reports, so the next buffer goes to no dead device.
     reportFailure(error);
     signalDone();
@@ -203,7 +250,7 @@ void StreamOutput::giveUp(int error)
 
 PortAudioOutput::~PortAudioOutput()
 {
-    close();
+    finishCalls();
 }
 
 int PortAudioOutput::startStream(int device)
@@ -267,7 +314,8 @@ bool PortAudioOutput::streamActive() const
 
 double PortAudioOutput::outputLatency() const
 {
-    if (!m_stream)
+    // The stream belongs to the session's thread while a call on it is under way.
+    if (!isOpen() || callsPending() || !m_stream)
         return 0.0;
     const PaStreamInfo *info = Pa_GetStreamInfo(m_stream);
     return info ? info->outputLatency : 0.0;

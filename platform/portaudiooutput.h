@@ -6,10 +6,14 @@
 // through an eventfd. A socket notifier on the thread that created the object (the
 // user-interface thread) then calls the done handler, once per buffer, in the order written.
 //
-// A stream that stops asking for sound while buffers are out (a device unplugged) is given
-// up after StallMs: it is closed, the failure handler runs once, and every buffer out is
-// reported done. Not in the first seconds after opening: a PulseAudio stream may take close
-// to two seconds before it takes its first sound.
+// The stream is opened, started, stopped and closed on the sound session's thread
+// (PortAudioSession): the user-interface thread waits at most OpenBound for an opening and
+// never for a closing, so a sound server that freezes freezes no window.
+//
+// A stream that takes no sound for LossMs while buffers are out counts as lost (a device
+// unplugged, a server gone): it is closed, the failure handler runs once, and every buffer
+// out is reported done. Not in the first seconds after opening: a PulseAudio stream may take
+// close to two seconds before it takes its first sound.
 //
 // Create, open, write, reset and close on the user-interface thread only.
 
@@ -19,6 +23,7 @@
 
 #include <portaudio.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 
@@ -29,11 +34,13 @@ class QTimer;
 // A stream calls renderBlock() from its own thread between startStream() and stopStream().
 class StreamOutput : public AudioOutput {
 public:
-    // A stream that renders no block for this long with buffers out counts as lost.
-    static constexpr int StallMs = 500;
+    // A stream that takes no sound for this long with buffers out counts as lost.
+    static constexpr std::chrono::milliseconds LossMs{500};
+    // The longest the user-interface thread waits for a stream to open.
+    static constexpr std::chrono::milliseconds OpenBound{1500};
 
     StreamOutput();
-    // The derived class closes the stream in its own destructor; done reports still pending
+    // The derived class calls finishCalls() in its own destructor; done reports still pending
     // are not delivered.
     ~StreamOutput() override;
 
@@ -41,10 +48,10 @@ public:
     StreamOutput &operator=(const StreamOutput &) = delete;
 
     // Closes first when already open. On failure the object stays closed and the stream's
-    // error number is returned.
+    // error number is returned (paTimedOut when the stream did not open within OpenBound).
     int open(int device) override;
-    // Stops the stream; buffers still queued are reported done (later, from the event loop),
-    // like a reset.
+    // Stops the stream (without waiting for it); buffers still queued are reported done
+    // (later, from the event loop), like a reset.
     void close() override;
     bool isOpen() const override;
 
@@ -69,25 +76,36 @@ public:
     // How long after opening a stream may take before it asks for sound (StartGrace).
     void setStartGrace(std::chrono::milliseconds grace) { m_startGrace = grace; }
     static constexpr std::chrono::milliseconds StartGrace{3000};
+    // The loss limit in place of LossMs.
+    void setLossLimit(std::chrono::milliseconds limit) { m_lossLimit = limit; }
 
 protected:
-    // Opens and starts the stream on `device`; 0 or an error number.
+    // On the session's thread: opens and starts the stream on `device`; 0 or an error number.
     virtual int startStream(int device) = 0;
-    // Stops and closes it; no renderBlock() runs afterwards. `lost`: the device is gone, so
-    // nothing should wait for what it holds.
+    // On the session's thread: stops and closes it (nothing when none is open); no
+    // renderBlock() runs afterwards. `lost`: the device is gone, so nothing should wait for
+    // what it holds.
     virtual void stopStream(bool lost) = 0;
-    // False once the stream has stopped by itself.
+    // False once the stream has stopped by itself. Asked only while no call is pending.
     virtual bool streamActive() const = 0;
 
     // The stream's callback: one block of sound, asked for at `when` (now by default).
     void renderBlock(std::int16_t *out, std::size_t frames,
                      OutputMixer::Clock::time_point when = OutputMixer::Clock::now());
 
+    // Calls given to the session's thread that have not run yet.
+    bool callsPending() const { return m_callsOut.load() != 0; }
+    // For the derived destructor: closes, and waits until the session's thread has run every
+    // call of this output (nothing may call a stream of a half-destroyed object).
+    void finishCalls();
+
 private:
     void signalDone();
     void deliverDone();
     void watch();
     void giveUp(int error);
+    void disarm();
+    void post(std::function<void()> call);
 
     SidetoneVoice m_sidetone; // before the mixer, which reads it
     OutputMixer m_mixer;
@@ -99,6 +117,13 @@ private:
     std::chrono::steady_clock::time_point m_lastProgress;
     std::chrono::steady_clock::time_point m_openedAt;
     std::chrono::milliseconds m_startGrace = StartGrace;
+    std::chrono::milliseconds m_lossLimit = LossMs;
+
+    // The callback feeds the mixer only while m_feeding; m_inside counts callbacks under way,
+    // so that disarm() knows when none touches the mixer any more.
+    std::atomic<bool> m_feeding{false};
+    std::atomic<int> m_inside{0};
+    std::atomic<int> m_callsOut{0};
 };
 
 // The stream of PortAudio, at the lowest latency the device offers.

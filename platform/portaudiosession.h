@@ -2,18 +2,41 @@
 
 // PortAudio is started once per process, on first use, and shut down when the process ends.
 // Every user of PortAudio calls PortAudioSession::start() first.
+//
+// Every PortAudio call that can wait on the sound server (start-up, opening, starting,
+// stopping, aborting and closing a stream, shutting down) runs on the session's own thread,
+// one after the other in the order given. A server that freezes then freezes that thread
+// alone: the caller waits at most the bound it gives, and goes on without the answer.
+
+#include <chrono>
+#include <functional>
 
 class PortAudioSession {
 public:
-    // 0 when PortAudio is ready, else the error from its start (the same on every call).
+    // 0 when PortAudio is ready, else the error from its start (the same on every later
+    // call). While the start has not come back within StartBound, paTimedOut: a later call
+    // asks again.
     static int start();
+    static constexpr std::chrono::milliseconds StartBound{1500};
+
+    // Runs `call` on the session's thread after everything given before it, and waits for it
+    // at most `bound`. True when it ran within the bound. When it did not, `late` runs on the
+    // session's thread right after `call` (to undo what nobody waits for any more); the
+    // caller must keep alive what the two use. Called on the session's thread, `call` runs at
+    // once.
+    static bool call(const std::function<void()> &call, std::chrono::milliseconds bound,
+                     std::function<void()> late = {});
+    // Runs `call` on the session's thread, without waiting for it.
+    static void post(std::function<void()> call);
+    // Waits at most `bound` until everything given so far has run; true when it has.
+    static bool settle(std::chrono::milliseconds bound);
+    // Whether this is the session's thread.
+    static bool onSessionThread();
 
     PortAudioSession(const PortAudioSession &) = delete;
     PortAudioSession &operator=(const PortAudioSession &) = delete;
 
 private:
-    PortAudioSession();
+    PortAudioSession() = default;
     ~PortAudioSession();
-
-    int m_error;
 };

@@ -3,6 +3,7 @@
 #include "engine/timing.h"
 #include "engine/tone.h"
 #include "platform/portaudiooutput.h"
+#include "platform/portaudiosession.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/mainwindow.h"
 #include "shell/panellpt.h"
@@ -240,6 +241,13 @@ TSoundEngine::~TSoundEngine()
         lpt->AttachClock(nullptr);
     Keying.reset();
     Clock->Close();
+    // A frozen sound server holds the sound session's thread, and with it calls that still
+    // use the output: the output is then left to the end of the process, unheard from.
+    if (!PortAudioSession::settle(QuitSoundWait)) {
+        Output->setDoneHandler({});
+        Output->setFailureHandler({});
+        [[maybe_unused]] AudioOutput *left = Output.release();
+    }
     Output.reset();
 }
 
@@ -312,8 +320,8 @@ void TSoundEngine::StopKeyingForQuit()
 
 void TSoundEngine::ReleaseSoundForQuit()
 {
-    if (State.NoSoundCard || !Output->isOpen())
-        return;
-    Output->reset();
+    // Closing never waits for the sound server; a lost output stops trying again.
+    if (!State.NoSoundCard && Output->isOpen())
+        Output->reset();
     Output->close();
 }

@@ -15,6 +15,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -109,10 +110,12 @@ public:
     // Stop's closing sound, when MenuSonFermeture is checked (played without waiting).
     void PlayClosingSound();
 
-    // Quit roads: the element clock stops keying; the output is reset and closed (not
-    // without a card).
+    // Quit roads: the element clock stops keying; the output is reset and closed, without
+    // waiting for the sound server.
     void StopKeyingForQuit();
     void ReleaseSoundForQuit();
+    // How long the engine's end waits for the sound session's calls to finish.
+    static constexpr std::chrono::milliseconds QuitSoundWait{300};
 
 private:
     TForm1 &m_form;

@@ -3,7 +3,8 @@
 // A sound device for tests that takes blocks in real time, as a card does: a thread of its
 // own asks the output for one block of a fixed size at each tick of a steady clock (a late
 // wake-up catches up, as a card's buffer would), and records what it got. It can be told to
-// stop asking, as a device that was unplugged.
+// stop asking, as a device that was unplugged, and ask again, as a server that recovers; its
+// openings can be made to fail, and its openings and closings to hang, as on a frozen server.
 
 #include "platform/portaudiooutput.h"
 
@@ -19,7 +20,7 @@ public:
     using Clock = std::chrono::steady_clock;
 
     explicit ClockedOutput(std::size_t blockFrames) : m_block(blockFrames) {}
-    ~ClockedOutput() override { close(); }
+    ~ClockedOutput() override { finishCalls(); }
 
     // Everything played since the stream started.
     std::vector<std::int16_t> recording() const
@@ -35,10 +36,42 @@ public:
     }
     // The device stops asking for blocks (its thread stays).
     void stall() { m_stalled = true; }
+    // It asks again, catching up with the blocks it missed, as a server that recovers.
+    void resume()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stalled = false;
+        }
+        m_wake.notify_all();
+    }
+    // The next `count` openings fail.
+    void failOpenings(int count) { m_failOpenings = count; }
+    // From now on opening and closing hang until thaw().
+    void freeze() { m_frozen = true; }
+    void thaw()
+    {
+        {
+            std::lock_guard lock(m_gateMutex);
+            m_frozen = false;
+        }
+        m_gate.notify_all();
+    }
+    // Openings tried, openings and closings under way (hanging), streams running.
+    int openings() const { return m_openings; }
+    int hanging() const { return m_hanging; }
+    bool running() const { return m_running; }
 
 protected:
     int startStream(int) override
     {
+        ++m_openings;
+        hang();
+        if (m_failOpenings > 0) {
+            --m_failOpenings;
+            return paDeviceUnavailable;
+        }
+        m_running = true;
         m_stop = false;
         m_stalled = false;
         m_recording.clear();
@@ -49,6 +82,10 @@ protected:
     }
     void stopStream(bool) override
     {
+        if (!m_thread.joinable())
+            return;
+        hang();
+        m_running = false;
         {
             std::lock_guard lock(m_mutex);
             m_stop = true;
@@ -70,8 +107,9 @@ private:
             if (m_stop)
                 return;
             if (m_stalled) {
-                m_wake.wait(lock, [this] { return m_stop.load(); });
-                return;
+                m_wake.wait(lock, [this] { return m_stop.load() || !m_stalled.load(); });
+                if (m_stop)
+                    return;
             }
             lock.unlock();
             renderBlock(block.data(), m_block, due);
@@ -80,7 +118,22 @@ private:
         }
     }
 
+    void hang()
+    {
+        std::unique_lock lock(m_gateMutex);
+        ++m_hanging;
+        m_gate.wait(lock, [this] { return !m_frozen.load(); });
+        --m_hanging;
+    }
+
     const std::size_t m_block;
+    std::atomic<int> m_failOpenings{0};
+    std::atomic<int> m_openings{0};
+    std::atomic<int> m_hanging{0};
+    std::atomic<bool> m_running{false};
+    std::atomic<bool> m_frozen{false};
+    std::mutex m_gateMutex;
+    std::condition_variable m_gate;
     Clock::time_point m_start;
     std::thread m_thread;
     mutable std::mutex m_mutex;
