@@ -33,6 +33,8 @@ std::optional<QString> ChooseFileToOpen(QWidget *parent, QString &lastFolder,
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.anyName ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilters(request.filters);
+    // Files from other systems are often named in capitals: a filter's names match any case.
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     if (!request.defaultSuffix.isEmpty())
         dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.preselect.isEmpty())

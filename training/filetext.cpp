@@ -263,7 +263,7 @@ void abandonOpening()
 std::optional<QString> chooseTextFile()
 {
     OpenFileRequest request("OpenDialogFile",
-                            {QStringLiteral("Text file / fichier Texte (.TXT,.KST) (*.[tT][xX][tT] *.[kK][sS][tT])"),
+                            {QStringLiteral("Text file / fichier Texte (.TXT,.KST) (*.txt *.kst)"),
                              QStringLiteral("All / Tous (*)")});
     // Any name, so that a news name can be typed when no such file exists.
     request.anyName = true;

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 
 #include <optional>
@@ -108,6 +109,30 @@ TEST_F(OpenDialogs, EachKindStartsInTheFolderOfItsLastFileElseAtHome)
     // A folder that has gone since: home again.
     ASSERT_TRUE(QDir(QString::fromStdString(folder("texts"))).removeRecursively());
     EXPECT_EQ(open(Text), home);
+}
+
+TEST_F(OpenDialogs, TheTextDialogNamesItsKindsPlainlyAndListsThemInAnyCase)
+{
+    const QString texts = QString::fromStdString(folder("any case"));
+    QDir().mkpath(texts);
+    for (const char *name : {"CAPITALS.TXT", "Mixed.Kst", "small.txt", "picture.png"})
+        ASSERT_TRUE(QFile(texts + QLatin1Char('/') + QLatin1String(name)).open(QIODevice::WriteOnly));
+    QStringList filters, listed;
+    OpenFileDialogRunner() = [&](QFileDialog &dialog) -> std::optional<QString> {
+        filters = dialog.nameFilters();
+        dialog.setDirectory(texts);
+        // What the dialog's list shows once it has read the folder.
+        auto *view = dialog.findChild<QListView *>(QStringLiteral("listView"));
+        EXPECT_TRUE(view && QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) >= 3; }));
+        for (int row = 0; view && row < view->model()->rowCount(view->rootIndex()); ++row)
+            listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
+        return std::nullopt;
+    };
+    open(Text);
+    ASSERT_FALSE(filters.isEmpty());
+    EXPECT_TRUE(filters.first().endsWith(QStringLiteral("(*.txt *.kst)"))) << filters.first().toStdString();
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{"CAPITALS.TXT", "Mixed.Kst", "small.txt"})) << listed.join(' ').toStdString();
 }
 
 } // namespace
