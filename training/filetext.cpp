@@ -293,7 +293,8 @@ void takeLoadedText(std::vector<std::string> lines)
 {
     EngineState &s = state();
     module.FileTextLines = std::move(lines);
-    module.TextLoaded = !module.FileTextLines.empty();
+    // An empty file is a text too: an empty box under its name, with nothing to play.
+    module.TextLoaded = true;
     ShowFileTextLines();
     setCaret(0);
     s.FileTextIndex = 0;
@@ -770,13 +771,9 @@ void RadioButtonFileClick()
     takeLoadedText(std::move(lines));
     focusTextUnlessDemo();
 
-    // 8. An empty text is no text.
+    // 8. Play offered from the start of the new text.
     uncheckRadio(f.RadioButtonFile);
     module.FileDialogOpen = false;
-    if (!module.TextLoaded) {
-        module.FileTextLines.clear();
-        return;
-    }
     showFilePanel();
     module.FileEdit->setReadOnly(false);
     if (auto *box = qobject_cast<QLineEdit *>(widgetNamed("Editcaractere")))

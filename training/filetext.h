@@ -56,8 +56,9 @@ std::string &NewsSiteBase();
 struct FileTextModule {
     // ---- The text --------------------------------------------------------------------------
     std::vector<std::string> FileTextLines; // Windows-1252, one entry per line
-    // A text is loaded; while not, the box shows the placeholder "MemoFile", which is only
-    // something to see: a text whose first line reads so is a text like any other.
+    // A text is loaded (an empty file's text too); while not, the box shows the placeholder
+    // "MemoFile", which is only something to see: a text whose first line reads so is a text
+    // like any other.
     bool TextLoaded = false;
     // Where the box cuts the text's long lines into rows (the box is read-only while it does).
     filetext::ShownRows Rows;

@@ -21,7 +21,9 @@
 #include "training/filetextcore.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -226,11 +228,30 @@ TEST_F(FileMode, ATextThatBeginsWithThePlaceholderWordIsATextLikeAnyOther)
     EXPECT_EQ(state().PlayQueue, "MemoFile\r\nea\r\n");
     fake().finishAll();
     EXPECT_EQ(fake().written.size(), 10u);
-    // An empty file is no text: nothing to play.
-    open(write("empty.txt", ""));
-    EXPECT_EQ(edit->toPlainText(), "MemoFile");
+}
+
+TEST_F(FileMode, AnEmptyFileOpenedAfterAStoppedTextIsAnEmptyTextUnderItsOwnName)
+{
+    open(write("first.txt", "tea"));
+    QTest::mouseClick(play, Qt::LeftButton);
+    QTest::mouseClick(Form1->ButtonStop, Qt::LeftButton);
+    fake().finishAll();
+    ASSERT_TRUE(resume->isVisible());
+
+    const QString empty = write("EMPTY.TXT", "");
+    open(empty);
+    EXPECT_EQ(edit->toPlainText(), QString());
+    EXPECT_EQ(control<QLabel>("PanelPathFile")->text(), QDir::toNativeSeparators(empty));
+    EXPECT_TRUE(play->isVisible());
+    EXPECT_TRUE(play->isEnabled());
+    EXPECT_FALSE(resume->isVisible());
+    // Play has nothing to send, and says so by popping up again.
+    const std::size_t heard = fake().written.size();
     QTest::mouseClick(play, Qt::LeftButton);
     EXPECT_FALSE(state().TextPlaying);
+    EXPECT_FALSE(play->isChecked());
+    EXPECT_EQ(state().PlayQueue, "");
+    EXPECT_EQ(fake().written.size(), heard);
 }
 
 TEST_F(FileMode, AHiddenTextKeepsItsPlaceOverLineEnds)
