@@ -155,9 +155,9 @@ void openEditorFor(int row, const std::string &text)
     }
 }
 
-ListBox *makeList(TForm1 &f, const char *name, int pageRows, const std::vector<std::string> &rows)
+ListBox *makeList(TForm1 &f, const char *name, bool inColumns, const std::vector<std::string> &rows)
 {
-    auto *list = new ListBox(name, pageRows, f.Frame);
+    auto *list = new ListBox(name, inColumns, f.Frame);
     list->setGeometry(8, 104, 644, 300);
     for (const std::string &row : rows)
         list->addItem(cp1252::toQString(row));
@@ -169,15 +169,14 @@ ListBox *makeList(TForm1 &f, const char *name, int pageRows, const std::vector<s
 
 // ---- The list control ---------------------------------------------------------------------------
 
-ListBox::ListBox(const char *name, int pageRows, QWidget *parent)
-    : QListWidget(parent), pageRows_(pageRows)
+ListBox::ListBox(const char *name, bool inColumns, QWidget *parent)
+    : QListWidget(parent), inColumns_(inColumns)
 {
     setObjectName(QString::fromLatin1(name));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setUniformItemSizes(true);
-    if (pageRows_ > 0) {
-        // Pages side by side, scrolled across.
+    if (inColumns_) {
         setFlow(QListView::TopToBottom);
         setWrapping(true);
         setResizeMode(QListView::Adjust);
@@ -188,29 +187,26 @@ ListBox::ListBox(const char *name, int pageRows, QWidget *parent)
 
 void ListBox::fitPages()
 {
-    if (pageRows_ <= 0)
+    if (!inColumns_)
         return;
-    // Each page is one column of exactly pageRows rows: the rows fill the height, and the
-    // viewport ends half a row below the last of them, so a column never takes one more.
-    // Only what differs is set, so that laying out again changes nothing.
+    // The rows hold the list's font whole, accents and descenders too: the design's, or the
+    // step's that the enlargement gives. A column takes as many whole rows as the height
+    // holds, and the viewport ends half a row or more below the last of them, so that a column
+    // never takes one more. Only what differs is set, so that laying out again changes nothing.
+    const QFontMetrics metrics(font());
+    const int rowHeight = metrics.height() + 2;
     const int available = viewport()->height() + bottomMargin_;
-    const int rowHeight = std::max(6, available * 2 / (2 * pageRows_ + 1));
-    const int margin = std::max(0, available - (pageRows_ * rowHeight + rowHeight / 2));
+    const int rows = std::max(1, (available - rowHeight / 2) / rowHeight);
+    const int margin = std::max(0, available - (rows * rowHeight + rowHeight / 2));
     if (margin != bottomMargin_) {
         bottomMargin_ = margin;
         setViewportMargins(0, 0, 0, bottomMargin_);
     }
-    if (font().pixelSize() != std::max(5, rowHeight - 2)) {
-        QFont small = font();
-        small.setPixelSize(std::max(5, rowHeight - 2));
-        setFont(small);
-    }
-    // A column holds the longest row whole at the font it has now: the characters' advance
-    // summed as the text is drawn (one rounded advance times the count falls short), and the
-    // room a row leaves its text on each side.
+    // A column holds the longest row whole: the characters' advance summed as the text is
+    // drawn (one rounded advance times the count falls short), and the room a row leaves its
+    // text on each side.
     const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    const QSize grid(QFontMetrics(font()).horizontalAdvance(QString(ListColumnCharacters, QLatin1Char('M')))
-                         + 2 * textMargin,
+    const QSize grid(metrics.horizontalAdvance(QString(ListColumnCharacters, QLatin1Char('M'))) + 2 * textMargin,
                      rowHeight);
     if (gridSize() != grid)
         setGridSize(grid);
@@ -271,7 +267,7 @@ void ListBox::keyPressEvent(QKeyEvent *event)
 
 void BuildListsModule(TForm1 &f)
 {
-    lists.ListAlphabet = makeList(f, "ListAlphabet", AlphabetPageRows, AlphabetRows());
+    lists.ListAlphabet = makeList(f, "ListAlphabet", true, AlphabetRows());
     // Characters with their codes, the user's local characters and shortcuts: no language
     // changes them (the headings between them are wording).
     for (int row = 0; row < lists.ListAlphabet->count(); ++row) {
@@ -281,8 +277,8 @@ void BuildListsModule(TForm1 &f)
         if (userRow || !item->text().isEmpty())
             MarkAsValue(item);
     }
-    lists.ListCodeQ = makeList(f, "ListCodeQ", 0, std::vector<std::string>(QCodeRowCount));
-    lists.ListAbreviations = makeList(f, "ListAbreviations", 0, std::vector<std::string>(AbbreviationRowCount));
+    lists.ListCodeQ = makeList(f, "ListCodeQ", false, std::vector<std::string>(QCodeRowCount));
+    lists.ListAbreviations = makeList(f, "ListAbreviations", false, std::vector<std::string>(AbbreviationRowCount));
     lists.ListCodeQ->hide();
     lists.ListAbreviations->hide();
     ShowShortcutRows();

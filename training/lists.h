@@ -11,11 +11,11 @@
 class TForm1;
 
 // A list of the main window: its mouse and keys go to the list handlers. The character list
-// lays its rows out in columns of `pageRows` rows, sized to fill its height.
+// lays its rows out in columns that fill its height, scrolled across.
 class ListBox : public QListWidget {
     Q_OBJECT
 public:
-    ListBox(const char *name, int pageRows, QWidget *parent);
+    ListBox(const char *name, bool inColumns, QWidget *parent);
 
     // A button released over the list (Enter counts as the left button): its mouse-up handler.
     void ButtonReleased(Qt::MouseButton button);
@@ -29,8 +29,8 @@ protected:
 
 private:
     void fitPages();
-    int pageRows_;
-    int bottomMargin_ = 0; // below the last row of a page
+    bool inColumns_;
+    int bottomMargin_ = 0; // below the last row of a column
 };
 
 // The module's build (the program's module list).

@@ -18,7 +18,6 @@
 #include <vector>
 
 constexpr int AlphabetRowCount = 154;
-constexpr int AlphabetPageRows = 31;
 constexpr int AlphabetLocalFirstRow = 97;
 constexpr int AlphabetShortcutFirstRow = 128;
 constexpr int QCodeRowCount = 30;

@@ -13,6 +13,7 @@
 #include "training/shortcuts.h"
 
 #include <QAction>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -235,22 +236,29 @@ TEST_F(Lists, ALanguageSwitchRewritesTheRowsAndTheyPlayTheSame)
     EXPECT_EQ(queue(), "QTH");
 }
 
-TEST_F(Lists, TheCharacterListShowsItsPagesAsColumnsOf31Rows)
+TEST_F(Lists, TheCharacterListShowsTheStepsFontInRowsThatHoldItAndColumnsOfWholeRows)
 {
-    const auto at = [&](int row) { return alphabet->visualItemRect(alphabet->item(row)).topLeft(); };
-    EXPECT_EQ(at(30).x(), at(0).x());
-    EXPECT_GT(at(30).y(), at(29).y());
-    EXPECT_GT(at(31).x(), at(30).x());
-    EXPECT_EQ(at(31).y(), at(0).y());
-    EXPECT_EQ(at(124).y(), at(0).y());
-    // The same at every enlargement, and back at 100 % as before.
-    const QRect before = alphabet->visualItemRect(alphabet->item(153));
-    for (const char *step : {"MenuAgrandir150", "MenuAgrandir200", "MenuAgrandir100"}) {
+    const auto at = [&](int row) { return alphabet->visualItemRect(alphabet->item(row)); };
+    const QRect before = at(AlphabetRowCount - 1);
+    const int designPoints = QFontDatabase::systemFont(QFontDatabase::FixedFont).pointSize();
+    for (auto [step, points] : {std::pair{"MenuAgrandir125", 14}, {"MenuAgrandir150", 15}, {"MenuAgrandir175", 20},
+                                {"MenuAgrandir200", 23}, {"MenuAgrandir100", designPoints}}) {
+        SCOPED_TRACE(step);
         ASSERT_TRUE(ClickMenuItem(control<QAction>(step)));
-        EXPECT_TRUE(testsupport::waitFor([&] { return at(31).y() == at(0).y() && at(31).x() > at(30).x(); })) << step;
-        EXPECT_GT(at(30).y(), alphabet->viewport()->height() * 9 / 10) << step;
+        EXPECT_EQ(alphabet->font().pointSize(), points);
+        // Each row holds its text whole, the foot of a "g" and the dots of an "Ü" too.
+        const int textHeight = QFontMetrics(alphabet->font()).height();
+        EXPECT_TRUE(testsupport::waitFor([&] { return at(0).height() >= textHeight; }));
+        int next = 1; // the first row of the second column
+        while (next < AlphabetRowCount && at(next).x() == at(0).x())
+            ++next;
+        ASSERT_LT(next, AlphabetRowCount);
+        EXPECT_EQ(at(next).y(), at(0).y());
+        // The first column is as long as the height holds, with no row cut at its foot.
+        EXPECT_LE(at(next - 1).bottom(), alphabet->viewport()->height() - 1);
+        EXPECT_GT(at(next - 1).bottom() + at(0).height(), alphabet->viewport()->height() - 1);
     }
-    EXPECT_EQ(alphabet->visualItemRect(alphabet->item(153)), before);
+    EXPECT_EQ(at(AlphabetRowCount - 1), before);
 }
 
 } // namespace
