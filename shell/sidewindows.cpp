@@ -1,7 +1,11 @@
 #include "shell/sidewindows.h"
 
+#include "shell/mainwindow.h"
+
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScreen>
 
 #include <algorithm>
 #include <map>
@@ -13,6 +17,32 @@ std::vector<TSideForm *> &sideForms()
 {
     static std::vector<TSideForm *> forms;
     return forms;
+}
+
+// Moves a window the least that brings it whole onto the screen holding the main window; one
+// larger than that screen shows its top left corner.
+void keepOnMainWindowScreen(QWidget *window)
+{
+    // A maximised or full-screen window is the window system's to place.
+    if (window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
+        return;
+    QScreen *screen = Form1 ? QGuiApplication::screenAt(Form1->frameGeometry().center()) : nullptr;
+    if (!screen && Form1)
+        screen = Form1->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    // In from the right and the bottom first; the left and top edges win.
+    const auto shift = [](int low, int high, int areaLow, int areaHigh) {
+        return std::max(areaLow - low, std::min(0, areaHigh - high));
+    };
+    const QPoint by(shift(frame.left(), frame.right(), area.left(), area.right()),
+                    shift(frame.top(), frame.bottom(), area.top(), area.bottom()));
+    if (!by.isNull())
+        window->move(frame.topLeft() + by);
 }
 
 } // namespace
@@ -51,6 +81,14 @@ void TSideForm::keyPressEvent(QKeyEvent *event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+bool TSideForm::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::Show && !event->spontaneous())
+        keepOnMainWindowScreen(this);
+    return handled;
 }
 
 namespace {

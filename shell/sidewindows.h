@@ -25,6 +25,9 @@ protected:
     // A window with a default button, as a dialog has, answers Enter with that button and
     // Esc by closing.
     void keyPressEvent(QKeyEvent *event) override;
+    // Once shown (and placed and sized by its own show handler and the enlargement), the
+    // window lies whole on the screen that holds the main window.
+    bool event(QEvent *event) override;
 };
 
 // The games launcher, the tile-matching game and the memory-pairs game are classes of the

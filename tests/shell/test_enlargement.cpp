@@ -27,6 +27,7 @@
 #include <QLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -289,6 +290,32 @@ TEST(Enlargement, TheStepsOwnFontSizesOfTheEffectButtons)
         EXPECT_EQ(qsb->font().pointSize(), points) << percent;
         EXPECT_EQ(control("SpeedButtonDriftFile")->font().pointSize(), points) << percent;
     }
+}
+
+TEST(Enlargement, EverySideWindowOpensWholeOnTheScreenThatHoldsTheMainWindow)
+{
+    showProgram();
+    for (int percent : {150, 200}) {
+        choose(percent);
+        const QRect area = Form1->screen()->availableGeometry();
+        for (TSideForm *window : TSideForm::all()) {
+            window->show();
+            QApplication::processEvents();
+            const QRect frame = window->frameGeometry();
+            SCOPED_TRACE(window->objectName().toStdString() + " at " + std::to_string(percent));
+            // One larger than the screen shows its top left corner.
+            EXPECT_GE(frame.left(), area.left());
+            EXPECT_GE(frame.top(), area.top());
+            if (frame.width() <= area.width()) {
+                EXPECT_LE(frame.right(), area.right());
+            }
+            if (frame.height() <= area.height()) {
+                EXPECT_LE(frame.bottom(), area.bottom());
+            }
+            window->hide();
+        }
+    }
+    choose(100);
 }
 
 TEST(Enlargement, TheDriftPictureFillsItsWindowAtEveryStep)
