@@ -754,19 +754,20 @@ void BuildRandomPanel(RandomModule &r)
 
     r.LabelRandomNumber = new QLabel(QStringLiteral("Characters in a series"), box);
     r.LabelRandomNumber->setObjectName(QStringLiteral("LabelRandomNumber"));
-    r.LabelRandomNumber->setGeometry(280, 206, 150, 30);
+    r.LabelRandomNumber->setGeometry(280, 206, 138, 30);
     r.SpinEditRandomNumber = new QSpinBox(box);
     r.SpinEditRandomNumber->setObjectName(QStringLiteral("SpinEditRandomNumber"));
     r.SpinEditRandomNumber->setRange(5, 1000);
     r.SpinEditRandomNumber->setSingleStep(5);
     r.SpinEditRandomNumber->setValue(250);
-    r.SpinEditRandomNumber->setGeometry(432, 206, 72, 30);
+    r.SpinEditRandomNumber->setGeometry(420, 206, 64, 30);
 
     r.PanelRandomLesson = new QLabel(box);
     r.PanelRandomLesson->setObjectName(QStringLiteral("PanelRandomLesson"));
     r.PanelRandomLesson->setFrameShape(QFrame::Panel);
     r.PanelRandomLesson->setFrameShadow(QFrame::Sunken);
-    r.PanelRandomLesson->setGeometry(510, 206, 126, 30);
+    // Wide enough for the longest set name, "Caracteres escolhidos" or "Buchstaben + Ziffern".
+    r.PanelRandomLesson->setGeometry(488, 206, 148, 30);
 
     r.LabelWords = new QLabel(box);
     r.LabelWords->setObjectName(QStringLiteral("LabelWords"));

@@ -326,6 +326,17 @@ TEST(LanguageCompleteness, NoCaptionIsCutInAnyLanguageAtAnyStep)
                 QApplication::processEvents();
                 check(Form1, language, percent);
             }
+            // The random set's label names each set in turn.
+            ClickButton(Form1->RadioButtonRandom);
+            auto *setLabel = Form1->findChild<QLabel *>(QStringLiteral("PanelRandomLesson"));
+            ASSERT_NE(setLabel, nullptr);
+            for (const char *set : {"MenuLetters", "MenuFigures", "MenuStops", "MenuLocal", "MenuLettersFigures",
+                                    "MenuAll"}) {
+                auto *item = Form1->findChild<QAction *>(QString::fromLatin1(set));
+                ASSERT_NE(item, nullptr) << set;
+                item->trigger();
+                check(setLabel, language, percent);
+            }
             shelltest::forEachPanel(Form1->centralWidget(), [&](QWidget *panel) {
                 QApplication::processEvents();
                 check(panel, language, percent);
