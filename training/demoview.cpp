@@ -242,7 +242,8 @@ void TFormDemo::placeControls()
     const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QSize area = screen ? screen->availableGeometry().size() : QSize(800, 600);
     const int side = ZoomScaled(ImageSize);
-    const int width = std::max(side, area.width() - 50);
+    // The room right of the memo grows with the pictures, which stand in it at every step.
+    const int width = std::max(side, area.width() - ZoomScaled(50));
     const int height = std::max(8 * side, area.height() - 40);
     Panel1->setGeometry(0, 0, width, height);
     MemoDemo->setGeometry(0, 0, width, height);
