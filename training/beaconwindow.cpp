@@ -22,9 +22,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyleOption>
 #include <QTimer>
 
 #include <algorithm>
@@ -35,10 +38,58 @@ namespace {
 // it shows the period.
 class ArrowsOnly : public QSpinBox {
 public:
-    using QSpinBox::QSpinBox;
+    explicit ArrowsOnly(QWidget *parent) : QSpinBox(parent) { lineEdit()->hide(); }
 
 protected:
     QString textFromValue(int) const override { return {}; }
+
+    // Two buttons, up above down, that fill the control: a style's own arrows keep their
+    // width and would leave an empty edit area beside them once the control is wider.
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        for (const int step : {1, -1}) {
+            QStyleOptionButton button;
+            button.initFrom(this);
+            button.rect = half(step);
+            const bool can = step > 0 ? value() < maximum() : value() > minimum();
+            if (!can)
+                button.state &= ~QStyle::State_Enabled;
+            button.state |= pressed == step ? QStyle::State_Sunken : QStyle::State_Raised;
+            style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &button, &painter, this);
+            QStyleOption arrow = button;
+            const int inset = std::max(2, button.rect.height() / 6);
+            arrow.rect = button.rect.adjusted(inset, inset, -inset, -inset);
+            style()->drawPrimitive(step > 0 ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown, &arrow,
+                                   &painter, this);
+        }
+    }
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        if (event->button() != Qt::LeftButton || !isEnabled())
+            return;
+        pressed = event->position().y() < height() / 2.0 ? 1 : -1;
+        stepBy(pressed);
+        update();
+    }
+    void mouseReleaseEvent(QMouseEvent *) override
+    {
+        pressed = 0;
+        update();
+    }
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QSpinBox::resizeEvent(event);
+        lineEdit()->hide();
+    }
+
+private:
+    QRect half(int step) const
+    {
+        const int top = height() / 2;
+        return step > 0 ? QRect(0, 0, width(), top) : QRect(0, top, width(), height() - top);
+    }
+    int pressed = 0; // the step of the button held down
 };
 
 QPointer<TBeacon> theBeacon;

@@ -289,6 +289,12 @@ TEST_F(BeaconWindow, EnlargedThePeriodsUpDownShowsOnlyItsArrowsAndStillStepsTheP
     QTest::keyClick(upDown, Qt::Key_Return); // its empty text changes nothing
     EXPECT_EQ(upDown->value(), BeaconDefaultPosition + 1);
     EXPECT_EQ(upDown->text(), QString());
+    // The arrows fill it: its left edge steps too, up in the upper half, down in the lower.
+    QTest::mouseClick(upDown, Qt::LeftButton, {}, QPoint(1, 2));
+    EXPECT_EQ(beacon->Edit1->text().toInt(), BeaconPeriodMinutes[BeaconDefaultPosition + 2]);
+    for (int i = 0; i < 2; ++i)
+        QTest::mouseClick(upDown, Qt::LeftButton, {}, QPoint(1, upDown->height() - 3));
+    EXPECT_EQ(beacon->Edit1->text().toInt(), BeaconPeriodMinutes[BeaconDefaultPosition]);
     FormBalise->hide();
     ClickMenuItem(Form1->MenuAgrandir100);
 }
