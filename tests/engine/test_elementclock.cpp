@@ -326,6 +326,9 @@ TEST(ElementClock, StepWaitingForTheLockWhileTheNextCharacterStartsIsDropped)
     rig.clock.KeyFirstElement(table({0, 50, -20, 50, 0}));
     const auto previous = rig.backend.created.back();
     rig.log.take();
+    // Its deadline has come: the next character starts then, whichever thread the machine
+    // lets run first.
+    rig.backend.advance(std::chrono::duration_cast<std::chrono::milliseconds>(previous.deadline - rig.backend.now()));
 
     std::mutex mutex;
     std::condition_variable changed;
