@@ -49,9 +49,9 @@ constexpr QSize AlphabetArt(620, 150);
 // Where they lie: in the band under the monitor group, over the rows a child keying does
 // not need, so the kid view is a frame around the monitor no larger than the window's design.
 constexpr QRect AlphabetPlace(8, 402, 347, 84);
-constexpr QRect AlphabetBarPlace(357, 402, 16, 84);
-constexpr QRect RabbitPlace(381, 402, 72, 84);
-constexpr QRect KeyPlace(462, 404, 100, 50); // left of Quit, which stays in reach
+constexpr QRect AlphabetBarPlace(355, 402, 16, 84);
+constexpr QRect RabbitPlace(371, 402, 72, 84);
+constexpr QRect KeyPlace(443, 402, 112, 56); // left of Quit, which stays in reach
 constexpr int KidMargin = 10;
 constexpr int AnimationMs = 200;
 
