@@ -641,8 +641,9 @@ void setItemHeight(QWidget *w, int height)
     if (!view || !view->model())
         return;
     if (combo) {
-        // Its drop-down and every list of the main window that shows its items.
-        for (QAbstractItemView *other : Form1->findChildren<QAbstractItemView *>())
+        // Its drop-down and every list beside it that shows its items.
+        QWidget *panel = combo->parentWidget() ? combo->parentWidget() : combo;
+        for (QAbstractItemView *other : panel->findChildren<QAbstractItemView *>())
             if (other != view && other->model() == view->model())
                 setRowHeight(other, height);
         setRowHeight(view, height);
