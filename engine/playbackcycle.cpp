@@ -59,9 +59,11 @@ void PlaybackCycle::run()
 void PlaybackCycle::StartClick()
 {
     // A character handed over while the last one's report is held follows it at once: the
-    // report, run now, starts it.
+    // report, run now, starts it. Not for the paddle keyer: its report reads the paddles, which
+    // must wait for the element's end (a screen paddle just pressed would be read as held).
     if (m_doneHeld) {
-        releaseHeldDone();
+        if (!m_host.paddleKeyerWithMonitor())
+            releaseHeldDone();
         return;
     }
     post({Pending::Start, 0});
@@ -120,15 +122,16 @@ void PlaybackCycle::releaseHeldDone()
     MMWomDoneDirect();
 }
 
-// Whether the done handler will hand another buffer over at once: the queue goes on, a
-// paddle is held, or a random series draws its next unit.
+// Whether the done handler will hand another buffer over at once: the queue goes on, or a
+// random series draws its next unit. Never for the paddle keyer: what follows an element is
+// what the paddles say at its end as heard, so its report always waits for that end.
 bool PlaybackCycle::successorWaiting()
 {
     const EngineState &s = m_state;
+    if (m_host.paddleKeyerWithMonitor())
+        return false;
     const std::size_t sent = !s.LeadingSpaceDone && headInFlight() ? 1 : 0;
     if (s.PlayQueue.size() > sent)
-        return true;
-    if (m_host.paddleKeyerWithMonitor() && (s.DashPaddleDown || s.DotPaddleDown))
         return true;
     return s.RandomPlaying && !s.StopRequested && !s.QuizSeriesPlaying && !s.ReplayingTypedText
         && m_host.randomModeChecked() && m_host.randomCharCount() >= 2;

@@ -40,7 +40,8 @@ public:
     // A buffer was reported done by the output (connect the output's done handler here).
     // The output reports a buffer shortly before its end, so that the next one can follow
     // without a gap; when none will follow, the report is held (on Timer1) until the buffer
-    // has been heard, so that the end of a text comes in step with the sound.
+    // has been heard, so that the end of a text comes in step with the sound. The paddle
+    // keyer's reports are always held: the paddles are read at the element's end as heard.
     void MMWomDone(AudioOutput::Tag tag);
     // The done handler called directly, not by the output: never filtered.
     void MMWomDoneDirect();

@@ -82,13 +82,23 @@ public:
     bool randomModeChecked() override { return randomChecked; }
     bool paddleKeyerWithMonitor() override { return paddleKeyer; }
     double keyCalibration() override { return calibration; }
-    void appendMonitorElements(const std::string &signs) override { monitorElements += signs; }
+    void appendMonitorElements(const std::string &signs) override
+    {
+        monitorElements += signs;
+        if (elementsAppended)
+            elementsAppended(signs);
+    }
     void keyerTextEnded(int letterGapMs) override
     {
         record("keyerTextEnded");
         keyerLetterGapMs = letterGapMs;
+        if (letterEnded)
+            letterEnded(letterGapMs);
     }
     int keyerLetterGapMs = -1;
+    // The monitor's side of the keyer, where a test wires a key decoder to it.
+    std::function<void(const std::string &)> elementsAppended;
+    std::function<void(int)> letterEnded;
     bool keyingOutputConfigured() override { return keying; }
     void keyFirstElement(const CWElementTable &table) override
     {

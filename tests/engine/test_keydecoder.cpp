@@ -2,8 +2,8 @@
 // a character writer of the real decoder: what the learner keys against what the monitor
 // shows.
 
-#include "engine/characterdecoder.h"
 #include "engine/keydecoder.h"
+#include "tests/engine/fakemonitor.h"
 
 #include <gtest/gtest.h>
 
@@ -13,34 +13,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-struct FakeGapTimer : GapTimer {
-    int armedMs = 0; // 0: stopped
-    int starts = 0;
-    void Start(int ms) override
-    {
-        armedMs = ms;
-        ++starts;
-    }
-    void Stop() override { armedMs = 0; }
-};
-
-// Writes what the monitor would: the memo, the element line and the timings label.
-struct Monitor : MonitorOutput {
-    std::string memo, line, timings;
-    CharacterDecoderOptions options;
-    void AppendElementLine(const std::string &signs) override { line += signs; }
-    void DecodeCharacter(const std::string &code) override
-    {
-        line += ' ';
-        const DecodedCharacter c = DecodeElements(code, DefaultMorseCodes, options, {}, {});
-        memo += c.text;
-    }
-    void WordSpace() override { memo += ' '; }
-    void ShowTimings(const std::string &text) override { timings = text; }
-};
-
 struct Rig {
-    Monitor monitor;
+    FakeMonitor monitor;
     FakeGapTimer timer;
     KeyTimingDecoder decoder{monitor, timer};
     KeyTimingDecoder::Clock::time_point now{};

@@ -1,11 +1,16 @@
 // The paddle keyer through the sending engine and its playback cycle (elements rendered into
 // the fake output, the element line recorded by the host), and the rules of the key sources.
 
+#include "engine/keydecoder.h"
 #include "engine/keyer.h"
 #include "tests/engine/enginerig.h"
+#include "tests/engine/fakemonitor.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,17 +26,139 @@ struct KeyerRig : EngineRig {
         if (element == KeyerElement::None)
             return;
         state.PlayQueue += QueueCharacter(element);
-        host.monitorElements += ElementSign(element);
+        host.appendMonitorElements(ElementSign(element));
         cycle.StartClick();
     }
-    // The element buffers the output was given, as signs (a dash renders longer).
+    // The element buffers the output was given, as signs: a buffer whose tone sounds longer
+    // than midway between a dot and a dash holds a dash.
     std::string sounded() const
     {
         std::string signs;
-        for (std::size_t values : lengths())
-            signs += values > 12000 ? '-' : '.';
+        const auto midway = static_cast<std::size_t>((timing.DotValues() + timing.DashValues()) / 2);
+        for (const FakeAudioOutput::Buffer &b : output.written) {
+            const auto last = std::find_if(b.values.rbegin(), b.values.rend(), [](std::int16_t v) { return v != 0; });
+            signs += static_cast<std::size_t>(b.values.rend() - last) > midway ? '-' : '.';
+        }
         return signs;
     }
+};
+
+// The keyer as the program runs it, on a clock of the test's own (ms). Each buffer plays from
+// its writing, or from the end of the one before, and the output reports it `marginMs` before
+// it has been heard, as the real one does (its 20 ms margin and a 512-frame block). Timer1 and
+// the letter-gap timer fire when their time comes. The monitor side is wired as in the
+// program: a paddle press stops the letter gap, the elements go to the key decoder, and the
+// end of the keyer's queue arms its gap.
+struct ClockedKeyer : KeyerRig {
+    static constexpr double DefaultMarginMs = (441 + 512) * 1000.0 / AudioOutput::SampleRate;
+
+    FakeMonitor monitor;
+    FakeGapTimer gap;
+    KeyTimingDecoder decoder{monitor, gap};
+    double marginMs = DefaultMarginMs;
+    double now = 0;
+    struct Played {
+        double start, end;
+        bool reported;
+    };
+    std::vector<Played> played; // one per buffer written, in order
+
+    explicit ClockedKeyer(int wpm = 12)
+    {
+        timing.setSpeed(wpm);
+        decoder.SetLimits(wpm, 3);
+        host.calibration = 0.2;
+        host.elementsAppended = [this](const std::string &signs) { decoder.AppendElements(signs); };
+        host.letterEnded = [this](int ms) { decoder.KeyerTextEnded(ms); };
+    }
+
+    // The sources, as the monitor's handlers drive the keyer.
+    void down(Paddle paddle)
+    {
+        decoder.StopGapTimer();
+        press(paddle);
+        settle();
+    }
+    void up(Paddle paddle) { keyer.Release(paddle); }
+    void tapScreen(Paddle paddle)
+    {
+        decoder.StopGapTimer();
+        start(keyer.ScreenButtonPress(paddle));
+        keyer.Release(paddle);
+        settle();
+    }
+
+    double reportAt(std::size_t i) const { return played.at(i).end - marginMs; }
+    double endAt(std::size_t i) const { return played.at(i).end; }
+
+    // Lets the clock run to `t`, serving reports and timers in the order they fall due.
+    void runUntil(double t)
+    {
+        for (;;) {
+            enum { None, Report, Timer1, Gap } next = None;
+            double when = t;
+            std::size_t buffer = 0;
+            for (std::size_t i = 0; i < played.size(); ++i) {
+                if (!played[i].reported) {
+                    if (reportAt(i) <= when) {
+                        next = Report;
+                        when = std::max(now, reportAt(i));
+                        buffer = i;
+                    }
+                    break;
+                }
+            }
+            if (timer1At && *timer1At < when) {
+                next = Timer1;
+                when = *timer1At;
+            }
+            if (gapAt && *gapAt < when) {
+                next = Gap;
+                when = *gapAt;
+            }
+            if (next == None)
+                break;
+            now = when;
+            if (next == Report) {
+                played[buffer].reported = true;
+                output.delay = (played[buffer].end - now) / 1000.0;
+                output.finishNext();
+            } else if (next == Timer1) {
+                timer1At.reset();
+                cycle.Timer1Timer();
+            } else {
+                gapAt.reset();
+                decoder.GapTimerExpired();
+            }
+            settle();
+        }
+        now = t;
+    }
+
+private:
+    // Takes note of what the last step wrote and armed.
+    void settle()
+    {
+        for (std::size_t i = played.size(); i < output.written.size(); ++i) {
+            const double start = played.empty() ? now : std::max(now, played.back().end);
+            const double ms = output.written[i].values.size() / 2 * 1000.0 / AudioOutput::SampleRate;
+            played.push_back({start, start + ms, false});
+        }
+        if (!host.timer1Running)
+            timer1At.reset();
+        else if (host.timer1Starts.size() > timer1Seen)
+            timer1At = now + host.timer1Starts.back();
+        timer1Seen = host.timer1Starts.size();
+        if (gap.armedMs == 0)
+            gapAt.reset();
+        else if (gap.starts > gapSeen)
+            gapAt = now + gap.armedMs;
+        gapSeen = gap.starts;
+    }
+
+    std::optional<double> timer1At, gapAt;
+    std::size_t timer1Seen = 0;
+    int gapSeen = 0;
 };
 
 } // namespace
@@ -119,6 +246,109 @@ TEST(PaddleKeyer, ElementsStartedAfterTheirPaddlesWereLetGoStillEndTheLetter)
     typed.playAll();
     const std::vector<std::size_t> keyed = rig.lengths();
     EXPECT_EQ(std::vector<std::size_t>(keyed.begin() + 1, keyed.end()), typed.lengths());
+}
+
+TEST(PaddleTiming, ThePaddlesAreReadWhenTheElementHasBeenHeardNotWhenItsBufferComesBack)
+{
+    // 12 wpm, calibration 0.2: a dash and the keyer's gap last 355 ms, and the output hands
+    // the buffer back 43 ms before that.
+    struct Case {
+        int wpm;
+        Paddle paddle;
+        double heldMs;
+        const char *elements, *memo;
+    } cases[] = {
+        {12, Paddle::Dash, 330, "-", "T "},  // let go after the buffer came back
+        {12, Paddle::Dash, 360, "--", "M "}, // still down when the dash had been heard
+        {30, Paddle::Dot, 36, ".", "E "},    // a 58.8 ms dot, let go before its end
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.wpm) + " wpm, held " + std::to_string(c.heldMs) + " ms");
+        ClockedKeyer rig(c.wpm);
+        rig.down(c.paddle);
+        ASSERT_LT(rig.reportAt(0), c.heldMs);
+        rig.runUntil(c.heldMs);
+        rig.up(c.paddle);
+        rig.runUntil(5000);
+        EXPECT_EQ(rig.host.monitorElements, c.elements);
+        EXPECT_EQ(rig.sounded(), c.elements);
+        EXPECT_EQ(rig.monitor.memo, c.memo);
+    }
+}
+
+// The keyer and the key decoder agree on the letter whatever the order in which the paddle
+// edges, the output's reports, the held report's end and the letter gap come.
+TEST(PaddleTiming, KeyerAndDecoderAgreeWhateverTheOrderOfPaddlesReportsAndTimers)
+{
+    using Script = std::function<void(ClockedKeyer &)>;
+    using When = std::function<double(const ClockedKeyer &)>;
+    const When between = [](const ClockedKeyer &r) { return (r.reportAt(0) + r.endAt(0)) / 2; };
+    // The dash paddle held from the start and let go at `at`.
+    const auto dashHeldUntil = [](When at) -> Script {
+        return [at](ClockedKeyer &r) {
+            r.down(Paddle::Dash);
+            r.runUntil(at(r));
+            r.up(Paddle::Dash);
+        };
+    };
+    // T tapped, then P `after` ms after the dash has been heard (the letter gap is 188 ms).
+    const auto dotAfterTheDash = [](double after) -> Script {
+        return [after](ClockedKeyer &r) {
+            r.tapScreen(Paddle::Dash);
+            r.runUntil(r.endAt(0) + after);
+            r.tapScreen(Paddle::Dot);
+        };
+    };
+    struct Case {
+        const char *name;
+        Script script;
+        const char *memo;
+    } cases[] = {
+        {"paddle up just before the report", dashHeldUntil([](const ClockedKeyer &r) { return r.reportAt(0) - 1; }),
+         "T "},
+        {"paddle up between the report and the end heard", dashHeldUntil(between), "T "},
+        {"paddle up just after the end heard", dashHeldUntil([](const ClockedKeyer &r) { return r.endAt(0) + 1; }),
+         "M "},
+        {"other paddle down while the report is held, up after the end",
+         [&](ClockedKeyer &r) {
+             r.down(Paddle::Dash);
+             r.up(Paddle::Dash);
+             r.runUntil(between(r));
+             r.down(Paddle::Dot);
+             r.runUntil(r.endAt(0) + 30);
+             r.up(Paddle::Dot);
+         },
+         "N "},
+        {"T, P, T tapped while the first dash sounds",
+         [](ClockedKeyer &r) {
+             for (Paddle paddle : {Paddle::Dash, Paddle::Dot, Paddle::Dash}) {
+                 r.tapScreen(paddle);
+                 r.runUntil(r.now + 50);
+             }
+         },
+         "K "},
+        {"T, then P and T handled late, while the dash's report is held",
+         [&](ClockedKeyer &r) {
+             r.tapScreen(Paddle::Dash);
+             r.runUntil(between(r));
+             r.tapScreen(Paddle::Dot);
+             r.tapScreen(Paddle::Dash);
+         },
+         "K "},
+        {"pressed again just before the letter gap runs out", dotAfterTheDash(187), "N "},
+        {"pressed again just after the letter gap ran out", dotAfterTheDash(190), "TE "},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ClockedKeyer rig;
+        c.script(rig);
+        rig.runUntil(rig.now + 5000);
+        EXPECT_EQ(rig.host.monitorElements, rig.sounded());
+        EXPECT_EQ(rig.monitor.memo, c.memo);
+        EXPECT_TRUE(rig.decoder.MonitorElements().empty());
+        // The letter gap runs from the last element's end as heard: two plain gaps (188 ms).
+        EXPECT_EQ(rig.host.keyerLetterGapMs, 188);
+    }
 }
 
 TEST(PaddleKeyer, ScreenButtonsAndJoystickKeepNoMemoryOfTheirOwn)
