@@ -393,24 +393,28 @@ int LinuxSerialDevice::readSnapshot(Snapshot &snap)
     return 0;
 }
 
-unsigned LinuxSerialDevice::differences(const Snapshot &now) const
+unsigned ModemChanges(unsigned mask, unsigned linesBefore, const Counters &a, unsigned linesNow, const Counters &b)
 {
-    unsigned changed = (now.lines ^ last_.lines) & mask_;
-    const Counters &a = last_.counters, &b = now.counters;
+    unsigned changed = (linesNow ^ linesBefore) & mask;
     if (a.cts != b.cts)
-        changed |= LineCTS & mask_;
+        changed |= LineCTS & mask;
     if (a.dsr != b.dsr)
-        changed |= LineDSR & mask_;
+        changed |= LineDSR & mask;
     if (a.dcd != b.dcd)
-        changed |= LineCD & mask_;
+        changed |= LineCD & mask;
     if (a.rng != b.rng)
-        changed |= LineRI & mask_;
+        changed |= LineRI & mask;
     if (a.brk != b.brk)
         changed |= SeenBreak;
     if (a.frame != b.frame || a.parity != b.parity || a.overrun != b.overrun
         || a.bufOverrun != b.bufOverrun)
         changed |= SeenLineError;
     return changed;
+}
+
+unsigned LinuxSerialDevice::differences(const Snapshot &now) const
+{
+    return ModemChanges(mask_, last_.lines, last_.counters, now.lines, now.counters);
 }
 
 int LinuxSerialDevice::startWatch(unsigned mask)

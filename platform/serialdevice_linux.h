@@ -36,6 +36,12 @@ int SetCustomRate(int fd, int rate);
 // file can be made.
 int LockSerialDevice(const std::string &devicePath);
 
+// What changed between two looks at a port: each watched input line (of `mask`) whose level
+// or interrupt counter moved (a pulse shorter than one look moves only the counter), and,
+// whatever the mask, a break (SeenBreak) or a line error (SeenLineError).
+unsigned ModemChanges(unsigned mask, unsigned linesBefore, const Counters &before, unsigned linesNow,
+                      const Counters &now);
+
 class LinuxSerialDevice final : public SerialDevice {
 public:
     enum class WatchMode { Blocking, Polling };

@@ -3,7 +3,7 @@
 // A serial device for tests: a script sets the input lines (waking the watcher), injects
 // errors, and reads back what the component did with the output lines.
 
-#include "platform/serialdevice.h"
+#include "platform/serialdevice_linux.h"
 
 #include <algorithm>
 #include <atomic>
@@ -131,10 +131,8 @@ public:
             }
             if (waitError)
                 return {serialdev::WaitResult::Failed, 0, waitError};
-            unsigned changed = (lines_ ^ seenLines) & mask_;
-            if (counters_.cts != seenCounters.cts) changed |= serialdev::LineCTS & mask_;
-            if (counters_.dsr != seenCounters.dsr) changed |= serialdev::LineDSR & mask_;
-            if (counters_.dcd != seenCounters.dcd) changed |= serialdev::LineCD & mask_;
+            // The real device's rule, so a script's pulses reach the component as a port's would.
+            const unsigned changed = serialdev::ModemChanges(mask_, seenLines, seenCounters, lines_, counters_);
             if (changed) {
                 seenLines = lines_;
                 seenCounters = counters_;

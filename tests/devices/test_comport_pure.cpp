@@ -183,6 +183,39 @@ TEST(ComEventMasks, MapBothWays)
               ComEvents({evRLSD, evRing}));
 }
 
+TEST(SerialLineChanges, LevelsAndCountersOfWatchedLinesBreaksAndErrorsAreReported)
+{
+    using namespace serialdev;
+    const unsigned cts = LineCTS, dsr = LineDSR, cd = LineCD, ri = LineRI;
+    const Counters none;
+    // A level that moved, on a watched line and on one that is not.
+    EXPECT_EQ(ModemChanges(cts | dsr, 0, none, cts | cd, none), cts);
+    EXPECT_EQ(ModemChanges(cts, cts, none, 0, none), cts);
+    // A pulse shorter than one look: the level is back, only its counter moved.
+    const struct {
+        std::uint32_t Counters::*counter;
+        unsigned line;
+    } pulses[] = {{&Counters::cts, cts}, {&Counters::dsr, dsr}, {&Counters::dcd, cd}, {&Counters::rng, ri}};
+    for (const auto &pulse : pulses) {
+        Counters after;
+        after.*pulse.counter = 2;
+        EXPECT_EQ(ModemChanges(InputLines, 0, none, 0, after), pulse.line) << pulse.line;
+        EXPECT_EQ(ModemChanges(InputLines & ~pulse.line, 0, none, 0, after), 0u) << pulse.line;
+    }
+    // Breaks and line errors are told whatever lines are watched; received bytes are not.
+    Counters broken;
+    broken.brk = 1;
+    EXPECT_EQ(ModemChanges(0, 0, none, 0, broken), unsigned(SeenBreak));
+    for (std::uint32_t Counters::*error : {&Counters::frame, &Counters::parity, &Counters::overrun, &Counters::bufOverrun}) {
+        Counters after;
+        after.*error = 1;
+        EXPECT_EQ(ModemChanges(cts, 0, none, 0, after), unsigned(SeenLineError));
+    }
+    Counters received;
+    received.rx = 10;
+    EXPECT_EQ(ModemChanges(InputLines, dsr, none, dsr, received), 0u);
+}
+
 TEST(ComPortErrors, MessagesWithAndWithoutTheSystemError)
 {
     const EComPort e = EComPortCreateWin(1, 2);
