@@ -6,6 +6,7 @@
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
 #include "shell/releasecheck.h"
+#include "shell/schematics.h"
 #include "shell/sidewindows.h"
 
 #include <QAbstractButton>
@@ -261,6 +262,14 @@ int SideWindowHelpContext(const QString &objectName)
     return contextOf(kSideWindows, objectName);
 }
 
+QPushButton *NewHelpButton(QWidget *parent, const char *name, const QRect &geometry)
+{
+    auto *button = new QPushButton(QStringLiteral("?"), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    return button;
+}
+
 bool HelpButtonClick(const QString &objectName)
 {
     if (const int context = HelpButtonContext(objectName); context >= 0) {
@@ -302,8 +311,8 @@ void SpeedButtonHPClick()
         const char *program;
         const char *argument;
     } mixers[] = {
-        {"pavucontrol", nullptr},  {"pavucontrol-qt", nullptr}, {"gnome-control-center", "sound"},
-        {"xfce4-mixer", nullptr},  {"kmix", nullptr},
+        {"pavucontrol", nullptr},          {"pwvucontrol", nullptr}, {"pavucontrol-qt", nullptr},
+        {"gnome-control-center", "sound"}, {"xfce4-mixer", nullptr}, {"kmix", nullptr},
     };
     for (const auto &mixer : mixers) {
         QStringList arguments;
@@ -316,9 +325,11 @@ void SpeedButtonHPClick()
 
 void MenuSchematicsClick()
 {
-    // A missing picture is not opened: the desktop's handler would complain in our place.
+    // The user's own picture of that name is shown; without one, the program's own is written
+    // there first. A folder that cannot take it opens nothing: the desktop's handler would
+    // complain in our place.
     const QString picture = QDir::current().absoluteFilePath(QStringLiteral("pc_tx.bmp"));
-    if (QFileInfo::exists(picture))
+    if (ProvideSchematicsFile(picture))
         ShellOpen(picture);
 }
 

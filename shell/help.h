@@ -19,6 +19,7 @@
 
 #include "shell/languages/languages.h"
 
+#include <QRect>
 #include <QString>
 #include <QTextBrowser>
 #include <QWidget>
@@ -54,14 +55,18 @@ void MenuHelpClick();
 int HelpButtonContext(const QString &objectName);
 int ModeButtonHelpContext(const QString &objectName);
 int SideWindowHelpContext(const QString &objectName);
+// A "?" button of a panel at its design place; `name` is one of the help table's, which
+// connects it when it is first shown.
+QPushButton *NewHelpButton(QWidget *parent, const char *name, const QRect &geometry);
 // Runs what the "?" button or launcher of that name does; false for a name of no such button.
 bool HelpButtonClick(const QString &objectName);
 // F1 in a side window: its page, or for the drift window its picture window.
 void SideWindowHelp(const QString &objectName);
 
 // Launchers of this part: the random-choice help card shown or hidden, the desktop's volume
-// control (the usual Linux mixers in turn; nothing is said when none is there), the interface
-// schematics picture "pc_tx.bmp" of the data folder, the about box.
+// control (the usual Linux mixers in turn, then the desktop's sound settings; nothing is said
+// when none is there), the interface schematics picture "pc_tx.bmp" of the data folder (the
+// program's own drawing when the user has none there), the about box.
 void SpeedButtonHelpChoixRanomClick();
 void SpeedButtonHPClick();
 void MenuSchematicsClick();

@@ -3,6 +3,7 @@
 #include "platform/serialdevice_linux.h"
 #include "platform/serialports.h"
 #include "shell/formdialog.h"
+#include "shell/help.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
@@ -423,6 +424,7 @@ TPanelPort::TPanelPort(TForm1 &form)
 
     ButtonClosePanelPort = Named(new QPushButton(QStringLiteral("x"), this), "ButtonClosePanelPort");
     ButtonClosePanelPort->setGeometry(612, 4, 24, 22);
+    ButtonHelpPort = NewHelpButton(this, "ButtonHelpPort", {584, 4, 24, 22});
     connect(ButtonClosePanelPort, &QPushButton::clicked, this, [this] { ButtonClosePanelPortClick(); });
 
     MenuPort = Named(new QAction(QStringLiteral("&Port"), &form), "MenuPort");

@@ -65,6 +65,7 @@ public:
     QCheckBox *CheckBoxCWRTS;
     PortRadioGroup *RadioGroupTXDelay;
     QPushButton *ButtonClosePanelPort;
+    QPushButton *ButtonHelpPort;
 
     // The menu item "&Port" of the main window.
     QAction *MenuPort;

@@ -8,6 +8,7 @@
 #include "platform/userfile.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/formdialog.h"
+#include "shell/help.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
@@ -199,8 +200,10 @@ TPanelTextRecord::TPanelTextRecord(TForm1 &form)
     setGeometry(110, 70, 440, 300);
 
     LabelTextRecord = Named(new QLabel(QStringLiteral("RECORDING WAVE"), this), "LabelTextRecord");
-    LabelTextRecord->setGeometry(8, 6, 424, 20);
+    // Centred, clear of the "?" in the corner.
+    LabelTextRecord->setGeometry(34, 6, 372, 20);
     LabelTextRecord->setAlignment(Qt::AlignCenter);
+    ButtonTextRecordHelp = NewHelpButton(this, "ButtonTextRecordHelp", {410, 6, 22, 22});
     LabelTailleFichier = Named(new QLabel(QStringLiteral("Size of the file:"), this), "LabelTailleFichier");
     LabelTailleFichier->setGeometry(12, 36, 170, 22);
     LabelValeurTailleFichier = Named(new QLabel(this), "LabelValeurTailleFichier");

@@ -30,6 +30,7 @@ public:
     explicit TPanelTextRecord(TForm1 &form);
 
     QLabel *LabelTextRecord;
+    QPushButton *ButtonTextRecordHelp;
     QLabel *LabelTailleFichier;
     QLabel *LabelValeurTailleFichier; // "41 660  bytes"
     QLabel *Label13;                  // "FE=1  CA=2  BI=16"

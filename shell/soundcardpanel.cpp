@@ -3,6 +3,7 @@
 #include "platform/audiodevices.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/formdialog.h"
+#include "shell/help.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 #include "shell/settingskeys.h"
@@ -53,7 +54,7 @@ SoundCardPanel BuildSoundCardPanel(TForm1 &form)
     p.PanelCarteSon->hide();
 
     auto *title = Named(new QLabel(QStringLiteral("SOUND CARD"), p.PanelCarteSon), "TitreCarteSon");
-    // Centred in the panel, clear of the close button in its corner.
+    // Centred in the panel, clear of the "?" and the close button in its corners.
     title->setGeometry(34, 8, 292, 20);
     title->setAlignment(Qt::AlignCenter);
     p.RadioButtonCarteWin = Named(new QRadioButton(QStringLiteral("System default"), p.PanelCarteSon),
@@ -75,6 +76,7 @@ SoundCardPanel BuildSoundCardPanel(TForm1 &form)
     p.BitBtnOKCarteSon->setGeometry(140, 160, 80, 30);
     p.ButtonCloseCarteSon = Named(new QPushButton(QStringLiteral("X"), p.PanelCarteSon), "ButtonCloseCarteSon");
     p.ButtonCloseCarteSon->setGeometry(328, 6, 22, 22);
+    p.ButtonCarteSonHelp = NewHelpButton(p.PanelCarteSon, "ButtonCarteSonHelp", {8, 6, 22, 22});
     QObject::connect(p.BitBtnOKCarteSon, &QPushButton::clicked, [] { BitBtnOKCarteSonClick(); });
     QObject::connect(p.ButtonCloseCarteSon, &QPushButton::clicked, [] { ButtonCloseCarteSonClick(); });
 

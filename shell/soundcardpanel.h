@@ -21,6 +21,7 @@ struct SoundCardPanel {
     QComboBox *ComboBoxChoixOut = nullptr;
     QPushButton *BitBtnOKCarteSon = nullptr;
     QPushButton *ButtonCloseCarteSon = nullptr;
+    QPushButton *ButtonCarteSonHelp = nullptr;
     QAction *MenuSoundCard = nullptr;
     QAction *MenuDeleteClick = nullptr;
     QAction *MenuSonFermeture = nullptr;

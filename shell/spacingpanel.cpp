@@ -2,6 +2,7 @@
 #include "shell/utilities.h"
 
 #include "engine/timing.h"
+#include "shell/help.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
@@ -88,10 +89,12 @@ TPanelEspace::TPanelEspace(TForm1 &form)
     setGeometry(90, 70, 480, 280);
 
     LabelPanelEspace = Named(new QLabel(QStringLiteral("SPACING"), this), "LabelPanelEspace");
-    LabelPanelEspace->setGeometry(8, 6, 440, 20);
+    // Centred between the "?" and the close button of the corners.
+    LabelPanelEspace->setGeometry(34, 6, 412, 20);
     LabelPanelEspace->setAlignment(Qt::AlignCenter);
     ButtonCloseEspace = Named(new QPushButton(QStringLiteral("X"), this), "ButtonCloseEspace");
     ButtonCloseEspace->setGeometry(450, 6, 22, 22);
+    ButtonHelpSpacing = NewHelpButton(this, "ButtonHelpSpacing", {8, 6, 22, 22});
 
     const Timing &t = form.EngineTiming;
     SpinEditEspace = row(this, 40, LabelNombreEspace, "LabelNombreEspace",

@@ -32,6 +32,7 @@ public:
     QSpinBox *SpinEditSpaceBug; // B 0, 3, 6, 9 (in steps of 3)
     QPushButton *BitBtnOKEspace;
     QPushButton *ButtonCloseEspace;
+    QPushButton *ButtonHelpSpacing;
     QAction *Spacing1;
     QAction *MenuEspaceMot;
 

@@ -1,5 +1,6 @@
 #include "shell/speedcontrol.h"
 
+#include "shell/help.h"
 #include "shell/instructorlock.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
@@ -92,7 +93,8 @@ SpeedControl BuildSpeedControl(TForm1 &form)
     // change refreshes.
     c.LabelVitesseCorrigee = new QLabel(form.Frame);
     c.LabelVitesseCorrigee->setObjectName(QStringLiteral("LabelVitesseCorrigee"));
-    c.LabelVitesseCorrigee->setGeometry(128, 72, 240, 24);
+    c.LabelVitesseCorrigee->setGeometry(152, 72, 232, 24);
+    NewHelpButton(form.Frame, "ButtonSpeedHelp", {124, 72, 24, 24});
     QObject::connect(c.UpDownVitesse, &QSpinBox::valueChanged, c.UpDownVitesse,
                      [] { UpDownVitesseClick(); });
     FollowOptionLock(InstructorLock::FixedSpeed, c.UpDownVitesse,

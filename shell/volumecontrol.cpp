@@ -2,12 +2,14 @@
 
 #include "engine/tone.h"
 #include "shell/languages/mainwindowtexts.h"
+#include "shell/help.h"
 #include "shell/mainwindow.h"
 #include "shell/stepspinbox.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalBlocker>
 
 namespace {
@@ -40,6 +42,10 @@ constexpr TextRow kTexts[] = {
      Tr("Up", "Hangosabb", "Lauter", "Plus fort", "Più forte", "Mais alto", "Más alto")},
     {"DownVolume", TextKind::Caption,
      Tr("Down", "Halkabb", "Leiser", "Moins fort", "Più piano", "Mais baixo", "Más bajo")},
+    {"SpeedButtonHP", TextKind::Hint,
+     Tr("Volume control of the computer", "A számítógép hangeröszabályzója", "Lautstärkeregler des Computers",
+        "Contrôle du volume de l'ordinateur", "Controllo del volume del computer", "Controle de volume do computador",
+        "Control de volumen del ordenador")},
 };
 static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & { return row.text; }),
               "every text needs its seven languages");
@@ -53,12 +59,18 @@ VolumeControl BuildVolumeControl(TForm1 &form)
     c.UpDownAmplitude = new StepSpinBox(MinLevel, MaxLevel, LevelStep, form.EngineTone.Tables.Level(), form.Frame);
     c.UpDownAmplitude->setObjectName(QStringLiteral("UpDownAmplitude"));
     c.UpDownAmplitude->setSuffix(QStringLiteral(" dB"));
-    c.UpDownAmplitude->setGeometry(380, 72, 72, 24);
+    c.UpDownAmplitude->setGeometry(392, 72, 72, 24);
     c.UpDownAmplitude->setToolTip(QStringLiteral("Volume"));
     c.EditAmplitude = c.UpDownAmplitude->findChild<QLineEdit *>();
     if (c.EditAmplitude)
         c.EditAmplitude->setObjectName(QStringLiteral("EditAmplitude"));
     QObject::connect(c.UpDownAmplitude, &QSpinBox::valueChanged, c.UpDownAmplitude, [] { UpDownAmplitudeClick(); });
+    c.ButtonLevelHelp = NewHelpButton(form.Frame, "ButtonLevelHelp", {468, 72, 24, 24});
+    // The loudspeaker: its picture comes with the enlargement's glyphs, its click from the
+    // help module (the desktop's volume control).
+    c.SpeedButtonHP = new QPushButton(form.Frame);
+    c.SpeedButtonHP->setObjectName(QStringLiteral("SpeedButtonHP"));
+    c.SpeedButtonHP->setGeometry(498, 72, 28, 24);
 
     c.MenuVolume = form.addMenuNamed("MenuVolume", QStringLiteral("&Volume"));
     c.UpVolume = c.MenuVolume->addAction(QStringLiteral("Up"));

@@ -1,18 +1,22 @@
 #pragma once
 
 // The level of the tone: the up-down UpDownAmplitude with its edit EditAmplitude (-15 to 0 dB
-// in steps of 3) and the Volume menu (Up, Alt+U; Down, Alt+D). The level is a gain of the
-// program's own tone tables; the system mixer is never touched.
+// in steps of 3), its "?" and the Volume menu (Up, Alt+U; Down, Alt+D). The level is a gain of
+// the program's own tone tables; the system mixer is never touched (the loudspeaker button
+// beside it only opens the desktop's own volume control).
 
 class QAction;
 class QLineEdit;
 class QMenu;
+class QPushButton;
 class StepSpinBox;
 class TForm1;
 
 struct VolumeControl {
     StepSpinBox *UpDownAmplitude = nullptr;
     QLineEdit *EditAmplitude = nullptr; // the up-down's own text
+    QPushButton *ButtonLevelHelp = nullptr;
+    QPushButton *SpeedButtonHP = nullptr; // opens the desktop's volume control
     QMenu *MenuVolume = nullptr;
     QAction *UpVolume = nullptr;
     QAction *DownVolume = nullptr;

@@ -607,6 +607,14 @@ void BuildFileTextModule(TForm1 &f)
     m.SpeedButtonUFT8->setToolTip(QStringLiteral("UFT8 => ANSI"));
     QObject::connect(m.SpeedButtonUFT8, &QToolButton::clicked, m.SpeedButtonUFT8, [] { SpeedButtonUFT8Click(); });
 
+    // Under the text, after its buttons (the demo view's and the entry sheet's too), on two
+    // lines.
+    m.LabelwordsFile = new QLabel(m.PanelFile);
+    m.LabelwordsFile->setObjectName(QStringLiteral("LabelwordsFile"));
+    m.LabelwordsFile->setGeometry(406, 236, 230, 40);
+    m.LabelwordsFile->setWordWrap(true);
+    m.LabelwordsFile->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
     QAction *quit = f.MenuOutilsQuit;
     m.MenuPosFile = addOption(f.MenuOutils, quit, "MenuPosFile", "FILE: On opening, change starting position by click");
     QObject::connect(m.MenuPosFile, &QAction::triggered, m.MenuPosFile, [] { MenuPosFileClick(); });

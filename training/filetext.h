@@ -80,6 +80,7 @@ struct FileTextModule {
     QPushButton *ButtonContinueFile = nullptr;
     QPushButton *ButtonHideFile = nullptr;
     QToolButton *SpeedButtonUFT8 = nullptr;
+    QLabel *LabelwordsFile = nullptr; // the spacing summary (shell/summaries.h)
     QAction *MenuPosFile = nullptr;
     QAction *menuspacefile = nullptr;
     QAction *MenuOptionsFileNews = nullptr;

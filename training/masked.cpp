@@ -2,6 +2,7 @@
 
 #include "engine/cp1252.h"
 #include "shell/formdialog.h"
+#include "shell/help.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
@@ -25,6 +26,7 @@ struct MaskedPanel {
     QFrame *PanelMaskedText = nullptr;
     QLineEdit *EditStartMaskedText = nullptr;
     QLineEdit *EditEndMaskedText = nullptr;
+    QPushButton *ButtonMaskedTexthelp = nullptr;
     QAction *MenuMaskedtext = nullptr;
 } panel;
 
@@ -111,7 +113,8 @@ void BuildMaskedTextPanel(TForm1 &f)
     p.PanelMaskedText->setAutoFillBackground(true);
     p.PanelMaskedText->setGeometry(140, 150, 380, 150);
     p.PanelMaskedText->hide();
-    label(p.PanelMaskedText, "LabelMaskedTitle", "MASKED TEXT DELIMITORS", {10, 8, 360, 18});
+    label(p.PanelMaskedText, "LabelMaskedTitle", "MASKED TEXT DELIMITORS", {10, 8, 330, 18});
+    p.ButtonMaskedTexthelp = NewHelpButton(p.PanelMaskedText, "ButtonMaskedTexthelp", {346, 6, 24, 22});
     label(p.PanelMaskedText, "LabelMaskedText", "Texts will be ignored between those two characters", {10, 30, 360, 18});
     label(p.PanelMaskedText, "LabelStartMaskedText", "Start", {10, 60, 60, 22});
     label(p.PanelMaskedText, "LabelEndMaskedText", "End", {160, 60, 60, 22});

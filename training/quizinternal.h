@@ -58,6 +58,7 @@ struct QuizModule {
     QLabel *LabelOccurence = nullptr;
     QuizOKButton *ButtonQuizOK = nullptr;
     QPushButton *ButtonQuizStop = nullptr;
+    QPushButton *ButtonQuizHelp = nullptr;
     std::array<QLabel *, 3> ImageChronoQuiz{};
     QLabel *QuizLabel = nullptr;
     QLineEdit *EditReponseQuiz = nullptr;

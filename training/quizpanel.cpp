@@ -1,6 +1,7 @@
 #include "training/quizinternal.h"
 #include "shell/utilities.h"
 
+#include "shell/help.h"
 #include "shell/keyrouting.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
@@ -349,6 +350,7 @@ void BuildQuizPanel(QuizModule &m)
     m.SpinEditQuizNumber->setSingleStep(5);
     m.SpinEditQuizNumber->setValue(quiz::DefaultSeriesLength);
     m.SpinEditQuizNumber->setGeometry(352, 100, 76, 24);
+    m.ButtonQuizHelp = NewHelpButton(box, "ButtonQuizHelp", {440, 100, 24, 24});
     QObject::connect(m.SpinEditQuizNumber, &QSpinBox::valueChanged, m.SpinEditQuizNumber,
                      [&m] { SpinEditQuizNumberChange(m.SpinEditQuizNumber); });
 

@@ -10,11 +10,17 @@
 #include "shell/formmonitorinfo.h"
 #include "shell/formdialog.h"
 #include "shell/help.h"
+#include "shell/schematics.h"
 #include "shell/mainwindow.h"
 #include "training/entrysheet.h"
 
 #include <QAction>
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -30,33 +36,39 @@
 
 namespace {
 
-// A named widget of the main window: the program's own when it exists, else a stand-in on
-// the frame, removed again afterwards; its visibility is restored either way.
-template <typename W> class NamedControl {
+// A control of the main window as the program built it (null when it has none); its
+// visibility is put back at the end of the test.
+template <typename W> class ProgramControl {
 public:
-    explicit NamedControl(const char *name)
+    explicit ProgramControl(const char *name)
+        : widget_(Form1->findChild<W *>(QString::fromLatin1(name)))
     {
-        widget_ = Form1->findChild<W *>(QString::fromLatin1(name));
-        if (!widget_) {
-            owned_.reset(new W(Form1->Frame));
-            owned_->setObjectName(QString::fromLatin1(name));
-            owned_->hide();
-            widget_ = owned_.get();
-        }
-        wasHidden_ = widget_->isHidden();
+        if (widget_)
+            wasHidden_ = widget_->isHidden();
     }
-    ~NamedControl()
+    ~ProgramControl()
     {
-        if (!owned_)
+        if (widget_)
             widget_->setHidden(wasHidden_);
     }
+    explicit operator bool() const { return widget_ != nullptr; }
     W *operator->() const { return widget_; }
     W *get() const { return widget_; }
 
 private:
     W *widget_ = nullptr;
-    std::unique_ptr<W> owned_;
     bool wasHidden_ = true;
+};
+
+// Every "?" button of the help table, with its page.
+const struct {
+    const char *name;
+    int context;
+} kHelpButtons[] = {
+    {"ButtonSpeedHelp", 5},          {"ButtonLevelHelp", 6},         {"ButtonHelpPort", 17},
+    {"ButtonHelpSpacing", 19},       {"ButtonQuizHelp", 22},         {"ButtonLocalCharacterHelp", 25},
+    {"ButtonLocalShortcutHelp", 25}, {"ButtonTextRecordHelp", 26},   {"ButtonCarteSonHelp", 27},
+    {"ButtonLocalLessonHelp", 31},   {"ButtonLocalMessageHelp", 32}, {"ButtonMaskedTexthelp", 33},
 };
 
 class HelpTest : public ::testing::Test {
@@ -109,10 +121,11 @@ std::vector<QString> allLanguagesFolders()
 
 TEST_F(HelpTest, TheHelpMenuOpensThePageOfTheFirstVisibleArea)
 {
-    NamedControl<QWidget> random("GroupBoxRandom");
-    NamedControl<QWidget> monitor("GroupBoxMonitor");
-    NamedControl<QWidget> quiz("QuizGroupBox");
-    NamedControl<QWidget> file("PanelFile");
+    ProgramControl<QWidget> random("GroupBoxRandom");
+    ProgramControl<QWidget> monitor("GroupBoxMonitor");
+    ProgramControl<QWidget> quiz("QuizGroupBox");
+    ProgramControl<QWidget> file("PanelFile");
+    ASSERT_TRUE(random && monitor && quiz && file);
     const struct {
         bool random, monitor, quiz, file;
         int context;
@@ -137,7 +150,8 @@ TEST_F(HelpTest, TheHelpMenuOpensThePageOfTheFirstVisibleArea)
 
 TEST_F(HelpTest, F1WithTheRandomModeVisibleOpensItsPageInTheCurrentLanguage)
 {
-    NamedControl<QWidget> random("GroupBoxRandom");
+    ProgramControl<QWidget> random("GroupBoxRandom");
+    ASSERT_TRUE(random);
     random->show();
     LanguageMenuClick(Language::Francais);
     activate(Form1);
@@ -155,29 +169,46 @@ TEST_F(HelpTest, F1WithTheRandomModeVisibleOpensItsPageInTheCurrentLanguage)
 
 TEST_F(HelpTest, EachQuestionMarkButtonOpensItsOwnPage)
 {
-    const struct {
-        const char *name;
-        int context;
-    } buttons[] = {
-        {"ButtonSpeedHelp", 5},          {"ButtonLevelHelp", 6},         {"ButtonHelpPort", 17},
-        {"ButtonHelpSpacing", 19},       {"ButtonQuizHelp", 22},         {"ButtonLocalCharacterHelp", 25},
-        {"ButtonLocalShortcutHelp", 25}, {"ButtonTextRecordHelp", 26},   {"ButtonCarteSonHelp", 27},
-        {"ButtonLocalLessonHelp", 31},   {"ButtonLocalMessageHelp", 32}, {"ButtonMaskedTexthelp", 33},
-    };
-    for (const auto &b : buttons) {
-        NamedControl<QPushButton> button(b.name);
+    for (const auto &b : kHelpButtons) {
+        auto *button = shelltest::control<QPushButton>(b.name);
+        ASSERT_NE(button, nullptr) << b.name << " is not in the main window";
+        EXPECT_EQ(button->text(), QStringLiteral("?")) << b.name;
         button->ensurePolished(); // as when it is first shown
         closeHelp();
         button->click();
         EXPECT_EQ(opened(), b.context) << b.name;
         EXPECT_TRUE(known(b.context)) << b.name;
     }
-    // A button that is no help button is left alone.
-    NamedControl<QPushButton> other("ButtonSomethingElse");
-    other->ensurePolished();
-    closeHelp();
-    other->click();
-    EXPECT_EQ(opened(), -2);
+    // Another button is left alone.
+    auto *quit = shelltest::control<QPushButton>("ButtonQuitter");
+    quit->ensurePolished();
+    EXPECT_FALSE(HelpButtonClick(quit->objectName()));
+}
+
+// Each "?", the loudspeaker and the file text's summary sit inside their panel and cover none
+// of the panel's other controls.
+TEST_F(HelpTest, TheHelpButtonsTheLoudspeakerAndTheFileSummaryHaveTheirOwnPlaces)
+{
+    Form1->show(); // the frame at its size
+    std::vector<const char *> names = {"SpeedButtonHP", "LabelwordsFile"};
+    for (const auto &b : kHelpButtons)
+        names.push_back(b.name);
+    for (const char *name : names) {
+        auto *placed = shelltest::control<QWidget>(name);
+        ASSERT_NE(placed, nullptr) << name;
+        QWidget *panel = placed->parentWidget();
+        EXPECT_TRUE(panel->rect().contains(placed->geometry())) << name;
+        for (QWidget *other : panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            const bool control = qobject_cast<QAbstractButton *>(other) || qobject_cast<QLabel *>(other)
+                                 || qobject_cast<QAbstractSpinBox *>(other) || qobject_cast<QLineEdit *>(other)
+                                 || qobject_cast<QComboBox *>(other);
+            if (other == placed || !control || other->objectName().isEmpty()
+                || other->geometry().size() == QSize(1, 1))
+                continue;
+            EXPECT_FALSE(other->geometry().intersects(placed->geometry()))
+                << name << " covers " << qPrintable(other->objectName());
+        }
+    }
 }
 
 TEST_F(HelpTest, ARightPressOnAModeButtonOpensItsPageBeforeTheRelease)
@@ -299,7 +330,8 @@ TEST_F(HelpTest, TheVolumeControlIsTheFirstMixerThatStarts)
         tried << (program + QLatin1Char(' ') + arguments.join(QLatin1Char(' '))).trimmed();
         return program == QLatin1String("gnome-control-center");
     };
-    NamedControl<QPushButton> speaker("SpeedButtonHP");
+    auto *speaker = shelltest::control<QPushButton>("SpeedButtonHP");
+    ASSERT_NE(speaker, nullptr);
     speaker->ensurePolished();
     speaker->click();
     // None there at all: nothing said, every one tried once.
@@ -307,35 +339,103 @@ TEST_F(HelpTest, TheVolumeControlIsTheFirstMixerThatStarts)
     const int before = tried.size();
     SpeedButtonHPClick();
     StartDetachedHandler = old;
-    EXPECT_EQ(tried, (QStringList{QStringLiteral("pavucontrol"), QStringLiteral("pavucontrol-qt"),
-                                  QStringLiteral("gnome-control-center sound")}));
-    EXPECT_EQ(before, 3);
+    EXPECT_EQ(tried, (QStringList{QStringLiteral("pavucontrol"), QStringLiteral("pwvucontrol"),
+                                  QStringLiteral("pavucontrol-qt"), QStringLiteral("gnome-control-center sound")}));
+    EXPECT_EQ(before, 4);
     EXPECT_FALSE(FormDialog && FormDialog->isVisible());
 }
 
-TEST_F(HelpTest, TheSchematicsOpenOnlyWhenThePictureIsThere)
+TEST_F(HelpTest, TheSchematicsOpenTheProgramsOwnPictureUnlessTheUserHasOne)
 {
     QStringList opened;
     auto old = ShellOpenHandler;
     ShellOpenHandler = [&](const QString &target) { opened << target; };
-    QTemporaryDir folder;
     const QString oldCurrent = QDir::currentPath();
-    QDir::setCurrent(folder.path());
     QAction *schematics = Form1->findChild<QAction *>(QStringLiteral("MenuSchematics"));
+    ASSERT_NE(schematics, nullptr);
+
+    // No picture in the data folder: the program's own is written there and opened.
+    QTemporaryDir folder;
+    QDir::setCurrent(folder.path());
     schematics->trigger();
-    QFile picture(folder.filePath(QStringLiteral("pc_tx.bmp")));
-    ASSERT_TRUE(picture.open(QIODevice::WriteOnly));
-    picture.close();
+    const QString picture = folder.filePath(QStringLiteral("pc_tx.bmp"));
+    QImage drawn(picture);
+    // The user's own picture of that name is opened as it is.
+    QImage own(10, 10, QImage::Format_RGB32);
+    own.fill(Qt::red);
+    QTemporaryDir userFolder;
+    QDir::setCurrent(userFolder.path());
+    ASSERT_TRUE(own.save(userFolder.filePath(QStringLiteral("pc_tx.bmp")), "BMP"));
+    schematics->trigger();
+    const QImage kept(userFolder.filePath(QStringLiteral("pc_tx.bmp")));
+    // A place that cannot take the picture opens nothing.
+    QTemporaryDir blocked;
+    ASSERT_TRUE(QDir(blocked.path()).mkdir(QStringLiteral("pc_tx.bmp")));
+    QDir::setCurrent(blocked.path());
     schematics->trigger();
     QDir::setCurrent(oldCurrent);
     ShellOpenHandler = old;
-    ASSERT_EQ(opened.size(), 1);
+
+    ASSERT_EQ(opened.size(), 2);
     EXPECT_EQ(QFileInfo(opened[0]).canonicalFilePath(), QFileInfo(picture).canonicalFilePath());
+    EXPECT_EQ(drawn.size(), QSize(SchematicsWidth, SchematicsHeight));
+    EXPECT_EQ(drawn.convertToFormat(QImage::Format_RGB32), DrawInterfaceSchematics());
+    EXPECT_EQ(QFileInfo(opened[1]).canonicalFilePath(),
+              QFileInfo(userFolder.filePath(QStringLiteral("pc_tx.bmp"))).canonicalFilePath());
+    EXPECT_EQ(kept.size(), own.size());
+    EXPECT_FALSE(FormDialog && FormDialog->isVisible());
+}
+
+// The loudspeaker shows only its picture: a screen reader names it by its hint, in the
+// language on show.
+TEST_F(HelpTest, PictureOnlyButtonsAreNamedByTheirHints)
+{
+    auto *speaker = shelltest::control<QPushButton>("SpeedButtonHP");
+    ASSERT_NE(speaker, nullptr);
+    Form1->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(speaker->text().isEmpty());
+    EXPECT_FALSE(speaker->icon().isNull());
+    EXPECT_TRUE(speaker->accessibleName().contains(QStringLiteral("Volume"))) << qPrintable(speaker->accessibleName());
+    LanguageMenuClick(Language::Deutsch);
+    const QString german = speaker->accessibleName();
+    LanguageMenuClick(Language::English);
+    EXPECT_EQ(german, QStringLiteral("Lautstärkeregler des Computers"));
+    int named = 0;
+    for (QAbstractButton *button : Form1->findChildren<QAbstractButton *>()) {
+        if (!button->text().isEmpty() || button->toolTip().isEmpty())
+            continue;
+        button->ensurePolished();
+        EXPECT_EQ(button->accessibleName(), button->toolTip()) << qPrintable(button->objectName());
+        ++named;
+    }
+    EXPECT_GE(named, 5);
+}
+
+// The real launcher, as the user's click runs it: a volume control on the PATH is started.
+TEST_F(HelpTest, TheLoudspeakerStartsTheVolumeControlOnThePath)
+{
+    QTemporaryDir bin;
+    const QString started = bin.filePath(QStringLiteral("started"));
+    QFile script(bin.filePath(QStringLiteral("pavucontrol")));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\necho \"$@\" > '%1'\n").arg(started).toUtf8());
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.path().toLocal8Bit() + ':' + path);
+    auto *speaker = shelltest::control<QPushButton>("SpeedButtonHP");
+    ASSERT_NE(speaker, nullptr);
+    Form1->show();
+    QTest::mouseClick(speaker, Qt::LeftButton);
+    qputenv("PATH", path);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(started); }, 5000));
 }
 
 TEST_F(HelpTest, TheRandomChoiceCardComesAndGoes)
 {
-    NamedControl<QPushButton> button("SpeedButtonHelpChoixRanom");
+    auto *button = Form1->findChild<QAbstractButton *>(QStringLiteral("SpeedButtonHelpChoixRanom"));
+    ASSERT_NE(button, nullptr);
     button->ensurePolished();
     FormhelpChoixRandom->hide();
     button->click();

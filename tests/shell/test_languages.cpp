@@ -3,6 +3,7 @@
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
 #include "shell/summaries.h"
+#include "tests/shell/shelltestsupport.h"
 
 #include "engine/cp1252.h"
 
@@ -262,8 +263,6 @@ protected:
         shortcutFull = make<QLabel>(central, "LabelShortcutPlein");
         examPanel = make<QWidget>(central, "PanelExamen");
         quit = make<QPushButton>(central, "ButtonQuitter");
-        words = make<QLabel>(central, "LabelWords");
-        wordsFile = make<QLabel>(central, "LabelwordsFile");
         audio = make<QGroupBox>(central, "GroupBoxAudioMonitor");
 
         InstallLanguages(&window);
@@ -304,7 +303,7 @@ protected:
     QPushButton *replay = nullptr, *hide = nullptr, *quit = nullptr;
     QPlainTextEdit *memo = nullptr;
     QLabel *realSpeed = nullptr, *lessonSet = nullptr, *occurrence = nullptr, *localFull = nullptr,
-           *shortcutFull = nullptr, *words = nullptr, *wordsFile = nullptr;
+           *shortcutFull = nullptr;
     QSpinBox *speed = nullptr, *spacing = nullptr;
     QCheckBox *koch = nullptr;
     QWidget *examPanel = nullptr;
@@ -488,37 +487,35 @@ TEST_F(LanguageSwitchTest, VisibleSideWindowsFollowASwitchWithoutHiding)
     EXPECT_EQ(hidden.label->text(), QStringLiteral("Desvanecimiento"));
 }
 
-TEST_F(LanguageSwitchTest, SummariesFollowSettingsInTwoLanguages)
+// The two summary lines of the program's own windows, at the defaults and after the user's
+// changes, in two languages.
+TEST(ProgramSummaries, FollowSettingsInTwoLanguages)
 {
-    English1Click();
-    RefreshStateCaptions();
+    shelltest::ensureWindows();
+    auto *words = shelltest::control<QLabel>("LabelWords");
+    auto *wordsFile = shelltest::control<QLabel>("LabelwordsFile");
+    ASSERT_NE(words, nullptr);
+    ASSERT_NE(wordsFile, nullptr) << "no spacing summary under the file text";
     EXPECT_EQ(words->text(), QStringLiteral("Word length= 5 / No leading Vs / Mixed Characters / "
                                             "Spacing between characters=1 / Real speed (wpm) = 12.0"));
     EXPECT_EQ(wordsFile->text(), QStringLiteral("Spacing between characters=1 / Real speed (wpm) = 12.0"));
 
-    QMenu *options = window.menuBar()->addMenu(QStringLiteral("Options"));
-    QAction *addV = addItem(options, "MenuAddV", "Leading V");
-    QAction *randomWords = addItem(options, "MenuRandomWords", "Random length");
-    addV->setChecked(true);
-    randomWords->setChecked(true);
-    speed->setValue(20);
-    spacing->setValue(2);
-    timing.setSpeed(20);
-    timing.setCharacterSpacing(2);
-    // The speed and spacing handlers refresh the real-speed label, then the summaries.
-    RefreshStateCaptions();
+    shelltest::control<QAction>("MenuAddV")->trigger();
+    shelltest::control<QAction>("MenuRandomWords")->trigger();
+    shelltest::control<QSpinBox>("UpDownVitesse")->setValue(20);
+    shelltest::control<QSpinBox>("SpinEditEspace")->setValue(2);
     EXPECT_EQ(words->text(), QStringLiteral("Word length= Random / Leading Vs / Mixed Characters / "
                                             "Spacing between characters=2 / Real speed (wpm) = 15.3"));
+    EXPECT_EQ(wordsFile->text(), QStringLiteral("Spacing between characters=2 / Real speed (wpm) = 15.3"));
 
-    Deutsch1Click();
+    LanguageMenuClick(Language::Deutsch);
     EXPECT_EQ(words->text(), QStringLiteral("Wortlänge= Zufällig / Mit V am Anfang / Gemischte Zeichen / "
                                             "Zeichenabstand=2 / Reale Geschwindigkeit (wpm) = 15.3"));
     EXPECT_EQ(wordsFile->text(), QStringLiteral("Zeichenabstand=2 / Reale Geschwindigkeit (wpm) = 15.3"));
 
     // Word-list mode leaves the random summary as it was, even across a switch.
-    QAction *listWords = addItem(options, "MenuListWords", "Word list");
-    listWords->setChecked(true);
-    English1Click();
+    shelltest::control<QAction>("MenuListWords")->setChecked(true);
+    LanguageMenuClick(Language::English);
     EXPECT_TRUE(words->text().startsWith(QStringLiteral("Wortlänge= Zufällig")));
     EXPECT_EQ(wordsFile->text(), QStringLiteral("Spacing between characters=2 / Real speed (wpm) = 15.3"));
 }
