@@ -255,9 +255,8 @@ TEST_F(EngineControls, OverridingABuiltInCodeAsksFirstAndDeletingBringsItBack)
 TEST_F(EngineControls, DeletingMovesTheLaterCharactersDownAndTheFullPageRefusesMore)
 {
     // "all" is the random set: its size follows the local characters.
-    auto all = std::make_unique<QAction>(Form1);
-    all->setObjectName(QStringLiteral("MenuAll"));
-    all->setCheckable(true);
+    auto *all = Form1->findChild<QAction *>(QStringLiteral("MenuAll"));
+    ASSERT_NE(all, nullptr);
     all->setChecked(true);
 
     ClickMenu("MenuLocalCharacters");

@@ -12,6 +12,7 @@
 #include "shell/formdialog.h"
 #include "shell/languages/languages.h"
 #include "shell/mainwindow.h"
+#include "shell/panellpt.h"
 #include "shell/panelport.h"
 #include "shell/settingskeys.h"
 #include "shell/soundengine.h"
@@ -380,21 +381,28 @@ TEST_F(PortPanel, OpeningThePanelClosesTheOthersAndFollowsIgnoreLPT)
     auto *choix = Form1->findChild<QWidget *>(QStringLiteral("PanelChoixRandom"));
     ASSERT_NE(choix, nullptr);
     choix->show();
-    auto *lpt = new QWidget(panel);
-    lpt->setObjectName(QStringLiteral("RadioGroupLPT"));
-    auto ignore = std::make_unique<QAction>(Form1);
-    ignore->setObjectName(QStringLiteral("MenuNoLPT"));
-    ignore->setCheckable(true);
+    // The parallel-port controls of the panel, as the program builds them on it.
+    new TLptPort(*Form1, *panel); // the panel's child
+    std::vector<QWidget *> lpt;
+    for (const char *name : {"RadioGroupLPT", "EditLPT1", "EditLPT2", "EditLPT3", "Panel5", "CheckBoxLPTx", "EditLPTx",
+                             "Label7"}) {
+        lpt.push_back(panel->findChild<QWidget *>(QString::fromLatin1(name)));
+        ASSERT_NE(lpt.back(), nullptr) << name;
+    }
+    auto *ignore = Form1->findChild<QAction *>(QStringLiteral("MenuNoLPT"));
+    ASSERT_NE(ignore, nullptr);
     ignore->setChecked(true);
 
     panel->MenuPortClick();
     EXPECT_TRUE(import->isHidden());
     EXPECT_TRUE(choix->isHidden());
     EXPECT_FALSE(panel->isHidden());
-    EXPECT_FALSE(lpt->isEnabled());
+    for (QWidget *control : lpt)
+        EXPECT_FALSE(control->isEnabled()) << qPrintable(control->objectName());
     ignore->setChecked(false);
     panel->MenuPortClick();
-    EXPECT_TRUE(lpt->isEnabled());
+    for (QWidget *control : lpt)
+        EXPECT_TRUE(control->isEnabled()) << qPrintable(control->objectName());
     EXPECT_TRUE(import->isHidden());
 }
 

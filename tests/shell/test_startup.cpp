@@ -111,8 +111,9 @@ protected:
 
 TEST_F(QuitRoads, QuitButtonAsksAndNoKeepsTheProgramWithTheQuizTimersStopped)
 {
-    auto *quizOK = new QPushButton(QStringLiteral("Stop"), Form1->Frame);
-    quizOK->setObjectName(QStringLiteral("ButtonQuizOK"));
+    auto *quizOK = Form1->findChild<QPushButton *>(QStringLiteral("ButtonQuizOK"));
+    ASSERT_NE(quizOK, nullptr);
+    quizOK->setText(QStringLiteral("Stop"));
     Form1->TimerQuiz->start(100000);
     Form1->TimerBoucle->start(100000);
     Form1->Timer1->start(100000);
@@ -146,7 +147,6 @@ TEST_F(QuitRoads, QuitButtonAsksAndNoKeepsTheProgramWithTheQuizTimersStopped)
     EXPECT_TRUE(Form1->Engine.Quitting);
     EXPECT_TRUE(Form1->Engine.QuitRequested);
     EXPECT_FALSE(Form1->Timer1->isActive()); // every timer is stopped on the way out
-    delete quizOK;
 }
 
 TEST_F(QuitRoads, QuitCommandAndCloseButtonAskNothing)
@@ -273,15 +273,14 @@ class FirstShowing : public ::testing::TestWithParam<LastModeCase> {};
 TEST_P(FirstShowing, RestoresTheLastModeOnce)
 {
     shelltest::ensureWindows();
-    auto *choice = new QPushButton(Form1->Frame);
-    choice->setObjectName(QStringLiteral("ButtonChoixRandom"));
-    choice->hide();
+    ASSERT_NE(Form1->findChild<QAbstractButton *>(QStringLiteral("ButtonChoixRandom")), nullptr);
     std::vector<std::string> clicked;
+    QObject watching; // the connections end with the test
     for (QAbstractButton *b : Form1->Frame->findChildren<QAbstractButton *>()) {
         b->setAutoExclusive(false);
         b->setChecked(false);
         b->setAutoExclusive(true);
-        QObject::connect(b, &QAbstractButton::clicked, choice,
+        QObject::connect(b, &QAbstractButton::clicked, &watching,
                          [&clicked, b] { clicked.push_back(b->objectName().toStdString()); });
     }
 
@@ -305,7 +304,6 @@ TEST_P(FirstShowing, RestoresTheLastModeOnce)
         EXPECT_TRUE(radio->isChecked());
     }
     EXPECT_FALSE(FirstShowPending);
-    delete choice;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -577,14 +577,12 @@ TEST_F(Typing, EnterAnswersTheRandomPanelsInTheirOrder)
 
 TEST_F(Typing, EnterOpensANewLineOfTheMonitor)
 {
-    auto *memo = new QPlainTextEdit(Form1->Frame);
-    memo->setObjectName("MemoMonitor");
+    auto *memo = control<QPlainTextEdit>("MemoMonitor");
+    ASSERT_NE(memo, nullptr);
     memo->setPlainText("CQ");
-    memo->show();
     key(Qt::Key_Return);
     EXPECT_EQ(memo->toPlainText(), "CQ\n");
     EXPECT_TRUE(state().PlayQueue.empty());
-    delete memo;
 }
 
 TEST_F(Typing, AComposedCharacterIsTypedLikeAKey)
