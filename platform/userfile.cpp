@@ -44,40 +44,72 @@ ReadResult systemFailure(const char *what, const std::string &path, int err)
     return failure(ReadStatus::Unreadable, std::string(what) + " " + path + ": " + std::strerror(err), err);
 }
 
+int notAFileError(mode_t mode)
+{
+    return S_ISDIR(mode) ? EISDIR : EINVAL;
+}
+
+ReadResult notAFile(const std::string &path, mode_t mode)
+{
+    return failure(ReadStatus::NotAFile, "cannot read " + path + ": not a regular file", notAFileError(mode));
+}
+
+// Opens for reading the file that `where` (an O_PATH descriptor) names: through /proc, the
+// very file that was looked at, whatever has been put at the path since. Without /proc the
+// path itself is opened, and the caller checks that it is still the same file.
+int openNamed(int where, const std::string &path)
+{
+    constexpr int Flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    const std::string named = "/proc/self/fd/" + std::to_string(where);
+    const int fd = ::open(named.c_str(), Flags);
+    if (fd >= 0 || errno != ENOENT)
+        return fd;
+    return ::open(path.c_str(), Flags);
+}
+
 } // namespace
 
-ReadResult ReadUserFile(const std::string &path, std::size_t limit)
+ReadResult ReadUserFile(const std::string &path, std::size_t limit, Beyond beyond)
 {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer that never comes. It changes
-    // nothing for a regular file.
-    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (fd.get() < 0) {
+    // O_PATH names the file without opening it: no driver is asked (a serial port's lines stay
+    // down), no FIFO's writer is woken, nothing waits.
+    const Descriptor where(::open(path.c_str(), O_PATH | O_CLOEXEC));
+    if (where.get() < 0) {
         const int err = errno;
         if (err == ENOENT)
             return failure(ReadStatus::Missing, "no file " + path);
         return systemFailure("cannot open", path, err);
     }
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0)
+    struct stat looked {};
+    if (::fstat(where.get(), &looked) != 0)
         return systemFailure("cannot read", path, errno);
-    if (!S_ISREG(st.st_mode))
-        return failure(ReadStatus::NotAFile, "cannot read " + path + ": not a regular file");
+    if (!S_ISREG(looked.st_mode))
+        return notAFile(path, looked.st_mode);
     const auto tooLarge = [&] {
         return failure(ReadStatus::TooLarge,
                        "cannot read " + path + ": larger than " + std::to_string(limit) + " bytes");
     };
-    if (static_cast<unsigned long long>(st.st_size) > limit)
+    if (static_cast<unsigned long long>(looked.st_size) > limit && beyond == Beyond::Refuse)
         return tooLarge();
+
+    const Descriptor fd(openNamed(where.get(), path));
+    if (fd.get() < 0)
+        return systemFailure("cannot open", path, errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        return systemFailure("cannot read", path, errno);
+    if (st.st_dev != looked.st_dev || st.st_ino != looked.st_ino)
+        return failure(ReadStatus::NotAFile, "cannot read " + path + ": replaced while it was opened", EAGAIN);
 
     // The size said may be wrong (a file that grows, a file system that reports 0): the
     // reading itself stops one byte past the limit.
     ReadResult result;
-    result.bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
+    result.bytes.resize(std::min(static_cast<std::size_t>(st.st_size), limit) + 1);
     std::size_t got = 0;
     for (;;) {
         if (got == result.bytes.size()) {
             if (got > limit)
-                return tooLarge();
+                break;
             result.bytes.resize(std::min(limit + 1, std::max<std::size_t>(got * 2, 4096)));
         }
         const ssize_t n = ::read(fd.get(), result.bytes.data() + got, result.bytes.size() - got);
@@ -90,8 +122,14 @@ ReadResult ReadUserFile(const std::string &path, std::size_t limit)
             break;
         got += static_cast<std::size_t>(n);
     }
-    if (got > limit)
-        return tooLarge();
+    if (got > limit) {
+        ReadResult cut = tooLarge();
+        if (beyond == Beyond::KeepPrefix) {
+            result.bytes.resize(limit);
+            cut.bytes = std::move(result.bytes);
+        }
+        return cut;
+    }
     result.bytes.resize(got);
     result.status = ReadStatus::Read;
     return result;
@@ -101,6 +139,14 @@ bool OpensForReading(const std::string &path)
 {
     const ReadStatus status = ReadUserFile(path, 0).status;
     return status == ReadStatus::Read || status == ReadStatus::TooLarge;
+}
+
+int WritableTarget(const std::string &path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT ? 0 : errno;
+    return S_ISREG(st.st_mode) ? 0 : notAFileError(st.st_mode);
 }
 
 } // namespace userfile

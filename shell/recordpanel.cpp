@@ -413,9 +413,10 @@ void TPanelTextRecord::BitBtnYesRecordClick()
     const QString path = QFileInfo(chosen).absoluteFilePath();
     const QByteArray local = QFile::encodeName(path);
 
-    // An existing file that cannot even be read is not replaced.
+    // An existing file that cannot even be read is not replaced, nor is a device, a FIFO or a
+    // folder (looked at, never opened).
     if (const userfile::ReadResult probe = userfile::ReadUserFile(local.toStdString(), 0);
-        probe.status == userfile::ReadStatus::Unreadable) {
+        probe.status == userfile::ReadStatus::Unreadable || probe.status == userfile::ReadStatus::NotAFile) {
         ShowProgramMessage(QStringLiteral("Err %1 : ").arg(probe.errorNumber) + MsgFileError());
         BitBtnNoRecordClick();
         return;

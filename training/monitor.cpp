@@ -3,6 +3,7 @@
 #include "engine/characterdecoder.h"
 #include "engine/cp1252.h"
 #include "engine/morsecode.h"
+#include "platform/userfile.h"
 #include "shell/datafolders.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/formdialog.h"
@@ -616,7 +617,9 @@ void MenuSaveMonitoringClick()
     for (const QString &line : memo->toPlainText().split(QLatin1Char('\n')))
         bytes += cp1252::fromQString(line) + "\r\n";
     QFile file(chosen);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+    // Only a regular file is opened: opening a serial port named here would key it.
+    if (userfile::WritableTarget(QFile::encodeName(chosen).toStdString()) != 0
+        || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         || file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())
         || !file.flush()) {
         ShowProgramMessage(MsgWriteError());

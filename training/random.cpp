@@ -4,6 +4,7 @@
 #include "training/random.h"
 
 #include "engine/cp1252.h"
+#include "platform/userfile.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/instructorlock.h"
 #include "shell/formdialog.h"
@@ -325,6 +326,9 @@ bool writeMemo(const QString &path)
         bytes += "\r\n";
         start = end + 1;
     }
+    // A device or a FIFO chosen by mistake is not replaced by the text.
+    if (userfile::WritableTarget(QFile::encodeName(path).toStdString()) != 0)
+        return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

@@ -3,14 +3,21 @@
 
 #include "tests/common/testsupport.h"
 
+#include "platform/serialdevice_linux.h"
 #include "platform/userfile.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 namespace {
 
@@ -49,6 +56,91 @@ TEST(UserFile, WhatIsNoFileIsRefusedAtOnceAndSaysWhy)
     EXPECT_EQ(below.status, ReadStatus::Unreadable);
     EXPECT_EQ(below.errorNumber, ENOTDIR);
     EXPECT_EQ(ReadUserFile(folder.path().toStdString() + "/none.txt", 64).status, ReadStatus::Missing);
+}
+
+// Whether the thread `tid` of this process sleeps (in the call it was about to make).
+bool sleeping(pid_t tid)
+{
+    std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const std::size_t close = line.rfind(')');
+    return close != std::string::npos && line.size() > close + 2 && line[close + 2] == 'S';
+}
+
+// A FIFO's writer waits in its open until a reader opens the FIFO: the reader is given the
+// FIFO, and whether the writer woke tells whether the reader opened it.
+TEST(UserFile, ADeviceOrAFifoIsNeverOpenedAtAll)
+{
+    QTemporaryDir folder;
+    const std::string fifo = folder.filePath(QStringLiteral("words.txt")).toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::atomic<pid_t> writerTid{0};
+    std::atomic<bool> woke{false};
+    std::thread writer([&] {
+        writerTid = static_cast<pid_t>(::syscall(SYS_gettid));
+        const int fd = ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
+        woke = true;
+        if (fd >= 0)
+            ::close(fd);
+    });
+    ASSERT_TRUE(testsupport::waitFor([&] { return writerTid != 0 && sleeping(writerTid); }, 5000));
+
+    const userfile::ReadResult read = ReadUserFile(fifo, 64);
+    EXPECT_EQ(read.status, ReadStatus::NotAFile);
+    EXPECT_EQ(read.errorNumber, EINVAL);
+    EXPECT_FALSE(userfile::OpensForReading(fifo));
+    EXPECT_EQ(ReadUserFile(fifo, 64, userfile::Beyond::KeepPrefix).status, ReadStatus::NotAFile);
+    EXPECT_EQ(userfile::WritableTarget(fifo), EINVAL);
+    // Any open would have let the writer through at once.
+    testsupport::waitFor([] { return false; }, 200);
+    EXPECT_FALSE(woke) << "the FIFO was opened";
+
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    writer.join();
+    ::close(reader);
+}
+
+// A word list that names the serial port keys nothing: the port's DTR and RTS stay down.
+TEST(UserFileUart, ASerialPortNamedAsAFileKeepsItsLinesDown)
+{
+    if (!serialports::IsSerialPortName("ttyS0"))
+        GTEST_SKIP() << "no ttyS0 on this machine";
+    serialdev::LinuxSerialDevice port;
+    // Held (and locked) meanwhile, its lines lowered: any other open of it raises them again.
+    int error = 0;
+    testsupport::waitFor([&] { return (error = port.open("ttyS0")) != EBUSY; }, 30000);
+    if (error != 0)
+        GTEST_SKIP() << "ttyS0 cannot be opened: " << error;
+    unsigned lines = ~0u;
+    ASSERT_EQ(port.modemLines(lines), 0);
+    ASSERT_EQ(lines & (serialdev::LineDTR | serialdev::LineRTS), 0u);
+
+    EXPECT_EQ(ReadUserFile("/dev/ttyS0", 1 << 20).status, ReadStatus::NotAFile);
+    EXPECT_FALSE(userfile::OpensForReading("/dev/ttyS0"));
+    ASSERT_EQ(port.modemLines(lines), 0);
+    EXPECT_EQ(lines & (serialdev::LineDTR | serialdev::LineRTS), 0u) << "the port was opened";
+    port.close();
+}
+
+TEST(UserFile, AFileOverTheLimitGivesItsFirstBytesToAReaderThatStopsByItself)
+{
+    QTemporaryDir folder;
+    const std::string path = folder.filePath(QStringLiteral("lessons.txt")).toStdString();
+    std::ofstream(path, std::ios::binary) << "abc\ndef\nghi\n";
+    const userfile::ReadResult cut = ReadUserFile(path, 5, userfile::Beyond::KeepPrefix);
+    EXPECT_EQ(cut.status, ReadStatus::TooLarge);
+    EXPECT_EQ(cut.bytes, "abc\nd");
+    EXPECT_EQ(ReadUserFile(path, 12, userfile::Beyond::KeepPrefix).bytes, "abc\ndef\nghi\n");
+    EXPECT_EQ(ReadUserFile("/proc/self/status", 5, userfile::Beyond::KeepPrefix).bytes, "Name:");
+
+    // Where a file may be written: nothing yet, or a regular file, links followed.
+    EXPECT_EQ(userfile::WritableTarget(path), 0);
+    EXPECT_EQ(userfile::WritableTarget(path + ".new"), 0);
+    EXPECT_EQ(userfile::WritableTarget(folder.path().toStdString()), EISDIR);
+    const std::string link = folder.filePath(QStringLiteral("zero.txt")).toStdString();
+    ASSERT_EQ(::symlink("/dev/zero", link.c_str()), 0);
+    EXPECT_EQ(userfile::WritableTarget(link), EINVAL);
 }
 
 } // namespace

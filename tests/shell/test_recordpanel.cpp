@@ -158,14 +158,19 @@ TEST_F(RecordPanelTest, YesWritesTheFileAndHandsItsPathToTheConverter)
     EXPECT_TRUE(testsupport::waitFor([] { return QFile::exists(QStringLiteral("converter-ran")); }, 10000));
 }
 
-TEST_F(RecordPanelTest, AFifoChosenAsTheFileIsReplacedWithoutWaitingForAWriter)
+// A FIFO (or a device) chosen as the file is no file that a test read can open: it is
+// reported, left as it is, and nothing waits for a writer.
+TEST_F(RecordPanelTest, AFifoChosenAsTheFileIsReportedAndLeftAlone)
 {
     chosen = folder.filePath(QStringLiteral("Text1.fifo"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(chosen).constData(), 0600), 0);
     panel->MenuSaveTextWaveClick();
-    QTest::mouseClick(panel->BitBtnYesRecord, Qt::LeftButton);
-    EXPECT_TRUE(QFileInfo(chosen).isFile());
-    EXPECT_GT(QFileInfo(chosen).size(), 44);
+    EXPECT_EQ(messageOf([&] { QTest::mouseClick(panel->BitBtnYesRecord, Qt::LeftButton); }),
+              QStringLiteral("Err %1 : File error").arg(EINVAL));
+    EXPECT_TRUE(panel->isHidden());
+    struct stat st {};
+    EXPECT_TRUE(::stat(QFile::encodeName(chosen).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot).size(), 1);
 }
 
 TEST_F(RecordPanelTest, AFileThatCannotBeWrittenIsReported)

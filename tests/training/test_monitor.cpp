@@ -43,6 +43,10 @@
 #include <chrono>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace std::chrono_literals;
 using shelltest::whenDialogShown;
 using shelltest::withMessage;
@@ -451,6 +455,17 @@ TEST_F(Monitor, SavingWritesTheMemoLinesAndRefusesWhatItCannot)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("CQ \xC9T\r\nK\r\n"));
+
+    // A FIFO (as a device would be) is never opened, even with a reader waiting at its end.
+    const QString fifo = dir.filePath(QStringLiteral("fifo.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    monitorSeams().saveFileName = [&](const QString &) { return fifo; };
+    EXPECT_EQ(withMessage([] { ClickNamed(Form1, "MenuSaveMonitoring"); }), ForDisplay(MsgWriteError()));
+    char byte = 0;
+    EXPECT_LE(::read(reader, &byte, 1), 0) << "the memo went into the FIFO";
+    ::close(reader);
 }
 
 TEST_F(Monitor, TheHelpCardComesAndGoesAndSpeaksTheLanguage)

@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -38,6 +39,8 @@
 #include <regex>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -200,6 +203,29 @@ TEST_F(RandomPractice, AFailedSaveIsReported)
     item("SaveMemoRandom1")->trigger();
     ASSERT_TRUE(testsupport::waitFor([this] { return !messages.empty(); }));
     EXPECT_EQ(messages.front(), "Write error : " + path.toStdString());
+}
+
+TEST_F(RandomPractice, AFifoChosenToSaveInIsNeitherOpenedNorReplaced)
+{
+    count->setValue(10);
+    item("MenuQuickRandom")->trigger();
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("groups.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    answerFileDialog(fifo);
+    // The dialog asks first whether the file that is there may be replaced: yes.
+    QTimer replace;
+    QObject::connect(&replace, &QTimer::timeout, &replace, [] {
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (auto *box = qobject_cast<QMessageBox *>(window); box && box->isVisible())
+                box->button(QMessageBox::Yes)->click();
+    });
+    replace.start(5);
+    item("SaveMemoRandom1")->trigger();
+    ASSERT_TRUE(testsupport::waitFor([this] { return !messages.empty(); }));
+    EXPECT_EQ(messages.front(), "Write error : " + fifo.toStdString());
+    struct stat st {};
+    EXPECT_TRUE(::stat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
 }
 
 TEST_F(RandomPractice, AChosenSetIsTypedInTheChoicePanel)
