@@ -42,17 +42,25 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
+// As many links as the system's own path lookup follows before it gives up (ELOOP): a file
+// the reader reached is a file the writer reaches.
+constexpr int MaxLinks = 40;
+
 // Where a write to `path` lands. A symbolic link, or a chain of them (dotfiles kept elsewhere),
 // is followed to the file it finally names, so the link stays and that file gets the bytes; a
 // relative link counts from the link's own folder, and a dangling link's target is created.
 bool followLinks(const std::string &path, std::string *target, std::string *error)
 {
     std::string current = path;
-    for (int hops = 0; hops < 40; ++hops) {
+    for (int links = 0;; ++links) {
         struct stat st {};
         if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
             *target = current;
             return true;
+        }
+        if (links == MaxLinks) {
+            *error = describe("cannot follow the link", path, ELOOP);
+            return false;
         }
         char link[PATH_MAX];
         const ssize_t n = ::readlink(current.c_str(), link, sizeof link);
@@ -63,8 +71,6 @@ bool followLinks(const std::string &path, std::string *target, std::string *erro
         const std::string next(link, static_cast<std::size_t>(n));
         current = next.front() == '/' ? next : folderOf(current) + "/" + next;
     }
-    *error = describe("cannot follow the link", path, ELOOP);
-    return false;
 }
 
 } // namespace
@@ -100,6 +106,10 @@ bool WriteFileSafely(const std::string &linkOrPath, std::string_view bytes, std:
     std::string why;
     if (!followLinks(linkOrPath, &path, &why))
         return fail(why);
+    // A device or a FIFO there is not the settings file: never replaced (a folder the rename
+    // refuses by itself).
+    if (const int refused = userfile::WritableTarget(path); refused != 0 && refused != EISDIR)
+        return fail(describe("cannot replace", path, refused));
     const std::string folder = folderOf(path);
     std::string temp = path + ".XXXXXX";
     int fd = ::mkstemp(temp.data()); // O_CREAT | O_EXCL: never someone else's file

@@ -26,7 +26,8 @@ struct ReadResult {
 inline constexpr std::size_t MaxFileBytes = 1 << 20;
 
 // Reads a regular file of at most MaxFileBytes. Anything else at the path (a folder, a FIFO,
-// a device such as /dev/zero, a larger file) is Unreadable, and reading it never blocks.
+// a device such as /dev/zero, a larger file) is Unreadable, is never opened, and reading it
+// never blocks.
 ReadResult ReadWholeFile(const std::string &path);
 
 // Replaces the file at path with bytes: unique temporary file beside it, write, flush,
@@ -35,7 +36,8 @@ ReadResult ReadWholeFile(const std::string &path);
 // anything before the rename fails; the old file is then untouched and the temporary file
 // removed. When path is a symbolic link (or a chain of them) all of this happens to the
 // file the link finally names, beside it, and the link stays: a dangling link's target is
-// created when its folder exists; a missing folder or a loop of links is a failure.
+// created when its folder exists; a missing folder, a loop of links or a chain longer than the
+// system follows (40 links) is a failure, and so is anything but a regular file at the end.
 bool WriteFileSafely(const std::string &path, std::string_view bytes, std::string *error = nullptr);
 
 } // namespace settings

@@ -223,11 +223,18 @@ std::string CleanLessonText(std::string_view text)
     return lesson;
 }
 
-ImportResult ParseLessonFile(std::string_view bytes)
+ImportResult ParseLessonFile(std::string_view bytes, bool cut)
 {
     constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
     if (bytes.substr(0, ByteOrderMark.size()) == ByteOrderMark)
         bytes.remove_prefix(ByteOrderMark.size());
+    std::string_view partial;
+    if (cut) {
+        const std::size_t lastEnd = bytes.find_last_of("\r\n");
+        const std::size_t from = lastEnd == std::string_view::npos ? 0 : lastEnd + 1;
+        partial = bytes.substr(from);
+        bytes = bytes.substr(0, from);
+    }
     ImportResult result;
     std::size_t start = 0;
     while (start < bytes.size()) {
@@ -246,13 +253,19 @@ ImportResult ParseLessonFile(std::string_view bytes)
             continue;
         if (line.size() > static_cast<std::size_t>(MaxLessonLength)) {
             result.stop = ImportStop::TooLong;
-            break;
+            return result;
         }
         if (result.lessons.size() == static_cast<std::size_t>(LessonCount)) {
             result.stop = ImportStop::TooMany;
-            break;
+            return result;
         }
-        result.lessons.push_back(cp1252::toLower(std::move(line)));
+        result.lessons.push_back(std::move(line));
+    }
+    if (cut) {
+        // The whole line holds at least what its first part does.
+        const std::string line = withoutBlanks(trimBelow33(partial));
+        const bool tooLong = !line.starts_with("//") && line.size() > static_cast<std::size_t>(MaxLessonLength);
+        result.stop = tooLong ? ImportStop::TooLong : ImportStop::TooMany;
     }
     return result;
 }

@@ -95,10 +95,15 @@ struct ImportResult {
 };
 // A lesson file: one lesson per line (LF, CR LF or CR). Each line is trimmed of characters
 // below 33 at both ends and of every blank inside; empty lines and comments ("//") are skipped.
-// A leading UTF-8 byte-order mark is dropped and the lessons are lower-cased, as every other
-// way into a lesson does. Any bytes are accepted.
-ImportResult ParseLessonFile(std::string_view bytes);
-// Sixty lessons and their comments; a bigger file is no lesson file and is not read.
+// A leading UTF-8 byte-order mark is dropped; each lesson keeps its own case. Any bytes are
+// accepted.
+//
+// A file over the reader's limit comes as its first MaxImportBytes (`cut`): its last line,
+// cut short, is a lesson too long when what is there already is, and is not read otherwise;
+// when nothing before stopped the reading, it stops there as at a 61st lesson, since the file
+// holds more than sixty lessons and their comments can.
+ImportResult ParseLessonFile(std::string_view bytes, bool cut = false);
+// Sixty lessons and their comments; what a bigger file holds beyond it is not read.
 inline constexpr std::size_t MaxImportBytes = 1024 * 1024;
 
 enum class Placement { Ok, NothingImported, TooMany, BadStart };

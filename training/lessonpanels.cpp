@@ -328,12 +328,15 @@ void BitBtnImportLessonsClick(QObject *)
     if (!window || !chosen)
         return;
     files.ChosenFileName = *chosen;
-    const userfile::ReadResult file = userfile::ReadUserFile(QFile::encodeName(*chosen).toStdString(), lessons::MaxImportBytes);
-    if (file.status != userfile::ReadStatus::Read) {
+    // Reading stops at the 61st lesson anyway: a bigger file is read as far as the limit.
+    const userfile::ReadResult file = userfile::ReadUserFile(QFile::encodeName(*chosen).toStdString(),
+                                                             lessons::MaxImportBytes, userfile::Beyond::KeepPrefix);
+    const bool cut = file.status == userfile::ReadStatus::TooLarge;
+    if (file.status != userfile::ReadStatus::Read && !cut) {
         ShowProgramMessage(CannotOpenFileText);
         return;
     }
-    const lessons::ImportResult read = lessons::ParseLessonFile(file.bytes);
+    const lessons::ImportResult read = lessons::ParseLessonFile(file.bytes, cut);
     l.Imported = read.lessons;
     std::string shown;
     for (const std::string &lesson : l.Imported)

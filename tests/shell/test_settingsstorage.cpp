@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -224,4 +225,50 @@ TEST(SettingsStorage, ALinkStaysAndTheFileItNamesIsWrittenBesideItself)
     ::symlink("a.ini", (f.path + "/b.ini").c_str());
     EXPECT_FALSE(WriteFileSafely(f.path + "/a.ini", NewFile));
     EXPECT_EQ(entries(f.path), (std::set<std::string>{"a.ini", "b.ini"}));
+}
+
+TEST(SettingsStorage, AChainOfLinksIsReadAndWrittenAsFarAsTheSystemFollowsItAndNoFurther)
+{
+    for (const int links : {40, 41}) {
+        Folder f;
+        put(f.path + "/file.ini", OldFile, 0444);
+        std::string previous = "file.ini";
+        for (int i = 1; i <= links; ++i) {
+            const std::string name = "link" + std::to_string(i) + ".ini";
+            ASSERT_EQ(::symlink(previous.c_str(), (f.path + "/" + name).c_str()), 0);
+            previous = name;
+        }
+        const std::string start = f.path + "/" + previous;
+        const bool read = ReadWholeFile(start).status == ReadStatus::Read;
+        std::string error;
+        const bool written = WriteFileSafely(start, NewFile, &error);
+        // What start-up read, the quit writes back; what it could not reach, the quit leaves.
+        EXPECT_EQ(read, links == 40) << links;
+        EXPECT_EQ(written, read) << links << " links: " << error;
+        EXPECT_EQ(slurp(f.path + "/file.ini"), read ? NewFile : OldFile) << links;
+    }
+}
+
+TEST(SettingsStorage, AFifoOrADeviceWhereTheFileShouldBeIsNeverReplaced)
+{
+    Folder f;
+    const std::string fifo = f.path + "/fifo.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    // A node of the null device of our own, reached through a link (never the system's own
+    // /dev/null, which a faulty writer would replace); where no node can be made, the FIFO alone.
+    std::vector<std::string> paths{fifo};
+    const std::string node = f.path + "/null";
+    if (::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        ASSERT_EQ(::symlink("null", (f.path + "/device.ini").c_str()), 0);
+        paths.push_back(f.path + "/device.ini");
+    }
+    for (const std::string &path : paths) {
+        std::string error;
+        EXPECT_FALSE(WriteFileSafely(path, NewFile, &error)) << path;
+        EXPECT_NE(error.find("cannot replace"), std::string::npos) << error;
+    }
+    struct stat st {};
+    EXPECT_TRUE(::stat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(paths.size() == 1 || (::stat(node.c_str(), &st) == 0 && S_ISCHR(st.st_mode)));
+    EXPECT_EQ(entries(f.path).size(), paths.size() == 1 ? 1u : 3u);
 }

@@ -130,7 +130,8 @@ TEST(LessonImport, GoodDuplicateCommentAndBlankLines)
                                               "   // indented comment\n"
                                               "/ / spaced slashes are a comment too");
     EXPECT_EQ(read.stop, ImportStop::None);
-    EXPECT_EQ(read.lessons, (std::vector<std::string>{"abc", "def", "abc", "x=+"}));
+    // Each line keeps its own case.
+    EXPECT_EQ(read.lessons, (std::vector<std::string>{"abc", "DEF", "abc", "x=+"}));
 }
 
 TEST(LessonImport, AnOverlongLineOrASixtyFirstLessonStopsTheReading)
@@ -154,6 +155,28 @@ TEST(LessonImport, AnOverlongLineOrASixtyFirstLessonStopsTheReading)
 
     EXPECT_TRUE(ParseLessonFile("").lessons.empty());
     EXPECT_TRUE(ParseLessonFile(std::string("\0\0 \x1F\n", 5)).lessons.empty());
+}
+
+// What a file over the reader's limit gives: its first part, read as the whole would be.
+TEST(LessonImport, AFileCutAtTheLimitStopsAsTooManyLessonsOrAtTheLineTooLong)
+{
+    // Its cut last line is not a lesson of its own...
+    ImportResult read = ParseLessonFile("ab\r\n// note\r\ncd\r\nefg", true);
+    EXPECT_EQ(read.lessons, (std::vector<std::string>{"ab", "cd"}));
+    EXPECT_EQ(read.stop, ImportStop::TooMany);
+    read = ParseLessonFile("ab\n" + std::string(40, ' ') + "\n", true);
+    EXPECT_EQ(read.lessons, (std::vector<std::string>{"ab"}));
+    EXPECT_EQ(read.stop, ImportStop::TooMany);
+    // ...but already too long it is one, as is a line that fills the whole part.
+    read = ParseLessonFile("ab\n" + std::string(56, 'x'), true);
+    EXPECT_EQ(read.lessons, (std::vector<std::string>{"ab"}));
+    EXPECT_EQ(read.stop, ImportStop::TooLong);
+    EXPECT_EQ(ParseLessonFile(std::string(MaxImportBytes, 'x'), true).stop, ImportStop::TooLong);
+    // A comment cut short is still a comment; what stopped the reading before the cut stands.
+    EXPECT_EQ(ParseLessonFile("ab\n//" + std::string(80, 'x'), true).stop, ImportStop::TooMany);
+    read = ParseLessonFile("ab\n" + std::string(60, 'y') + "\ncd\nef", true);
+    EXPECT_EQ(read.stop, ImportStop::TooLong);
+    EXPECT_EQ(read.lessons, (std::vector<std::string>{"ab"}));
 }
 
 TEST(LessonImport, PlacementNeedsLessonsAndAStartThatLeavesRoomForThemAll)
