@@ -2,6 +2,7 @@
 
 #include "platform/audiodevices.h"
 #include "platform/portaudiosession.h"
+#include "platform/soundreason.h"
 #include "platform/stderrcapture.h"
 
 #include <QSocketNotifier>
@@ -52,7 +53,7 @@ int PortAudioInput::open(int device)
     StderrCapture capture;
     const int error = openStream(device);
     if (error != 0)
-        capture.failed();
+        capture.failed(SoundDeviceFailure(device, true));
     return error;
 }
 

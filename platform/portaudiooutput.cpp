@@ -2,6 +2,7 @@
 
 #include "platform/audiodevices.h"
 #include "platform/portaudiosession.h"
+#include "platform/soundreason.h"
 #include "platform/stderrcapture.h"
 
 #include <QSocketNotifier>
@@ -255,14 +256,14 @@ PortAudioOutput::~PortAudioOutput()
 
 int PortAudioOutput::startStream(int device)
 {
-    // The session's start probes every device under a capture of its own, never shown unless
-    // the start itself fails; what the opening prints is shown only when the opening fails.
+    // The session's start probes every device under a capture of its own; the opening's own
+    // chatter is kept off the terminal too, and a failure is told once in the library's words.
     if (const int error = PortAudioSession::start(); error != paNoError)
         return error;
     StderrCapture capture;
     const int error = openStream(device);
     if (error != paNoError)
-        capture.failed();
+        capture.failed(SoundDeviceFailure(device, false));
     return error;
 }
 

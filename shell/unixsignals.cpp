@@ -1,6 +1,7 @@
 #include "shell/unixsignals.h"
 
 #include "engine/keyingsafety.h"
+#include "platform/stderrcapture.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -33,6 +34,9 @@ extern "C" void onEndingSignal(int sig)
 {
     const int savedErrno = errno;
     keyingsafety::ReleaseAllNow();
+    // A crash while the sound libraries' chatter is kept off the terminal: the terminal gets
+    // back what was said, the report of the crash with it.
+    RestoreStandardErrorNow();
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
     sigemptyset(&fallback.sa_mask);

@@ -10,7 +10,8 @@
 //
 // Every other signal whose default is to end the process (SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM,
 // SIGPIPE, the crashes SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, and the rest, real-time
-// signals included) first puts every keying output to key-up (keyingsafety.h) and then ends
+// signals included) first puts every keying output to key-up (keyingsafety.h), gives the
+// standard error back if the sound libraries' chatter was being kept off it, and then ends
 // the process as the signal itself would, with its core dump and exit status. Signals that
 // already have a handler or are ignored when this is installed are left as they are. SIGKILL
 // and SIGSTOP cannot be caught.

@@ -432,6 +432,9 @@ TEST(RealStream, OpeningAMissingDefaultDeviceFailsCleanly)
     // stays off the terminal even then (on a machine without sound, some ninety lines).
     EXPECT_FALSE(child.output.contains("ALSA lib")) << child.output.toStdString();
     EXPECT_FALSE(child.output.contains("jack", Qt::CaseInsensitive)) << child.output.toStdString();
+    // In its place the library's own reason, once for the two tries.
+    EXPECT_EQ(child.output.count("kestrelon: no sound output: Invalid card index 77\n"), 1)
+        << child.output.toStdString();
 }
 
 // The child side of the cases above; runs only inside runChild's process.

@@ -44,6 +44,7 @@
 #include <csignal>
 #include <set>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 namespace shelltest {
 
@@ -250,7 +251,12 @@ bool ProgramRun::start(const QStringList &arguments)
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(m_home);
     // The program never outlives the test program, however a test ends.
-    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    m_process.setChildProcessModifier([close = m_closeStreams] {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (close)
+            for (int fd = 0; fd <= 2; ++fd)
+                ::close(fd);
+    });
     m_process.start(testsupport::programPath(), arguments);
     return m_process.waitForStarted(5000);
 }

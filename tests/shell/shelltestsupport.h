@@ -82,6 +82,10 @@ public:
     // run its quit, whatever start-up is doing), as it reports on its standard error.
     bool waitForQuitSignals(int timeoutMs = 10000);
     void signal(int number);
+    // The next start leaves the program's standard input, output and error closed, as some
+    // launchers do (its start-up report is then not heard).
+    void closeStandardStreams() { m_closeStreams = true; }
+    qint64 processId() const { return m_process.processId(); }
     // Waits for the end of the program; true when it ended by itself with exit code 0.
     bool waitForCleanExit(int timeoutMs);
 
@@ -93,6 +97,7 @@ private:
     QMap<QString, QString> m_environment;
     QProcess m_process;
     QByteArray m_errors;
+    bool m_closeStreams = false;
 };
 
 // Shows each panel of the main window in turn (a container the modes and settings show and

@@ -1,5 +1,6 @@
 // The real program, started as a user would start it, ended by the signals a desktop sends.
 
+#include "tests/common/testsupport.h"
 #include "tests/shell/shelltestsupport.h"
 
 #include <QDir>
@@ -8,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -58,6 +62,44 @@ TEST(ProgramWithoutSoundCard, SIGTERMDuringTheStartUpMessageQuitsCleanly)
     EXPECT_TRUE(program.waitForCleanExit(5000)) << "the start-up message held the program";
     EXPECT_TRUE(program.errors().contains("Can't open the sound card !")) << program.errors().constData();
     // It ended by its quit, not merely by ending its main loop.
+    EXPECT_TRUE(QFile::exists(program.settingsFile()));
+}
+
+// Whether the process has taken over `sig` (from then on it runs its quit).
+bool catches(qint64 pid, int sig)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("SigCgt:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) >> (sig - 1)) & 1u;
+    return false;
+}
+
+std::string descriptorTarget(qint64 pid, int fd)
+{
+    char target[256] = {};
+    const std::string link = "/proc/" + std::to_string(pid) + "/fd/" + std::to_string(fd);
+    const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+    return n < 0 ? std::string("closed") : std::string(target, static_cast<std::size_t>(n));
+}
+
+// Started with its standard streams closed, what the program or a library writes to them
+// must go nowhere, never into a file or connection that took their numbers; it still quits
+// cleanly on a signal, writing its settings.
+TEST(ProgramWithClosedStreams, TheyBecomeTheNullDeviceAndTheProgramQuitsCleanly)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    ProgramRun program(home.path());
+    program.closeStandardStreams();
+    ASSERT_TRUE(program.start());
+    const qint64 pid = program.processId();
+    ASSERT_TRUE(testsupport::waitFor([pid] { return catches(pid, SIGTERM); }, 10000));
+    for (int fd = 0; fd <= 2; ++fd)
+        EXPECT_EQ(descriptorTarget(pid, fd), "/dev/null") << "descriptor " << fd;
+
+    program.signal(SIGTERM);
+    EXPECT_TRUE(program.waitForCleanExit(5000));
     EXPECT_TRUE(QFile::exists(program.settingsFile()));
 }
 
