@@ -12,6 +12,7 @@ PlaybackCycle::PlaybackCycle(EngineState &state, EngineHost &host, AudioOutput &
 {
     m_output.setDoneHandler([this](AudioOutput::Tag tag) { MMWomDone(tag); });
     m_output.setFailureHandler([this](int error) { outputLost(error); });
+    m_output.setRestoredHandler([this] { outputRestored(); });
 }
 
 // ---- The loop that serves clicks and done reports one after the other ------------------
@@ -88,9 +89,6 @@ void PlaybackCycle::TimerTXDelayTimer()
 
 void PlaybackCycle::MMWomDone(AudioOutput::Tag tag)
 {
-    // Reported by a stream that runs: the sound is back.
-    if (m_output.isOpen())
-        m_lossSaid = m_reopenFailureSaid = false;
     m_engine.releaseBuffer(tag);
     if (tag != 0 && tag == m_engine.characterTag() && !m_state.NoSoundCard && !successorWaiting()) {
         const int ms = static_cast<int>(std::ceil(m_output.startDelay() * 1000));
@@ -137,34 +135,33 @@ bool PlaybackCycle::successorWaiting()
         && m_host.randomModeChecked() && m_host.randomCharCount() >= 2;
 }
 
-// The device went away while open: the program goes on without a sound card.
+// The device went away while open: the program goes on without a sound card, on Timer1 at
+// the pace of the sound, while the output opens the device again by itself.
 void PlaybackCycle::outputLost(int error)
 {
     m_state.NoSoundCard = true;
     m_state.OutputLost = true;
     m_state.LastWaveError = error;
-    // A stream reopened while the server still stalls is lost again: that is no news.
     if (!m_lossSaid) {
         m_lossSaid = true;
         m_host.showProgramMessage(WaveErrorText(error, m_host.msgCannotOpenSoundCard()));
     }
 }
 
-// A stalled sound server usually comes back: the next transmission tries the device again.
-// While it stays away the engine goes on on Timer1.
-void PlaybackCycle::ReopenLostOutput(bool quiet)
+// The output plays again: taken at once when nothing is "playing" on the timer, else at the
+// next character (the one on the timer keeps its pace to its end).
+void PlaybackCycle::outputRestored()
+{
+    m_lossSaid = false;
+    if (m_state.PlaybackDone)
+        ReopenLostOutput();
+}
+
+void PlaybackCycle::ReopenLostOutput()
 {
     EngineState &s = m_state;
-    if (!s.OutputLost)
+    if (!s.OutputLost || !m_output.isOpen())
         return;
-    if (const int error = m_output.open(s.WaveOutDevice); error != 0) {
-        s.LastWaveError = error;
-        if (!quiet && !m_reopenFailureSaid) {
-            m_reopenFailureSaid = true;
-            m_host.showProgramMessage(WaveErrorText(error, m_host.msgCannotOpenSoundCard()));
-        }
-        return;
-    }
     s.OutputLost = false;
     s.NoSoundCard = false;
     m_engine.buildToneTables();
@@ -175,9 +172,9 @@ void PlaybackCycle::startNow()
     if (m_state.PlaybackDone && !m_textRunning) {
         // The first buffer of a transmission; the done handler's clicks follow within it.
         m_textRunning = true;
-        if (!m_state.PlayQueue.empty())
-            ReopenLostOutput(false);
     }
+    if (m_state.PlaybackDone)
+        ReopenLostOutput();
     switch (m_engine.startNext()) {
     case SendingEngine::StartResult::QueueEmpty:
     case SendingEngine::StartResult::QuickSeries:

@@ -58,12 +58,12 @@ public:
 
     // Opens the output on WaveOutDevice at start; a failure is reported and the program runs
     // on without sound (NoSoundCard, Timer1). Returns true when the device is open.
-    // An output lost while open is opened again by the first start of each transmission
-    // until it works; its loss and a failed reopen are each said once until sound plays.
+    // An output lost while open opens again by itself (in the background); its loss is said
+    // once per loss.
     bool OpenWaveOut();
-    // An output lost while open is tried again (the start of a transmission, a key's
-    // sidetone); `quiet` keeps a failure unsaid where a message would interrupt the keying.
-    void ReopenLostOutput(bool quiet);
+    // An output lost while open and back since is taken again (the start of a character, a
+    // key's sidetone, an idle engine when it comes back). Never waits for the device.
+    void ReopenLostOutput();
     // The sound-card panel's device change: closes and opens the output again. A failure leaves
     // the program on the no-sound-card path.
     void ReopenWaveOut();
@@ -96,6 +96,7 @@ private:
     bool successorWaiting();
     void releaseHeldDone();
     void outputLost(int error);
+    void outputRestored();
 
     EngineState &m_state;
     EngineHost &m_host;
@@ -105,8 +106,6 @@ private:
     bool m_running = false;
     bool m_doneHeld = false; // the character's report waits on Timer1 for its sound to end
     bool m_textRunning = false; // from a transmission's first start to its empty queue
-    // Since sound last played, the output's loss, and a failed reopen of it, were said:
-    // each is said once, not again at every transmission that tries the device.
+    // The output's loss was said, and it has not come back since.
     bool m_lossSaid = false;
-    bool m_reopenFailureSaid = false;
 };

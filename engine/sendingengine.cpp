@@ -263,16 +263,8 @@ void SendingEngine::reopenOutputForInput()
     m_host.closeWaveInput();
     if (m_state.NoSoundCard)
         return;
-    m_output.close();
-    const int error = m_output.open(m_state.WaveOutDevice);
-    if (error != 0) {
-        // No device now: the timer paces the engine, as after a failed reopen from the
-        // sound-card panel, until a later reopen succeeds.
-        m_state.LastWaveError = error;
-        m_state.NoSoundCard = true;
-        m_host.showProgramMessage(WaveErrorText(error, m_host.msgCannotOpenSoundCard()));
-        return;
-    }
+    // The output stream shares no device with the input here: it stays open and running, so
+    // the first keying after the decoder is heard whole, with no fresh stream's start.
     if (const int reset = m_output.reset(); reset != 0)
         reportWaveError(reset, "WaveOutReset");
 }
@@ -295,7 +287,9 @@ void SendingEngine::handOver(std::vector<std::int16_t> buffer, BufferKind kind)
     const AudioOutput::Tag tag = m_nextTag++;
     m_characterTag = tag;
     if (s.NoSoundCard) {
-        m_host.startTimer1(std::max(MinTimerMs, soundingMs));
+        // A device lost while the program runs is coming back: meanwhile the text keeps the
+        // pace it would have had with sound.
+        m_host.startTimer1(s.OutputLost ? std::max(1, soundingMs) : std::max(MinTimerMs, soundingMs));
         m_free.push_back(std::move(buffer));
         return;
     }

@@ -71,6 +71,9 @@ public:
     // Called once when the device stops taking sound while open (unplugged, for instance):
     // the output is closed by then, and every buffer out is reported done after it.
     void setFailureHandler(FailureHandler handler) { m_failure = std::move(handler); }
+    // After a failure the output may open the device again by itself: called once it plays
+    // again (isOpen() is true by then).
+    void setRestoredHandler(std::function<void()> handler) { m_restored = std::move(handler); }
 
 protected:
     void reportDone(Tag tag)
@@ -83,8 +86,14 @@ protected:
         if (m_failure)
             m_failure(error);
     }
+    void reportRestored()
+    {
+        if (m_restored)
+            m_restored();
+    }
 
 private:
     DoneHandler m_done;
     FailureHandler m_failure;
+    std::function<void()> m_restored;
 };

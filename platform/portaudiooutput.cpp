@@ -35,10 +35,14 @@ StreamOutput::StreamOutput()
     m_watch = std::make_unique<QTimer>();
     m_watch->setInterval(WatchMs);
     QObject::connect(m_watch.get(), &QTimer::timeout, m_watch.get(), [this] { watch(); });
+    m_retry = std::make_unique<QTimer>();
+    m_retry->setSingleShot(true);
+    QObject::connect(m_retry.get(), &QTimer::timeout, m_retry.get(), [this] { retry(); });
 }
 
 StreamOutput::~StreamOutput()
 {
+    m_retry.reset();
     m_watch.reset();
     m_notifier.reset();
     if (m_eventFd >= 0)
@@ -76,6 +80,7 @@ int StreamOutput::open(int device)
     close();
     if (m_eventFd < 0)
         return paInsufficientMemory;
+    m_device = device;
     // A stream given up took the mixer's audio side over; the new stream gets it back.
     m_mixer.release();
     auto error = std::make_shared<std::atomic<int>>(paTimedOut);
@@ -98,7 +103,11 @@ int StreamOutput::open(int device)
 
 void StreamOutput::close()
 {
+    m_retry->stop();
+    m_lost = false;
+    m_wantedAttempt.store(0);
     disarm();
+    m_probing = false;
     if (m_open) {
         m_open = false;
         m_watch->stop();
@@ -189,6 +198,7 @@ void StreamOutput::renderBlock(std::int16_t *out, std::size_t frames, OutputMixe
     if (m_feeding.load()) {
         if (m_mixer.render(out, frames, when))
             signalDone();
+        m_framesTaken.fetch_add(frames, std::memory_order_relaxed);
     } else {
         std::fill(out, out + frames * Channels, std::int16_t{0});
     }
@@ -214,10 +224,18 @@ void StreamOutput::deliverDone()
     m_sidetone.deliverDone();
 }
 
-// While buffers are out, the stream must keep asking for blocks.
+// While buffers are out, the stream must keep asking for blocks; a stream opened again after
+// a loss must start to.
 void StreamOutput::watch()
 {
     const auto now = std::chrono::steady_clock::now();
+    if (m_probing) {
+        if (m_framesTaken.load() - m_probeFrom >= ProbeFrames)
+            endProbe(true);
+        else if (now - m_probeSince >= ProbeWait)
+            endProbe(false);
+        return;
+    }
     if (!m_open || m_mixer.outstanding() == 0) {
         m_watch->stop();
         return;
@@ -245,6 +263,75 @@ void StreamOutput::giveUp(int error)
     // The owner hears of it before the reports, so the next buffer goes to no dead device.
     reportFailure(error);
     signalDone();
+    m_lost = true;
+    m_tries = 0;
+    scheduleRetry();
+}
+
+// ---- Opening again after a loss ------------------------------------------------------------
+
+void StreamOutput::scheduleRetry()
+{
+    const auto wait = std::min(m_retryFirst * (m_tries + 1), std::max(m_retryFirst, RetryLast));
+    ++m_tries;
+    m_retry->start(wait);
+}
+
+void StreamOutput::retry()
+{
+    if (!m_lost)
+        return;
+    // The session's thread is still held by an earlier call (a frozen server): no pile-up.
+    if (callsPending()) {
+        scheduleRetry();
+        return;
+    }
+    const std::uint64_t attempt = ++m_attempts;
+    m_wantedAttempt.store(attempt);
+    QSocketNotifier *context = m_notifier.get();
+    post([this, attempt, context, device = m_device] {
+        int error = startStream(device);
+        if (error == 0 && m_wantedAttempt.load() != attempt) {
+            // Closed or opened anew meanwhile: this stream is nobody's.
+            stopStream(true);
+            error = paTimedOut;
+        }
+        QMetaObject::invokeMethod(
+            context, [this, attempt, error] { probeOpened(attempt, error); }, Qt::QueuedConnection);
+    });
+}
+
+void StreamOutput::probeOpened(std::uint64_t attempt, int error)
+{
+    if (!m_lost || attempt != m_wantedAttempt.load())
+        return;
+    if (error != 0) {
+        scheduleRetry();
+        return;
+    }
+    m_mixer.release();
+    m_probeFrom = m_framesTaken.load();
+    m_probeSince = std::chrono::steady_clock::now();
+    m_probing = true;
+    m_feeding.store(true);
+    m_watch->start();
+}
+
+void StreamOutput::endProbe(bool back)
+{
+    m_probing = false;
+    m_watch->stop();
+    if (back) {
+        m_lost = false;
+        m_open = true;
+        m_openedAt = std::chrono::steady_clock::now() - m_startGrace;
+        reportRestored();
+        return;
+    }
+    disarm();
+    m_wantedAttempt.store(0);
+    post([this] { stopStream(true); });
+    scheduleRetry();
 }
 
 // ---- PortAudioOutput -----------------------------------------------------------------------

@@ -13,7 +13,9 @@
 // A stream that takes no sound for LossMs while buffers are out counts as lost (a device
 // unplugged, a server gone): it is closed, the failure handler runs once, and every buffer
 // out is reported done. Not in the first seconds after opening: a PulseAudio stream may take
-// close to two seconds before it takes its first sound.
+// close to two seconds before it takes its first sound. The output then opens a stream again
+// by itself, at growing intervals (RetryFirst up to RetryLast), and counts it back once it
+// has taken ProbeFrames of sound: isOpen() is true again and the restored handler runs.
 //
 // Create, open, write, reset and close on the user-interface thread only.
 
@@ -34,10 +36,19 @@ class QTimer;
 // A stream calls renderBlock() from its own thread between startStream() and stopStream().
 class StreamOutput : public AudioOutput {
 public:
-    // A stream that takes no sound for this long with buffers out counts as lost.
-    static constexpr std::chrono::milliseconds LossMs{500};
+    // A stream that takes no sound for this long with buffers out counts as lost. On a
+    // desktop loaded four times over, PulseAudio's recovery from an underrun took up to 2 s
+    // (bench_soundloss); a lost server never comes back by itself within this.
+    static constexpr std::chrono::milliseconds LossMs{3000};
     // The longest the user-interface thread waits for a stream to open.
     static constexpr std::chrono::milliseconds OpenBound{1500};
+    // After a loss: the first new try, and the longest wait between tries.
+    static constexpr std::chrono::milliseconds RetryFirst{1000};
+    static constexpr std::chrono::milliseconds RetryLast{5000};
+    // A stream opened again counts as back once it has taken this much sound (0.2 s)...
+    static constexpr std::uint64_t ProbeFrames = SampleRate / 5;
+    // ...within this time; else it is closed and tried again later.
+    static constexpr std::chrono::milliseconds ProbeWait{4000};
 
     StreamOutput();
     // The derived class calls finishCalls() in its own destructor; done reports still pending
@@ -51,9 +62,13 @@ public:
     // error number is returned (paTimedOut when the stream did not open within OpenBound).
     int open(int device) override;
     // Stops the stream (without waiting for it); buffers still queued are reported done
-    // (later, from the event loop), like a reset.
+    // (later, from the event loop), like a reset. Ends the tries after a loss.
     void close() override;
     bool isOpen() const override;
+    // Lost, and trying the device again.
+    bool reopening() const { return m_lost; }
+    // Frames the streams have taken so far (any thread): what the watch on the stream sees.
+    std::uint64_t framesTaken() const { return m_framesTaken.load(std::memory_order_relaxed); }
 
     // Fails (nothing reported) when closed, when `values` is not a whole number of frames,
     // or when too many buffers are out. Zero values is allowed: reported done in its turn.
@@ -76,8 +91,9 @@ public:
     // How long after opening a stream may take before it asks for sound (StartGrace).
     void setStartGrace(std::chrono::milliseconds grace) { m_startGrace = grace; }
     static constexpr std::chrono::milliseconds StartGrace{3000};
-    // The loss limit in place of LossMs.
+    // The loss limit and the first retry interval in place of LossMs and RetryFirst.
     void setLossLimit(std::chrono::milliseconds limit) { m_lossLimit = limit; }
+    void setRetryInterval(std::chrono::milliseconds first) { m_retryFirst = first; }
 
 protected:
     // On the session's thread: opens and starts the stream on `device`; 0 or an error number.
@@ -106,10 +122,15 @@ private:
     void giveUp(int error);
     void disarm();
     void post(std::function<void()> call);
+    void scheduleRetry();
+    void retry();
+    void probeOpened(std::uint64_t attempt, int error);
+    void endProbe(bool back);
 
     SidetoneVoice m_sidetone; // before the mixer, which reads it
     OutputMixer m_mixer;
     bool m_open = false;
+    int m_device = -1;
     int m_eventFd = -1;
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::unique_ptr<QTimer> m_watch;
@@ -118,12 +139,24 @@ private:
     std::chrono::steady_clock::time_point m_openedAt;
     std::chrono::milliseconds m_startGrace = StartGrace;
     std::chrono::milliseconds m_lossLimit = LossMs;
+    std::chrono::milliseconds m_retryFirst = RetryFirst;
 
     // The callback feeds the mixer only while m_feeding; m_inside counts callbacks under way,
     // so that disarm() knows when none touches the mixer any more.
     std::atomic<bool> m_feeding{false};
     std::atomic<int> m_inside{0};
+    std::atomic<std::uint64_t> m_framesTaken{0};
     std::atomic<int> m_callsOut{0};
+
+    // After a loss: the tries to open again.
+    bool m_lost = false;
+    bool m_probing = false;
+    int m_tries = 0;
+    std::atomic<std::uint64_t> m_wantedAttempt{0}; // the try whose stream may stay open
+    std::uint64_t m_attempts = 0;
+    std::uint64_t m_probeFrom = 0;
+    std::chrono::steady_clock::time_point m_probeSince;
+    std::unique_ptr<QTimer> m_retry;
 };
 
 // The stream of PortAudio, at the lowest latency the device offers.

@@ -246,6 +246,7 @@ TSoundEngine::~TSoundEngine()
     if (!PortAudioSession::settle(QuitSoundWait)) {
         Output->setDoneHandler({});
         Output->setFailureHandler({});
+        Output->setRestoredHandler({});
         [[maybe_unused]] AudioOutput *left = Output.release();
     }
     Output.reset();

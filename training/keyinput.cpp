@@ -159,9 +159,8 @@ void startSidetone()
     if (CallHook(Hooks().waveInputOpen, false))
         CallHook(Hooks().closeWaveInput);
     EngineState &s = engine->State;
-    // A hand key is heard again once the sound server is back, as a transmission is; its loss
-    // was said already, and a message now would swallow the key's release.
-    engine->Cycle->ReopenLostOutput(true);
+    // A hand key is heard again once the sound server is back, as a transmission is.
+    engine->Cycle->ReopenLostOutput();
     // The sidetone holds the engine as a playing buffer does, when the engine was idle.
     st.ownsIdle = s.PlaybackDone;
     s.PlaybackDone = false;

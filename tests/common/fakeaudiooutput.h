@@ -42,6 +42,12 @@ public:
         m_open = false;
         reportFailure(error);
     }
+    // The device that went away plays again, as the real output finds by itself.
+    void restore()
+    {
+        m_open = true;
+        reportRestored();
+    }
     void setGain(double gain) override
     {
         m_gain = gain;

@@ -57,6 +57,75 @@ TEST(StreamOutput, ADeviceThatStopsTakingSoundIsGivenUpPastTheLossLimit)
     EXPECT_EQ(failures, 1);
 }
 
+// A busy desktop delays the server's recovery from an underrun by a second or more: the
+// stream then takes sound again, and nothing is lost or said.
+TEST(StreamOutput, AStallShorterThanTheLossLimitIsNoLoss)
+{
+    ClockedOutput out(256);
+    out.setStartGrace(0ms);
+    int failures = 0;
+    Tags done;
+    out.setFailureHandler([&](int) { ++failures; });
+    out.setDoneHandler([&](AudioOutput::Tag tag) { done.push_back(tag); });
+    ASSERT_EQ(out.open(-1), 0);
+    const auto &second = oneSecond();
+    for (AudioOutput::Tag tag = 1; tag <= 2; ++tag)
+        ASSERT_EQ(out.write(tag, second.data(), second.size()), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return !out.recording().empty(); }));
+    out.stall();
+    testsupport::waitFor([] { return false; }, 1200);
+    out.resume();
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 2; }, 5000));
+    EXPECT_EQ(done, (Tags{1, 2}));
+    EXPECT_EQ(failures, 0);
+    EXPECT_TRUE(out.isOpen());
+}
+
+// After a loss the output opens the device again by itself, again and again while that
+// fails, and counts it back only once the new stream has taken sound; then it plays.
+TEST(StreamOutput, ALostDeviceIsOpenedAgainInTheBackgroundUntilItPlays)
+{
+    ClockedOutput out(256);
+    out.setStartGrace(0ms);
+    out.setLossLimit(200ms);
+    out.setRetryInterval(30ms);
+    int failures = 0;
+    int restored = 0;
+    Tags done;
+    out.setFailureHandler([&](int) { ++failures; });
+    out.setRestoredHandler([&] {
+        ++restored;
+        EXPECT_TRUE(out.isOpen());
+    });
+    out.setDoneHandler([&](AudioOutput::Tag tag) { done.push_back(tag); });
+    ASSERT_EQ(out.open(-1), 0);
+    const auto &second = oneSecond();
+    ASSERT_EQ(out.write(1, second.data(), second.size()), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return !out.recording().empty(); }));
+    out.failOpenings(3);
+    out.stall();
+    ASSERT_TRUE(testsupport::waitFor([&] { return failures == 1; }, 5000));
+    EXPECT_TRUE(out.reopening());
+    EXPECT_FALSE(out.isOpen());
+    ASSERT_TRUE(testsupport::waitFor([&] { return restored == 1; }, 10000));
+    EXPECT_EQ(out.openings(), 1 + 3 + 1);
+    EXPECT_FALSE(out.reopening());
+    EXPECT_TRUE(out.running());
+    ASSERT_EQ(out.write(2, second.data(), 2 * 100), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 2; }));
+    EXPECT_EQ(done, (Tags{1, 2}));
+    EXPECT_EQ(failures, 1);
+
+    // Closing ends the tries of a later loss.
+    out.stall();
+    ASSERT_EQ(out.write(3, second.data(), second.size()), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return failures == 2; }, 5000));
+    out.close();
+    testsupport::waitFor([] { return false; }, 200);
+    EXPECT_EQ(out.openings(), 5);
+    EXPECT_FALSE(out.reopening());
+}
+
 // A frozen sound server: opening and closing hang on it. The opening is given up after a
 // bound and the caller goes on; closing does not wait at all. Once the server thaws, the
 // stream whose opening nobody waited for is closed.
@@ -77,6 +146,7 @@ TEST(StreamOutput, AFrozenServerHoldsNeitherOpeningNorClosing)
     // waiting for the stream to stop.
     out.setStartGrace(0ms);
     out.setLossLimit(200ms);
+    out.setRetryInterval(10000ms);
     ASSERT_EQ(out.open(-1), 0);
     Tags done;
     int failures = 0;
