@@ -5,12 +5,19 @@
 #include "platform/soundreason.h"
 #include "platform/stderrcapture.h"
 
+#include "platform/outputmixer.h" // SpscRing
+
 #include <QSocketNotifier>
 
 #include <portaudio.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <fcntl.h>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -25,6 +32,44 @@ void wake(int fd)
 }
 
 } // namespace
+
+// The stream and what its worker shares with the user-interface thread.
+struct PortAudioInput::Reader {
+    using Block = std::array<std::uint8_t, BlockBytes>;
+
+    PaStream *stream = nullptr;
+    InputConverter converter;
+    SpscRing<Block, RingBlocks> ring;
+    std::atomic<bool> stop{false};
+    std::atomic<int> error{0};
+    std::atomic<std::uint64_t> taken{0};  // blocks the user-interface thread took
+    std::atomic<std::uint64_t> events{0}; // wakes the worker: a block taken, or stop
+    std::thread worker;
+    int eventFd = -1; // its own copy, valid as long as the worker may write to it
+
+    ~Reader()
+    {
+        if (eventFd >= 0)
+            ::close(eventFd);
+    }
+
+    // On the session's thread.
+    int openStream(int device);
+    void closeStream()
+    {
+        stop = true;
+        events.fetch_add(1);
+        events.notify_all();
+        if (worker.joinable())
+            worker.join();
+        if (stream) {
+            Pa_AbortStream(stream);
+            Pa_CloseStream(stream);
+            stream = nullptr;
+        }
+    }
+    void run(int framesPerRead);
+};
 
 PortAudioInput::PortAudioInput()
 {
@@ -43,26 +88,48 @@ PortAudioInput::~PortAudioInput()
         ::close(m_eventFd);
 }
 
+int PortAudioInput::deviceRate() const
+{
+    return m_reader ? m_reader->converter.rate() : 0;
+}
+
+int PortAudioInput::deviceChannels() const
+{
+    return m_reader ? m_reader->converter.channels() : 0;
+}
+
 int PortAudioInput::open(int device)
 {
     close();
+    if (m_eventFd < 0)
+        return paInsufficientMemory;
     // The session's probe is not the opening's explanation: it keeps its own capture.
     if (const int error = PortAudioSession::start(); error != paNoError)
         return error;
-    // The rates tried make ALSA print each refusal; shown only when none opens.
-    StderrCapture capture;
-    const int error = openStream(device);
-    if (error != 0)
-        capture.failed(SoundDeviceFailure(device, true));
-    return error;
+    auto reader = std::make_shared<Reader>();
+    reader->eventFd = ::fcntl(m_eventFd, F_DUPFD_CLOEXEC, 0);
+    if (reader->eventFd < 0)
+        return paInsufficientMemory;
+    auto error = std::make_shared<std::atomic<int>>(paTimedOut);
+    const bool inTime = PortAudioSession::call(
+        [reader, error, device] {
+            // The rates tried make ALSA print each refusal; shown only when none opens.
+            StderrCapture capture;
+            error->store(reader->openStream(device));
+            if (error->load() != 0)
+                capture.failed(SoundDeviceFailure(device, true));
+        },
+        OpenBound, [reader] { reader->closeStream(); });
+    if (!inTime)
+        return paTimedOut;
+    if (error->load() != 0)
+        return error->load();
+    m_reader = std::move(reader);
+    return 0;
 }
 
-int PortAudioInput::openStream(int device)
+int PortAudioInput::Reader::openStream(int device)
 {
-    if (m_eventFd < 0)
-        return paInsufficientMemory;
-    if (const int error = PortAudioSession::start(); error != paNoError)
-        return error;
     const PaDeviceIndex index = audiodevices::inputDeviceIndex(device);
     const PaDeviceInfo *info = index == paNoDevice ? nullptr : Pa_GetDeviceInfo(index);
     if (!info || info->maxInputChannels < 1)
@@ -72,79 +139,68 @@ int PortAudioInput::openStream(int device)
     params.channelCount = std::min(info->maxInputChannels, Channels);
     params.sampleFormat = paInt16;
     params.suggestedLatency = info->defaultHighInputLatency;
-    int error = paInvalidSampleRate;
+    int result = paInvalidSampleRate;
     for (int rate : Rates) {
         if (Pa_IsFormatSupported(&params, nullptr, rate) != paFormatIsSupported)
             continue;
         const unsigned long framesPerRead = static_cast<unsigned long>(ReadFrames) * rate / SampleRate;
-        PaStream *stream = nullptr;
-        error = Pa_OpenStream(&stream, &params, nullptr, rate, framesPerRead, paClipOff, nullptr, nullptr);
-        if (error != paNoError)
+        PaStream *opened = nullptr;
+        result = Pa_OpenStream(&opened, &params, nullptr, rate, framesPerRead, paClipOff, nullptr, nullptr);
+        if (result != paNoError)
             continue;
-        if (error = Pa_StartStream(stream); error != paNoError) {
-            Pa_CloseStream(stream);
+        if (result = Pa_StartStream(opened); result != paNoError) {
+            Pa_CloseStream(opened);
             continue;
         }
-        m_stream = stream;
-        m_converter.configure(rate, params.channelCount);
-        m_stop = false;
-        m_error = 0;
-        m_taken = 0;
-        // Blocks of an earlier stream still in the ring are not this one's.
-        Block stale;
-        while (m_ring.pop(stale)) {
-        }
-        m_worker = std::thread([this, framesPerRead] { run(static_cast<int>(framesPerRead)); });
+        stream = opened;
+        converter.configure(rate, params.channelCount);
+        worker = std::thread([this, framesPerRead] { run(static_cast<int>(framesPerRead)); });
         return 0;
     }
-    return error;
+    return result;
 }
 
 void PortAudioInput::close()
 {
-    if (!m_stream)
+    if (!m_reader)
         return;
-    m_stop = true;
-    m_events.fetch_add(1);
-    m_events.notify_all();
-    if (m_worker.joinable())
-        m_worker.join();
-    auto *stream = static_cast<PaStream *>(m_stream);
-    Pa_AbortStream(stream);
-    Pa_CloseStream(stream);
-    m_stream = nullptr;
+    std::shared_ptr<Reader> reader = std::move(m_reader);
+    reader->stop = true;
+    reader->events.fetch_add(1);
+    reader->events.notify_all();
+    // The worker may be held in a read by a frozen server: joined where nobody waits for it.
+    PortAudioSession::post([reader] { reader->closeStream(); });
 }
 
 // The worker: reads, converts, and waits for room in the ring.
-void PortAudioInput::run(int framesPerRead)
+void PortAudioInput::Reader::run(int framesPerRead)
 {
-    auto *stream = static_cast<PaStream *>(m_stream);
-    std::vector<std::int16_t> samples(static_cast<std::size_t>(framesPerRead * m_converter.channels()));
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(framesPerRead * converter.channels()));
     std::uint64_t pushed = 0;
-    while (!m_stop.load()) {
-        const PaError error = Pa_ReadStream(stream, samples.data(), static_cast<unsigned long>(framesPerRead));
+    while (!stop.load()) {
+        const PaError result = Pa_ReadStream(stream, samples.data(), static_cast<unsigned long>(framesPerRead));
         // An overrun loses sound, but what was read is good.
-        if (error != paNoError && error != paInputOverflowed) {
-            m_error = error;
-            wake(m_eventFd);
+        if (result != paNoError && result != paInputOverflowed) {
+            error = result;
+            wake(eventFd);
             return;
         }
-        m_converter.feed(samples.data(), static_cast<std::size_t>(framesPerRead),
-                         [&](std::span<const std::uint8_t> frames) {
-                             Block block;
-                             std::copy(frames.begin(), frames.end(), block.begin());
-                             // Room comes when the user-interface thread takes a block.
-                             for (;;) {
-                                 const std::uint64_t events = m_events.load();
-                                 if (m_stop.load() || pushed - m_taken.load() < RingBlocks)
-                                     break;
-                                 m_events.wait(events);
-                             }
-                             if (m_stop.load() || !m_ring.push(block))
-                                 return;
-                             ++pushed;
-                             wake(m_eventFd);
-                         });
+        converter.feed(samples.data(), static_cast<std::size_t>(framesPerRead),
+                       [&](std::span<const std::uint8_t> frames) {
+                           Block block;
+                           std::copy(frames.begin(), frames.end(), block.begin());
+                           // Room comes when the user-interface thread takes a block.
+                           for (;;) {
+                               const std::uint64_t seen = events.load();
+                               if (stop.load() || pushed - taken.load() < RingBlocks)
+                                   break;
+                               events.wait(seen);
+                           }
+                           if (stop.load() || !ring.push(block))
+                               return;
+                           ++pushed;
+                           wake(eventFd);
+                       });
     }
 }
 
@@ -152,15 +208,17 @@ void PortAudioInput::drain()
 {
     std::uint64_t count = 0;
     [[maybe_unused]] const auto read = ::read(m_eventFd, &count, sizeof count);
-    Block block;
-    while (m_stream && m_ring.pop(block)) {
-        m_taken.fetch_add(1);
-        m_events.fetch_add(1);
-        m_events.notify_all();
+    Reader::Block block;
+    // A handler may close the input (and open another): the reader is looked at each time.
+    while (m_reader && m_reader->ring.pop(block)) {
+        Reader &reader = *m_reader;
+        reader.taken.fetch_add(1);
+        reader.events.fetch_add(1);
+        reader.events.notify_all();
         deliver(block);
     }
-    if (m_stream && m_error.load() != 0) {
-        const int error = m_error.load();
+    if (m_reader && m_reader->error.load() != 0) {
+        const int error = m_reader->error.load();
         close();
         reportFailure(error);
     }

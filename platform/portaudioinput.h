@@ -1,19 +1,20 @@
 #pragma once
 
 // The audio decoder's input through PortAudio: a capture stream read in short pieces by a
-// worker thread of its own (so closing waits at most one piece), converted into the input's
-// blocks and passed through a lock-free ring to the user-interface thread, woken by an
-// eventfd. While the ring is full the worker waits, so a capture device that delivers faster
-// than real time (a file) is taken at the pace the decoder keeps; a real device then loses
-// what it captured meanwhile, as an overrun would.
+// worker thread of its own, converted into the input's blocks and passed through a lock-free
+// ring to the user-interface thread, woken by an eventfd. While the ring is full the worker
+// waits, so a capture device that delivers faster than real time (a file) is taken at the pace
+// the decoder keeps; a real device then loses what it captured meanwhile, as an overrun would.
+//
+// The stream is opened on the sound session's thread (PortAudioSession), waited for at most
+// OpenBound, and stopped and closed there without being waited for: a frozen sound server
+// freezes no window. What the worker and the closing use lives in a reader of their own, which
+// outlives this object when they are still held up.
 
 #include "platform/audioinput.h"
-#include "platform/outputmixer.h" // SpscRing
 
-#include <array>
-#include <atomic>
+#include <chrono>
 #include <memory>
-#include <thread>
 
 class QSocketNotifier;
 
@@ -23,6 +24,8 @@ public:
     static constexpr std::size_t RingBlocks = 16;
     // Frames read at a time, at 11025 frames per second (about 23 ms).
     static constexpr int ReadFrames = 256;
+    // The longest the user-interface thread waits for the stream to open.
+    static constexpr std::chrono::milliseconds OpenBound{1500};
 
     PortAudioInput();
     ~PortAudioInput() override;
@@ -31,27 +34,18 @@ public:
 
     int open(int device) override;
     void close() override;
-    bool isOpen() const override { return m_stream != nullptr; }
+    bool isOpen() const override { return m_reader != nullptr; }
 
     // The rate and channel count the device was opened with (0 when closed).
-    int deviceRate() const { return isOpen() ? m_converter.rate() : 0; }
-    int deviceChannels() const { return isOpen() ? m_converter.channels() : 0; }
+    int deviceRate() const;
+    int deviceChannels() const;
+
+    struct Reader;
 
 private:
-    using Block = std::array<std::uint8_t, BlockBytes>;
-
-    int openStream(int device);
-    void run(int framesPerRead);
     void drain();
 
-    void *m_stream = nullptr; // PaStream
-    InputConverter m_converter;
-    SpscRing<Block, RingBlocks> m_ring;
-    std::atomic<bool> m_stop{false};
-    std::atomic<int> m_error{0};
-    std::atomic<std::uint64_t> m_taken{0}; // blocks the user-interface thread took
-    std::atomic<std::uint64_t> m_events{0}; // wakes the worker: a block taken, or stop
-    std::thread m_worker;
+    std::shared_ptr<Reader> m_reader;
     int m_eventFd = -1;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };
