@@ -97,7 +97,8 @@ int StreamOutput::open(int device)
         return error->load();
     m_feeding.store(true);
     m_open = true;
-    m_openedAt = std::chrono::steady_clock::now();
+    m_openedAt = m_lastProgress = std::chrono::steady_clock::now();
+    m_blocksSeen = m_mixer.blocksRendered();
     return 0;
 }
 
@@ -134,10 +135,18 @@ int StreamOutput::write(Tag tag, const std::int16_t *data, std::size_t values)
         return paInternalError;
     if (!m_mixer.push(tag, data, values))
         return paInsufficientMemory;
-    // A stream that stops, or stopped by itself, would never hand the buffer back.
+    // When it would have been heard to its end, at the latest, were the stream running.
+    const auto now = std::chrono::steady_clock::now();
+    const auto length = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(double(values / Channels) / SampleRate + startDelay()));
+    m_deadlines.push_back(std::max(now, m_deadlines.empty() ? now : m_deadlines.back()) + length);
+    // A stream that stops, or stopped by itself, would never hand the buffer back. A stream
+    // that has taken nothing since it was last watched keeps its stall running.
     if (!m_watch->isActive()) {
-        m_blocksSeen = m_mixer.blocksRendered();
-        m_lastProgress = std::chrono::steady_clock::now();
+        if (const std::uint64_t blocks = m_mixer.blocksRendered(); blocks != m_blocksSeen) {
+            m_blocksSeen = blocks;
+            m_lastProgress = now;
+        }
         m_watch->start();
     }
     return 0;
@@ -219,8 +228,11 @@ void StreamOutput::deliverDone()
     [[maybe_unused]] const ssize_t got = ::read(m_eventFd, &count, sizeof count);
     Tag tag = 0;
     // One at a time: a handler may run the event loop and take the next ones itself.
-    while (m_mixer.popDone(tag))
+    while (m_mixer.popDone(tag)) {
+        if (!m_deadlines.empty())
+            m_deadlines.pop_front();
         reportDone(tag);
+    }
     m_sidetone.deliverDone();
 }
 
@@ -246,8 +258,19 @@ void StreamOutput::watch()
         m_lastProgress = now;
         return;
     }
-    if ((!callsPending() && !streamActive()) || now - m_lastProgress >= m_lossLimit)
+    if ((!callsPending() && !streamActive()) || now - m_lastProgress >= m_lossLimit) {
         giveUp(paDeviceUnavailable);
+        return;
+    }
+    // Stalled, but not lost (yet): what should have been heard by now is given back, so the
+    // text, its keying and its end keep their time. The stream plays what follows once it
+    // takes sound again.
+    if (now - m_lastProgress >= StallCut && !m_deadlines.empty()
+        && now - m_deadlines.front() >= StallCut && m_mixer.takeOver()) {
+        m_mixer.dropAllStopped();
+        m_mixer.release();
+        signalDone();
+    }
 }
 
 void StreamOutput::giveUp(int error)
@@ -324,7 +347,9 @@ void StreamOutput::endProbe(bool back)
     if (back) {
         m_lost = false;
         m_open = true;
-        m_openedAt = std::chrono::steady_clock::now() - m_startGrace;
+        m_lastProgress = std::chrono::steady_clock::now();
+        m_openedAt = m_lastProgress - m_startGrace;
+        m_blocksSeen = m_mixer.blocksRendered();
         reportRestored();
         return;
     }

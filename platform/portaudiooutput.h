@@ -27,6 +27,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <memory>
 
 class QSocketNotifier;
@@ -40,6 +41,9 @@ public:
     // desktop loaded four times over, PulseAudio's recovery from an underrun took up to 2 s
     // (bench_soundloss); a lost server never comes back by itself within this.
     static constexpr std::chrono::milliseconds LossMs{3000};
+    // A stream that has taken no sound for this long gives back every buffer that should have
+    // been heard this long ago: the text goes on at its pace through a stall, silent.
+    static constexpr std::chrono::milliseconds StallCut{400};
     // The longest the user-interface thread waits for a stream to open.
     static constexpr std::chrono::milliseconds OpenBound{1500};
     // After a loss: the first new try, and the longest wait between tries.
@@ -139,6 +143,8 @@ private:
     std::chrono::steady_clock::time_point m_openedAt;
     std::chrono::milliseconds m_startGrace = StartGrace;
     std::chrono::milliseconds m_lossLimit = LossMs;
+    // For each buffer out, in order: when it would have been heard to its end.
+    std::deque<std::chrono::steady_clock::time_point> m_deadlines;
     std::chrono::milliseconds m_retryFirst = RetryFirst;
 
     // The callback feeds the mixer only while m_feeding; m_inside counts callbacks under way,

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -14,6 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Tags = std::vector<AudioOutput::Tag>;
+using Clock = std::chrono::steady_clock;
 
 const std::vector<std::int16_t> &oneSecond()
 {
@@ -160,6 +162,48 @@ TEST(StreamOutput, AFrozenServerHoldsNeitherOpeningNorClosing)
     EXPECT_EQ(failures, 1);
     EXPECT_EQ(out.hanging(), 1); // the stream's stop still hangs
     out.thaw();
+}
+
+// Through a stall that is no loss (yet), a text goes on at its pace, silent: each buffer
+// comes back once it would have been heard, never earlier, so what follows it (its keying,
+// the end of the text and the transmitter's release) keeps its time. Sound takes up again
+// with the stream.
+TEST(StreamOutput, ThroughAStallBuffersComeBackWhenTheyWouldHaveBeenHeard)
+{
+    ClockedOutput out(256);
+    out.setStartGrace(0ms);
+    out.setLossLimit(60000ms);
+    int failures = 0;
+    out.setFailureHandler([&](int) { ++failures; });
+    ASSERT_EQ(out.open(-1), 0);
+    const auto &second = oneSecond();
+    const std::size_t fifth = second.size() / 5; // 200 ms
+    Tags done;
+    std::vector<Clock::time_point> written;
+    out.setDoneHandler([&](AudioOutput::Tag tag) {
+        done.push_back(tag);
+        if (tag < 4) {
+            written.push_back(Clock::now());
+            ASSERT_EQ(out.write(tag + 1, second.data(), fifth), 0);
+        }
+    });
+    ASSERT_TRUE(testsupport::waitFor([&] { return !out.recording().empty(); }));
+    out.stall();
+    written.push_back(Clock::now());
+    ASSERT_EQ(out.write(1, second.data(), fifth), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 4; }, 20000));
+    EXPECT_EQ(done, (Tags{1, 2, 3, 4}));
+    EXPECT_EQ(failures, 0);
+    for (std::size_t i = 1; i < written.size(); ++i)
+        EXPECT_GE(written[i] - written[i - 1], 200ms) << i;
+    EXPECT_TRUE(out.isOpen());
+
+    const std::size_t heard = out.recording().size();
+    out.resume();
+    ASSERT_EQ(out.write(5, second.data(), fifth), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 5; }));
+    const auto recording = out.recording();
+    EXPECT_TRUE(std::any_of(recording.begin() + heard, recording.end(), [](std::int16_t v) { return v != 0; }));
 }
 
 } // namespace
