@@ -5,16 +5,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 bench="${BENCH:-$here/build/bench/bench_soundgaps}"
-run="$(mktemp -d)"
-trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -rf "$run"' EXIT
-export HOME="$run" XDG_RUNTIME_DIR="$run" PULSE_RUNTIME_PATH="$run/pulse"
-export PULSE_SERVER="unix:$run/pulse.sock"
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
-    -L "module-native-protocol-unix socket=$run/pulse.sock auth-anonymous=1" \
-    -L "module-null-sink sink_name=gapsink rate=22050 channels=2 format=s16le" \
-    -L "module-always-sink" >"$run/server.log" 2>&1 &
-server=$!
-for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-pactl set-default-sink gapsink
-printf 'pcm.!default { type pulse }\nctl.!default { type pulse }\n' >"$HOME/.asoundrc"
+source "$here/bench/privatepulse.sh"
+trap end_private_pulse EXIT
+private_pulse gapsink
 KESTRELON_GAP_SINK=gapsink "$bench" "$@"
