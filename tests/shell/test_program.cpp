@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -101,6 +103,37 @@ TEST(ProgramWithClosedStreams, TheyBecomeTheNullDeviceAndTheProgramQuitsCleanly)
     program.signal(SIGTERM);
     EXPECT_TRUE(program.waitForCleanExit(5000));
     EXPECT_TRUE(QFile::exists(program.settingsFile()));
+}
+
+// A sound device that stops taking sound and holds whoever waits on it, as a frozen sound
+// server does: a quit signal still ends the program cleanly, its settings written. The device
+// is ALSA's file output into a pipe that this test opens and never reads: once the pipe is
+// full, the program's sound thread is stuck writing into it.
+TEST(ProgramWithFrozenSound, SIGTERMEndsItCleanlyWhileTheSoundDeviceHangs)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QByteArray pipe = home.filePath(QStringLiteral("sound.pipe")).toLocal8Bit();
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    // A reader, so that the program's opening of the writing end does not wait.
+    const int reader = ::open(pipe.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    QFile asoundrc(home.filePath(QStringLiteral(".asoundrc")));
+    ASSERT_TRUE(asoundrc.open(QIODevice::WriteOnly));
+    asoundrc.write("pcm.!default { type file; slave.pcm \"null\"; file \"" + pipe
+                   + "\"; format \"raw\" }\n");
+    asoundrc.close();
+    ProgramRun program(home.path());
+    program.setEnvironment(QStringLiteral("HOME"), home.path());
+    ASSERT_TRUE(program.start());
+    ASSERT_TRUE(program.waitForQuitSignals()) << program.errors().constData();
+    // The pipe fills at once: from then on the stream hangs.
+    testsupport::waitFor([] { return false; }, 1000);
+
+    program.signal(SIGTERM);
+    EXPECT_TRUE(program.waitForCleanExit(10000)) << "the hanging sound device held the quit";
+    EXPECT_TRUE(QFile::exists(program.settingsFile()));
+    ::close(reader);
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignal,
