@@ -944,8 +944,9 @@ void loadGlyphs(QWidget *window, int percent)
     };
     for (const auto &glyph : glyphs) {
         const QPixmap picture = ButtonGlyph(QString::fromLatin1(glyph.picture), percent);
+        // One picture missing leaves only its own buttons as they were.
         if (picture.isNull())
-            return;
+            continue;
         for (const char *name : glyph.controls) {
             auto *button = window->findChild<QAbstractButton *>(QString::fromLatin1(name));
             if (!button)
