@@ -5,7 +5,7 @@
 # quiet and quick when everything is already there.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build pkg-config ccache qt6-base-dev portaudio19-dev
+packages=(g++ cmake ninja-build pkg-config ccache qt6-base-dev portaudio19-dev libasound2-dev
           libgtest-dev libgmock-dev libbenchmark-dev gettext xvfb clang libclang-rt-14-dev
           libcurl4-openssl-dev qt6-translations-l10n)
 
