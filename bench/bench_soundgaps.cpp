@@ -38,9 +38,11 @@ public:
     int write(Tag tag, const std::int16_t *data, std::size_t values) override
     {
         rendered.insert(rendered.end(), data, data + values);
+        ++writes;
         return PortAudioOutput::write(tag, data, values);
     }
     Samples rendered;
+    int writes = 0;
 };
 
 // Timer1 for real, as the main window has it.
@@ -89,7 +91,9 @@ std::vector<std::size_t> gaps(const Samples &s)
     return result;
 }
 
-void BM_GapsAsHeard(benchmark::State &state, std::string text)
+// `text` is sent as typed; or, with `keyerElements` > 0, both paddles of the keyer are held
+// from a dot on (dash, dot, dash, ...) until that many elements have started.
+void measureGaps(benchmark::State &state, const std::string &text, int keyerElements)
 {
     const int wpm = static_cast<int>(state.range(0));
     const char *sink = std::getenv("KESTRELON_GAP_SINK");
@@ -129,9 +133,21 @@ void BM_GapsAsHeard(benchmark::State &state, std::string text)
             state.SkipWithError(("no output: " + std::to_string(error)).c_str());
             return;
         }
+        if (keyerElements > 0) {
+            host.paddleKeyer = true;
+            host.calibration = 0.2; // the program's default
+            engineState.DashPaddleDown = engineState.DotPaddleDown = true;
+            engineState.LastElementDot = true;
+        }
         engineState.PlayQueue = text;
         cycle.BeginTransmission(true);
-        waitUntil([&] { return engineState.PlaybackDone && engineState.PlayQueue.empty(); }, 60000);
+        waitUntil(
+            [&] {
+                if (output.writes >= keyerElements)
+                    engineState.DashPaddleDown = engineState.DotPaddleDown = false;
+                return engineState.PlaybackDone && engineState.PlayQueue.empty();
+            },
+            60000);
         waitUntil([] { return false; }, 500);
         output.close();
         parec.terminate();
@@ -157,8 +173,21 @@ void BM_GapsAsHeard(benchmark::State &state, std::string text)
         state.counters["worst_frames"] = double(worst);
     }
 }
+void BM_GapsAsHeard(benchmark::State &state, std::string text)
+{
+    measureGaps(state, text, 0);
+}
+
+// The keyer's elements: each is written once the one before has been heard, when the paddles
+// are read, so its gap is heard longer than rendered by the wait for the device's next block.
+void BM_KeyerGapsAsHeard(benchmark::State &state)
+{
+    measureGaps(state, "t", 12);
+}
+
 BENCHMARK_CAPTURE(BM_GapsAsHeard, eeeee, std::string("eeeee"))->Arg(12)->Arg(40)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK_CAPTURE(BM_GapsAsHeard, paris, std::string("paris paris"))->Arg(12)->Arg(40)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_KeyerGapsAsHeard)->Arg(12)->Arg(30)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 
