@@ -13,10 +13,9 @@
 
 #include <algorithm>
 #include <thread>
+#include <vector>
 
 namespace {
-// Below this the callback, which is not a real-time thread everywhere, risks gaps.
-constexpr double MinimumLatency = 0.010;
 // How often the stream is watched while buffers are out.
 constexpr int WatchMs = 100;
 } // namespace
@@ -392,13 +391,17 @@ int PortAudioOutput::openStream(int device)
     parameters.device = index;
     parameters.channelCount = Channels;
     parameters.sampleFormat = paInt16;
-    parameters.suggestedLatency = std::max(info->defaultLowOutputLatency, MinimumLatency);
+    parameters.suggestedLatency = std::max(info->defaultLowOutputLatency, m_bufferTime.load());
     PaStream *stream = nullptr;
+    const std::vector<pid_t> before = realtime::threadsOfThisProcess();
     PaError error = Pa_OpenStream(&stream, nullptr, &parameters, SampleRate,
                                   paFramesPerBufferUnspecified, paNoFlag, &PortAudioOutput::callback,
                                   this);
     if (error != paNoError)
         return error;
+    // The threads the device's library started for this stream (PulseAudio's ALSA plugin
+    // carries every block to the server on one): the callback would wait on them.
+    m_realtime.arm(realtime::threadsStartedSince(before));
     error = Pa_StartStream(stream);
     if (error != paNoError) {
         Pa_CloseStream(stream);
@@ -435,8 +438,12 @@ double PortAudioOutput::outputLatency() const
 }
 
 int PortAudioOutput::callback(const void *, void *output, unsigned long frames,
-                              const PaStreamCallbackTimeInfo *, PaStreamCallbackFlags, void *self)
+                              const PaStreamCallbackTimeInfo *, PaStreamCallbackFlags flags, void *self)
 {
-    static_cast<PortAudioOutput *>(self)->renderBlock(static_cast<std::int16_t *>(output), frames);
+    auto *me = static_cast<PortAudioOutput *>(self);
+    me->m_realtime.onAudioThread();
+    if (flags & paOutputUnderflow)
+        me->m_underruns.fetch_add(1, std::memory_order_relaxed);
+    me->renderBlock(static_cast<std::int16_t *>(output), frames);
     return paContinue;
 }

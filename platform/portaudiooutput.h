@@ -21,6 +21,7 @@
 
 #include "platform/audiooutput.h"
 #include "platform/outputmixer.h"
+#include "platform/realtime.h"
 #include "platform/sidetonevoice.h"
 
 #include <portaudio.h>
@@ -165,7 +166,8 @@ private:
     std::unique_ptr<QTimer> m_retry;
 };
 
-// The stream of PortAudio, at the lowest latency the device offers.
+// The stream of PortAudio, at the lowest latency the device offers. Its callback thread asks
+// for real-time scheduling on its first block and runs on without it when refused.
 class PortAudioOutput : public StreamOutput {
 public:
     PortAudioOutput() = default;
@@ -173,6 +175,22 @@ public:
 
     // `device` is an index into audiodevices::outputDeviceNames(), or -1 for the default.
     double outputLatency() const override;
+
+    // Blocks the device ran dry before (the callback's underflow flags), since the output was
+    // made: what a larger buffer would have spared.
+    std::uint64_t underruns() const { return m_underruns.load(std::memory_order_relaxed); }
+    // The buffer the next open asks the device for (at least what the device offers as its
+    // lowest latency); the stream open now keeps its own.
+    void setBufferTime(std::chrono::duration<double> seconds) { m_bufferTime = seconds.count(); }
+    double bufferTime() const { return m_bufferTime.load(); }
+    static constexpr double DefaultBufferTime = 0.010;
+
+    // What the system granted the callback thread of the current stream.
+    realtime::Scheduling audioScheduling() const { return m_realtime.scheduling(); }
+    // The callback thread's id, 0 before its first block.
+    pid_t audioThread() const { return m_realtime.audioThread(); }
+    // Threads the sound library started for the stream that were raised with it.
+    int feederThreadsRaised() const { return m_realtime.feedersRaised(); }
 
 protected:
     int startStream(int device) override;
@@ -186,4 +204,7 @@ private:
                         void *self);
 
     PaStream *m_stream = nullptr;
+    std::atomic<double> m_bufferTime{DefaultBufferTime}; // read by the session's thread
+    realtime::AudioThreadRequest m_realtime;
+    std::atomic<std::uint64_t> m_underruns{0};
 };

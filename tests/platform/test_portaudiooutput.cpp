@@ -6,12 +6,22 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <linux/capability.h>
+#include <sched.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <functional>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -297,8 +307,18 @@ struct ChildResult {
     QString output;
 };
 
+struct ChildOptions {
+    // false: the child may not raise a thread to real-time scheduling (no CAP_SYS_NICE,
+    // RLIMIT_RTPRIO 0), as an ordinary user on a desktop without RealtimeKit.
+    bool mayUseRealtime = true;
+    QString pulseServer; // PULSE_SERVER for the child, when it plays through PulseAudio
+    // Runs while the child runs (after it has started).
+    std::function<void(QProcess &)> whileRunning;
+};
+
 // Runs one RealStreamChild case in a fresh process whose ALSA default device is `pcm`.
-ChildResult runChild(const QString &test, const QString &pcm, const QString &capture)
+ChildResult runChild(const QString &test, const QString &pcm, const QString &capture,
+                     const ChildOptions &options = {})
 {
     QTemporaryDir home;
     QFile rc(home.filePath(".asoundrc"));
@@ -310,11 +330,23 @@ ChildResult runChild(const QString &test, const QString &pcm, const QString &cap
     env.insert(CaptureVariable, capture);
     env.insert("JACK_NO_START_SERVER", "1");
     env.remove("ALSA_CONFIG_PATH");
+    if (!options.pulseServer.isEmpty())
+        env.insert("PULSE_SERVER", options.pulseServer);
     QProcess child;
-    child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
+    if (!options.mayUseRealtime) {
+        env.insert("KESTRELON_NO_REALTIME", "1");
+        child.setChildProcessModifier([] {
+            ::prctl(PR_CAPBSET_DROP, CAP_SYS_NICE, 0, 0, 0);
+            const rlimit none{0, 0};
+            ::setrlimit(RLIMIT_RTPRIO, &none);
+        });
+    }
+    child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(),
                 {"--gtest_also_run_disabled_tests", "--gtest_filter=RealStreamChild.DISABLED_" + test});
+    if (options.whileRunning && child.waitForStarted(10000))
+        options.whileRunning(child);
     ChildResult result;
     if (!child.waitForFinished(60000)) {
         child.kill();
@@ -437,6 +469,96 @@ TEST(RealStream, OpeningAMissingDefaultDeviceFailsCleanly)
         << child.output.toStdString();
 }
 
+// The callback thread asks for real-time scheduling itself; where it is refused, the stream
+// plays on as before. Both children play the same buffers and must hand them back whole.
+TEST(RealStream, CallbackThreadRunsInRealTimeWhereGrantedAndPlaysOnWhereRefused)
+{
+    for (const bool granted : {true, false}) {
+        SCOPED_TRACE(granted ? "real-time allowed" : "real-time refused");
+        QTemporaryDir dir;
+        const QString capture = dir.filePath("capture.raw");
+        ChildOptions options;
+        options.mayUseRealtime = granted;
+        const ChildResult child = runChild("Realtime", filePcm(capture), capture, options);
+        ASSERT_EQ(child.exitCode, 0) << child.output.toStdString();
+        EXPECT_TRUE(holdsInOrder(readCapture(capture), playedBuffers()));
+        EXPECT_FALSE(child.output.contains("ALSA lib")) << child.output.toStdString();
+    }
+}
+
+// A private PulseAudio server with a null sink: it takes sound in real time, as a card does,
+// so a stream that is not fed in time runs dry.
+class PulseServer {
+public:
+    PulseServer()
+    {
+        if (QStandardPaths::findExecutable("pulseaudio").isEmpty())
+            return;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", m_dir.path());
+        env.insert("XDG_RUNTIME_DIR", m_dir.path());
+        env.insert("PULSE_RUNTIME_PATH", m_dir.filePath("pulse"));
+        m_server.setProcessEnvironment(env);
+        m_server.setProcessChannelMode(QProcess::MergedChannels);
+        m_server.start("pulseaudio",
+                       {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=no",
+                        // The sink first: once the socket is there, a client finds it.
+                        "-L", "module-null-sink sink_name=testsink rate=22050 channels=2 format=s16le",
+                        "-L", "module-native-protocol-unix socket=" + m_dir.filePath("pulse.sock") + " auth-anonymous=1"});
+        m_ready = m_server.waitForStarted(5000)
+            && testsupport::waitFor([&] { return QFile::exists(m_dir.filePath("pulse.sock")); }, 10000);
+    }
+    ~PulseServer()
+    {
+        m_server.terminate();
+        if (!m_server.waitForFinished(3000)) {
+            m_server.kill();
+            m_server.waitForFinished();
+        }
+    }
+    bool ready() const { return m_ready; }
+    QString address() const { return "unix:" + m_dir.filePath("pulse.sock"); }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_server;
+    bool m_ready = false;
+};
+
+// Through a sound server the blocks go on by a thread of the server's client library, which
+// must run in real time with the callback. A process that is not scheduled for a while (frozen
+// here) lets the device run dry: the output counts it from the stream's own report.
+TEST(RealStream, ThroughASoundServerRaisesTheClientThreadAndCountsUnderruns)
+{
+    PulseServer server;
+    if (!server.ready())
+        GTEST_SKIP() << "no PulseAudio server to play into";
+    ChildOptions options;
+    options.pulseServer = server.address();
+    options.whileRunning = [](QProcess &child) {
+        // Once it plays, freeze it for longer than the device's buffer, twice.
+        const pid_t pid = static_cast<pid_t>(child.processId());
+        QByteArray said;
+        const bool playing = testsupport::waitFor([&] {
+            child.waitForReadyRead(100);
+            said = child.peek(1 << 20);
+            return said.contains("playing") || child.state() != QProcess::Running;
+        }, 20000) && said.contains("playing");
+        // Never a pid of 0 (the whole process group) nor a child that has ended.
+        if (!playing || pid <= 0 || child.state() != QProcess::Running)
+            return;
+        for (int i = 0; i < 2; ++i) {
+            QThread::msleep(300);
+            ::kill(pid, SIGSTOP);
+            QThread::msleep(150);
+            ::kill(pid, SIGCONT);
+        }
+    };
+    const ChildResult child = runChild("Underruns", "pcm.!default { type pulse }\nctl.!default { type pulse }\n",
+                                       "-", options);
+    EXPECT_EQ(child.exitCode, 0) << child.output.toStdString();
+}
+
 // The child side of the cases above; runs only inside runChild's process.
 class RealStreamChild : public testing::Test {
 protected:
@@ -512,6 +634,73 @@ TEST_F(RealStreamChild, DISABLED_Resets)
     for (AudioOutput::Tag k = 0; k <= 200; ++k)
         expected.push_back(k);
     EXPECT_EQ(done, expected);
+}
+
+// Whether a new thread of this process may take SCHED_FIFO, asked on a thread of its own.
+bool fifoAllowedHere()
+{
+    bool allowed = false;
+    std::thread([&] { allowed = realtime::makeThisThreadFifo(realtime::AudioPriority); }).join();
+    return allowed;
+}
+
+TEST_F(RealStreamChild, DISABLED_Realtime)
+{
+    const bool refused = qEnvironmentVariableIsSet("KESTRELON_NO_REALTIME");
+    if (refused) {
+        ASSERT_FALSE(fifoAllowedHere()); // the parent took the right away
+    }
+    ASSERT_EQ(out.open(-1), 0);
+    const std::vector<Samples> buffers = playedBuffers();
+    for (std::size_t k = 0; k < buffers.size(); ++k)
+        ASSERT_EQ(out.write(10 + k, buffers[k].data(), buffers[k].size()), 0);
+    ASSERT_TRUE(waitForDone(buffers.size()));
+    // A refusal goes on to ask RealtimeKit, whose answer (or its absence) comes by the loop.
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.audioScheduling() != realtime::Scheduling::Asking; }, 5000));
+
+    const pid_t audio = out.audioThread();
+    ASSERT_NE(audio, 0);
+    EXPECT_NE(audio, static_cast<pid_t>(::syscall(SYS_gettid))); // not the thread that opened
+    const int policy = realtime::threadPolicy(audio);
+    if (refused) {
+        EXPECT_NE(out.audioScheduling(), realtime::Scheduling::Fifo);
+        EXPECT_EQ(out.feederThreadsRaised(), 0);
+        if (out.audioScheduling() == realtime::Scheduling::Normal) {
+            EXPECT_EQ(policy, SCHED_OTHER);
+        }
+    } else if (fifoAllowedHere()) {
+        EXPECT_EQ(out.audioScheduling(), realtime::Scheduling::Fifo);
+        EXPECT_EQ(policy, SCHED_FIFO);
+        sched_param param{};
+        ASSERT_EQ(::sched_getparam(audio, &param), 0);
+        EXPECT_EQ(param.sched_priority, realtime::AudioPriority);
+    }
+    out.close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(done, (Tags{10, 11, 12, 13}));
+}
+
+TEST_F(RealStreamChild, DISABLED_Underruns)
+{
+    ASSERT_EQ(out.open(-1), 0);
+    // A fresh PulseAudio stream may take a while before it takes sound.
+    const Samples lead = pattern(1, 2205), body = pattern(2, 22050 * 3);
+    ASSERT_EQ(out.write(1, lead.data(), lead.size()), 0);
+    ASSERT_TRUE(waitForDone(1));
+    if (fifoAllowedHere()) {
+        EXPECT_GE(out.feederThreadsRaised(), 1);
+        int inRealTime = 0;
+        for (const pid_t tid : realtime::threadsOfThisProcess())
+            inRealTime += realtime::threadPolicy(tid) == SCHED_FIFO;
+        EXPECT_GE(inRealTime, 2); // the callback's and the client library's
+    }
+    const std::uint64_t before = out.underruns();
+    ASSERT_EQ(out.write(2, body.data(), body.size()), 0);
+    std::printf("playing\n");
+    std::fflush(stdout);
+    ASSERT_TRUE(waitForDone(2));
+    EXPECT_GT(out.underruns(), before);
+    out.close();
 }
 
 TEST_F(RealStreamChild, DISABLED_Fails)
