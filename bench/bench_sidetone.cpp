@@ -2,7 +2,9 @@
 // this thread) to the first sample of the tone leaving the mixer in the audio callback, and
 // to its being heard (plus the stream's reported output latency). The stream is opened as the
 // program opens its own: the default device, 22050 Hz stereo 16 bit, the device's lowest
-// latency but at least 10 ms, the callback's block size left to PortAudio.
+// latency but at least the output's buffer time (KESTRELON_BUFFER_MS in ms to try another),
+// the callback's block size left to PortAudio, the callback thread asking for real-time
+// scheduling on its first block.
 //
 // Each iteration's time is the key-down-to-heard latency; the counters give it in parts:
 //   to_mixer_ms / to_mixer_frames  key-down to the first tone sample leaving the mixer
@@ -12,9 +14,12 @@
 
 #include "platform/audiodevices.h"
 #include "platform/outputmixer.h"
+#include "platform/portaudiooutput.h"
 #include "platform/portaudiosession.h"
+#include "platform/realtime.h"
 #include "platform/sidetonevoice.h"
 
+#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 #include <portaudio.h>
 
@@ -23,6 +28,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -39,6 +45,7 @@ struct Probe {
     std::atomic<long> frameInBlock{0};
     std::atomic<long> blockFrames{0};
     std::atomic<bool> ended{false};
+    realtime::AudioThreadRequest scheduling;
     Probe() { mixer.attachSidetone(&voice); }
 };
 
@@ -46,6 +53,7 @@ int callback(const void *, void *output, unsigned long frames, const PaStreamCal
              PaStreamCallbackFlags, void *user)
 {
     auto *probe = static_cast<Probe *>(user);
+    probe->scheduling.onAudioThread();
     const auto start = Clock::now();
     auto *out = static_cast<std::int16_t *>(output);
     if (probe->mixer.render(out, frames))
@@ -106,12 +114,20 @@ void BM_KeyDownToSidetone(benchmark::State &state)
     parameters.device = device;
     parameters.channelCount = 2;
     parameters.sampleFormat = paInt16;
-    parameters.suggestedLatency = std::max(info->defaultLowOutputLatency, 0.010);
+    double bufferTime = PortAudioOutput::DefaultBufferTime;
+    if (const char *ms = std::getenv("KESTRELON_BUFFER_MS"))
+        bufferTime = std::atof(ms) / 1000.0;
+    parameters.suggestedLatency = std::max(info->defaultLowOutputLatency, bufferTime);
     PaStream *stream = nullptr;
+    const std::vector<pid_t> before = realtime::threadsOfThisProcess();
     if (Pa_OpenStream(&stream, nullptr, &parameters, Rate, paFramesPerBufferUnspecified, paNoFlag, callback,
-                      &probe) != paNoError
-        || Pa_StartStream(stream) != paNoError) {
+                      &probe) != paNoError) {
         state.SkipWithError("the default device does not open");
+        return;
+    }
+    probe.scheduling.arm(realtime::threadsStartedSince(before));
+    if (Pa_StartStream(stream) != paNoError) {
+        state.SkipWithError("the default device does not start");
         return;
     }
     const double outputLatency = Pa_GetStreamInfo(stream)->outputLatency;
@@ -151,10 +167,21 @@ void BM_KeyDownToSidetone(benchmark::State &state)
         state.counters["callback_frames"] = maxBlock;
         state.counters["output_latency_ms"] = outputLatency * 1000.0;
         state.counters["bound_ms"] = maxBlock * 1000.0 / Rate + outputLatency * 1000.0;
+        const realtime::Scheduling granted = probe.scheduling.scheduling();
+        state.counters["realtime"]
+            = granted == realtime::Scheduling::Fifo || granted == realtime::Scheduling::RealtimeKit;
+        state.counters["feeders_raised"] = probe.scheduling.feedersRaised();
     }
 }
 BENCHMARK(BM_KeyDownToSidetone)->UseManualTime()->Iterations(200)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv); // for the real-time request's notifier
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
