@@ -148,6 +148,15 @@ void PlaybackCycle::outputLost(int error)
     }
 }
 
+// The device did not open in time but the output takes it once it does: nothing to say, the
+// timer paces the engine meanwhile, as after a loss.
+void PlaybackCycle::goOnUntilOpened(int error)
+{
+    m_state.NoSoundCard = true;
+    m_state.OutputLost = true;
+    m_state.LastWaveError = error;
+}
+
 // The output plays again: taken at once when nothing is "playing" on the timer, else at the
 // next character (the one on the timer keeps its pace to its end).
 void PlaybackCycle::outputRestored()
@@ -438,6 +447,10 @@ void PlaybackCycle::reportWaveError(int error, const char *place)
 bool PlaybackCycle::OpenWaveOut()
 {
     const int error = m_output.open(m_state.WaveOutDevice);
+    if (error != 0 && m_output.reopening()) {
+        goOnUntilOpened(error);
+        return false;
+    }
     if (error != 0) {
         m_state.LastWaveError = error;
         m_state.NoSoundCard = true;
@@ -458,6 +471,10 @@ void PlaybackCycle::ReopenWaveOut()
         m_output.close();
     }
     const int error = m_output.open(m_state.WaveOutDevice);
+    if (error != 0 && m_output.reopening()) {
+        goOnUntilOpened(error);
+        return;
+    }
     if (error != 0) {
         // No device now: the timer paces the engine until a later reopen succeeds.
         m_state.NoSoundCard = true;

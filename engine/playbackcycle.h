@@ -96,6 +96,7 @@ private:
     bool successorWaiting();
     void releaseHeldDone();
     void outputLost(int error);
+    void goOnUntilOpened(int error);
     void outputRestored();
 
     EngineState &m_state;

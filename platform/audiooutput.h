@@ -30,6 +30,9 @@ public:
     virtual int open(int device) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+    // Not open, but opening the device again by itself (the restored handler tells when it
+    // plays): after a loss, or an opening that only ran out of time.
+    virtual bool reopening() const { return false; }
 
     // Queues `values` 16-bit values (2 per frame). The data must stay valid and unchanged
     // until the buffer is reported done. Returns 0 or an error number; a buffer that could

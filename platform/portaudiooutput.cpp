@@ -90,8 +90,13 @@ int StreamOutput::open(int device)
         [this] { stopStream(true); });
     // Counted out only now: the late stop belongs to the same call.
     PortAudioSession::post([this] { m_callsOut.fetch_sub(1); });
-    if (!inTime)
+    if (!inTime) {
+        // A loaded desktop or a slow server, not a refusal: the stream is taken when it comes.
+        m_lost = true;
+        m_tries = 0;
+        scheduleRetry();
         return paTimedOut;
+    }
     if (error->load() != 0)
         return error->load();
     m_feeding.store(true);

@@ -64,14 +64,15 @@ public:
     StreamOutput &operator=(const StreamOutput &) = delete;
 
     // Closes first when already open. On failure the object stays closed and the stream's
-    // error number is returned (paTimedOut when the stream did not open within OpenBound).
+    // error number is returned. A stream that did not open within OpenBound gives paTimedOut
+    // and is no refusal: the output goes on trying in the background, as after a loss.
     int open(int device) override;
     // Stops the stream (without waiting for it); buffers still queued are reported done
     // (later, from the event loop), like a reset. Ends the tries after a loss.
     void close() override;
     bool isOpen() const override;
     // Lost, and trying the device again.
-    bool reopening() const { return m_lost; }
+    bool reopening() const override { return m_lost; }
     // Frames the streams have taken so far (any thread): what the watch on the stream sees.
     std::uint64_t framesTaken() const { return m_framesTaken.load(std::memory_order_relaxed); }
 

@@ -5,8 +5,10 @@
 int FakeAudioOutput::open(int device)
 {
     openedDevices.push_back(device);
-    if (openError != 0)
+    if (openError != 0) {
+        m_reopening = openTimesOut;
         return openError;
+    }
     m_open = true;
     return 0;
 }

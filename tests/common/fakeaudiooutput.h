@@ -22,6 +22,7 @@ public:
     int open(int device) override;
     void close() override;
     bool isOpen() const override { return m_open; }
+    bool reopening() const override { return m_reopening; }
     int write(Tag tag, const std::int16_t *data, std::size_t values) override;
     int reset() override;
     // Drops like reset() (the fade takes no time here).
@@ -46,6 +47,7 @@ public:
     void restore()
     {
         m_open = true;
+        m_reopening = false;
         reportRestored();
     }
     void setGain(double gain) override
@@ -73,6 +75,7 @@ public:
     std::vector<Buffer> written; // every buffer ever written, in order
     std::vector<int> openedDevices;
     int openError = 0;  // returned by open() when not 0
+    bool openTimesOut = false; // open() then fails but the output goes on trying
     int writeError = 0; // returned by write() when not 0
     int resetError = 0;
     // Buffers dropped by reset() or close() are reported by the next finishNext() calls, not
@@ -86,6 +89,7 @@ public:
 
 private:
     bool m_open = false;
+    bool m_reopening = false;
     double m_gain = 1.0;
     std::deque<std::size_t> m_queue;   // indices into `written`
     std::deque<std::size_t> m_dropped; // dropped, report still to come

@@ -414,6 +414,31 @@ TEST(PlaybackCycle, FailedReopenFallsBackToTheTimer)
     EXPECT_EQ(rig.output.written.size(), 1u);
 }
 
+// A device slow to open (a loaded desktop at start) is no missing device: nothing is said,
+// the text goes on on the timer, and the sound comes once the output has the device.
+TEST(PlaybackCycle, AnOpeningThatOnlyTimedOutIsNotSaidAndSoundFollowsLater)
+{
+    EngineRig rig;
+    rig.output.openError = -9987; // timed out
+    rig.output.openTimesOut = true;
+    EXPECT_TRUE(rig.cycle.ChooseDevices(false, 1, 3));
+    rig.cycle.ReopenWaveOut();
+    EXPECT_TRUE(rig.host.messages.empty());
+    EXPECT_TRUE(rig.state.NoSoundCard);
+    rig.send("e");
+    EXPECT_EQ(rig.host.timer1Starts.size(), 1u);
+    rig.cycle.Timer1Timer();
+    EXPECT_TRUE(rig.state.PlaybackDone);
+    EXPECT_TRUE(rig.output.written.empty());
+
+    rig.output.restore();
+    EXPECT_FALSE(rig.state.NoSoundCard);
+    rig.send("e");
+    EXPECT_EQ(rig.output.written.size(), 1u);
+    EXPECT_EQ(rig.output.openedDevices, std::vector<int>({-1, 3})); // never tried again itself
+    EXPECT_TRUE(rig.host.messages.empty());
+}
+
 TEST(PlaybackCycle, FailedReopenAfterStopStillEndsTheCharacterInFlight)
 {
     EngineRig rig;

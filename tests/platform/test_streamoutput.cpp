@@ -164,6 +164,35 @@ TEST(StreamOutput, AFrozenServerHoldsNeitherOpeningNorClosing)
     out.thaw();
 }
 
+// An opening that only ran out of time (a loaded desktop at start) is no refusal: nothing is
+// said, and the output takes the device once it answers, as after a loss.
+TEST(StreamOutput, AnOpeningPastTheBoundIsTakenInTheBackgroundOnceItAnswers)
+{
+    ClockedOutput out(256);
+    out.setRetryInterval(30ms);
+    int failures = 0;
+    int restored = 0;
+    Tags done;
+    out.setFailureHandler([&](int) { ++failures; });
+    out.setRestoredHandler([&] { ++restored; });
+    out.setDoneHandler([&](AudioOutput::Tag tag) { done.push_back(tag); });
+    out.freeze();
+    EXPECT_EQ(out.open(-1), paTimedOut);
+    EXPECT_TRUE(out.reopening());
+    EXPECT_FALSE(out.isOpen());
+    testsupport::waitFor([] { return false; }, 200);
+    EXPECT_EQ(out.openings(), 1); // no second opening piles up behind the hanging one
+    out.thaw();
+    ASSERT_TRUE(testsupport::waitFor([&] { return restored == 1; }, 10000));
+    EXPECT_TRUE(out.isOpen());
+    EXPECT_FALSE(out.reopening());
+    ASSERT_EQ(out.write(1, oneSecond().data(), 2 * 100), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 1; }));
+    EXPECT_EQ(failures, 0);
+    const auto heard = out.recording();
+    EXPECT_NE(std::find(heard.begin(), heard.end(), 1000), heard.end());
+}
+
 // Through a stall that is no loss (yet), a text goes on at its pace, silent: each buffer
 // comes back once it would have been heard, never earlier, so what follows it (its keying,
 // the end of the text and the transmitter's release) keeps its time. Sound takes up again
