@@ -12,6 +12,7 @@
 //   output_latency_ms              the stream's reported output latency
 //   bound_ms                       one callback period plus the output latency (the target)
 
+#include "bench/eventloopmain.h"
 #include "platform/audiodevices.h"
 #include "platform/outputmixer.h"
 #include "platform/portaudiooutput.h"
@@ -177,11 +178,4 @@ BENCHMARK(BM_KeyDownToSidetone)->UseManualTime()->Iterations(200)->Unit(benchmar
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv); // for the real-time request's notifier
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+KESTRELON_BENCHMARK_MAIN_WITH_EVENT_LOOP()

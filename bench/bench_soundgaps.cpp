@@ -13,6 +13,7 @@
 // Counters of BM_GapsAsHeard: gaps measured, gaps that differ from the rendered ones, the
 // largest difference in frames.
 
+#include "bench/eventloopmain.h"
 #include "engine/enginestate.h"
 #include "engine/playbackcycle.h"
 #include "engine/sendingengine.h"
@@ -374,11 +375,4 @@ BENCHMARK(BM_KeyerGapsAsHeard)->Arg(12)->Arg(30)->Iterations(1)->Unit(benchmark:
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+KESTRELON_BENCHMARK_MAIN_WITH_EVENT_LOOP()

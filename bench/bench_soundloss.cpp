@@ -15,6 +15,7 @@
 //   longest the user-interface thread's event loop went without running; `open_ms`: what an
 //   explicit opening then takes (its bound).
 
+#include "bench/eventloopmain.h"
 #include "platform/portaudiooutput.h"
 
 #include <QCoreApplication>
@@ -222,11 +223,4 @@ BENCHMARK(BM_LongestSilence)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_BackToSound)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_FrozenServer)->Iterations(1)->Unit(benchmark::kSecond);
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+KESTRELON_BENCHMARK_MAIN_WITH_EVENT_LOOP()
