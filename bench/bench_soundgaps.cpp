@@ -106,12 +106,15 @@ struct Take {
     double underruns = 0;  // as the stream's callback was told
     double realtime = 0;   // 1 when the callback thread got real-time scheduling
     double feeders = 0;    // the sound library's other threads of the stream raised with it
+    double bufferMs = 0;   // the buffer time the output had reached at the end
 };
 
 // Plays `text` at `wpm` through the engine and the real output while parec records the sink;
 // or, with `keyerElements` > 0, holds both paddles of the keyer from a dot on (dash, dot,
-// dash, ...) until that many elements have started.
-Take playAndRecord(const std::string &text, int wpm, int keyerElements = 0)
+// dash, ...) until that many elements have started. `texts` > 1 sends it as that many texts
+// of as many words each, a second apart (the idle moments where the output may change its
+// buffer).
+Take playAndRecord(const std::string &text, int wpm, int keyerElements = 0, int texts = 1)
 {
     Take take;
     const char *sink = std::getenv("KESTRELON_GAP_SINK");
@@ -146,8 +149,10 @@ Take playAndRecord(const std::string &text, int wpm, int keyerElements = 0)
     SendingEngine engine(engineState, host, output, timing, tone, effects);
     PlaybackCycle cycle(engineState, host, output, engine);
     cyclePtr = &cycle;
-    if (const char *ms = std::getenv("KESTRELON_BUFFER_MS"))
+    if (const char *ms = std::getenv("KESTRELON_BUFFER_MS")) {
         output.setBufferTime(std::chrono::duration<double>(std::atof(ms) / 1000.0));
+        output.setAdaptive(false);
+    }
     if (const int error = output.open(-1); error != 0) {
         take.error = "no output: " + std::to_string(error);
         return take;
@@ -158,16 +163,31 @@ Take playAndRecord(const std::string &text, int wpm, int keyerElements = 0)
         engineState.DashPaddleDown = engineState.DotPaddleDown = true;
         engineState.LastElementDot = true;
     }
-    engineState.PlayQueue = text;
-    cycle.BeginTransmission(true);
-    waitUntil(
-        [&] {
-            if (output.writes >= keyerElements)
-                engineState.DashPaddleDown = engineState.DotPaddleDown = false;
-            return engineState.PlaybackDone && engineState.PlayQueue.empty();
-        },
-        600000);
-    waitUntil([] { return false; }, 500);
+    std::vector<std::string> pieces(1, text);
+    if (texts > 1) {
+        std::vector<std::string> words;
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t end = std::min(text.find(' ', at), text.size() - 1) + 1;
+            words.push_back(text.substr(at, end - at));
+            at = end;
+        }
+        pieces.assign(std::size_t(texts), std::string());
+        for (std::size_t i = 0; i < words.size(); ++i)
+            pieces[i * std::size_t(texts) / words.size()] += words[i];
+    }
+    for (const std::string &piece : pieces) {
+        engineState.PlayQueue = piece;
+        cycle.BeginTransmission(true);
+        waitUntil(
+            [&] {
+                if (output.writes >= keyerElements)
+                    engineState.DashPaddleDown = engineState.DotPaddleDown = false;
+                return engineState.PlaybackDone && engineState.PlayQueue.empty();
+            },
+            600000);
+        waitUntil([] { return false; }, texts > 1 ? 1000 : 500);
+    }
+    take.bufferMs = output.bufferTime() * 1000.0;
     output.close();
     parec.terminate();
     parec.waitForFinished(3000);
@@ -335,16 +355,18 @@ Take readTake(const QString &prefix)
     return take;
 }
 
-// About `seconds` of "paris " at 20 wpm (3 s a word); soundgaps.sh --busy loads the machine.
+// About `seconds` of "paris " at 20 wpm (3 s a word), as one text or as range(1) texts;
+// soundgaps.sh --busy loads the machine.
 void BM_HolesInElements(benchmark::State &state)
 {
     const int seconds = static_cast<int>(state.range(0));
+    const int texts = state.range(1) > 0 ? static_cast<int>(state.range(1)) : 1;
     std::string text;
     for (int i = 0; i < seconds / 3; ++i)
         text += "paris ";
     for (auto _ : state) {
         const Take take = std::getenv("KESTRELON_HOLES_FROM") ? readTake(std::getenv("KESTRELON_HOLES_FROM"))
-                                                              : playAndRecord(text, 20);
+                                                              : playAndRecord(text, 20, 0, texts);
         if (!take.error.empty()) {
             state.SkipWithError(take.error.c_str());
             return;
@@ -366,9 +388,10 @@ void BM_HolesInElements(benchmark::State &state)
         state.counters["underruns"] = take.underruns;
         state.counters["realtime"] = take.realtime;
         state.counters["feeders_raised"] = take.feeders;
+        state.counters["buffer_ms"] = take.bufferMs;
     }
 }
-BENCHMARK(BM_HolesInElements)->Arg(60)->Arg(20)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_HolesInElements)->Args({60, 1})->Args({20, 1})->Args({60, 6})->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK_CAPTURE(BM_GapsAsHeard, eeeee, std::string("eeeee"))->Arg(12)->Arg(40)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK_CAPTURE(BM_GapsAsHeard, paris, std::string("paris paris"))->Arg(12)->Arg(40)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_KeyerGapsAsHeard)->Arg(12)->Arg(30)->Iterations(1)->Unit(benchmark::kSecond);

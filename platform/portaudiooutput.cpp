@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <thread>
 #include <vector>
 
@@ -37,10 +38,14 @@ StreamOutput::StreamOutput()
     m_retry = std::make_unique<QTimer>();
     m_retry->setSingleShot(true);
     QObject::connect(m_retry.get(), &QTimer::timeout, m_retry.get(), [this] { retry(); });
+    m_adapt = std::make_unique<QTimer>();
+    m_adapt->setInterval(WatchMs);
+    QObject::connect(m_adapt.get(), &QTimer::timeout, m_adapt.get(), [this] { adapt(); });
 }
 
 StreamOutput::~StreamOutput()
 {
+    m_adapt.reset();
     m_retry.reset();
     m_watch.reset();
     m_notifier.reset();
@@ -103,13 +108,16 @@ int StreamOutput::open(int device)
     m_open = true;
     m_openedAt = m_lastProgress = std::chrono::steady_clock::now();
     m_blocksSeen = m_mixer.blocksRendered();
+    startAdapting();
     return 0;
 }
 
 void StreamOutput::close()
 {
     m_retry->stop();
+    m_adapt->stop();
     m_lost = false;
+    m_switching = false;
     m_wantedAttempt.store(0);
     disarm();
     m_probing = false;
@@ -283,10 +291,18 @@ void StreamOutput::giveUp(int error)
     if (!m_mixer.takeOver())
         return;
     disarm();
-    m_open = false;
-    m_watch->stop();
-    m_mixer.dropAllStopped();
     post([this] { stopStream(true); });
+    lose(error);
+}
+
+// The stream is stopped or going to be, and no callback touches the mixer.
+void StreamOutput::lose(int error)
+{
+    m_open = false;
+    m_switching = false;
+    m_watch->stop();
+    m_adapt->stop();
+    m_mixer.dropAllStopped();
     // The owner hears of it before the reports, so the next buffer goes to no dead device.
     reportFailure(error);
     signalDone();
@@ -354,6 +370,7 @@ void StreamOutput::endProbe(bool back)
         m_lastProgress = std::chrono::steady_clock::now();
         m_openedAt = m_lastProgress - m_startGrace;
         m_blocksSeen = m_mixer.blocksRendered();
+        startAdapting();
         reportRestored();
         return;
     }
@@ -361,6 +378,105 @@ void StreamOutput::endProbe(bool back)
     m_wantedAttempt.store(0);
     post([this] { stopStream(true); });
     scheduleRetry();
+}
+
+// ---- The buffer's steps --------------------------------------------------------------------
+
+double StreamOutput::bufferTime() const
+{
+    const double base = m_baseBuffer.load();
+    return std::max(base, std::min(MaxBufferTime, std::ldexp(base, m_step.load())));
+}
+
+void StreamOutput::startAdapting()
+{
+    m_underrunsSeen = underruns();
+    m_recentUnderruns.clear();
+    m_growWanted = false;
+    m_quietSince = std::chrono::steady_clock::now();
+    m_wasIdle = false;
+    if (m_adaptive)
+        m_adapt->start();
+}
+
+bool StreamOutput::idle() const
+{
+    return m_mixer.outstanding() == 0 && m_sidetone.lastKeyDown() == m_sidetone.endedReported();
+}
+
+void StreamOutput::adapt()
+{
+    if (!m_open || m_switching)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    const bool isIdle = idle();
+    const std::uint64_t count = underruns();
+    if (count != m_underrunsSeen) {
+        m_quietSince = now;
+        // Running dry between texts is heard by nobody.
+        if (!isIdle || !m_wasIdle) {
+            for (std::uint64_t k = m_underrunsSeen; k != count && int(m_recentUnderruns.size()) < GrowAfter; ++k)
+                m_recentUnderruns.push_back(now);
+        }
+        m_underrunsSeen = count;
+    }
+    while (!m_recentUnderruns.empty() && now - m_recentUnderruns.front() > GrowWindow)
+        m_recentUnderruns.pop_front();
+    if (int(m_recentUnderruns.size()) >= GrowAfter) {
+        m_recentUnderruns.clear();
+        m_growWanted = true;
+    }
+    if (isIdle && !m_wasIdle)
+        m_idleSince = now;
+    m_wasIdle = isIdle;
+    // Switched only when nothing sounds, nor still sits in the device's buffer.
+    if (!isIdle || now - m_idleSince < IdleBefore)
+        return;
+    const int step = m_step.load();
+    const bool canGrow = std::ldexp(m_baseBuffer.load(), step + 1) <= MaxBufferTime + 1e-9;
+    if (m_growWanted && canGrow)
+        switchBuffer(step + 1);
+    else if (step > 0 && now - m_quietSince >= m_quietStretch)
+        switchBuffer(step - 1);
+    m_growWanted = m_growWanted && canGrow;
+}
+
+// The stream is stopped (what the device holds plays out) and opened again with the step's
+// buffer, on the session's thread; meanwhile written buffers wait in the mixer.
+void StreamOutput::switchBuffer(int step)
+{
+    m_step.store(step);
+    m_switching = true;
+    m_growWanted = false;
+    disarm();
+    const std::uint64_t attempt = ++m_attempts;
+    m_wantedAttempt.store(attempt);
+    QSocketNotifier *context = m_notifier.get();
+    post([this, attempt, context, device = m_device] {
+        stopStream(false);
+        int error = startStream(device);
+        if (error == 0 && m_wantedAttempt.load() != attempt) {
+            stopStream(true);
+            error = paTimedOut;
+        }
+        QMetaObject::invokeMethod(
+            context, [this, attempt, error] { switched(attempt, error); }, Qt::QueuedConnection);
+    });
+}
+
+void StreamOutput::switched(std::uint64_t attempt, int error)
+{
+    if (!m_switching || attempt != m_wantedAttempt.load())
+        return;
+    m_switching = false;
+    if (error != 0) {
+        lose(error);
+        return;
+    }
+    m_feeding.store(true);
+    m_openedAt = m_lastProgress = std::chrono::steady_clock::now();
+    m_blocksSeen = m_mixer.blocksRendered();
+    startAdapting();
 }
 
 // ---- PortAudioOutput -----------------------------------------------------------------------
@@ -396,7 +512,7 @@ int PortAudioOutput::openStream(int device)
     parameters.device = index;
     parameters.channelCount = Channels;
     parameters.sampleFormat = paInt16;
-    parameters.suggestedLatency = std::max(info->defaultLowOutputLatency, m_bufferTime.load());
+    parameters.suggestedLatency = std::max(info->defaultLowOutputLatency, bufferTime());
     PaStream *stream = nullptr;
     const std::vector<pid_t> before = realtime::threadsOfThisProcess();
     PaError error = Pa_OpenStream(&stream, nullptr, &parameters, SampleRate,

@@ -17,6 +17,11 @@
 // by itself, at growing intervals (RetryFirst up to RetryLast), and counts it back once it
 // has taken ProbeFrames of sound: isOpen() is true again and the restored handler runs.
 //
+// A stream whose device runs dry again and again while sound plays (a loaded desktop) is opened
+// anew with twice the buffer (up to MaxBufferTime) at the next idle moment, so no sound is cut
+// and the user-interface thread waits for nothing; after QuietStretch without running dry it
+// goes back a step, again only when idle. Every buffer is still reported done once, in order.
+//
 // Create, open, write, reset and close on the user-interface thread only.
 
 #include "platform/audiooutput.h"
@@ -101,6 +106,25 @@ public:
     void setLossLimit(std::chrono::milliseconds limit) { m_lossLimit = limit; }
     void setRetryInterval(std::chrono::milliseconds first) { m_retryFirst = first; }
 
+    // Blocks the device ran dry before, since the output was made.
+    virtual std::uint64_t underruns() const { return 0; }
+    // The buffer asked of the device at the lowest step (the stream open now keeps its own).
+    void setBufferTime(std::chrono::duration<double> seconds) { m_baseBuffer = seconds.count(); }
+    // The buffer the next opening asks for: the lowest, doubled at each step grown.
+    double bufferTime() const;
+    static constexpr double DefaultBufferTime = 0.010;
+    static constexpr double MaxBufferTime = 0.040;
+    // This many underruns within GrowWindow while sound plays take the buffer a step up...
+    static constexpr int GrowAfter = 3;
+    static constexpr std::chrono::milliseconds GrowWindow{10000};
+    // ...this long without one takes it a step down...
+    static constexpr std::chrono::milliseconds QuietStretch{60000};
+    // ...each once the output has been idle (no buffer out, no sidetone) for this long.
+    static constexpr std::chrono::milliseconds IdleBefore{300};
+    void setQuietStretch(std::chrono::milliseconds quiet) { m_quietStretch = quiet; }
+    // Off: the buffer stays at the lowest step (a benchmark of one buffer time).
+    void setAdaptive(bool adaptive) { m_adaptive = adaptive; }
+
 protected:
     // On the session's thread: opens and starts the stream on `device`; 0 or an error number.
     virtual int startStream(int device) = 0;
@@ -132,6 +156,12 @@ private:
     void retry();
     void probeOpened(std::uint64_t attempt, int error);
     void endProbe(bool back);
+    void startAdapting();
+    void adapt();
+    bool idle() const;
+    void switchBuffer(int step);
+    void switched(std::uint64_t attempt, int error);
+    void lose(int error);
 
     SidetoneVoice m_sidetone; // before the mixer, which reads it
     OutputMixer m_mixer;
@@ -165,6 +195,20 @@ private:
     std::uint64_t m_probeFrom = 0;
     std::chrono::steady_clock::time_point m_probeSince;
     std::unique_ptr<QTimer> m_retry;
+
+    // The buffer's steps.
+    std::atomic<double> m_baseBuffer{DefaultBufferTime}; // read by the session's thread
+    std::atomic<int> m_step{0};
+    bool m_adaptive = true;
+    bool m_switching = false;
+    bool m_growWanted = false;
+    std::uint64_t m_underrunsSeen = 0;
+    std::deque<std::chrono::steady_clock::time_point> m_recentUnderruns;
+    std::chrono::steady_clock::time_point m_quietSince;
+    std::chrono::steady_clock::time_point m_idleSince;
+    bool m_wasIdle = false;
+    std::chrono::milliseconds m_quietStretch = QuietStretch;
+    std::unique_ptr<QTimer> m_adapt;
 };
 
 // The stream of PortAudio, at the lowest latency the device offers. Its callback thread asks
@@ -177,14 +221,9 @@ public:
     // `device` is an index into audiodevices::outputDeviceNames(), or -1 for the default.
     double outputLatency() const override;
 
-    // Blocks the device ran dry before (the callback's underflow flags), since the output was
-    // made: what a larger buffer would have spared.
-    std::uint64_t underruns() const { return m_underruns.load(std::memory_order_relaxed); }
-    // The buffer the next open asks the device for (at least what the device offers as its
-    // lowest latency); the stream open now keeps its own.
-    void setBufferTime(std::chrono::duration<double> seconds) { m_bufferTime = seconds.count(); }
-    double bufferTime() const { return m_bufferTime.load(); }
-    static constexpr double DefaultBufferTime = 0.010;
+    // The callback's underflow flags: what a larger buffer would have spared. The device is
+    // asked for at least its own lowest latency, whatever the buffer time.
+    std::uint64_t underruns() const override { return m_underruns.load(std::memory_order_relaxed); }
 
     // What the system granted the callback thread of the current stream.
     realtime::Scheduling audioScheduling() const { return m_realtime.scheduling(); }
@@ -205,7 +244,6 @@ private:
                         void *self);
 
     PaStream *m_stream = nullptr;
-    std::atomic<double> m_bufferTime{DefaultBufferTime}; // read by the session's thread
     realtime::AudioThreadRequest m_realtime;
     std::atomic<std::uint64_t> m_underruns{0};
 };

@@ -48,6 +48,8 @@ public:
     void setDoneHandler(DoneHandler handler) { m_done = std::move(handler); }
     // The last key-down's number (0 before the first).
     std::uint32_t lastKeyDown() const { return m_sequence; }
+    // The last key-down whose end was delivered: equal to lastKeyDown() once all is silent.
+    std::uint32_t endedReported() const { return m_delivered; }
 
     // --- audio thread ---
 

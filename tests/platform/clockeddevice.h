@@ -57,6 +57,11 @@ public:
         }
         m_gate.notify_all();
     }
+    // The device says it ran dry `count` more times (its callback's underflow flags).
+    void underrun(int count) { m_underruns += count; }
+    std::uint64_t underruns() const override { return m_underruns; }
+    // The buffer time the last opening asked for.
+    double openedWith() const { return m_openedWith; }
     // Openings tried, openings and closings under way (hanging), streams running.
     int openings() const { return m_openings; }
     int hanging() const { return m_hanging; }
@@ -66,6 +71,7 @@ protected:
     int startStream(int) override
     {
         ++m_openings;
+        m_openedWith = bufferTime();
         hang();
         if (m_failOpenings > 0) {
             --m_failOpenings;
@@ -129,6 +135,8 @@ private:
     const std::size_t m_block;
     std::atomic<int> m_failOpenings{0};
     std::atomic<int> m_openings{0};
+    std::atomic<std::uint64_t> m_underruns{0};
+    std::atomic<double> m_openedWith{0.0};
     std::atomic<int> m_hanging{0};
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_frozen{false};

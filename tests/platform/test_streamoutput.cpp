@@ -236,3 +236,74 @@ TEST(StreamOutput, ThroughAStallBuffersComeBackWhenTheyWouldHaveBeenHeard)
 }
 
 } // namespace
+
+namespace {
+
+// A device that runs dry again and again while a text plays gets a larger buffer, but only
+// once the text has ended: the stream is opened anew then, nothing of the text is cut, and
+// each buffer comes back once, in order. After a quiet stretch it goes back a step.
+TEST(StreamOutput, UnderrunsGrowTheBufferAtIdleOnlyAndAQuietStretchShrinksIt)
+{
+    ClockedOutput out(256);
+    out.setStartGrace(0ms);
+    out.setQuietStretch(60000ms);
+    Tags done;
+    out.setDoneHandler([&](AudioOutput::Tag tag) { done.push_back(tag); });
+    ASSERT_EQ(out.open(-1), 0);
+    EXPECT_DOUBLE_EQ(out.openedWith(), 0.010);
+    const auto &second = oneSecond();
+    ASSERT_EQ(out.write(1, second.data(), second.size()), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return !out.recording().empty(); }));
+    out.underrun(StreamOutput::GrowAfter);
+    testsupport::waitFor([] { return false; }, 400);
+    EXPECT_EQ(out.openings(), 1); // not while the text sounds
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 1; }, 3000));
+    EXPECT_EQ(out.openings(), 1);
+    testsupport::waitFor([] { return false; }, 100);
+    const auto firstStream = out.recording();
+    EXPECT_EQ(std::count(firstStream.begin(), firstStream.end(), 1000), std::ptrdiff_t(second.size()));
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.openings() == 2; }, 3000));
+    EXPECT_DOUBLE_EQ(out.openedWith(), 0.020);
+    EXPECT_TRUE(out.isOpen());
+    // What is written during the switch waits for the new stream.
+    ASSERT_EQ(out.write(2, second.data(), 2 * 200), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 2; }));
+    EXPECT_EQ(done, (Tags{1, 2}));
+    testsupport::waitFor([] { return false; }, 100);
+    const auto secondStream = out.recording();
+    EXPECT_EQ(std::count(secondStream.begin(), secondStream.end(), 1000), 2 * 200);
+
+    // Underruns between texts are heard by nobody: no step up for them.
+    testsupport::waitFor([] { return false; }, 300);
+    out.underrun(2 * StreamOutput::GrowAfter);
+    testsupport::waitFor([] { return false; }, 800);
+    EXPECT_EQ(out.openings(), 2);
+
+    out.setQuietStretch(300ms);
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.openings() == 3; }, 3000));
+    EXPECT_DOUBLE_EQ(out.openedWith(), 0.010);
+    testsupport::waitFor([] { return false; }, 800);
+    EXPECT_EQ(out.openings(), 3); // the lowest step stays
+    EXPECT_EQ(done.size(), 2u);
+}
+
+// The steps stop at MaxBufferTime however often the device runs dry.
+TEST(StreamOutput, TheBufferGrowsNoFurtherThanItsLargestStep)
+{
+    ClockedOutput out(256);
+    out.setStartGrace(0ms);
+    Tags done;
+    out.setDoneHandler([&](AudioOutput::Tag tag) { done.push_back(tag); });
+    ASSERT_EQ(out.open(-1), 0);
+    const auto &second = oneSecond();
+    for (int k = 1; k <= 3; ++k) {
+        ASSERT_EQ(out.write(k, second.data(), 2 * 4410), 0);
+        out.underrun(StreamOutput::GrowAfter);
+        ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == std::size_t(k); }, 3000));
+        testsupport::waitFor([] { return false; }, 1000);
+    }
+    EXPECT_EQ(out.openings(), 3);
+    EXPECT_DOUBLE_EQ(out.openedWith(), StreamOutput::MaxBufferTime);
+}
+
+} // namespace
