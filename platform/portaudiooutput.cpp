@@ -329,10 +329,19 @@ void StreamOutput::retry()
         scheduleRetry();
         return;
     }
+    openInBackground(false, &StreamOutput::probeOpened);
+}
+
+// On the session's thread: opens a stream (after stopping the one open, when `restart`; what
+// the device holds plays out) as a new try; `then(try, error)` follows on this thread.
+void StreamOutput::openInBackground(bool restart, void (StreamOutput::*then)(std::uint64_t, int))
+{
     const std::uint64_t attempt = ++m_attempts;
     m_wantedAttempt.store(attempt);
     QSocketNotifier *context = m_notifier.get();
-    post([this, attempt, context, device = m_device] {
+    post([this, attempt, context, restart, then, device = m_device] {
+        if (restart)
+            stopStream(false);
         int error = startStream(device);
         if (error == 0 && m_wantedAttempt.load() != attempt) {
             // Closed or opened anew meanwhile: this stream is nobody's.
@@ -340,7 +349,7 @@ void StreamOutput::retry()
             error = paTimedOut;
         }
         QMetaObject::invokeMethod(
-            context, [this, attempt, error] { probeOpened(attempt, error); }, Qt::QueuedConnection);
+            context, [this, attempt, error, then] { (this->*then)(attempt, error); }, Qt::QueuedConnection);
     });
 }
 
@@ -441,27 +450,14 @@ void StreamOutput::adapt()
     m_growWanted = m_growWanted && canGrow;
 }
 
-// The stream is stopped (what the device holds plays out) and opened again with the step's
-// buffer, on the session's thread; meanwhile written buffers wait in the mixer.
+// The stream is opened again with the step's buffer; meanwhile written buffers wait in the mixer.
 void StreamOutput::switchBuffer(int step)
 {
     m_step.store(step);
     m_switching = true;
     m_growWanted = false;
     disarm();
-    const std::uint64_t attempt = ++m_attempts;
-    m_wantedAttempt.store(attempt);
-    QSocketNotifier *context = m_notifier.get();
-    post([this, attempt, context, device = m_device] {
-        stopStream(false);
-        int error = startStream(device);
-        if (error == 0 && m_wantedAttempt.load() != attempt) {
-            stopStream(true);
-            error = paTimedOut;
-        }
-        QMetaObject::invokeMethod(
-            context, [this, attempt, error] { switched(attempt, error); }, Qt::QueuedConnection);
-    });
+    openInBackground(true, &StreamOutput::switched);
 }
 
 void StreamOutput::switched(std::uint64_t attempt, int error)

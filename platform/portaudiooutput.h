@@ -115,8 +115,8 @@ public:
     static constexpr double DefaultBufferTime = 0.010;
     static constexpr double MaxBufferTime = 0.040;
     // This many underruns within GrowWindow while sound plays take the buffer a step up...
-    static constexpr int GrowAfter = 3;
-    static constexpr std::chrono::milliseconds GrowWindow{10000};
+    static constexpr int GrowAfter = 2;
+    static constexpr std::chrono::milliseconds GrowWindow{30000};
     // ...this long without one takes it a step down...
     static constexpr std::chrono::milliseconds QuietStretch{60000};
     // ...each once the output has been idle (no buffer out, no sidetone) for this long.
@@ -154,6 +154,7 @@ private:
     void post(std::function<void()> call);
     void scheduleRetry();
     void retry();
+    void openInBackground(bool restart, void (StreamOutput::*then)(std::uint64_t, int));
     void probeOpened(std::uint64_t attempt, int error);
     void endProbe(bool back);
     void startAdapting();
