@@ -55,11 +55,16 @@ struct PortAudioInput::Reader {
 
     // On the session's thread.
     int openStream(int device);
-    void closeStream()
+    // Any thread: the worker ends at its next read or wait.
+    void askToStop()
     {
         stop = true;
         events.fetch_add(1);
         events.notify_all();
+    }
+    void closeStream()
+    {
+        askToStop();
         if (worker.joinable())
             worker.join();
         if (stream) {
@@ -165,9 +170,7 @@ void PortAudioInput::close()
     if (!m_reader)
         return;
     std::shared_ptr<Reader> reader = std::move(m_reader);
-    reader->stop = true;
-    reader->events.fetch_add(1);
-    reader->events.notify_all();
+    reader->askToStop();
     // The worker may be held in a read by a frozen server: joined where nobody waits for it.
     PortAudioSession::post([reader] { reader->closeStream(); });
 }
