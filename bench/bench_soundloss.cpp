@@ -14,6 +14,12 @@
 //   output loses the stream and tries it again, then is closed; counter `gui_wait_ms`: the
 //   longest the user-interface thread's event loop went without running; `open_ms`: what an
 //   explicit opening then takes (its bound).
+// - TextThroughAStall/0 (sink suspended) and /1 (server stopped): a text of 15 characters of
+//   200 ms, each written when the one before is reported done (as the sending engine does,
+//   which keys the lines at each write and releases PTT at the last report), with the server
+//   stalled for 1 s from 0.6 s on, short of a loss; counters `end_late_ms`: how much later than
+//   the text's own length the last report came (PTT held that much longer), `worst_gap_ms`:
+//   the largest amount by which one character's turn exceeded its 200 ms.
 
 #include "bench/eventloopmain.h"
 #include "platform/portaudiooutput.h"
@@ -217,10 +223,66 @@ void BM_FrozenServer(benchmark::State &state)
     }
 }
 
+void BM_TextThroughAStall(benchmark::State &state)
+{
+    const bool stop = state.range(0) == 1;
+    const char *pid = std::getenv("KESTRELON_PULSE_PID");
+    if (stop && !pid) {
+        state.SkipWithError("KESTRELON_PULSE_PID not set");
+        return;
+    }
+    constexpr int Characters = 15;
+    static const std::vector<std::int16_t> character = [] {
+        std::vector<std::int16_t> v(2 * 4410);
+        for (std::size_t i = 0; i < v.size(); ++i)
+            v[i] = static_cast<std::int16_t>((i / 2) % 28 < 14 ? 3000 : -3000);
+        return v;
+    }();
+    for (auto _ : state) {
+        PortAudioOutput out;
+        if (out.open(-1) != 0) {
+            state.SkipWithError("no sound output");
+            return;
+        }
+        runFor(3500); // past the start's grace
+        std::vector<Clock::time_point> turns;
+        AudioOutput::Tag next = 1;
+        out.setDoneHandler([&](AudioOutput::Tag) {
+            turns.push_back(Clock::now());
+            if (next <= Characters)
+                out.write(next++, character.data(), character.size());
+        });
+        turns.push_back(Clock::now());
+        out.write(next++, character.data(), character.size());
+        runFor(600);
+        if (stop)
+            ::kill(std::atoi(pid), SIGSTOP);
+        else
+            pactl({"suspend-sink", "@DEFAULT_SINK@", "1"});
+        runFor(1000);
+        if (stop)
+            ::kill(std::atoi(pid), SIGCONT);
+        else
+            pactl({"suspend-sink", "@DEFAULT_SINK@", "0"});
+        if (!runUntil([&] { return int(turns.size()) == Characters + 1; }, 20000)) {
+            state.SkipWithError("the text never ended");
+            return;
+        }
+        double worst = 0;
+        for (std::size_t i = 1; i < turns.size(); ++i)
+            worst = std::max(worst, std::chrono::duration<double, std::milli>(turns[i] - turns[i - 1]).count() - 200);
+        state.counters["end_late_ms"] =
+            std::chrono::duration<double, std::milli>(turns.back() - turns.front()).count() - Characters * 200.0;
+        state.counters["worst_gap_ms"] = worst;
+        runFor(2000);
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_LongestSilence)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_BackToSound)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_FrozenServer)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_TextThroughAStall)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kSecond);
 
 KESTRELON_BENCHMARK_MAIN_WITH_EVENT_LOOP()

@@ -102,6 +102,7 @@ public:
     // The margin the writer gets after a report (see DefaultMarginFrames); clamped so that
     // the staging ring always holds what is planned.
     void setMarginFrames(std::size_t frames);
+    std::size_t marginFrames() const { return m_margin.load(std::memory_order_relaxed); }
 
     // Time from `now` until a buffer pushed now (after a drop) starts to be rendered: what has
     // been handed back but not rendered yet, or the wait for the next block. Zero before the

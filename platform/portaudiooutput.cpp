@@ -17,8 +17,9 @@
 #include <vector>
 
 namespace {
-// How often the stream is watched while buffers are out.
+// How often the stream is watched while buffers are out, and while it is stalled.
 constexpr int WatchMs = 100;
+constexpr int StallLook = 10;
 } // namespace
 
 // ---- StreamOutput ------------------------------------------------------------------------
@@ -34,10 +35,15 @@ StreamOutput::StreamOutput()
     }
     m_watch = std::make_unique<QTimer>();
     m_watch->setInterval(WatchMs);
+    m_watch->setTimerType(Qt::PreciseTimer);
     QObject::connect(m_watch.get(), &QTimer::timeout, m_watch.get(), [this] { watch(); });
     m_retry = std::make_unique<QTimer>();
     m_retry->setSingleShot(true);
     QObject::connect(m_retry.get(), &QTimer::timeout, m_retry.get(), [this] { retry(); });
+    m_hold = std::make_unique<QTimer>();
+    m_hold->setSingleShot(true);
+    m_hold->setTimerType(Qt::PreciseTimer);
+    QObject::connect(m_hold.get(), &QTimer::timeout, m_hold.get(), [this] { deliverDone(); });
     m_adapt = std::make_unique<QTimer>();
     m_adapt->setInterval(WatchMs);
     QObject::connect(m_adapt.get(), &QTimer::timeout, m_adapt.get(), [this] { adapt(); });
@@ -46,6 +52,7 @@ StreamOutput::StreamOutput()
 StreamOutput::~StreamOutput()
 {
     m_adapt.reset();
+    m_hold.reset();
     m_retry.reset();
     m_watch.reset();
     m_notifier.reset();
@@ -121,6 +128,7 @@ void StreamOutput::close()
     m_wantedAttempt.store(0);
     disarm();
     m_probing = false;
+    endStall();
     if (m_open) {
         m_open = false;
         m_watch->stop();
@@ -147,11 +155,16 @@ int StreamOutput::write(Tag tag, const std::int16_t *data, std::size_t values)
         return paInternalError;
     if (!m_mixer.push(tag, data, values))
         return paInsufficientMemory;
-    // When it would have been heard to its end, at the latest, were the stream running.
+    // When it would be rendered to its end were the stream running: after what is queued, or
+    // after what was handed back (through a stall: the end of the buffer last due).
     const auto now = std::chrono::steady_clock::now();
-    const auto length = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-        std::chrono::duration<double>(double(values / Channels) / SampleRate + startDelay()));
-    m_deadlines.push_back(std::max(now, m_deadlines.empty() ? now : m_deadlines.back()) + length);
+    const auto toDuration = [](double seconds) {
+        return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+            std::chrono::duration<double>(seconds));
+    };
+    const auto starts = std::max(now + toDuration(startDelay()),
+                                 m_deadlines.empty() ? m_stalledEnd : m_deadlines.back().end);
+    m_deadlines.push_back({starts, starts + toDuration(double(values / Channels) / SampleRate)});
     // A stream that stops, or stopped by itself, would never hand the buffer back. A stream
     // that has taken nothing since it was last watched keeps its stall running.
     if (!m_watch->isActive()) {
@@ -159,8 +172,8 @@ int StreamOutput::write(Tag tag, const std::int16_t *data, std::size_t values)
             m_blocksSeen = blocks;
             m_lastProgress = now;
         }
-        m_watch->start();
     }
+    armWatch(now);
     return 0;
 }
 
@@ -204,7 +217,10 @@ double StreamOutput::startDelay() const
 {
     if (!m_open)
         return 0.0;
-    return std::chrono::duration<double>(m_mixer.untilPushedStarts(std::chrono::steady_clock::now()))
+    const auto now = std::chrono::steady_clock::now();
+    // Through a stall, a buffer starts (silent) where the one last due would have ended.
+    return std::chrono::duration<double>(std::max<std::chrono::steady_clock::duration>(
+                                             m_mixer.untilPushedStarts(now), m_stalledEnd - now))
         .count();
 }
 
@@ -217,7 +233,16 @@ void StreamOutput::renderBlock(std::int16_t *out, std::size_t frames, OutputMixe
 {
     m_inside.fetch_add(1);
     if (m_feeding.load()) {
-        if (m_mixer.render(out, frames, when))
+        const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+        const auto previous = m_lastBlockAt.exchange(now, std::memory_order_relaxed);
+        // Back after a stall with a buffer written meanwhile: silent until the user-interface
+        // thread has seen whether that buffer is still in step (see watch()).
+        int armed = ResumeArmed;
+        if (now - previous >= m_stallCutTicks.load(std::memory_order_relaxed))
+            m_resume.compare_exchange_strong(armed, ResumeMuted);
+        if (m_resume.load() == ResumeMuted)
+            std::fill(out, out + frames * Channels, std::int16_t{0});
+        else if (m_mixer.render(out, frames, when))
             signalDone();
         m_framesTaken.fetch_add(frames, std::memory_order_relaxed);
     } else {
@@ -238,6 +263,12 @@ void StreamOutput::deliverDone()
     // Clear the count before taking the tags, so a tag pushed meanwhile wakes us again.
     std::uint64_t count = 0;
     [[maybe_unused]] const ssize_t got = ::read(m_eventFd, &count, sizeof count);
+    m_sidetone.deliverDone();
+    // Sound silenced after a stall comes back when it would have ended.
+    if (const auto now = std::chrono::steady_clock::now(); now < m_holdUntil) {
+        m_hold->start(std::chrono::ceil<std::chrono::milliseconds>(m_holdUntil - now));
+        return;
+    }
     Tag tag = 0;
     // One at a time: a handler may run the event loop and take the next ones itself.
     while (m_mixer.popDone(tag)) {
@@ -245,7 +276,6 @@ void StreamOutput::deliverDone()
             m_deadlines.pop_front();
         reportDone(tag);
     }
-    m_sidetone.deliverDone();
 }
 
 // While buffers are out, the stream must keep asking for blocks; a stream opened again after
@@ -264,25 +294,88 @@ void StreamOutput::watch()
         m_watch->stop();
         return;
     }
+    const bool starting = now - m_openedAt < m_startGrace;
+    // A block taken silent just after a stall counts as sound taken too.
+    const auto lastBlock = lastBlockAt();
     if (const std::uint64_t blocks = m_mixer.blocksRendered();
-        blocks != m_blocksSeen || now - m_openedAt < m_startGrace) {
+        blocks != m_blocksSeen || starting || now - lastBlock < m_stallCut) {
         m_blocksSeen = blocks;
         m_lastProgress = now;
-        return;
-    }
-    if ((!callsPending() && !streamActive()) || now - m_lastProgress >= m_lossLimit) {
+    } else if ((!callsPending() && !streamActive()) || now - m_lastProgress >= m_lossLimit) {
         giveUp(paDeviceUnavailable);
         return;
     }
-    // Stalled, but not lost (yet): what should have been heard by now is given back, so the
-    // text, its keying and its end keep their time. The stream plays what follows once it
-    // takes sound again.
-    if (now - m_lastProgress >= StallCut && !m_deadlines.empty()
-        && now - m_deadlines.front() >= StallCut && m_mixer.takeOver()) {
-        m_mixer.dropAllStopped();
-        m_mixer.release();
-        signalDone();
+    // Stalled, but not lost (yet): a buffer due now is given back as the running stream would
+    // have, so the text, its keying and its end keep their time. The stream plays what
+    // follows once it takes sound again. Not while a new stream may still be starting.
+    if (!starting && !m_deadlines.empty() && now - lastBlock >= m_stallCut) {
+        if (!m_stalled) {
+            m_stalled = true;
+            m_stallFrom = lastBlock;
+        }
+        if (now >= m_deadlines.front().end - margin() && m_mixer.takeOver()) {
+            // What was queued behind it (a noise tail) would have been cut by the next buffer.
+            m_stalledEnd = m_deadlines.front().end;
+            m_mixer.dropAllStopped();
+            m_mixer.release();
+            m_resume.store(ResumeArmed);
+            signalDone();
+        }
+    } else if (m_stalled && now - lastBlock < m_stallCut) {
+        m_stalled = false;
+        // Taking sound again: a buffer written during the stall would now sound late, out of
+        // step with its keying, which has gone on. It is dropped unheard and comes back when it
+        // would have ended; the next one is heard in step.
+        if (!m_deadlines.empty() && m_deadlines.front().start >= m_stallFrom
+            && now - m_deadlines.front().start >= m_stallCut) {
+            m_holdUntil = m_deadlines.front().end - margin();
+            m_stalledEnd = m_deadlines.front().end;
+            // The callback has rendered none of it: it stays silent until this is seen.
+            m_mixer.dropQueued();
+        }
+        m_resume.store(ResumeOff);
     }
+    armWatch(now);
+}
+
+// The next look comes when the first buffer out is due, or when a stalled stream's block is
+// this late, and at least every WatchMs.
+void StreamOutput::armWatch(std::chrono::steady_clock::time_point now)
+{
+    using namespace std::chrono;
+    auto next = milliseconds(WatchMs);
+    if (!m_deadlines.empty()) {
+        const auto due = std::max(m_deadlines.front().end - margin(), lastBlockAt() + m_stallCut);
+        next = std::clamp(ceil<milliseconds>(due - now), milliseconds(1), next);
+        // While stalled, the stream's return is seen within a few milliseconds.
+        if (m_stalled)
+            next = std::min(next, milliseconds(StallLook));
+    }
+    if (!m_watch->isActive() || m_watch->remainingTimeAsDuration() > next)
+        m_watch->start(next);
+}
+
+// Nothing waits for a stalled stream's timing any more: reports go out as they come.
+void StreamOutput::endStall()
+{
+    m_resume.store(ResumeOff);
+    m_stalled = false;
+    m_holdUntil = {};
+    m_stalledEnd = {};
+    m_hold->stop();
+}
+
+// What the writer gets after a report: a buffer is due back this long before its end.
+std::chrono::steady_clock::duration StreamOutput::margin() const
+{
+    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(double(m_mixer.marginFrames()) / SampleRate));
+}
+
+std::chrono::steady_clock::time_point StreamOutput::lastBlockAt() const
+{
+    return std::chrono::steady_clock::time_point(
+        std::chrono::steady_clock::duration(m_lastBlockAt.load(std::memory_order_relaxed)));
 }
 
 void StreamOutput::giveUp(int error)
@@ -302,6 +395,7 @@ void StreamOutput::lose(int error)
     m_switching = false;
     m_watch->stop();
     m_adapt->stop();
+    endStall();
     m_mixer.dropAllStopped();
     // The owner hears of it before the reports, so the next buffer goes to no dead device.
     reportFailure(error);
@@ -366,7 +460,7 @@ void StreamOutput::probeOpened(std::uint64_t attempt, int error)
     m_probeSince = std::chrono::steady_clock::now();
     m_probing = true;
     m_feeding.store(true);
-    m_watch->start();
+    m_watch->start(WatchMs);
 }
 
 void StreamOutput::endProbe(bool back)

@@ -17,6 +17,11 @@
 // by itself, at growing intervals (RetryFirst up to RetryLast), and counts it back once it
 // has taken ProbeFrames of sound: isOpen() is true again and the restored handler runs.
 //
+// A stall short of a loss keeps the text's time: a buffer due while the stream takes nothing
+// is given back when a running stream would have given it, and one written meanwhile that would
+// sound late once the stream is back is dropped unheard and given back at its own time. So the
+// keying, which follows the reports, and the PTT's release at the text's end never wait for it.
+//
 // A stream whose device runs dry again and again while sound plays (a loaded desktop) is opened
 // anew with twice the buffer (up to MaxBufferTime) at the next idle moment, so no sound is cut
 // and the user-interface thread waits for nothing; after QuietStretch without running dry it
@@ -47,9 +52,10 @@ public:
     // desktop loaded four times over, PulseAudio's recovery from an underrun took up to 2 s
     // (bench_soundloss); a lost server never comes back by itself within this.
     static constexpr std::chrono::milliseconds LossMs{3000};
-    // A stream that has taken no sound for this long gives back every buffer that should have
-    // been heard this long ago: the text goes on at its pace through a stall, silent.
-    static constexpr std::chrono::milliseconds StallCut{400};
+    // A stream that has taken no sound for this long when a buffer is due gives it back then,
+    // as a running stream would have: through a stall the text, its keying and the PTT's
+    // release keep their time, silent. A block missing for this long is a hole already.
+    static constexpr std::chrono::milliseconds StallCut{40};
     // The longest the user-interface thread waits for a stream to open.
     static constexpr std::chrono::milliseconds OpenBound{1500};
     // After a loss: the first new try, and the longest wait between tries.
@@ -104,6 +110,12 @@ public:
     static constexpr std::chrono::milliseconds StartGrace{3000};
     // The loss limit and the first retry interval in place of LossMs and RetryFirst.
     void setLossLimit(std::chrono::milliseconds limit) { m_lossLimit = limit; }
+    // How long a stream must have taken nothing for a due buffer to be given back (StallCut).
+    void setStallCut(std::chrono::milliseconds cut)
+    {
+        m_stallCut = cut;
+        m_stallCutTicks.store(std::chrono::steady_clock::duration(cut).count());
+    }
     void setRetryInterval(std::chrono::milliseconds first) { m_retryFirst = first; }
 
     // Blocks the device ran dry before, since the output was made.
@@ -149,6 +161,10 @@ private:
     void signalDone();
     void deliverDone();
     void watch();
+    void armWatch(std::chrono::steady_clock::time_point now);
+    void endStall();
+    std::chrono::steady_clock::time_point lastBlockAt() const;
+    std::chrono::steady_clock::duration margin() const;
     void giveUp(int error);
     void disarm();
     void post(std::function<void()> call);
@@ -176,8 +192,29 @@ private:
     std::chrono::steady_clock::time_point m_openedAt;
     std::chrono::milliseconds m_startGrace = StartGrace;
     std::chrono::milliseconds m_lossLimit = LossMs;
-    // For each buffer out, in order: when it would have been heard to its end.
-    std::deque<std::chrono::steady_clock::time_point> m_deadlines;
+    std::chrono::milliseconds m_stallCut = StallCut;
+    // For each buffer out, in order: when it would be rendered from and to, were the stream
+    // taking sound.
+    struct Span {
+        std::chrono::steady_clock::time_point start, end;
+    };
+    std::deque<Span> m_deadlines;
+    // Through a stall: when the buffer last given back would have been rendered to its end.
+    std::chrono::steady_clock::time_point m_stalledEnd;
+    // A stall is under way since the block taken at m_stallFrom.
+    bool m_stalled = false;
+    std::chrono::steady_clock::time_point m_stallFrom;
+    // Reports wait until then (sound silenced after a stall), on m_hold.
+    std::chrono::steady_clock::time_point m_holdUntil;
+    std::unique_ptr<QTimer> m_hold;
+    // The callback's side of a stall: armed once a buffer is given back during it; muted from
+    // the first block after it until the user-interface thread has looked.
+    enum { ResumeOff, ResumeArmed, ResumeMuted };
+    std::atomic<int> m_resume{ResumeOff};
+    std::atomic<std::chrono::steady_clock::rep> m_stallCutTicks{
+        std::chrono::steady_clock::duration(StallCut).count()};
+    // When the stream last took a block (steady clock ticks; any thread).
+    std::atomic<std::chrono::steady_clock::rep> m_lastBlockAt{0};
     std::chrono::milliseconds m_retryFirst = RetryFirst;
 
     // The callback feeds the mixer only while m_feeding; m_inside counts callbacks under way,

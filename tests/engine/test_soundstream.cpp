@@ -142,6 +142,53 @@ TEST_P(SoundStream, CharactersFollowEachOtherExactlyAsRenderedAndKeyingKeepsInSt
     EXPECT_GE(host.released, output.frameTime(offset / 2 + sent.size() / 2) - std::chrono::milliseconds(1));
 }
 
+// A sound server that stops taking sound for a while (short of a loss) while a text plays:
+// the keying lines go on at the text's own pace, silent, and come down when the text would
+// have ended, as the transmitter needs; no wait of the device's is added to either.
+TEST(SoundStreamStall, KeyingKeepsItsPaceAndTheLinesComeDownWhenTheTextWouldHaveEnded)
+{
+    RecordingOutput output(256);
+    output.setStartGrace(std::chrono::milliseconds(0));
+    output.setLossLimit(std::chrono::milliseconds(60000));
+    output.setStallCut(StreamOutput::StallCut);
+    EngineState state;
+    TimedHost host(output);
+    host.keying = true;
+    Timing timing;
+    timing.setSpeed(20);
+    timing.setStartSilence(0);
+    ToneGenerator tone;
+    tone.Tables.BuildToneTables();
+    EffectSwitches effects;
+    SendingEngine engine(state, host, output, timing, tone, effects);
+    PlaybackCycle cycle(state, host, output, engine);
+    host.cycle = &cycle;
+    ASSERT_EQ(output.open(-1), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return !output.recording().empty(); }));
+
+    output.stall();
+    const TimePoint began = ClockedOutput::Clock::now();
+    state.PlayQueue = "paris";
+    cycle.BeginTransmission(true);
+    ASSERT_TRUE(testsupport::waitFor([&] { return host.count("releaseKeyingLines") == 1; }, 30000));
+    EXPECT_TRUE(output.isOpen());
+    ASSERT_EQ(output.written.size(), 5u);
+    std::vector<std::chrono::duration<double, std::milli>> lengths;
+    for (const Samples &b : output.written)
+        lengths.emplace_back(1000.0 * double(b.size() / 2) / AudioOutput::SampleRate);
+    // Each character is keyed once the one before has had its full length.
+    ASSERT_EQ(host.keyingStarts.size(), 5u);
+    for (std::size_t i = 1; i < 5; ++i)
+        EXPECT_GE(host.keyingStarts[i] - host.keyingStarts[i - 1], lengths[i - 1] - std::chrono::milliseconds(2))
+            << "character " << i;
+    // And the whole text, as long as its sound would have been, ends with little more.
+    std::chrono::duration<double, std::milli> total{0};
+    for (const auto &l : lengths)
+        total += l;
+    EXPECT_LT(host.released - began, total + std::chrono::milliseconds(250));
+    output.resume();
+}
+
 INSTANTIATE_TEST_SUITE_P(BlocksTextsSpeeds, SoundStream,
                          testing::Combine(testing::Values<std::size_t>(256, 1024),
                                           testing::Values<std::string>("eeeee", "paris"),

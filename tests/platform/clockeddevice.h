@@ -19,7 +19,12 @@ class ClockedOutput : public StreamOutput {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit ClockedOutput(std::size_t blockFrames) : m_block(blockFrames) {}
+    // A busy test machine can hold this device's thread far longer than a sound server takes
+    // between blocks: tests of a stall set the program's own StallCut.
+    explicit ClockedOutput(std::size_t blockFrames) : m_block(blockFrames)
+    {
+        setStallCut(std::chrono::milliseconds(400));
+    }
     ~ClockedOutput() override { finishCalls(); }
 
     // Everything played since the stream started.

@@ -202,6 +202,7 @@ TEST(StreamOutput, ThroughAStallBuffersComeBackWhenTheyWouldHaveBeenHeard)
     ClockedOutput out(256);
     out.setStartGrace(0ms);
     out.setLossLimit(60000ms);
+    out.setStallCut(StreamOutput::StallCut);
     int failures = 0;
     out.setFailureHandler([&](int) { ++failures; });
     ASSERT_EQ(out.open(-1), 0);
@@ -223,8 +224,15 @@ TEST(StreamOutput, ThroughAStallBuffersComeBackWhenTheyWouldHaveBeenHeard)
     ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 4; }, 20000));
     EXPECT_EQ(done, (Tags{1, 2, 3, 4}));
     EXPECT_EQ(failures, 0);
+    // Each comes back as a running stream would have handed it over: never before its sound
+    // less the writer's margin, and without a wait of its own added at each buffer, so the
+    // text (its keying, the end that releases PTT) keeps its pace.
+    const auto margin = std::chrono::milliseconds(1000 * OutputMixer::DefaultMarginFrames / AudioOutput::SampleRate + 1);
     for (std::size_t i = 1; i < written.size(); ++i)
-        EXPECT_GE(written[i] - written[i - 1], 200ms) << i;
+        EXPECT_GE(written[i] - written[i - 1], 200ms - margin) << i;
+    for (std::size_t i = 2; i < written.size(); ++i)
+        EXPECT_GE(written[i] - written[i - 1], 200ms - 2ms) << i;
+    EXPECT_LT(written.back() - written.front(), 3 * 200ms + 300ms);
     EXPECT_TRUE(out.isOpen());
 
     const std::size_t heard = out.recording().size();
@@ -233,6 +241,45 @@ TEST(StreamOutput, ThroughAStallBuffersComeBackWhenTheyWouldHaveBeenHeard)
     ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 5; }));
     const auto recording = out.recording();
     EXPECT_TRUE(std::any_of(recording.begin() + heard, recording.end(), [](std::int16_t v) { return v != 0; }));
+}
+
+// A buffer written while the device stalls is out of step once the device takes sound again
+// (its keying has gone on): it is not heard late but comes back when it would have ended; the
+// next one is heard whole.
+TEST(StreamOutput, ABufferWrittenDuringAStallIsNotHeardLateAfterIt)
+{
+    ClockedOutput out(256);
+    out.setStartGrace(0ms);
+    out.setLossLimit(60000ms);
+    out.setStallCut(StreamOutput::StallCut);
+    ASSERT_EQ(out.open(-1), 0);
+    const std::size_t values = 2 * AudioOutput::SampleRate / 5; // 200 ms
+    std::vector<std::vector<std::int16_t>> texts;
+    for (std::int16_t v : {1000, 2000, 3000})
+        texts.emplace_back(values, v);
+    Tags done;
+    std::vector<Clock::time_point> reported;
+    out.setDoneHandler([&](AudioOutput::Tag tag) {
+        done.push_back(tag);
+        reported.push_back(Clock::now());
+        if (tag < 3) {
+            ASSERT_EQ(out.write(tag + 1, texts[tag].data(), values), 0);
+        }
+    });
+    ASSERT_TRUE(testsupport::waitFor([&] { return !out.recording().empty(); }));
+    out.stall();
+    ASSERT_EQ(out.write(1, texts[0].data(), values), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 1; }, 5000));
+    testsupport::waitFor([] { return false; }, 100); // the second is due to sound by now
+    const std::size_t before = out.recording().size();
+    out.resume();
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 3; }, 5000));
+    EXPECT_EQ(done, (Tags{1, 2, 3}));
+    EXPECT_GE(reported[1] - reported[0], 200ms - 2ms);
+    testsupport::waitFor([] { return false; }, 100);
+    const auto recording = out.recording();
+    EXPECT_EQ(std::count(recording.begin() + before, recording.end(), 2000), 0);
+    EXPECT_EQ(std::count(recording.begin() + before, recording.end(), 3000), std::ptrdiff_t(values));
 }
 
 } // namespace
