@@ -3,7 +3,6 @@
 #include "platform/audiodevices.h"
 #include "platform/portaudiosession.h"
 #include "platform/soundreason.h"
-#include "platform/stderrcapture.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -94,29 +93,70 @@ int StreamOutput::open(int device)
     m_device = device;
     // A stream given up took the mixer's audio side over; the new stream gets it back.
     m_mixer.release();
+    const std::uint64_t attempt = ++m_attempts;
+    m_wantedAttempt.store(attempt);
     auto error = std::make_shared<std::atomic<int>>(paTimedOut);
+    QSocketNotifier *context = m_notifier.get();
     m_callsOut.fetch_add(1);
     const bool inTime = PortAudioSession::call(
-        [this, error, device] { error->store(startStream(device)); }, OpenBound,
-        // Nobody waits for this stream any more.
-        [this] { stopStream(true); });
-    // Counted out only now: the late stop belongs to the same call.
+        [this, error, device, attempt] { error->store(openAttempt(device, attempt)); }, OpenBound,
+        // Nobody waited for the answer: it comes to this thread.
+        [this, error, attempt, context] {
+            QMetaObject::invokeMethod(
+                context, [this, attempt, answer = error->load()] { openedLate(attempt, answer); },
+                Qt::QueuedConnection);
+        });
+    // Counted out only now: the late answer belongs to the same call.
     PortAudioSession::post([this] { m_callsOut.fetch_sub(1); });
     if (!inTime) {
-        // A loaded desktop or a slow server, not a refusal: the stream is taken when it comes.
+        // A loaded desktop or a slow (or frozen) server, not a refusal: the stream is taken
+        // when it comes, and the timer stands in meanwhile.
         m_lost = true;
         m_tries = 0;
-        scheduleRetry();
         return paTimedOut;
     }
     if (error->load() != 0)
         return error->load();
+    take();
+    return 0;
+}
+
+// On the session's thread: the stream of an opening, unless another opening or a close came
+// after it.
+int StreamOutput::openAttempt(int device, std::uint64_t attempt)
+{
+    int error = startStream(device);
+    if (error == 0 && m_wantedAttempt.load() != attempt) {
+        stopStream(true);
+        error = paTimedOut;
+    }
+    return error;
+}
+
+// The stream is open and started: from now on it plays.
+void StreamOutput::take()
+{
     m_feeding.store(true);
     m_open = true;
     m_openedAt = m_lastProgress = std::chrono::steady_clock::now();
     m_blocksSeen = m_mixer.blocksRendered();
     startAdapting();
-    return 0;
+}
+
+// The answer to an opening that did not come within OpenBound.
+void StreamOutput::openedLate(std::uint64_t attempt, int error)
+{
+    if (!m_lost || m_probing || attempt != m_wantedAttempt.load())
+        return;
+    if (error != 0) {
+        // A refusal after all: said once, as a loss is, and the device is tried again later.
+        reportFailure(error);
+        scheduleRetry();
+        return;
+    }
+    m_lost = false;
+    take();
+    reportRestored();
 }
 
 void StreamOutput::close()
@@ -436,12 +476,7 @@ void StreamOutput::openInBackground(bool restart, void (StreamOutput::*then)(std
     post([this, attempt, context, restart, then, device = m_device] {
         if (restart)
             stopStream(false);
-        int error = startStream(device);
-        if (error == 0 && m_wantedAttempt.load() != attempt) {
-            // Closed or opened anew meanwhile: this stream is nobody's.
-            stopStream(true);
-            error = paTimedOut;
-        }
+        const int error = openAttempt(device, attempt);
         QMetaObject::invokeMethod(
             context, [this, attempt, error, then] { (this->*then)(attempt, error); }, Qt::QueuedConnection);
     });
@@ -571,6 +606,11 @@ void StreamOutput::switched(std::uint64_t attempt, int error)
 
 // ---- PortAudioOutput -----------------------------------------------------------------------
 
+PortAudioOutput::PortAudioOutput()
+{
+    PortAudioSession::startSoon();
+}
+
 PortAudioOutput::~PortAudioOutput()
 {
     finishCalls();
@@ -582,7 +622,7 @@ int PortAudioOutput::startStream(int device)
     // chatter is kept off the terminal too, and a failure is told once in the library's words.
     if (const int error = PortAudioSession::start(); error != paNoError)
         return error;
-    StderrCapture capture;
+    PortAudioSession::Capture capture;
     const int error = openStream(device);
     if (error != paNoError)
         capture.failed(SoundDeviceFailure(device, false));

@@ -8,7 +8,9 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -33,6 +35,13 @@ public:
 
     bool onThread() const { return std::this_thread::get_id() == m_id; }
 
+    // Nothing under way, nothing waiting.
+    bool idle()
+    {
+        std::lock_guard lock(m_mutex);
+        return !m_running && m_calls.empty();
+    }
+
 private:
     CallThread()
     {
@@ -50,14 +59,18 @@ private:
                 m_wake.wait(lock, [this] { return !m_calls.empty(); });
                 call = std::move(m_calls.front());
                 m_calls.pop_front();
+                m_running = true;
             }
             call();
+            std::lock_guard lock(m_mutex);
+            m_running = false;
         }
     }
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<std::function<void()>> m_calls;
+    bool m_running = false;
     std::thread::id m_id;
 };
 
@@ -76,6 +89,7 @@ struct StartState {
     bool done = false;
     bool timedOut = false; // a caller gave up waiting: later callers do not wait again
     int error = paNoError;
+    std::vector<std::function<void()>> waiting; // to run once the start has come back
 };
 
 StartState &startState()
@@ -87,14 +101,133 @@ StartState &startState()
 // Starting PortAudio probes every ALSA device and a JACK server, printing each miss.
 int initialize()
 {
-    StderrCapture capture;
+    PortAudioSession::Capture capture;
     const int error = Pa_Initialize();
     if (error != paNoError)
         capture.failed();
     return error;
 }
 
+// On the session's thread: the start, once.
+void answerStart()
+{
+    StartState &state = startState();
+    {
+        std::lock_guard lock(state.mutex);
+        if (state.done)
+            return;
+    }
+    const int error = initialize();
+    std::vector<std::function<void()>> waiting;
+    {
+        std::lock_guard lock(state.mutex);
+        state.error = error;
+        state.done = true;
+        waiting.swap(state.waiting);
+    }
+    state.answered.notify_all();
+    for (const auto &then : waiting)
+        then();
+}
+
+// With the start's lock held.
+void askStart(StartState &state)
+{
+    if (state.asked)
+        return;
+    state.asked = true;
+    PortAudioSession::post(answerStart);
+}
+
+// Ends the captures that outlive their bound, on a thread of its own (the session's may be
+// the one held).
+class CaptureWatch {
+public:
+    using State = PortAudioSession::Capture::State;
+
+    static CaptureWatch &instance()
+    {
+        static CaptureWatch *watch = new CaptureWatch;
+        return *watch;
+    }
+
+    void add(const std::shared_ptr<State> &state)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            // One bound for all: the deadlines come in order.
+            m_watched.emplace_back(std::chrono::steady_clock::now() + PortAudioSession::CaptureBound, state);
+        }
+        m_wake.notify_one();
+    }
+
+private:
+    CaptureWatch() { std::thread([this] { run(); }).detach(); }
+
+    void run();
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::pair<std::chrono::steady_clock::time_point, std::weak_ptr<State>>> m_watched;
+};
+
 } // namespace
+
+struct PortAudioSession::Capture::State {
+    std::mutex mutex;
+    std::optional<StderrCapture> capture;
+
+    void end()
+    {
+        std::lock_guard lock(mutex);
+        capture.reset();
+    }
+};
+
+void CaptureWatch::run()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (m_watched.empty()) {
+            m_wake.wait(lock);
+            continue;
+        }
+        const auto deadline = m_watched.front().first;
+        if (std::chrono::steady_clock::now() < deadline) {
+            m_wake.wait_until(lock, deadline);
+            continue;
+        }
+        std::weak_ptr<State> watched = std::move(m_watched.front().second);
+        m_watched.pop_front();
+        lock.unlock();
+        if (std::shared_ptr<State> state = watched.lock())
+            state->end();
+        lock.lock();
+    }
+}
+
+PortAudioSession::Capture::Capture()
+    : m_state(std::make_shared<State>())
+{
+    m_state->capture.emplace();
+    CaptureWatch::instance().add(m_state);
+}
+
+PortAudioSession::Capture::~Capture()
+{
+    m_state->end();
+}
+
+void PortAudioSession::Capture::failed(const std::string &reason)
+{
+    std::lock_guard lock(m_state->mutex);
+    if (m_state->capture) {
+        m_state->capture->failed(reason);
+        return;
+    }
+    StderrCapture now;
+    now.failed(reason);
+}
 
 bool PortAudioSession::call(const std::function<void()> &call, std::chrono::milliseconds bound,
                             std::function<void()> late)
@@ -139,43 +272,55 @@ bool PortAudioSession::onSessionThread()
     return CallThread::instance().onThread();
 }
 
-int PortAudioSession::start()
+PortAudioSession &PortAudioSession::instance()
 {
     // Made on first use, so that its end (at the end of the process) shuts PortAudio down.
     static PortAudioSession session;
+    return session;
+}
+
+int PortAudioSession::start()
+{
+    instance();
     StartState &state = startState();
-    // Once only, on the session's thread; a call from there (a stream being opened) runs it
-    // at once rather than behind itself.
-    auto answer = [&state] {
-        {
-            std::lock_guard lock(state.mutex);
-            if (state.done)
-                return;
-        }
-        const int error = initialize();
-        {
-            std::lock_guard lock(state.mutex);
-            state.error = error;
-            state.done = true;
-        }
-        state.answered.notify_all();
-    };
-    std::unique_lock lock(state.mutex);
+    // A call from the session's thread (a stream being opened) runs it at once rather than
+    // behind itself.
     if (onSessionThread()) {
-        state.asked = true;
-        lock.unlock();
-        answer();
-        lock.lock();
+        {
+            std::lock_guard lock(state.mutex);
+            state.asked = true;
+        }
+        answerStart();
+        std::lock_guard lock(state.mutex);
         return state.error;
     }
-    if (!state.asked) {
-        state.asked = true;
-        post(answer);
-    }
+    std::unique_lock lock(state.mutex);
+    askStart(state);
     if (!state.done && !state.timedOut
         && !state.answered.wait_for(lock, StartBound, [&] { return state.done; }))
         state.timedOut = true;
     return state.done ? state.error : paTimedOut;
+}
+
+void PortAudioSession::startSoon()
+{
+    instance();
+    StartState &state = startState();
+    std::lock_guard lock(state.mutex);
+    askStart(state);
+}
+
+bool PortAudioSession::ready(std::function<void()> then)
+{
+    instance();
+    StartState &state = startState();
+    std::lock_guard lock(state.mutex);
+    if (state.done)
+        return state.error == paNoError;
+    if (then)
+        state.waiting.push_back(std::move(then));
+    askStart(state);
+    return false;
 }
 
 PortAudioSession::~PortAudioSession()
@@ -186,6 +331,8 @@ PortAudioSession::~PortAudioSession()
         if (!state.done || state.error != paNoError)
             return;
     }
-    // A frozen server would hold the end of the process for as long as it stays frozen.
-    call([] { Pa_Terminate(); }, std::chrono::milliseconds(500));
+    // A frozen server would hold the end of the process for as long as it stays frozen: with
+    // a call still under way nothing is waited for.
+    if (CallThread::instance().idle())
+        call([] { Pa_Terminate(); }, std::chrono::milliseconds(500));
 }

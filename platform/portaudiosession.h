@@ -10,6 +10,8 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <string>
 
 class PortAudioSession {
 public:
@@ -18,6 +20,13 @@ public:
     // asks again.
     static int start();
     static constexpr std::chrono::milliseconds StartBound{1500};
+    // Asks for the start on the session's thread without waiting for it: it is then likely
+    // over by the time the first stream is opened.
+    static void startSoon();
+    // Whether the start has come back, without waiting: true when PortAudio is ready. When it
+    // has not come back yet, `then` runs once it has (on the session's thread; with the
+    // answer, ready or not), and false is returned.
+    static bool ready(std::function<void()> then = {});
 
     // Runs `call` on the session's thread after everything given before it, and waits for it
     // at most `bound`. True when it ran within the bound. When it did not, `late` runs on the
@@ -36,7 +45,27 @@ public:
     PortAudioSession(const PortAudioSession &) = delete;
     PortAudioSession &operator=(const PortAudioSession &) = delete;
 
+    // Keeps the sound libraries' chatter off the terminal while a call runs (StderrCapture),
+    // but for at most CaptureBound: a call held by a frozen server must not hold back what
+    // the rest of the program writes on its standard error.
+    class Capture {
+    public:
+        Capture();
+        ~Capture();
+        Capture(const Capture &) = delete;
+        Capture &operator=(const Capture &) = delete;
+        // As StderrCapture::failed; said at once when the capture has ended already.
+        void failed(const std::string &reason = {});
+
+        struct State;
+
+    private:
+        std::shared_ptr<State> m_state;
+    };
+    static constexpr std::chrono::milliseconds CaptureBound{3000};
+
 private:
+    static PortAudioSession &instance();
     PortAudioSession() = default;
     ~PortAudioSession();
 };

@@ -165,7 +165,7 @@ TEST(StreamOutput, AFrozenServerHoldsNeitherOpeningNorClosing)
 }
 
 // An opening that only ran out of time (a loaded desktop at start) is no refusal: nothing is
-// said, and the output takes the device once it answers, as after a loss.
+// said, and the output takes the stream of that very opening once it answers.
 TEST(StreamOutput, AnOpeningPastTheBoundIsTakenInTheBackgroundOnceItAnswers)
 {
     ClockedOutput out(256);
@@ -186,11 +186,46 @@ TEST(StreamOutput, AnOpeningPastTheBoundIsTakenInTheBackgroundOnceItAnswers)
     ASSERT_TRUE(testsupport::waitFor([&] { return restored == 1; }, 10000));
     EXPECT_TRUE(out.isOpen());
     EXPECT_FALSE(out.reopening());
+    EXPECT_EQ(out.openings(), 1);
     ASSERT_EQ(out.write(1, oneSecond().data(), 2 * 100), 0);
     ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 1; }));
     EXPECT_EQ(failures, 0);
     const auto heard = out.recording();
     EXPECT_NE(std::find(heard.begin(), heard.end(), 1000), heard.end());
+}
+
+// An opening past the bound that the device then refuses is a refusal after all: said once,
+// through the failure handler, and the device is tried again in the background until it
+// plays. An opening that answers after a close or a newer opening is nobody's.
+TEST(StreamOutput, AnOpeningRefusedPastTheBoundIsSaidOnceAndTriedAgain)
+{
+    ClockedOutput out(256);
+    out.setRetryInterval(30ms);
+    std::vector<int> failures;
+    int restored = 0;
+    out.setFailureHandler([&](int error) { failures.push_back(error); });
+    out.setRestoredHandler([&] { ++restored; });
+    out.freeze();
+    out.failOpenings(1);
+    EXPECT_EQ(out.open(-1), paTimedOut);
+    out.thaw();
+    ASSERT_TRUE(testsupport::waitFor([&] { return !failures.empty(); }, 5000));
+    EXPECT_EQ(failures, std::vector<int>{paDeviceUnavailable});
+    EXPECT_TRUE(out.reopening());
+    EXPECT_FALSE(out.isOpen());
+    ASSERT_TRUE(testsupport::waitFor([&] { return restored == 1; }, 10000));
+    EXPECT_EQ(out.openings(), 2);
+    EXPECT_EQ(failures.size(), 1u);
+
+    out.freeze();
+    EXPECT_EQ(out.open(-1), paTimedOut);
+    out.close();
+    out.thaw();
+    ASSERT_TRUE(PortAudioSession::settle(5000ms));
+    testsupport::waitFor([] { return false; }, 100);
+    EXPECT_FALSE(out.running());
+    EXPECT_FALSE(out.isOpen());
+    EXPECT_EQ(restored, 1);
 }
 
 // Through a stall that is no loss (yet), a text goes on at its pace, silent: each buffer
