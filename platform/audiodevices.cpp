@@ -17,10 +17,12 @@ bool usable(const PaDeviceInfo *info, Direction direction)
                                           : info->maxInputChannels >= InputChannelsNeeded;
 }
 
-std::vector<PaDeviceIndex> listed(Direction direction)
+// `wait`: for the sound library's start, at most its bound; else the lists are empty until
+// it has come back.
+std::vector<PaDeviceIndex> listed(Direction direction, bool wait)
 {
     std::vector<PaDeviceIndex> devices;
-    if (PortAudioSession::start() != paNoError)
+    if (wait ? PortAudioSession::start() != paNoError : !PortAudioSession::ready())
         return devices;
     const PaDeviceIndex count = Pa_GetDeviceCount();
     for (PaDeviceIndex i = 0; i < count; ++i) {
@@ -34,7 +36,7 @@ std::vector<PaDeviceIndex> listed(Direction direction)
 QStringList names(Direction direction)
 {
     QStringList result;
-    for (PaDeviceIndex i : listed(direction)) {
+    for (PaDeviceIndex i : listed(direction, false)) {
         const PaDeviceInfo *info = Pa_GetDeviceInfo(i);
         QString name = QString::fromUtf8(info->name ? info->name : "");
         name.truncate(MaxNameLength);
@@ -52,13 +54,18 @@ int deviceIndex(Direction direction, int choice)
             direction == Direction::Output ? Pa_GetDefaultOutputDevice() : Pa_GetDefaultInputDevice();
         return device;
     }
-    const std::vector<PaDeviceIndex> devices = listed(direction);
+    const std::vector<PaDeviceIndex> devices = listed(direction, true);
     if (choice < 0 || choice >= int(devices.size()))
         return paNoDevice;
     return devices[choice];
 }
 
 } // namespace
+
+bool devicesKnown(std::function<void()> then)
+{
+    return PortAudioSession::ready(std::move(then));
+}
 
 QStringList outputDeviceNames()
 {

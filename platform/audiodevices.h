@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 namespace audiodevices {
 
 // Longest name shown in the device lists.
@@ -14,11 +16,15 @@ constexpr int MaxNameLength = 32;
 constexpr int OutputChannelsNeeded = 2;
 constexpr int InputChannelsNeeded = 1;
 
+// Whether the sound library can name the devices yet (it has started) without waiting; when
+// it cannot, `then` runs once it has answered (on the sound session's thread), and false is
+// returned. Until then the lists are empty.
+bool devicesKnown(std::function<void()> then = {});
 QStringList outputDeviceNames();
 QStringList inputDeviceNames();
 
 // The PortAudio device behind a choice: the default device for -1, the listed device for an
-// index in range, else -1 (no device).
+// index in range, else -1 (no device). Waits for the library's start (at most its bound).
 int outputDeviceIndex(int choice);
 int inputDeviceIndex(int choice);
 

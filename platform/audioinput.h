@@ -28,12 +28,16 @@ public:
     // Opens and starts the input on a device (an index into audiodevices::inputDeviceNames(),
     // -1 for the system's default). 0, or an error number; a failed input stays closed.
     virtual int open(int device) = 0;
-    // Stops the input; no block is handed over afterwards.
+    // Stops the input, or its opening; no block is handed over afterwards.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+    // After an open() that failed: its device has not answered yet. The input then opens by
+    // itself when it does (blocks come), or the failure handler runs when it refuses.
+    virtual bool opening() const { return false; }
 
     void setBlockHandler(BlockHandler handler) { m_block = std::move(handler); }
-    // Called once when an open input stops by itself (a device unplugged); it is closed by then.
+    // Called once when an open input stops by itself (a device unplugged), or an opening that
+    // went on refuses; it is closed by then.
     void setFailureHandler(FailureHandler handler) { m_failure = std::move(handler); }
 
 protected:

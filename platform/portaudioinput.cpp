@@ -3,7 +3,6 @@
 #include "platform/audiodevices.h"
 #include "platform/portaudiosession.h"
 #include "platform/soundreason.h"
-#include "platform/stderrcapture.h"
 
 #include "platform/outputmixer.h" // SpscRing
 
@@ -108,29 +107,51 @@ int PortAudioInput::open(int device)
     close();
     if (m_eventFd < 0)
         return paInsufficientMemory;
-    // The session's probe is not the opening's explanation: it keeps its own capture.
-    if (const int error = PortAudioSession::start(); error != paNoError)
-        return error;
     auto reader = std::make_shared<Reader>();
     reader->eventFd = ::fcntl(m_eventFd, F_DUPFD_CLOEXEC, 0);
     if (reader->eventFd < 0)
         return paInsufficientMemory;
     auto error = std::make_shared<std::atomic<int>>(paTimedOut);
+    QSocketNotifier *context = m_notifier.get();
     const bool inTime = PortAudioSession::call(
         [reader, error, device] {
             // The rates tried make ALSA print each refusal; shown only when none opens.
-            StderrCapture capture;
+            PortAudioSession::Capture capture;
             error->store(reader->openStream(device));
             if (error->load() != 0)
                 capture.failed(SoundDeviceFailure(device, true));
         },
-        OpenBound, [reader] { reader->closeStream(); });
-    if (!inTime)
+        OpenBound,
+        // Nobody waited for the answer: it comes to this thread.
+        [this, reader, error, context] {
+            QMetaObject::invokeMethod(
+                context, [this, reader, answer = error->load()] { openedLate(reader, answer); },
+                Qt::QueuedConnection);
+        });
+    if (!inTime) {
+        // A slow or frozen sound server, not a refusal: taken when it answers.
+        m_opening = std::move(reader);
         return paTimedOut;
+    }
     if (error->load() != 0)
         return error->load();
     m_reader = std::move(reader);
     return 0;
+}
+
+void PortAudioInput::openedLate(const std::shared_ptr<Reader> &reader, int error)
+{
+    // Closed, or opened anew, meanwhile: its closing is on its way.
+    if (reader != m_opening)
+        return;
+    m_opening.reset();
+    if (error != 0) {
+        reportFailure(error);
+        return;
+    }
+    m_reader = reader;
+    // What it captured meanwhile is waiting.
+    drain();
 }
 
 int PortAudioInput::Reader::openStream(int device)
@@ -167,11 +188,16 @@ int PortAudioInput::Reader::openStream(int device)
 
 void PortAudioInput::close()
 {
-    if (!m_reader)
-        return;
     std::shared_ptr<Reader> reader = std::move(m_reader);
+    if (!reader)
+        reader = std::move(m_opening);
+    m_reader.reset();
+    m_opening.reset();
+    if (!reader)
+        return;
     reader->askToStop();
-    // The worker may be held in a read by a frozen server: joined where nobody waits for it.
+    // The worker may be held in a read by a frozen server, the opening by the server itself:
+    // joined and closed where nobody waits for it, after the opening.
     PortAudioSession::post([reader] { reader->closeStream(); });
 }
 

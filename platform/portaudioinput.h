@@ -8,8 +8,9 @@
 //
 // The stream is opened on the sound session's thread (PortAudioSession), waited for at most
 // OpenBound, and stopped and closed there without being waited for: a frozen sound server
-// freezes no window. What the worker and the closing use lives in a reader of their own, which
-// outlives this object when they are still held up.
+// freezes no window. An opening past the bound goes on: the input is taken when it answers, or
+// the failure handler runs when it was refused. What the worker and the closing use lives in a
+// reader of their own, which outlives this object when they are still held up.
 
 #include "platform/audioinput.h"
 
@@ -24,8 +25,8 @@ public:
     static constexpr std::size_t RingBlocks = 16;
     // Frames read at a time, at 11025 frames per second (about 23 ms).
     static constexpr int ReadFrames = 256;
-    // The longest the user-interface thread waits for the stream to open.
-    static constexpr std::chrono::milliseconds OpenBound{1500};
+    // The longest the user-interface thread waits for the stream to open (as for the output).
+    static constexpr std::chrono::milliseconds OpenBound{250};
 
     PortAudioInput();
     ~PortAudioInput() override;
@@ -35,6 +36,7 @@ public:
     int open(int device) override;
     void close() override;
     bool isOpen() const override { return m_reader != nullptr; }
+    bool opening() const override { return m_opening != nullptr; }
 
     // The rate and channel count the device was opened with (0 when closed).
     int deviceRate() const;
@@ -44,8 +46,10 @@ public:
 
 private:
     void drain();
+    void openedLate(const std::shared_ptr<Reader> &reader, int error);
 
     std::shared_ptr<Reader> m_reader;
+    std::shared_ptr<Reader> m_opening; // an opening that did not answer within OpenBound
     int m_eventFd = -1;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };

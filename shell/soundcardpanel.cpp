@@ -17,6 +17,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -24,6 +25,11 @@
 
 std::function<QStringList()> ListInputDevices = [] { return audiodevices::inputDeviceNames(); };
 std::function<QStringList()> ListOutputDevices = [] { return audiodevices::outputDeviceNames(); };
+std::function<bool(std::function<void()>)> DeviceListsKnown = [](std::function<void()> then) {
+    return audiodevices::devicesKnown([then = std::move(then)] {
+        QMetaObject::invokeMethod(qApp, then, Qt::QueuedConnection);
+    });
+};
 
 namespace {
 
@@ -33,6 +39,25 @@ SoundCardPanel panel;
 void showChoice(QComboBox *list, int device)
 {
     list->setCurrentIndex(device >= 0 && device < list->count() ? device : -1);
+}
+
+// The lists, empty while the devices are not `known`, showing the current choice.
+void fillDeviceLists(bool known = true)
+{
+    const TSoundEngine &engine = SoundEngine();
+    panel.ComboBoxChoixIn->clear();
+    panel.ComboBoxChoixOut->clear();
+    if (known) {
+        panel.ComboBoxChoixIn->addItems(ListInputDevices());
+        panel.ComboBoxChoixOut->addItems(ListOutputDevices());
+    }
+    if (panel.RadioButtonCarteMoi->isChecked()) {
+        showChoice(panel.ComboBoxChoixIn, engine.State.WaveInDevice);
+        showChoice(panel.ComboBoxChoixOut, engine.State.WaveOutDevice);
+    } else {
+        panel.ComboBoxChoixIn->setCurrentIndex(-1);
+        panel.ComboBoxChoixOut->setCurrentIndex(-1);
+    }
 }
 
 void focusTypingBox()
@@ -155,17 +180,16 @@ void MenuSoundCardClick()
         panel.RadioButtonCarteWin->setChecked(true);
     panel.PanelCarteSon->show();
     panel.PanelCarteSon->raise();
-    panel.ComboBoxChoixIn->clear();
-    panel.ComboBoxChoixIn->addItems(ListInputDevices());
-    panel.ComboBoxChoixOut->clear();
-    panel.ComboBoxChoixOut->addItems(ListOutputDevices());
-    if (panel.RadioButtonCarteMoi->isChecked()) {
-        showChoice(panel.ComboBoxChoixIn, engine.State.WaveInDevice);
-        showChoice(panel.ComboBoxChoixOut, engine.State.WaveOutDevice);
-    } else {
-        panel.ComboBoxChoixIn->setCurrentIndex(-1);
-        panel.ComboBoxChoixOut->setCurrentIndex(-1);
-    }
+    // A sound server that has not answered yet (frozen, or slow at start) is not waited for:
+    // the lists are filled once it has.
+    const QPointer<QFrame> shown = panel.PanelCarteSon;
+    if (DeviceListsKnown([shown] {
+            if (shown && !shown->isHidden())
+                fillDeviceLists();
+        }))
+        fillDeviceLists();
+    else
+        fillDeviceLists(false);
 }
 
 void BitBtnOKCarteSonClick()

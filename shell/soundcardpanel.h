@@ -46,3 +46,6 @@ void MenuDeleteClickClick();
 // The device names the lists show, by default from the sound system. Tests put their own.
 extern std::function<QStringList()> ListInputDevices;
 extern std::function<QStringList()> ListOutputDevices;
+// Whether the names can be had now without waiting on the sound system; when not, `then` runs
+// on the user-interface thread once they can.
+extern std::function<bool(std::function<void()> then)> DeviceListsKnown;

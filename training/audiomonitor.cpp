@@ -37,6 +37,8 @@
 #include <QSlider>
 #include <QToolButton>
 
+#include <utility>
+
 int FilterCenter = FilterCenterDefault;
 int FilterBandwidth = FilterBandwidthDefault;
 
@@ -90,6 +92,9 @@ struct AudioMonitorState {
     std::unique_ptr<AudioInput> input;
     bool waveInOpen = false; // WaveInOpen
     bool resuming = false;   // the end of a text opens the input again
+    // The input's opening has not answered yet; a refusal then is said when this is set.
+    bool openingGoesOn = false;
+    bool sayRefusal = false;
     QString filterText;      // AudioDecodingText
     // Parked until the filter window exists.
     bool iniFilterActive = false;
@@ -175,6 +180,7 @@ void blockArrived(std::span<const std::uint8_t> frames)
     AudioControls &c = controls();
     if (!st().waveInOpen || !c.PanelErrAudioMonitor || !c.PanelErrAudioMonitor->isHidden())
         return;
+    st().openingGoesOn = false;
     AudioDecoder &decoder = st().decoder;
     decoder.SetChannel(isDown(c.RadioButtonLC) ? AudioDecoder::Left : AudioDecoder::Right);
     decoder.SetFilter(filterBoxChecked());
@@ -183,11 +189,15 @@ void blockArrived(std::span<const std::uint8_t> frames)
     c.ProgressBarRight->setValue(AudioDecoder::LevelPercent(decoder.RightPeak()));
 }
 
-// The input stopped by itself: decoding is off, the panel says so, the program runs on.
-void inputFailed(int)
+// The input stopped by itself, or its opening was refused late: decoding is off, the panel
+// says so, the program runs on.
+void inputFailed(int error)
 {
-    st().waveInOpen = false;
+    AudioMonitorState &s = st();
+    s.waveInOpen = false;
     showErrorPanel(true);
+    if (std::exchange(s.openingGoesOn, false) && s.sayRefusal)
+        ShowProgramMessage(WaveErrorText(error, cp1252::fromQString(MsgCannotOpenSoundCard())));
 }
 
 AudioInput &input()
@@ -520,17 +530,30 @@ void StartAudioDecoding()
         text->setText(MsgAudioDecodingUnavailable());
     s.decoder.Reset();
     CloseWaveInput();
-    // Without a sound card the input is not tried: the start-up said so once already.
-    if (Form1 && Form1->Engine.NoSoundCard) {
+    // Without a sound card the input is not tried: the start-up said so once already. An
+    // output that is only being opened again (a server slow to answer, or lost for a while)
+    // is no missing card: the input is tried, and a refusal shown by the panel alone.
+    const bool outputComing = Form1 && Form1->Engine.OutputLost;
+    if (Form1 && Form1->Engine.NoSoundCard && !outputComing) {
         showErrorPanel(true);
         s.waveInOpen = false;
         return;
     }
+    const bool sayRefusal = !s.resuming && !outputComing;
     const int error = input().open(Form1 ? Form1->Engine.WaveInDevice : -1);
+    if (error != 0 && input().opening()) {
+        // The device has not answered yet (a slow or frozen sound server): no refusal, the
+        // decoding starts once it does.
+        s.openingGoesOn = true;
+        s.sayRefusal = sayRefusal;
+        s.waveInOpen = true;
+        showErrorPanel(false);
+        return;
+    }
     if (error != 0) {
         // Only the input is given up: the output, its buffers and sending are untouched. The
         // learner is told when choosing the monitor, not again after every text sent.
-        if (!s.resuming)
+        if (sayRefusal)
             ShowProgramMessage(WaveErrorText(error, cp1252::fromQString(MsgCannotOpenSoundCard())));
         showErrorPanel(true);
         s.waveInOpen = false;
@@ -602,6 +625,7 @@ void CloseWaveInput()
 {
     AudioMonitorState &s = st();
     s.waveInOpen = false;
+    s.openingGoesOn = false;
     if (s.input)
         s.input->close();
 }

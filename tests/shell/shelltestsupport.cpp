@@ -131,6 +131,8 @@ void restoreProgramGlobals()
         restore();
     // No test reaches a real capture device: the audio monitor listens to a fake.
     AudioInputFactory() = [] { return std::unique_ptr<AudioInput>(std::make_unique<FakeAudioInput>()); };
+    // Nor the sound library for the device lists: their names are the test's own.
+    DeviceListsKnown = [](const std::function<void()> &) { return true; };
     SetSettingsFailureReporter(nullptr);
     TerminateApplication = [] { ++terminations; };
     terminations = 0;

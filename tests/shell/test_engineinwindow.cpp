@@ -16,6 +16,7 @@
 #include "shell/sidewindows.h"
 #include "shell/soundengine.h"
 #include "shell/startup.h"
+#include "shell/utilities.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -270,6 +271,38 @@ TEST_F(SoundCardPanelTest, TheUsersChoiceReopensTheOutputOnThatDevice)
     ok->click();
     EXPECT_EQ(SoundEngine().State.WaveOutDevice, -1);
     EXPECT_EQ(fake().openedDevices, std::vector<int>({2, -1}));
+}
+
+// A sound server that has not answered yet (frozen, or slow at start) is not waited for: the
+// panel shows at once with empty lists, filled with the choice shown once it answers.
+TEST_F(SoundCardPanelTest, TheListsOfASoundSystemNotAnsweringYetAreFilledWhenItAnswers)
+{
+    std::function<void()> answered;
+    DeviceListsKnown = [&](std::function<void()> then) {
+        answered = std::move(then);
+        return false;
+    };
+    SoundEngine().State.WaveOutDevice = 2;
+    SoundEngine().State.WaveInDevice = 1;
+    menu->trigger();
+    ASSERT_FALSE(panel->isHidden());
+    EXPECT_TRUE(mine->isChecked());
+    EXPECT_EQ(out->count(), 0);
+    EXPECT_EQ(in->count(), 0);
+    ASSERT_TRUE(answered);
+    answered();
+    EXPECT_EQ(out->count(), 3);
+    EXPECT_EQ(in->count(), 2);
+    EXPECT_EQ(out->currentIndex(), 2);
+    EXPECT_EQ(in->currentIndex(), 1);
+
+    // An answer that comes after the panel was closed leaves it alone.
+    menu->trigger();
+    ClickNamed(Form1, "ButtonCloseCarteSon");
+    ListOutputDevices = [] { return QStringList{"Out Z"}; };
+    answered();
+    EXPECT_TRUE(panel->isHidden());
+    EXPECT_EQ(out->count(), 0);
 }
 
 TEST_F(SoundCardPanelTest, AFailedReopenLeavesTheProgramOnTheTimerAndALaterOneRecovers)
