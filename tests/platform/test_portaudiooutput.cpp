@@ -1,6 +1,7 @@
 #include "platform/audiodevices.h"
 #include "platform/outputmixer.h"
 #include "platform/portaudiooutput.h"
+#include "platform/portaudiosession.h"
 #include "tests/common/testsupport.h"
 
 #include <QCoreApplication>
@@ -276,6 +277,9 @@ TEST(PortAudioOutput, FailedOpenLeavesItClosedAndRefusingWork)
 
 TEST(AudioDevices, ListsNamesOfAtMost32CharactersAndMapsChoices)
 {
+    // The names are read without waiting for the sound library: once it has started.
+    ASSERT_EQ(PortAudioSession::start(), paNoError);
+    EXPECT_TRUE(audiodevices::devicesKnown());
     struct Direction {
         QStringList names;
         int (*index)(int);
