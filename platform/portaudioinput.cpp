@@ -41,6 +41,9 @@ struct PortAudioInput::Reader {
     SpscRing<Block, RingBlocks> ring;
     std::atomic<bool> stop{false};
     std::atomic<int> error{0};
+    // The opening's result, and whether it came after its caller had stopped waiting.
+    std::atomic<int> opened{paTimedOut};
+    std::atomic<bool> answeredLate{false};
     std::atomic<std::uint64_t> taken{0};  // blocks the user-interface thread took
     std::atomic<std::uint64_t> events{0}; // wakes the worker: a block taken, or stop
     std::thread worker;
@@ -111,47 +114,30 @@ int PortAudioInput::open(int device)
     reader->eventFd = ::fcntl(m_eventFd, F_DUPFD_CLOEXEC, 0);
     if (reader->eventFd < 0)
         return paInsufficientMemory;
-    auto error = std::make_shared<std::atomic<int>>(paTimedOut);
-    QSocketNotifier *context = m_notifier.get();
     const bool inTime = PortAudioSession::call(
-        [reader, error, device] {
+        [reader, device] {
             // The rates tried make ALSA print each refusal; shown only when none opens.
             PortAudioSession::Capture capture;
-            error->store(reader->openStream(device));
-            if (error->load() != 0)
+            reader->opened = reader->openStream(device);
+            if (reader->opened.load() != 0)
                 capture.failed(SoundDeviceFailure(device, true));
         },
         OpenBound,
-        // Nobody waited for the answer: it comes to this thread.
-        [this, reader, error, context] {
-            QMetaObject::invokeMethod(
-                context, [this, reader, answer = error->load()] { openedLate(reader, answer); },
-                Qt::QueuedConnection);
+        // Nobody waited for the answer: it comes through the reader's own wake-up, which
+        // outlives this object.
+        [reader] {
+            reader->answeredLate = true;
+            wake(reader->eventFd);
         });
     if (!inTime) {
         // A slow or frozen sound server, not a refusal: taken when it answers.
         m_opening = std::move(reader);
         return paTimedOut;
     }
-    if (error->load() != 0)
-        return error->load();
+    if (const int error = reader->opened.load(); error != 0)
+        return error;
     m_reader = std::move(reader);
     return 0;
-}
-
-void PortAudioInput::openedLate(const std::shared_ptr<Reader> &reader, int error)
-{
-    // Closed, or opened anew, meanwhile: its closing is on its way.
-    if (reader != m_opening)
-        return;
-    m_opening.reset();
-    if (error != 0) {
-        reportFailure(error);
-        return;
-    }
-    m_reader = reader;
-    // What it captured meanwhile is waiting.
-    drain();
 }
 
 int PortAudioInput::Reader::openStream(int device)
@@ -188,9 +174,7 @@ int PortAudioInput::Reader::openStream(int device)
 
 void PortAudioInput::close()
 {
-    std::shared_ptr<Reader> reader = std::move(m_reader);
-    if (!reader)
-        reader = std::move(m_opening);
+    std::shared_ptr<Reader> reader = m_reader ? std::move(m_reader) : std::move(m_opening);
     m_reader.reset();
     m_opening.reset();
     if (!reader)
@@ -237,6 +221,16 @@ void PortAudioInput::drain()
 {
     std::uint64_t count = 0;
     [[maybe_unused]] const auto read = ::read(m_eventFd, &count, sizeof count);
+    // An opening that went on past its bound has answered: the input is taken (with what it
+    // captured meanwhile), or the refusal told.
+    if (m_opening && m_opening->answeredLate.load()) {
+        std::shared_ptr<Reader> reader = std::move(m_opening);
+        if (const int error = reader->opened.load(); error != 0) {
+            reportFailure(error);
+            return;
+        }
+        m_reader = std::move(reader);
+    }
     Reader::Block block;
     // A handler may close the input (and open another): the reader is looked at each time.
     while (m_reader && m_reader->ring.pop(block)) {

@@ -46,7 +46,6 @@ public:
 
 private:
     void drain();
-    void openedLate(const std::shared_ptr<Reader> &reader, int error);
 
     std::shared_ptr<Reader> m_reader;
     std::shared_ptr<Reader> m_opening; // an opening that did not answer within OpenBound
