@@ -334,7 +334,8 @@ void StreamOutput::watch()
         m_watch->stop();
         return;
     }
-    const bool starting = now - m_openedAt < m_startGrace;
+    // A new stream may take a while to start; one that has started and stops is stalled.
+    const bool starting = now - m_openedAt < m_startGrace && lastBlockAt() < m_openedAt;
     // A block taken silent just after a stall counts as sound taken too.
     const auto lastBlock = lastBlockAt();
     if (const std::uint64_t blocks = m_mixer.blocksRendered();
@@ -437,12 +438,14 @@ void StreamOutput::lose(int error)
     m_adapt->stop();
     endStall();
     m_mixer.dropAllStopped();
-    // The owner hears of it before the reports, so the next buffer goes to no dead device.
-    reportFailure(error);
-    signalDone();
     m_lost = true;
     m_tries = 0;
     scheduleRetry();
+    // The reports come from the event loop, after the owner has heard of the loss, so the
+    // next buffer goes to no dead device. The owner may wait in a message box: the tries go
+    // on and the reports come meanwhile, so nothing (PTT least of all) waits for its answer.
+    signalDone();
+    reportFailure(error);
 }
 
 // ---- Opening again after a loss ------------------------------------------------------------

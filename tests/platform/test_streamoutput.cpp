@@ -59,6 +59,35 @@ TEST(StreamOutput, ADeviceThatStopsTakingSoundIsGivenUpPastTheLossLimit)
     EXPECT_EQ(failures, 1);
 }
 
+// The owner may answer a loss with a message that waits for the user, in an event loop of its
+// own: meanwhile the buffers out come back (the text ends, and with it PTT) and the device is
+// tried again, so the sound can be back by the time the message is answered.
+TEST(StreamOutput, WhileTheOwnerWaitsOnALossTheReportsComeAndTheDeviceIsTriedAgain)
+{
+    ClockedOutput out(256);
+    out.setStartGrace(0ms);
+    out.setLossLimit(300ms);
+    out.setRetryInterval(100ms);
+    Tags done;
+    out.setDoneHandler([&](AudioOutput::Tag tag) { done.push_back(tag); });
+    bool answered = false, reportsMeanwhile = false, triedMeanwhile = false;
+    out.setFailureHandler([&](int) {
+        reportsMeanwhile = testsupport::waitFor([&] { return done.size() == 2; }, 3000);
+        triedMeanwhile = testsupport::waitFor([&] { return out.openings() >= 2; }, 3000);
+        answered = true;
+    });
+    ASSERT_EQ(out.open(-1), 0);
+    const auto &second = oneSecond();
+    ASSERT_EQ(out.write(1, second.data(), second.size()), 0);
+    ASSERT_EQ(out.write(2, second.data(), second.size()), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return !out.recording().empty(); }));
+    out.stall();
+    ASSERT_TRUE(testsupport::waitFor([&] { return answered; }, 10000));
+    EXPECT_TRUE(reportsMeanwhile);
+    EXPECT_TRUE(triedMeanwhile);
+    EXPECT_EQ(done, (Tags{1, 2}));
+}
+
 // A busy desktop delays the server's recovery from an underrun by a second or more: the
 // stream then takes sound again, and nothing is lost or said.
 TEST(StreamOutput, AStallShorterThanTheLossLimitIsNoLoss)
@@ -236,8 +265,8 @@ TEST(StreamOutput, AnOpeningRefusedPastTheBoundIsSaidOnceAndTriedAgain)
 // with the stream.
 TEST(StreamOutput, ThroughAStallBuffersComeBackWhenTheyWouldHaveBeenHeard)
 {
+    // In its first seconds too: the start's grace is for a stream that has not started yet.
     ClockedOutput out(256);
-    out.setStartGrace(0ms);
     out.setLossLimit(60000ms);
     out.setStallCut(StreamOutput::StallCut);
     int failures = 0;
@@ -254,7 +283,8 @@ TEST(StreamOutput, ThroughAStallBuffersComeBackWhenTheyWouldHaveBeenHeard)
             ASSERT_EQ(out.write(tag + 1, second.data(), fifth), 0);
         }
     });
-    ASSERT_TRUE(testsupport::waitFor([&] { return !out.recording().empty(); }));
+    // The stream has started: it has taken sound.
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.framesTaken() > 0; }));
     out.stall();
     written.push_back(Clock::now());
     ASSERT_EQ(out.write(1, second.data(), fifth), 0);
