@@ -14,7 +14,8 @@
 //   output loses the stream and tries it again, then is closed; counter `gui_wait_ms`: the
 //   longest the user-interface thread's event loop went without running; `open_ms`: what an
 //   explicit opening then takes (its bound).
-// - TextThroughAStall/0 (sink suspended) and /1 (server stopped): a text of 15 characters of
+// - TextThroughAStall/0 (sink suspended) and /1 (server stopped), keeping time as with keyed
+//   lines: a text of 15 characters of
 //   200 ms, each written when the one before is reported done (as the sending engine does,
 //   which keys the lines at each write and releases PTT at the last report), with the server
 //   stalled for 1 s from 0.6 s on, short of a loss; counters `end_late_ms`: how much later than
@@ -244,6 +245,7 @@ void BM_TextThroughAStall(benchmark::State &state)
             state.SkipWithError("no sound output");
             return;
         }
+        out.setKeepTime(true); // as with keyed lines
         runFor(3500); // past the start's grace
         std::vector<Clock::time_point> turns;
         AudioOutput::Tag next = 1;

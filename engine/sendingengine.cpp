@@ -293,6 +293,9 @@ void SendingEngine::handOver(std::vector<std::int16_t> buffer, BufferKind kind)
         m_free.push_back(std::move(buffer));
         return;
     }
+    // Keyed lines follow the text's time through a stall of the sound; without them the
+    // sound is what the learner follows.
+    m_output.setKeepTime(m_host.keyingOutputConfigured());
     auto &held = m_inUse[tag] = std::move(buffer);
     if (const int error = m_output.write(tag, held.data(), held.size()); error != 0) {
         // Not queued, so never reported done: the timer ends the character instead, as long

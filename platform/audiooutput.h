@@ -66,6 +66,10 @@ public:
     // block. 0 when closed or unknown.
     virtual double startDelay() const { return 0.0; }
 
+    // Whether the text's own time comes before its sound through a stall of the device (lines
+    // are keyed from it); outputs without stalls ignore it.
+    virtual void setKeepTime(bool) {}
+
     // The sidetone voice mixed into this output, or null when the output has none (no
     // device behind it): the straight key then keys and is timed without a sound.
     virtual SidetoneVoice *sidetone() { return nullptr; }

@@ -339,7 +339,7 @@ void StreamOutput::watch()
     // A block taken silent just after a stall counts as sound taken too.
     const auto lastBlock = lastBlockAt();
     if (const std::uint64_t blocks = m_mixer.blocksRendered();
-        blocks != m_blocksSeen || starting || now - lastBlock < m_stallCut) {
+        blocks != m_blocksSeen || starting || now - lastBlock < stallCut()) {
         m_blocksSeen = blocks;
         m_lastProgress = now;
     } else if ((!callsPending() && !streamActive()) || now - m_lastProgress >= m_lossLimit) {
@@ -349,7 +349,7 @@ void StreamOutput::watch()
     // Stalled, but not lost (yet): a buffer due now is given back as the running stream would
     // have, so the text, its keying and its end keep their time. The stream plays what
     // follows once it takes sound again. Not while a new stream may still be starting.
-    if (!starting && !m_deadlines.empty() && now - lastBlock >= m_stallCut) {
+    if (!starting && !m_deadlines.empty() && now - lastBlock >= stallCut()) {
         if (!m_stalled) {
             m_stalled = true;
             m_stallFrom = lastBlock;
@@ -359,16 +359,17 @@ void StreamOutput::watch()
             m_stalledEnd = m_deadlines.front().end;
             m_mixer.dropAllStopped();
             m_mixer.release();
-            m_resume.store(ResumeArmed);
+            if (m_keepTime)
+                m_resume.store(ResumeArmed);
             signalDone();
         }
-    } else if (m_stalled && now - lastBlock < m_stallCut) {
+    } else if (m_stalled && now - lastBlock < stallCut()) {
         m_stalled = false;
         // Taking sound again: a buffer written during the stall would now sound late, out of
         // step with its keying, which has gone on. It is dropped unheard and comes back when it
         // would have ended; the next one is heard in step.
-        if (!m_deadlines.empty() && m_deadlines.front().start >= m_stallFrom
-            && now - m_deadlines.front().start >= m_stallCut) {
+        if (m_keepTime && !m_deadlines.empty() && m_deadlines.front().start >= m_stallFrom
+            && now - m_deadlines.front().start >= stallCut()) {
             m_holdUntil = m_deadlines.front().end - margin();
             m_stalledEnd = m_deadlines.front().end;
             // The callback has rendered none of it: it stays silent until this is seen.
@@ -386,7 +387,7 @@ void StreamOutput::armWatch(std::chrono::steady_clock::time_point now)
     using namespace std::chrono;
     auto next = milliseconds(WatchMs);
     if (!m_deadlines.empty()) {
-        const auto due = std::max(m_deadlines.front().end - margin(), lastBlockAt() + m_stallCut);
+        const auto due = std::max(m_deadlines.front().end - margin(), lastBlockAt() + stallCut());
         next = std::clamp(ceil<milliseconds>(due - now), milliseconds(1), next);
         // While stalled, the stream's return is seen within a few milliseconds.
         if (m_stalled)
@@ -404,6 +405,13 @@ void StreamOutput::endStall()
     m_holdUntil = {};
     m_stalledEnd = {};
     m_hold->stop();
+}
+
+// Keeping time, a stall is one that no hiccup of a running stream reaches; else the text
+// waits for its sound as long as a loaded desktop's server may take to recover a little.
+std::chrono::milliseconds StreamOutput::stallCut() const
+{
+    return m_keepTime ? m_stallCut : std::max(m_stallCut, WaitCut);
 }
 
 // What the writer gets after a report: a buffer is due back this long before its end.

@@ -17,10 +17,12 @@
 // by itself, at growing intervals (RetryFirst up to RetryLast), and counts it back once it
 // has taken ProbeFrames of sound: isOpen() is true again and the restored handler runs.
 //
-// A stall short of a loss keeps the text's time: a buffer due while the stream takes nothing
-// is given back when a running stream would have given it, and one written meanwhile that would
-// sound late once the stream is back is dropped unheard and given back at its own time. So the
-// keying, which follows the reports, and the PTT's release at the text's end never wait for it.
+// While lines are keyed from the text (setKeepTime), a stall short of a loss keeps the text's
+// time: a buffer due while the stream takes nothing is given back when a running stream would
+// have given it, and one written meanwhile that would sound late once the stream is back is
+// dropped unheard and given back at its own time. So the keying, which follows the reports, and
+// the PTT's release at the text's end never wait for it. Otherwise the text waits for its sound
+// through short stalls (WaitCut), so that a loaded desktop delays it rather than cuts it.
 //
 // A stream whose device runs dry again and again while sound plays (a loaded desktop) is opened
 // anew with twice the buffer (up to MaxBufferTime) at the next idle moment, so no sound is cut
@@ -52,10 +54,14 @@ public:
     // desktop loaded four times over, PulseAudio's recovery from an underrun took up to 2 s
     // (bench_soundloss); a lost server never comes back by itself within this.
     static constexpr std::chrono::milliseconds LossMs{3000};
-    // A stream that has taken no sound for this long when a buffer is due gives it back then,
-    // as a running stream would have: through a stall the text, its keying and the PTT's
-    // release keep their time, silent. A block missing for this long is a hole already.
+    // Keeping time (setKeepTime), a stream that has taken no sound for this long when a buffer
+    // is due gives it back then, as a running stream would have: through a stall the text, its
+    // keying and the PTT's release keep their time, silent. A block missing for this long is a
+    // hole already.
     static constexpr std::chrono::milliseconds StallCut{40};
+    // Not keeping time, the text waits this long for its sound before it goes on: on a loaded
+    // desktop the sound then comes late rather than not at all.
+    static constexpr std::chrono::milliseconds WaitCut{400};
     // The longest the user-interface thread waits for a stream to open. An opening on an idle
     // desktop takes about 5 ms, the library's start with it about 65 ms; with the processor
     // loaded twice over, up to about 220 ms (bench_frozenstart).
@@ -114,6 +120,9 @@ public:
     static constexpr std::chrono::milliseconds StartGrace{3000};
     // The loss limit and the first retry interval in place of LossMs and RetryFirst.
     void setLossLimit(std::chrono::milliseconds limit) { m_lossLimit = limit; }
+    // Keeping time: lines keyed from the text follow its own clock through a stall, and a
+    // buffer that would sound late after it is not heard; else the sound is what counts.
+    void setKeepTime(bool keep) override { m_keepTime = keep; }
     // How long a stream must have taken nothing for a due buffer to be given back (StallCut).
     void setStallCut(std::chrono::milliseconds cut)
     {
@@ -167,6 +176,7 @@ private:
     void watch();
     void armWatch(std::chrono::steady_clock::time_point now);
     void endStall();
+    std::chrono::milliseconds stallCut() const;
     std::chrono::steady_clock::time_point lastBlockAt() const;
     std::chrono::steady_clock::duration margin() const;
     void giveUp(int error);
@@ -200,6 +210,7 @@ private:
     std::chrono::milliseconds m_startGrace = StartGrace;
     std::chrono::milliseconds m_lossLimit = LossMs;
     std::chrono::milliseconds m_stallCut = StallCut;
+    bool m_keepTime = false;
     // For each buffer out, in order: when it would be rendered from and to, were the stream
     // taking sound.
     struct Span {
