@@ -553,12 +553,26 @@ bool StreamOutput::idle() const
     return m_mixer.outstanding() == 0 && m_sidetone.lastKeyDown() == m_sidetone.endedReported();
 }
 
+int StreamOutput::stepForLoad()
+{
+    if (!m_loadGauge)
+        return 0;
+    // With a task waiting for every core, a sound server's normal-priority thread misses its
+    // turn by more than 10 ms: from there on two steps up, one more per core's worth.
+    const double perCore = m_loadGauge();
+    if (!(perCore >= 1.0))
+        return 0;
+    const int top = static_cast<int>(std::lround(std::log2(MaxBufferTime / m_baseBuffer.load())));
+    return std::clamp(static_cast<int>(perCore) + 1, 0, std::max(0, top));
+}
+
 void StreamOutput::adapt()
 {
     if (!m_open || m_switching)
         return;
     const auto now = std::chrono::steady_clock::now();
     const bool isIdle = idle();
+    m_loadStep = stepForLoad();
     const std::uint64_t count = underruns();
     if (count != m_underrunsSeen) {
         m_quietSince = now;
@@ -575,16 +589,21 @@ void StreamOutput::adapt()
         m_recentUnderruns.clear();
         m_growWanted = true;
     }
+    const int step = m_step.load();
+    // A step the load still calls for is no quiet stretch for the step below it.
+    if (m_loadStep >= step)
+        m_quietSince = now;
     if (isIdle && !m_wasIdle)
         m_idleSince = now;
     m_wasIdle = isIdle;
     // Switched only when nothing sounds, nor still sits in the device's buffer.
     if (!isIdle || now - m_idleSince < IdleBefore)
         return;
-    const int step = m_step.load();
     const bool canGrow = std::ldexp(m_baseBuffer.load(), step + 1) <= MaxBufferTime + 1e-9;
-    if (m_growWanted && canGrow)
-        switchBuffer(step + 1);
+    // Straight to the step the load calls for: every opening costs the server's start.
+    const int wanted = std::max(m_loadStep, m_growWanted && canGrow ? step + 1 : step);
+    if (wanted > step)
+        switchBuffer(wanted);
     else if (step > 0 && now - m_quietSince >= m_quietStretch)
         switchBuffer(step - 1);
     m_growWanted = m_growWanted && canGrow;

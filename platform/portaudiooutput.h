@@ -24,10 +24,12 @@
 // the PTT's release at the text's end never wait for it. Otherwise the text waits for its sound
 // through short stalls (WaitCut), so that a loaded desktop delays it rather than cuts it.
 //
-// A stream whose device runs dry again and again while sound plays (a loaded desktop) is opened
-// anew with twice the buffer (up to MaxBufferTime) at the next idle moment, so no sound is cut
-// and the user-interface thread waits for nothing; after QuietStretch without running dry it
-// goes back a step, again only when idle. Every buffer is still reported done once, in order.
+// A stream whose device runs dry while sound plays, or whose machine is crowded (a sound
+// server's threads at normal priority then miss their turn), is opened anew with a larger
+// buffer (doubled per step, up to MaxBufferTime) at the next idle moment, so no sound is cut
+// and the user-interface thread waits for nothing; after QuietStretch without running dry and
+// without the load that called for it, it goes back a step, again only when idle. Every buffer
+// is still reported done once, in order.
 //
 // Create, open, write, reset and close on the user-interface thread only.
 
@@ -41,6 +43,7 @@
 #include <atomic>
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <memory>
 
 class QSocketNotifier;
@@ -138,9 +141,11 @@ public:
     // The buffer the next opening asks for: the lowest, doubled at each step grown.
     double bufferTime() const;
     static constexpr double DefaultBufferTime = 0.010;
-    static constexpr double MaxBufferTime = 0.040;
-    // This many underruns within GrowWindow while sound plays take the buffer a step up...
-    static constexpr int GrowAfter = 2;
+    // What kept a sound server fed with two to three tasks waiting for each core.
+    static constexpr double MaxBufferTime = 0.080;
+    // This many underruns within GrowWindow while sound plays take the buffer a step up (each
+    // may have cut an element: the next one should not)...
+    static constexpr int GrowAfter = 1;
     static constexpr std::chrono::milliseconds GrowWindow{30000};
     // ...this long without one takes it a step down...
     static constexpr std::chrono::milliseconds QuietStretch{60000};
@@ -149,6 +154,13 @@ public:
     void setQuietStretch(std::chrono::milliseconds quiet) { m_quietStretch = quiet; }
     // Off: the buffer stays at the lowest step (a benchmark of one buffer time).
     void setAdaptive(bool adaptive) { m_adaptive = adaptive; }
+    // How crowded the processors are, in tasks waiting to run per core (RunQueueGauge; negative
+    // while unknown). With it, from one waiting task per core on, the buffer takes two steps up
+    // and one more per further core's worth at the next idle moment, before the device runs
+    // dry. Read at every adapting tick (a tenth of a second).
+    void setLoadGauge(std::function<double()> perCore) { m_loadGauge = std::move(perCore); }
+    // The step the load calls for now (0 without a gauge).
+    int loadStep() const { return m_loadStep; }
 
 protected:
     // On the session's thread: opens and starts the stream on `device`; 0 or an error number.
@@ -192,6 +204,7 @@ private:
     void endProbe(bool back);
     void startAdapting();
     void adapt();
+    int stepForLoad();
     bool idle() const;
     void switchBuffer(int step);
     void switched(std::uint64_t attempt, int error);
@@ -264,6 +277,8 @@ private:
     std::chrono::steady_clock::time_point m_idleSince;
     bool m_wasIdle = false;
     std::chrono::milliseconds m_quietStretch = QuietStretch;
+    std::function<double()> m_loadGauge;
+    int m_loadStep = 0;
     std::unique_ptr<QTimer> m_adapt;
 };
 

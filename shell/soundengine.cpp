@@ -4,6 +4,7 @@
 #include "engine/tone.h"
 #include "platform/portaudiooutput.h"
 #include "platform/portaudiosession.h"
+#include "platform/runqueue.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/mainwindow.h"
 #include "shell/panellpt.h"
@@ -183,7 +184,10 @@ const std::vector<std::int16_t> &SonFermetureSession()
 std::function<std::unique_ptr<AudioOutput>()> &SoundOutputFactory()
 {
     static std::function<std::unique_ptr<AudioOutput>()> factory = [] {
-        return std::unique_ptr<AudioOutput>(std::make_unique<PortAudioOutput>());
+        auto output = std::make_unique<PortAudioOutput>();
+        // A crowded machine gets a larger buffer before its sound server misses a turn.
+        output->setLoadGauge(RunQueueGauge());
+        return std::unique_ptr<AudioOutput>(std::move(output));
     };
     return factory;
 }

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <chrono>
 #include <vector>
 
@@ -410,14 +412,73 @@ TEST(StreamOutput, TheBufferGrowsNoFurtherThanItsLargestStep)
     out.setDoneHandler([&](AudioOutput::Tag tag) { done.push_back(tag); });
     ASSERT_EQ(out.open(-1), 0);
     const auto &second = oneSecond();
-    for (int k = 1; k <= 3; ++k) {
+    const int steps = int(std::lround(std::log2(StreamOutput::MaxBufferTime / StreamOutput::DefaultBufferTime)));
+    for (int k = 1; k <= steps + 1; ++k) {
         ASSERT_EQ(out.write(k, second.data(), 2 * 4410), 0);
         out.underrun(StreamOutput::GrowAfter);
         ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == std::size_t(k); }, 3000));
         testsupport::waitFor([] { return false; }, 1000);
     }
-    EXPECT_EQ(out.openings(), 3);
+    EXPECT_EQ(out.openings(), steps + 1);
     EXPECT_DOUBLE_EQ(out.openedWith(), StreamOutput::MaxBufferTime);
+}
+
+// One underrun while a text plays may have cut an element: the next text should not lose one.
+TEST(StreamOutput, OneUnderrunWhileATextPlaysTakesTheBufferAStepUp)
+{
+    ClockedOutput out(256);
+    out.setStartGrace(0ms);
+    Tags done;
+    out.setDoneHandler([&](AudioOutput::Tag tag) { done.push_back(tag); });
+    ASSERT_EQ(out.open(-1), 0);
+    const auto &second = oneSecond();
+    ASSERT_EQ(out.write(1, second.data(), 2 * 4410), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return !out.recording().empty(); }));
+    out.underrun(1);
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 1; }, 3000));
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.openings() == 2; }, 3000));
+    EXPECT_DOUBLE_EQ(out.openedWith(), 0.020);
+}
+
+// On a crowded machine the sound server's own threads miss their turn before the output sees
+// an underrun: the output takes the step the load calls for at the next idle moment, in one
+// opening, keeps it while the crowd lasts, and goes back a step once it has gone.
+TEST(StreamOutput, ACrowdedMachineGetsALargerBufferBeforeItRunsDry)
+{
+    ClockedOutput out(256);
+    out.setStartGrace(0ms);
+    out.setQuietStretch(300ms);
+    std::atomic<double> perCore{0.5};
+    out.setLoadGauge([&] { return perCore.load(); });
+    Tags done;
+    out.setDoneHandler([&](AudioOutput::Tag tag) { done.push_back(tag); });
+    ASSERT_EQ(out.open(-1), 0);
+    testsupport::waitFor([] { return false; }, 600);
+    EXPECT_EQ(out.openings(), 1); // a machine with a core to spare keeps the quick buffer
+    EXPECT_EQ(out.loadStep(), 0);
+
+    const auto &second = oneSecond();
+    ASSERT_EQ(out.write(1, second.data(), second.size()), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return !out.recording().empty(); }));
+    perCore = 2.5;
+    testsupport::waitFor([] { return false; }, 400);
+    EXPECT_EQ(out.openings(), 1); // not while the text sounds
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 1; }, 3000));
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.openings() == 2; }, 3000));
+    EXPECT_DOUBLE_EQ(out.openedWith(), StreamOutput::MaxBufferTime);
+    testsupport::waitFor([] { return false; }, 800);
+    EXPECT_EQ(out.openings(), 2); // no quiet stretch while crowded
+
+    perCore = 1.2;
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.openings() == 3; }, 3000));
+    EXPECT_DOUBLE_EQ(out.openedWith(), 0.040);
+    testsupport::waitFor([] { return false; }, 800);
+    EXPECT_EQ(out.openings(), 3); // what this load still calls for
+
+    perCore = -1.0; // unknown: no step for it
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.openings() == 4; }, 3000));
+    EXPECT_DOUBLE_EQ(out.openedWith(), 0.020);
+    EXPECT_EQ(done, Tags{1});
 }
 
 } // namespace
