@@ -553,17 +553,19 @@ bool StreamOutput::idle() const
     return m_mixer.outstanding() == 0 && m_sidetone.lastKeyDown() == m_sidetone.endedReported();
 }
 
-int StreamOutput::stepForLoad()
+int StreamOutput::loadStepFor(double perCore, double base)
 {
-    if (!m_loadGauge)
-        return 0;
     // With a task waiting for every core, a sound server's normal-priority thread misses its
     // turn by more than 10 ms: from there on two steps up, one more per core's worth.
-    const double perCore = m_loadGauge();
     if (!(perCore >= 1.0))
         return 0;
-    const int top = static_cast<int>(std::lround(std::log2(MaxBufferTime / m_baseBuffer.load())));
+    const int top = static_cast<int>(std::lround(std::log2(MaxBufferTime / base)));
     return std::clamp(static_cast<int>(perCore) + 1, 0, std::max(0, top));
+}
+
+int StreamOutput::stepForLoad()
+{
+    return m_loadGauge ? loadStepFor(m_loadGauge(), m_baseBuffer.load()) : 0;
 }
 
 void StreamOutput::adapt()

@@ -161,6 +161,8 @@ public:
     void setLoadGauge(std::function<double()> perCore) { m_loadGauge = std::move(perCore); }
     // The step the load calls for now (0 without a gauge).
     int loadStep() const { return m_loadStep; }
+    // The step `perCore` waiting tasks per core call for, above a lowest buffer of `base` seconds.
+    static int loadStepFor(double perCore, double base = DefaultBufferTime);
 
 protected:
     // On the session's thread: opens and starts the stream on `device`; 0 or an error number.

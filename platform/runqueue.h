@@ -11,8 +11,10 @@
 
 class RunQueueGauge {
 public:
-    // Readings averaged: at one a tenth of a second, the last three seconds.
-    static constexpr std::size_t Window = 30;
+    // Readings averaged: at one a tenth of a second, the last second (a load that comes is
+    // seen before the next text; the output's quiet stretch keeps one that goes from counting
+    // at once).
+    static constexpr std::size_t Window = 10;
 
     // `cores` 0: the processors online.
     explicit RunQueueGauge(std::string path = "/proc/loadavg", unsigned cores = 0);
