@@ -2,7 +2,8 @@
 // this thread) to the first sample of the tone leaving the mixer in the audio callback, and
 // to its being heard (plus the stream's reported output latency). The stream is opened as the
 // program opens its own: the default device, 22050 Hz stereo 16 bit, the device's lowest
-// latency but at least the output's buffer time (KESTRELON_BUFFER_MS in ms to try another),
+// latency but at least the buffer time the output would take on this machine now (its lowest,
+// or a larger step when the processors are crowded; KESTRELON_BUFFER_MS in ms to try another),
 // the callback's block size left to PortAudio, the callback thread asking for real-time
 // scheduling on its first block.
 //
@@ -12,6 +13,7 @@
 //   output_latency_ms              the stream's reported output latency
 //   bound_ms                       one callback period plus the output latency (the target)
 //   worst_ms                       the longest key-down to heard
+//   buffer_ms                      the buffer time asked for
 // Key-downs start once the stream has taken sound for StreamWarmUp: a PulseAudio stream takes
 // up to two seconds before its first block, and the program opens its own at start, long
 // before a key goes down.
@@ -22,6 +24,7 @@
 #include "platform/portaudiooutput.h"
 #include "platform/portaudiosession.h"
 #include "platform/realtime.h"
+#include "platform/runqueue.h"
 #include "platform/sidetonevoice.h"
 
 #include <QCoreApplication>
@@ -123,8 +126,18 @@ void BM_KeyDownToSidetone(benchmark::State &state)
     parameters.channelCount = 2;
     parameters.sampleFormat = paInt16;
     double bufferTime = PortAudioOutput::DefaultBufferTime;
-    if (const char *ms = std::getenv("KESTRELON_BUFFER_MS"))
+    if (const char *ms = std::getenv("KESTRELON_BUFFER_MS")) {
         bufferTime = std::atof(ms) / 1000.0;
+    } else {
+        // The step the output would take under the load of the moment, read as it reads it.
+        RunQueueGauge gauge;
+        double perCore = -1.0;
+        for (std::size_t i = 0; i < RunQueueGauge::Window; ++i) {
+            perCore = gauge();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        bufferTime = std::ldexp(bufferTime, StreamOutput::loadStepFor(perCore));
+    }
     parameters.suggestedLatency = std::max(info->defaultLowOutputLatency, bufferTime);
     PaStream *stream = nullptr;
     const std::vector<pid_t> before = realtime::threadsOfThisProcess();
@@ -183,6 +196,7 @@ void BM_KeyDownToSidetone(benchmark::State &state)
         state.counters["output_latency_ms"] = outputLatency * 1000.0;
         state.counters["bound_ms"] = maxBlock * 1000.0 / Rate + outputLatency * 1000.0;
         state.counters["worst_ms"] = worstMs;
+        state.counters["buffer_ms"] = bufferTime * 1000.0;
         const realtime::Scheduling granted = probe.scheduling.scheduling();
         state.counters["realtime"]
             = granted == realtime::Scheduling::Fifo || granted == realtime::Scheduling::RealtimeKit;
