@@ -81,26 +81,36 @@ std::size_t firstSound(const Samples &s)
     return std::find_if(s.begin(), s.end(), [](std::int16_t v) { return v != 0; }) - s.begin();
 }
 
+// The sending engine and its playback cycle on a clocked device, at `wpm`, with or without
+// keyed lines.
+struct EngineOnDevice {
+    EngineOnDevice(std::size_t block, int wpm, bool keying) : output(block), host(output)
+    {
+        host.keying = keying;
+        timing.setSpeed(wpm);
+        timing.setStartSilence(0);
+        tone.Tables.BuildToneTables();
+        host.cycle = &cycle;
+    }
+    RecordingOutput output;
+    EngineState state;
+    TimedHost host;
+    Timing timing;
+    ToneGenerator tone;
+    EffectSwitches effects;
+    SendingEngine engine{state, host, output, timing, tone, effects};
+    PlaybackCycle cycle{state, host, output, engine};
+};
+
 class SoundStream : public testing::TestWithParam<std::tuple<std::size_t, std::string, int>> {};
 
 TEST_P(SoundStream, CharactersFollowEachOtherExactlyAsRenderedAndKeyingKeepsInStep)
 {
     const auto [block, text, wpm] = GetParam();
-    RecordingOutput output(block);
+    EngineOnDevice rig(block, wpm, true);
+    auto &[output, state, host, timing, tone, effects, engine, cycle] = rig;
     // Wide enough for a loaded test machine; the program's own margin is 20 ms.
     output.setFollowMargin(std::chrono::milliseconds(200));
-    EngineState state;
-    TimedHost host(output);
-    host.keying = true;
-    Timing timing;
-    timing.setSpeed(wpm);
-    timing.setStartSilence(0);
-    ToneGenerator tone;
-    tone.Tables.BuildToneTables();
-    EffectSwitches effects;
-    SendingEngine engine(state, host, output, timing, tone, effects);
-    PlaybackCycle cycle(state, host, output, engine);
-    host.cycle = &cycle;
     ASSERT_EQ(output.open(-1), 0);
 
     state.PlayQueue = text;
@@ -147,22 +157,11 @@ TEST_P(SoundStream, CharactersFollowEachOtherExactlyAsRenderedAndKeyingKeepsInSt
 // have ended, as the transmitter needs; no wait of the device's is added to either.
 TEST(SoundStreamStall, KeyingKeepsItsPaceAndTheLinesComeDownWhenTheTextWouldHaveEnded)
 {
-    RecordingOutput output(256);
+    EngineOnDevice rig(256, 20, true);
+    auto &[output, state, host, timing, tone, effects, engine, cycle] = rig;
     output.setStartGrace(std::chrono::milliseconds(0));
     output.setLossLimit(std::chrono::milliseconds(60000));
     output.setStallCut(StreamOutput::StallCut);
-    EngineState state;
-    TimedHost host(output);
-    host.keying = true;
-    Timing timing;
-    timing.setSpeed(20);
-    timing.setStartSilence(0);
-    ToneGenerator tone;
-    tone.Tables.BuildToneTables();
-    EffectSwitches effects;
-    SendingEngine engine(state, host, output, timing, tone, effects);
-    PlaybackCycle cycle(state, host, output, engine);
-    host.cycle = &cycle;
     ASSERT_EQ(output.open(-1), 0);
     ASSERT_TRUE(testsupport::waitFor([&] { return !output.recording().empty(); }));
 
@@ -196,21 +195,10 @@ TEST(SoundStreamStall, KeyingKeepsItsPaceAndTheLinesComeDownWhenTheTextWouldHave
 // desktop's server recovering) the text waits for it, and every character is heard whole.
 TEST(SoundStreamStall, WithoutKeyedLinesEveryCharacterIsHeardAfterAShortStall)
 {
-    RecordingOutput output(256);
+    EngineOnDevice rig(256, 30, false);
+    auto &[output, state, host, timing, tone, effects, engine, cycle] = rig;
     output.setStartGrace(std::chrono::milliseconds(0));
     output.setStallCut(StreamOutput::StallCut);
-    EngineState state;
-    TimedHost host(output);
-    host.keying = false;
-    Timing timing;
-    timing.setSpeed(30);
-    timing.setStartSilence(0);
-    ToneGenerator tone;
-    tone.Tables.BuildToneTables();
-    EffectSwitches effects;
-    SendingEngine engine(state, host, output, timing, tone, effects);
-    PlaybackCycle cycle(state, host, output, engine);
-    host.cycle = &cycle;
     ASSERT_EQ(output.open(-1), 0);
     ASSERT_TRUE(testsupport::waitFor([&] { return output.framesTaken() > 0; }));
 
