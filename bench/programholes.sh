@@ -28,7 +28,7 @@ for run in $(seq "$runs"); do
     parec -d "$sink.monitor" --format=s16le --rate=22050 --channels=2 --latency-msec=10 >"$work/heard.raw" &
     pids+=($!)
     if [ "$busy" = 1 ]; then
-        stress-ng --cpu $((2 * $(nproc))) --quiet >/dev/null 2>&1 &
+        stress-ng --cpu $((2 * $(nproc))) --timeout 60s --quiet >/dev/null 2>&1 &
         pids+=($!)
     fi
     sleep 3
