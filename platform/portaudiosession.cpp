@@ -42,6 +42,13 @@ public:
         return !m_running && m_calls.empty();
     }
 
+    // A call has been under way for longer than `bound` (a server that does not answer).
+    bool held(std::chrono::milliseconds bound)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_running && std::chrono::steady_clock::now() - m_since > bound;
+    }
+
 private:
     CallThread()
     {
@@ -60,6 +67,7 @@ private:
                 call = std::move(m_calls.front());
                 m_calls.pop_front();
                 m_running = true;
+                m_since = std::chrono::steady_clock::now();
             }
             call();
             std::lock_guard lock(m_mutex);
@@ -71,6 +79,7 @@ private:
     std::condition_variable m_wake;
     std::deque<std::function<void()>> m_calls;
     bool m_running = false;
+    std::chrono::steady_clock::time_point m_since;
     std::thread::id m_id;
 };
 
@@ -265,6 +274,11 @@ void PortAudioSession::post(std::function<void()> call)
 bool PortAudioSession::settle(std::chrono::milliseconds bound)
 {
     return call([] {}, bound);
+}
+
+bool PortAudioSession::held()
+{
+    return CallThread::instance().held(HeldAfter);
 }
 
 bool PortAudioSession::onSessionThread()

@@ -39,6 +39,10 @@ public:
     static void post(std::function<void()> call);
     // Waits at most `bound` until everything given so far has run; true when it has.
     static bool settle(std::chrono::milliseconds bound);
+    // Whether a call has been under way on the session's thread for longer than HeldAfter:
+    // the server it waits on does not answer, and a wait for it would be a wait for nothing.
+    static bool held();
+    static constexpr std::chrono::milliseconds HeldAfter{250};
     // Whether this is the session's thread.
     static bool onSessionThread();
 

@@ -247,7 +247,7 @@ TSoundEngine::~TSoundEngine()
     Clock->Close();
     // A frozen sound server holds the sound session's thread, and with it calls that still
     // use the output: the output is then left to the end of the process, unheard from.
-    if (!PortAudioSession::settle(QuitSoundWait)) {
+    if (PortAudioSession::held() || !PortAudioSession::settle(QuitSoundWait)) {
         Output->setDoneHandler({});
         Output->setFailureHandler({});
         Output->setRestoredHandler({});

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cmath>
 #include <chrono>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -225,6 +226,23 @@ TEST(StreamOutput, AnOpeningPastTheBoundIsTakenInTheBackgroundOnceItAnswers)
     EXPECT_EQ(failures, 0);
     const auto heard = out.recording();
     EXPECT_NE(std::find(heard.begin(), heard.end(), 1000), heard.end());
+}
+
+// A call that does not come back (a server that does not answer) makes the session count as
+// held, so that a quit does not wait for it; one that comes back ends that.
+TEST(PortAudioSessionThread, ACallThatDoesNotComeBackCountsAsHeldUntilItDoes)
+{
+    ASSERT_TRUE(PortAudioSession::settle(5000ms));
+    EXPECT_FALSE(PortAudioSession::held());
+    std::atomic<bool> release{false};
+    PortAudioSession::post([&] {
+        while (!release.load())
+            std::this_thread::sleep_for(1ms);
+    });
+    EXPECT_TRUE(testsupport::waitFor([] { return PortAudioSession::held(); }, 5000));
+    release = true;
+    ASSERT_TRUE(PortAudioSession::settle(5000ms));
+    EXPECT_FALSE(PortAudioSession::held());
 }
 
 // An opening past the bound that the device then refuses is a refusal after all: said once,
