@@ -7,7 +7,11 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+#include <glob.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <map>
@@ -137,6 +141,42 @@ bool addFreshStartStep(std::function<void()> step)
 {
     freshStartSteps().push_back(std::move(step));
     return true;
+}
+
+SilentSoundServer::SilentSoundServer(const QString &folder)
+    : m_path(QDir(folder).filePath(QStringLiteral("pulse.sock")).toLocal8Bit())
+{
+    glob_t found{};
+    const bool plugin = ::glob("/usr/lib/*/alsa-lib/libasound_module_pcm_pulse.so", 0, nullptr, &found) == 0;
+    ::globfree(&found);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (!plugin || std::size_t(m_path.size()) >= sizeof address.sun_path)
+        return;
+    std::memcpy(address.sun_path, m_path.constData(), std::size_t(m_path.size()));
+    m_socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_socket >= 0
+        && (::bind(m_socket, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
+            || ::listen(m_socket, 16) != 0))
+        close();
+}
+
+SilentSoundServer::~SilentSoundServer()
+{
+    close();
+}
+
+QByteArray SilentSoundServer::alsaConfiguration() const
+{
+    const QByteArray server = "server \"unix:" + m_path + "\"";
+    return "pcm.!default { type pulse; " + server + " }\nctl.!default { type pulse; " + server + " }\n";
+}
+
+void SilentSoundServer::close()
+{
+    if (m_socket >= 0)
+        ::close(m_socket);
+    m_socket = -1;
 }
 
 } // namespace testsupport

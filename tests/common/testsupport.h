@@ -31,4 +31,25 @@ bool addFreshStartStep(std::function<void()> step);
 // limit + 1 bytes (lines of "cq"), the first and the last made in folder.
 std::vector<std::string> inputsThatNeverEnd(const QString &folder, std::size_t limit);
 
+// A sound server that takes connections and never answers, as a frozen one does: a socket in
+// `folder` that listens and is never read, reached by the sound library through PulseAudio's
+// plugin for ALSA. Whoever connects waits until close(), which turns them away.
+class SilentSoundServer {
+public:
+    explicit SilentSoundServer(const QString &folder);
+    ~SilentSoundServer();
+    SilentSoundServer(const SilentSoundServer &) = delete;
+    SilentSoundServer &operator=(const SilentSoundServer &) = delete;
+
+    // False without the plugin, or when the socket could not be made.
+    bool usable() const { return m_socket >= 0; }
+    // The ALSA configuration (an .asoundrc) whose default devices go to it.
+    QByteArray alsaConfiguration() const;
+    void close();
+
+private:
+    QByteArray m_path;
+    int m_socket = -1;
+};
+
 } // namespace testsupport

@@ -1,5 +1,6 @@
 #include "platform/audiodevices.h"
 #include "platform/outputmixer.h"
+#include "platform/portaudioinput.h"
 #include "platform/portaudiooutput.h"
 #include "platform/portaudiosession.h"
 #include "tests/common/testsupport.h"
@@ -475,6 +476,25 @@ TEST(RealStream, ResetUnderARunningStreamReportsEveryBufferOnceAndPlaysOn)
     EXPECT_LE(cut, 1);
 }
 
+// A sound server that takes the connection and never answers holds the sound library's start:
+// the audio input's opening is not waited for past its bound, and is not taken for a refusal.
+// Once the server goes away, the opening comes back refused, and the input says so once.
+TEST(RealStream, AnInputWhoseServerDoesNotAnswerIsNotWaitedForAndItsLateRefusalIsTold)
+{
+    QTemporaryDir dir;
+    testsupport::SilentSoundServer server(dir.path());
+    if (!server.usable())
+        GTEST_SKIP() << "no PulseAudio plugin for ALSA";
+    ChildOptions options;
+    options.whileRunning = [&](QProcess &child) {
+        testsupport::waitFor([&] { return child.peek(1 << 20).contains("opening goes on"); }, 20000);
+        server.close();
+    };
+    const ChildResult child = runChild("InputLate", QString::fromUtf8(server.alsaConfiguration()),
+                                       dir.filePath("none"), options);
+    EXPECT_EQ(child.exitCode, 0) << child.output.toStdString();
+}
+
 TEST(RealStream, OpeningAMissingDefaultDeviceFailsCleanly)
 {
     QTemporaryDir dir;
@@ -723,6 +743,23 @@ TEST_F(RealStreamChild, DISABLED_Underruns)
     ASSERT_TRUE(waitForDone(2));
     EXPECT_GT(out.underruns(), before);
     out.close();
+}
+
+TEST_F(RealStreamChild, DISABLED_InputLate)
+{
+    PortAudioInput input;
+    std::vector<int> failures;
+    input.setFailureHandler([&](int error) { failures.push_back(error); });
+    EXPECT_EQ(input.open(-1), paTimedOut);
+    EXPECT_TRUE(input.opening());
+    EXPECT_FALSE(input.isOpen());
+    std::printf("opening goes on\n");
+    std::fflush(stdout);
+    ASSERT_TRUE(testsupport::waitFor([&] { return !failures.empty(); }, 30000));
+    testsupport::waitFor([] { return false; }, 200);
+    EXPECT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures.front(), paTimedOut);
+    EXPECT_FALSE(input.opening() || input.isOpen());
 }
 
 TEST_F(RealStreamChild, DISABLED_Fails)

@@ -10,13 +10,9 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <cstring>
 #include <fstream>
-#include <glob.h>
 #include <string>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -142,37 +138,19 @@ TEST(ProgramWithFrozenSound, SIGTERMEndsItCleanlyWhileTheSoundDeviceHangs)
     ::close(reader);
 }
 
-bool pulsePluginInstalled()
-{
-    glob_t found{};
-    const bool any = ::glob("/usr/lib/*/alsa-lib/libasound_module_pcm_pulse.so", 0, nullptr, &found) == 0;
-    ::globfree(&found);
-    return any;
-}
-
 // A sound server that takes the connection and never answers, as a frozen one does, holds the
 // sound library's start for good: the window still shows, and a quit signal ends the program
-// cleanly, its settings written. The server is a socket this test listens on and never
-// reads; ALSA reaches it through PulseAudio's plugin.
+// cleanly, its settings written.
 TEST(ProgramWithFrozenSound, TheWindowShowsAndAQuitEndsItWhileTheSoundLibraryNeverStarts)
 {
-    if (!pulsePluginInstalled())
-        GTEST_SKIP() << "no PulseAudio plugin for ALSA";
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
-    const QByteArray path = home.filePath(QStringLiteral("pulse.sock")).toLocal8Bit();
-    const int server = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    ASSERT_GE(server, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(std::size_t(path.size()), sizeof address.sun_path);
-    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
-    ASSERT_EQ(::bind(server, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(server, 16), 0);
+    testsupport::SilentSoundServer server(home.path());
+    if (!server.usable())
+        GTEST_SKIP() << "no PulseAudio plugin for ALSA";
     QFile asoundrc(home.filePath(QStringLiteral(".asoundrc")));
     ASSERT_TRUE(asoundrc.open(QIODevice::WriteOnly));
-    asoundrc.write("pcm.!default { type pulse; server \"unix:" + path + "\" }\nctl.!default { type pulse; server \"unix:"
-                   + path + "\" }\n");
+    asoundrc.write(server.alsaConfiguration());
     asoundrc.close();
     ProgramRun program(home.path());
     program.setEnvironment(QStringLiteral("HOME"), home.path());
@@ -182,7 +160,6 @@ TEST(ProgramWithFrozenSound, TheWindowShowsAndAQuitEndsItWhileTheSoundLibraryNev
     program.signal(SIGTERM);
     EXPECT_TRUE(program.waitForCleanExit(10000)) << "the sound library held the quit";
     EXPECT_TRUE(QFile::exists(program.settingsFile()));
-    ::close(server);
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignal,
