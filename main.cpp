@@ -1,6 +1,8 @@
+#include "platform/portaudiosession.h"
 #include "shell/startup.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -30,5 +32,15 @@ void fillClosedStandardStreams(int, char **, char **)
 
 int main(int argc, char **argv)
 {
-    return RunMainBlock(argc, argv);
+    const int result = RunMainBlock(argc, argv);
+    // A sound call still under way (a server that does not answer, the sound library still
+    // starting) holds the standard error, and may hold locks of the sound libraries that their
+    // own ends at exit would wait for: what it holds is written out, and the process ends
+    // without those ends. The settings are written by now.
+    if (!PortAudioSession::idle()) {
+        PortAudioSession::releaseStandardError();
+        std::fflush(nullptr);
+        ::_exit(result);
+    }
+    return result;
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -170,8 +171,18 @@ public:
         m_wake.notify_one();
     }
 
+    // Ends every capture now.
+    void endAll();
+
 private:
-    CaptureWatch() { std::thread([this] { run(); }).detach(); }
+    CaptureWatch()
+    {
+        // Without its thread (the system refused one) the captures end with their calls only.
+        try {
+            std::thread([this] { run(); }).detach();
+        } catch (const std::system_error &) {
+        }
+    }
 
     void run();
 
@@ -192,6 +203,20 @@ struct PortAudioSession::Capture::State {
         capture.reset();
     }
 };
+
+void CaptureWatch::endAll()
+{
+    std::vector<std::weak_ptr<State>> watched;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto &entry : m_watched)
+            watched.push_back(entry.second);
+    }
+    for (const auto &entry : watched) {
+        if (std::shared_ptr<State> state = entry.lock())
+            state->end();
+    }
+}
 
 void CaptureWatch::run()
 {
@@ -274,6 +299,16 @@ void PortAudioSession::post(std::function<void()> call)
 bool PortAudioSession::settle(std::chrono::milliseconds bound)
 {
     return call([] {}, bound);
+}
+
+bool PortAudioSession::idle()
+{
+    return CallThread::instance().idle();
+}
+
+void PortAudioSession::releaseStandardError()
+{
+    CaptureWatch::instance().endAll();
 }
 
 bool PortAudioSession::held()

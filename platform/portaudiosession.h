@@ -39,6 +39,11 @@ public:
     static void post(std::function<void()> call);
     // Waits at most `bound` until everything given so far has run; true when it has.
     static bool settle(std::chrono::milliseconds bound);
+    // Nothing under way on the session's thread, nothing waiting.
+    static bool idle();
+    // Ends every capture at once, what it kept written out: for the end of the process while
+    // a call is still held.
+    static void releaseStandardError();
     // Whether a call has been under way on the session's thread for longer than HeldAfter:
     // the server it waits on does not answer, and a wait for it would be a wait for nothing.
     static bool held();

@@ -140,7 +140,7 @@ TEST(ProgramWithFrozenSound, SIGTERMEndsItCleanlyWhileTheSoundDeviceHangs)
 
 // A sound server that takes the connection and never answers, as a frozen one does, holds the
 // sound library's start for good: the window still shows, and a quit signal ends the program
-// cleanly, its settings written.
+// cleanly, its settings written or its failure to write them said.
 TEST(ProgramWithFrozenSound, TheWindowShowsAndAQuitEndsItWhileTheSoundLibraryNeverStarts)
 {
     QTemporaryDir home;
@@ -160,6 +160,16 @@ TEST(ProgramWithFrozenSound, TheWindowShowsAndAQuitEndsItWhileTheSoundLibraryNev
     program.signal(SIGTERM);
     EXPECT_TRUE(program.waitForCleanExit(10000)) << "the sound library held the quit";
     EXPECT_TRUE(QFile::exists(program.settingsFile()));
+
+    // What the quit says on the standard error meanwhile is not kept back with the sound
+    // library's chatter: a settings file that cannot be written.
+    ASSERT_TRUE(QFile::remove(program.settingsFile()));
+    ASSERT_TRUE(QDir().mkdir(program.settingsFile()));
+    ASSERT_TRUE(program.start());
+    ASSERT_TRUE(program.waitForQuitSignals()) << program.errors().constData();
+    program.signal(SIGTERM);
+    EXPECT_TRUE(program.waitForCleanExit(10000));
+    EXPECT_TRUE(program.errors().contains("Can't create kestrelon.ini !")) << program.errors().constData();
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignal,
