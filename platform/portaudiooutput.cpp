@@ -278,7 +278,9 @@ void StreamOutput::renderBlock(std::int16_t *out, std::size_t frames, OutputMixe
         // Back after a stall with a buffer written meanwhile: silent until the user-interface
         // thread has seen whether that buffer is still in step (see watch()).
         int armed = ResumeArmed;
-        if (now - previous >= m_stallCutTicks.load(std::memory_order_relaxed))
+        const auto cut = std::max(m_stallCutTicks.load(std::memory_order_relaxed),
+                                  std::chrono::steady_clock::duration(twoBuffers()).count());
+        if (now - previous >= cut)
             m_resume.compare_exchange_strong(armed, ResumeMuted);
         if (m_resume.load() == ResumeMuted)
             std::fill(out, out + frames * Channels, std::int16_t{0});
@@ -411,7 +413,14 @@ void StreamOutput::endStall()
 // waits for its sound as long as a loaded desktop's server may take to recover a little.
 std::chrono::milliseconds StreamOutput::stallCut() const
 {
-    return m_keepTime ? m_stallCut : std::max(m_stallCut, WaitCut);
+    return m_keepTime ? std::max(m_stallCut, twoBuffers()) : std::max(m_stallCut, WaitCut);
+}
+
+// A device with a larger buffer asks for larger blocks, further apart, and a pause of its
+// buffer's length is no hole yet.
+std::chrono::milliseconds StreamOutput::twoBuffers() const
+{
+    return std::chrono::milliseconds(std::lround(2000 * bufferTime()));
 }
 
 // What the writer gets after a report: a buffer is due back this long before its end.

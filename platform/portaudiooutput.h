@@ -60,7 +60,7 @@ public:
     // Keeping time (setKeepTime), a stream that has taken no sound for this long when a buffer
     // is due gives it back then, as a running stream would have: through a stall the text, its
     // keying and the PTT's release keep their time, silent. A block missing for this long is a
-    // hole already.
+    // hole already at the lowest buffer step; at larger steps the cut is two buffers' time.
     static constexpr std::chrono::milliseconds StallCut{40};
     // Not keeping time, the text waits this long for its sound before it goes on: on a loaded
     // desktop the sound then comes late rather than not at all.
@@ -191,6 +191,7 @@ private:
     void armWatch(std::chrono::steady_clock::time_point now);
     void endStall();
     std::chrono::milliseconds stallCut() const;
+    std::chrono::milliseconds twoBuffers() const;
     std::chrono::steady_clock::time_point lastBlockAt() const;
     std::chrono::steady_clock::duration margin() const;
     void giveUp(int error);

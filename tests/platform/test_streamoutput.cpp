@@ -369,6 +369,35 @@ TEST(StreamOutput, ABufferWrittenDuringAStallIsNotHeardLateAfterIt)
     EXPECT_EQ(std::count(recording.begin() + before, recording.end(), 3000), std::ptrdiff_t(values));
 }
 
+// With a larger buffer the device may pause longer between blocks without a hole: such a pause
+// at the end of a buffer is no stall, and the buffer is heard whole.
+TEST(StreamOutput, APauseWithinALargerBufferIsNoStall)
+{
+    ClockedOutput out(256);
+    out.setStartGrace(0ms);
+    out.setLossLimit(60000ms);
+    out.setStallCut(StreamOutput::StallCut);
+    out.setKeepTime(true);
+    out.setBufferTime(0.080s);
+    ASSERT_EQ(out.open(-1), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.framesTaken() > 0; }));
+    const std::size_t values = 2 * AudioOutput::SampleRate / 5; // 200 ms
+    const std::vector<std::int16_t> text(values, 1000);
+    bool done = false;
+    out.setDoneHandler([&](AudioOutput::Tag) { done = true; });
+    ASSERT_EQ(out.write(1, text.data(), values), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return !out.recording().empty() && out.recording().back() == 1000; }));
+    // Paused from 100 ms into it until after it was due back.
+    testsupport::waitFor([] { return false; }, 100);
+    out.stall();
+    testsupport::waitFor([] { return false; }, 120);
+    out.resume();
+    ASSERT_TRUE(testsupport::waitFor([&] { return done; }));
+    testsupport::waitFor([] { return false; }, 100);
+    const auto recording = out.recording();
+    EXPECT_EQ(std::count(recording.begin(), recording.end(), 1000), std::ptrdiff_t(values));
+}
+
 } // namespace
 
 namespace {
