@@ -13,6 +13,7 @@
 // reader of their own, which outlives this object when they are still held up.
 
 #include "platform/audioinput.h"
+#include "platform/portaudiosession.h"
 
 #include <chrono>
 #include <memory>
@@ -26,7 +27,7 @@ public:
     // Frames read at a time, at 11025 frames per second (about 23 ms).
     static constexpr int ReadFrames = 256;
     // The longest the user-interface thread waits for the stream to open (as for the output).
-    static constexpr std::chrono::milliseconds OpenBound{250};
+    static constexpr std::chrono::milliseconds OpenBound = PortAudioSession::OpenBound;
 
     PortAudioInput();
     ~PortAudioInput() override;

@@ -277,10 +277,8 @@ void StreamOutput::renderBlock(std::int16_t *out, std::size_t frames, OutputMixe
         const auto previous = m_lastBlockAt.exchange(now, std::memory_order_relaxed);
         // Back after a stall with a buffer written meanwhile: silent until the user-interface
         // thread has seen whether that buffer is still in step (see watch()).
-        int armed = ResumeArmed;
-        const auto cut = std::max(m_stallCutTicks.load(std::memory_order_relaxed),
-                                  std::chrono::steady_clock::duration(twoBuffers()).count());
-        if (now - previous >= cut)
+        if (int armed = ResumeArmed; m_resume.load() == ResumeArmed
+                                     && now - previous >= m_resumeAfter.load(std::memory_order_relaxed))
             m_resume.compare_exchange_strong(armed, ResumeMuted);
         if (m_resume.load() == ResumeMuted)
             std::fill(out, out + frames * Channels, std::int16_t{0});
@@ -336,12 +334,13 @@ void StreamOutput::watch()
         m_watch->stop();
         return;
     }
-    // A new stream may take a while to start; one that has started and stops is stalled.
-    const bool starting = now - m_openedAt < m_startGrace && lastBlockAt() < m_openedAt;
-    // A block taken silent just after a stall counts as sound taken too.
     const auto lastBlock = lastBlockAt();
+    const auto cut = stallCut();
+    // A new stream may take a while to start; one that has started and stops is stalled.
+    const bool starting = now - m_openedAt < m_startGrace && lastBlock < m_openedAt;
+    // A block taken silent just after a stall counts as sound taken too.
     if (const std::uint64_t blocks = m_mixer.blocksRendered();
-        blocks != m_blocksSeen || starting || now - lastBlock < stallCut()) {
+        blocks != m_blocksSeen || starting || now - lastBlock < cut) {
         m_blocksSeen = blocks;
         m_lastProgress = now;
     } else if ((!callsPending() && !streamActive()) || now - m_lastProgress >= m_lossLimit) {
@@ -351,7 +350,7 @@ void StreamOutput::watch()
     // Stalled, but not lost (yet): a buffer due now is given back as the running stream would
     // have, so the text, its keying and its end keep their time. The stream plays what
     // follows once it takes sound again. Not while a new stream may still be starting.
-    if (!starting && !m_deadlines.empty() && now - lastBlock >= stallCut()) {
+    if (!starting && !m_deadlines.empty() && now - lastBlock >= cut) {
         if (!m_stalled) {
             m_stalled = true;
             m_stallFrom = lastBlock;
@@ -361,17 +360,20 @@ void StreamOutput::watch()
             m_stalledEnd = m_deadlines.front().end;
             m_mixer.dropAllStopped();
             m_mixer.release();
-            if (m_keepTime)
+            if (m_keepTime) {
+                m_resumeAfter.store(std::chrono::steady_clock::duration(cut).count(),
+                                    std::memory_order_relaxed);
                 m_resume.store(ResumeArmed);
+            }
             signalDone();
         }
-    } else if (m_stalled && now - lastBlock < stallCut()) {
+    } else if (m_stalled && now - lastBlock < cut) {
         m_stalled = false;
         // Taking sound again: a buffer written during the stall would now sound late, out of
         // step with its keying, which has gone on. It is dropped unheard and comes back when it
         // would have ended; the next one is heard in step.
         if (m_keepTime && !m_deadlines.empty() && m_deadlines.front().start >= m_stallFrom
-            && now - m_deadlines.front().start >= stallCut()) {
+            && now - m_deadlines.front().start >= cut) {
             m_holdUntil = m_deadlines.front().end - margin();
             m_stalledEnd = m_deadlines.front().end;
             // The callback has rendered none of it: it stays silent until this is seen.
@@ -639,10 +641,7 @@ void StreamOutput::switched(std::uint64_t attempt, int error)
         lose(error);
         return;
     }
-    m_feeding.store(true);
-    m_openedAt = m_lastProgress = std::chrono::steady_clock::now();
-    m_blocksSeen = m_mixer.blocksRendered();
-    startAdapting();
+    take();
 }
 
 // ---- PortAudioOutput -----------------------------------------------------------------------
@@ -670,10 +669,9 @@ int PortAudioOutput::startStream(int device)
     return error;
 }
 
+// Once the session has started (startStream).
 int PortAudioOutput::openStream(int device)
 {
-    if (const int error = PortAudioSession::start(); error != paNoError)
-        return error;
     const PaDeviceIndex index = audiodevices::outputDeviceIndex(device);
     const PaDeviceInfo *info = index == paNoDevice ? nullptr : Pa_GetDeviceInfo(index);
     if (!info)

@@ -35,6 +35,7 @@
 
 #include "platform/audiooutput.h"
 #include "platform/outputmixer.h"
+#include "platform/portaudiosession.h"
 #include "platform/realtime.h"
 #include "platform/sidetonevoice.h"
 
@@ -65,10 +66,8 @@ public:
     // Not keeping time, the text waits this long for its sound before it goes on: on a loaded
     // desktop the sound then comes late rather than not at all.
     static constexpr std::chrono::milliseconds WaitCut{400};
-    // The longest the user-interface thread waits for a stream to open. An opening on an idle
-    // desktop takes about 5 ms, the library's start with it about 65 ms; with the processor
-    // loaded twice over, up to about 220 ms (bench_frozenstart).
-    static constexpr std::chrono::milliseconds OpenBound{250};
+    // The longest the user-interface thread waits for the stream to open.
+    static constexpr std::chrono::milliseconds OpenBound = PortAudioSession::OpenBound;
     // After a loss: the first new try, and the longest wait between tries.
     static constexpr std::chrono::milliseconds RetryFirst{1000};
     static constexpr std::chrono::milliseconds RetryLast{5000};
@@ -127,11 +126,7 @@ public:
     // buffer that would sound late after it is not heard; else the sound is what counts.
     void setKeepTime(bool keep) override { m_keepTime = keep; }
     // How long a stream must have taken nothing for a due buffer to be given back (StallCut).
-    void setStallCut(std::chrono::milliseconds cut)
-    {
-        m_stallCut = cut;
-        m_stallCutTicks.store(std::chrono::steady_clock::duration(cut).count());
-    }
+    void setStallCut(std::chrono::milliseconds cut) { m_stallCut = cut; }
     void setRetryInterval(std::chrono::milliseconds first) { m_retryFirst = first; }
 
     // Blocks the device ran dry before, since the output was made.
@@ -245,8 +240,8 @@ private:
     // the first block after it until the user-interface thread has looked.
     enum { ResumeOff, ResumeArmed, ResumeMuted };
     std::atomic<int> m_resume{ResumeOff};
-    std::atomic<std::chrono::steady_clock::rep> m_stallCutTicks{
-        std::chrono::steady_clock::duration(StallCut).count()};
+    // The pause between blocks that counts as the stall's end, set when armed.
+    std::atomic<std::chrono::steady_clock::rep> m_resumeAfter{0};
     // When the stream last took a block (steady clock ticks; any thread).
     std::atomic<std::chrono::steady_clock::rep> m_lastBlockAt{0};
     std::chrono::milliseconds m_retryFirst = RetryFirst;
