@@ -279,6 +279,14 @@ TEST(StreamOutput, AnOpeningRefusedPastTheBoundIsSaidOnceAndTriedAgain)
     EXPECT_EQ(restored, 1);
 }
 
+// As with keyed lines, and with the program's own stall cut: no stall here reaches a loss.
+void keepTimeThroughStalls(ClockedOutput &out)
+{
+    out.setLossLimit(60000ms);
+    out.setStallCut(StreamOutput::StallCut);
+    out.setKeepTime(true);
+}
+
 // Through a stall that is no loss (yet), a text goes on at its pace, silent: each buffer
 // comes back once it would have been heard, never earlier, so what follows it (its keying,
 // the end of the text and the transmitter's release) keeps its time. Sound takes up again
@@ -287,9 +295,7 @@ TEST(StreamOutput, ThroughAStallBuffersComeBackWhenTheyWouldHaveBeenHeard)
 {
     // In its first seconds too: the start's grace is for a stream that has not started yet.
     ClockedOutput out(256);
-    out.setLossLimit(60000ms);
-    out.setStallCut(StreamOutput::StallCut);
-    out.setKeepTime(true);
+    keepTimeThroughStalls(out);
     int failures = 0;
     out.setFailureHandler([&](int) { ++failures; });
     ASSERT_EQ(out.open(-1), 0);
@@ -336,9 +342,7 @@ TEST(StreamOutput, ABufferWrittenDuringAStallIsNotHeardLateAfterIt)
 {
     ClockedOutput out(256);
     out.setStartGrace(0ms);
-    out.setLossLimit(60000ms);
-    out.setStallCut(StreamOutput::StallCut);
-    out.setKeepTime(true);
+    keepTimeThroughStalls(out);
     ASSERT_EQ(out.open(-1), 0);
     const std::size_t values = 2 * AudioOutput::SampleRate / 5; // 200 ms
     std::vector<std::vector<std::int16_t>> texts;
@@ -375,9 +379,7 @@ TEST(StreamOutput, APauseWithinALargerBufferIsNoStall)
 {
     ClockedOutput out(256);
     out.setStartGrace(0ms);
-    out.setLossLimit(60000ms);
-    out.setStallCut(StreamOutput::StallCut);
-    out.setKeepTime(true);
+    keepTimeThroughStalls(out);
     out.setBufferTime(0.080s);
     ASSERT_EQ(out.open(-1), 0);
     ASSERT_TRUE(testsupport::waitFor([&] { return out.framesTaken() > 0; }));
