@@ -25,6 +25,7 @@
 #include <QActionEvent>
 #include <QActionGroup>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -49,6 +50,25 @@ QTimer *windowTimer(QObject *owner, const char *name)
     timer->setSingleShot(false);
     return timer;
 }
+
+// A mode button. A click on the mode already chosen changes nothing: it stays chosen and its
+// handler does not run again (code that clicks it still runs the handler).
+class ModeButton : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    bool event(QEvent *event) override
+    {
+        // The mouse, the space key and a shortcut's delayed click all end in one of these.
+        const QEvent::Type type = event->type();
+        if (isChecked() && (type == QEvent::MouseButtonRelease || type == QEvent::KeyRelease || type == QEvent::Timer)) {
+            const QSignalBlocker quiet(this);
+            return QRadioButton::event(event);
+        }
+        return QRadioButton::event(event);
+    }
+};
 
 // The menu bar's style: the application's, with the items side by side (each keeps its own
 // padding), so that the twelve menus of the longer languages fit the window.
@@ -195,17 +215,25 @@ TForm1::TForm1(QWidget *parent)
         QRadioButton *TForm1::*member;
         const char *name;
         const char *caption;
+        bool opensAgain; // a click while chosen runs it again (the file mode's open command)
     } modes[] = {
-        {&TForm1::RadioButtonAlphabet, "RadioButtonAlphabet", "Characters"},
-        {&TForm1::RadioButtonCodeQ, "RadioButtonCodeQ", "Q codes"},
-        {&TForm1::RadioButtonAbrev, "RadioButtonAbrev", "Abbreviations"},
-        {&TForm1::RadioButtonRandom, "RadioButtonRandom", "Random"},
-        {&TForm1::RadioButtonFile, "RadioButtonFile", "File"},
-        {&TForm1::RadioButtonQuiz, "RadioButtonQuiz", "Quiz"},
-        {&TForm1::RadioButtonMonitor, "RadioButtonMonitor", "Monitor"},
+        {&TForm1::RadioButtonAlphabet, "RadioButtonAlphabet", "Characters", false},
+        {&TForm1::RadioButtonCodeQ, "RadioButtonCodeQ", "Q codes", false},
+        {&TForm1::RadioButtonAbrev, "RadioButtonAbrev", "Abbreviations", false},
+        {&TForm1::RadioButtonRandom, "RadioButtonRandom", "Random", false},
+        {&TForm1::RadioButtonFile, "RadioButtonFile", "File", true},
+        {&TForm1::RadioButtonQuiz, "RadioButtonQuiz", "Quiz", false},
+        {&TForm1::RadioButtonMonitor, "RadioButtonMonitor", "Monitor", false},
     };
-    for (const auto &mode : modes)
-        this->*mode.member = Named(new QRadioButton(QString::fromLatin1(mode.caption), Frame), mode.name);
+    // A group of their own: on its own, a radio button counts every radio of the frame's panels
+    // among its siblings, and a click on the chosen mode would uncheck it.
+    auto *modeGroup = new QButtonGroup(Frame);
+    for (const auto &mode : modes) {
+        const QString caption = QString::fromLatin1(mode.caption);
+        QRadioButton *button = mode.opensAgain ? new QRadioButton(caption, Frame) : new ModeButton(caption, Frame);
+        this->*mode.member = Named(button, mode.name);
+        modeGroup->addButton(button);
+    }
     placeModeButtons();
 
     // Never seen: the engine's start is clicked by the program only.

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
+#include <QButtonGroup>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QRadioButton>
@@ -75,6 +76,20 @@ bool ClickButton(QAbstractButton *button)
         button->setChecked(!button->isChecked());
     emit button->clicked(button->isChecked());
     return true;
+}
+
+void UncheckExclusive(QAbstractButton *button)
+{
+    QButtonGroup *group = button->group();
+    const bool exclusive = group && group->exclusive();
+    const bool autoExclusive = button->autoExclusive();
+    if (exclusive)
+        group->setExclusive(false);
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(autoExclusive);
+    if (exclusive)
+        group->setExclusive(true);
 }
 
 bool ClickMenuItem(QAction *item)

@@ -51,6 +51,10 @@ void EndWaitsForQuit();
 bool ClickButton(QAbstractButton *button);
 bool ClickMenuItem(QAction *item);
 
+// Unchecks a radio button that its group or its siblings would keep checked (a mode left with
+// none chosen). Runs no handler.
+void UncheckExclusive(QAbstractButton *button);
+
 // Clicks the named button or menu item under `root` (object names are the program's own
 // names). Returns false when no such control exists yet.
 bool ClickNamed(QObject *root, const char *name);

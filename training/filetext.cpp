@@ -130,14 +130,6 @@ void setEnabledNamed(const char *name, bool enabled)
     SetEnabledNamed(&form(), name, enabled);
 }
 
-// An auto-exclusive radio button unchecked without running its handler.
-void uncheckRadio(QRadioButton *radio)
-{
-    radio->setAutoExclusive(false);
-    radio->setChecked(false);
-    radio->setAutoExclusive(true);
-}
-
 bool textHidden()
 {
     const QPalette &palette = module.FileEdit->palette();
@@ -256,7 +248,7 @@ void recheckVisibleMode()
 
 void abandonOpening()
 {
-    uncheckRadio(form().RadioButtonFile);
+    UncheckExclusive(form().RadioButtonFile);
     module.FileDialogOpen = false;
 }
 
@@ -691,7 +683,7 @@ void RadioButtonFileClick()
     if (downloading)
         return;
     if (!f.ButtonStop->isHidden()) {
-        uncheckRadio(f.RadioButtonFile);
+        UncheckExclusive(f.RadioButtonFile);
         recheckVisibleMode();
         return;
     }
@@ -725,7 +717,7 @@ void RadioButtonFileClick()
         return; // the windows went while the dialog was open
     if (!chosen) {
         if (module.TextLoaded)
-            uncheckRadio(f.RadioButtonFile);
+            UncheckExclusive(f.RadioButtonFile);
         recheckVisibleMode();
         module.FileDialogOpen = false;
         return;
@@ -780,7 +772,7 @@ void RadioButtonFileClick()
     focusTextUnlessDemo();
 
     // 8. Play offered from the start of the new text.
-    uncheckRadio(f.RadioButtonFile);
+    UncheckExclusive(f.RadioButtonFile);
     module.FileDialogOpen = false;
     showFilePanel();
     module.FileEdit->setReadOnly(false);
@@ -889,7 +881,7 @@ void ButtonPlayFileClick()
         module.ButtonPlayFile->setChecked(false);
         return;
     }
-    uncheckRadio(form().RadioButtonFile);
+    UncheckExclusive(form().RadioButtonFile);
     Form1->EngineTone.Fade.RestartPhase(Form1->EngineTiming.Speed());
     // A masked stretch never runs on into a text played from its start.
     s.MaskActive = false;
@@ -916,7 +908,7 @@ void ButtonContinueFileClick()
         module.ButtonContinueFile->setChecked(false);
         return;
     }
-    uncheckRadio(form().RadioButtonFile);
+    UncheckExclusive(form().RadioButtonFile);
     Form1->EngineTone.Fade.RestartPhase(Form1->EngineTiming.Speed());
     const bool queueWasEmpty = s.PlayQueue.empty();
     s.PlayQueue += s.ResumeText;

@@ -535,9 +535,7 @@ void RadioButtonMonitorClick()
     // 2. Not while something is being sent.
     if (!s.PlayQueue.empty()) {
         ProgramBeep();
-        f.RadioButtonMonitor->setAutoExclusive(false);
-        f.RadioButtonMonitor->setChecked(false);
-        f.RadioButtonMonitor->setAutoExclusive(true);
+        UncheckExclusive(f.RadioButtonMonitor);
         return;
     }
     // 3. The monitor comes, the other modes' panels go.

@@ -178,10 +178,7 @@ public:
         SoundEngine().Host->releaseKeyingLines();
         SetSetItemsEnabled(true);
         module.MemoRandom->setReadOnly(false);
-        // An exclusive radio button cannot be unchecked directly.
-        f.RadioButtonRandom->setAutoExclusive(false);
-        f.RadioButtonRandom->setChecked(false);
-        f.RadioButtonRandom->setAutoExclusive(true);
+        UncheckExclusive(f.RadioButtonRandom);
         SoundEngine().Host->showQuitButton();
         module.BitBtnPlayRandom->show();
         module.BitBtnStopRandom->hide();

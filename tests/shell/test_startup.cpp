@@ -277,9 +277,7 @@ TEST_P(FirstShowing, RestoresTheLastModeOnce)
     std::vector<std::string> clicked;
     QObject watching; // the connections end with the test
     for (QAbstractButton *b : Form1->Frame->findChildren<QAbstractButton *>()) {
-        b->setAutoExclusive(false);
-        b->setChecked(false);
-        b->setAutoExclusive(true);
+        UncheckExclusive(b);
         QObject::connect(b, &QAbstractButton::clicked, &watching,
                          [&clicked, b] { clicked.push_back(b->objectName().toStdString()); });
     }
@@ -338,11 +336,8 @@ TEST(StartupSettings, LastChoiceIsReadInRangeAndWrittenFromTheCheckedMode)
         EXPECT_EQ(LastChoice, r.lastChoice) << '"' << r.value << '"';
     }
 
-    for (QRadioButton *mode : Form1->Frame->findChildren<QRadioButton *>()) {
-        mode->setAutoExclusive(false);
-        mode->setChecked(false);
-        mode->setAutoExclusive(true);
-    }
+    for (QRadioButton *mode : Form1->Frame->findChildren<QRadioButton *>())
+        UncheckExclusive(mode);
     LastChoice = 4; // no mode entered in this run: the one read stays
     EXPECT_EQ(writtenValue("LASTCHOICE="), "4");
     Form1->RadioButtonQuiz->setChecked(true);

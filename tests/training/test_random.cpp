@@ -117,9 +117,7 @@ protected:
         // The window as the other tests of this program find it: no mode chosen.
         control<QWidget>("GroupBoxRandom")->hide();
         control<QWidget>("PanelChoixRandom")->hide();
-        Form1->RadioButtonRandom->setAutoExclusive(false);
-        Form1->RadioButtonRandom->setChecked(false);
-        Form1->RadioButtonRandom->setAutoExclusive(true);
+        UncheckExclusive(Form1->RadioButtonRandom);
         item("MenuAll")->trigger();
         control<QWidget>("Editcaractere")->setEnabled(true);
     }
