@@ -100,9 +100,9 @@ void BuildGamesModule(TForm1 &form)
     QObject::connect(item, &QAction::triggered, item, [] { MenuGamesClick(); });
     RegisterMainWindowTexts(MainWindowTexts);
 
-    RegisterSideWindowMaker("FormGames", [] { FormGames = new TFormGames; });
-    RegisterSideWindowMaker("FormMorseJong", [] { FormMorseJong = new TFormMorseJong; });
-    RegisterSideWindowMaker("FormMemoryPairs", [] { FormMemoryPairs = new TFormMemoryPairs; });
+    RegisterSideWindow(SideWindowPlace::GamesLauncher, FormGames);
+    RegisterSideWindow(SideWindowPlace::TileGame, FormMorseJong);
+    RegisterSideWindow(SideWindowPlace::PairsGame, FormMemoryPairs);
 
     // The main block colours the tile window as the settings had it.
     AddModuleStep(ModuleStep::PushParkedSettings, "games: tile window colour", [] {

@@ -365,10 +365,10 @@ void MainWindowEngineHost::focusHandOffWindow(HandOffWindow window)
     QWidget *target = nullptr;
     switch (window) {
     case HandOffWindow::Jong:
-        target = SideWindowNamed("FormMorseJong");
+        target = SideWindowAt(SideWindowPlace::TileGame);
         break;
     case HandOffWindow::Pairs:
-        target = SideWindowNamed("FormMemoryPairs");
+        target = SideWindowAt(SideWindowPlace::PairsGame);
         break;
     case HandOffWindow::Note:
         target = FormNote;

@@ -5,6 +5,7 @@
 #include "shell/enginehost_mainwindow.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
+#include "shell/modes.h"
 #include "shell/releasecheck.h"
 #include "shell/schematics.h"
 #include "shell/sidewindows.h"
@@ -298,7 +299,7 @@ void SideWindowHelp(const QString &objectName)
 
 void SpeedButtonHelpChoixRanomClick()
 {
-    TSideForm *card = SideWindowNamed("FormhelpChoixRandom");
+    TSideForm *card = SideWindowAt(SideWindowPlace::ChoiceHelpCard);
     if (!card)
         return;
     card->setVisible(!card->isVisible());

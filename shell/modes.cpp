@@ -1,5 +1,9 @@
 #include "shell/modes.h"
 
+#include "shell/sidewindows.h"
+
+#include <QPointer>
+
 #include <array>
 #include <cstring>
 #include <vector>
@@ -22,6 +26,24 @@ std::array<std::vector<NamedStep>, static_cast<std::size_t>(ModuleStep::Count)> 
 {
     static std::array<std::vector<NamedStep>, static_cast<std::size_t>(ModuleStep::Count)> places;
     return places;
+}
+
+struct SideWindowMaker
+{
+    std::function<TSideForm *()> make;
+    std::function<void()> forget;
+    QPointer<TSideForm> made;
+};
+
+std::array<SideWindowMaker, static_cast<std::size_t>(SideWindowPlace::Count)> &sideWindowMakers()
+{
+    static std::array<SideWindowMaker, static_cast<std::size_t>(SideWindowPlace::Count)> makers;
+    return makers;
+}
+
+SideWindowMaker &makerAt(SideWindowPlace place)
+{
+    return sideWindowMakers()[static_cast<std::size_t>(place)];
 }
 
 } // namespace
@@ -82,5 +104,39 @@ void RunModuleSteps(ModuleStep place)
     for (const NamedStep &step : list) {
         if (step.step)
             step.step();
+    }
+}
+
+void RegisterSideWindow(SideWindowPlace place, std::function<TSideForm *()> make, std::function<void()> forget)
+{
+    SideWindowMaker &maker = makerAt(place);
+    maker.make = std::move(make);
+    maker.forget = std::move(forget);
+}
+
+TSideForm *MakeSideWindow(SideWindowPlace place)
+{
+    SideWindowMaker &maker = makerAt(place);
+    maker.made = maker.make ? maker.make() : nullptr;
+    return maker.made;
+}
+
+TSideForm *SideWindowAt(SideWindowPlace place)
+{
+    return makerAt(place).made;
+}
+
+bool SideWindowVisible(SideWindowPlace place)
+{
+    const TSideForm *form = SideWindowAt(place);
+    return form && form->isVisible();
+}
+
+void ForgetSideWindows()
+{
+    for (SideWindowMaker &maker : sideWindowMakers()) {
+        maker.made = nullptr;
+        if (maker.forget)
+            maker.forget();
     }
 }

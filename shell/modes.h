@@ -19,6 +19,10 @@
 //     key table (shell/keyrouting.h), added in the module's build.
 //  5. Enlargement. Nothing to do: the shell scales every window built in design pixels
 //     (shell/zoom.h says where code works in the pixels on screen).
+//  6. Side windows. A module whose mode has a window of its own registers, in its build, how
+//     it is made at its place in the start-up order (RegisterSideWindow); the module's global
+//     instance holds it. The shell makes its own windows between them and reaches a module's
+//     only through its place (SideWindowAt).
 
 #include <chrono>
 #include <functional>
@@ -27,6 +31,7 @@
 #include <utility>
 
 class TForm1;
+class TSideForm;
 
 // ---- Modules ----------------------------------------------------------------------------------
 
@@ -44,6 +49,46 @@ void RegisterProgramModules();
 void EnsureProgramModulesRegistered();
 // Every module's build, in registration order (TForm1's constructor).
 void BuildRegisteredModules(TForm1 &form);
+
+// ---- Side windows -------------------------------------------------------------------------------
+
+// The places in the start-up order where a module's window is made. The shell's own windows
+// come between them: the pitch window before the first, the filter, noise and fading windows
+// before the instructor, the about box before the exam pause, the drift windows, the monitor
+// help card, the zoom view and the message box after the entry sheet.
+enum class SideWindowPlace {
+    GamesLauncher,  // FormGames
+    TileGame,       // FormMorseJong
+    PairsGame,      // FormMemoryPairs
+    ChoiceHelpCard, // FormhelpChoixRandom
+    Beacon,         // FormBalise
+    Instructor,     // FormInstructor
+    DemoView,       // FormDemo
+    QuizReport,     // FormReport
+    ExamPause,      // FormPause
+    EntrySheet,     // FormSaisie
+    Count
+};
+
+// The window at `place` is made by `make` when start-up comes to it; `forget` clears the
+// module's instance once the shell has destroyed the window. Registered again: replaced.
+void RegisterSideWindow(SideWindowPlace place, std::function<TSideForm *()> make, std::function<void()> forget);
+// The same for a window class and the module's global instance of it.
+template <typename Form>
+void RegisterSideWindow(SideWindowPlace place, Form *&instance)
+{
+    RegisterSideWindow(
+        place, [&instance] { return instance = new Form; }, [&instance] { instance = nullptr; });
+}
+// Makes the window of a place (start-up); null when no module has one there.
+TSideForm *MakeSideWindow(SideWindowPlace place);
+// The window made at a place and still alive, or null.
+TSideForm *SideWindowAt(SideWindowPlace place);
+// That window exists and is visible (the demo view most often: while it is visible the main
+// window leaves the keyboard focus alone).
+bool SideWindowVisible(SideWindowPlace place);
+// Clears every module's instance (the windows have been destroyed).
+void ForgetSideWindows();
 
 // ---- Hooks --------------------------------------------------------------------------------------
 

@@ -549,7 +549,7 @@ void TPanelPort::NoCOMClick()
     // No port, no supply: the supply buttons go up with it.
     ApplyKeyerSupply();
     comKeyerFallback();
-    if (!SideWindowVisible("FormDemo"))
+    if (!SideWindowVisible(SideWindowPlace::DemoView))
         focusTypingBox();
 }
 
@@ -730,7 +730,7 @@ void TPanelPort::ButtonClosePanelPortClick()
     hide();
     if (QWidget *ok = control("ButtonQuizOK"))
         ok->setEnabled(true);
-    if (SideWindowVisible("FormDemo"))
+    if (SideWindowVisible(SideWindowPlace::DemoView))
         return;
     const EngineState &engine = form_.Engine;
     if (engine.ReplayingTypedText)

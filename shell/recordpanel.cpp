@@ -395,7 +395,7 @@ void TPanelTextRecord::BitBtnNoRecordClick()
 {
     hide();
     setTypingReadOnly(form_, false);
-    if (QWidget *box = control(form_, "Editcaractere"); box && !SideWindowVisible("FormDemo"))
+    if (QWidget *box = control(form_, "Editcaractere"); box && !SideWindowVisible(SideWindowPlace::DemoView))
         box->setFocus();
     if (QWidget *ok = control(form_, "ButtonQuizOK"))
         ok->setEnabled(true);

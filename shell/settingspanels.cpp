@@ -1,6 +1,7 @@
 #include "shell/settingspanels.h"
 
 #include "shell/mainwindow.h"
+#include "shell/modes.h"
 #include "shell/sidewindows.h"
 
 #include <QPushButton>
@@ -44,7 +45,7 @@ void CloseSettingsPanel(TForm1 &form, QWidget *panel)
 
 void FocusAfterSettingsPanel(TForm1 &form)
 {
-    if (SideWindowVisible("FormDemo"))
+    if (SideWindowVisible(SideWindowPlace::DemoView))
         return;
     const EngineState &engine = form.Engine;
     QWidget *target = nullptr;

@@ -8,8 +8,6 @@
 #include <QScreen>
 
 #include <algorithm>
-#include <map>
-#include <string>
 
 namespace {
 
@@ -89,44 +87,6 @@ bool TSideForm::event(QEvent *event)
     if (event->type() == QEvent::Show && !event->spontaneous())
         keepOnMainWindowScreen(this);
     return handled;
-}
-
-namespace {
-
-std::map<std::string, std::function<void()>> &sideWindowMakers()
-{
-    static std::map<std::string, std::function<void()>> makers;
-    return makers;
-}
-
-} // namespace
-
-void RegisterSideWindowMaker(const char *name, std::function<void()> make)
-{
-    sideWindowMakers()[name] = std::move(make);
-}
-
-bool MakeSideWindow(const char *name)
-{
-    const auto it = sideWindowMakers().find(name);
-    if (it == sideWindowMakers().end() || !it->second)
-        return false;
-    it->second();
-    return true;
-}
-
-TSideForm *SideWindowNamed(const char *name)
-{
-    for (TSideForm *form : sideForms())
-        if (form->objectName() == QLatin1String(name))
-            return form;
-    return nullptr;
-}
-
-bool SideWindowVisible(const char *name)
-{
-    const TSideForm *form = SideWindowNamed(name);
-    return form && form->isVisible();
 }
 
 TFormNote *FormNote = nullptr;

@@ -37,13 +37,6 @@ class TFormGames;
 class TFormMorseJong;
 class TFormMemoryPairs;
 
-// A side window whose class belongs to a module: `make` creates it into its global.
-void RegisterSideWindowMaker(const char *name, std::function<void()> make);
-// Runs the maker of that window; false when none is registered.
-bool MakeSideWindow(const char *name);
-// The side window of that object name, or null.
-TSideForm *SideWindowNamed(const char *name);
-
 // Beacon. Its controls and handlers are the beacon module's: it sets BuildContents before
 // start-up creates the window, and the window runs it when it is made.
 class TFormBalise : public TSideForm {
@@ -78,10 +71,6 @@ class TFormhelpChoixRandom;
 class TFormInstructor;
 class TFormDemo;
 class TFormSaisie;
-
-// That side window exists and is visible (the demo view, FormDemo, most often: while it is
-// visible the main window leaves the keyboard focus alone).
-bool SideWindowVisible(const char *name);
 
 // Monitor help card: its own file, included at the end of this one.
 class TFormMonitorInfo;

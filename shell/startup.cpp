@@ -352,11 +352,11 @@ void createWindow(Form *&instance, const char *name, const std::function<void(co
     observe(observer, name);
 }
 
-// Creates a window whose class a module owns, through the maker it registered.
-static void createModuleWindow(const char *name, const std::function<void(const char *)> &observer)
+// Creates the window a module registered at that place, if any, and tells the observer.
+static void createModuleWindow(SideWindowPlace place, const std::function<void(const char *)> &observer)
 {
-    MakeSideWindow(name);
-    observe(observer, name);
+    if (TSideForm *made = MakeSideWindow(place))
+        observe(observer, made->objectName().toLatin1().constData());
 }
 
 bool CreateAllWindows(const std::function<void(const char *)> &observer)
@@ -369,16 +369,16 @@ bool CreateAllWindows(const std::function<void(const char *)> &observer)
     createWindow(FormNote, "FormNote", observer);
     NoteWindowCreated = true;
     observe(observer, "NoteWindowCreated");
-    createModuleWindow("FormGames", observer);
-    createModuleWindow("FormMorseJong", observer);
-    createModuleWindow("FormMemoryPairs", observer);
-    createModuleWindow("FormhelpChoixRandom", observer);
+    createModuleWindow(SideWindowPlace::GamesLauncher, observer);
+    createModuleWindow(SideWindowPlace::TileGame, observer);
+    createModuleWindow(SideWindowPlace::PairsGame, observer);
+    createModuleWindow(SideWindowPlace::ChoiceHelpCard, observer);
     createWindow(FormBalise, "FormBalise", observer);
     createWindow(FormFilter, "FormFilter", observer);
     createWindow(FormNoise, "FormNoise", observer);
     createWindow(FormQSB, "FormQSB", observer);
-    createModuleWindow("FormInstructor", observer);
-    createModuleWindow("FormDemo", observer);
+    createModuleWindow(SideWindowPlace::Instructor, observer);
+    createModuleWindow(SideWindowPlace::DemoView, observer);
     ReportCreated = true;
     observe(observer, "ReportCreated");
     createWindow(FormReport, "FormReport", observer);
@@ -386,7 +386,7 @@ bool CreateAllWindows(const std::function<void(const char *)> &observer)
     observe(observer, "FormsCreatedReport");
     createWindow(FormInfo, "FormInfo", observer);
     createWindow(FormPause, "FormPause", observer);
-    createModuleWindow("FormSaisie", observer);
+    createModuleWindow(SideWindowPlace::EntrySheet, observer);
     createWindow(FormDrift, "FormDrift", observer);
     createWindow(FormDriftBMP, "FormDriftBMP", observer);
     createWindow(FormMonitorInfo, "FormMonitorInfo", observer);
@@ -471,6 +471,7 @@ void DestroyAllWindows()
     std::reverse(forms.begin(), forms.end());
     for (TSideForm *form : forms)
         delete form;
+    ForgetSideWindows();
     FormNote = nullptr;
     FormGames = nullptr;
     FormMorseJong = nullptr;

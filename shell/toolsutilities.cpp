@@ -6,6 +6,7 @@
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
+#include "shell/modes.h"
 #include "shell/settingsformat.h"
 #include "shell/settingsforms.h"
 #include "shell/settingskeys.h"
@@ -173,10 +174,10 @@ std::vector<QWidget *> fontBoxes(bool sideWindows)
         if (QWidget *box = control(name))
             boxes.push_back(box);
     if (sideWindows) {
-        if (TSideForm *sheet = SideWindowNamed("FormSaisie"))
+        if (TSideForm *sheet = SideWindowAt(SideWindowPlace::EntrySheet))
             if (auto *box = sheet->findChild<QWidget *>(QStringLiteral("MemoSaisie")))
                 boxes.push_back(box);
-        if (TSideForm *demo = SideWindowNamed("FormDemo"))
+        if (TSideForm *demo = SideWindowAt(SideWindowPlace::DemoView))
             if (auto *box = demo->findChild<QWidget *>(QStringLiteral("MemoDemo")))
                 boxes.push_back(box);
     }

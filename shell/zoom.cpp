@@ -735,10 +735,10 @@ QAction *stepItem(int percent)
 // Hidden at a change, in this order; each opens again at the new step.
 std::vector<QWidget *> closedAtChange()
 {
-    return {FormNoise,   FormNote,       FormQSB,         FormDrift,       FormDriftBMP, SideWindowNamed("FormSaisie"),
-            FormReport,  FormPause,      FormMonitorInfo, SideWindowNamed("FormhelpChoixRandom"), FormInfo,
-            SideWindowNamed("FormInstructor"), SideWindowNamed("FormMorseJong"), SideWindowNamed("FormMemoryPairs"),
-            SideWindowNamed("FormGames"), FormBalise, FormFilter};
+    return {FormNoise,   FormNote,       FormQSB,         FormDrift,       FormDriftBMP, SideWindowAt(SideWindowPlace::EntrySheet),
+            FormReport,  FormPause,      FormMonitorInfo, SideWindowAt(SideWindowPlace::ChoiceHelpCard), FormInfo,
+            SideWindowAt(SideWindowPlace::Instructor), SideWindowAt(SideWindowPlace::TileGame), SideWindowAt(SideWindowPlace::PairsGame),
+            SideWindowAt(SideWindowPlace::GamesLauncher), FormBalise, FormFilter};
 }
 
 // The main window's size through a change once the window is built: from its size at the old
@@ -865,7 +865,7 @@ void MenuAgrandirClick(int percent)
     //    where they stand.
     if (MainFormCreated) {
         for (QWidget *form : closedAtChange())
-            if (form && form->isVisible() && !(percent == 100 && form == SideWindowNamed("FormhelpChoixRandom")))
+            if (form && form->isVisible() && !(percent == 100 && form == SideWindowAt(SideWindowPlace::ChoiceHelpCard)))
                 form->hide();
     }
 

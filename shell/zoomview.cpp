@@ -301,7 +301,7 @@ void MenuZoomClick()
     item->setChecked(true);
     FormZoom->show();
     QWidget *box = typingBox();
-    if (box && box->isEnabled() && !SideWindowVisible("FormDemo")) {
+    if (box && box->isEnabled() && !SideWindowVisible(SideWindowPlace::DemoView)) {
         box->window()->activateWindow();
         box->setFocus();
     }

@@ -445,5 +445,5 @@ void BuildDemoViewModule(TForm1 &)
     };
     if (!hooks.fileTextFinished.target<FinishedShowsPlay>())
         hooks.fileTextFinished = FinishedShowsPlay{hooks.fileTextFinished};
-    RegisterSideWindowMaker("FormDemo", [] { FormDemo = new TFormDemo; });
+    RegisterSideWindow(SideWindowPlace::DemoView, FormDemo);
 }

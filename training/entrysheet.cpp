@@ -305,6 +305,6 @@ void BuildEntrySheetModule(TForm1 &form)
         if (module.IniEntrySheet)
             MenuSaisieClick();
     });
-    RegisterSideWindowMaker("FormhelpChoixRandom", [] { FormhelpChoixRandom = new TFormhelpChoixRandom; });
-    RegisterSideWindowMaker("FormSaisie", [] { FormSaisie = new TFormSaisie; });
+    RegisterSideWindow(SideWindowPlace::ChoiceHelpCard, FormhelpChoixRandom);
+    RegisterSideWindow(SideWindowPlace::EntrySheet, FormSaisie);
 }

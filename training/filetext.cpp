@@ -112,7 +112,7 @@ EngineState &state()
 
 bool demoVisible()
 {
-    return SideWindowVisible("FormDemo");
+    return SideWindowVisible(SideWindowPlace::DemoView);
 }
 
 QWidget *widgetNamed(const char *name)

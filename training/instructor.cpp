@@ -5,6 +5,7 @@
 #include "shell/instructorlock.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
+#include "shell/modes.h"
 #include "shell/settingskeys.h"
 #include "shell/systembeep.h"
 
@@ -287,5 +288,5 @@ void BuildInstructorModule(TForm1 &form)
     form.MenuOutils->insertAction(form.MenuOutilsQuit, item);
     QObject::connect(item, &QAction::triggered, item, [] { MenuInstructorClick(); });
     bindSettings();
-    RegisterSideWindowMaker("FormInstructor", [] { FormInstructor = new TFormInstructor; });
+    RegisterSideWindow(SideWindowPlace::Instructor, FormInstructor);
 }

@@ -120,12 +120,12 @@ void switchToList(ListMode mode)
 
     if (auto *monitor = f.findChild<QPlainTextEdit *>(QStringLiteral("MemoMonitor")))
         monitor->clear();
-    if (TSideForm *sheet = SideWindowNamed("FormSaisie"); SheetWasOpen && sheet)
+    if (TSideForm *sheet = SideWindowAt(SideWindowPlace::EntrySheet); SheetWasOpen && sheet)
         sheet->hide();
     // The exam is offered while French is the language.
     setEnabledNamed("menuExamen", f.Francais1->isChecked());
     setEnabledNamed("MenuListWords", true);
-    if (!SideWindowVisible("FormDemo"))
+    if (!SideWindowVisible(SideWindowPlace::DemoView))
         if (QWidget *box = widgetNamed("Editcaractere"))
             box->setFocus();
 }

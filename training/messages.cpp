@@ -5,6 +5,7 @@
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
+#include "shell/modes.h"
 #include "shell/settingsforms.h"
 #include "shell/settingskeys.h"
 #include "shell/settingspanels.h"
@@ -60,7 +61,7 @@ T *control(const char *name)
 
 bool demoVisible()
 {
-    return SideWindowVisible("FormDemo");
+    return SideWindowVisible(SideWindowPlace::DemoView);
 }
 
 QString indexed(const char *name, int n)

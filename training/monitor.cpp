@@ -452,7 +452,7 @@ bool MonitorShown()
 
 bool DemoVisible()
 {
-    return SideWindowVisible("FormDemo");
+    return SideWindowVisible(SideWindowPlace::DemoView);
 }
 
 void FocusTypingBox()

@@ -63,7 +63,7 @@ void setShownNamed(const char *name, bool shown)
 
 bool demoVisible()
 {
-    return SideWindowVisible("FormDemo");
+    return SideWindowVisible(SideWindowPlace::DemoView);
 }
 
 void focusTypingBox()

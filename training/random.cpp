@@ -53,7 +53,7 @@ RandomSeries &series()
 
 bool demoVisible()
 {
-    return SideWindowVisible("FormDemo");
+    return SideWindowVisible(SideWindowPlace::DemoView);
 }
 
 QWidget *widgetNamed(const char *name)
@@ -534,8 +534,8 @@ void BitBtnPlayRandomClick(QObject *)
     if (module.MenuHide->isChecked())
         SetMemoHidden(true);
     RadioButtonRandomClick(f.RadioButtonRandom);
-    if (SideWindowVisible("FormSaisie"))
-        SideWindowNamed("FormSaisie")->activateWindow();
+    if (SideWindowVisible(SideWindowPlace::EntrySheet))
+        SideWindowAt(SideWindowPlace::EntrySheet)->activateWindow();
     UpdateRandomSummary();
 }
 

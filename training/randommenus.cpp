@@ -9,6 +9,7 @@
 #include "shell/languages/languages.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
+#include "shell/modes.h"
 #include "shell/opendialogs.h"
 #include "shell/sidewindows.h"
 #include "shell/startup.h"
@@ -53,7 +54,7 @@ void connectItem(QAction *item, void (*handler)(QObject *))
 
 bool demoVisible()
 {
-    return SideWindowVisible("FormDemo");
+    return SideWindowVisible(SideWindowPlace::DemoView);
 }
 
 // Unchecks the word list and the exam's items (the exam joins this menu later).
@@ -353,7 +354,7 @@ void ButtonChoixCaractereOKClick(QObject *)
 void ButtonCancelChoixClick(QObject *)
 {
     RandomModule &r = m();
-    if (TSideForm *card = SideWindowNamed("FormhelpChoixRandom"))
+    if (TSideForm *card = SideWindowAt(SideWindowPlace::ChoiceHelpCard))
         card->hide();
     r.PanelChoixRandom->hide();
     if (auto *quizOK = RandomForm().findChild<QWidget *>(QStringLiteral("ButtonQuizOK")))

@@ -65,7 +65,7 @@ EngineState &state()
 
 bool demoVisible()
 {
-    return SideWindowVisible("FormDemo");
+    return SideWindowVisible(SideWindowPlace::DemoView);
 }
 
 void stopKidAnimationIfRunning()
