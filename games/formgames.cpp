@@ -16,6 +16,8 @@ namespace {
 constexpr Tr kTilesGame = Alike("Mahjong"); // the game's name
 } // namespace
 
+TFormGames *FormGames = nullptr;
+
 TFormGames::TFormGames(QWidget *parent)
     : TSideForm("FormGames", parent), LanguageAware(this)
 {

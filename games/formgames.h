@@ -31,5 +31,8 @@ protected:
     void showEvent(QShowEvent *event) override; // FormShow
 };
 
+// The launcher, made by start-up at its place through the games module.
+extern TFormGames *FormGames;
+
 // The main window's Games item: shows the launcher.
 void MenuGamesClick();

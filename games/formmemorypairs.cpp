@@ -74,6 +74,8 @@ QString frameName(const char *kind, int value)
 
 } // namespace
 
+TFormMemoryPairs *FormMemoryPairs = nullptr;
+
 TFormMemoryPairs::TFormMemoryPairs(QWidget *parent)
     : TSideForm("FormMemoryPairs", parent), LanguageAware(this)
 {

@@ -123,3 +123,6 @@ private:
     QWidget *m_content;
     GameSteps *m_steps;
 };
+
+// The memory-pairs game, made by start-up at its place through the games module.
+extern TFormMemoryPairs *FormMemoryPairs;

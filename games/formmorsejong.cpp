@@ -38,6 +38,8 @@ QString selectedFace(char c)
 
 } // namespace
 
+TFormMorseJong *FormMorseJong = nullptr;
+
 TFormMorseJong::TFormMorseJong(QWidget *parent)
     : TSideForm("FormMorseJong", parent), LanguageAware(this)
 {

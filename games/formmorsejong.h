@@ -115,3 +115,6 @@ private:
     std::array<int, 2> m_lingering{}; // the tiles of a match still shown
     jong::Game::Click m_pendingMatch;
 };
+
+// The tile game, made by start-up at its place through the games module.
+extern TFormMorseJong *FormMorseJong;

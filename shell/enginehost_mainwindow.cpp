@@ -374,7 +374,7 @@ void MainWindowEngineHost::focusHandOffWindow(HandOffWindow window)
         target = FormNote;
         break;
     case HandOffWindow::Beacon:
-        target = FormBalise;
+        target = SideWindowAt(SideWindowPlace::Beacon);
         break;
     }
     if (target && target->isVisible()) {

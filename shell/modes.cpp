@@ -132,6 +132,12 @@ bool SideWindowVisible(SideWindowPlace place)
     return form && form->isVisible();
 }
 
+void HideSideWindow(SideWindowPlace place)
+{
+    if (TSideForm *form = SideWindowAt(place))
+        form->hide();
+}
+
 void ForgetSideWindows()
 {
     for (SideWindowMaker &maker : sideWindowMakers()) {

@@ -87,6 +87,8 @@ TSideForm *SideWindowAt(SideWindowPlace place);
 // That window exists and is visible (the demo view most often: while it is visible the main
 // window leaves the keyboard focus alone).
 bool SideWindowVisible(SideWindowPlace place);
+// Hides that window when it exists.
+void HideSideWindow(SideWindowPlace place);
 // Clears every module's instance (the windows have been destroyed).
 void ForgetSideWindows();
 

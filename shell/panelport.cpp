@@ -448,7 +448,8 @@ TPanelPort::TPanelPort(TForm1 &form)
     };
     // Only the beacon's own text keys the transmitter while it asks for that.
     Keying.HeldForBeacon = [] {
-        auto *keyOff = FormBalise ? FormBalise->findChild<QAbstractButton *>(QStringLiteral("CheckBoxKeyOff")) : nullptr;
+        TSideForm *beacon = SideWindowAt(SideWindowPlace::Beacon);
+        auto *keyOff = beacon ? beacon->findChild<QAbstractButton *>(QStringLiteral("CheckBoxKeyOff")) : nullptr;
         return Form1 && !Form1->Engine.BeaconSending && isDown(keyOff);
     };
     // The key input lines go to the manual keying, with the moment each change was seen.

@@ -90,44 +90,10 @@ bool TSideForm::event(QEvent *event)
 }
 
 TFormNote *FormNote = nullptr;
-TFormGames *FormGames = nullptr;
-TFormMorseJong *FormMorseJong = nullptr;
-TFormMemoryPairs *FormMemoryPairs = nullptr;
-TFormhelpChoixRandom *FormhelpChoixRandom = nullptr;
-TFormBalise *FormBalise = nullptr;
 TFormFilter *FormFilter = nullptr;
 TFormNoise *FormNoise = nullptr;
 TFormQSB *FormQSB = nullptr;
-TFormInstructor *FormInstructor = nullptr;
-TFormDemo *FormDemo = nullptr;
-TFormReport *FormReport = nullptr;
-TFormPause *FormPause = nullptr;
-TFormSaisie *FormSaisie = nullptr;
 TFormDrift *FormDrift = nullptr;
 TFormDriftBMP *FormDriftBMP = nullptr;
 TFormMonitorInfo *FormMonitorInfo = nullptr;
 TFormZoom *FormZoom = nullptr;
-
-TFormBalise::TFormBalise(QWidget *parent)
-    : TSideForm("FormBalise", parent)
-{
-    if (BuildContents())
-        BuildContents()(*this);
-}
-
-std::function<void(TFormBalise &)> &TFormBalise::BuildContents()
-{
-    static std::function<void(TFormBalise &)> build;
-    return build;
-}
-
-TFormReport::TFormReport(QWidget *parent)
-    : TSideForm("FormReport", parent)
-{
-}
-
-TFormPause::TFormPause(QWidget *parent)
-    : TSideForm("FormPause", parent)
-{
-}
-

@@ -30,47 +30,8 @@ protected:
     bool event(QEvent *event) override;
 };
 
-// The games launcher, the tile-matching game and the memory-pairs game are classes of the
-// games module (games/), which registers how each is made when it builds; start-up makes
-// them at their place in the order.
-class TFormGames;
-class TFormMorseJong;
-class TFormMemoryPairs;
-
-// Beacon. Its controls and handlers are the beacon module's: it sets BuildContents before
-// start-up creates the window, and the window runs it when it is made.
-class TFormBalise : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormBalise(QWidget *parent = nullptr);
-    static std::function<void(TFormBalise &)> &BuildContents();
-};
-
 // Audio filter: its own file, included at the end of this one.
 class TFormFilter;
-
-// Quiz report.
-class TFormReport : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormReport(QWidget *parent = nullptr);
-};
-
-// Exam pause.
-class TFormPause : public TSideForm {
-    Q_OBJECT
-public:
-    explicit TFormPause(QWidget *parent = nullptr);
-};
-
-// The random-choice help card, the instructor window, the demo view and the entry sheet are
-// classes of the training modules (training/entrysheet.h, training/instructor.h,
-// training/demoview.h), which register how each is made when they build; start-up makes them
-// at their place in the order. The shell reaches them by name.
-class TFormhelpChoixRandom;
-class TFormInstructor;
-class TFormDemo;
-class TFormSaisie;
 
 // Monitor help card: its own file, included at the end of this one.
 class TFormMonitorInfo;
@@ -88,19 +49,9 @@ class TFormDrift;
 class TFormDriftBMP;
 
 extern TFormNote *FormNote;
-extern TFormGames *FormGames;
-extern TFormMorseJong *FormMorseJong;
-extern TFormMemoryPairs *FormMemoryPairs;
-extern TFormhelpChoixRandom *FormhelpChoixRandom;
-extern TFormBalise *FormBalise;
 extern TFormFilter *FormFilter;
 extern TFormNoise *FormNoise;
 extern TFormQSB *FormQSB;
-extern TFormInstructor *FormInstructor;
-extern TFormDemo *FormDemo;
-extern TFormReport *FormReport;
-extern TFormPause *FormPause;
-extern TFormSaisie *FormSaisie;
 extern TFormDrift *FormDrift;
 extern TFormDriftBMP *FormDriftBMP;
 extern TFormMonitorInfo *FormMonitorInfo;

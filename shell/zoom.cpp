@@ -735,10 +735,23 @@ QAction *stepItem(int percent)
 // Hidden at a change, in this order; each opens again at the new step.
 std::vector<QWidget *> closedAtChange()
 {
-    return {FormNoise,   FormNote,       FormQSB,         FormDrift,       FormDriftBMP, SideWindowAt(SideWindowPlace::EntrySheet),
-            FormReport,  FormPause,      FormMonitorInfo, SideWindowAt(SideWindowPlace::ChoiceHelpCard), FormInfo,
-            SideWindowAt(SideWindowPlace::Instructor), SideWindowAt(SideWindowPlace::TileGame), SideWindowAt(SideWindowPlace::PairsGame),
-            SideWindowAt(SideWindowPlace::GamesLauncher), FormBalise, FormFilter};
+    return {FormNoise,
+            FormNote,
+            FormQSB,
+            FormDrift,
+            FormDriftBMP,
+            SideWindowAt(SideWindowPlace::EntrySheet),
+            SideWindowAt(SideWindowPlace::QuizReport),
+            SideWindowAt(SideWindowPlace::ExamPause),
+            FormMonitorInfo,
+            SideWindowAt(SideWindowPlace::ChoiceHelpCard),
+            FormInfo,
+            SideWindowAt(SideWindowPlace::Instructor),
+            SideWindowAt(SideWindowPlace::TileGame),
+            SideWindowAt(SideWindowPlace::PairsGame),
+            SideWindowAt(SideWindowPlace::GamesLauncher),
+            SideWindowAt(SideWindowPlace::Beacon),
+            FormFilter};
 }
 
 // The main window's size through a change once the window is built: from its size at the old

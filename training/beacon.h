@@ -5,10 +5,11 @@
 // routine every 2 to 60 minutes, as a radio beacon does. With "Key TX only when beacon is
 // played" checked, only the beacon's own text keys the transmitter.
 //
-// The composition, the file and the period are plain functions here; the window is built into
-// the shell's TFormBalise when start-up creates it.
+// The composition, the file and the period are plain functions here; the window is the
+// module's TFormBalise, which start-up makes at its place.
 
 #include "shell/languages/languages.h"
+#include "shell/sidewindows.h"
 
 #include <QObject>
 #include <QPointer>
@@ -31,7 +32,15 @@ class QPushButton;
 class QSpinBox;
 class QTimer;
 class TForm1;
-class TFormBalise;
+
+// The beacon window; its controls and handlers are the TBeacon made inside it.
+class TFormBalise : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormBalise(QWidget *parent = nullptr);
+};
+
+extern TFormBalise *FormBalise;
 
 // ---- The message --------------------------------------------------------------------------------
 

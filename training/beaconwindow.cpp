@@ -2,6 +2,7 @@
 // settings keys.
 
 #include "training/beacon.h"
+#include "shell/modes.h"
 #include "shell/utilities.h"
 
 #include "engine/cp1252.h"
@@ -280,6 +281,14 @@ TBeacon *Beacon()
     return theBeacon.data();
 }
 
+TFormBalise *FormBalise = nullptr;
+
+TFormBalise::TFormBalise(QWidget *parent)
+    : TSideForm("FormBalise", parent)
+{
+    new TBeacon(*this);
+}
+
 TBeacon::TBeacon(TFormBalise &window)
     : QObject(&window), LanguageAware(&window), window_(window)
 {
@@ -506,5 +515,5 @@ void BuildBeaconModule(TForm1 &f)
     f.MenuOutils->insertAction(f.MenuOutilsQuit, item);
     QObject::connect(item, &QAction::triggered, item, [] { MenuBaliseClick(); });
     bindSettings();
-    TFormBalise::BuildContents() = [](TFormBalise &window) { new TBeacon(window); };
+    RegisterSideWindow(SideWindowPlace::Beacon, FormBalise);
 }

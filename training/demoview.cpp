@@ -184,6 +184,8 @@ TDemoImage::TDemoImage(const char *name, QWidget *parent)
     setFocusPolicy(Qt::NoFocus);
 }
 
+TFormDemo *FormDemo = nullptr;
+
 TFormDemo::TFormDemo(QWidget *parent)
     : TSideForm("FormDemo", parent)
 {

@@ -114,6 +114,9 @@ SheetKey SheetKeyAction(bool escape, bool enter, bool enterStops, bool randomPla
 
 // ---- The entry sheet ---------------------------------------------------------------------------
 
+TFormSaisie *FormSaisie = nullptr;
+TFormhelpChoixRandom *FormhelpChoixRandom = nullptr;
+
 TFormSaisie::TFormSaisie(QWidget *parent)
     : TSideForm("FormSaisie", parent)
     , LanguageAware(this)

@@ -469,6 +469,7 @@ void BuildExamModule(TForm1 &f)
     m.form = &f;
     RandomModule &r = randomState();
     buildMenu(m);
+    RegisterSideWindow(SideWindowPlace::ExamPause, FormPause);
 
     m.PanelExamen = new QLabel(r.GroupBoxRandom);
     m.PanelExamen->setObjectName(QStringLiteral("PanelExamen"));

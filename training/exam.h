@@ -6,12 +6,22 @@
 // sits in the random options menu; its caption panel PanelExamen on the random panel. The
 // phases and their rules are plain C++ in examcore.h; this module is their window.
 
+#include "shell/sidewindows.h"
 #include "training/examcore.h"
 
 #include <QString>
 
 class QObject;
 class TForm1;
+
+// The exam's pause window; its contents are made the first time a pause shows.
+class TFormPause : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormPause(QWidget *parent = nullptr);
+};
+
+extern TFormPause *FormPause;
 
 // The module's build (the program's module list), after random practice.
 void BuildExamModule(TForm1 &form);

@@ -216,3 +216,10 @@ void BitBtnCancelClick(QObject *)
         m->form->Engine.QuickSeries = false;
     SetExamCaption(exam::CancelledCaption);
 }
+
+TFormPause *FormPause = nullptr;
+
+TFormPause::TFormPause(QWidget *parent)
+    : TSideForm("FormPause", parent)
+{
+}

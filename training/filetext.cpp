@@ -217,8 +217,7 @@ void showFilePanel()
     for (const char *name : {"ListAlphabet", "ListCodeQ", "ListAbreviations", "GroupBoxRandom", "QuizGroupBox",
                              "GroupBoxMonitor"})
         setShown(name, false);
-    if (FormReport)
-        FormReport->hide();
+    HideSideWindow(SideWindowPlace::QuizReport);
     if (NamedVisible(form(), "PanelImportLessons"))
         ClickNamed(&form(), "BitBtnCancelImport");
     module.PanelFile->show();

@@ -115,6 +115,8 @@ InstructorAnswer InstructorOK(std::string &password, const std::string &typed, b
 
 // ---- The window --------------------------------------------------------------------------------
 
+TFormInstructor *FormInstructor = nullptr;
+
 TFormInstructor::TFormInstructor(QWidget *parent)
     : TSideForm("FormInstructor", parent)
     , LanguageAware(this)

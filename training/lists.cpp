@@ -109,8 +109,8 @@ void switchToList(ListMode mode)
     if (NamedVisible(f, "PanelImportLessons"))
         ClickNamed(&f, "BitBtnCancelImport");
     s.LeadingSpaceDone = false;
-    if (AllFormsCreated && FormReport)
-        FormReport->hide();
+    if (AllFormsCreated)
+        HideSideWindow(SideWindowPlace::QuizReport);
     CallHook(Hooks().leaveKidMode);
 
     // A transmitter keyed by the mode left behind is released (keyer supply lines stay).

@@ -547,8 +547,7 @@ void RadioButtonMonitorClick()
     for (const char *name : {"ListAlphabet", "ListCodeQ", "ListAbreviations", "GroupBoxRandom", "PanelFile",
                              "QuizGroupBox"})
         hideNamed(name);
-    if (FormReport)
-        FormReport->hide();
+    HideSideWindow(SideWindowPlace::QuizReport);
     if (auto *import = f.findChild<QWidget *>(QStringLiteral("PanelImportLessons")); import && !import->isHidden())
         ClickNamed(&f, "BitBtnCancelImport");
     s.LeadingSpaceDone = false;
@@ -571,7 +570,7 @@ void RadioButtonMonitorClick()
         CloseWaveInput();
     KeyDecoder().ClearLetter();
     // 9.
-    if (!(FormReport && DemoVisible()))
+    if (!(SideWindowAt(SideWindowPlace::QuizReport) && DemoVisible()))
         FocusTypingBox();
 }
 

@@ -314,6 +314,7 @@ void BuildQuizModule(TForm1 &f)
     RegisterMainWindowTexts(QuizTextRows());
     BindQuizSettings(m);
     AddQuizKeyRoutes();
+    RegisterSideWindow(SideWindowPlace::QuizReport, FormReport);
 
     m.TimerFinQuiz = new QTimer(&f);
     m.TimerFinQuiz->setObjectName(QStringLiteral("TimerFinQuiz"));

@@ -6,6 +6,7 @@
 // to revise listed, and each character's results kept for the report window (FormReport).
 // The rules are plain C++ (training/quizcore.h); this module is their window.
 
+#include "shell/sidewindows.h"
 #include "training/quizcore.h"
 
 #include <QDateTime>
@@ -14,6 +15,15 @@
 
 class QObject;
 class TForm1;
+
+// The quiz report window; BuildQuizReportWindow fills it.
+class TFormReport : public TSideForm {
+    Q_OBJECT
+public:
+    explicit TFormReport(QWidget *parent = nullptr);
+};
+
+extern TFormReport *FormReport;
 
 // The module's build (the program's module list).
 void BuildQuizModule(TForm1 &form);

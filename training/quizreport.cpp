@@ -306,3 +306,10 @@ void SpeedButtonSaveClick()
         && file.commit();
     ShowProgramMessage(saved ? Pick(SavedPrefix) + path : Pick(SaveError));
 }
+
+TFormReport *FormReport = nullptr;
+
+TFormReport::TFormReport(QWidget *parent)
+    : TSideForm("FormReport", parent)
+{
+}

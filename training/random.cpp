@@ -266,8 +266,8 @@ bool WindowView::countdown()
 void seriesEnded()
 {
     ClickNamed(&RandomForm(), "BitBtnStopRandom");
-    if (FormPause && FormPause->isVisible())
-        FormPause->activateWindow();
+    if (TSideForm *pause = SideWindowAt(SideWindowPlace::ExamPause); pause && pause->isVisible())
+        pause->activateWindow();
 }
 
 void unitSent()
@@ -504,8 +504,7 @@ void ButtonChoixRandomClick(QObject *)
     if (QWidget *import = widgetNamed("PanelImportLessons"); import && !import->isHidden())
         ClickNamed(&f, "BitBtnCancelImport");
     s.LeadingSpaceDone = false;
-    if (FormReport)
-        FormReport->hide();
+    HideSideWindow(SideWindowPlace::QuizReport);
     SoundEngine().Host->releaseKeyingLines();
     f.TimerQuiz->stop();
     // The exam is offered while French is the language.

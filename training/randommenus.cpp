@@ -202,8 +202,8 @@ void ShowSetTitle(const QString &title)
         if (QObject *label = MainWindowControl(name))
             SetCaption(label, title);
     }
-    if (AllFormsCreated && FormReport) {
-        if (auto *label = FormReport->findChild<QObject *>(QStringLiteral("Label1")))
+    if (TSideForm *report = SideWindowAt(SideWindowPlace::QuizReport); AllFormsCreated && report) {
+        if (auto *label = report->findChild<QObject *>(QStringLiteral("Label1")))
             SetCaption(label, title);
     }
     moveMemoCaretToEnd();

@@ -20,10 +20,13 @@
 #include "shell/sidewindows.h"
 #include "shell/startup.h"
 #include "shell/utilities.h"
+#include "training/beacon.h"
 #include "training/demoview.h"
 #include "training/entrysheet.h"
+#include "training/exam.h"
 #include "training/instructor.h"
 #include "training/filetext.h"
+#include "training/quiz.h"
 
 #include <QAction>
 #include <QCheckBox>
