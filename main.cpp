@@ -1,3 +1,4 @@
+#include "modules.h"
 #include "platform/portaudiosession.h"
 #include "shell/startup.h"
 
@@ -32,6 +33,7 @@ void fillClosedStandardStreams(int, char **, char **)
 
 int main(int argc, char **argv)
 {
+    RegisterProgramModules();
     const int result = RunMainBlock(argc, argv);
     // A sound call still under way (a server that does not answer, the sound library still
     // starting) holds the standard error, and may hold locks of the sound libraries that their

@@ -1,3 +1,5 @@
+#include "modules.h"
+
 #include "shell/modes.h"
 
 #include "games/gamesmodule.h"

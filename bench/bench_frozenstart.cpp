@@ -15,6 +15,7 @@
 // - OpeningTime: a stream opened 20 times on the thawed server, each until it plays (taken
 //   late or not); `median_ms`, `longest_ms`: what the bound on an opening is measured against.
 
+#include "modules.h"
 #include "platform/portaudioinput.h"
 #include "platform/portaudiooutput.h"
 #include "shell/formdialog.h"
@@ -189,6 +190,7 @@ int main(int argc, char **argv)
     TerminateApplication = [] {};
     // A message would wait for an answer nobody gives: it goes to the standard error.
     MessagesToStandardError = true;
+    RegisterProgramModules();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

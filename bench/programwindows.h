@@ -5,6 +5,7 @@
 // benchmarks.
 
 #include "bench/silentoutput.h"
+#include "modules.h"
 #include "shell/mainwindow.h"
 #include "shell/soundengine.h"
 #include "shell/startup.h"
@@ -27,6 +28,7 @@ inline int RunBenchmarksOnProgramWindows(int argc, char **argv, const std::funct
     QApplication app(argc, argv);
     SoundOutputFactory() = [] { return std::unique_ptr<AudioOutput>(std::make_unique<SilentOutput>()); };
     TerminateApplication = [] {};
+    RegisterProgramModules();
     if (!CreateAllWindows())
         return 1;
     Form1->show();

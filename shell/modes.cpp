@@ -59,15 +59,6 @@ void RegisterModule(ProgramModule module)
     modules().push_back(std::move(module));
 }
 
-void EnsureProgramModulesRegistered()
-{
-    static bool registered = false;
-    if (registered)
-        return;
-    registered = true;
-    RegisterProgramModules();
-}
-
 void BuildRegisteredModules(TForm1 &form)
 {
     // A module's build may register nothing further; copy so a late registration can't

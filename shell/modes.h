@@ -5,8 +5,8 @@
 // what the modules register here.
 //
 //  1. The module list. modules.cpp (at the top of the tree) holds the program's module list,
-//     RegisterProgramModules(): one RegisterModule line per module. CreateAllWindows runs it
-//     once, before the main window is built; TForm1's constructor then calls every module's
+//     RegisterProgramModules(): one RegisterModule line per module. main() runs it once,
+//     before the main window is built; TForm1's constructor then calls every module's
 //     `build` in the order registered. A module builds its panels, menu items and timers
 //     there, binds its settings keys (Settings().bind ..., before the file is read),
 //     registers its texts (RegisterMainWindowTexts) and fills its hooks below.
@@ -43,10 +43,6 @@ struct ProgramModule
 
 // Adds a module; a module registered again under the same name replaces the earlier one.
 void RegisterModule(ProgramModule module);
-// The program's module list (modules.cpp).
-void RegisterProgramModules();
-// Runs RegisterProgramModules the first time only.
-void EnsureProgramModulesRegistered();
 // Every module's build, in registration order (TForm1's constructor).
 void BuildRegisteredModules(TForm1 &form);
 

@@ -361,7 +361,6 @@ static void createModuleWindow(SideWindowPlace place, const std::function<void(c
 
 bool CreateAllWindows(const std::function<void(const char *)> &observer)
 {
-    EnsureProgramModulesRegistered();
     createWindow(Form1, "Form1", observer);
     if (!Form1->FormCreate())
         return false;

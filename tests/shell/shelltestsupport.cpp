@@ -1,5 +1,6 @@
 #include "tests/shell/shelltestsupport.h"
 
+#include "modules.h"
 #include "engine/keyer.h"
 #include "engine/morsecode.h"
 #include "shell/enginesettingskeys.h"
@@ -164,6 +165,8 @@ void startAfresh()
         endPoller(poll);
     DestroyAllWindows();
     restoreProgramGlobals();
+    // The program's modules, as its main registers them before any window.
+    RegisterProgramModules();
     watchForUnansweredMessages();
 }
 
