@@ -66,6 +66,12 @@ public:
     // block. 0 when closed or unknown.
     virtual double startDelay() const { return 0.0; }
 
+    // Seconds from now until the last moment a buffer written now still starts right where
+    // the last one reported done ends: a device that takes sound in blocks asks by then for the
+    // block that plays past that end, and a buffer written later starts with a block of its
+    // own. 0 when that moment has passed or is unknown.
+    virtual double followDelay() const { return startDelay(); }
+
     // Whether the text's own time comes before its sound through a stall of the device (lines
     // are keyed from it); outputs without stalls ignore it.
     virtual void setKeepTime(bool) {}

@@ -61,7 +61,7 @@ void OutputMixer::setMarginFrames(std::size_t frames)
     m_margin.store(std::min(frames, StageFrames - 2 * MaxPlannedBlock), std::memory_order_relaxed);
 }
 
-OutputMixer::Clock::duration OutputMixer::untilPushedStarts(Clock::time_point now) const
+OutputMixer::BlockClock OutputMixer::lastBlock() const
 {
     std::uint64_t start, frames, committed, fades;
     std::int64_t ticks;
@@ -76,17 +76,40 @@ OutputMixer::Clock::duration OutputMixer::untilPushedStarts(Clock::time_point no
         if ((before & 1) == 0 && before == m_clockVersion.load(std::memory_order_relaxed))
             break;
     }
-    if (frames == 0)
-        return Clock::duration::zero();
     // A fade the callback has not seen yet drops what was handed back once it has run.
     if (fades != m_fadeRequests.load(std::memory_order_relaxed))
         committed = start + frames + FadeFrames;
     // The block after the last one starts where it ended; nothing can start before that.
-    const std::uint64_t startsAt = std::max(committed, start + frames);
-    const auto offset = std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(double(startsAt - start) / AudioOutput::SampleRate));
-    const Clock::time_point when = Clock::time_point(Clock::duration(ticks)) + offset;
-    return std::max(when - now, Clock::duration::zero());
+    return {start, frames, std::max(committed, start + frames), Clock::time_point(Clock::duration(ticks))};
+}
+
+namespace {
+
+OutputMixer::Clock::duration framesAsTime(std::uint64_t frames)
+{
+    return std::chrono::duration_cast<OutputMixer::Clock::duration>(
+        std::chrono::duration<double>(double(frames) / AudioOutput::SampleRate));
+}
+
+} // namespace
+
+OutputMixer::Clock::duration OutputMixer::untilPushedStarts(Clock::time_point now) const
+{
+    const BlockClock last = lastBlock();
+    if (last.frames == 0)
+        return Clock::duration::zero();
+    return std::max(last.asked + framesAsTime(last.end - last.start) - now, Clock::duration::zero());
+}
+
+OutputMixer::Clock::duration OutputMixer::untilFollowDeadline(Clock::time_point now) const
+{
+    const BlockClock last = lastBlock();
+    if (last.frames == 0)
+        return Clock::duration::zero();
+    // The device asks for a block when its first frame falls due; the one that reaches past
+    // the end starts a whole number of blocks after the last one.
+    const std::uint64_t blockStart = last.start + (last.end - last.start) / last.frames * last.frames;
+    return std::max(last.asked + framesAsTime(blockStart - last.start) - now, Clock::duration::zero());
 }
 
 bool OutputMixer::takeOver()

@@ -108,6 +108,10 @@ public:
     // been handed back but not rendered yet, or the wait for the next block. Zero before the
     // first block.
     Clock::duration untilPushedStarts(Clock::time_point now) const;
+    // Time from `now` until the block that plays past the end of what has been handed back is
+    // asked for (blocks taken to be as long as the last one): a buffer pushed before then
+    // follows that end seamlessly. Zero once that block has been asked for, or before the first.
+    Clock::duration untilFollowDeadline(Clock::time_point now) const;
     // Blocks rendered so far: a device that stops asking for blocks stops this count.
     std::uint64_t blocksRendered() const { return m_blocks.load(std::memory_order_acquire); }
 
@@ -140,6 +144,14 @@ private:
         std::uint64_t sequence;
     };
     enum Owner : int { Free, Rendering, TakenOver };
+
+    // The last block as published: where it started and when, its length, and where the sound
+    // handed back ends (a fade not seen yet counted in).
+    struct BlockClock {
+        std::uint64_t start, frames, end;
+        Clock::time_point asked;
+    };
+    BlockClock lastBlock() const;
 
     bool applyRequests();
     bool stage(std::uint64_t target);

@@ -138,7 +138,7 @@ void StreamOutput::take()
 {
     m_feeding.store(true);
     m_open = true;
-    m_openedAt = m_lastProgress = std::chrono::steady_clock::now();
+    m_openedAt = m_lastProgress = timeNow();
     m_blocksSeen = m_mixer.blocksRendered();
     startAdapting();
 }
@@ -197,7 +197,7 @@ int StreamOutput::write(Tag tag, const std::int16_t *data, std::size_t values)
         return paInsufficientMemory;
     // When it would be rendered to its end were the stream running: after what is queued, or
     // after what was handed back (through a stall: the end of the buffer last due).
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = timeNow();
     const auto toDuration = [](double seconds) {
         return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
             std::chrono::duration<double>(seconds));
@@ -257,10 +257,20 @@ double StreamOutput::startDelay() const
 {
     if (!m_open)
         return 0.0;
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = timeNow();
     // Through a stall, a buffer starts (silent) where the one last due would have ended.
     return std::chrono::duration<double>(std::max<std::chrono::steady_clock::duration>(
                                              m_mixer.untilPushedStarts(now), m_stalledEnd - now))
+        .count();
+}
+
+double StreamOutput::followDelay() const
+{
+    if (!m_open)
+        return 0.0;
+    const auto now = timeNow();
+    return std::chrono::duration<double>(std::max<std::chrono::steady_clock::duration>(
+                                             m_mixer.untilFollowDeadline(now), m_stalledEnd - now))
         .count();
 }
 
@@ -273,7 +283,7 @@ void StreamOutput::renderBlock(std::int16_t *out, std::size_t frames, OutputMixe
 {
     m_inside.fetch_add(1);
     if (m_feeding.load()) {
-        const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+        const auto now = timeNow().time_since_epoch().count();
         const auto previous = m_lastBlockAt.exchange(now, std::memory_order_relaxed);
         // Back after a stall with a buffer written meanwhile: silent until the user-interface
         // thread has seen whether that buffer is still in step (see watch()).
@@ -305,7 +315,7 @@ void StreamOutput::deliverDone()
     [[maybe_unused]] const ssize_t got = ::read(m_eventFd, &count, sizeof count);
     m_sidetone.deliverDone();
     // Sound silenced after a stall comes back when it would have ended.
-    if (const auto now = std::chrono::steady_clock::now(); now < m_holdUntil) {
+    if (const auto now = timeNow(); now < m_holdUntil) {
         m_hold->start(std::chrono::ceil<std::chrono::milliseconds>(m_holdUntil - now));
         return;
     }
@@ -322,7 +332,7 @@ void StreamOutput::deliverDone()
 // a loss must start to.
 void StreamOutput::watch()
 {
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = timeNow();
     if (m_probing) {
         if (m_framesTaken.load() - m_probeFrom >= ProbeFrames)
             endProbe(true);
@@ -514,7 +524,7 @@ void StreamOutput::probeOpened(std::uint64_t attempt, int error)
     }
     m_mixer.release();
     m_probeFrom = m_framesTaken.load();
-    m_probeSince = std::chrono::steady_clock::now();
+    m_probeSince = timeNow();
     m_probing = true;
     m_feeding.store(true);
     m_watch->start(WatchMs);
@@ -527,7 +537,7 @@ void StreamOutput::endProbe(bool back)
     if (back) {
         m_lost = false;
         m_open = true;
-        m_lastProgress = std::chrono::steady_clock::now();
+        m_lastProgress = timeNow();
         m_openedAt = m_lastProgress - m_startGrace;
         m_blocksSeen = m_mixer.blocksRendered();
         startAdapting();
@@ -553,7 +563,7 @@ void StreamOutput::startAdapting()
     m_underrunsSeen = underruns();
     m_recentUnderruns.clear();
     m_growWanted = false;
-    m_quietSince = std::chrono::steady_clock::now();
+    m_quietSince = timeNow();
     m_wasIdle = false;
     if (m_adaptive)
         m_adapt->start();
@@ -583,7 +593,7 @@ void StreamOutput::adapt()
 {
     if (!m_open || m_switching)
         return;
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = timeNow();
     const bool isIdle = idle();
     m_loadStep = stepForLoad();
     const std::uint64_t count = underruns();

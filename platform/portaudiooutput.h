@@ -112,6 +112,7 @@ public:
     void setGain(double gain) override;
     double gain() const override;
     double startDelay() const override;
+    double followDelay() const override;
     // The voice is mixed while the stream runs; its endings come with the done reports.
     SidetoneVoice *sidetone() override { return isOpen() ? &m_sidetone : nullptr; }
 
@@ -172,6 +173,9 @@ protected:
     // The stream's callback: one block of sound, asked for at `when` (now by default).
     void renderBlock(std::int16_t *out, std::size_t frames,
                      OutputMixer::Clock::time_point when = OutputMixer::Clock::now());
+    // The time the output goes by (any thread): the steady clock. A device that keeps a clock
+    // of its own gives its time here, and the same clock's times to renderBlock().
+    virtual std::chrono::steady_clock::time_point timeNow() const { return std::chrono::steady_clock::now(); }
 
     // Calls given to the session's thread that have not run yet.
     bool callsPending() const { return m_callsOut.load() != 0; }
