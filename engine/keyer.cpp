@@ -56,15 +56,20 @@ void PaddleKeyer::ReleaseAll()
     s_.LastElementDot = false;
 }
 
+KeyerElement PaddleKeyer::NextElement() const
+{
+    if (s_.DashPaddleDown && !s_.DotPaddleDown)
+        return KeyerElement::Dash;
+    if (s_.DotPaddleDown && !s_.DashPaddleDown)
+        return KeyerElement::Dot;
+    if (s_.DashPaddleDown && s_.DotPaddleDown)
+        return s_.LastElementDot ? KeyerElement::Dash : s_.LastElementDash ? KeyerElement::Dot : KeyerElement::None;
+    return KeyerElement::None;
+}
+
 KeyerElement PaddleKeyer::ElementDone()
 {
-    KeyerElement next = KeyerElement::None;
-    if (s_.DashPaddleDown && !s_.DotPaddleDown)
-        next = KeyerElement::Dash;
-    else if (s_.DotPaddleDown && !s_.DashPaddleDown)
-        next = KeyerElement::Dot;
-    else if (s_.DashPaddleDown && s_.DotPaddleDown)
-        next = s_.LastElementDot ? KeyerElement::Dash : s_.LastElementDash ? KeyerElement::Dot : KeyerElement::None;
+    const KeyerElement next = NextElement();
     if (next != KeyerElement::None || (!s_.DashPaddleDown && !s_.DotPaddleDown))
         remember(next);
     return next;

@@ -75,6 +75,8 @@ public:
     // An element's buffer has ended: the next element by the paddles held, with the memory
     // set to it; with neither held the memory is cleared and nothing follows.
     KeyerElement ElementDone();
+    // What ElementDone() would return now, changing nothing.
+    KeyerElement NextElement() const;
 
 private:
     void remember(KeyerElement element);

@@ -87,18 +87,46 @@ void PlaybackCycle::TimerTXDelayTimer()
     StartClick();
 }
 
+namespace {
+// The keyer's Timer1 is set this much before the moment the output names: a loaded
+// desktop wakes it a few milliseconds late.
+constexpr int FollowGuardMs = 5;
+} // namespace
+
 void PlaybackCycle::MMWomDone(AudioOutput::Tag tag)
 {
     m_engine.releaseBuffer(tag);
-    if (tag != 0 && tag == m_engine.characterTag() && !m_state.NoSoundCard && !successorWaiting()) {
-        const int ms = static_cast<int>(std::ceil(m_output.startDelay() * 1000));
-        if (ms > 0) {
-            m_doneHeld = true;
-            m_host.startTimer1(ms);
+    if (tag != 0 && tag == m_engine.characterTag() && !m_state.NoSoundCard) {
+        if (m_host.paddleKeyerWithMonitor()) {
+            const int ms = static_cast<int>(std::floor(m_output.followDelay() * 1000)) - FollowGuardMs;
+            if (!holdDone(ms, true))
+                keyerFollowDue({Pending::Done, tag});
             return;
         }
+        if (!successorWaiting() && holdDone(static_cast<int>(std::ceil(m_output.startDelay() * 1000)), false))
+            return;
     }
     post({Pending::Done, tag});
+}
+
+bool PlaybackCycle::holdDone(int ms, bool untilFollow)
+{
+    if (ms <= 0)
+        return false;
+    m_doneHeld = true;
+    m_heldUntilFollow = untilFollow;
+    m_host.startTimer1(ms);
+    return true;
+}
+
+// The paddle keyer's element can still be followed seamlessly: the report goes on when an
+// element follows (queued already, or called for by the paddles now); otherwise it waits for
+// the element's end, where the paddles are read again.
+void PlaybackCycle::keyerFollowDue(Event report)
+{
+    const bool follows = queueGoesOn() || PaddleKeyer(m_state).NextElement() != KeyerElement::None;
+    if (follows || !holdDone(static_cast<int>(std::ceil(m_output.startDelay() * 1000)), false))
+        post(report);
 }
 
 void PlaybackCycle::MMWomDoneDirect()
@@ -108,9 +136,13 @@ void PlaybackCycle::MMWomDoneDirect()
 
 void PlaybackCycle::Timer1Timer()
 {
+    const bool followDue = m_doneHeld && m_heldUntilFollow;
     m_doneHeld = false;
     m_host.stopTimer1();
-    MMWomDoneDirect();
+    if (followDue)
+        keyerFollowDue({Pending::DoneDirect, 0});
+    else
+        MMWomDoneDirect();
 }
 
 void PlaybackCycle::releaseHeldDone()
@@ -120,16 +152,19 @@ void PlaybackCycle::releaseHeldDone()
     MMWomDoneDirect();
 }
 
+// The queue holds another character after the one whose buffer is out.
+bool PlaybackCycle::queueGoesOn() const
+{
+    const std::size_t sent = !m_state.LeadingSpaceDone && headInFlight() ? 1 : 0;
+    return m_state.PlayQueue.size() > sent;
+}
+
 // Whether the done handler will hand another buffer over at once: the queue goes on, or a
-// random series draws its next unit. Never for the paddle keyer: what follows an element is
-// what the paddles say at its end as heard, so its report always waits for that end.
+// random series draws its next unit.
 bool PlaybackCycle::successorWaiting()
 {
     const EngineState &s = m_state;
-    if (m_host.paddleKeyerWithMonitor())
-        return false;
-    const std::size_t sent = !s.LeadingSpaceDone && headInFlight() ? 1 : 0;
-    if (s.PlayQueue.size() > sent)
+    if (queueGoesOn())
         return true;
     return s.RandomPlaying && !s.StopRequested && !s.QuizSeriesPlaying && !s.ReplayingTypedText
         && m_host.randomModeChecked() && m_host.randomCharCount() >= 2;

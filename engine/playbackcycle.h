@@ -41,7 +41,8 @@ public:
     // The output reports a buffer shortly before its end, so that the next one can follow
     // without a gap; when none will follow, the report is held (on Timer1) until the buffer
     // has been heard, so that the end of a text comes in step with the sound. The paddle
-    // keyer's reports are always held: the paddles are read at the element's end as heard.
+    // keyer's reports are always held: the paddles are read as late as the next element can
+    // still follow seamlessly, and when they call for none, again at the element's end.
     void MMWomDone(AudioOutput::Tag tag);
     // The done handler called directly, not by the output: never filtered.
     void MMWomDoneDirect();
@@ -94,6 +95,9 @@ private:
     bool headInFlight() const;
     void reportWaveError(int error, const char *place);
     bool successorWaiting();
+    bool queueGoesOn() const;
+    bool holdDone(int ms, bool untilFollow);
+    void keyerFollowDue(Event report);
     void releaseHeldDone();
     void outputLost(int error);
     void goOnUntilOpened(int error);
@@ -105,7 +109,10 @@ private:
     SendingEngine &m_engine;
     std::deque<Event> m_pending;
     bool m_running = false;
-    bool m_doneHeld = false; // the character's report waits on Timer1 for its sound to end
+    // The character's report waits on Timer1 for its sound to end, or (the paddle keyer) for
+    // the last moment its successor would follow it seamlessly.
+    bool m_doneHeld = false;
+    bool m_heldUntilFollow = false;
     bool m_textRunning = false; // from a transmission's first start to its empty queue
     // The output's loss was said, and it has not come back since.
     bool m_lossSaid = false;

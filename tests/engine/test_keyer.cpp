@@ -121,10 +121,12 @@ struct ClockedKeyer : KeyerRig {
             now = when;
             if (next == Report) {
                 played[buffer].reported = true;
-                output.delay = (played[buffer].end - now) / 1000.0;
+                reportedEnd = played[buffer].end;
+                output.delay = (reportedEnd - now) / 1000.0;
                 output.finishNext();
             } else if (next == Timer1) {
                 timer1At.reset();
+                output.delay = std::max(0.0, reportedEnd - now) / 1000.0;
                 cycle.Timer1Timer();
             } else {
                 gapAt.reset();
@@ -157,6 +159,7 @@ private:
     }
 
     std::optional<double> timer1At, gapAt;
+    double reportedEnd = 0; // the end of the buffer last reported
     std::size_t timer1Seen = 0;
     int gapSeen = 0;
 };
@@ -335,6 +338,16 @@ TEST(PaddleTiming, KeyerAndDecoderAgreeWhateverTheOrderOfPaddlesReportsAndTimers
              r.tapScreen(Paddle::Dash);
          },
          "K "},
+        {"T held from while a dash sounds until after its report, let go before its end",
+         [&](ClockedKeyer &r) {
+             r.down(Paddle::Dash);
+             r.up(Paddle::Dash);
+             r.runUntil(r.now + 50);
+             r.start(r.keyer.ScreenButtonPress(Paddle::Dash));
+             r.runUntil(between(r));
+             r.up(Paddle::Dash);
+         },
+         "M "},
         {"pressed again just before the letter gap runs out", dotAfterTheDash(187), "N "},
         {"pressed again just after the letter gap ran out", dotAfterTheDash(190), "TE "},
     };
