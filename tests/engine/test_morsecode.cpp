@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <span>
 #include <string>
 
 namespace {
@@ -13,25 +15,54 @@ unsigned char u8(char c)
 constexpr unsigned char aUmlaut = 0xE4, AUmlaut = 0xC4;
 } // namespace
 
-TEST(MorseCodes, BuiltInTableHas89CodesWithProsignsAndSharedCodes)
+// The built-in table against two listings of its own: the International Morse code as
+// Recommendation ITU-R M.1677-1 gives it (letters, figures, punctuation, and the service
+// signals that the program sends as prosigns), and the program's additions (the signs that
+// recommendation has no code for, three sharing a prosign's code, and the prosigns KN and BK).
+// Every character has the code of one listing, both cases of a letter alike, or none at all.
+TEST(MorseCodes, BuiltInTableIsTheInternationalCodeAndTheProgramsAdditions)
 {
-    EXPECT_EQ(DefaultMorseCodes.count(), 89);
-    struct Case {
+    struct Listed {
         int c;
         const char *code;
     };
-    const Case cases[] = {
-        {1, ".-..."},     {2, "........"}, {3, "-.--."},   {4, "...-.-"},     {5, "...-."},
-        {6, ".-.-."},     {7, "-...-.-"},  {'&', ".-..."}, {'<', "........"}, {'(', "-.--."},
-        {'>', "...-.-"},  {'+', ".-.-."},  {'=', "-...-"}, {'@', ".--.-."},   {'"', ".-..-."},
-        {'$', "...-..-"}, {'_', "..--.-"}, {'0', "-----"}, {'9', "----."},    {'A', ".-"},
-        {'a', ".-"},      {'Q', "--.-"},   {'z', "--.."},  {' ', ""},         {'#', ""},
-        {'[', ""},        {0, ""},         {8, ""},        {0xE4, ""},        {0xC9, ""},
+    const Listed international[] = {
+        // Letters (the accented e is left out: no character above 127 has a built-in code)
+        {'A', ".-"}, {'B', "-..."}, {'C', "-.-."}, {'D', "-.."}, {'E', "."}, {'F', "..-."},
+        {'G', "--."}, {'H', "...."}, {'I', ".."}, {'J', ".---"}, {'K', "-.-"}, {'L', ".-.."},
+        {'M', "--"}, {'N', "-."}, {'O', "---"}, {'P', ".--."}, {'Q', "--.-"}, {'R', ".-."},
+        {'S', "..."}, {'T', "-"}, {'U', "..-"}, {'V', "...-"}, {'W', ".--"}, {'X', "-..-"},
+        {'Y', "-.--"}, {'Z', "--.."},
+        // Figures
+        {'1', ".----"}, {'2', "..---"}, {'3', "...--"}, {'4', "....-"}, {'5', "....."},
+        {'6', "-...."}, {'7', "--..."}, {'8', "---.."}, {'9', "----."}, {'0', "-----"},
+        // Full stop, comma, colon, question mark, apostrophe, hyphen, fraction bar, brackets,
+        // inverted commas, double hyphen, cross, commercial at
+        {'.', ".-.-.-"}, {',', "--..--"}, {':', "---..."}, {'?', "..--.."}, {'\'', ".----."},
+        {'-', "-....-"}, {'/', "-..-."}, {'(', "-.--."}, {')', "-.--.-"}, {'"', ".-..-."},
+        {'=', "-...-"}, {'+', ".-.-."}, {'@', ".--.-."},
+        // Wait, error, end of work, understood, cross (end of message)
+        {ProsignAS, ".-..."}, {ProsignHH, "........"}, {ProsignVA, "...-.-"}, {ProsignSN, "...-."},
+        {ProsignAR, ".-.-."},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(DefaultMorseCodes[c.c], c.code) << "character " << c.c;
-    for (int c = 'A'; c <= 'Z'; ++c)
-        EXPECT_EQ(DefaultMorseCodes[c], DefaultMorseCodes[c + 32]) << char(c);
+    const Listed additions[] = {
+        {'!', "-.-.--"}, {'$', "...-..-"}, {';', "-.-.-."}, {'_', "..--.-"},
+        {'&', ".-..."},    // as AS
+        {'<', "........"}, // as HH
+        {'>', "...-.-"},   // as VA
+        {ProsignKN, "-.--."}, {ProsignBK, "-...-.-"},
+    };
+    std::array<std::string, 256> expected;
+    for (const auto &listing : {std::span<const Listed>(international), std::span<const Listed>(additions)}) {
+        for (const Listed &l : listing) {
+            expected[l.c] = l.code;
+            if (l.c >= 'A' && l.c <= 'Z')
+                expected[l.c + ('a' - 'A')] = l.code;
+        }
+    }
+    for (int c = 0; c < 256; ++c)
+        EXPECT_EQ(DefaultMorseCodes[c], expected[c]) << "character " << c;
+    EXPECT_EQ(DefaultMorseCodes.count(), 89);
     // The working table starts as the built-in one.
     EXPECT_EQ(MorseCodes, DefaultMorseCodes);
 }
