@@ -1,0 +1,98 @@
+#pragma once
+
+// A sound device whose clock the test drives. Nothing runs by itself: the test moves the
+// clock on, and the device asks the output for each block of its fixed size as the clock
+// reaches that block's time, on the test's own thread, as a card would at that time. The
+// output reads the same clock, so whatever it times from the blocks (when a buffer is due,
+// when one written now would start) is exact, however slowly a loaded machine runs the test.
+
+#include "platform/portaudiooutput.h"
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <vector>
+
+class SteppedOutput : public StreamOutput {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    explicit SteppedOutput(std::size_t blockFrames) : m_block(blockFrames) {}
+    ~SteppedOutput() override { finishCalls(); }
+
+    // The device's clock.
+    Clock::time_point time() const { return Clock::time_point(Clock::duration(m_now.load())); }
+    // When the running stream asks for its next block (time_point::max() while none runs).
+    Clock::time_point nextBlock() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_running ? frameTimeLocked(m_blocks * m_block) : Clock::time_point::max();
+    }
+    // Moves the clock on to `t`, asking for every block that falls due by then at its time.
+    void runTo(Clock::time_point t)
+    {
+        for (;;) {
+            const Clock::time_point due = nextBlock();
+            if (due > t)
+                break;
+            m_now.store(due.time_since_epoch().count());
+            std::vector<std::int16_t> block(m_block * Channels);
+            renderBlock(block.data(), m_block, due);
+            std::lock_guard lock(m_mutex);
+            m_recording.insert(m_recording.end(), block.begin(), block.end());
+            ++m_blocks;
+        }
+        m_now.store(std::max(time(), t).time_since_epoch().count());
+    }
+
+    // Everything played since the stream started.
+    std::vector<std::int16_t> recording() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_recording;
+    }
+    // When a frame of the recording left the device.
+    Clock::time_point frameTime(std::size_t frame) const
+    {
+        std::lock_guard lock(m_mutex);
+        return frameTimeLocked(frame);
+    }
+
+protected:
+    int startStream(int) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_running = true;
+        m_start = time();
+        m_blocks = 0;
+        m_recording.clear();
+        return 0;
+    }
+    void stopStream(bool) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_running = false;
+    }
+    bool streamActive() const override
+    {
+        std::lock_guard lock(m_mutex);
+        return m_running;
+    }
+    Clock::time_point timeNow() const override { return time(); }
+
+private:
+    Clock::time_point frameTimeLocked(std::size_t frame) const
+    {
+        return m_start + std::chrono::duration_cast<Clock::duration>(
+                             std::chrono::duration<double>(double(frame) / SampleRate));
+    }
+
+    const std::size_t m_block;
+    // Starts where the steady clock stands, so its times compare with nothing else's.
+    std::atomic<Clock::rep> m_now{Clock::now().time_since_epoch().count()};
+    mutable std::mutex m_mutex;
+    bool m_running = false;
+    Clock::time_point m_start;
+    std::size_t m_blocks = 0;
+    std::vector<std::int16_t> m_recording;
+};
