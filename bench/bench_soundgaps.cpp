@@ -115,8 +115,10 @@ struct Take {
 // dash, ...) until that many elements have started. `texts` > 1 sends it as that many texts
 // of as many words each, a second apart (the idle moments where the output may change its
 // buffer). `leadInMs`: the output is opened that long before the first text, as the program
-// opens its own at start (time to take the step a crowded machine calls for).
-Take playAndRecord(const std::string &text, int wpm, int keyerElements = 0, int texts = 1, int leadInMs = 0)
+// opens its own at start (time to take the step a crowded machine calls for). `bufferMs` > 0:
+// the output keeps that buffer time (no steps), as with KESTRELON_BUFFER_MS.
+Take playAndRecord(const std::string &text, int wpm, int keyerElements = 0, int texts = 1, int leadInMs = 0,
+                   int bufferMs = 0)
 {
     Take take;
     const char *sink = std::getenv("KESTRELON_GAP_SINK");
@@ -151,8 +153,8 @@ Take playAndRecord(const std::string &text, int wpm, int keyerElements = 0, int 
     SendingEngine engine(engineState, host, output, timing, tone, effects);
     PlaybackCycle cycle(engineState, host, output, engine);
     cyclePtr = &cycle;
-    if (const char *ms = std::getenv("KESTRELON_BUFFER_MS")) {
-        output.setBufferTime(std::chrono::duration<double>(std::atof(ms) / 1000.0));
+    if (const char *ms = std::getenv("KESTRELON_BUFFER_MS"); ms || bufferMs > 0) {
+        output.setBufferTime(std::chrono::duration<double>((ms ? std::atof(ms) : bufferMs) / 1000.0));
         output.setAdaptive(false);
     } else {
         output.setLoadGauge(RunQueueGauge()); // as the program's own output
@@ -211,41 +213,6 @@ Take playAndRecord(const std::string &text, int wpm, int keyerElements = 0, int 
     return take;
 }
 
-// `text` is sent as typed; or, with `keyerElements` > 0, by the keyer (see playAndRecord).
-void measureGaps(benchmark::State &state, const std::string &text, int keyerElements)
-{
-    const int wpm = static_cast<int>(state.range(0));
-    for (auto _ : state) {
-        const Take take = playAndRecord(text, wpm, keyerElements);
-        if (!take.error.empty()) {
-            state.SkipWithError(take.error.c_str());
-            return;
-        }
-        const std::vector<std::size_t> expected = gaps(take.rendered), got = gaps(take.heard);
-        std::size_t differing = 0, worst = 0;
-        for (std::size_t i = 0; i < std::min(expected.size(), got.size()); ++i) {
-            const std::size_t d = expected[i] > got[i] ? expected[i] - got[i] : got[i] - expected[i];
-            differing += d != 0;
-            worst = std::max(worst, d);
-        }
-        state.counters["gaps"] = double(expected.size());
-        state.counters["gaps_heard"] = double(got.size());
-        state.counters["gaps_off"] = double(differing);
-        state.counters["worst_frames"] = double(worst);
-    }
-}
-void BM_GapsAsHeard(benchmark::State &state, std::string text)
-{
-    measureGaps(state, text, 0);
-}
-
-// The keyer's elements: each is written once the one before has been heard, when the paddles
-// are read, so its gap is heard longer than rendered by the wait for the device's next block.
-void BM_KeyerGapsAsHeard(benchmark::State &state)
-{
-    measureGaps(state, "t", 12);
-}
-
 // Each sound of `s` (a run of sound with no silence of MinSilence frames inside): where it
 // starts and how many frames it lasts.
 struct Sound {
@@ -268,6 +235,76 @@ std::vector<Sound> sounds(const Samples &s)
         silent = 0;
     }
     return result;
+}
+
+// `text` is sent as typed.
+void BM_GapsAsHeard(benchmark::State &state, std::string text)
+{
+    const int wpm = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        const Take take = playAndRecord(text, wpm);
+        if (!take.error.empty()) {
+            state.SkipWithError(take.error.c_str());
+            return;
+        }
+        const std::vector<std::size_t> expected = gaps(take.rendered), got = gaps(take.heard);
+        std::size_t differing = 0, worst = 0;
+        for (std::size_t i = 0; i < std::min(expected.size(), got.size()); ++i) {
+            const std::size_t d = expected[i] > got[i] ? expected[i] - got[i] : got[i] - expected[i];
+            differing += d != 0;
+            worst = std::max(worst, d);
+        }
+        state.counters["gaps"] = double(expected.size());
+        state.counters["gaps_heard"] = double(got.size());
+        state.counters["gaps_off"] = double(differing);
+        state.counters["worst_frames"] = double(worst);
+    }
+}
+
+// Both paddles of the keyer held for 12 elements (dash, dot, dash, ...) at the default
+// calibration, 4 s after the output opened, as the program's output has been open since its
+// start: with the buffer the load calls for (range(1) 0, as the program), or a fixed one of
+// range(1) ms. The program's output takes 10 ms on an idle machine and up to 80 ms (blocks of
+// 441 frames) on a loaded one. The gaps heard after a dot and after a dash, against the
+// keyer's gap as rendered.
+void BM_KeyerGapsAsHeard(benchmark::State &state)
+{
+    const int wpm = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        const Take take = playAndRecord("t", wpm, 12, 1, 4000, static_cast<int>(state.range(1)));
+        if (!take.error.empty()) {
+            state.SkipWithError(take.error.c_str());
+            return;
+        }
+        const std::vector<std::size_t> expected = gaps(take.rendered);
+        const std::vector<Sound> heard = sounds(take.heard);
+        if (expected.empty() || heard.size() < 2) {
+            state.SkipWithError("nothing heard");
+            return;
+        }
+        // A sound longer than the shortest and the longest heard's midway is a dash.
+        std::size_t shortest = heard.front().frames, longest = shortest;
+        for (const Sound &h : heard) {
+            shortest = std::min(shortest, h.frames);
+            longest = std::max(longest, h.frames);
+        }
+        std::size_t afterDot = 0, afterDash = 0, differing = 0, worst = 0;
+        for (std::size_t i = 0; i + 1 < heard.size(); ++i) {
+            const std::size_t gap = heard[i + 1].start - heard[i].start - heard[i].frames;
+            std::size_t &after = 2 * heard[i].frames > shortest + longest ? afterDash : afterDot;
+            after = std::max(after, gap);
+            const std::size_t d = gap > expected.front() ? gap - expected.front() : expected.front() - gap;
+            differing += d != 0;
+            worst = std::max(worst, d);
+        }
+        state.counters["keyer_gap"] = double(expected.front());
+        state.counters["after_dot"] = double(afterDot);
+        state.counters["after_dash"] = double(afterDash);
+        state.counters["gaps_off"] = double(differing);
+        state.counters["worst_frames"] = double(worst);
+        state.counters["underruns"] = take.underruns;
+        state.counters["buffer_ms"] = take.bufferMs;
+    }
 }
 
 // Holes inside the elements. The sink passes the samples unchanged, so every heard sound is
@@ -399,7 +436,7 @@ void BM_HolesInElements(benchmark::State &state)
 BENCHMARK(BM_HolesInElements)->Args({60, 1})->Args({20, 1})->Args({60, 6})->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK_CAPTURE(BM_GapsAsHeard, eeeee, std::string("eeeee"))->Arg(12)->Arg(40)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK_CAPTURE(BM_GapsAsHeard, paris, std::string("paris paris"))->Arg(12)->Arg(40)->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(BM_KeyerGapsAsHeard)->Arg(12)->Arg(30)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_KeyerGapsAsHeard)->ArgsProduct({{12, 30}, {0, 10, 80}})->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 
