@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -30,6 +31,7 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -43,7 +45,6 @@ struct Lists {
 
 // The fix-up number of the settings read that writes the character list's shortcut rows.
 constexpr int ShortcutRowsFixUp = 8;
-constexpr int ListColumnCharacters = 42; // the longest row: a shortcut with its 36 characters
 
 TForm1 &form()
 {
@@ -177,52 +178,262 @@ ListBox::ListBox(const char *name, bool inColumns, QWidget *parent)
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setUniformItemSizes(true);
     if (inColumns_) {
-        setFlow(QListView::TopToBottom);
-        setWrapping(true);
-        setResizeMode(QListView::Adjust);
+        // The places are this class's own: the list view's layout is left one plain column.
+        setWrapping(false);
+        setResizeMode(QListView::Fixed);
+        setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+        setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     }
 }
 
 void ListBox::fitPages()
 {
-    if (!inColumns_)
-        return;
-    // The rows hold the list's font whole, accents and descenders too: the design's, or the
-    // step's that the enlargement gives. A column takes as many whole rows as the height
-    // holds, and the viewport ends half a row or more below the last of them, so that a column
-    // never takes one more. Only what differs is set, so that laying out again changes nothing.
+    // Rows as high as the delegate draws them (the enlargement's step height, never lower than
+    // the font); each column as wide as its longest row, with the room a row leaves its text
+    // on each side and a blank between columns.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
     const QFontMetrics metrics(font());
-    const int rowHeight = metrics.height() + 2;
+    const int room = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1)
+                     + metrics.horizontalAdvance(QLatin1Char(' '));
+    int height = metrics.height();
+    columnLeft_.assign(1, 0);
+    for (int first = 0; first < count(); first += AlphabetPageRows) {
+        int widest = 0;
+        for (int row = first; row < std::min(count(), first + AlphabetPageRows); ++row) {
+            const QModelIndex index = model()->index(row, 0);
+            height = std::max(height, itemDelegateForIndex(index)->sizeHint(option, index).height());
+            widest = std::max(widest, metrics.horizontalAdvance(item(row)->text()));
+        }
+        columnLeft_.push_back(columnLeft_.back() + widest + room);
+    }
+    rowHeight_ = std::max(1, height);
+    // The view ends below its last whole row: no row is ever shown cut.
     const int available = viewport()->height() + bottomMargin_;
-    const int rows = std::max(1, (available - rowHeight / 2) / rowHeight);
-    const int margin = std::max(0, available - (rows * rowHeight + rowHeight / 2));
+    rowsShown_ = std::clamp(available / rowHeight_, 1, AlphabetPageRows);
+    const int margin = std::max(0, available - rowsShown_ * rowHeight_);
     if (margin != bottomMargin_) {
         bottomMargin_ = margin;
         setViewportMargins(0, 0, 0, bottomMargin_);
     }
-    // A column holds the longest row whole: the characters' advance summed as the text is
-    // drawn (one rounded advance times the count falls short), and the room a row leaves its
-    // text on each side.
-    const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    const QSize grid(metrics.horizontalAdvance(QString(ListColumnCharacters, QLatin1Char('M'))) + 2 * textMargin,
-                     rowHeight);
-    if (gridSize() != grid)
-        setGridSize(grid);
 }
 
-void ListBox::resizeEvent(QResizeEvent *event)
+int ListBox::firstColumn() const
 {
-    QListWidget::resizeEvent(event);
-    fitPages();
+    return std::clamp(horizontalScrollBar()->value(), 0, std::max(0, columnCount() - 1));
 }
 
-void ListBox::doItemsLayout()
+int ListBox::columnsShownFrom(int first) const
 {
-    // Whoever changed the rows' height or font (the enlargement does), the pages keep theirs.
+    int shown = 1;
+    while (first + shown < columnCount() && columnLeft_[first + shown + 1] - columnLeft_[first] <= viewport()->width())
+        ++shown;
+    return shown;
+}
+
+bool ListBox::columnShown(int column) const
+{
+    const int first = firstColumn();
+    return column >= first && column < first + columnsShownFrom(first);
+}
+
+void ListBox::updateGeometries()
+{
+    if (!inColumns_) {
+        QListWidget::updateGeometries();
+        return;
+    }
     fitPages();
-    QListWidget::doItemsLayout();
+    // Across by whole columns, as far as the last ones fill the width, and down by whole rows.
+    int last = std::max(0, columnCount() - 1);
+    while (last > 0 && columnLeft_[columnCount()] - columnLeft_[last - 1] <= viewport()->width())
+        --last;
+    horizontalScrollBar()->setRange(0, last);
+    horizontalScrollBar()->setPageStep(columnsShownFrom(firstColumn()));
+    horizontalScrollBar()->setSingleStep(1);
+    verticalScrollBar()->setRange(0, std::max(0, AlphabetPageRows - rowsShown_));
+    verticalScrollBar()->setPageStep(rowsShown_);
+    verticalScrollBar()->setSingleStep(1);
+    // Skips the list view's own ranges.
+    QAbstractItemView::updateGeometries();
+}
+
+int ListBox::horizontalOffset() const
+{
+    return inColumns_ ? columnLeft_[firstColumn()] : QListWidget::horizontalOffset();
+}
+
+int ListBox::verticalOffset() const
+{
+    return inColumns_ ? verticalScrollBar()->value() * rowHeight_ : QListWidget::verticalOffset();
+}
+
+void ListBox::scrollContentsBy(int dx, int dy)
+{
+    if (inColumns_)
+        viewport()->update();
+    else
+        QListWidget::scrollContentsBy(dx, dy);
+}
+
+QRect ListBox::visualRect(const QModelIndex &index) const
+{
+    if (!inColumns_)
+        return QListWidget::visualRect(index);
+    layOutNow();
+    if (!index.isValid() || index.model() != model())
+        return {};
+    const int column = index.row() / AlphabetPageRows;
+    if (column >= columnCount())
+        return {};
+    return {columnLeft_[column] - horizontalOffset(), (index.row() % AlphabetPageRows) * rowHeight_ - verticalOffset(),
+            columnLeft_[column + 1] - columnLeft_[column], rowHeight_};
+}
+
+QModelIndex ListBox::indexAt(const QPoint &point) const
+{
+    if (!inColumns_)
+        return QListWidget::indexAt(point);
+    layOutNow();
+    const int x = point.x() + horizontalOffset();
+    const int y = point.y() + verticalOffset();
+    if (point.x() < 0 || point.y() < 0 || point.y() >= viewport()->height())
+        return {};
+    const auto right = std::upper_bound(columnLeft_.begin(), columnLeft_.end(), x);
+    const int column = int(right - columnLeft_.begin()) - 1;
+    const int line = y / rowHeight_;
+    const int row = column * AlphabetPageRows + line;
+    if (right == columnLeft_.end() || !columnShown(column) || line >= AlphabetPageRows || row >= count())
+        return {};
+    return model()->index(row, 0);
+}
+
+void ListBox::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    if (!inColumns_) {
+        QListWidget::scrollTo(index, hint);
+        return;
+    }
+    layOutNow();
+    if (!index.isValid())
+        return;
+    const int column = index.row() / AlphabetPageRows;
+    const int line = index.row() % AlphabetPageRows;
+    QScrollBar *across = horizontalScrollBar();
+    QScrollBar *down = verticalScrollBar();
+    if (hint == PositionAtTop || hint == PositionAtCenter) {
+        across->setValue(column);
+        down->setValue(hint == PositionAtTop ? line : line - rowsShown_ / 2);
+        return;
+    }
+    if (column < firstColumn())
+        across->setValue(column);
+    while (!columnShown(column) && across->value() < across->maximum())
+        across->setValue(across->value() + 1);
+    if (line < down->value())
+        down->setValue(line);
+    else if (line >= down->value() + rowsShown_)
+        down->setValue(line - rowsShown_ + 1);
+}
+
+QModelIndex ListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    if (!inColumns_)
+        return QListWidget::moveCursor(action, modifiers);
+    layOutNow();
+    const int current = currentIndex().isValid() ? currentIndex().row() : 0;
+    int row = current;
+    switch (action) {
+    case MoveUp:
+    case MovePrevious:
+        row = current - 1;
+        break;
+    case MoveDown:
+    case MoveNext:
+        row = current + 1;
+        break;
+    case MoveLeft:
+        row = current - AlphabetPageRows;
+        break;
+    case MoveRight:
+        row = current + AlphabetPageRows;
+        break;
+    case MovePageUp:
+        row = current - rowsShown_;
+        break;
+    case MovePageDown:
+        row = current + rowsShown_;
+        break;
+    case MoveHome:
+        row = 0;
+        break;
+    case MoveEnd:
+        row = count() - 1;
+        break;
+    }
+    if (row < 0 || row >= count())
+        row = current;
+    return model()->index(row, 0);
+}
+
+void ListBox::setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command)
+{
+    if (!inColumns_) {
+        QListWidget::setSelection(rect, command);
+        return;
+    }
+    QItemSelection selection;
+    const QRect area = rect.normalized();
+    for (int row = 0; row < count(); ++row) {
+        const QModelIndex index = model()->index(row, 0);
+        if (columnShown(row / AlphabetPageRows) && visualRect(index).intersects(area))
+            selection.select(index, index);
+    }
+    selectionModel()->select(selection, command);
+}
+
+QRegion ListBox::visualRegionForSelection(const QItemSelection &selection) const
+{
+    if (!inColumns_)
+        return QListWidget::visualRegionForSelection(selection);
+    QRegion region;
+    for (const QModelIndex &index : selection.indexes())
+        region += visualRect(index);
+    return region;
+}
+
+void ListBox::paintEvent(QPaintEvent *event)
+{
+    if (!inColumns_) {
+        QListWidget::paintEvent(event);
+        return;
+    }
+    QPainter painter(viewport());
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QStyle::State state = option.state;
+    const bool focused = (hasFocus() || viewport()->hasFocus()) && currentIndex().isValid();
+    for (int row = 0; row < count(); ++row) {
+        const QModelIndex index = model()->index(row, 0);
+        option.rect = visualRect(index);
+        // A column the width cannot hold whole waits for the next scroll across.
+        if (!columnShown(row / AlphabetPageRows) || !option.rect.intersects(event->rect()))
+            continue;
+        option.state = state;
+        if (!(index.flags() & Qt::ItemIsEnabled))
+            option.state &= ~QStyle::State_Enabled;
+        if (selectionModel()->isSelected(index))
+            option.state |= QStyle::State_Selected;
+        if (focused && index == currentIndex())
+            option.state |= QStyle::State_HasFocus;
+        const bool enabled = option.state & QStyle::State_Enabled;
+        option.palette.setCurrentColorGroup(!enabled ? QPalette::Disabled
+                                            : isActiveWindow() ? QPalette::Active
+                                                               : QPalette::Inactive);
+        itemDelegateForIndex(index)->paint(&painter, option, index);
+    }
 }
 
 void ListBox::mousePressEvent(QMouseEvent *event)

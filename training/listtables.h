@@ -18,6 +18,7 @@
 #include <vector>
 
 constexpr int AlphabetRowCount = 154;
+constexpr int AlphabetPageRows = 31; // one column of the list
 constexpr int AlphabetLocalFirstRow = 97;
 constexpr int AlphabetShortcutFirstRow = 128;
 constexpr int QCodeRowCount = 30;

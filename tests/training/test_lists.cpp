@@ -13,6 +13,7 @@
 #include "training/shortcuts.h"
 
 #include <QAction>
+#include <QImage>
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -236,29 +237,88 @@ TEST_F(Lists, ALanguageSwitchRewritesTheRowsAndTheyPlayTheSame)
     EXPECT_EQ(queue(), "QTH");
 }
 
-TEST_F(Lists, TheCharacterListShowsTheStepsFontInRowsThatHoldItAndColumnsOfWholeRows)
+TEST_F(Lists, TheCharacterListShowsItsPagesWholeInTheStepsFontAtEveryStepAndLanguage)
 {
+    chooseMode("RadioButtonAlphabet");
+    auto *typing = control<QLineEdit>("Editcaractere");
+    ASSERT_NE(typing, nullptr);
     const auto at = [&](int row) { return alphabet->visualItemRect(alphabet->item(row)); };
-    const QRect before = at(AlphabetRowCount - 1);
+    // A row is on screen whole, or not at all: a column or row the view cannot hold whole is
+    // not drawn, not even in part.
+    const auto wholeOrAbsent = [&](int row) {
+        const QRect viewport = alphabet->viewport()->rect();
+        const QRect r = at(row);
+        const QRect seen = r.intersected(viewport);
+        if (seen.isEmpty())
+            return true;
+        if (alphabet->itemAt(r.center()) == alphabet->item(row))
+            return viewport.contains(r);
+        const QImage drawn = alphabet->viewport()->grab(seen).toImage();
+        const QRgb base = alphabet->palette().color(QPalette::Base).rgb();
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                if (drawn.pixel(x, y) != base)
+                    return false;
+        return true;
+    };
     const int designPoints = QFontDatabase::systemFont(QFontDatabase::FixedFont).pointSize();
-    for (auto [step, points] : {std::pair{"MenuAgrandir125", 14}, {"MenuAgrandir150", 15}, {"MenuAgrandir175", 20},
-                                {"MenuAgrandir200", 23}, {"MenuAgrandir100", designPoints}}) {
-        SCOPED_TRACE(step);
-        ASSERT_TRUE(ClickMenuItem(control<QAction>(step)));
-        EXPECT_EQ(alphabet->font().pointSize(), points);
-        // Each row holds its text whole, the foot of a "g" and the dots of an "Ü" too.
-        const int textHeight = QFontMetrics(alphabet->font()).height();
-        EXPECT_TRUE(testsupport::waitFor([&] { return at(0).height() >= textHeight; }));
-        int next = 1; // the first row of the second column
-        while (next < AlphabetRowCount && at(next).x() == at(0).x())
-            ++next;
-        ASSERT_LT(next, AlphabetRowCount);
-        EXPECT_EQ(at(next).y(), at(0).y());
-        // The first column is as long as the height holds, with no row cut at its foot.
-        EXPECT_LE(at(next - 1).bottom(), alphabet->viewport()->height() - 1);
-        EXPECT_GT(at(next - 1).bottom() + at(0).height(), alphabet->viewport()->height() - 1);
+    // The longest shortcut there can be widens its column.
+    const auto shortcutsBefore = Shortcuts;
+    Shortcuts[3] = "%";
+    Shortcuts[ShortcutCount + 3] = std::string(MaxShortcutTextLength, 'W');
+    ShowShortcutRows();
+    int longRow = AlphabetShortcutFirstRow;
+    while (longRow < AlphabetRowCount - 1 && !alphabet->item(longRow)->text().endsWith(QStringLiteral("WWW")))
+        ++longRow;
+    ASSERT_TRUE(alphabet->item(longRow)->text().endsWith(QStringLiteral("WWW")));
+    EXPECT_LE(alphabet->fontMetrics().horizontalAdvance(alphabet->item(longRow)->text()), at(longRow).width());
+    for (QAction *language : {Form1->English1, Form1->Deutsch1}) {
+        language->trigger();
+        for (auto [step, points] : {std::pair{"MenuAgrandir125", 14}, {"MenuAgrandir150", 15}, {"MenuAgrandir175", 20},
+                                    {"MenuAgrandir200", 23}, {"MenuAgrandir100", designPoints}}) {
+            SCOPED_TRACE(language->objectName().toStdString() + " " + step);
+            ASSERT_TRUE(ClickMenuItem(control<QAction>(step)));
+            alphabet->setCurrentRow(0);
+            static_cast<QAbstractItemView *>(alphabet)->scrollTo(alphabet->model()->index(0, 0));
+            EXPECT_EQ(alphabet->font().pointSize(), points);
+            // Rows that hold the font whole, the foot of a "g" and the dots of an "Ü" too.
+            const int rowHeight = at(1).y() - at(0).y();
+            EXPECT_GE(rowHeight, QFontMetrics(alphabet->font()).height());
+            // Each page is one column: its rows one below the other, the next page beside it.
+            for (int row = 0; row < AlphabetRowCount; ++row) {
+                const QRect top = at(row - row % AlphabetPageRows);
+                ASSERT_EQ(at(row).x(), top.x()) << row;
+                ASSERT_EQ(at(row).y(), at(0).y() + (row % AlphabetPageRows) * rowHeight) << row;
+                if (row % AlphabetPageRows == 0 && row > 0) {
+                    ASSERT_GE(top.x(), at(row - AlphabetPageRows).right()) << row;
+                }
+            }
+            // The text of every row fits its column.
+            for (int row = 0; row < AlphabetRowCount; ++row)
+                ASSERT_LE(alphabet->fontMetrics().horizontalAdvance(alphabet->item(row)->text()), at(row).width())
+                    << row;
+            // The first screen starts at the first page's top, and shows whole rows of whole
+            // columns only; the typing box's Right and Left bring each page's top into view.
+            EXPECT_EQ(alphabet->itemAt(QPoint(1, 1)), alphabet->item(0));
+            for (int row = 0; row < AlphabetRowCount; ++row)
+                ASSERT_TRUE(wholeOrAbsent(row)) << row;
+            for (int page = 1; page * AlphabetPageRows < AlphabetRowCount; ++page) {
+                QTest::keyClick(typing, Qt::Key_Right);
+                ASSERT_EQ(alphabet->currentRow(), page * AlphabetPageRows);
+                EXPECT_EQ(alphabet->itemAt(at(page * AlphabetPageRows).center()), alphabet->currentItem());
+                for (int row = 0; row < AlphabetRowCount; ++row)
+                    ASSERT_TRUE(wholeOrAbsent(row)) << "page " << page << " row " << row;
+            }
+            QTest::keyClick(typing, Qt::Key_Left);
+            EXPECT_EQ(alphabet->itemAt(at(alphabet->currentRow()).center()), alphabet->currentItem());
+            // The foot of a page is reached whole.
+            alphabet->setCurrentRow(AlphabetPageRows - 1);
+            EXPECT_TRUE(alphabet->viewport()->rect().contains(at(AlphabetPageRows - 1)));
+        }
     }
-    EXPECT_EQ(at(AlphabetRowCount - 1), before);
+    Form1->English1->trigger();
+    Shortcuts = shortcutsBefore;
+    ShowShortcutRows();
 }
 
 } // namespace
