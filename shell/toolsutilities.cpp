@@ -67,7 +67,7 @@ const std::set<QString> &hintedControls()
         for (const char *name :
              {"Editcaractere", "SpeedButtonRAZtext", "SpeedButtonRazMonitor", "SpeedButtonRAZrandom",
               "ButtonReplayText", "ButtonQuitter", "ButtonStop", "ButtonQuizStop", "ButtonPlayFile",
-              "ButtonContinueFile", "Panel2", "ListAlphabet", "ListCodeQ", "ListAbreviations", "MemoRandom",
+              "ButtonContinueFile", "ListAlphabet", "ListCodeQ", "ListAbreviations", "MemoRandom",
               "UpDownAmplitude", "SpeedButtonHP", "RadioButtonAlphabet", "RadioButtonCodeQ", "RadioButtonAbrev",
               "RadioButtonRandom", "RadioButtonFile", "RadioButtonQuiz", "RadioButtonMonitor", "OnairBox",
               "SpeedButtonNoise", "SpeedButtonNoiseFile", "SpeedButtonQSB", "SpeedButtonQSBFile",
@@ -170,7 +170,7 @@ std::optional<QFont> dialogFont(const QFont &initial)
 std::vector<QWidget *> fontBoxes(bool sideWindows)
 {
     std::vector<QWidget *> boxes;
-    for (const char *name : {"MemoRandom", "MemoMonitor", "MemoFile", "FileEdit"})
+    for (const char *name : {"MemoRandom", "MemoMonitor", "FileEdit"})
         if (QWidget *box = control(name))
             boxes.push_back(box);
     if (sideWindows) {
