@@ -27,6 +27,7 @@
 
 class QAction;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
@@ -76,6 +77,9 @@ public:
     QRadioButton *RadioButtonFile;
     QRadioButton *RadioButtonQuiz;
     QRadioButton *RadioButtonMonitor;
+    // The typing box, where the focus goes back after most actions: the typing module's, set
+    // when it builds (null in a program without it).
+    QLineEdit *Editcaractere = nullptr;
 
     // The engine's model, plain data owned for the whole run.
     EngineState Engine;

@@ -161,6 +161,11 @@ struct ModeHooks
     // The start countdown of a random series runs.
     std::function<bool()> randomCountdownRunning;
 
+    // -- Beacon --
+    // Only the beacon's own text may key the transmitter (its "Key TX only when beacon is
+    // played" option).
+    std::function<bool()> beaconKeysAlone;
+
     // -- Quiz --
     std::function<void()> quizSeriesSent;
     // A quiz series was stopped; true when no question had been answered yet.

@@ -8,6 +8,7 @@
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
+#include "shell/panellpt.h"
 #include "shell/settingsformat.h"
 #include "shell/settingskeys.h"
 #include "shell/sidewindows.h"
@@ -20,6 +21,7 @@
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPointer>
@@ -236,7 +238,7 @@ QWidget *ensure(QWidget *root, const char *name, Make make)
 void makeKeyerControls(TPanelPort *panel, QWidget *frame)
 {
     QWidget *root = frame->window();
-    ensure(root, "RadioGroupKeyerPort", [&] {
+    panel->RadioGroupKeyerPort = qobject_cast<PortRadioGroup *>(ensure(root, "RadioGroupKeyerPort", [&] {
         auto *g = new PortRadioGroup(QStringLiteral("KEYER Port"), panel);
         g->AddItem(QStringLiteral("Joystick"));
         g->AddItem(QStringLiteral("Mouse"));
@@ -244,8 +246,8 @@ void makeKeyerControls(TPanelPort *panel, QWidget *frame)
         g->SetItemIndex(1);
         g->setGeometry(440, 30, 200, 96);
         return g;
-    });
-    ensure(root, "RadioGroupKeyerDOT", [&] {
+    }));
+    panel->RadioGroupKeyerDOT = qobject_cast<PortRadioGroup *>(ensure(root, "RadioGroupKeyerDOT", [&] {
         // The two line groups one above the other, their lines side by side: the dash group's
         // title names the straight key too, and takes the column's width.
         auto *g = new PortRadioGroup(QStringLiteral("Dot"), panel, 3);
@@ -254,47 +256,47 @@ void makeKeyerControls(TPanelPort *panel, QWidget *frame)
         g->SetItemIndex(0);
         g->setGeometry(440, 130, 200, 48);
         return g;
-    });
-    ensure(root, "RadioGroupKeyerDash", [&] {
+    }));
+    panel->RadioGroupKeyerDash = qobject_cast<PortRadioGroup *>(ensure(root, "RadioGroupKeyerDash", [&] {
         auto *g = new PortRadioGroup(QStringLiteral("Dash"), panel, 3);
         for (const char *line : {"DSR", "CTS", "DCD"})
             g->AddItem(QString::fromLatin1(line));
         g->SetItemIndex(1);
         g->setGeometry(440, 180, 200, 48);
         return g;
-    });
-    ensure(root, "CheckBoxPWRDTR", [&] {
+    }));
+    panel->CheckBoxPWRDTR = qobject_cast<QCheckBox *>(ensure(root, "CheckBoxPWRDTR", [&] {
         auto *b = new QCheckBox(QStringLiteral("DTR"), panel);
         b->setChecked(true);
         b->setGeometry(440, 236, 60, 20);
         return b;
-    });
-    ensure(root, "CheckBoxPWRRTS", [&] {
+    }));
+    panel->CheckBoxPWRRTS = qobject_cast<QCheckBox *>(ensure(root, "CheckBoxPWRRTS", [&] {
         auto *b = new QCheckBox(QStringLiteral("RTS"), panel);
         b->setChecked(true);
         b->setGeometry(500, 236, 60, 20);
         return b;
-    });
-    ensure(root, "SpeedButtonPTTKeyer", [&] {
+    }));
+    panel->SpeedButtonPTTKeyer = qobject_cast<QAbstractButton *>(ensure(root, "SpeedButtonPTTKeyer", [&] {
         auto *b = new QPushButton(QStringLiteral("on"), panel);
         b->setCheckable(true);
         b->setToolTip(QStringLiteral("DTR/RTS supply"));
         b->setGeometry(570, 232, 56, 24);
         return b;
-    });
+    }));
     // These two belong to the monitor group, which adopts them when it exists.
-    ensure(root, "GroupBoxKeyMonitor", [&] {
+    panel->GroupBoxKeyMonitor = qobject_cast<QGroupBox *>(ensure(root, "GroupBoxKeyMonitor", [&] {
         auto *g = new QGroupBox(KeyPortCaption(1), frame);
         g->hide();
         return g;
-    });
-    ensure(root, "SpeedButtonMonPTT", [&] {
+    }));
+    panel->SpeedButtonMonPTT = qobject_cast<QAbstractButton *>(ensure(root, "SpeedButtonMonPTT", [&] {
         auto *b = new QPushButton(QStringLiteral("ptt"), frame);
         b->setCheckable(true);
         b->setToolTip(QStringLiteral("DTR/RTS supply"));
         b->hide();
         return b;
-    });
+    }));
 }
 
 } // namespace
@@ -435,9 +437,8 @@ TPanelPort::TPanelPort(TForm1 &form)
     makeKeyerControls(this, form.Frame);
     RegisterMainWindowTexts(kTexts);
     OnLanguageSwitch(this, [this] {
-        auto *port = qobject_cast<PortRadioGroup *>(control("RadioGroupKeyerPort"));
-        if (auto *keyGroup = qobject_cast<QGroupBox *>(control("GroupBoxKeyMonitor")); keyGroup && port)
-            keyGroup->setTitle(KeyPortCaption(port->ItemIndex()));
+        if (GroupBoxKeyMonitor && RadioGroupKeyerPort)
+            GroupBoxKeyMonitor->setTitle(KeyPortCaption(RadioGroupKeyerPort->ItemIndex()));
     });
 
     Keying.PTTBoxEnabled = [this](std::uint8_t line) {
@@ -448,9 +449,7 @@ TPanelPort::TPanelPort(TForm1 &form)
     };
     // Only the beacon's own text keys the transmitter while it asks for that.
     Keying.HeldForBeacon = [] {
-        TSideForm *beacon = SideWindowAt(SideWindowPlace::Beacon);
-        auto *keyOff = beacon ? beacon->findChild<QAbstractButton *>(QStringLiteral("CheckBoxKeyOff")) : nullptr;
-        return Form1 && !Form1->Engine.BeaconSending && isDown(keyOff);
+        return Form1 && !Form1->Engine.BeaconSending && CallHook(Hooks().beaconKeysAlone, false);
     };
     // The key input lines go to the manual keying, with the moment each change was seen.
     auto keyLine = [this](int line) {
@@ -576,11 +575,11 @@ void TPanelPort::OpenKeyingComPort()
 
 void TPanelPort::comKeyerFallback()
 {
-    auto *keyerPort = form_.findChild<PortRadioGroup *>(QStringLiteral("RadioGroupKeyerPort"));
+    PortRadioGroup *keyerPort = RadioGroupKeyerPort;
     if (!keyerPort || keyerPort->ItemIndex() != 2)
         return;
-    auto *supply = qobject_cast<QAbstractButton *>(control("SpeedButtonPTTKeyer"));
-    auto *monitorSupply = qobject_cast<QAbstractButton *>(control("SpeedButtonMonPTT"));
+    QAbstractButton *supply = SpeedButtonPTTKeyer;
+    QAbstractButton *monitorSupply = SpeedButtonMonPTT;
     if (isDown(supply)) {
         ClickButton(supply);
         // Without the supply's own handler the click only moved the button.
@@ -598,10 +597,10 @@ void TPanelPort::comKeyerFallback()
     if (monitorSupply)
         monitorSupply->setEnabled(false);
     keyerPort->SetItemIndex(1);
-    if (auto *monitor = qobject_cast<QGroupBox *>(control("GroupBoxKeyMonitor")))
-        monitor->setTitle(KeyPortCaption(1));
-    for (const char *name : {"RadioGroupKeyerDOT", "RadioGroupKeyerDash", "CheckBoxPWRDTR", "CheckBoxPWRRTS"}) {
-        if (QWidget *w = control(name))
+    if (GroupBoxKeyMonitor)
+        GroupBoxKeyMonitor->setTitle(KeyPortCaption(1));
+    for (QWidget *w : std::initializer_list<QWidget *>{RadioGroupKeyerDOT, RadioGroupKeyerDash, CheckBoxPWRDTR, CheckBoxPWRRTS}) {
+        if (w)
             w->setEnabled(false);
     }
     if (form_.RadioButtonMonitor->isChecked()) {
@@ -612,7 +611,7 @@ void TPanelPort::comKeyerFallback()
 
 void TPanelPort::focusTypingBox()
 {
-    if (QWidget *typing = control("Editcaractere"))
+    if (QLineEdit *typing = form_.Editcaractere)
         typing->setFocus();
 }
 
@@ -629,8 +628,8 @@ void TPanelPort::setSupplyBoxesEnabled()
 
 void TPanelPort::ApplyKeyerSupply()
 {
-    auto *supply = qobject_cast<QAbstractButton *>(control("SpeedButtonPTTKeyer"));
-    auto *monitorSupply = qobject_cast<QAbstractButton *>(control("SpeedButtonMonPTT"));
+    QAbstractButton *supply = SpeedButtonPTTKeyer;
+    QAbstractButton *monitorSupply = SpeedButtonMonPTT;
     const bool wanted = isDown(supply) || isDown(monitorSupply);
     const bool on = wanted && Keying.RaiseKeyerSupply();
     if (!on)
@@ -715,11 +714,12 @@ void TPanelPort::MenuPortClick()
         if (panel && !panel->isHidden())
             ClickNamed(&form_, p.exit);
     }
-    auto *ignoreLpt = form_.findChild<QAction *>(QStringLiteral("MenuNoLPT"));
-    const bool lptEnabled = !(ignoreLpt && ignoreLpt->isChecked());
-    for (const char *name : {"RadioGroupLPT", "EditLPT1", "EditLPT2", "EditLPT3", "Panel5", "CheckBoxLPTx",
-                             "EditLPTx", "Label7"}) {
-        if (QWidget *w = control(name))
+    // The parallel-port controls on this panel, when it has them.
+    if (auto *lpt = findChild<TLptPort *>(QString(), Qt::FindDirectChildrenOnly)) {
+        const bool lptEnabled = !lpt->MenuNoLPT->isChecked();
+        for (QWidget *w : std::initializer_list<QWidget *>{lpt->RadioGroupLPT, lpt->EditLPT[1], lpt->EditLPT[2],
+                                                          lpt->EditLPT[3], lpt->Panel5, lpt->CheckBoxLPTx,
+                                                          lpt->EditLPTx, lpt->Label7})
             w->setEnabled(lptEnabled);
     }
     show();
@@ -829,15 +829,14 @@ void TPanelPort::BindSettingsKeys(SettingsRegistry &registry)
              TPanelPort *p = PanelPort();
              if (!p || value != "1")
                  return;
-             for (const char *name : {"SpeedButtonPTTKeyer", "SpeedButtonMonPTT"}) {
-                 if (auto *b = qobject_cast<QAbstractButton *>(p->control(name)))
+             for (QAbstractButton *b : {p->SpeedButtonPTTKeyer, p->SpeedButtonMonPTT}) {
+                 if (b)
                      b->setChecked(true);
              }
          },
          [](Values &out) {
              TPanelPort *p = PanelPort();
-             auto *b = p ? qobject_cast<QAbstractButton *>(p->control("SpeedButtonMonPTT")) : nullptr;
-             out.push_back(isDown(b) ? "1" : "0");
+             out.push_back(p && isDown(p->SpeedButtonMonPTT) ? "1" : "0");
          }},
     });
 }

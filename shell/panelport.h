@@ -67,6 +67,19 @@ public:
     QPushButton *ButtonClosePanelPort;
     QPushButton *ButtonHelpPort;
 
+    // The keyer's controls on the panel (manual keying brings their handlers): its key port,
+    // the dot and dash lines, the supply lines and the supply button.
+    PortRadioGroup *RadioGroupKeyerPort;
+    PortRadioGroup *RadioGroupKeyerDOT;
+    PortRadioGroup *RadioGroupKeyerDash;
+    QCheckBox *CheckBoxPWRDTR;
+    QCheckBox *CheckBoxPWRRTS;
+    QAbstractButton *SpeedButtonPTTKeyer;
+    // The monitor's key group and its supply button: the monitor's own when it has them,
+    // hidden stand-ins of the panel's otherwise.
+    QGroupBox *GroupBoxKeyMonitor;
+    QAbstractButton *SpeedButtonMonPTT;
+
     // The menu item "&Port" of the main window.
     QAction *MenuPort;
 

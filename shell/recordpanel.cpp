@@ -119,7 +119,7 @@ QString grouped(std::uint64_t n)
 
 void setTypingReadOnly(TForm1 &form, bool readOnly)
 {
-    if (auto *box = qobject_cast<QLineEdit *>(control(form, "Editcaractere")))
+    if (QLineEdit *box = form.Editcaractere)
         box->setReadOnly(readOnly);
 }
 
@@ -343,7 +343,7 @@ std::optional<std::string> TPanelTextRecord::recordableText()
             return std::nullopt;
         }
         text = memoText(form_);
-    } else if (auto *box = qobject_cast<QLineEdit *>(control(form_, "Editcaractere"))) {
+    } else if (QLineEdit *box = form_.Editcaractere) {
         text = cp1252::fromQString(box->text());
     }
     if (text.empty()) {
@@ -395,7 +395,7 @@ void TPanelTextRecord::BitBtnNoRecordClick()
 {
     hide();
     setTypingReadOnly(form_, false);
-    if (QWidget *box = control(form_, "Editcaractere"); box && !SideWindowVisible(SideWindowPlace::DemoView))
+    if (QLineEdit *box = form_.Editcaractere; box && !SideWindowVisible(SideWindowPlace::DemoView))
         box->setFocus();
     if (QWidget *ok = control(form_, "ButtonQuizOK"))
         ok->setEnabled(true);

@@ -4,6 +4,7 @@
 #include "shell/modes.h"
 #include "shell/sidewindows.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
 
@@ -50,7 +51,7 @@ void FocusAfterSettingsPanel(TForm1 &form)
     const EngineState &engine = form.Engine;
     QWidget *target = nullptr;
     if (engine.ReplayingTypedText || (!engine.RandomPlaying && !engine.TextPlaying))
-        target = control(form, "Editcaractere");
+        target = form.Editcaractere;
     else if (engine.TextPlaying)
         target = control(form, "FileEdit");
     if (target)

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -62,7 +63,7 @@ void fillDeviceLists(bool known = true)
 
 void focusTypingBox()
 {
-    if (auto *box = Form1->findChild<QWidget *>(QStringLiteral("Editcaractere")); box && box->isEnabled())
+    if (QLineEdit *box = Form1->Editcaractere; box && box->isEnabled())
         box->setFocus();
 }
 

@@ -17,6 +17,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
 #include <QToolButton>
@@ -63,7 +64,7 @@ QAction *menuZoom()
 
 QWidget *typingBox()
 {
-    return Form1 ? Form1->findChild<QWidget *>(QStringLiteral("Editcaractere")) : nullptr;
+    return Form1 ? Form1->Editcaractere : nullptr;
 }
 
 // The prosigns travel as the bytes 1 to 7; the view shows their letters.

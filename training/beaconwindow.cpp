@@ -516,4 +516,5 @@ void BuildBeaconModule(TForm1 &f)
     QObject::connect(item, &QAction::triggered, item, [] { MenuBaliseClick(); });
     bindSettings();
     RegisterSideWindow(SideWindowPlace::Beacon, FormBalise);
+    Hooks().beaconKeysAlone = [] { return theBeacon && theBeacon->CheckBoxKeyOff->isChecked(); };
 }

@@ -775,7 +775,7 @@ void RadioButtonFileClick()
     module.FileDialogOpen = false;
     showFilePanel();
     module.FileEdit->setReadOnly(false);
-    if (auto *box = qobject_cast<QLineEdit *>(widgetNamed("Editcaractere")))
+    if (QLineEdit *box = form().Editcaractere)
         setEnabledNamed("ButtonReplayText", !box->text().isEmpty());
     offerPlay(true);
     resetPositions();

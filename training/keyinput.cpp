@@ -24,6 +24,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -780,7 +781,7 @@ void buildKeyGroup(TForm1 &f)
     f.Image1->setToolTip(QString());
     f.Image1->installEventFilter(new KeyPictureEvents(f.Image1));
     SetKeyPictureTransparent(false);
-    if (auto *box = f.findChild<QWidget *>(QStringLiteral("Editcaractere")))
+    if (QLineEdit *box = f.Editcaractere)
         box->installEventFilter(new CtrlKeyEvents(box));
 }
 
@@ -881,27 +882,29 @@ void bindSettings()
 
 PortRadioGroup *KeyerPortGroup()
 {
-    return panelControl<PortRadioGroup>("RadioGroupKeyerPort");
+    return PanelPort() ? PanelPort()->RadioGroupKeyerPort : nullptr;
 }
 
 PortRadioGroup *KeyerDotGroup()
 {
-    return panelControl<PortRadioGroup>("RadioGroupKeyerDOT");
+    return PanelPort() ? PanelPort()->RadioGroupKeyerDOT : nullptr;
 }
 
 PortRadioGroup *KeyerDashGroup()
 {
-    return panelControl<PortRadioGroup>("RadioGroupKeyerDash");
+    return PanelPort() ? PanelPort()->RadioGroupKeyerDash : nullptr;
 }
 
 QCheckBox *SupplyBox(bool dtr)
 {
-    return panelControl<QCheckBox>(dtr ? "CheckBoxPWRDTR" : "CheckBoxPWRRTS");
+    if (!PanelPort())
+        return nullptr;
+    return dtr ? PanelPort()->CheckBoxPWRDTR : PanelPort()->CheckBoxPWRRTS;
 }
 
 QAbstractButton *PanelSupplyButton()
 {
-    return panelControl<QAbstractButton>("SpeedButtonPTTKeyer");
+    return PanelPort() ? PanelPort()->SpeedButtonPTTKeyer : nullptr;
 }
 
 void SetKeyPictureTransparent(bool transparent)

@@ -291,7 +291,7 @@ void ButtonMsgXClick()
                                                                                       : std::string();
     if (message.empty())
         return;
-    auto *box = control<QLineEdit>("Editcaractere");
+    QLineEdit *box = form().Editcaractere;
     auto *replay = control<QToolButton>("ButtonReplayText");
     if (!box || !replay)
         return;

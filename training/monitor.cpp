@@ -459,7 +459,7 @@ void FocusTypingBox()
 {
     if (DemoVisible() || !Form1)
         return;
-    if (auto *box = Form1->findChild<QWidget *>(QStringLiteral("Editcaractere")))
+    if (QLineEdit *box = Form1->Editcaractere)
         box->setFocus();
 }
 

@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QStyle>
 #include <QTimer>
@@ -68,7 +69,7 @@ bool demoVisible()
 
 void focusTypingBox()
 {
-    if (auto *box = qobject_cast<QWidget *>(named("Editcaractere")); box && !demoVisible())
+    if (QLineEdit *box = module.form ? module.form->Editcaractere : nullptr; box && !demoVisible())
         box->setFocus();
 }
 

@@ -79,14 +79,14 @@ void setMemoryButtonsEnabled(bool enabled)
 
 QString typingText()
 {
-    if (auto *box = RandomForm().findChild<QLineEdit *>(QStringLiteral("Editcaractere")))
+    if (QLineEdit *box = RandomForm().Editcaractere)
         return box->text();
     return {};
 }
 
 void focusTypingBox()
 {
-    if (QWidget *box = widgetNamed("Editcaractere"); box && !demoVisible())
+    if (QLineEdit *box = RandomForm().Editcaractere; box && !demoVisible())
         box->setFocus();
 }
 

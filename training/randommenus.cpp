@@ -104,7 +104,7 @@ void giveFocusBack()
         return;
     const EngineState &s = RandomForm().Engine;
     if (s.ReplayingTypedText) {
-        if (auto *box = RandomForm().findChild<QWidget *>(QStringLiteral("Editcaractere")))
+        if (QLineEdit *box = RandomForm().Editcaractere)
             box->setFocus();
     } else if (s.TextPlaying) {
         if (auto *file = RandomForm().findChild<QWidget *>(QStringLiteral("FileEdit")))
@@ -458,7 +458,7 @@ void SetMemoHidden(bool hidden)
 void ButtonHideClick(QObject *)
 {
     SetMemoHidden(m().ButtonHide->text() == TxtHide());
-    if (auto *box = RandomForm().findChild<QWidget *>(QStringLiteral("Editcaractere"))) {
+    if (QLineEdit *box = RandomForm().Editcaractere) {
         box->setEnabled(true);
         if (!demoVisible())
             box->setFocus();

@@ -454,6 +454,7 @@ TypingControls BuildTypingPanel(TForm1 &f)
     c.Editcaractere = new TypingEdit(f.Frame);
     c.Editcaractere->setObjectName(QStringLiteral("Editcaractere"));
     c.Editcaractere->setGeometry(56, 40, 424, 24);
+    f.Editcaractere = c.Editcaractere;
     c.Editcaractere->setToolTip(QStringLiteral("Only characters having a morse code are played"));
     QObject::connect(c.Editcaractere, &QLineEdit::textChanged, c.Editcaractere,
                      [] { EditcaractereChange(controls.Editcaractere); });
