@@ -20,10 +20,12 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLayout>
 #include <QListView>
 #include <QMenu>
 #include <QPointer>
+#include <QScreen>
 #include <QWidget>
 
 #include <unordered_map>
@@ -181,6 +183,7 @@ struct Layout {
 struct Window {
     QSize design, applied;
     QSize designMin, designMax, appliedMin, appliedMax;
+    int percent = 100; // the step it is shown at: the chosen one, or the largest its screen holds
 };
 
 // Keyed by the object, which a record never outlives.
@@ -414,24 +417,80 @@ void setLimitsAndSize(QWidget *window, QSize min, QSize max, QSize size)
 
 void applyWindow(QWidget *window, Window &rec)
 {
-    rec.appliedMin = scaleLimit(rec.designMin, ZoomPercent);
-    rec.appliedMax = scaleLimit(rec.designMax, ZoomPercent);
-    rec.applied = scaleLimit(rec.design, ZoomPercent);
+    rec.appliedMin = scaleLimit(rec.designMin, rec.percent);
+    rec.appliedMax = scaleLimit(rec.designMax, rec.percent);
+    rec.applied = scaleLimit(rec.design, rec.percent);
     setLimitsAndSize(window, rec.appliedMin, rec.appliedMax, rec.applied);
 }
 
-// A side window being shown at an enlargement: from its design to the step.
+// ---- Room on the screen ----------------------------------------------------------------------
+
+// The available area of the screen a window stands on (or opens on), and the frame it adds
+// around its contents as far as it is known: a window never shown has none yet, so the main
+// window's serves as the likely one.
+struct ScreenRoom {
+    QRect area;
+    QSize frame;
+};
+
+ScreenRoom roomOf(const QWidget *window)
+{
+    QScreen *screen = QGuiApplication::screenAt(window->geometry().center());
+    if (!screen)
+        screen = window->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    QSize frame = (window->frameGeometry().size() - window->size()).expandedTo(QSize(0, 0));
+    if (Form1 && window != Form1)
+        frame = frame.expandedTo(Form1->frameGeometry().size() - Form1->size());
+    return {screen ? screen->availableGeometry() : QRect(), frame};
+}
+
+// The largest step up to `wanted` at which a window of `design` size lies whole on its
+// screen; 100 when none does (the design is the least it has).
+int fittingStep(const QWidget *window, QSize design, int wanted)
+{
+    const ScreenRoom room = roomOf(window);
+    if (!room.area.isValid())
+        return wanted;
+    for (auto step = std::rbegin(Steps); step != std::rend(Steps); ++step) {
+        const QSize needed = scaleLimit(design, *step) + room.frame;
+        if (*step <= wanted && needed.width() <= room.area.width() && needed.height() <= room.area.height())
+            return *step;
+    }
+    return 100;
+}
+
+// A window whose frame runs off the available area is moved back onto it, as far as it fits.
+void keepOnScreen(QWidget *window)
+{
+    const ScreenRoom room = roomOf(window);
+    if (!room.area.isValid() || room.area.contains(QRect(window->pos(), window->size() + room.frame)))
+        return;
+    const QRect held = HeldToArea(window->pos(), window->size(), window->minimumSize(), room.frame, room.area);
+    window->move(held.topLeft());
+}
+
+// A side window being shown at an enlargement: from its design to the step, or to the
+// largest step its screen holds whole.
 void sideWindowShown(QWidget *window)
 {
     if (ZoomPercent == 100 || windows.count(window))
         return;
+    const int percent = fittingStep(window, window->size(), ZoomPercent);
+    if (percent == 100) {
+        keepOnScreen(window);
+        return;
+    }
     Window &rec = windows[window];
     forgetWhenDestroyed(window);
     rec.design = window->size();
     rec.designMin = window->minimumSize();
     rec.designMax = window->maximumSize();
+    rec.percent = percent;
     applyWindow(window, rec);
-    scaleTree(window, 100, ZoomPercent);
+    scaleTree(window, 100, percent);
+    keepOnScreen(window);
 }
 
 // The window's design size: as the shell left it, or, resized by the user since, that size
@@ -449,23 +508,25 @@ void sideWindowHidden(QWidget *window)
         return;
     const Window rec = it->second;
     windows.erase(it);
-    setLimitsAndSize(window, rec.designMin, rec.designMax, designSizeOf(window, rec, ZoomPercent));
-    scaleTree(window, ZoomPercent, 100);
+    setLimitsAndSize(window, rec.designMin, rec.designMax, designSizeOf(window, rec, rec.percent));
+    scaleTree(window, rec.percent, 100);
 }
 
 // A side window kept open through a change of step.
-void rescaleOpenSideWindow(QWidget *window, int from)
+void rescaleOpenSideWindow(QWidget *window)
 {
     Window rec;
     if (auto it = windows.find(window); it != windows.end()) {
         rec = it->second;
-        rec.design = designSizeOf(window, rec, from);
+        rec.design = designSizeOf(window, rec, rec.percent);
     } else {
         rec.design = window->size();
         rec.designMin = window->minimumSize();
         rec.designMax = window->maximumSize();
     }
-    if (ZoomPercent == 100) {
+    const int from = rec.percent;
+    rec.percent = ZoomPercent == 100 ? 100 : fittingStep(window, rec.design, ZoomPercent);
+    if (rec.percent == 100) {
         windows.erase(window);
         setLimitsAndSize(window, rec.designMin, rec.designMax, rec.design);
     } else {
@@ -474,7 +535,8 @@ void rescaleOpenSideWindow(QWidget *window, int from)
         windows[window] = rec;
         applyWindow(window, windows[window]);
     }
-    scaleTree(window, from, ZoomPercent);
+    scaleTree(window, from, rec.percent);
+    keepOnScreen(window);
 }
 
 // Code resized a side window shown enlarged: the size (and limits) it gave are design.
@@ -530,16 +592,17 @@ protected:
         if (!root || (!(Form1 && root == Form1->centralWidget()) && !windows.count(root)))
             return false;
         const auto it = controls.find(w);
+        const int step = windows.count(root) ? windows[root].percent : ZoomPercent;
         if (type == QEvent::Polish) {
             if (it == controls.end()) {
-                scaleControl(w, w == root, ZoomPercent, ZoomPercent);
+                scaleControl(w, w == root, step, step);
                 if (placesChildren(w))
-                    scaleChildren(w, ZoomPercent, ZoomPercent);
+                    scaleChildren(w, step, step);
             }
         } else if (it != controls.end() && it->second.placed && w->geometry() != it->second.applied) {
             // Only a place that code gave: the event of the shell's own placing may come late
             // (a control hidden meanwhile), after a step's own font was set.
-            scaleControl(w, false, ZoomPercent, ZoomPercent);
+            scaleControl(w, false, step, step);
         }
         return false;
     }
@@ -778,6 +841,8 @@ void resizeMainWindow(int from, int to)
 
 // The step read from the file, applied at the end of the creation handler.
 int savedZoom = 100;
+// The step last chosen, kept in the file even while the screen holds only a smaller one.
+int chosenZoom = 100;
 
 void bindSettings()
 {
@@ -789,8 +854,8 @@ void bindSettings()
             savedZoom = percent && IsZoomStep(*percent) && ScreenPixelsPerInch == 96 ? *percent : 100;
         },
         [](std::vector<std::string> &values) {
-            if (ZoomPercent != 100)
-                values.push_back(std::to_string(ZoomPercent));
+            if (chosenZoom != 100)
+                values.push_back(std::to_string(chosenZoom));
         });
     Settings().addReadStart("zoom: saved step", [] { savedZoom = 100; });
 }
@@ -810,6 +875,16 @@ int ZoomScaled(int designPixels)
 int ZoomToDesign(int screenPixels)
 {
     return scale(screenPixels, 100, ZoomPercent);
+}
+
+int ZoomPercentOf(const QWidget *window)
+{
+    const QWidget *top = window ? window->window() : nullptr;
+    if (!top || top == Form1 || !qobject_cast<const TSideForm *>(top) || exempt(top))
+        return ZoomPercent;
+    if (const auto it = windows.find(top); it != windows.end())
+        return it->second.percent;
+    return top->isVisible() ? 100 : ZoomPercent;
 }
 
 QRect DesignGeometry(const QWidget *control)
@@ -864,6 +939,10 @@ void MenuAgrandirClick(int percent)
 {
     if (!IsZoomStep(percent) || !Form1)
         return;
+    // A step whose main window the screen cannot hold whole gives way to the largest it can
+    // (the window is never smaller than its design at the step).
+    chosenZoom = percent;
+    percent = fittingStep(Form1, QSize(TForm1::DesignWidth, TForm1::DesignHeight), percent);
     // 1. and 2. The current step changes nothing; the items show the step.
     stepItem(percent)->setChecked(true);
     if (percent == ZoomPercent)
@@ -884,14 +963,17 @@ void MenuAgrandirClick(int percent)
 
     // 5. and 6.
     ZoomPercent = percent;
-    if (MainFormCreated)
+    if (MainFormCreated) {
         resizeMainWindow(from, percent);
-    else
+        // A size the user gave it may still run off the screen at the new step.
+        PlaceWindow(Form1, std::nullopt, std::nullopt);
+    } else {
         Form1->setMinimumSize(MainWindowDesignSize());
+    }
     scaleTree(Form1->centralWidget(), from, percent);
     for (TSideForm *form : TSideForm::all())
         if (form->isVisible() && treeOf(form))
-            rescaleOpenSideWindow(form, from);
+            rescaleOpenSideWindow(form);
 
     // 7. to 12.
     LoadButtonGlyphs(QString::number(percent));
@@ -985,6 +1067,7 @@ void BuildEnlargement(TForm1 &form)
     mainDesign = mainApplied = QSize();
     ZoomPercent = 100;
     savedZoom = 100;
+    chosenZoom = 100;
 
     qApp->installEventFilter(new ZoomWatcher(&form));
 

@@ -6,7 +6,9 @@
 // What a mode has to do: nothing.
 // - The shell keeps every window at ZoomPercent: the main window's contents (everything under
 //   its Frame) at each change of the enlargement, and each side window (TSideForm) each time it
-//   is shown; a hidden side window is back at its design size. A control is scaled from its
+//   is shown; a hidden side window is back at its design size. A window is kept whole on its
+//   screen: where the screen cannot hold it at the chosen step it is shown at the largest step
+//   it can (the main window takes that step for the whole program). A control is scaled from its
 //   design values (place and size, font size, smallest and largest size, icon size, and the
 //   margins and spacing of a Qt layout), recorded the first time it is scaled, never from its
 //   enlarged values: every step, and 100 -> 200 -> 100 %, puts each control exactly where the
@@ -42,6 +44,10 @@ extern int ZoomPercent;
 
 // One of the five steps.
 bool IsZoomStep(int percent);
+
+// The step a window is shown at: the enlargement, or for a side window that its screen cannot
+// hold whole at it, the largest step that it can (100 % for a window still too large).
+int ZoomPercentOf(const QWidget *window);
 
 // Design pixels at the current enlargement, and back (whole pixels, truncated).
 int ZoomScaled(int designPixels);

@@ -161,7 +161,8 @@ public:
         if (m.EditCaractersQuiz)
             Label1->setText(m.EditCaractersQuiz->text());
         // The grid's columns and rows follow the enlargement, from their design sizes.
-        auto scaled = [](int base) { return static_cast<int>(std::nearbyint(base * ZoomPercent / 100.0)); };
+        const int percent = ZoomPercentOf(window_);
+        auto scaled = [percent](int base) { return static_cast<int>(std::nearbyint(base * percent / 100.0)); };
         for (int column = 0; column < 5; ++column)
             StringGridReport->setColumnWidth(column, scaled(ColumnWidths[column]));
         StringGridReport->verticalHeader()->setDefaultSectionSize(scaled(baseRowHeight_));

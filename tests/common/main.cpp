@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 // Every test program runs offscreen with its own configuration and data folders, so no
 // test ever touches the user's files. Its home holds an ALSA configuration whose default
@@ -13,7 +14,19 @@
 // machine without a card (a test that wants no device gives its child another home).
 int main(int argc, char **argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // Offscreen, on a screen that holds every window whole at every step (the platform's own
+    // is smaller than the main window at 200 %). A test that wants another screen starts a
+    // child with its own configuration file.
+    QTemporaryDir screens;
+    const char *platform = getenv("QT_QPA_PLATFORM");
+    if (!platform || std::string(platform) == "offscreen") {
+        const QString path = screens.filePath(QStringLiteral("screens.json"));
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(R"({"screens": [{"name": "large", "x": 0, "y": 0, "width": 3840, "height": 2400, "logicalDpi": 96}]})");
+        file.close();
+        setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).toLocal8Bit().constData(), 1);
+    }
     QTemporaryDir config;
     QTemporaryDir data;
     setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
