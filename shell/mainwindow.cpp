@@ -1,4 +1,5 @@
 #include "shell/mainwindow.h"
+#include "shell/accessiblenames.h"
 #include "shell/utilities.h"
 
 #include "shell/formdialog.h"
@@ -134,24 +135,6 @@ protected:
     }
 };
 
-// A button of the main window that shows only a picture carries its hint as its accessible
-// name, in the current language, so that a screen reader can name it.
-class PictureButtonNames : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::Polish && event->type() != QEvent::ToolTipChange)
-            return false;
-        auto *button = qobject_cast<QAbstractButton *>(watched);
-        if (button && button->text().isEmpty() && !button->toolTip().isEmpty() && button->window() == parent())
-            button->setAccessibleName(button->toolTip());
-        return false;
-    }
-};
-
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
@@ -159,10 +142,10 @@ TForm1::TForm1(QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KESTRELON"));
+    InstallAccessibility();
     auto *bar = new MainMenuBar(this);
     setMenuBar(bar);
     bar->menusChanged = [this] { fitMenuBar(); };
-    qApp->installEventFilter(new PictureButtonNames(this));
 
     MenuOutils = Named(menuBar()->addMenu(QStringLiteral("&Tools")), "MenuOutils");
     MenuOutilsQuit = Named(MenuOutils->addAction(QStringLiteral("&Quit")), "MenuOutilsQuit");

@@ -1,5 +1,7 @@
 #include "tests/common/testsupport.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -31,6 +33,23 @@ bool waitFor(const std::function<bool()> &condition, int timeoutMs)
         QThread::msleep(1);
     }
     return true;
+}
+
+bool pressAccessibly(QWidget *control)
+{
+    QAccessibleInterface *face = control ? QAccessible::queryAccessibleInterface(control) : nullptr;
+    QAccessibleActionInterface *actions = face ? face->actionInterface() : nullptr;
+    if (!actions)
+        return false;
+    const QStringList names = actions->actionNames();
+    for (const QString &action : {QAccessibleActionInterface::pressAction(), QAccessibleActionInterface::toggleAction()}) {
+        if (names.contains(action)) {
+            actions->doAction(action);
+            auto *button = qobject_cast<QAbstractButton *>(control);
+            return !button || waitFor([button] { return !button->isDown(); });
+        }
+    }
+    return false;
 }
 
 std::vector<std::string> inputsThatNeverEnd(const QString &folder, std::size_t limit)

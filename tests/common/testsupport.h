@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+
+class QWidget;
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -10,6 +12,10 @@ namespace testsupport {
 
 // Processes events until the condition holds or the time-out passes; returns the condition.
 bool waitFor(const std::function<bool()> &condition, int timeoutMs = 5000);
+
+// Presses a control as a screen reader does, through the accessibility bus (its Press, else its
+// Toggle), and waits until a button so pressed is up again; false when it offers neither.
+bool pressAccessibly(QWidget *control);
 
 // The source folder and the built program, as ctest passes them.
 QString sourceDir();

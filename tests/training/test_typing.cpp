@@ -231,6 +231,19 @@ TEST_F(Typing, DelayedPlaySendsNothingUntilReplay)
     EXPECT_EQ(lengths(), std::vector<std::size_t>({letter('e'), letter('e')}));
 }
 
+// A screen reader presses the speed button through the accessibility bus: the typed text is
+// replayed as by a click.
+TEST_F(Typing, DelayedPlayIsReplayedByAScreenReadersPress)
+{
+    delayed->trigger();
+    type("ee");
+    ASSERT_TRUE(state().PlayQueue.empty());
+    ASSERT_TRUE(testsupport::pressAccessibly(replay));
+    EXPECT_EQ(state().PlayQueue, "ee");
+    fake().finishAll();
+    EXPECT_EQ(lengths(), std::vector<std::size_t>({letter('e'), letter('e')}));
+}
+
 TEST_F(Typing, DelayedPlayEmptiesTheWholeQueue)
 {
     type("ttt");
