@@ -4,6 +4,7 @@
 #include "games/formmorsejong.h"
 #include "games/gameart.h"
 #include "games/gamewidgets.h"
+#include "shell/accessiblenames.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
 
@@ -37,6 +38,8 @@ TFormGames::TFormGames(QWidget *parent)
     LabelImageMemorygame->setGeometry(180, 124, 140, 24);
     LabelImageMemorygame->setAlignment(Qt::AlignCenter);
     setFixedSize(DesignWidth, DesignHeight);
+    NameAfter(ImageMahjong, LabelImageMahjong);
+    NameAfter(ImageMemoryGame, LabelImageMemorygame);
 
     connect(ImageMahjong, &PictureButton::clicked, this, [this] { ImageMahjongClick(); });
     connect(ImageMemoryGame, &PictureButton::clicked, this, [this] { ImageMemoryGameClick(); });

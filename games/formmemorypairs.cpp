@@ -122,7 +122,7 @@ TFormMemoryPairs::TFormMemoryPairs(QWidget *parent)
         auto *tile = new GameTile(n, PanelTile);
         tile->move(10 + 81 * ((n - 1) % 8), 8 + 61 * ((n - 1) / 8));
         tile->hide();
-        connect(tile, &GameTile::clicked, this, &TFormMemoryPairs::ImageTile1Click);
+        connect(tile, &GameTile::tileClicked, this, &TFormMemoryPairs::ImageTile1Click);
         Tiles[n] = tile;
     }
 

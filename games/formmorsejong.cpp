@@ -89,7 +89,7 @@ TFormMorseJong::TFormMorseJong(QWidget *parent)
         const int lift = 9 * (jong::LayerOfRow(cell->row) - 1);
         auto *tile = new GameTile(n, m_board);
         tile->move(10 + 81 * (cell->column - 1) - lift, 8 + 61 * (jong::FloorRow(cell->row) - 1) - lift);
-        connect(tile, &GameTile::clicked, this, &TFormMorseJong::ImageTile1Click);
+        connect(tile, &GameTile::tileClicked, this, &TFormMorseJong::ImageTile1Click);
         Tiles[n] = tile;
     }
 

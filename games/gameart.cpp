@@ -390,6 +390,21 @@ QPixmap GamePicture(const QString &name, QSize size)
     return pixmap;
 }
 
+QString GamePictureText(const QString &name)
+{
+    const Parsed what = parse(name);
+    switch (what.kind) {
+    case Kind::JongTile:
+    case Kind::JongSelected:
+    case Kind::PairsCharacter:
+        return QString(QChar(what.character)).toUpper();
+    case Kind::PairsCode:
+        return QString::fromLatin1(MorseCodes[static_cast<unsigned char>(what.character)]);
+    default:
+        return {};
+    }
+}
+
 QPolygon TileOutline(QSize size)
 {
     QPolygon outline = designOutline();

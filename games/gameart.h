@@ -32,6 +32,9 @@ inline constexpr const char *PairsFaceDown = "image_vide_pairs";
 bool IsGamePicture(const QString &name);
 // The picture at `size` (device-independent pixels); a null pixmap for an unknown name.
 QPixmap GamePicture(const QString &name, QSize size);
+// What a tile's picture shows, in words for a screen reader: its character ("A") or the Morse
+// code of it (".-"); empty for a face-down tile, a frame of a turn and any other picture.
+QString GamePictureText(const QString &name);
 // The outline of a tile at `size`: its face and edge, without the two empty corners.
 QPolygon TileOutline(QSize size);
 

@@ -1,6 +1,7 @@
 #include "games/gamewidgets.h"
 
 #include "games/gameart.h"
+#include "shell/accessiblenames.h"
 
 #include <QAction>
 #include <QLabel>
@@ -12,12 +13,16 @@
 // ---- GameTile ---------------------------------------------------------------------------------
 
 GameTile::GameTile(int number, QWidget *parent)
-    : QWidget(parent)
+    : QAbstractButton(parent), m_number(number)
 {
     setObjectName(QStringLiteral("ImageTile%1").arg(number));
     setAttribute(Qt::WA_TranslucentBackground);
     setMouseTracking(true);
+    // The board keeps the keyboard, as it did when the tiles were plain pictures.
+    setFocusPolicy(Qt::NoFocus);
     resize(TileWidth, TileHeight);
+    setAccessibleName(QString::number(number));
+    connect(this, &QAbstractButton::clicked, this, [this] { emit tileClicked(this); });
 }
 
 void GameTile::setPicture(const QString &name)
@@ -25,6 +30,8 @@ void GameTile::setPicture(const QString &name)
     if (name == m_picture)
         return;
     m_picture = name;
+    // Its number tells the tiles apart; a face-down tile shows nothing more.
+    setAccessibleName(NameWithin(GamePictureText(name), QString::number(m_number)));
     update();
 }
 
@@ -36,21 +43,9 @@ void GameTile::paintEvent(QPaintEvent *)
     p.drawPixmap(0, 0, ::GamePicture(m_picture, size()));
 }
 
-void GameTile::mousePressEvent(QMouseEvent *event)
+void GameTile::mouseMoveEvent(QMouseEvent *event)
 {
-    m_pressed = event->button() == Qt::LeftButton;
-}
-
-void GameTile::mouseReleaseEvent(QMouseEvent *event)
-{
-    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    m_pressed = false;
-    if (click)
-        emit clicked(this);
-}
-
-void GameTile::mouseMoveEvent(QMouseEvent *)
-{
+    QAbstractButton::mouseMoveEvent(event);
     emit hovered(this);
 }
 
@@ -76,9 +71,10 @@ int TileNumberOfName(const QString &objectName)
 // ---- PictureButton ----------------------------------------------------------------------------
 
 PictureButton::PictureButton(const QString &picture, QWidget *parent)
-    : QWidget(parent), m_picture(picture)
+    : QAbstractButton(parent), m_picture(picture)
 {
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
 }
 
 void PictureButton::setPicture(const QString &picture)
@@ -91,12 +87,6 @@ void PictureButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.drawPixmap(0, 0, ::GamePicture(m_picture, size()));
-}
-
-void PictureButton::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
 }
 
 // ---- Builders ---------------------------------------------------------------------------------

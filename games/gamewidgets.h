@@ -3,9 +3,9 @@
 // What the three game windows share: the picture controls of the tiles and small builders.
 // The windows are built in design pixels; the shell enlarges them when they are shown.
 
+#include <QAbstractButton>
 #include <QRect>
 #include <QString>
-#include <QWidget>
 
 class QAction;
 class QLabel;
@@ -13,8 +13,9 @@ class QMenu;
 class QMenuBar;
 
 // One picture control of a game board (ImageTile1 ...). It shows a game picture stretched to
-// its size, lets clicks through only on the tile's own outline and reports a left click.
-class GameTile : public QWidget {
+// its size, lets clicks through only on the tile's own outline and reports a left click. It is
+// a button, so that a screen reader names it (its number and what it shows) and presses it.
+class GameTile : public QAbstractButton {
     Q_OBJECT
 public:
     GameTile(int number, QWidget *parent);
@@ -24,40 +25,34 @@ public:
     QString picture() const { return m_picture; }
 
 signals:
-    void clicked(GameTile *tile);
+    void tileClicked(GameTile *tile);
     void hovered(GameTile *tile);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    int m_number;
     QString m_picture;
-    bool m_pressed = false;
 };
 
 // The tile number of a tile control's name: the number after its first nine characters
 // ("ImageTile12" -> 12); 0 when there is none.
 int TileNumberOfName(const QString &objectName);
 
-// A clickable picture of the launcher.
-class PictureButton : public QWidget {
+// A clickable picture of the launcher: a button that shows only its picture.
+class PictureButton : public QAbstractButton {
     Q_OBJECT
 public:
     explicit PictureButton(const QString &picture, QWidget *parent);
     void setPicture(const QString &picture);
     QString picture() const { return m_picture; }
 
-signals:
-    void clicked();
-
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     QString m_picture;

@@ -1,6 +1,7 @@
 #include "shell/effectbuttons.h"
 
 #include "engine/tone.h"
+#include "shell/accessiblenames.h"
 #include "shell/effectwindows.h"
 #include "shell/instructorlock.h"
 #include "shell/languages/mainwindowtexts.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QRadioButton>
 #include <QToolButton>
 
 namespace {
@@ -166,6 +168,11 @@ EffectButtons BuildEffectButtons(TForm1 &form)
         effectButton(form, "SpeedButtonQSBFile", "QSB", file + 46, SpeedButtonQSBFileClick, MenuQSBsettingClick);
     b.SpeedButtonDriftFile =
         effectButton(form, "SpeedButtonDriftFile", "QRH", file + 92, SpeedButtonDriftFileClick, MenuDriftSettingClick);
+    // Both rows read alike: a screen reader names each with the mode whose play it acts on.
+    for (QToolButton *button : {b.SpeedButtonNoise, b.SpeedButtonQSB, b.SpeedButtonDrift})
+        NameAs(button, [button, &form] { return NameWithin(NameText(button), NameText(form.RadioButtonRandom)); });
+    for (QToolButton *button : {b.SpeedButtonNoiseFile, b.SpeedButtonQSBFile, b.SpeedButtonDriftFile})
+        NameAs(button, [button, &form] { return NameWithin(NameText(button), NameText(form.RadioButtonFile)); });
 
     b.MenuEffects = form.addMenuNamed("MenuEffects", QStringLiteral("E&ffects"));
     const struct {

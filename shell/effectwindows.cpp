@@ -3,6 +3,7 @@
 
 #include "engine/enginestate.h"
 #include "engine/tone.h"
+#include "shell/accessiblenames.h"
 #include "shell/enginesettingskeys.h"
 #include "shell/instructorlock.h"
 #include "shell/languages/languages.h"
@@ -105,6 +106,7 @@ TFormNote::TFormNote(QWidget *parent)
     setFixedSize(200, 330);
     TrackBarNote = trackBar(this, "TrackBarNote", 140, 70, 10);
     TrackBarNote->setGeometry(20, 20, 40, 282);
+    NameAs(TrackBarNote, [] { return NameText(MainWindowControl("MenuNote")); });
     label(this, Pick(kPitchScale[0]), 64, 14);
     label(this, Pick(kPitchScale[1]), 64, 152);
     label(this, Pick(kPitchScale[2]), 64, 290);
@@ -192,6 +194,7 @@ TFormNoise::TFormNoise(QWidget *parent)
     setFixedSize(200, 260);
     TrackBarNoise = trackBar(this, "TrackBarNoise", 20, 10, 1);
     TrackBarNoise->setGeometry(20, 30, 40, 200);
+    NameAs(TrackBarNoise, [] { return NameText(MainWindowControl("MenuNoisesettings")); });
     label(this, Pick(kMax), 20, 8);
     label(this, Pick(kMin), 20, 234);
     GroupBoxBW = Named(new QGroupBox(QStringLiteral("BW"), this), "GroupBoxBW");
@@ -262,6 +265,7 @@ TFormQSB::TFormQSB(QWidget *parent)
     setFixedSize(220, 260);
     TrackBarQSB = trackBar(this, "TrackBarQSB", 20, 10, 1);
     TrackBarQSB->setGeometry(20, 30, 40, 200);
+    NameAs(TrackBarQSB, [] { return NameText(MainWindowControl("MenuQSBsetting")); });
     label(this, Pick(kQsbScale[0]), 20, 8);
     label(this, Pick(kQsbScale[1]), 20, 234);
     GroupBoxQSBSpeed = Named(new QGroupBox(QStringLiteral("QSB speed"), this), "GroupBoxQSBSpeed");
@@ -334,16 +338,19 @@ TFormDrift::TFormDrift(QWidget *parent)
     setWindowTitle(Pick(kDriftTitle));
     setFixedSize(260, 200);
     LabelDriftTitle = Named(label(this, QString(), 10, 8, 240), "LabelDriftTitle");
-    label(this, Pick(kDriftStep), 10, 44, 54);
+    QLabel *step = label(this, Pick(kDriftStep), 10, 44, 54);
     UpDownDrift = Named(new StepSpinBox(0, 50, 5, 10, this), "UpDownDrift");
     UpDownDrift->setGeometry(64, 40, 70, 26);
+    NameAfter(UpDownDrift, step);
     LabelDriftUnit = label(this, Pick(kDriftUnit), 140, 44, 60);
-    label(this, Pick(kDriftMax), 10, 80, 54);
+    QLabel *highest = label(this, Pick(kDriftMax), 10, 80, 54);
     UpDownFMax = Named(new StepSpinBox(800, 1500, 10, 1300, this), "UpDownFMax");
     UpDownFMax->setGeometry(64, 76, 70, 26);
-    label(this, Pick(kDriftMin), 10, 116, 54);
+    NameAfter(UpDownFMax, highest);
+    QLabel *lowest = label(this, Pick(kDriftMin), 10, 116, 54);
     UpDownFMin = Named(new StepSpinBox(100, 800, 10, 300, this), "UpDownFMin");
     UpDownFMin->setGeometry(64, 112, 70, 26);
+    NameAfter(UpDownFMin, lowest);
     StaticTextF0 = Named(label(this, QString(), 10, 152, 160), "StaticTextF0");
     MarkAsValue(StaticTextF0); // the pitch the drift starts from
     BitBtnBMP = Named(new QPushButton(QStringLiteral("?"), this), "BitBtnBMP");

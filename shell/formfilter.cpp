@@ -1,6 +1,7 @@
 #include "shell/formfilter.h"
 
 #include "engine/bandpass.h"
+#include "shell/accessiblenames.h"
 #include "shell/settingsgeometry.h"
 #include "shell/stepspinbox.h"
 
@@ -83,6 +84,8 @@ TFormFilter::TFormFilter(QWidget *parent)
     LabelBW = label(this, "LabelBW", QString(), QRect(12, 72, 140, 24));
     UpDownBW = upDown(this, "UpDownBW", "EditBW", FilterBandwidthMin, FilterBandwidthMax, FilterBandwidthStep,
                       FilterBandwidthDefault, QRect(156, 72, 90, 24));
+    NameAfter(UpDownFCenter, LabelCenterFrequency);
+    NameAfter(UpDownBW, LabelBW);
     label(this, "LabelBWHz", Pick(kHz), QRect(252, 72, 30, 24));
     CheckBoxFilter = new QCheckBox(this);
     CheckBoxFilter->setObjectName(QStringLiteral("CheckBoxFilter"));

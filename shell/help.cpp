@@ -1,6 +1,7 @@
 #include "shell/help.h"
 
 #include "shell/aboutbox.h"
+#include "shell/accessiblenames.h"
 #include "shell/effectwindows.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/languages/mainwindowtexts.h"
@@ -263,12 +264,21 @@ int SideWindowHelpContext(const QString &objectName)
     return contextOf(kSideWindows, objectName);
 }
 
-QPushButton *NewHelpButton(QWidget *parent, const char *name, const QRect &geometry)
+QPushButton *NewHelpButton(QWidget *parent, const char *name, const QRect &geometry, const QObject *topic)
 {
     auto *button = new QPushButton(QStringLiteral("?"), parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(geometry);
+    if (topic)
+        NameHelpButton(button, topic);
     return button;
+}
+
+void NameHelpButton(QWidget *button, const QObject *topic)
+{
+    NameAs(button, [topic = QPointer<const QObject>(topic)] {
+        return NameWithin(NameText(MainWindowControl("MenuHelp")), NameText(topic));
+    });
 }
 
 bool HelpButtonClick(const QString &objectName)

@@ -56,8 +56,12 @@ int HelpButtonContext(const QString &objectName);
 int ModeButtonHelpContext(const QString &objectName);
 int SideWindowHelpContext(const QString &objectName);
 // A "?" button of a panel at its design place; `name` is one of the help table's, which
-// connects it when it is first shown.
-QPushButton *NewHelpButton(QWidget *parent, const char *name, const QRect &geometry);
+// connects it when it is first shown. A screen reader names it after its `topic` (below).
+QPushButton *NewHelpButton(QWidget *parent, const char *name, const QRect &geometry,
+                           const QObject *topic = nullptr);
+// A screen reader names a "?" button after the help and its topic ("Help (Speed)"): `topic`
+// is the label, title or menu whose caption says what the page is about.
+void NameHelpButton(QWidget *button, const QObject *topic);
 // Runs what the "?" button or launcher of that name does; false for a name of no such button.
 bool HelpButtonClick(const QString &objectName);
 // F1 in a side window: its page, or for the drift window its picture window.

@@ -4,8 +4,10 @@
 #include "engine/cp1252.h"
 #include "engine/localcharacters.h"
 #include "engine/morsecode.h"
+#include "shell/accessiblenames.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/formdialog.h"
+#include "shell/help.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
@@ -121,18 +123,21 @@ TPanelLocalCharacters::TPanelLocalCharacters(TForm1 &form)
     EditLocalCharacter = Named(new QLineEdit(this), "EditLocalCharacter");
     EditLocalCharacter->setGeometry(126, 40, 36, 24);
     EditLocalCharacter->setMaxLength(1);
+    NameAfter(EditLocalCharacter, LabelLocalCaractere, LabelLocalCharacters);
 
     LabelLocalCode = Named(new QLabel(QStringLiteral("Code"), this), "LabelLocalCode");
     LabelLocalCode->setGeometry(12, 74, 110, 22);
     EditLocalCode = Named(new QLineEdit(this), "EditLocalCode");
     EditLocalCode->setGeometry(126, 74, 120, 24);
     EditLocalCode->setMaxLength(MaxLocalCodeSigns);
+    NameAfter(EditLocalCode, LabelLocalCode);
 
     LabelLocalComment = Named(new QLabel(QStringLiteral("Comment"), this), "LabelLocalComment");
     LabelLocalComment->setGeometry(12, 108, 110, 22);
     EditLocalComment = Named(new QLineEdit(this), "EditLocalComment");
     EditLocalComment->setGeometry(126, 108, 200, 24);
     EditLocalComment->setMaxLength(MaxLocalCommentLength);
+    NameAfter(EditLocalComment, LabelLocalComment);
 
     RadioGroupLocal = Named(new QGroupBox(QStringLiteral("Action"), this), "RadioGroupLocal");
     RadioGroupLocal->setGeometry(340, 34, 128, 104);
@@ -157,9 +162,11 @@ TPanelLocalCharacters::TPanelLocalCharacters(TForm1 &form)
     ButtonLocalCaractereEnter->setGeometry(100, 240, 100, 32);
     ButtonLocalCaractereExit = Named(new QPushButton(QStringLiteral("Exit"), this), "ButtonLocalCaractereExit");
     ButtonLocalCaractereExit->setGeometry(220, 240, 100, 32);
+    NameWithinPlace(ButtonLocalCaractereExit, LabelLocalCharacters);
     // Help joins the other help buttons when the help pages land.
     ButtonLocalCharacterHelp = Named(new QPushButton(QStringLiteral("?"), this), "ButtonLocalCharacterHelp");
     ButtonLocalCharacterHelp->setGeometry(340, 240, 32, 32);
+    NameHelpButton(ButtonLocalCharacterHelp, LabelLocalCharacters);
 
     blink_ = new QTimer(this);
     blink_->setInterval(BlinkMs);

@@ -2,6 +2,7 @@
 #include "shell/utilities.h"
 
 #include "engine/elementclock.h"
+#include "shell/accessiblenames.h"
 #include "shell/formdialog.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
@@ -98,13 +99,19 @@ TLptPort::TLptPort(TForm1 &form, TPanelPort &panel)
     for (const char *item : {"NONE", "LPT1", "LPT2", "LPT3"})
         RadioGroupLPT->AddItem(QString::fromLatin1(item));
     RadioGroupLPT->SetItemIndex(0);
+    NameWithinPlace(RadioGroupLPT->Item(0), RadioGroupLPT);
     RadioGroupLPT->OnClick = [this] { RadioGroupLPTClick(); };
     for (int n = 1; n <= 3; ++n) {
         MarkAsValue(RadioGroupLPT->Item(n)); // the detected port's name
+        NameAs(RadioGroupLPT->Item(n), [item = RadioGroupLPT->Item(n), n] {
+            return item->text().isEmpty() ? QStringLiteral("LPT%1").arg(n) : WithoutAccessKeys(item->text());
+        });
         auto *edit = Named(new QLineEdit(QStringLiteral("[0000h]"), RadioGroupLPT),
                            QStringLiteral("EditLPT%1").arg(n).toLatin1().constData());
         edit->setReadOnly(true);
         edit->setFrame(false);
+        // It shows the address of the port beside it; the user acts on the port's button.
+        edit->setFocusPolicy(Qt::NoFocus);
         gridOf(RadioGroupLPT)->addWidget(edit, n, 1);
         EditLPT[n] = edit;
         connect(edit, &QLineEdit::textChanged, this, [this, n] { EditLPTChange(n); });
@@ -134,6 +141,7 @@ TLptPort::TLptPort(TForm1 &form, TPanelPort &panel)
         box->setChecked(pin != 2);
         gridOf(RadioGroupPin)->addWidget(box, pin, 1);
         CheckBoxPin[pin] = box;
+        NameWithinPlace(box, RadioGroupPin->Item(pin));
         connect(box, &QCheckBox::toggled, this, [this, pin] { CheckBoxPinClick(pin); });
     }
     for (QWidget *w : std::initializer_list<QWidget *>{RadioGroupLPT, Panel5, RadioGroupPin})

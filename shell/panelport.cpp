@@ -2,6 +2,7 @@
 
 #include "platform/serialdevice_linux.h"
 #include "platform/serialports.h"
+#include "shell/accessiblenames.h"
 #include "shell/formdialog.h"
 #include "shell/help.h"
 #include "shell/languages/languages.h"
@@ -253,6 +254,8 @@ void makeKeyerControls(TPanelPort *panel, QWidget *frame)
         auto *g = new PortRadioGroup(QStringLiteral("Dot"), panel, 3);
         for (const char *line : {"DSR", "CTS", "DCD"})
             g->AddItem(QString::fromLatin1(line));
+        for (int line = 0; line < g->Count(); ++line)
+            NameWithinPlace(g->Item(line), g);
         g->SetItemIndex(0);
         g->setGeometry(440, 130, 200, 48);
         return g;
@@ -261,6 +264,8 @@ void makeKeyerControls(TPanelPort *panel, QWidget *frame)
         auto *g = new PortRadioGroup(QStringLiteral("Dash"), panel, 3);
         for (const char *line : {"DSR", "CTS", "DCD"})
             g->AddItem(QString::fromLatin1(line));
+        for (int line = 0; line < g->Count(); ++line)
+            NameWithinPlace(g->Item(line), g);
         g->SetItemIndex(1);
         g->setGeometry(440, 180, 200, 48);
         return g;
@@ -390,6 +395,7 @@ TPanelPort::TPanelPort(TForm1 &form)
     RadioGroupCOM = Named(new PortRadioGroup(QStringLiteral("COM"), this, 2), "RadioGroupCOM");
     RadioGroupCOM->setGeometry(8, 30, 200, 196);
     RadioGroupCOM->AddItem(QStringLiteral("NONE"));
+    NameWithinPlace(RadioGroupCOM->Item(0), RadioGroupCOM);
     RadioGroupCOM->SetItemIndex(0);
     RadioGroupCOM->OnClick = [this] { RadioGroupCOMClick(); };
 
@@ -411,6 +417,11 @@ TPanelPort::TPanelPort(TForm1 &form)
     CheckBoxCWDTR->setGeometry(10, 20, 80, 20);
     CheckBoxCWRTS = Named(new QCheckBox(QStringLiteral("RTS"), GroupBoxCW), "CheckBoxCWRTS");
     CheckBoxCWRTS->setGeometry(10, 42, 80, 20);
+    // The same lines in both groups: a screen reader names each with its group.
+    NameWithinPlace(CheckBoxPTTDTR, GroupBoxPTT);
+    NameWithinPlace(CheckBoxPTTRTS, GroupBoxPTT);
+    NameWithinPlace(CheckBoxCWDTR, GroupBoxCW);
+    NameWithinPlace(CheckBoxCWRTS, GroupBoxCW);
 
     connect(CheckBoxPTTDTR, &QCheckBox::clicked, this, [this] { CheckBoxPTTDTRClick(); });
     connect(CheckBoxPTTRTS, &QCheckBox::clicked, this, [this] { CheckBoxPTTRTSClick(); });
@@ -426,7 +437,7 @@ TPanelPort::TPanelPort(TForm1 &form)
 
     ButtonClosePanelPort = Named(new QPushButton(QStringLiteral("x"), this), "ButtonClosePanelPort");
     ButtonClosePanelPort->setGeometry(612, 4, 24, 22);
-    ButtonHelpPort = NewHelpButton(this, "ButtonHelpPort", {584, 4, 24, 22});
+    ButtonHelpPort = NewHelpButton(this, "ButtonHelpPort", {584, 4, 24, 22}, LabelPanelPort);
     connect(ButtonClosePanelPort, &QPushButton::clicked, this, [this] { ButtonClosePanelPortClick(); });
 
     MenuPort = Named(new QAction(QStringLiteral("&Port"), &form), "MenuPort");

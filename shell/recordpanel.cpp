@@ -203,7 +203,7 @@ TPanelTextRecord::TPanelTextRecord(TForm1 &form)
     // Centred, clear of the "?" in the corner.
     LabelTextRecord->setGeometry(34, 6, 372, 20);
     LabelTextRecord->setAlignment(Qt::AlignCenter);
-    ButtonTextRecordHelp = NewHelpButton(this, "ButtonTextRecordHelp", {410, 6, 22, 22});
+    ButtonTextRecordHelp = NewHelpButton(this, "ButtonTextRecordHelp", {410, 6, 22, 22}, LabelTextRecord);
     LabelTailleFichier = Named(new QLabel(QStringLiteral("Size of the file:"), this), "LabelTailleFichier");
     LabelTailleFichier->setGeometry(12, 36, 170, 22);
     LabelValeurTailleFichier = Named(new QLabel(this), "LabelValeurTailleFichier");

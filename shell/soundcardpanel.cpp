@@ -1,6 +1,7 @@
 #include "shell/soundcardpanel.h"
 
 #include "platform/audiodevices.h"
+#include "shell/accessiblenames.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/formdialog.h"
 #include "shell/help.h"
@@ -94,15 +95,17 @@ SoundCardPanel BuildSoundCardPanel(TForm1 &form)
     labelIn->setGeometry(12, 68, 64, 22);
     p.ComboBoxChoixIn = Named(new QComboBox(p.PanelCarteSon), "ComboBoxChoixIn");
     p.ComboBoxChoixIn->setGeometry(80, 68, 268, 24);
+    NameAfter(p.ComboBoxChoixIn, labelIn);
     auto *labelOut = Named(new QLabel(QStringLiteral("Out"), p.PanelCarteSon), "LabelSonOut");
     labelOut->setGeometry(12, 104, 64, 22);
     p.ComboBoxChoixOut = Named(new QComboBox(p.PanelCarteSon), "ComboBoxChoixOut");
     p.ComboBoxChoixOut->setGeometry(80, 104, 268, 24);
+    NameAfter(p.ComboBoxChoixOut, labelOut);
     p.BitBtnOKCarteSon = Named(new QPushButton(QStringLiteral("OK"), p.PanelCarteSon), "BitBtnOKCarteSon");
     p.BitBtnOKCarteSon->setGeometry(140, 160, 80, 30);
     p.ButtonCloseCarteSon = Named(new QPushButton(QStringLiteral("X"), p.PanelCarteSon), "ButtonCloseCarteSon");
     p.ButtonCloseCarteSon->setGeometry(328, 6, 22, 22);
-    p.ButtonCarteSonHelp = NewHelpButton(p.PanelCarteSon, "ButtonCarteSonHelp", {8, 6, 22, 22});
+    p.ButtonCarteSonHelp = NewHelpButton(p.PanelCarteSon, "ButtonCarteSonHelp", {8, 6, 22, 22}, title);
     QObject::connect(p.BitBtnOKCarteSon, &QPushButton::clicked, [] { BitBtnOKCarteSonClick(); });
     QObject::connect(p.ButtonCloseCarteSon, &QPushButton::clicked, [] { ButtonCloseCarteSonClick(); });
 

@@ -2,6 +2,7 @@
 #include "shell/utilities.h"
 
 #include "engine/timing.h"
+#include "shell/accessiblenames.h"
 #include "shell/help.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
@@ -34,6 +35,7 @@ Spin *row(QWidget *panel, int top, QLabel *&label, const char *labelName, const 
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label->setWordWrap(true);
     Named(spin, spinName)->setGeometry(400, top, 56, 24);
+    NameAfter(spin, label);
     return spin;
 }
 
@@ -94,7 +96,7 @@ TPanelEspace::TPanelEspace(TForm1 &form)
     LabelPanelEspace->setAlignment(Qt::AlignCenter);
     ButtonCloseEspace = Named(new QPushButton(QStringLiteral("X"), this), "ButtonCloseEspace");
     ButtonCloseEspace->setGeometry(450, 6, 22, 22);
-    ButtonHelpSpacing = NewHelpButton(this, "ButtonHelpSpacing", {8, 6, 22, 22});
+    ButtonHelpSpacing = NewHelpButton(this, "ButtonHelpSpacing", {8, 6, 22, 22}, LabelPanelEspace);
 
     const Timing &t = form.EngineTiming;
     SpinEditEspace = row(this, 40, LabelNombreEspace, "LabelNombreEspace",

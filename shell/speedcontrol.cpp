@@ -1,5 +1,6 @@
 #include "shell/speedcontrol.h"
 
+#include "shell/accessiblenames.h"
 #include "shell/help.h"
 #include "shell/instructorlock.h"
 #include "shell/languages/languages.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
 
@@ -94,7 +96,7 @@ SpeedControl BuildSpeedControl(TForm1 &form)
     c.LabelVitesseCorrigee = new QLabel(form.Frame);
     c.LabelVitesseCorrigee->setObjectName(QStringLiteral("LabelVitesseCorrigee"));
     c.LabelVitesseCorrigee->setGeometry(152, 72, 232, 24);
-    NewHelpButton(form.Frame, "ButtonSpeedHelp", {124, 72, 24, 24});
+    QPushButton *help = NewHelpButton(form.Frame, "ButtonSpeedHelp", {124, 72, 24, 24});
     QObject::connect(c.UpDownVitesse, &QSpinBox::valueChanged, c.UpDownVitesse,
                      [] { UpDownVitesseClick(); });
     FollowOptionLock(InstructorLock::FixedSpeed, c.UpDownVitesse,
@@ -103,6 +105,8 @@ SpeedControl BuildSpeedControl(TForm1 &form)
     languageSources().timing = []() -> const Timing * { return Form1 ? &Form1->EngineTiming : nullptr; };
 
     c.MenuVitesse = form.addMenuNamed("MenuVitesse", QStringLiteral("&Speed"));
+    NameAfter(c.UpDownVitesse, c.MenuVitesse);
+    NameHelpButton(help, c.MenuVitesse);
     c.UpSpeed = c.MenuVitesse->addAction(QStringLiteral("Up"));
     c.UpSpeed->setObjectName(QStringLiteral("UpSpeed"));
     c.UpSpeed->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));

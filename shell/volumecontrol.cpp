@@ -1,6 +1,7 @@
 #include "shell/volumecontrol.h"
 
 #include "engine/tone.h"
+#include "shell/accessiblenames.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/help.h"
 #include "shell/mainwindow.h"
@@ -73,6 +74,7 @@ VolumeControl BuildVolumeControl(TForm1 &form)
     c.SpeedButtonHP->setGeometry(498, 72, 28, 24);
 
     c.MenuVolume = form.addMenuNamed("MenuVolume", QStringLiteral("&Volume"));
+    NameHelpButton(c.ButtonLevelHelp, c.MenuVolume);
     c.UpVolume = c.MenuVolume->addAction(QStringLiteral("Up"));
     c.UpVolume->setObjectName(QStringLiteral("UpVolume"));
     c.UpVolume->setShortcut(QKeySequence(Qt::ALT | Qt::Key_U));

@@ -3,6 +3,7 @@
 #include "engine/cp1252.h"
 #include "engine/enginehost.h"
 #include "platform/portaudioinput.h"
+#include "shell/accessiblenames.h"
 #include "shell/formdialog.h"
 #include "shell/formfilter.h"
 #include "shell/languages/languages.h"
@@ -363,16 +364,26 @@ void buildControls(TForm1 &form)
     c.GroupBoxAudioMonitor = Named(new QGroupBox(QStringLiteral("Audio decoding"), monitor), "GroupBoxAudioMonitor");
     c.GroupBoxAudioMonitor->setGeometry(8, 190, 452, 88);
     QGroupBox *g = c.GroupBoxAudioMonitor;
-    Named(new QLabel(QStringLiteral("Decoder threshold"), g), "LabelThreshold")->setGeometry(250, 16, 160, 16);
+    QLabel *threshold = Named(new QLabel(QStringLiteral("Decoder threshold"), g), "LabelThreshold");
+    threshold->setGeometry(250, 16, 160, 16);
     c.RadioButtonLC = channelButton(g, "RadioButtonLC", 34);
     c.RadioButtonLC->setChecked(true);
-    Named(new QLabel(QStringLiteral("Left channel"), g), "LabelLeftChannel")->setGeometry(30, 34, 96, 22);
+    QLabel *left = Named(new QLabel(QStringLiteral("Left channel"), g), "LabelLeftChannel");
+    left->setGeometry(30, 34, 96, 22);
     c.ProgressBarLeft = levelBar(g, "ProgressBarLeft", 34);
     c.TrackBarLC = thresholdBar(g, "TrackBarLC", 34);
     c.RadioButtonRC = channelButton(g, "RadioButtonRC", 60);
-    Named(new QLabel(QStringLiteral("Right channel"), g), "LabelRightChannel")->setGeometry(30, 60, 96, 22);
+    QLabel *right = Named(new QLabel(QStringLiteral("Right channel"), g), "LabelRightChannel");
+    right->setGeometry(30, 60, 96, 22);
     c.ProgressBarRight = levelBar(g, "ProgressBarRight", 60);
     c.TrackBarRC = thresholdBar(g, "TrackBarRC", 60);
+    // Each channel's button and level bar by its label, its threshold by the column's title.
+    NameAfter(c.RadioButtonLC, left);
+    NameAfter(c.ProgressBarLeft, left);
+    NameAfter(c.TrackBarLC, threshold, left);
+    NameAfter(c.RadioButtonRC, right);
+    NameAfter(c.ProgressBarRight, right);
+    NameAfter(c.TrackBarRC, threshold, right);
 
     c.SpeedButtonMonitorFilter = Named(new QToolButton(g), "SpeedButtonMonitorFilter");
     c.SpeedButtonMonitorFilter->setCheckable(true);

@@ -7,6 +7,7 @@
 
 #include "engine/cp1252.h"
 #include "platform/userfile.h"
+#include "shell/accessiblenames.h"
 #include "shell/help.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
@@ -307,6 +308,9 @@ TBeacon::TBeacon(TFormBalise &window)
     UpDownperiode->setValue(BeaconDefaultPosition);
     LabelMinutes = Named(new QLabel(QStringLiteral("Minutes"), w), "LabelMinutes");
     LabelMinutes->setGeometry(232, 12, 100, 24);
+    // The arrows change the period; the box beside them shows it in minutes.
+    NameAfter(UpDownperiode, LabelPeriode);
+    NameAfter(Edit1, LabelPeriode, LabelMinutes);
     TimerPeriode = Named(new QTimer(w), "TimerPeriode");
     TimerPeriode->setInterval(minutesAt(BeaconDefaultPosition) * beaconSeams().msPerMinute);
 
@@ -317,6 +321,7 @@ TBeacon::TBeacon(TFormBalise &window)
     LabelHeader->setGeometry(12, 76, 100, 24);
     EditHeader = Named(new QLineEdit(w), "EditHeader");
     EditHeader->setGeometry(116, 76, 300, 24);
+    NameAfter(EditHeader, LabelHeader);
     CheckBoxTime =
         Named(new QCheckBox(QStringLiteral("Check to play the current time (= QTR hh:mm)"), w), "CheckBoxTime");
     CheckBoxTime->setGeometry(12, 106, 400, 24);
@@ -334,6 +339,7 @@ TBeacon::TBeacon(TFormBalise &window)
     LabelTextFile->setGeometry(12, 216, 400, 20);
     EditPathTextFile = Named(new QLineEdit(w), "EditPathTextFile");
     EditPathTextFile->setGeometry(12, 238, 310, 24);
+    NameAfter(EditPathTextFile, LabelTextFile);
     ButtonParcourir = Named(new QPushButton(QStringLiteral("Browse"), w), "ButtonParcourir");
     ButtonParcourir->setGeometry(328, 238, 88, 24);
     MemoTextFile = Named(new QPlainTextEdit(w), "MemoTextFile");
@@ -348,6 +354,7 @@ TBeacon::TBeacon(TFormBalise &window)
     LabelEnd->setGeometry(12, 294, 120, 24);
     EditEndMsg = Named(new QLineEdit(w), "EditEndMsg");
     EditEndMsg->setGeometry(136, 294, 280, 24);
+    NameAfter(EditEndMsg, LabelEnd);
 
     CheckBoxKeyOff = Named(new QCheckBox(QStringLiteral("Key TX only when beacon is played"), w), "CheckBoxKeyOff");
     CheckBoxKeyOff->setGeometry(12, 330, 400, 24);

@@ -1,5 +1,6 @@
 #include "training/demoview.h"
 
+#include "shell/accessiblenames.h"
 #include "shell/instructorlock.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
@@ -21,6 +22,8 @@
 #include <QTextBlock>
 
 #include <algorithm>
+#include <functional>
+#include <initializer_list>
 
 
 namespace {
@@ -35,6 +38,23 @@ constexpr TextRow kTexts[] = {
         "Mostrar o texto em todo o ecrã", "Mostrar el texto en toda la pantalla")},
 };
 static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & { return row.text; }));
+
+// What a screen reader calls the pictures that change the text's size and scroll it; play and
+// stop are named after the file panel's buttons.
+constexpr Tr kLarger("Larger text", "Nagyobb betü", "Größere Schrift", "Texte plus grand", "Testo più grande",
+                     "Texto maior", "Texto más grande");
+constexpr Tr kSmaller("Smaller text", "Kisebb betü", "Kleinere Schrift", "Texte plus petit", "Testo più piccolo",
+                      "Texto menor", "Texto más pequeño");
+constexpr Tr kLineUp("One line up", "Egy sorral feljebb", "Eine Zeile nach oben", "Une ligne vers le haut",
+                     "Una riga su", "Uma linha acima", "Una línea arriba");
+constexpr Tr kLineDown("One line down", "Egy sorral lejjebb", "Eine Zeile nach unten", "Une ligne vers le bas",
+                       "Una riga giù", "Uma linha abaixo", "Una línea abajo");
+constexpr Tr kPageUp("One page up", "Egy oldallal feljebb", "Eine Seite nach oben", "Une page vers le haut",
+                     "Una pagina su", "Uma página acima", "Una página arriba");
+constexpr Tr kPageDown("One page down", "Egy oldallal lejjebb", "Eine Seite nach unten", "Une page vers le bas",
+                       "Una pagina giù", "Uma página abaixo", "Una página abajo");
+static_assert(allLanguagesPresent(std::initializer_list<Tr>{kLarger, kSmaller, kLineUp, kLineDown, kPageUp, kPageDown},
+                                  [](const Tr &row) -> const Tr & { return row; }));
 
 struct DemoModule {
     int fontSize = 0;
@@ -201,23 +221,27 @@ TFormDemo::TFormDemo(QWidget *parent)
     MemoDemo->installEventFilter(this);
     MemoDemo->viewport()->installEventFilter(this);
 
+    NameAs(MemoDemo, [] { return Pick(FileTextName()); });
+
     const struct {
         TDemoImage *TFormDemo::*member;
         const char *name;
         Picture picture;
+        std::function<QString()> caption;
     } images[] = {
-        {&TFormDemo::ImageLoupePlus, "ImageLoupePlus", Picture::Plus},
-        {&TFormDemo::ImageLoupeMoins, "ImageLoupeMoins", Picture::Minus},
-        {&TFormDemo::ImageUP, "ImageUP", Picture::Up},
-        {&TFormDemo::ImageDown, "ImageDown", Picture::Down},
-        {&TFormDemo::ImagePageUP, "ImagePageUP", Picture::PageUp},
-        {&TFormDemo::ImagePageDN, "ImagePageDN", Picture::PageDown},
-        {&TFormDemo::ImagePlay, "ImagePlay", Picture::Play},
-        {&TFormDemo::ImageStop, "ImageStop", Picture::Stop},
+        {&TFormDemo::ImageLoupePlus, "ImageLoupePlus", Picture::Plus, [] { return Pick(kLarger); }},
+        {&TFormDemo::ImageLoupeMoins, "ImageLoupeMoins", Picture::Minus, [] { return Pick(kSmaller); }},
+        {&TFormDemo::ImageUP, "ImageUP", Picture::Up, [] { return Pick(kLineUp); }},
+        {&TFormDemo::ImageDown, "ImageDown", Picture::Down, [] { return Pick(kLineDown); }},
+        {&TFormDemo::ImagePageUP, "ImagePageUP", Picture::PageUp, [] { return Pick(kPageUp); }},
+        {&TFormDemo::ImagePageDN, "ImagePageDN", Picture::PageDown, [] { return Pick(kPageDown); }},
+        {&TFormDemo::ImagePlay, "ImagePlay", Picture::Play, [] { return NameText(FileText().ButtonPlayFile); }},
+        {&TFormDemo::ImageStop, "ImageStop", Picture::Stop, [] { return NameText(Form1 ? Form1->ButtonStop : nullptr); }},
     };
     for (const auto &image : images) {
         this->*image.member = new TDemoImage(image.name, this);
         (this->*image.member)->setIcon(pictureOf(image.picture));
+        NameAs(this->*image.member, image.caption);
     }
     connect(ImageLoupePlus, &QToolButton::clicked, this, [this] { ImageLoupePlusClick(); });
     connect(ImageLoupeMoins, &QToolButton::clicked, this, [this] { ImageLoupeMoinsClick(); });

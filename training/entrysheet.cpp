@@ -1,5 +1,6 @@
 #include "training/entrysheet.h"
 
+#include "shell/accessiblenames.h"
 #include "shell/help.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
@@ -126,6 +127,7 @@ TFormSaisie::TFormSaisie(QWidget *parent)
     MemoSaisie = new QPlainTextEdit(this);
     MemoSaisie->setObjectName(QStringLiteral("MemoSaisie"));
     MemoSaisie->installEventFilter(this);
+    NameAfter(MemoSaisie, this); // the sheet is all the window holds
     // The memo fills the sheet at whatever size the learner gives it.
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -298,6 +300,7 @@ void BuildEntrySheetModule(TForm1 &form)
         help->setObjectName(QStringLiteral("SpeedButtonHelpChoixRanom"));
         help->setText(QStringLiteral("?"));
         help->setGeometry(438, 48, 30, 30);
+        NameAfterHint(help);
     }
     RegisterMainWindowTexts(kTexts);
 

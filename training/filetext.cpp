@@ -2,6 +2,7 @@
 
 #include "engine/cp1252.h"
 #include "engine/random.h"
+#include "shell/accessiblenames.h"
 #include "shell/datafolders.h"
 #include "shell/download.h"
 #include "shell/enginehost_mainwindow.h"
@@ -96,6 +97,10 @@ constexpr Tr WarningFileText(
     "converter em ANSI",
     "ATENCIÓN : solo se admiten archivos ASCII / ANSI. Si su texto es UFT8, pulse una vez el botón [U>A] para "
     "convertirlo a ANSI");
+
+constexpr Tr FileTextNameText("Text of the file", "A fájl szövege", "Text der Datei", "Texte du fichier",
+                               "Testo del file", "Texto do ficheiro", "Texto del archivo");
+static_assert(allLanguagesPresent(std::initializer_list<Tr>{FileTextNameText}, [](const Tr &row) -> const Tr & { return row; }));
 
 // Shown for a file that cannot be opened, in every language.
 constexpr char CannotOpenFileText[] = "Ne peut ouvrir le fichier";
@@ -445,6 +450,11 @@ const Tr &WarningFileRow()
     return WarningFileText;
 }
 
+const Tr &FileTextName()
+{
+    return FileTextNameText;
+}
+
 // ---- Globals --------------------------------------------------------------------------------
 
 FileTextModule &FileText()
@@ -545,6 +555,7 @@ void BuildFileTextModule(TForm1 &f)
     m.FileEdit->setGeometry(8, 22, 628, 210);
     m.FileEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m.FileEdit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    NameAs(m.FileEdit, [] { return Pick(FileTextNameText); });
     setBoxText(QString::fromLatin1(Placeholder));
     QObject::connect(m.FileEdit, &QPlainTextEdit::cursorPositionChanged, m.FileEdit, [] { FileEditSelectionChange(); });
     QObject::connect(m.FileEdit, &QPlainTextEdit::textChanged, m.FileEdit, [] {

@@ -89,6 +89,8 @@ struct FileTextModule {
 // The warning shown before a text file is chosen (only ANSI files), in seven languages.
 struct Tr;
 const Tr &WarningFileRow();
+// What a screen reader calls the box that shows the file's text (and the demo view's copy).
+const Tr &FileTextName();
 
 // The mode's state and controls (made anew with the main window).
 FileTextModule &FileText();

@@ -2,6 +2,7 @@
 
 #include "engine/cp1252.h"
 #include "shell/aboutbox.h"
+#include "shell/accessiblenames.h"
 #include "shell/instructorlock.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
@@ -134,6 +135,7 @@ TFormInstructor::TFormInstructor(QWidget *parent)
     LabelMotPasse = placed(new QLabel(PickIn(kPassword, Language::Francais), this), "LabelMotPasse", 16, 136, 150, 24);
     EditPassword = placed(new QLineEdit(this), "EditPassword", 170, 134, 200, 26);
     EditPassword->setEchoMode(QLineEdit::Password);
+    NameAfter(EditPassword, LabelMotPasse);
     EditPassword->setValidator(new StorablePassword(EditPassword));
     LabelPassword = placed(new QLabel(PickIn(kCreate, Language::Francais), this), "LabelPassword", 16, 166, 448, 40);
     LabelIncorrectPassword =

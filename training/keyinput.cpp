@@ -6,6 +6,7 @@
 #include "engine/cp1252.h"
 #include "engine/tone.h"
 #include "platform/sidetonevoice.h"
+#include "shell/accessiblenames.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/formdialog.h"
 #include "shell/languages/languages.h"
@@ -37,6 +38,8 @@
 namespace {
 
 constexpr int PaddleLinesFixUp = 100; // after the file's own fix-ups
+// How long the key stays down when pressed through the accessibility bus, as a button's press.
+constexpr int PressedKeyMs = 100;
 
 // The tone the sidetone voice was last given, to copy the table again only when it changed.
 struct ToneStamp {
@@ -780,6 +783,15 @@ void buildKeyGroup(TForm1 &f)
     f.Image1->setPixmap(keyPicture(f.Image1->size()));
     f.Image1->setToolTip(QString());
     f.Image1->installEventFilter(new KeyPictureEvents(f.Image1));
+    // To a screen reader the key is a button: a press keys it as a short left click does.
+    ActsAsButton(f.Image1, [] {
+        Image1MouseDown(Qt::LeftButton);
+        QTimer::singleShot(PressedKeyMs, Form1, [] { Image1MouseUp(Qt::LeftButton); });
+    });
+    NameAs(f.Image1, [] {
+        const PortRadioGroup *port = KeyerPortGroup();
+        return port ? NameWithin(NameText(port->Item(KeyerPortMouse)), NameText(port)) : QString();
+    });
     SetKeyPictureTransparent(false);
     if (QLineEdit *box = f.Editcaractere)
         box->installEventFilter(new CtrlKeyEvents(box));

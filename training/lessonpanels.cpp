@@ -6,7 +6,9 @@
 
 #include "engine/cp1252.h"
 #include "platform/userfile.h"
+#include "shell/accessiblenames.h"
 #include "shell/formdialog.h"
+#include "shell/help.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/messages.h"
 #include "shell/mainwindow.h"
@@ -394,20 +396,22 @@ void BuildLessonPanel(LessonsModule &l)
 {
     QFrame *panel = panelFrame(*l.form, "PanelLocalLesson", QRect(30, 16, 600, 420));
     l.PanelLocalLesson = panel;
-    title(panel, "LabelLocalLesson");
+    QLabel *settingsTitle = title(panel, "LabelLocalLesson");
 
     l.PanelMyLessons = make<QGroupBox>(panel, "PanelMyLessons", QRect(12, 36, 282, 300));
     QGroupBox *mine = l.PanelMyLessons;
     l.CheckBoxLOCAL = make<QCheckBox>(mine, "CheckBoxLOCAL", QRect(10, 22, 262, 22));
     l.CheckBoxLOCAL->setChecked(true);
     QObject::connect(l.CheckBoxLOCAL, &QCheckBox::clicked, l.CheckBoxLOCAL, [&l] { CheckBoxLOCALClick(l.CheckBoxLOCAL); });
-    label(mine, "LabelNumeroLesson", QRect(10, 56, 180, 22));
+    QLabel *number = label(mine, "LabelNumeroLesson", QRect(10, 56, 180, 22));
     l.EditNumeroLesson = make<QLineEdit>(mine, "EditNumeroLesson", QRect(196, 54, 40, 24));
+    NameAfter(l.EditNumeroLesson, number);
     l.EditNumeroLesson->setMaxLength(2);
     QObject::connect(l.EditNumeroLesson, &QLineEdit::textChanged, l.EditNumeroLesson,
                      [&l] { EditNumeroLessonChange(l.EditNumeroLesson); });
-    label(mine, "LabelCaractereLesson", QRect(10, 86, 262, 22));
+    QLabel *characters = label(mine, "LabelCaractereLesson", QRect(10, 86, 262, 22));
     l.EditCaractereLesson = make<QLineEdit>(mine, "EditCaractereLesson", QRect(10, 108, 262, 24));
+    NameAfter(l.EditCaractereLesson, characters);
     l.EditCaractereLesson->setMaxLength(lessons::MaxLessonLength);
     QObject::connect(l.EditCaractereLesson, &QLineEdit::textChanged, l.EditCaractereLesson,
                      [&l] { EditCaractereLessonChange(l.EditCaractereLesson); });
@@ -434,18 +438,22 @@ void BuildLessonPanel(LessonsModule &l)
     l.BitBtnDefaultKoch = button(koch, "BitBtnDefaultKoch", QRect(10, 126, 120, 28), BitBtnDefaultKochClick);
     label(koch, "LabelKochNote", QRect(10, 162, 262, 80), true);
     l.ButtonKochExit = button(koch, "ButtonKochExit", QRect(10, 250, 90, 28), ButtonLocalLessonExitClick);
+    NameWithinPlace(l.ButtonKochExit, koch);
 
     l.LabelCurrentLessonSet = label(panel, "LabelCurrentLessonSet", QRect(12, 344, 576, 22));
     l.ButtonLocalLessonExit = button(panel, "ButtonLocalLessonExit", QRect(12, 376, 90, 30), ButtonLocalLessonExitClick);
     l.BitBtnCancelKOCH = button(panel, "BitBtnCancelKOCH", QRect(110, 376, 90, 30), BitBtnCancelKOCHClick);
-    make<QPushButton>(panel, "ButtonLocalLessonHelp", QRect(548, 376, 40, 30))->setText(QStringLiteral("?"));
+    NameWithinPlace(l.ButtonLocalLessonExit, settingsTitle);
+    auto *help = make<QPushButton>(panel, "ButtonLocalLessonHelp", QRect(548, 376, 40, 30));
+    help->setText(QStringLiteral("?"));
+    NameHelpButton(help, settingsTitle);
 }
 
 void BuildImportPanel(LessonsModule &l)
 {
     QFrame *panel = panelFrame(*l.form, "PanelImportLessons", QRect(60, 24, 540, 420));
     l.PanelImportLessons = panel;
-    title(panel, "LabelImportLessons");
+    QLabel *importTitle = title(panel, "LabelImportLessons");
     label(panel, "LabelImportLessonsInfo", QRect(12, 34, 516, 40), true);
     l.LabelWarningFile = label(panel, "LabelWarningFile", QRect(12, 76, 516, 36), true);
     l.BitBtnImportLessons = button(panel, "BitBtnImportLessons", QRect(12, 116, 130, 30), BitBtnImportLessonsClick);
@@ -453,9 +461,11 @@ void BuildImportPanel(LessonsModule &l)
     l.MemoImportLessons = make<QPlainTextEdit>(panel, "MemoImportLessons", QRect(12, 152, 330, 256));
     l.MemoImportLessons->setReadOnly(true);
     l.MemoImportLessons->setLineWrapMode(QPlainTextEdit::NoWrap);
+    NameAfter(l.MemoImportLessons, importTitle);
     l.LabelEnterNumLesson = label(panel, "LabelEnterNumLesson", QRect(354, 152, 174, 40), true);
     l.EditImportLessonNum = make<QLineEdit>(panel, "EditImportLessonNum", QRect(354, 196, 50, 24));
     l.EditImportLessonNum->setMaxLength(2);
+    NameAfter(l.EditImportLessonNum, l.LabelEnterNumLesson);
     l.BitBtnOKImportLessons = button(panel, "BitBtnOKImportLessons", QRect(354, 340, 84, 30), BitBtnOKImportLessonsClick);
     l.BitBtnCancelImport = button(panel, "BitBtnCancelImport", QRect(444, 340, 84, 30), BitBtnCancelImportClick);
 }

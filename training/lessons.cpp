@@ -5,6 +5,7 @@
 #include "training/lessonsinternal.h"
 
 #include "engine/cp1252.h"
+#include "shell/accessiblenames.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
@@ -351,6 +352,8 @@ void BuildLessonList(LessonsModule &m)
     m.BoxCaracteresChoixList->setContextMenuPolicy(Qt::CustomContextMenu);
     m.BoxCaracteresChoixList->setGeometry(52, 82, 332, 364);
     m.BoxCaracteresChoixList->viewport()->installEventFilter(new RowsPainted(m.Label3));
+    // The rows of the lesson box, shown whole: named by the box's hint, which says what they do.
+    NameAfterHint(m.BoxCaracteresChoixList, box());
 
     auto *events = new LessonBoxEvents(panel);
     for (QObject *watched : {static_cast<QObject *>(box()), static_cast<QObject *>(box()->lineEdit()),

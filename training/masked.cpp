@@ -1,6 +1,7 @@
 #include "training/masked.h"
 
 #include "engine/cp1252.h"
+#include "shell/accessiblenames.h"
 #include "shell/formdialog.h"
 #include "shell/help.h"
 #include "shell/languages/languages.h"
@@ -113,11 +114,11 @@ void BuildMaskedTextPanel(TForm1 &f)
     p.PanelMaskedText->setAutoFillBackground(true);
     p.PanelMaskedText->setGeometry(140, 150, 380, 150);
     p.PanelMaskedText->hide();
-    label(p.PanelMaskedText, "LabelMaskedTitle", "MASKED TEXT DELIMITORS", {10, 8, 330, 18});
-    p.ButtonMaskedTexthelp = NewHelpButton(p.PanelMaskedText, "ButtonMaskedTexthelp", {346, 6, 24, 22});
+    QLabel *title = label(p.PanelMaskedText, "LabelMaskedTitle", "MASKED TEXT DELIMITORS", {10, 8, 330, 18});
+    p.ButtonMaskedTexthelp = NewHelpButton(p.PanelMaskedText, "ButtonMaskedTexthelp", {346, 6, 24, 22}, title);
     label(p.PanelMaskedText, "LabelMaskedText", "Texts will be ignored between those two characters", {10, 30, 360, 18});
-    label(p.PanelMaskedText, "LabelStartMaskedText", "Start", {10, 60, 60, 22});
-    label(p.PanelMaskedText, "LabelEndMaskedText", "End", {160, 60, 60, 22});
+    QLabel *start = label(p.PanelMaskedText, "LabelStartMaskedText", "Start", {10, 60, 60, 22});
+    QLabel *end = label(p.PanelMaskedText, "LabelEndMaskedText", "End", {160, 60, 60, 22});
     const auto edit = [&p](const char *name, int left) {
         auto *e = new QLineEdit(p.PanelMaskedText);
         e->setObjectName(QString::fromLatin1(name));
@@ -128,6 +129,8 @@ void BuildMaskedTextPanel(TForm1 &f)
     };
     p.EditStartMaskedText = edit("EditStartMaskedText", 80);
     p.EditEndMaskedText = edit("EditEndMaskedText", 230);
+    NameAfter(p.EditStartMaskedText, start);
+    NameAfter(p.EditEndMaskedText, end);
     const auto button = [&p](const char *name, const char *caption, int left, void (*handler)()) {
         auto *b = new QPushButton(QString::fromLatin1(caption), p.PanelMaskedText);
         b->setObjectName(QString::fromLatin1(name));

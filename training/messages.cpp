@@ -2,6 +2,8 @@
 #include "shell/utilities.h"
 
 #include "engine/cp1252.h"
+#include "shell/accessiblenames.h"
+#include "shell/help.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/mainwindow.h"
@@ -222,10 +224,12 @@ void buildMessagePanel(TForm1 &f)
         edit->setGeometry(70, 36 + (n - 1) * 36, 300, 26);
         edit->setMaxLength(static_cast<int>(settings::MaxTextValue));
         QObject::connect(edit, &QLineEdit::textChanged, edit, [n] { EditMsgChange(n); });
+        NameAfter(edit, label);
         c.EditMsg[n] = edit;
     }
     c.ButtonLocalMessageHelp = Named(new QPushButton(QStringLiteral("?"), c.PanelMsg), "ButtonLocalMessageHelp");
     c.ButtonLocalMessageHelp->setGeometry(348, 260, 24, 24);
+    NameHelpButton(c.ButtonLocalMessageHelp, c.LabelPanelMsg);
 
     // Closed while floating, it comes back into the window, hidden.
     OnWidgetEvent(c.PanelMsg, [](QEvent *event) {

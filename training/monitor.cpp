@@ -4,10 +4,12 @@
 #include "engine/cp1252.h"
 #include "engine/morsecode.h"
 #include "platform/userfile.h"
+#include "shell/accessiblenames.h"
 #include "shell/datafolders.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/formdialog.h"
 #include "shell/formmonitorinfo.h"
+#include "shell/help.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
@@ -303,6 +305,7 @@ void buildPanel(TForm1 &form)
     c.EditMonitor = Named(new QLineEdit(g), "EditMonitor");
     c.EditMonitor->setGeometry(8, 38, 420, 24);
     c.EditMonitor->setReadOnly(true);
+    NameAfter(c.EditMonitor, c.LabelMonitor);
     c.MemoMonitor = Named(new QPlainTextEdit(g), "MemoMonitor");
     c.MemoMonitor->setGeometry(8, 66, 420, 100);
     c.MemoMonitor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -321,6 +324,7 @@ void buildPanel(TForm1 &form)
     c.SpeedButtonMonitorCase->installEventFilter(new RightClickFont(c.SpeedButtonMonitorCase));
     c.SpeedButtonHelpMonitor = toolButton(g, "SpeedButtonHelpMonitor", QStringLiteral("?"), QString());
     c.SpeedButtonHelpMonitor->setGeometry(432, 94, 26, 24);
+    NameHelpButton(c.SpeedButtonHelpMonitor, g);
     QObject::connect(c.SpeedButtonHelpMonitor, &QToolButton::clicked, [] { SpeedButtonHelpMonitorClick(); });
 }
 

@@ -1,6 +1,7 @@
 #include "training/quizinternal.h"
 #include "shell/utilities.h"
 
+#include "shell/accessiblenames.h"
 #include "shell/help.h"
 #include "shell/keyrouting.h"
 #include "shell/languages/languages.h"
@@ -277,6 +278,7 @@ void BuildQuizPanel(QuizModule &m)
     m.EditCaractersQuiz->setReadOnly(true);
     m.EditCaractersQuiz->setCursor(Qt::PointingHandCursor);
     m.EditCaractersQuiz->installEventFilter(events);
+    NameAfter(m.EditCaractersQuiz, m.LabelQuizCaracters, box);
     m.ButtonChangeLessonQuiz = Named(new QPushButton(QStringLiteral("Change"), box), "ButtonChangeLessonQuiz");
     m.ButtonChangeLessonQuiz->setGeometry(334, 20, 84, 24);
     QObject::connect(m.ButtonChangeLessonQuiz, &QPushButton::clicked, m.ButtonChangeLessonQuiz,
@@ -312,6 +314,7 @@ void BuildQuizPanel(QuizModule &m)
     m.EditReponseQuiz->setGeometry(214, 54, 44, 34);
     m.EditReponseQuiz->setMaxLength(1);
     m.EditReponseQuiz->setAlignment(Qt::AlignCenter);
+    NameAfter(m.EditReponseQuiz, m.QuizLabel);
     QFont answerFont = m.EditReponseQuiz->font();
     answerFont.setPointSize(16);
     m.EditReponseQuiz->setFont(answerFont);
@@ -330,6 +333,10 @@ void BuildQuizPanel(QuizModule &m)
     m.VisageNoir->hide();
     for (QLabel *face : {m.Visage0, m.VisageHa, m.VisageHo, m.VisageNoir})
         face->installEventFilter(events);
+    // To a screen reader the face is one button that hides it or shows it again, as a click on
+    // the face or on its cover does.
+    for (QLabel *face : {m.Visage0, m.VisageHa, m.VisageHo})
+        ActsAsButton(face, [&m, face] { QuizFaceClick(m.VisageNoir->isVisible() ? m.VisageNoir : face); });
 
     m.LabelDelay = Named(new QLabel(QStringLiteral("Answer time (s)"), box), "LabelDelay");
     m.LabelDelay->setGeometry(8, 100, 150, 24);
@@ -337,6 +344,7 @@ void BuildQuizPanel(QuizModule &m)
     m.UpDownDelay->setRange(1, quiz::DelaySteps);
     m.UpDownDelay->setValue(quiz::DefaultDelayStep);
     m.UpDownDelay->setGeometry(160, 100, 72, 24);
+    NameAfter(m.UpDownDelay, m.LabelDelay);
     m.EditDelay = m.UpDownDelay->findChild<QLineEdit *>();
     if (m.EditDelay) {
         m.EditDelay->setObjectName(QStringLiteral("EditDelay"));
@@ -350,7 +358,8 @@ void BuildQuizPanel(QuizModule &m)
     m.SpinEditQuizNumber->setSingleStep(5);
     m.SpinEditQuizNumber->setValue(quiz::DefaultSeriesLength);
     m.SpinEditQuizNumber->setGeometry(352, 100, 76, 24);
-    m.ButtonQuizHelp = NewHelpButton(box, "ButtonQuizHelp", {440, 100, 24, 24});
+    NameAfter(m.SpinEditQuizNumber, m.LabelQuizNumber);
+    m.ButtonQuizHelp = NewHelpButton(box, "ButtonQuizHelp", {440, 100, 24, 24}, box);
     QObject::connect(m.SpinEditQuizNumber, &QSpinBox::valueChanged, m.SpinEditQuizNumber,
                      [&m] { SpinEditQuizNumberChange(m.SpinEditQuizNumber); });
 
@@ -379,6 +388,7 @@ void BuildQuizPanel(QuizModule &m)
     m.EditRevise = Named(new QLineEdit(score), "EditRevise");
     m.EditRevise->setGeometry(120, 56, 500, 26);
     m.EditRevise->setReadOnly(true);
+    NameAfter(m.EditRevise, m.LabelRevise);
     m.ButtonDetailedReport = Named(new QPushButton(QStringLiteral("Detailed report"), score), "ButtonDetailedReport");
     m.ButtonDetailedReport->setGeometry(8, 90, 180, 30);
     QObject::connect(m.ButtonDetailedReport, &QPushButton::clicked, m.ButtonDetailedReport,

@@ -5,6 +5,7 @@
 
 #include "engine/cp1252.h"
 #include "platform/userfile.h"
+#include "shell/accessiblenames.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/instructorlock.h"
 #include "shell/formdialog.h"
@@ -761,6 +762,7 @@ void BuildRandomPanel(RandomModule &r)
     r.SpinEditRandomNumber->setSingleStep(5);
     r.SpinEditRandomNumber->setValue(250);
     r.SpinEditRandomNumber->setGeometry(420, 206, 64, 30);
+    NameAfter(r.SpinEditRandomNumber, r.LabelRandomNumber);
 
     r.PanelRandomLesson = new QLabel(box);
     r.PanelRandomLesson->setObjectName(QStringLiteral("PanelRandomLesson"));

@@ -3,6 +3,7 @@
 
 #include "engine/cp1252.h"
 #include "platform/userfile.h"
+#include "shell/accessiblenames.h"
 #include "shell/enginehost_mainwindow.h"
 #include "shell/formdialog.h"
 #include "shell/instructorlock.h"
@@ -650,6 +651,7 @@ void BuildChoicePanel(RandomModule &r)
     r.BoxCaracteresChoix->setMaxCount(20);
     r.BoxCaracteresChoix->lineEdit()->setMaxLength(MaxOwnChoice);
     r.BoxCaracteresChoix->setGeometry(12, 50, 396, 26);
+    NameAfter(r.BoxCaracteresChoix, r.LabelChoixCaracteres);
     r.BoxCaracteresChoix->lineEdit()->installEventFilter(new ChoiceKeys(r.BoxCaracteresChoix));
     setChoiceText(QStringLiteral(" "));
     QObject::connect(r.BoxCaracteresChoix->lineEdit(), &QLineEdit::textChanged, r.BoxCaracteresChoix,

@@ -4,7 +4,9 @@
 #include "engine/cp1252.h"
 #include "shell/utilities.h"
 #include "engine/morsecode.h"
+#include "shell/accessiblenames.h"
 #include "shell/formdialog.h"
+#include "shell/help.h"
 #include "shell/languages/languages.h"
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
@@ -185,11 +187,13 @@ void BuildShortcutPanel(TForm1 &f)
     e.EditShortcut = Named(new QLineEdit(panel), "EditShortcut");
     e.EditShortcut->setGeometry(178, 40, 36, 24);
     e.EditShortcut->setMaxLength(1);
+    NameAfter(e.EditShortcut, e.LabelEditShortcut);
 
     e.LabelShortcutText = Named(new QLabel(QStringLiteral("Input the associated text below"), panel), "LabelShortcutText");
     e.LabelShortcutText->setGeometry(12, 80, 320, 22);
     e.EditShortcutText = Named(new QLineEdit(panel), "EditShortcutText");
     e.EditShortcutText->setGeometry(12, 104, 320, 24);
+    NameAfter(e.EditShortcutText, e.LabelShortcutText);
     // One more than allowed, so that a longer paste is seen and cut with a beep.
     e.EditShortcutText->setMaxLength(MaxShortcutTextLength + 1);
 
@@ -221,6 +225,8 @@ void BuildShortcutPanel(TForm1 &f)
     e.ButtonShortcutExit->setGeometry(220, 240, 100, 32);
     e.ButtonLocalShortcutHelp = Named(new QPushButton(QStringLiteral("?"), panel), "ButtonLocalShortcutHelp");
     e.ButtonLocalShortcutHelp->setGeometry(340, 240, 32, 32);
+    NameWithinPlace(e.ButtonShortcutExit, e.LabelPanelShortcut);
+    NameHelpButton(e.ButtonLocalShortcutHelp, e.LabelPanelShortcut);
 
     QObject::connect(e.EditShortcut, &QLineEdit::textChanged, panel, [] { EditShortcutChange(); });
     QObject::connect(e.EditShortcutText, &QLineEdit::textChanged, panel, [] { EditShortcutTextChange(); });

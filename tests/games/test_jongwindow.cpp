@@ -1,12 +1,14 @@
 // The tile-matching window as the player uses it: clicks that send their characters, solving,
 // a new deal in the middle of a match, the hint and the statistics.
 
+#include "tests/common/testsupport.h"
 #include "tests/games/gamestestsupport.h"
 
 #include "games/formmorsejong.h"
 #include "games/gamesmodule.h"
 #include "shell/settingsfile.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -92,6 +94,21 @@ TEST_F(JongWindow, EachSelectedTileIsSentAndTheWindowGetsTheKeyboardBack)
     click(w->Tiles[a]);
     EXPECT_TRUE(engine().PlayQueue.empty());
     EXPECT_EQ(w->Game.selectedTile, a);
+}
+
+// A screen reader reads each tile's character and number, and its press plays the tile as a
+// click does.
+TEST_F(JongWindow, ATileIsAButtonNamedByItsCharacterWhosePressSelectsAndSendsIt)
+{
+    const int a = jong::FreeTiles(w->Game.board).front();
+    QAccessibleInterface *tile = QAccessible::queryAccessibleInterface(w->Tiles[a]);
+    ASSERT_NE(tile, nullptr);
+    const QString name = tile->text(QAccessible::Name);
+    EXPECT_TRUE(name.startsWith(QChar(characterOf(a)).toUpper()) && name.contains(QString::number(a)))
+        << name.toStdString();
+    ASSERT_TRUE(testsupport::pressAccessibly(w->Tiles[a]));
+    EXPECT_EQ(w->Game.selectedTile, a);
+    EXPECT_EQ(engine().PlayQueue, std::string(1, characterOf(a)));
 }
 
 TEST_F(JongWindow, SolvingClearsEveryTileSilentlyAndCountsNoWinEvenWithAClickInBetween)

@@ -1,6 +1,7 @@
 // The games launcher: its caption and label follow the language, it opens at the enlargement
 // centred on the main window, and a picture opens its game.
 
+#include "tests/common/testsupport.h"
 #include "tests/games/gamestestsupport.h"
 
 #include "games/formgames.h"
@@ -9,6 +10,7 @@
 #include "shell/languages/languages.h"
 #include "shell/utilities.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 
@@ -45,6 +47,27 @@ TEST_F(Launcher, ItIsCaptionedLikeTheGamesItemAndEachPictureOpensItsGame)
     EXPECT_TRUE(FormMemoryPairs->isVisible());
     EXPECT_FALSE(FormGames->isVisible());
     // The game window stays open on its own.
+    EXPECT_TRUE(FormMorseJong->isVisible());
+}
+
+// A screen reader finds each picture as a button named by its caption, and its press opens the
+// game as the click does.
+TEST_F(Launcher, EachPictureIsAButtonNamedByItsCaptionWhosePressOpensItsGame)
+{
+    ASSERT_TRUE(ClickLanguageLetter('D'));
+    openLauncher();
+    QAccessibleInterface *pairs = QAccessible::queryAccessibleInterface(FormGames->ImageMemoryGame);
+    ASSERT_NE(pairs, nullptr);
+    EXPECT_EQ(pairs->text(QAccessible::Name), QStringLiteral("Memory-Spiel"));
+    ASSERT_TRUE(testsupport::pressAccessibly(FormGames->ImageMemoryGame));
+    EXPECT_TRUE(FormMemoryPairs->isVisible());
+    EXPECT_FALSE(FormGames->isVisible());
+
+    ASSERT_TRUE(ClickLanguageLetter('E'));
+    openLauncher();
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(FormGames->ImageMahjong)->text(QAccessible::Name),
+              QStringLiteral("Mahjong"));
+    ASSERT_TRUE(testsupport::pressAccessibly(FormGames->ImageMahjong));
     EXPECT_TRUE(FormMorseJong->isVisible());
 }
 

@@ -264,6 +264,20 @@ TEST_F(Monitor, APaddleClickOnTheKeyPictureIsDecodedWithoutAnyKeyingOutput)
     ASSERT_TRUE(memoIs("T C ")) << memoText().toStdString();
 }
 
+// To a screen reader the key picture is a button: its press keys as a short left click does.
+TEST_F(Monitor, APressOfTheKeyPictureThroughTheAccessibilityBusKeysItAsAClick)
+{
+    chooseKeyType("RadioButtonElKeyN");
+    ASSERT_TRUE(testsupport::pressAccessibly(Form1->Image1));
+    EXPECT_EQ(line->text(), "-");
+    EXPECT_EQ(SoundEngine().State.PlayQueue, "t");
+    // Let go by itself, as a click is: one dash, no more.
+    QTest::qWait(300);
+    fake().finishAll();
+    ASSERT_TRUE(memoIs("T ")) << memoText().toStdString();
+    EXPECT_EQ(line->text(), "- ");
+}
+
 TEST_F(Monitor, TheMouseButtonsKeyThePaddlesOfTheChosenKeyType)
 {
     const auto click = [](Qt::MouseButton button) {
