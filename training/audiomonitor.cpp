@@ -646,11 +646,6 @@ AudioDecoder &AudioMonitorDecoder()
     return st().decoder;
 }
 
-QString AudioDecodingText()
-{
-    return st().filterText;
-}
-
 std::function<std::unique_ptr<AudioInput>()> &AudioInputFactory()
 {
     static std::function<std::unique_ptr<AudioInput>()> factory = [] {
@@ -684,10 +679,11 @@ void BuildAudioMonitorModule(TForm1 &form)
     });
     RegisterMainWindowTexts(kTexts);
     bindSettings();
-    languageSources().audioDecodingText = [] { return AudioDecodingText(); };
     OnLanguageSwitch(s.c.GroupBoxAudioMonitor, [] {
+        showCaption();
         if (QLabel *text = controls().StaticTextErrAudioMonitor)
             text->setText(MsgAudioDecodingUnavailable());
+        showFilterHint();
     });
 
     ModeHooks &hooks = Hooks();

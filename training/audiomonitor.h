@@ -51,8 +51,6 @@ void CheckBoxFilterClick();
 bool WaveInputIsOpen();
 void CloseWaveInput();
 AudioDecoder &AudioMonitorDecoder();
-// The filter text after "Audio decoding" (AudioDecodingText).
-QString AudioDecodingText();
 
 // Makes the sound input when decoding first starts: PortAudio's. Tests put a fake in its
 // place before they enter the monitor.

@@ -489,6 +489,23 @@ void BuildExamModule(TForm1 &f)
 
     bindSettings(m);
     RegisterMainWindowTexts(ExamTexts);
+    // Offered in French only: leaving French while the exam is the chosen set moves the random
+    // set to letters and figures.
+    OnLanguageChosen(m.PanelExamen, [](Language language) {
+        ExamModule &m = *module;
+        if (language == Language::Francais) {
+            m.menuExamen->setEnabled(true);
+            m.PanelExamen->move(8, 16);
+            m.PanelExamen->setVisible(m.menuExamen->isChecked());
+            return;
+        }
+        if (!m.menuExamen->isEnabled())
+            return;
+        if (m.menuExamen->isChecked())
+            ClickMenuItem(randomState().SetItems[static_cast<int>(RandomSet::LettersFigures)]);
+        m.menuExamen->setEnabled(false);
+        m.PanelExamen->hide();
+    });
 
     // The exam drives the random series.
     r.series->Exam = &m.driver;

@@ -588,6 +588,7 @@ void BuildFileTextModule(TForm1 &f)
     m.ButtonHideFile = button("ButtonHideFile", 134, 90);
     m.ButtonHideFile->setText(TxtHide());
     QObject::connect(m.ButtonHideFile, &QPushButton::clicked, m.ButtonHideFile, [] { ButtonHideFileClick(); });
+    OnLanguageSwitch(m.ButtonHideFile, [] { SetCaption(module.ButtonHideFile, textHidden() ? TxtShow() : TxtHide()); });
     m.ButtonHideFile->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(m.ButtonHideFile, &QWidget::customContextMenuRequested, m.ButtonHideFile, [](const QPoint &at) {
         // The pop-up twins of the always-hide and always-show items, where random groups made them.

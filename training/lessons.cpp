@@ -509,6 +509,10 @@ void BuildLessonsModule(TForm1 &form)
     warningText();
     OnLanguageSwitch(module.PanelImportLessons, warningText);
     ShowLessonSetCaption();
+    // The set the box shows, in the language.
+    OnLanguageSwitch(module.LabelCurrentLessonSet, [] {
+        SetCaption(module.LabelCurrentLessonSet, Pick(LessonSetCaption(module.CheckBoxKOCH->isChecked())));
+    });
 
     languageSources().lessonPage = [] { return module.form ? module.LessonPage : 1; };
     RestoreLessonPage() = [](int page) {

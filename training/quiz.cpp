@@ -316,6 +316,7 @@ void BuildQuizModule(TForm1 &f)
     BindQuizSettings(m);
     AddQuizKeyRoutes();
     RegisterSideWindow(SideWindowPlace::QuizReport, FormReport);
+    OnLanguageSwitch(m.LabelOccurence, UpdateOccurrenceLabel);
 
     m.TimerFinQuiz = new QTimer(&f);
     m.TimerFinQuiz->setObjectName(QStringLiteral("TimerFinQuiz"));

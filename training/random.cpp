@@ -803,6 +803,7 @@ void BuildRandomModule(TForm1 &form)
     BindRandomSettings(module);
     AddRandomKeyRoutes();
     RegisterMainWindowTexts(RandomTextRows());
+    OnLanguageSwitch(module.ButtonHide, ShowRandomCaptions);
 
     ModeHooks &hooks = Hooks();
     hooks.randomCharCount = [] { return series().RandomCharCount; };

@@ -165,6 +165,9 @@ void SetMemoHidden(bool hidden);
 bool MemoHidden();
 // Writes the mode title into the labels that show the active set.
 void ShowSetTitle(const QString &title);
+// A language switch: the hide button, the mode title of the chosen set or lesson and the
+// pop-up twins of the hide and show items in the new language.
+void ShowRandomCaptions();
 // The series' group or count starts again after a set change while it plays.
 void RestartSeriesAfterSetChange();
 // Loads the word list file into the list; false when it cannot be read (said unless the caller

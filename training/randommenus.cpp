@@ -210,6 +210,31 @@ void ShowSetTitle(const QString &title)
     moveMemoCaretToEnd();
 }
 
+void ShowRandomCaptions()
+{
+    RandomModule &r = m();
+    SetCaption(r.ButtonHide, MemoHidden() ? TxtShow() : TxtHide());
+    moveMemoCaretToEnd();
+
+    // The checked set item's caption, or the chosen lesson.
+    const auto set = [&r](RandomSet s) { return r.SetItems[static_cast<int>(s)]; };
+    for (QAction *item : {set(RandomSet::Letters), set(RandomSet::Figures), set(RandomSet::LettersFigures),
+                          set(RandomSet::Stops), set(RandomSet::All), r.MenuListWords, r.MenuChoixCaracteres}) {
+        if (!item->isChecked())
+            continue;
+        QString title = ModeTitleFromCaption(CaptionOfRaw(item));
+        if (const int lesson = r.BoxCaracteresChoix->currentIndex(); item == r.MenuChoixCaracteres && lesson >= 0)
+            title = LessonModeTitle(lesson, lessonPage(), NamedChecked(RandomForm(), "CheckBoxKOCH"), CurrentLanguage());
+        ShowSetTitle(title);
+    }
+
+    const std::pair<QAction *, QAction *> twins[] = {
+        {r.PopHideRandomA, r.MenuHide}, {r.PopShowRandomA, r.menuShow},
+        {r.PopHideFileA, r.MenuCacherText}, {r.PopShowFileA, r.menuMontrerText}};
+    for (const auto &[popup, item] : twins)
+        SetCaption(popup, CaptionOfRaw(item));
+}
+
 void SetSetItemsEnabled(bool enabled)
 {
     for (QAction *item : m().SetItems)

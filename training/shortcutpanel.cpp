@@ -236,6 +236,11 @@ void BuildShortcutPanel(TForm1 &f)
     e.MenuLocalShortcuts = Named(new QAction(QStringLiteral("&Shortcuts"), f.MenuOutils), "MenuLocalShortcuts");
     f.MenuOutils->insertAction(f.MenuOutilsQuit, e.MenuLocalShortcuts);
     QObject::connect(e.MenuLocalShortcuts, &QAction::triggered, panel, [] { MenuLocalShortcutsClick(); });
+    // A full page says so in the language; an empty label stays empty.
+    OnLanguageSwitch(e.LabelShortcutPlein, [] {
+        if (!CaptionOf(e.LabelShortcutPlein).isEmpty())
+            SetCaption(e.LabelShortcutPlein, Pick(ShortcutPageFullText()));
+    });
     panel->hide();
 }
 

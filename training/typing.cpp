@@ -508,7 +508,10 @@ TypingControls BuildTypingPanel(TForm1 &f)
     QObject::connect(f.TimerBoucle, &QTimer::timeout, f.TimerBoucle, [] { TimerBoucleTimer(); });
     // The loop never runs without a pause: the first wait until the user picks another.
     f.TimerBoucle->setInterval(RepeatPauses[1].ms);
-    languageSources().typingReplay = [] { return TypingReplay; };
+    // Replay, or resume a replay that was stopped, in the language.
+    OnLanguageSwitch(controls.ButtonReplayText, [] {
+        SetCaption(controls.ButtonReplayText, TypingReplay ? TxtReplayText() : TxtResumeText());
+    });
 
     Settings().bind(
         "ENTERSTOP=", [](const std::string &value) { controls.MenuDiversEnter->setChecked(value == "1"); },

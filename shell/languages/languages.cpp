@@ -6,14 +6,12 @@
 #include "shell/utilities.h"
 
 #include <QAbstractButton>
-#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
 #include <QGroupBox>
-#include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -22,7 +20,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QTextEdit>
 #include <QTranslator>
 #include <QVariant>
 
@@ -65,47 +62,44 @@ std::vector<LanguageAware *> &sideWindows()
     return windows;
 }
 
-struct SwitchListener
+template <typename Refresh>
+struct Listener
 {
     QPointer<QObject> owner; // the listener ends with it; none: for the whole run
     bool owned;
-    std::function<void()> refresh;
+    Refresh refresh;
 };
 
-std::vector<SwitchListener> &switchListeners()
+std::vector<Listener<std::function<void()>>> &switchListeners()
 {
-    static std::vector<SwitchListener> listeners;
+    static std::vector<Listener<std::function<void()>>> listeners;
     return listeners;
+}
+
+std::vector<Listener<std::function<void(Language)>>> &chosenListeners()
+{
+    static std::vector<Listener<std::function<void(Language)>>> listeners;
+    return listeners;
+}
+
+// Runs every listener whose owner still lives, in the order added; those whose owner is gone
+// are dropped. A copy, since a listener may add one.
+template <typename Refresh, typename... Args>
+void runListeners(std::vector<Listener<Refresh>> &listeners, Args... args)
+{
+    listeners.erase(std::remove_if(listeners.begin(), listeners.end(),
+                                   [](const Listener<Refresh> &l) { return l.owned && !l.owner; }),
+                    listeners.end());
+    const std::vector<Listener<Refresh>> current = listeners;
+    for (const Listener<Refresh> &listener : current) {
+        if (!listener.owned || listener.owner)
+            listener.refresh(args...);
+    }
 }
 
 QObject *control(const char *name)
 {
     return MainWindowControl(name);
-}
-
-bool isChecked(const QObject *object)
-{
-    return object != nullptr && object->property("checked").toBool();
-}
-
-// A memo whose text colour equals its background shows nothing: its text is hidden.
-bool textHidden(const QObject *object)
-{
-    const auto *widget = qobject_cast<const QWidget *>(object);
-    if (widget == nullptr)
-        return false;
-    const QPalette &palette = widget->palette();
-    return palette.color(QPalette::Text) == palette.color(QPalette::Base);
-}
-
-void moveCaretToEnd(QObject *object)
-{
-    if (auto *plain = qobject_cast<QPlainTextEdit *>(object))
-        plain->moveCursor(QTextCursor::End);
-    else if (auto *rich = qobject_cast<QTextEdit *>(object))
-        rich->moveCursor(QTextCursor::End);
-    else if (auto *line = qobject_cast<QLineEdit *>(object))
-        line->end(false);
 }
 
 void syncLanguageItems()
@@ -134,52 +128,6 @@ QString stripAccelerators(const QString &text)
     return result;
 }
 
-// The selected row of a list, or -1.
-int selectedRow(QObject *object)
-{
-    if (auto *view = qobject_cast<QAbstractItemView *>(object)) {
-        if (view->selectionModel() == nullptr || !view->selectionModel()->hasSelection())
-            return -1;
-        return view->currentIndex().row();
-    }
-    if (auto *combo = qobject_cast<QComboBox *>(object))
-        return combo->currentIndex();
-    return -1;
-}
-
-QWidget *topLevelWindow(const char *name)
-{
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String(name))
-            return widget;
-    }
-    return nullptr;
-}
-
-// The exam is offered in French only; leaving French while the exam set is chosen moves
-// the random set to letters and figures.
-void applyExamItem(Language language)
-{
-    QObject *exam = control("menuExamen");
-    auto *panel = qobject_cast<QWidget *>(control("PanelExamen"));
-    if (language == Language::Francais) {
-        if (exam != nullptr)
-            exam->setProperty("enabled", true);
-        if (panel != nullptr) {
-            panel->move(8, 16);
-            panel->setVisible(isChecked(exam));
-        }
-        return;
-    }
-    if (exam == nullptr || !exam->property("enabled").toBool())
-        return;
-    if (isChecked(exam))
-        ClickNamed(mainWindow, "MenuLettersFigures");
-    exam->setProperty("enabled", false);
-    if (panel != nullptr)
-        panel->hide();
-}
-
 void applyTextRows()
 {
     for (const TextRow *rowPointer : AllMainWindowTextRows()) {
@@ -198,43 +146,6 @@ void applyTextRows()
         case TextKind::Item:
             SetItemText(target, row.item, text);
             break;
-        }
-    }
-    if (QObject *error = control("StaticTextErrAudioMonitor"))
-        SetCaption(error, MsgAudioDecodingUnavailable());
-}
-
-// The mode title: the checked random-set item's caption, or the lesson number.
-void applyModeTitle()
-{
-    static const char *const kSetItems[] = {"MenuLetters", "MenuFigures",  "MenuLettersFigures", "MenuStops",
-                                            "MenuAll",     "MenuListWords", "MenuChoixCaracteres"};
-    for (const char *name : kSetItems) {
-        QObject *item = control(name);
-        if (!isChecked(item))
-            continue;
-        QString title = ModeTitleFromCaption(CaptionOfRaw(item));
-        if (qstrcmp(name, "MenuChoixCaracteres") == 0) {
-            const int selected = selectedRow(control("BoxCaracteresChoix"));
-            if (selected >= 0) {
-                const int page = languageSources().lessonPage ? languageSources().lessonPage() : 1;
-                title = LessonModeTitle(selected, page, isChecked(control("CheckBoxKOCH")), CurrentLanguage());
-            }
-        }
-        QObject *memo = control("MemoRandom");
-        if (QObject *edit = control("EditCaractersQuiz")) {
-            SetCaption(edit, title);
-            moveCaretToEnd(memo);
-        }
-        if (QObject *panel = control("PanelRandomLesson")) {
-            SetCaption(panel, title);
-            moveCaretToEnd(memo);
-        }
-        if (QWidget *report = topLevelWindow("FormReport")) {
-            if (auto *label = report->findChild<QObject *>(QStringLiteral("Label1"))) {
-                SetCaption(label, title);
-                moveCaretToEnd(memo);
-            }
         }
     }
 }
@@ -280,7 +191,7 @@ void applyLanguage(Language language)
     if (mainWindow) {
         mainWindow->setWindowTitle(TitleLine(language));
         applyTextRows();
-        applyExamItem(language);
+        runListeners(chosenListeners(), language);
     }
     RefreshVisibleSideWindows();
     RefreshStateCaptions();
@@ -446,29 +357,10 @@ void RefreshStateCaptions()
 {
     if (!mainWindow)
         return;
-    const LanguageSources &sources = languageSources();
 
-    if (QObject *replay = control("ButtonReplayText")) {
-        const bool replayCaption = sources.typingReplay ? sources.typingReplay() : true;
-        SetCaption(replay, replayCaption ? TxtReplayText() : TxtResumeText());
-    }
-    if (QObject *hide = control("ButtonHide"))
-        SetCaption(hide, textHidden(control("MemoRandom")) ? TxtShow() : TxtHide());
-    if (QObject *hideFile = control("ButtonHideFile"))
-        SetCaption(hideFile, textHidden(control("FileEdit")) ? TxtShow() : TxtHide());
-    if (QObject *lessonSet = control("LabelCurrentLessonSet"))
-        SetCaption(lessonSet, Pick(LessonSetCaption(isChecked(control("CheckBoxKOCH")))));
-    if (QObject *occurrence = control("LabelOccurence"))
-        SetCaption(occurrence, isChecked(control("MenuQuizPseudorandom")) ? TxtEqualOccurrence() : QString());
-    if (QObject *audio = control("GroupBoxAudioMonitor")) {
-        const QString suffix = sources.audioDecodingText ? sources.audioDecodingText() : QString();
-        SetCaption(audio, TxtAudioDecoding() + suffix);
-    }
     // A full-page label that is empty stays empty.
     if (QObject *localFull = control("LabelLocalPlein"); localFull && !CaptionOf(localFull).isEmpty())
         SetCaption(localFull, MsgLocalCharactersFull());
-    if (QObject *shortcutFull = control("LabelShortcutPlein"); shortcutFull && !CaptionOf(shortcutFull).isEmpty())
-        SetCaption(shortcutFull, Pick(ShortcutPageFullText()));
 
     const Timing &timing = CaptionTiming();
     const QString realSpeed = RealSpeedText(timing, CurrentLanguage());
@@ -476,36 +368,10 @@ void RefreshStateCaptions()
         SetCaption(label, realSpeed);
     if (QObject *speed = control("UpDownVitesse"))
         SetHint(speed, timing.RealSpeedDiffers() ? realSpeed : QString());
-    moveCaretToEnd(control("MemoRandom"));
-
-    applyModeTitle();
 
     UpdateRandomSummary();
     UpdateSpacingSummary();
-    // A listener whose window is gone is dropped; a copy, since a refresh may register one.
-    auto &listeners = switchListeners();
-    listeners.erase(std::remove_if(listeners.begin(), listeners.end(),
-                                   [](const SwitchListener &l) { return l.owned && !l.owner; }),
-                    listeners.end());
-    const std::vector<SwitchListener> current = listeners;
-    for (const SwitchListener &listener : current) {
-        if (!listener.owned || listener.owner)
-            listener.refresh();
-    }
-
-    if (QObject *filter = control("SpeedButtonMonitorFilter"))
-        SetHint(filter, isChecked(filter) ? TxtAudioFilterKeysHint() : TxtAudioFilterHint());
-
-    static const char *const kTwins[][2] = {{"PopHideRandomA", "MenuHide"},
-                                             {"PopShowRandomA", "menuShow"},
-                                             {"PopHideFileA", "MenuCacherText"},
-                                             {"PopShowFileA", "menuMontrerText"}};
-    for (const auto &twin : kTwins) {
-        QObject *popup = control(twin[0]);
-        QObject *menu = control(twin[1]);
-        if (popup != nullptr && menu != nullptr)
-            SetCaption(popup, CaptionOfRaw(menu));
-    }
+    runListeners(switchListeners());
 }
 
 LanguageSources &languageSources()
@@ -550,6 +416,11 @@ void OnLanguageSwitch(std::function<void()> refresh)
 void OnLanguageSwitch(QObject *owner, std::function<void()> refresh)
 {
     switchListeners().push_back({owner, true, std::move(refresh)});
+}
+
+void OnLanguageChosen(QObject *owner, std::function<void(Language)> apply)
+{
+    chosenListeners().push_back({owner, true, std::move(apply)});
 }
 
 LanguageAware::LanguageAware(QWidget *window) : window_(window)

@@ -139,20 +139,18 @@ bool ClickLanguageLetter(char letter);
 // the English texts replace the design-time texts.
 void ApplyStartupLanguage();
 
-// The state-dependent captions: replay/resume, hide/show, lesson set, quiz occurrence,
-// audio group, full-page labels, real-speed label and hint, mode title, summaries and the
-// registered extras, filter hint, pop-up twins. Part of every switch; start-up calls it
-// once more at the end of creation, whatever the language, because settings read after
-// the switch change the state these captions show.
+// The state-dependent captions: the local-characters page's full label, the real-speed
+// label and hint, the summaries, then every mode's own (OnLanguageSwitch: replay/resume,
+// hide/show, lesson set, quiz occurrence, audio group, mode title, ...). Part of every switch;
+// start-up calls it once more at the end of creation, whatever the language, because settings
+// read after the switch change the state these captions show.
 void RefreshStateCaptions();
 
-// Values owned by modes built elsewhere, read by the state captions. Each owner sets its
-// function once; the defaults stand for a program without that mode.
+// Values owned by parts built elsewhere, read by captions that show them. Each owner sets its
+// function once; the defaults stand for a program without that part.
 struct LanguageSources
 {
-    std::function<bool()> typingReplay;         // `TypingReplay` is 1 (default: true)
-    std::function<QString()> audioDecodingText; // the audio decoder's suffix (default: "")
-    std::function<int()> lessonPage;            // `LessonPage` (default: 1)
+    std::function<int()> lessonPage; // `LessonPage` (default: 1)
     // The timing model that holds the speed and spacing (default: one at its defaults).
     std::function<const Timing *()> timing;
 };
@@ -175,6 +173,10 @@ QString LessonModeTitle(int selectedIndex, int lessonPage, bool koch, Language l
 void OnLanguageSwitch(std::function<void()> refresh);
 // The same for as long as `owner` lives (a window's own texts).
 void OnLanguageSwitch(QObject *owner, std::function<void()> refresh);
+// Functions run at every switch once the main window's texts are written, before the side
+// windows and the state captions, for as long as `owner` lives: what a mode offers only in
+// some languages (the exam, in French only).
+void OnLanguageChosen(QObject *owner, std::function<void(Language)> apply);
 
 // A side window that translates itself. The window's texts are written by retranslate()
 // when it is shown and at every switch while it is visible.

@@ -3,12 +3,16 @@
 #include "shell/languages/mainwindowtexts.h"
 #include "shell/languages/messages.h"
 #include "shell/summaries.h"
+#include "training/quiz.h"
+#include "training/typing.h"
 #include "tests/shell/shelltestsupport.h"
 
 #include "engine/cp1252.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -238,17 +242,10 @@ protected:
             QAction *action = languageMenu->addAction(QString::fromLatin1(name));
             action->setObjectName(QString::fromLatin1(name));
         }
-        QMenu *random = window.menuBar()->addMenu(QStringLiteral("Random"));
-        lettersFigures = addItem(random, "MenuLettersFigures", "Letters && &Figures");
-        exam = addItem(random, "menuExamen", "&Exam");
-        quizPseudorandom = addItem(random, "MenuQuizPseudorandom", "Pseudo-random");
-
         auto *central = new QWidget(&window);
         window.setCentralWidget(central);
         replay = make<QPushButton>(central, "ButtonReplayText");
         replay->setText(QStringLiteral("Replay"));
-        hide = make<QPushButton>(central, "ButtonHide");
-        memo = make<QPlainTextEdit>(central, "MemoRandom");
         realSpeed = make<QLabel>(central, "LabelVitesseCorrigee");
         speed = make<QSpinBox>(central, "UpDownVitesse");
         speed->setRange(5, 70);
@@ -256,14 +253,8 @@ protected:
         spacing = make<QSpinBox>(central, "SpinEditEspace");
         spacing->setRange(1, 30);
         spacing->setValue(1);
-        koch = make<QCheckBox>(central, "CheckBoxKOCH");
-        lessonSet = make<QLabel>(central, "LabelCurrentLessonSet");
-        occurrence = make<QLabel>(central, "LabelOccurence");
         localFull = make<QLabel>(central, "LabelLocalPlein");
-        shortcutFull = make<QLabel>(central, "LabelShortcutPlein");
-        examPanel = make<QWidget>(central, "PanelExamen");
         quit = make<QPushButton>(central, "ButtonQuitter");
-        audio = make<QGroupBox>(central, "GroupBoxAudioMonitor");
 
         InstallLanguages(&window);
         window.show();
@@ -299,15 +290,9 @@ protected:
 
     Timing timing;
     QMainWindow window;
-    QAction *lettersFigures = nullptr, *exam = nullptr, *quizPseudorandom = nullptr;
-    QPushButton *replay = nullptr, *hide = nullptr, *quit = nullptr;
-    QPlainTextEdit *memo = nullptr;
-    QLabel *realSpeed = nullptr, *lessonSet = nullptr, *occurrence = nullptr, *localFull = nullptr,
-           *shortcutFull = nullptr;
+    QPushButton *replay = nullptr, *quit = nullptr;
+    QLabel *realSpeed = nullptr, *localFull = nullptr;
     QSpinBox *speed = nullptr, *spacing = nullptr;
-    QCheckBox *koch = nullptr;
-    QWidget *examPanel = nullptr;
-    QGroupBox *audio = nullptr;
 };
 
 TEST_F(LanguageSwitchTest, SpanishFromTheMenu)
@@ -315,7 +300,6 @@ TEST_F(LanguageSwitchTest, SpanishFromTheMenu)
     item("Espagnol1")->trigger();
 
     EXPECT_EQ(window.windowTitle(), QStringLiteral("KESTRELON 5.2.9 - EL PROFESOR Y ENTRENADOR DE CÓDIGO MORSE"));
-    EXPECT_EQ(replay->text(), QStringLiteral("Reprod. &texto"));
     EXPECT_EQ(realSpeed->text(), QStringLiteral("Velocidad effectiva (ppm) = 12.0"));
     EXPECT_EQ(quit->text(), QStringLiteral("&Salir"));
     EXPECT_EQ(checkedItems(), std::vector<QString>{QStringLiteral("Espagnol1")});
@@ -324,7 +308,6 @@ TEST_F(LanguageSwitchTest, SpanishFromTheMenu)
     EXPECT_TRUE(CurrentHelpFile().endsWith(QStringLiteral("/kestrelon_es.chm")));
     EXPECT_EQ(item("Espagnol1")->text(), QStringLiteral("E&spañol"));
     EXPECT_EQ(item("Magyar1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F6));
-    EXPECT_EQ(audio->title(), QStringLiteral("Decodificación de audio"));
 }
 
 // Each item gives the window a title of its own, with the program's name and version.
@@ -367,7 +350,6 @@ TEST_F(LanguageSwitchTest, StartupReclicksEnglishButKeepsAChosenLanguage)
     window.setWindowTitle(QStringLiteral("design"));
     ApplyStartupLanguage();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("KESTRELON 5.2.9 - THE  MORSE  CODE  TEACHER  &  TRAINER"));
-    EXPECT_EQ(replay->text(), QStringLiteral("Replay &Text"));
     EXPECT_EQ(checkedItems(), std::vector<QString>{QStringLiteral("English1")});
 
     Deutsch1Click();
@@ -376,33 +358,14 @@ TEST_F(LanguageSwitchTest, StartupReclicksEnglishButKeepsAChosenLanguage)
     EXPECT_EQ(window.windowTitle(), QStringLiteral("design"));
 }
 
-TEST_F(LanguageSwitchTest, StateCaptionsFollowTheState)
+TEST_F(LanguageSwitchTest, TheLocalCharactersFullLabelFollowsTheLanguageWhenShown)
 {
-    // A memo whose text colour equals its background hides its text.
-    QPalette palette = memo->palette();
-    palette.setColor(QPalette::Text, palette.color(QPalette::Base));
-    memo->setPalette(palette);
-    bool replayCaption = false;
-    languageSources().typingReplay = [&] { return replayCaption; };
     localFull->setText(QStringLiteral("The local characters page is full !"));
-    shortcutFull->clear();
-
     Espagnol1Click();
-    EXPECT_EQ(hide->text(), QStringLiteral("Mostrar"));
-    EXPECT_EQ(replay->text(), QStringLiteral("Contin. &texto"));
-    EXPECT_EQ(lessonSet->text(), QStringLiteral("El conjunto actual de lecciones es: LOCAL"));
-    EXPECT_TRUE(occurrence->text().isEmpty());
     EXPECT_EQ(localFull->text(), QStringLiteral("La página de caracteres locales está llena!"));
-    EXPECT_TRUE(shortcutFull->text().isEmpty());
-
-    // Settings read after the switch change the state; start-up refreshes the captions.
-    koch->setChecked(true);
-    quizPseudorandom->setChecked(true);
-    replayCaption = true;
-    RefreshStateCaptions();
-    EXPECT_EQ(lessonSet->text(), QStringLiteral("El conjunto actual de lecciones es: KOCH"));
-    EXPECT_EQ(occurrence->text(), QStringLiteral("(Frecuencia igual)"));
-    EXPECT_EQ(replay->text(), QStringLiteral("Reprod. &texto"));
+    localFull->clear();
+    English1Click();
+    EXPECT_TRUE(localFull->text().isEmpty());
 }
 
 TEST_F(LanguageSwitchTest, RealSpeedHintOnlyWhenTheSpeedDiffers)
@@ -416,34 +379,6 @@ TEST_F(LanguageSwitchTest, RealSpeedHintOnlyWhenTheSpeedDiffers)
     RefreshStateCaptions();
     EXPECT_EQ(realSpeed->text(), QStringLiteral("Vitesse réelle (mots/min) = 9.2"));
     EXPECT_EQ(speed->toolTip(), realSpeed->text());
-}
-
-TEST_F(LanguageSwitchTest, ExamIsOfferedInFrenchOnly)
-{
-    Francais1Click();
-    EXPECT_TRUE(exam->isEnabled());
-    exam->setChecked(true);
-    int lettersFiguresClicks = 0;
-    QObject::connect(lettersFigures, &QAction::triggered, [&] {
-        ++lettersFiguresClicks;
-        exam->setChecked(false);
-    });
-    RefreshStateCaptions();
-    Francais1Click(); // already checked: nothing
-    EXPECT_EQ(lettersFiguresClicks, 0);
-
-    Italiano1Click();
-    EXPECT_EQ(lettersFiguresClicks, 1);
-    EXPECT_FALSE(exam->isEnabled());
-    EXPECT_TRUE(examPanel->isHidden());
-
-    English1Click();
-    EXPECT_EQ(lettersFiguresClicks, 1);
-
-    Francais1Click();
-    EXPECT_TRUE(exam->isEnabled());
-    EXPECT_TRUE(examPanel->isHidden()); // the exam is no longer the chosen set
-    EXPECT_EQ(examPanel->pos(), QPoint(8, 16));
 }
 
 // A side window with one caption of its own.
@@ -524,33 +459,138 @@ TEST(ProgramSummaries, FollowSettingsInTwoLanguages)
 
 namespace {
 
-TEST_F(LanguageSwitchTest, ModeTitleFollowsTheChosenSetOrLesson)
+// The modes' own captions follow a switch in the program's windows.
+class ProgramLanguageSwitch : public ::testing::Test
 {
-    auto *quizTitle = make<QLineEdit>(window.centralWidget(), "EditCaractersQuiz");
-    QWidget report;
-    report.setObjectName(QStringLiteral("FormReport"));
-    auto *reportTitle = make<QLabel>(&report, "Label1");
-    auto *lessons = make<QListWidget>(window.centralWidget(), "BoxCaracteresChoix");
-    for (int i = 0; i < 20; ++i)
-        lessons->addItem(QStringLiteral("lesson %1").arg(i));
-    QMenu *sets = window.menuBar()->addMenu(QStringLiteral("Sets"));
-    QAction *letters = addItem(sets, "MenuLetters", "&Letters");
-    QAction *choice = addItem(sets, "MenuChoixCaracteres", "&Choice of characters");
-    QAction *local = addItem(sets, "MenuLocal", "L&ocal");
+protected:
+    void SetUp() override { shelltest::ensureWindows(); }
 
-    // The item's own caption, in the language the switch gave it (the random module's texts
-    // translate these items once it has been built in this process).
-    letters->setChecked(true);
+    template <typename T> static T *control(const char *name)
+    {
+        T *found = shelltest::control<T>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+};
+
+TEST_F(ProgramLanguageSwitch, ReplayAndAudioCaptionsFollowTheLanguage)
+{
+    auto *replay = control<QAbstractButton>("ButtonReplayText");
+    auto *audio = control<QGroupBox>("GroupBoxAudioMonitor");
+    ASSERT_TRUE(replay && audio);
+    Espagnol1Click();
+    EXPECT_EQ(replay->text(), QStringLiteral("Reprod. &texto"));
+    EXPECT_EQ(audio->title(), QStringLiteral("Decodificación de audio"));
+
+    // Start-up clicks English again while it is the checked language.
+    English1Click();
+    replay->setText(QStringLiteral("design"));
+    ApplyStartupLanguage();
+    EXPECT_EQ(replay->text(), QStringLiteral("Replay &Text"));
+}
+
+TEST_F(ProgramLanguageSwitch, StateCaptionsFollowTheState)
+{
+    auto *memo = control<QWidget>("MemoRandom");
+    auto *hide = control<QAbstractButton>("ButtonHide");
+    auto *replay = control<QAbstractButton>("ButtonReplayText");
+    auto *lessonSet = control<QLabel>("LabelCurrentLessonSet");
+    auto *occurrence = control<QLabel>("LabelOccurence");
+    auto *shortcutFull = control<QLabel>("LabelShortcutPlein");
+    auto *koch = control<QCheckBox>("CheckBoxKOCH");
+    auto *quizPseudorandom = control<QAction>("MenuQuizPseudorandom");
+    ASSERT_TRUE(memo && hide && replay && lessonSet && occurrence && shortcutFull && koch && quizPseudorandom);
+    // A memo whose text colour equals its background hides its text.
+    QPalette palette = memo->palette();
+    palette.setColor(QPalette::Text, palette.color(QPalette::Base));
+    memo->setPalette(palette);
+    TypingReplay = false;
+    koch->setChecked(false);
+    quizPseudorandom->setChecked(false);
+    shortcutFull->clear();
+
+    Espagnol1Click();
+    EXPECT_EQ(hide->text(), QStringLiteral("Mostrar"));
+    EXPECT_EQ(replay->text(), QStringLiteral("Contin. &texto"));
+    EXPECT_EQ(lessonSet->text(), QStringLiteral("El conjunto actual de lecciones es: LOCAL"));
+    EXPECT_TRUE(occurrence->text().isEmpty());
+    EXPECT_TRUE(shortcutFull->text().isEmpty());
+
+    // Settings read after the switch change the state; start-up refreshes the captions.
+    koch->setChecked(true);
+    quizPseudorandom->setChecked(true);
+    TypingReplay = true;
+    RefreshStateCaptions();
+    EXPECT_EQ(lessonSet->text(), QStringLiteral("El conjunto actual de lecciones es: KOCH"));
+    EXPECT_EQ(occurrence->text(), QStringLiteral("(Frecuencia igual)"));
+    EXPECT_EQ(replay->text(), QStringLiteral("Reprod. &texto"));
+}
+
+TEST_F(ProgramLanguageSwitch, ExamIsOfferedInFrenchOnly)
+{
+    auto *exam = control<QAction>("menuExamen");
+    auto *lettersFigures = control<QAction>("MenuLettersFigures");
+    auto *examPanel = control<QWidget>("PanelExamen");
+    ASSERT_TRUE(exam && lettersFigures && examPanel);
+    Francais1Click();
+    EXPECT_TRUE(exam->isEnabled());
+    exam->setChecked(true);
+    int lettersFiguresClicks = 0;
+    QObject::connect(lettersFigures, &QAction::triggered, [&] {
+        ++lettersFiguresClicks;
+        exam->setChecked(false);
+    });
+    RefreshStateCaptions();
+    Francais1Click(); // already checked: nothing
+    EXPECT_EQ(lettersFiguresClicks, 0);
+
+    Italiano1Click();
+    EXPECT_EQ(lettersFiguresClicks, 1);
+    EXPECT_FALSE(exam->isEnabled());
+    EXPECT_TRUE(examPanel->isHidden());
+
+    English1Click();
+    EXPECT_EQ(lettersFiguresClicks, 1);
+
+    Francais1Click();
+    EXPECT_TRUE(exam->isEnabled());
+    EXPECT_TRUE(examPanel->isHidden()); // the exam is no longer the chosen set
+    EXPECT_EQ(examPanel->pos(), QPoint(8, 16));
+}
+
+TEST_F(ProgramLanguageSwitch, ModeTitleFollowsTheChosenSetOrLesson)
+{
+    BuildQuizReportWindow();
+    auto *quizTitle = control<QLineEdit>("EditCaractersQuiz");
+    auto *reportTitle = FormReport ? FormReport->findChild<QLabel *>(QStringLiteral("Label1")) : nullptr;
+    auto *lessons = control<QComboBox>("BoxCaracteresChoix");
+    auto *koch = control<QCheckBox>("CheckBoxKOCH");
+    ASSERT_TRUE(quizTitle && reportTitle && lessons && koch);
+    ASSERT_GE(lessons->count(), 5);
+    std::vector<QAction *> sets;
+    for (const char *name : {"MenuLetters", "MenuFigures", "MenuStops", "MenuLocal", "MenuLettersFigures", "MenuAll",
+                             "MenuListWords", "MenuChoixCaracteres", "menuExamen"})
+        sets.push_back(control<QAction>(name));
+    const auto choose = [&sets](QAction *item) {
+        for (QAction *set : sets)
+            set->setChecked(set == item);
+    };
+    QAction *letters = control<QAction>("MenuLetters");
+    QAction *choice = control<QAction>("MenuChoixCaracteres");
+    QAction *local = control<QAction>("MenuLocal");
+
+    // The item's own caption, in the language the switch gave it.
+    choose(letters);
     Deutsch1Click();
     EXPECT_EQ(quizTitle->text(), QLatin1Char(' ') + CaptionOf(letters));
     EXPECT_EQ(reportTitle->text(), QLatin1Char(' ') + CaptionOf(letters));
 
-    letters->setChecked(false);
-    choice->setChecked(true);
+    choose(choice);
+    lessons->setCurrentIndex(-1);
     English1Click();
     EXPECT_EQ(quizTitle->text(), QLatin1Char(' ') + CaptionOf(choice)); // no lesson selected
 
-    lessons->setCurrentRow(4);
+    lessons->setCurrentIndex(4);
     languageSources().lessonPage = [] { return 3; };
     koch->setChecked(true);
     Italiano1Click();
@@ -561,8 +601,7 @@ TEST_F(LanguageSwitchTest, ModeTitleFollowsTheChosenSetOrLesson)
     EXPECT_EQ(reportTitle->text(), QStringLiteral("Lecke #45 (helyi)"));
 
     // The local set gives no title: the last one stays.
-    choice->setChecked(false);
-    local->setChecked(true);
+    choose(local);
     English1Click();
     EXPECT_EQ(quizTitle->text(), QStringLiteral("Lecke #45 (helyi)"));
 }
