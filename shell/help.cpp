@@ -462,10 +462,10 @@ void THelpWindow::showContext(int context, Language language)
 
 void THelpWindow::updateTexts()
 {
-    const QString where = shown_ == HelpContents ? PickIn(kHelpContents, language_)
-                          : shown_ < 0           ? QStringLiteral("?")
-                                                 : QString::number(shown_);
-    setWindowTitle(PickIn(kHelpTitle, language_) + QStringLiteral(" [") + where + QLatin1Char(']'));
+    // The page's own title, as its heading reads (a missing page has none).
+    const QString help = PickIn(kHelpTitle, language_);
+    const QString page = shown_ == HelpContents ? PickIn(kHelpContents, language_) : HelpBrowser->documentTitle();
+    setWindowTitle(page.isEmpty() || page == help ? help : help + QStringLiteral(" - ") + page);
     ButtonHelpContents->setText(PickIn(kHelpContents, language_));
     ButtonHelpBack->setText(PickIn(kHelpBack, language_));
 }

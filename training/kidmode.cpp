@@ -15,6 +15,7 @@
 #include "shell/settingskeys.h"
 #include "shell/soundengine.h"
 #include "shell/utilities.h"
+#include "shell/zoom.h"
 #include "training/monitorpanel.h"
 #include "training/typing.h"
 
@@ -31,6 +32,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -267,12 +269,24 @@ QSize kidLeastSize()
     return {shown.right() + 1 + shown.left(), shown.bottom() + 1 + margin};
 }
 
+// The hint lies over the element line, as high as its words wrapped to that width need (two
+// lines in the longer languages), in design pixels as the enlargement takes them.
+void fitKidHint()
+{
+    QLabel *hint = controls().StaticTextKid;
+    const QRect line = DesignGeometry(Monitor().EditMonitor);
+    const int needed = ZoomToDesign(hint->heightForWidth(hint->width())) + 1;
+    hint->setGeometry(line.x(), line.y(), line.width(), std::max(line.height(), needed));
+}
+
 // MenuMonitorTexteClick once the item has toggled.
 void optionToggled(bool checked)
 {
     KidControls &c = controls();
     if (!checked) {
         c.StaticTextKid->hide();
+    OnLanguageSwitch(c.StaticTextKid, fitKidHint);
+    OnZoomChange(c.StaticTextKid, fitKidHint);
         LeaveKidMode();
         return;
     }
@@ -280,6 +294,7 @@ void optionToggled(bool checked)
         EnterKidMode();
         if (auto *box = Form1->findChild<QLineEdit *>(QStringLiteral("Editcaractere")))
             box->setText(QStringLiteral("HELLO"));
+        fitKidHint();
         c.StaticTextKid->show();
         c.StaticTextKid->raise();
     }

@@ -6,6 +6,7 @@
 #include "tests/common/testsupport.h"
 #include "tests/shell/shelltestsupport.h"
 
+#include "shell/languages/languages.h"
 #include "shell/mainwindow.h"
 #include "shell/modes.h"
 #include "shell/settingsgeometry.h"
@@ -148,6 +149,29 @@ TEST_F(KidMode, KeyingTheWordOfTheTypingBoxMakesTheRabbitHopAndSing)
     EXPECT_TRUE(shown("ImageLapin0"));
     EXPECT_FALSE(shown("ImageLapin1") || shown("ImageLapin2") || shown("ImageLapin3"));
     EXPECT_TRUE(output().sounds.back()->empty());
+}
+
+TEST_F(KidMode, TheHintShowsItsWordsWholeOverTheElementLineInEveryLanguageAtEveryStep)
+{
+    auto *hint = control<QLabel>("StaticTextKid");
+    auto *line = control<QLineEdit>("EditMonitor");
+    auto *kid = control<QToolButton>("SpeedButtonKid");
+    // Its words wrapped to its width fit its height, the descenders of the last line too.
+    auto whole = [&] { return hint->height() >= hint->heightForWidth(hint->width()); };
+    for (QAction *step : {Form1->MenuAgrandir200, Form1->MenuAgrandir100}) {
+        ASSERT_TRUE(ClickMenuItem(step));
+        for (char letter : {'D', 'F', 'S', 'E', 'M', 'I', 'P'}) {
+            SCOPED_TRACE(step->objectName().toStdString() + " " + letter);
+            ASSERT_TRUE(ClickLanguageLetter(letter));
+            QTest::mouseClick(kid, Qt::LeftButton);
+            ASSERT_TRUE(shown("StaticTextKid"));
+            EXPECT_TRUE(whole()) << hint->height() << " " << hint->heightForWidth(hint->width());
+            EXPECT_EQ(hint->geometry().topLeft(), line->geometry().topLeft());
+            EXPECT_EQ(hint->width(), line->width());
+            QTest::mouseClick(kid, Qt::LeftButton);
+        }
+    }
+    ASSERT_TRUE(ClickLanguageLetter('E'));
 }
 
 TEST_F(KidMode, TheRabbitHopsUntilTheWordOrTheTypingBoxChanges)
