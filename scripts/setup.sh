@@ -8,6 +8,11 @@ set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config ccache qt6-base-dev portaudio19-dev libasound2-dev
           libgtest-dev libgmock-dev libbenchmark-dev gettext xvfb clang libclang-rt-14-dev
           libcurl4-openssl-dev qt6-translations-l10n)
+# What tests run beside the program: a private sound server (pulseaudio) with its ALSA plugin
+# (libasound2-plugins) and its clients (pulseaudio-utils: parec, pactl, also for the benchmarks);
+# an outside Morse decoder (multimon-ng); xwininfo (x11-utils) and the xauth that xvfb-run needs
+# (only recommended by xvfb) for the window titles on a real X server.
+packages+=(pulseaudio libasound2-plugins pulseaudio-utils multimon-ng x11-utils xauth)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -27,7 +32,8 @@ fi
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${KESTRELON_BUILD_DIR:-$root/build}"
-if [ ! -f "$build/build.ninja" ]; then
+# KESTRELON_CMAKE_ARGS (for instance -DKESTRELON_WERROR=ON) apply to an existing build folder too.
+if [ ! -f "$build/build.ninja" ] || [ -n "${KESTRELON_CMAKE_ARGS:-}" ]; then
     echo "Configuring the build in $build"
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${KESTRELON_CMAKE_ARGS:-} >/dev/null
 fi

@@ -40,6 +40,14 @@ int main(int argc, char **argv)
         asoundrc.close();
         setenv("HOME", home.path().toLocal8Bit().constData(), 1);
         setenv("KESTRELON_TEST_HOME", home.path().toLocal8Bit().constData(), 1);
+        // Where the system lets PulseAudio's clients start a server (autospawn), the sound
+        // library's probe of its devices would start one, and a test that wants no sound device
+        // would find one. The tests' own servers are named to their clients directly.
+        QFile pulse(home.filePath(QStringLiteral("pulse-client.conf")));
+        if (pulse.open(QIODevice::WriteOnly))
+            pulse.write("autospawn = no\n");
+        pulse.close();
+        setenv("PULSE_CLIENTCONFIG", pulse.fileName().toLocal8Bit().constData(), 1);
     }
     setenv("JACK_NO_START_SERVER", "1", 1);
     QApplication app(argc, argv);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStandardPaths>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -162,15 +163,36 @@ bool addFreshStartStep(std::function<void()> step)
     return true;
 }
 
+std::string missingTools(std::initializer_list<Tool> tools)
+{
+    std::string missing;
+    for (const Tool &tool : tools) {
+        bool there = false;
+        if (tool.name[0] == '/') {
+            glob_t found{};
+            there = ::glob(tool.name, 0, nullptr, &found) == 0;
+            ::globfree(&found);
+        } else {
+            there = !QStandardPaths::findExecutable(QString::fromLatin1(tool.name)).isEmpty();
+        }
+        if (!there)
+            missing += std::string(missing.empty() ? "needs " : ", ") + tool.name + " (Debian package "
+                + tool.package + ")";
+    }
+    return missing;
+}
+
+bool toolsRequired()
+{
+    return qEnvironmentVariable("KESTRELON_REQUIRE_TOOLS") == QLatin1String("1");
+}
+
 SilentSoundServer::SilentSoundServer(const QString &folder)
     : m_path(QDir(folder).filePath(QStringLiteral("pulse.sock")).toLocal8Bit())
 {
-    glob_t found{};
-    const bool plugin = ::glob("/usr/lib/*/alsa-lib/libasound_module_pcm_pulse.so", 0, nullptr, &found) == 0;
-    ::globfree(&found);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (!plugin || std::size_t(m_path.size()) >= sizeof address.sun_path)
+    if (std::size_t(m_path.size()) >= sizeof address.sun_path)
         return;
     std::memcpy(address.sun_path, m_path.constData(), std::size_t(m_path.size()));
     m_socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);

@@ -5,6 +5,7 @@
 class QWidget;
 #include <cstddef>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,33 @@ bool addFreshStartStep(std::function<void()> step);
 // limit + 1 bytes (lines of "cq"), the first and the last made in folder.
 std::vector<std::string> inputsThatNeverEnd(const QString &folder, std::size_t limit);
 
+// An outside program or file that a test needs: a program looked for on the PATH, or an
+// absolute path (a glob pattern), with the Debian package that the set-up installs it from.
+struct Tool {
+    const char *name;
+    const char *package;
+};
+
+// "" when every tool is there; else which are missing and their packages, for the skip.
+std::string missingTools(std::initializer_list<Tool> tools);
+
+// Whether a missing tool fails the test instead of skipping it: set KESTRELON_REQUIRE_TOOLS=1
+// where the set-up has installed everything (CI), so that a test never skips there unseen.
+bool toolsRequired();
+
+// Skips the test (fails it where tools are required) unless every tool given is there.
+#define SKIP_WITHOUT_TOOLS(...)                                                                   \
+    do {                                                                                           \
+        if (const std::string missing_ = testsupport::missingTools({__VA_ARGS__}); !missing_.empty()) { \
+            if (testsupport::toolsRequired())                                                      \
+                FAIL() << missing_ << " (KESTRELON_REQUIRE_TOOLS is set)";                         \
+            GTEST_SKIP() << missing_;                                                              \
+        }                                                                                          \
+    } while (false)
+
+// PulseAudio's plugin for ALSA, through which the sound library reaches a sound server.
+inline constexpr Tool PulsePlugin{"/usr/lib/*/alsa-lib/libasound_module_pcm_pulse.so", "libasound2-plugins"};
+
 // A sound server that takes connections and never answers, as a frozen one does: a socket in
 // `folder` that listens and is never read, reached by the sound library through PulseAudio's
 // plugin for ALSA. Whoever connects waits until close(), which turns them away.
@@ -47,7 +75,7 @@ public:
     SilentSoundServer(const SilentSoundServer &) = delete;
     SilentSoundServer &operator=(const SilentSoundServer &) = delete;
 
-    // False without the plugin, or when the socket could not be made.
+    // False when the socket could not be made. Clients reach it through PulsePlugin.
     bool usable() const { return m_socket >= 0; }
     // The ALSA configuration (an .asoundrc) whose default devices go to it.
     QByteArray alsaConfiguration() const;

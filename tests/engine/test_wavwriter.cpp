@@ -217,9 +217,8 @@ TEST(WavFileTest, AFailedWriteLeavesNoHalfFileAndTheOldOneAsItWas)
 // An outside Morse decoder reads the recording back (skipped where none is installed).
 TEST(WavFileTest, AnOutsideDecoderReadsTheRecordingBack)
 {
+    SKIP_WITHOUT_TOOLS({"multimon-ng", "multimon-ng"});
     const QString decoder = QStandardPaths::findExecutable(QStringLiteral("multimon-ng"));
-    if (decoder.isEmpty())
-        GTEST_SKIP() << "multimon-ng is not installed";
     Recorder r;
     r.timing.setSpeed(20);
     ASSERT_EQ(r.record(" paris paris ", Mono16).error, 0);

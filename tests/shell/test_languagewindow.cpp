@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -54,9 +53,7 @@ class LanguageWindow : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty() ||
-            QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty())
-            GTEST_SKIP() << "needs xvfb-run and xwininfo";
+        SKIP_WITHOUT_TOOLS({"xvfb-run", "xvfb"}, {"xauth", "xauth"}, {"xwininfo", "x11-utils"});
         ASSERT_TRUE(home.isValid());
     }
 
