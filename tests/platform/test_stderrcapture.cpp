@@ -60,4 +60,30 @@ TEST(StderrCapture, AFailureIsToldInTheLibrarysWordsOnceNotByItsChatter)
     EXPECT_NE(shown.find("kestrelon: no sound input: Invalid card index 97\n"), std::string::npos) << shown;
 }
 
+// Only the empty line that ALSA adds after its own message goes with it: the empty lines of
+// anything else (a sanitizer's report, a message of the program's own in paragraphs) stay.
+TEST(StderrCapture, AnEmptyLineIsDroppedOnlyAfterTheLibrariesChatter)
+{
+    testing::internal::CaptureStderr();
+    {
+        StderrCapture capture;
+        std::fputs("\n"
+                   "==4242==ERROR: AddressSanitizer: heap-use-after-free\n"
+                   "\n"
+                   "SUMMARY: AddressSanitizer: heap-use-after-free\n"
+                   "ALSA lib pcm.c:2666:(snd_pcm_open_noupdate) Unknown PCM default\n"
+                   "\n"
+                   "kestrelon: after the chatter\n"
+                   "\n",
+                   stderr);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "\n"
+              "==4242==ERROR: AddressSanitizer: heap-use-after-free\n"
+              "\n"
+              "SUMMARY: AddressSanitizer: heap-use-after-free\n"
+              "kestrelon: after the chatter\n"
+              "\n");
+}
+
 } // namespace

@@ -143,4 +143,32 @@ TEST(UserFile, AFileOverTheLimitGivesItsFirstBytesToAReaderThatStopsByItself)
     EXPECT_EQ(userfile::WritableTarget(link), EINVAL);
 }
 
+// Word lists, texts and settings are often links into a folder of the user's own: the reader
+// and the writers' check look at the file a link names, through any chain of links.
+TEST(UserFile, ALinkIsTakenForTheFileItNames)
+{
+    QTemporaryDir folder;
+    const auto at = [&](const char *name) { return folder.filePath(QString::fromLatin1(name)).toStdString(); };
+    std::ofstream(at("words.txt"), std::ios::binary) << "cq de";
+    ASSERT_EQ(::symlink("words.txt", at("link.txt").c_str()), 0);
+    ASSERT_EQ(::symlink(at("link.txt").c_str(), at("chain.txt").c_str()), 0);
+    ASSERT_EQ(::symlink(folder.path().toStdString().c_str(), at("folder").c_str()), 0);
+    ASSERT_EQ(::symlink("none.txt", at("dangling.txt").c_str()), 0);
+    ASSERT_EQ(::symlink("loop.txt", at("loop.txt").c_str()), 0);
+
+    for (const char *link : {"link.txt", "chain.txt"}) {
+        SCOPED_TRACE(link);
+        EXPECT_EQ(ReadUserFile(at(link), 64).bytes, "cq de");
+        EXPECT_TRUE(userfile::OpensForReading(at(link)));
+        EXPECT_EQ(userfile::WritableTarget(at(link)), 0);
+    }
+    EXPECT_EQ(ReadUserFile(at("folder"), 64).status, ReadStatus::NotAFile);
+    EXPECT_EQ(userfile::WritableTarget(at("folder")), EISDIR);
+    // Nothing behind the link yet: written, the file is made where it points.
+    EXPECT_EQ(ReadUserFile(at("dangling.txt"), 64).status, ReadStatus::Missing);
+    EXPECT_EQ(userfile::WritableTarget(at("dangling.txt")), 0);
+    EXPECT_EQ(ReadUserFile(at("loop.txt"), 64).errorNumber, ELOOP);
+    EXPECT_EQ(userfile::WritableTarget(at("loop.txt")), ELOOP);
+}
+
 } // namespace
