@@ -281,6 +281,12 @@ QImage DrawInterfaceSchematics()
     QImage sheet(SchematicsWidth, SchematicsHeight, QImage::Format_RGB32);
     sheet.fill(Qt::white);
     QPainter p(&sheet);
+    PaintInterfaceSchematics(p);
+    return sheet;
+}
+
+void PaintInterfaceSchematics(QPainter &p)
+{
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(Qt::black, 2));
     QFont font = p.font();
@@ -298,7 +304,6 @@ QImage DrawInterfaceSchematics()
     drawSerial(p);
     p.drawLine(20, 322, SchematicsWidth - 20, 322);
     drawParallel(p);
-    return sheet;
 }
 
 bool ProvideSchematicsFile(const QString &path)

@@ -9,10 +9,15 @@
 #include <QImage>
 #include <QString>
 
+class QPainter;
+
 inline constexpr int SchematicsWidth = 800;
 inline constexpr int SchematicsHeight = 600;
 
 QImage DrawInterfaceSchematics();
+
+// Draws the same picture with `p`, on a device of SchematicsWidth x SchematicsHeight.
+void PaintInterfaceSchematics(QPainter &p);
 
 // Writes the picture to `path` (BMP) unless a file is there already. True when a file is
 // there afterwards; a folder that cannot be written gives false, with no message.
