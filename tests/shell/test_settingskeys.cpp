@@ -135,7 +135,7 @@ TEST(SettingsKeys, RepeatedKeysLastWinsPasswordAppendsBadNumberIgnored)
     EXPECT_EQ(it->value, "bflq{\x87");
 }
 
-TEST(SettingsKeys, KeysOfPartsNotBuiltAndUnknownKeysAreWrittenBackInOrderOnceEach)
+TEST(SettingsKeys, KeysNoModuleHoldsAndUnknownKeysAreWrittenBackInOrderOnceEach)
 {
     SettingsRegistry registry;
     Model model;

@@ -120,7 +120,7 @@ TEST(LessonEditor, NumberAndText)
 
 TEST(LessonImport, GoodDuplicateCommentAndBlankLines)
 {
-    // The Part's example, with a duplicate, other line ends, case, a BOM and a tab.
+    // A lesson file as a user writes one: a comment, a duplicate, other line ends, case, a BOM and a tab.
     const ImportResult read = ParseLessonFile("\xEF\xBB\xBF// my lessons, with a comment longer than fifty-five characters\r\n"
                                               "  a b c  \r\n"
                                               "\r\n"

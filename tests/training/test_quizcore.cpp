@@ -35,7 +35,7 @@ Judgement askAndAnswer(Core &core, bool right, const Options &options = {}, int 
 
 } // namespace
 
-TEST(QuizRules, ARightAWrongAndATimeOutCountAndAdaptAsSpecified)
+TEST(QuizRules, ARightAWrongAndATimeOutCountAndAdaptTheSpeedAndTheAnswerTime)
 {
     Options adapt;
     adapt.variableSpeed = true;
