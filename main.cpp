@@ -1,6 +1,7 @@
 #include "modules.h"
 #include "platform/portaudiosession.h"
 #include "shell/startup.h"
+#include "shell/unixsignals.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -41,8 +42,10 @@ int main(int argc, char **argv)
     // without those ends. The settings are written by now.
     if (!PortAudioSession::idle()) {
         PortAudioSession::releaseStandardError();
+        ReportQuitTime();
         std::fflush(nullptr);
         ::_exit(result);
     }
+    ReportQuitTime();
     return result;
 }

@@ -6,8 +6,11 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -18,9 +21,58 @@ std::function<void()> signalAction;
 
 constexpr int QuitSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
+// The quit's own time: from the first quit signal to the end of the run, less what the main
+// thread spent waiting for a processor meanwhile (its run delay), so that a crowded machine
+// does not pass for a quit that waits on something.
+struct QuitMoment {
+    long long monotonicNs = 0;
+    long long runDelayNs = 0;
+};
+bool timingQuit = false;
+std::atomic<bool> quitSignalled{false}; // taken by the first quit signal's handler
+std::atomic<bool> quitStamped{false};   // set once it has written quitSignalAt
+QuitMoment quitSignalAt;
+
+// Async-signal-safe: raw calls only, no allocation. -1 where the kernel keeps no statistics.
+long long mainThreadRunDelayNs()
+{
+    // "time on the processor, time waiting for one, time slices" of the main thread.
+    const int fd = ::open("/proc/self/schedstat", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    char text[96];
+    const ssize_t n = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (n <= 0)
+        return -1;
+    int field = 0;
+    long long value = 0;
+    for (ssize_t i = 0; i < n; ++i) {
+        if (text[i] == ' ') {
+            if (field == 1)
+                break;
+            ++field;
+        } else if (field == 1 && text[i] >= '0' && text[i] <= '9') {
+            value = value * 10 + (text[i] - '0');
+        }
+    }
+    return field == 1 ? value : -1;
+}
+
+QuitMoment now()
+{
+    timespec t {};
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
+    return {static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec, mainThreadRunDelayNs()};
+}
+
 extern "C" void onQuitSignal(int)
 {
     const int savedErrno = errno;
+    if (timingQuit && !quitSignalled.exchange(true)) {
+        quitSignalAt = now();
+        quitStamped.store(true, std::memory_order_release);
+    }
     const char byte = 1;
     // Async-signal-safe; a full pipe already holds a pending request.
     [[maybe_unused]] ssize_t written = ::write(signalPipe[1], &byte, 1);
@@ -89,6 +141,7 @@ void catchEndingSignals()
 
 void InstallQuitSignals(std::function<void()> onSignal)
 {
+    timingQuit = qEnvironmentVariableIsSet("KESTRELON_REPORT_STARTUP");
     signalAction = std::move(onSignal);
     catchEndingSignals();
     if (signalPipe[0] >= 0)
@@ -118,4 +171,16 @@ void UninstallQuitSignals()
     for (int sig : QuitSignals)
         catchEnding(sig);
     signalAction = nullptr;
+}
+
+void ReportQuitTime()
+{
+    if (!quitStamped.load(std::memory_order_acquire))
+        return;
+    const QuitMoment end = now();
+    const QuitMoment start = quitSignalAt;
+    const long long waited = start.runDelayNs >= 0 && end.runDelayNs >= 0 ? end.runDelayNs - start.runDelayNs : 0;
+    std::fprintf(stderr, "kestrelon: quit took %lld ms, %lld ms of it waiting for a processor\n",
+                 (end.monotonicNs - start.monotonicNs) / 1000000, waited / 1000000);
+    std::fflush(stderr);
 }

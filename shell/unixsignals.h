@@ -21,3 +21,9 @@ void InstallQuitSignals(std::function<void()> onSignal);
 // ending signals do (keying outputs to key-up first, then the default action), so a signal
 // during the last clean-up ends it as usual.
 void UninstallQuitSignals();
+
+// With KESTRELON_REPORT_STARTUP set, once a quit signal came: writes on the standard error
+// how long the quit has taken since, and how much of that the main thread spent waiting for a
+// processor ("kestrelon: quit took 140 ms, 20 ms of it waiting for a processor"). A wait
+// under way when the signal came counts whole, so the second may exceed the first.
+void ReportQuitTime();

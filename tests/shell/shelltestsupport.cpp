@@ -39,9 +39,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <set>
 #include <sys/prctl.h>
@@ -297,6 +299,16 @@ bool ProgramRun::waitForCleanExit(int timeoutMs)
     }
     errors();
     return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+}
+
+int ProgramRun::quitMs()
+{
+    static const QRegularExpression report(
+        QStringLiteral("kestrelon: quit took (\\d+) ms, (\\d+) ms of it waiting for a processor"));
+    const QRegularExpressionMatch m = report.match(QString::fromUtf8(errors()));
+    // A wait for a processor under way at the signal is counted whole once it ends: the
+    // difference may then fall below zero.
+    return m.hasMatch() ? std::max(0, m.captured(1).toInt() - m.captured(2).toInt()) : -1;
 }
 
 QByteArray ProgramRun::errors()

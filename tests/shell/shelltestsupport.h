@@ -88,6 +88,10 @@ public:
     qint64 processId() const { return m_process.processId(); }
     // Waits for the end of the program; true when it ended by itself with exit code 0.
     bool waitForCleanExit(int timeoutMs);
+    // Once it has ended after a quit signal: the quit's own time in ms, from the signal to the
+    // end, less what its main thread spent waiting for a processor (so a crowded machine does
+    // not count); -1 when the program did not report it.
+    int quitMs();
 
     // What the program wrote on its standard error so far.
     QByteArray errors();
