@@ -9,9 +9,9 @@ build="${KESTRELON_FUZZ_BUILD_DIR:-$root/build-fuzz}"
 seconds="${FUZZ_SECONDS:-30}"
 targets=(newspage lessonfile)
 
-if [ ! -f "$build/build.ninja" ]; then
+if [ ! -f "$build/build.ninja" ] || [ -n "${KESTRELON_CMAKE_ARGS:-}" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-        -DKESTRELON_FUZZ=ON -DKESTRELON_TESTS=OFF -DKESTRELON_BENCH=OFF >/dev/null
+        -DKESTRELON_FUZZ=ON -DKESTRELON_TESTS=OFF -DKESTRELON_BENCH=OFF ${KESTRELON_CMAKE_ARGS:-} >/dev/null
 fi
 cmake --build "$build" --target "${targets[@]/#/fuzz_}" -- --quiet
 

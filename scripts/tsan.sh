@@ -6,9 +6,9 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${KESTRELON_TSAN_BUILD_DIR:-$root/build-tsan}"
 
-if [ ! -f "$build/build.ninja" ]; then
+if [ ! -f "$build/build.ninja" ] || [ -n "${KESTRELON_CMAKE_ARGS:-}" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DKESTRELON_SANITIZE=thread -DKESTRELON_BENCH=OFF >/dev/null
+        -DKESTRELON_SANITIZE=thread -DKESTRELON_BENCH=OFF ${KESTRELON_CMAKE_ARGS:-} >/dev/null
 fi
 cmake --build "$build" --target test_devices test_engine -- --quiet
 

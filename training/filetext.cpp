@@ -567,7 +567,7 @@ void BuildFileTextModule(TForm1 &f)
         module.FileSelection = filetext::JoinLines(module.FileTextLines);
     });
 
-    const auto button = [&m](const char *name, int left, int width) {
+    const auto button = [](const char *name, int left, int width) {
         auto *b = new QPushButton(m.PanelFile);
         b->setObjectName(QString::fromLatin1(name));
         b->setGeometry(left, 240, width, 30);

@@ -119,7 +119,7 @@ void BuildMaskedTextPanel(TForm1 &f)
     label(p.PanelMaskedText, "LabelMaskedText", "Texts will be ignored between those two characters", {10, 30, 360, 18});
     QLabel *start = label(p.PanelMaskedText, "LabelStartMaskedText", "Start", {10, 60, 60, 22});
     QLabel *end = label(p.PanelMaskedText, "LabelEndMaskedText", "End", {160, 60, 60, 22});
-    const auto edit = [&p](const char *name, int left) {
+    const auto edit = [](const char *name, int left) {
         auto *e = new QLineEdit(p.PanelMaskedText);
         e->setObjectName(QString::fromLatin1(name));
         e->setGeometry(left, 60, 40, 24);
@@ -131,7 +131,7 @@ void BuildMaskedTextPanel(TForm1 &f)
     p.EditEndMaskedText = edit("EditEndMaskedText", 230);
     NameAfter(p.EditStartMaskedText, start);
     NameAfter(p.EditEndMaskedText, end);
-    const auto button = [&p](const char *name, const char *caption, int left, void (*handler)()) {
+    const auto button = [](const char *name, const char *caption, int left, void (*handler)()) {
         auto *b = new QPushButton(QString::fromLatin1(caption), p.PanelMaskedText);
         b->setObjectName(QString::fromLatin1(name));
         b->setGeometry(left, 105, 90, 28);

@@ -609,7 +609,9 @@ void BuildRandomMenus(RandomModule &r)
     const std::pair<QAction *, QAction *> twins[] = {
         {r.MenuHide, r.PopHideRandomA}, {r.menuShow, r.PopShowRandomA},
         {r.MenuCacherText, r.PopHideFileA}, {r.menuMontrerText, r.PopShowFileA}};
-    for (const auto &[item, twin] : twins) {
+    for (const auto &[first, second] : twins) {
+        // Copies: clang before 16 cannot capture a structured binding.
+        QAction *item = first, *twin = second;
         QObject::connect(item, &QAction::triggered, twin, [item, twin] { twin->setChecked(item->isChecked()); });
         QObject::connect(twin, &QAction::triggered, item, [item, twin] { item->setChecked(twin->isChecked()); });
     }

@@ -209,7 +209,8 @@ TEST_F(JongWindow, TheStatisticsCountDealsAndReplaysAndComeBackFromTheSettingsFi
 
 TEST_F(JongWindow, TheHintLightsTheFreePairInTurnAndAClickEndsIt)
 {
-    const auto [first, second] = w->Game.hintPair;
+    // Named copies: clang before 16 cannot capture a structured binding.
+    const auto first = w->Game.hintPair.first, second = w->Game.hintPair.second;
     w->MenuConseil->trigger();
     EXPECT_EQ(w->Tiles[first]->picture().size(), 8);
     ASSERT_TRUE(testsupport::waitFor([&] { return w->Tiles[second]->picture().size() == 8; }));

@@ -322,7 +322,7 @@ protected:
         QString shown;
         *warning = false;
         auto *poll = new QTimer;
-        QObject::connect(poll, &QTimer::timeout, poll, [&, poll] {
+        QObject::connect(poll, &QTimer::timeout, poll, [&] {
             if (auto *box = FormInfo->findChild<QMessageBox *>(QStringLiteral("ReleaseFailureBox"));
                 box && box->isVisible()) {
                 *warning = true;
