@@ -1,6 +1,7 @@
 #include "shell/unixsignals.h"
 
 #include "engine/keyingsafety.h"
+#include "platform/rundelay.h"
 #include "platform/stderrcapture.h"
 
 #include <QCoreApplication>
@@ -33,37 +34,11 @@ std::atomic<bool> quitSignalled{false}; // taken by the first quit signal's hand
 std::atomic<bool> quitStamped{false};   // set once it has written quitSignalAt
 QuitMoment quitSignalAt;
 
-// Async-signal-safe: raw calls only, no allocation. -1 where the kernel keeps no statistics.
-long long mainThreadRunDelayNs()
-{
-    // "time on the processor, time waiting for one, time slices" of the main thread.
-    const int fd = ::open("/proc/self/schedstat", O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    char text[96];
-    const ssize_t n = ::read(fd, text, sizeof text - 1);
-    ::close(fd);
-    if (n <= 0)
-        return -1;
-    int field = 0;
-    long long value = 0;
-    for (ssize_t i = 0; i < n; ++i) {
-        if (text[i] == ' ') {
-            if (field == 1)
-                break;
-            ++field;
-        } else if (field == 1 && text[i] >= '0' && text[i] <= '9') {
-            value = value * 10 + (text[i] - '0');
-        }
-    }
-    return field == 1 ? value : -1;
-}
-
 QuitMoment now()
 {
     timespec t {};
     ::clock_gettime(CLOCK_MONOTONIC, &t);
-    return {static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec, mainThreadRunDelayNs()};
+    return {static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec, RunDelayNs("/proc/self/schedstat")};
 }
 
 extern "C" void onQuitSignal(int)

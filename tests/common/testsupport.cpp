@@ -1,5 +1,7 @@
 #include "tests/common/testsupport.h"
 
+#include "platform/rundelay.h"
+
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QCoreApplication>
@@ -10,6 +12,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <glob.h>
@@ -161,6 +164,16 @@ bool addFreshStartStep(std::function<void()> step)
 {
     freshStartSteps().push_back(std::move(step));
     return true;
+}
+
+long long processRunDelayMs()
+{
+    long long total = 0;
+    for (const QString &task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QByteArray path = QStringLiteral("/proc/self/task/%1/schedstat").arg(task).toLocal8Bit();
+        total += std::max(0LL, RunDelayNs(path.constData()));
+    }
+    return total / 1000000;
 }
 
 std::string missingTools(std::initializer_list<Tool> tools)

@@ -18,6 +18,11 @@ bool waitFor(const std::function<bool()> &condition, int timeoutMs = 5000);
 // Toggle), and waits until a button so pressed is up again; false when it offers neither.
 bool pressAccessibly(QWidget *control);
 
+// How long all threads of this process together have waited for a processor so far, in ms:
+// subtracted from a time measured by the wall clock, what is left is the time a chain of
+// steps across those threads took of its own on a crowded machine (never less).
+long long processRunDelayMs();
+
 // The source folder and the built program, as ctest passes them.
 QString sourceDir();
 QString programPath();

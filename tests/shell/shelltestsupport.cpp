@@ -301,6 +301,14 @@ bool ProgramRun::waitForCleanExit(int timeoutMs)
     return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
 }
 
+bool ProgramRun::waitForQuit(int ownLimitMs)
+{
+    if (!waitForCleanExit(HangMs))
+        return false;
+    const int own = quitMs();
+    return own >= 0 && own <= ownLimitMs;
+}
+
 int ProgramRun::quitMs()
 {
     static const QRegularExpression report(

@@ -76,11 +76,14 @@ public:
 
     // Starts the program; false when it could not be started.
     bool start(const QStringList &arguments = {});
+    // How long a wait for the program goes on before the program counts as hung: long, since a
+    // crowded machine may run it very slowly.
+    static constexpr int HangMs = 60000;
     // Waits until the main window has been painted (the report on the standard error).
-    bool waitForWindow(int timeoutMs = 10000);
+    bool waitForWindow(int timeoutMs = HangMs);
     // Waits until the program has taken over SIGTERM, SIGINT and SIGHUP (from then on they
     // run its quit, whatever start-up is doing), as it reports on its standard error.
-    bool waitForQuitSignals(int timeoutMs = 10000);
+    bool waitForQuitSignals(int timeoutMs = HangMs);
     void signal(int number);
     // The next start leaves the program's standard input, output and error closed, as some
     // launchers do (its start-up report is then not heard).
@@ -92,6 +95,9 @@ public:
     // end, less what its main thread spent waiting for a processor (so a crowded machine does
     // not count); -1 when the program did not report it.
     int quitMs();
+    // After a quit signal: waits for the end of the program (at most HangMs); true when it
+    // ended by itself with exit code 0 and its quit took at most ownLimitMs of its own.
+    bool waitForQuit(int ownLimitMs);
 
     // What the program wrote on its standard error so far.
     QByteArray errors();

@@ -137,7 +137,7 @@ TEST_P(LanguageOfTheProgram, IsKeptInTheSettingsFile)
     ASSERT_TRUE(program.start(GetParam().arguments));
     ASSERT_TRUE(program.waitForWindow()) << program.errors().constData();
     program.signal(SIGTERM);
-    EXPECT_TRUE(program.waitForCleanExit(5000)) << program.errors().constData();
+    EXPECT_TRUE(program.waitForQuit(5000)) << program.errors().constData();
 
     const QByteArray written = readFile(iniPath);
     EXPECT_TRUE(written.startsWith("[KESTRELON 5.2.9]\r\n")) << written.left(40).constData();

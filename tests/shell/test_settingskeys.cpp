@@ -87,7 +87,7 @@ TEST(SettingsKeys, TheFileWrittenAtQuitHoldsItsKeysInTheTablesOrder)
     ASSERT_TRUE(program.start());
     ASSERT_TRUE(program.waitForQuitSignals(30000));
     program.signal(SIGTERM);
-    ASSERT_TRUE(program.waitForCleanExit(15000)) << program.errors().constData();
+    ASSERT_TRUE(program.waitForQuit(15000)) << program.errors().constData();
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const std::string out = file.readAll().toStdString();
     std::vector<std::string> lines;

@@ -49,7 +49,7 @@ struct ProgramRun {
         ASSERT_TRUE(program.start(args)) << qPrintable(testsupport::programPath());
         ASSERT_TRUE(program.waitForWindow()) << program.errors().constData();
         program.signal(SIGTERM);
-        EXPECT_TRUE(program.waitForCleanExit(5000)) << program.errors().constData();
+        EXPECT_TRUE(program.waitForQuit(5000)) << program.errors().constData();
     }
 
     QByteArray written() const

@@ -299,7 +299,7 @@ TEST(ToolsProgram, TheKeysOfTheEnlargementAndTheToolsComeBackUnchanged)
     ASSERT_TRUE(program.start());
     ASSERT_TRUE(program.waitForWindow()) << program.errors().constData();
     program.signal(SIGTERM);
-    ASSERT_TRUE(program.waitForCleanExit(5000)) << program.errors().constData();
+    ASSERT_TRUE(program.waitForQuit(5000)) << program.errors().constData();
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     const QByteArray written = ini.readAll();
     for (const std::string &line : kept)
