@@ -479,7 +479,10 @@ TEST_F(News, ThroughTheProgramsDownloader)
     NewsSiteBase() = server.base();
     NewsPageFetcher() = DownloaderNewsFetcher();
     const DownloadTimeouts before = CurrentDownloadTimeouts();
-    SetDownloadTimeouts({2000, 500});
+    // Time enough for an answer that comes, however crowded the machine; a short wait only
+    // for the one that never comes.
+    const DownloadTimeouts ample{30000, 30000}, brief{2000, 500};
+    SetDownloadTimeouts(ample);
 
     server.setReply("/en/inside-afp", {200, NewsPage});
     open(folder.filePath("AFP_News_EN.txt"));
@@ -494,6 +497,7 @@ TEST_F(News, ThroughTheProgramsDownloader)
     for (const auto &reply : refused) {
         open(write("before.txt", "old text"));
         server.setReply("/en/inside-afp", reply);
+        SetDownloadTimeouts(reply.hold ? brief : ample);
         EXPECT_EQ(openNews(), MsgWebOrFileError()) << reply.status << " " << reply.hold;
         EXPECT_EQ(edit->toPlainText(), "old text");
     }
