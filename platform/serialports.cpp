@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -37,6 +38,19 @@ std::vector<std::string> ListSerialPorts(const std::string &sysfsRoot)
             names.push_back(name);
     }
     std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> KernelConsoles(const std::string &consolesFile)
+{
+    std::vector<std::string> names;
+    std::ifstream file(consolesFile);
+    for (std::string line; std::getline(file, line);) {
+        std::istringstream fields(line);
+        std::string name;
+        if (fields >> name)
+            names.push_back(name);
+    }
     return names;
 }
 

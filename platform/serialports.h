@@ -14,6 +14,12 @@ constexpr const char *kSysfsTtyRoot = "/sys/class/tty";
 // comes before "ttyUSB2".
 std::vector<std::string> ListSerialPorts(const std::string &sysfsRoot = kSysfsTtyRoot);
 
+// The kernel's consoles, as it lists them (one line each, the device's name first, as in
+// "ttyS0 -W- (EC p a) 4:64"). A port that is a console keeps its modem lines as they are
+// when the program holding it is killed: the kernel never drops them.
+constexpr const char *kConsolesFile = "/proc/consoles";
+std::vector<std::string> KernelConsoles(const std::string &consolesFile = kConsolesFile);
+
 // Whether a name may be handed to open(): a bare name (no path separator, not "." or "..")
 // that is one of the listed ports.
 bool IsSerialPortName(const std::string &name, const std::string &sysfsRoot = kSysfsTtyRoot);

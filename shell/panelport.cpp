@@ -80,7 +80,43 @@ constexpr TextRow kTexts[] = {
     {"CheckBoxPWRDTR", K::Caption, kDTR},
     {"CheckBoxPWRRTS", K::Caption, kRTS},
     {"SpeedButtonPTTKeyer", K::Caption, Tr("on", "be", "ein", "marche", "on", "lig.", "enc.")},
+    {"LabelConsolePort", K::Caption,
+     Tr("This port is the system console: if the program is killed (kill -9), the kernel keeps its lines up.",
+        "Ez a port a rendszerkonzol: ha a programot leállítják (kill -9), a kernel fenntartja a vonalait.",
+        "Dieser Port ist die Systemkonsole: Wird das Programm abgeschossen (kill -9), hält der Kernel seine "
+        "Leitungen oben.",
+        "Ce port est la console du système : si le programme est tué (kill -9), le noyau garde ses lignes levées.",
+        "Questa porta è la console di sistema: se il programma viene ucciso (kill -9), il kernel tiene alte le sue "
+        "linee.",
+        "Esta porta é a consola do sistema: se o programa for morto (kill -9), o núcleo mantém as suas linhas "
+        "levantadas.",
+        "Este puerto es la consola del sistema: si el programa se mata (kill -9), el núcleo mantiene sus líneas "
+        "levantadas.")},
 };
+
+// Said once when the user chooses a port that is the kernel's console (%1 its name).
+constexpr Tr kConsoleWarning(
+    "%1 is the system console (console=%1 when the machine starts). If the program is killed (kill -9), the "
+    "kernel keeps DTR and RTS up and the transmitter stays keyed. Do not key a transmitter through this port; "
+    "stop the program with a plain kill rather than kill -9.",
+    "A(z) %1 a rendszerkonzol (indításkor console=%1). Ha a programot leállítják (kill -9), a kernel fenntartja "
+    "a DTR és RTS vonalat, és az adó adásban marad. Ne billentyűzzön adót ezen a porton keresztül; a programot "
+    "sima kill paranccsal állítsa le, ne kill -9-cel.",
+    "%1 ist die Systemkonsole (console=%1 beim Start des Rechners). Wird das Programm abgeschossen (kill -9), "
+    "hält der Kernel DTR und RTS oben und der Sender bleibt getastet. Tasten Sie keinen Sender über diesen Port; "
+    "beenden Sie das Programm mit einfachem kill statt kill -9.",
+    "%1 est la console du système (console=%1 au démarrage de la machine). Si le programme est tué (kill -9), "
+    "le noyau garde DTR et RTS levées et l'émetteur reste en émission. Ne manipulez pas d'émetteur par ce "
+    "port ; arrêtez le programme par un simple kill plutôt que kill -9.",
+    "%1 è la console di sistema (console=%1 all'avvio della macchina). Se il programma viene ucciso (kill -9), "
+    "il kernel tiene alte DTR e RTS e il trasmettitore resta in trasmissione. Non manipolate un trasmettitore "
+    "tramite questa porta; fermate il programma con un semplice kill invece di kill -9.",
+    "%1 é a consola do sistema (console=%1 no arranque da máquina). Se o programa for morto (kill -9), o núcleo "
+    "mantém DTR e RTS levantadas e o emissor continua a transmitir. Não manipule um emissor por esta porta; "
+    "pare o programa com um kill simples em vez de kill -9.",
+    "%1 es la consola del sistema (console=%1 al arrancar la máquina). Si el programa se mata (kill -9), el "
+    "núcleo mantiene DTR y RTS levantadas y el transmisor sigue transmitiendo. No manipule un transmisor por "
+    "este puerto; detenga el programa con un kill simple en lugar de kill -9.");
 static_assert(allLanguagesPresent(kTexts, [](const TextRow &row) -> const Tr & { return row.text; }),
               "every language of every row");
 
@@ -438,6 +474,15 @@ TPanelPort::TPanelPort(TForm1 &form)
     ButtonClosePanelPort = Named(new QPushButton(QStringLiteral("x"), this), "ButtonClosePanelPort");
     ButtonClosePanelPort->setGeometry(612, 4, 24, 22);
     ButtonHelpPort = NewHelpButton(this, "ButtonHelpPort", {584, 4, 24, 22}, LabelPanelPort);
+
+    LabelConsolePort = Named(new QLabel(this), "LabelConsolePort");
+    LabelConsolePort->setGeometry(440, 264, 196, 92);
+    LabelConsolePort->setWordWrap(true);
+    LabelConsolePort->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QPalette warning = LabelConsolePort->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xa0, 0x10, 0x10));
+    LabelConsolePort->setPalette(warning);
+    LabelConsolePort->hide();
     connect(ButtonClosePanelPort, &QPushButton::clicked, this, [this] { ButtonClosePanelPortClick(); });
 
     MenuPort = Named(new QAction(QStringLiteral("&Port"), &form), "MenuPort");
@@ -524,6 +569,7 @@ void TPanelPort::RadioGroupCOMClick()
 {
     // The user's own choice replaces a port kept from the settings file.
     keptComName_.clear();
+    const std::string before = Keying.ComPortName;
     try {
         if (RadioGroupCOM->ItemIndex() <= 0)
             NoCOMClick();
@@ -532,6 +578,22 @@ void TPanelPort::RadioGroupCOMClick()
     } catch (...) {
         NoCOMClick();
     }
+    // A console newly chosen: said once, and kept (the user may know what they do).
+    if (Keying.ComPortName != before && portIsConsole())
+        ShowProgramMessage(Pick(kConsoleWarning).arg(QString::fromStdString(Keying.ComPortName)));
+}
+
+bool TPanelPort::portIsConsole() const
+{
+    if (!Keying.PortInUse())
+        return false;
+    const auto consoles = serialports::KernelConsoles(portPanelSeams().consolesFile);
+    return std::find(consoles.begin(), consoles.end(), Keying.ComPortName) != consoles.end();
+}
+
+void TPanelPort::showConsoleNote()
+{
+    LabelConsolePort->setVisible(portIsConsole());
 }
 
 void TPanelPort::COMClick()
@@ -550,6 +612,7 @@ void TPanelPort::COMClick()
         RadioGroupCOM->SetItemIndex(0);
     // A keyer supply switched on stays on: its lines come up on the new port too.
     ApplyKeyerSupply();
+    showConsoleNote();
 }
 
 void TPanelPort::NoCOMClick()
@@ -557,6 +620,7 @@ void TPanelPort::NoCOMClick()
     Keying.CloseKeyingComPort();
     Keying.ComPortName = NoComPortName;
     Keying.CloseKeyingComPort(); // flags and lamps cleared again
+    showConsoleNote();
     // No port, no supply: the supply buttons go up with it.
     ApplyKeyerSupply();
     comKeyerFallback();

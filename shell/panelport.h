@@ -5,6 +5,7 @@
 // for the life of the main window.
 
 #include "engine/serialkeying.h"
+#include "platform/serialports.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -66,6 +67,8 @@ public:
     PortRadioGroup *RadioGroupTXDelay;
     QPushButton *ButtonClosePanelPort;
     QPushButton *ButtonHelpPort;
+    // Shown while the keying port is the kernel's console.
+    QLabel *LabelConsolePort;
 
     // The keyer's controls on the panel (manual keying brings their handlers): its key port,
     // the dot and dash lines, the supply lines and the supply button.
@@ -122,6 +125,8 @@ public:
 private:
     void roleClick(QCheckBox *box, bool cwRole, std::uint8_t line);
     void comKeyerFallback();
+    bool portIsConsole() const;
+    void showConsoleNote();
     void focusTypingBox();
     void setSupplyBoxesEnabled();
     QWidget *control(const char *name) const;
@@ -153,5 +158,6 @@ KeyingLamps &OnAirLampsForClock();
 struct PortPanelSeams {
     std::function<std::vector<std::string>()> listPorts;                    // the serial ports
     std::function<std::unique_ptr<serialdev::SerialDevice>()> makeDevice;   // the keying port's device
+    std::string consolesFile = serialports::kConsolesFile;                  // the kernel's consoles
 };
 PortPanelSeams &portPanelSeams();

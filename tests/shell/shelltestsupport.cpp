@@ -134,6 +134,9 @@ void restoreProgramGlobals()
         restore();
     // No test reaches a real capture device: the audio monitor listens to a fake.
     AudioInputFactory() = [] { return std::unique_ptr<AudioInput>(std::make_unique<FakeAudioInput>()); };
+    // Nor the kernel's consoles: a port is one only where a test lists it (this machine's ttyS0
+    // is the console, and a scripted port of that name would be taken for it).
+    portPanelSeams().consolesFile.clear();
     // Nor the sound library for the device lists: their names are the test's own.
     DeviceListsKnown = [](const std::function<void()> &) { return true; };
     SetSettingsFailureReporter(nullptr);

@@ -80,6 +80,7 @@ protected:
     TPanelPort *panel = nullptr;
     bool formWasVisible = false;
     PortPanelSeams programSeams;
+    QTemporaryDir consoles;
 
     void SetUp() override
     {
@@ -174,6 +175,54 @@ TEST_F(PortPanel, ChoosingThePortInUseDoesNotReopenIt)
     EXPECT_EQ(panel->Keying.ComPortName, NoComPortName);
     EXPECT_FALSE(panel->Keying.ComPortKeyer.Connected());
     EXPECT_EQ(panel->Keying.ComHandle(), -1);
+}
+
+TEST_F(PortPanel, APortThatIsTheKernelsConsoleIsSaidInThePanelAndOnceWhenChosenAndStaysChosen)
+{
+    // As the kernel lists its consoles when the machine starts with console=ttyS0.
+    const QString list = consoles.filePath(QStringLiteral("consoles"));
+    QFile file(list);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("tty0                 -WU (E  p  )    4:1\nttyS0                -W- (EC  p a)    4:64\n");
+    file.close();
+    portPanelSeams().consolesFile = list.toStdString();
+    auto *note = Form1->findChild<QLabel *>(QStringLiteral("LabelConsolePort"));
+    ASSERT_NE(note, nullptr);
+    Form1->show();
+    panel->MenuPortClick();
+    ASSERT_EQ(panel->RadioGroupCOM->ItemText(1), QStringLiteral("ttyS0"));
+
+    ASSERT_TRUE(ClickLanguageLetter('D'));
+    QString said = withMessage([&] { choosePort(1); });
+    EXPECT_TRUE(said.startsWith(QStringLiteral("ttyS0 ist die Systemkonsole"))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("kill -9")));
+    // Still the keying port, and the panel says what it is.
+    EXPECT_EQ(panel->Keying.ComPortName, "ttyS0");
+    EXPECT_TRUE(panel->Keying.ComPortKeyer.Connected());
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("Dieser Port ist die Systemkonsole")));
+    ASSERT_TRUE(ClickLanguageLetter('E'));
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("This port is the system console")));
+
+    // The same port clicked again says nothing more; another port has no note.
+    bool again = false;
+    whenDialogShown([&] {
+        again = true;
+        FormDialog->ButtonOK->click();
+    }, 300);
+    choosePort(1);
+    choosePort(2);
+    EXPECT_FALSE(again);
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_EQ(panel->Keying.ComPortName, "ttyUSB0");
+
+    // Kept from the settings at start: the note, no message.
+    choosePort(0);
+    Form1->hide();
+    said = withMessage([&] { roundTrip({{"COM=", "ttyS0"}}); });
+    EXPECT_TRUE(said.isEmpty()) << said.toStdString();
+    EXPECT_EQ(panel->Keying.ComPortName, "ttyS0");
+    EXPECT_FALSE(note->isHidden());
 }
 
 TEST_F(PortPanel, AFailedOpenAtStartSaysErrorCOMAndLeavesNoPort)
