@@ -294,3 +294,31 @@ TEST(QuizReport, TheSavedFileByteForByte)
               "a\t .  _  \t3\t1\t67\r\n"
               "5\t .  .  .  .  .  \t1\t0\t100\r\n");
 }
+
+// A window of 71 characters (the 45 built-in ones and 26 local ones) asked in full: the 71st
+// character gets a row of its own like the others, in the grid's order and in the saved file.
+TEST(QuizReport, TheSeventyFirstCharacterAskedHasItsRow)
+{
+    std::string window = "abcdefghijklmnopqrstuvwxyz0123456789.,?/+'-=\"";
+    for (int local = 0; local < 26; ++local)
+        window += static_cast<char>(0xE0 + local); // à to ù
+    ASSERT_EQ(window.size(), 71u);
+    Report report;
+    for (char c : window)
+        report.record(static_cast<unsigned char>(c), "..--", false);
+    const unsigned char last = 0xF9;
+    report.record(last, "..--", true);
+    ASSERT_EQ(report.rows().size(), 71u);
+    const ReportRow &row = report.rows()[70];
+    EXPECT_EQ(row.character, last);
+    EXPECT_EQ(row.played, 2);
+    EXPECT_EQ(row.errors, 1);
+    EXPECT_EQ(row.success, 50);
+
+    report.sortAZ();
+    ASSERT_EQ(report.rows().size(), 71u);
+    EXPECT_EQ(report.rows().back().character, last); // the highest code comes last
+    const std::string file = ReportFileContent(report, {"C", "Code", "P", "E", "S"}, Stamp{2025, 3, 3, 9, 5});
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 2 + 71);
+    EXPECT_TRUE(file.ends_with("\n\xF9\t .  .  _  _  \t2\t1\t50\r\n"));
+}
