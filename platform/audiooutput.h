@@ -72,6 +72,9 @@ public:
     // own. 0 when that moment has passed or is unknown.
     virtual double followDelay() const { return startDelay(); }
 
+    // Sound is due that the device has not taken for a while: it stalls (short of a loss).
+    virtual bool stalled() const { return false; }
+
     // Whether the text's own time comes before its sound through a stall of the device (lines
     // are keyed from it); outputs without stalls ignore it.
     virtual void setKeepTime(bool) {}
@@ -81,6 +84,9 @@ public:
     virtual SidetoneVoice *sidetone() { return nullptr; }
 
     void setDoneHandler(DoneHandler handler) { m_done = std::move(handler); }
+    // Inside the done handler: whether the buffer reported was dropped before all of it had
+    // played (reset(), silence(), or a device that stalled or was lost).
+    bool reportedUnheard() const { return m_unheard; }
     // Called once when the device stops taking sound while open (unplugged, for instance):
     // the output is closed by then, and every buffer out is reported done after it.
     void setFailureHandler(FailureHandler handler) { m_failure = std::move(handler); }
@@ -89,10 +95,12 @@ public:
     void setRestoredHandler(std::function<void()> handler) { m_restored = std::move(handler); }
 
 protected:
-    void reportDone(Tag tag)
+    void reportDone(Tag tag, bool unheard = false)
     {
+        m_unheard = unheard;
         if (m_done)
             m_done(tag);
+        m_unheard = false;
     }
     void reportFailure(int error)
     {
@@ -107,6 +115,7 @@ protected:
 
 private:
     DoneHandler m_done;
+    bool m_unheard = false;
     FailureHandler m_failure;
     std::function<void()> m_restored;
 };

@@ -37,10 +37,14 @@ void OutputMixer::playOneShot(const std::vector<std::int16_t> *sound)
     m_oneShotRequests.fetch_add(1, std::memory_order_release);
 }
 
-bool OutputMixer::popDone(Tag &tag)
+bool OutputMixer::popDone(Tag &tag, bool *dropped)
 {
-    if (!m_done.pop(tag))
+    Done done{};
+    if (!m_done.pop(done))
         return false;
+    tag = done.tag;
+    if (dropped)
+        *dropped = done.dropped;
     ++m_taken;
     return true;
 }
@@ -126,13 +130,13 @@ void OutputMixer::release()
 
 void OutputMixer::dropAllStopped()
 {
-    if (m_hasCurrent && !finishCurrent())
+    if (m_hasCurrent && !finishCurrent(true))
         return;
     Pending next;
     while (m_queue.pop(next)) {
         m_current = next;
         m_hasCurrent = true;
-        if (!finishCurrent())
+        if (!finishCurrent(true))
             return;
     }
     m_stageEnd = m_committed = m_position;
@@ -143,9 +147,9 @@ void OutputMixer::dropAllStopped()
 
 // ---- Audio thread --------------------------------------------------------------------------
 
-bool OutputMixer::finishCurrent()
+bool OutputMixer::finishCurrent(bool dropped)
 {
-    if (!m_done.push(m_current.tag))
+    if (!m_done.push({m_current.tag, dropped}))
         return false; // cannot happen while push() bounds what is out; kept for the next call
     m_hasCurrent = false;
     m_copied = 0;
@@ -169,7 +173,7 @@ bool OutputMixer::dropUpTo(std::uint64_t bound)
             break;
         if (m_copied > 0)
             m_stageEnd = std::max(m_committed, m_position);
-        if (!finishCurrent())
+        if (!finishCurrent(true))
             break;
         finished = true;
     }
@@ -214,7 +218,7 @@ bool OutputMixer::stage(std::uint64_t target)
             m_copied = 0;
         }
         if (m_current.sequence < m_dropBound) {
-            if (!finishCurrent())
+            if (!finishCurrent(true))
                 break;
             finished = true;
             continue;
@@ -233,7 +237,7 @@ bool OutputMixer::stage(std::uint64_t target)
             m_stageEnd += frames;
         }
         if (m_copied >= m_current.values) {
-            if (!finishCurrent())
+            if (!finishCurrent(false))
                 break;
             m_committed = m_stageEnd;
             finished = true;

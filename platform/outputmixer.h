@@ -89,8 +89,9 @@ public:
     // A one-shot sound mixed over the queue from the next block on, replacing one still
     // playing; `sound` must outlive the mixer.
     void playOneShot(const std::vector<std::int16_t> *sound);
-    // Next finished or dropped tag, in the order written.
-    bool popDone(Tag &tag);
+    // Next finished or dropped tag, in the order written; `dropped` (when given) tells whether
+    // any of the buffer was dropped unplayed.
+    bool popDone(Tag &tag, bool *dropped = nullptr);
     // Buffers pushed and not yet taken back by popDone.
     std::size_t outstanding() const { return m_pushed - m_taken; }
 
@@ -156,7 +157,7 @@ private:
     bool applyRequests();
     bool stage(std::uint64_t target);
     bool dropUpTo(std::uint64_t bound);
-    bool finishCurrent();
+    bool finishCurrent(bool dropped);
     void mixStaged(std::int32_t *mix, std::size_t frames);
     bool endFade();
     std::size_t plannedBlock(std::size_t frames);
@@ -168,7 +169,11 @@ private:
     void mixOneShotSounds(std::int32_t *mix, std::size_t frames);
 
     SpscRing<Pending, Capacity> m_queue;
-    SpscRing<Tag, Capacity> m_done;
+    struct Done {
+        Tag tag;
+        bool dropped;
+    };
+    SpscRing<Done, Capacity> m_done;
     std::atomic<std::uint64_t> m_dropBelow{0};
     std::atomic<std::uint64_t> m_fadeBelow{0};
     std::atomic<std::uint64_t> m_fadeRequests{0};

@@ -320,11 +320,12 @@ void StreamOutput::deliverDone()
         return;
     }
     Tag tag = 0;
+    bool dropped = false;
     // One at a time: a handler may run the event loop and take the next ones itself.
-    while (m_mixer.popDone(tag)) {
+    while (m_mixer.popDone(tag, &dropped)) {
         if (!m_deadlines.empty())
             m_deadlines.pop_front();
-        reportDone(tag);
+        reportDone(tag, dropped);
     }
 }
 

@@ -113,6 +113,7 @@ public:
     double gain() const override;
     double startDelay() const override;
     double followDelay() const override;
+    bool stalled() const override { return m_stalled; }
     // The voice is mixed while the stream runs; its endings come with the done reports.
     SidetoneVoice *sidetone() override { return isOpen() ? &m_sidetone : nullptr; }
 

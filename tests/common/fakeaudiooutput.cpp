@@ -40,18 +40,29 @@ int FakeAudioOutput::reset()
         return resetError;
     }
     for (std::size_t index : dropped)
-        reportDone(written[index].tag);
+        reportDone(written[index].tag, true);
     return resetError;
 }
 
 bool FakeAudioOutput::finishNext()
 {
-    std::deque<std::size_t> &from = m_dropped.empty() ? m_queue : m_dropped;
+    const bool dropped = !m_dropped.empty();
+    std::deque<std::size_t> &from = dropped ? m_dropped : m_queue;
     if (from.empty())
         return false;
     const std::size_t index = from.front();
     from.pop_front();
-    reportDone(written[index].tag);
+    reportDone(written[index].tag, dropped);
+    return true;
+}
+
+bool FakeAudioOutput::dropNext()
+{
+    if (m_queue.empty())
+        return false;
+    const std::size_t index = m_queue.front();
+    m_queue.pop_front();
+    reportDone(written[index].tag, true);
     return true;
 }
 

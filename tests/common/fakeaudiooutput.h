@@ -65,6 +65,8 @@ public:
 
     // Reports the oldest queued buffer done; false when none is queued.
     bool finishNext();
+    // The device drops the oldest queued buffer unheard (a stall, a loss) and reports it.
+    bool dropNext();
     // Reports queued buffers done until the queue is empty or `limit` reports were made;
     // returns how many were reported. A done handler that writes again is served too.
     int finishAll(int limit = 100000);
