@@ -36,6 +36,9 @@ struct EngineState {
     // never removed unsent.
     bool HeadInFlight = false;
     unsigned char InFlightChar = 0;
+    // The sound of the character (or blank) last handed over was dropped before all of it had
+    // played: the device stalled or was lost, or Stop silenced a stalled device.
+    bool CharacterUnheard = false;
 
     // How many characters at the head of the queue came from a shortcut expansion; they are
     // never expanded again, so a shortcut naming itself (or two naming each other) ends.

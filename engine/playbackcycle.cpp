@@ -96,6 +96,8 @@ constexpr int FollowGuardMs = 5;
 void PlaybackCycle::MMWomDone(AudioOutput::Tag tag)
 {
     m_engine.releaseBuffer(tag);
+    if (tag != 0 && tag == m_engine.characterTag() && m_output.reportedUnheard())
+        m_state.CharacterUnheard = true;
     if (tag != 0 && tag == m_engine.characterTag() && !m_state.NoSoundCard) {
         if (m_host.paddleKeyerWithMonitor()) {
             const int ms = static_cast<int>(std::floor(m_output.followDelay() * 1000)) - FollowGuardMs;
@@ -174,6 +176,9 @@ bool PlaybackCycle::successorWaiting()
 // the pace of the sound, while the output opens the device again by itself.
 void PlaybackCycle::outputLost(int error)
 {
+    // What the device held of the character in flight is gone with it.
+    if (!m_state.PlaybackDone)
+        m_state.CharacterUnheard = true;
     m_state.NoSoundCard = true;
     m_state.OutputLost = true;
     m_state.LastWaveError = error;
@@ -428,6 +433,13 @@ void PlaybackCycle::ButtonStopClick()
     s.LeadingSpaceDone = false;
     m_host.showHiddenTexts();
 
+    // The buffer in flight plays to its end; but one that a stalled device still holds would
+    // only be heard once the device takes sound again, well after the Stop: it is silenced.
+    if (!s.PlaybackDone && !s.NoSoundCard && m_output.stalled()) {
+        m_output.silence();
+        if (m_doneHeld)
+            releaseHeldDone();
+    }
     // An idle engine ends the text at once; otherwise the buffer in flight does it.
     if (s.PlaybackDone)
         MMWomDoneDirect();

@@ -186,6 +186,7 @@ SendingEngine::StartResult SendingEngine::startNext()
     if (kind == BufferKind::Blank || kind == BufferKind::Character) {
         s.HeadInFlight = true;
         s.InFlightChar = head;
+        s.CharacterUnheard = false;
     }
 
     if (m_host.waveInputOpen())

@@ -203,13 +203,20 @@ void refuseEmptyWindow()
 }
 
 // Steps 5 to 7 of a question: the controls, the character and its hand-over to the engine.
+// The question's character goes to the engine.
+void sendQuestion()
+{
+    SoundEngine().Cycle->ClearQueue();
+    state().PlayQueue = std::string(1, static_cast<char>(core().Current));
+    BeginTransmission(true);
+}
+
 void askQuestion()
 {
     QuizModule &m = module;
     EngineState &s = state();
     showSeriesControls();
-    const unsigned char c = core().ask(m.MenuQuizPseudorandom->isChecked());
-    const std::string text(1, static_cast<char>(c));
+    const std::string text(1, static_cast<char>(core().ask(m.MenuQuizPseudorandom->isChecked())));
     {
         const QSignalBlocker quiet(m.EditRandomQuiz);
         m.EditRandomQuiz->setText(cp1252::toQString(cp1252::toLower(text)));
@@ -221,9 +228,7 @@ void askQuestion()
         m.EditReponseQuiz->clear();
     }
     setAllEnabled(MemoryButtons, false);
-    SoundEngine().Cycle->ClearQueue();
-    s.PlayQueue = text;
-    BeginTransmission(true);
+    sendQuestion();
 }
 
 // One second of the count-down before the first question; the question follows the last.
@@ -256,12 +261,17 @@ void afterJudgement(bool wrong)
 
 // ---- Hooks of the engine -----------------------------------------------------------------------
 
-// The character has been sent: the answer time starts.
+// The character has been sent: the answer time starts. One whose sound the device dropped
+// was not heard: it is sent again, and judged only once heard.
 void seriesSent()
 {
     QuizModule &m = module;
     if (!core().QuestionOpen)
         return;
+    if (state().CharacterUnheard) {
+        sendQuestion();
+        return;
+    }
     ShowFace(Face::Neutral);
     form().TimerQuiz->start();
     if (m.CheckBoxAbortDelay->isChecked() && !m.EditReponseQuiz->text().isEmpty())

@@ -169,6 +169,30 @@ TEST(PlaybackCycle, StopOfLastRandomUnitPlaysTheClosingSound)
     EXPECT_FALSE(rig.state.RandomPlaying);
 }
 
+// Whether the character just ended was heard: dropped by the device, or held by a device that
+// is lost before it has played it, it was not.
+TEST(PlaybackCycle, ACharacterDroppedOrLostWithTheDeviceCountsUnheard)
+{
+    EngineRig rig;
+    rig.send("e");
+    rig.output.finishNext();
+    EXPECT_FALSE(rig.state.CharacterUnheard);
+    rig.send("e");
+    rig.output.dropNext();
+    EXPECT_TRUE(rig.state.CharacterUnheard);
+
+    // Its report held until its sound has been heard, and the device goes meanwhile.
+    rig.send("e");
+    EXPECT_FALSE(rig.state.CharacterUnheard);
+    rig.output.delay = 0.1;
+    rig.output.finishNext();
+    ASSERT_TRUE(rig.host.timer1Running);
+    rig.output.fail(-9999);
+    rig.cycle.Timer1Timer();
+    EXPECT_TRUE(rig.state.PlaybackDone);
+    EXPECT_TRUE(rig.state.CharacterUnheard);
+}
+
 // ---- Paddle keyer --------------------------------------------------------------------------
 
 TEST(PlaybackCycle, BothPaddlesAfterADotAlternate)

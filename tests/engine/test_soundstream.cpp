@@ -173,8 +173,11 @@ struct EngineOnSteppedDevice : EngineOn<SteppedOutput, SteppedHost> {
             const bool timer = host.timer1Due && *host.timer1Due <= next;
             if (timer)
                 next = *host.timer1Due;
-            if (next > end)
-                return false;
+            if (next > end) {
+                output.runTo(end);
+                settle();
+                return done();
+            }
             output.runTo(next);
             if (timer) {
                 host.timer1Due.reset();
@@ -289,6 +292,70 @@ TEST_P(KeyerOnDevice, TheGapAfterEachElementIsHeardAsTheKeyersGap)
     const std::size_t keyerGap = static_cast<std::size_t>(timing.KeyerGapValues(0.2) / 2);
     for (std::size_t gap : silences(Samples(heard.begin() + offset, heard.begin() + offset + sent.size())))
         EXPECT_NEAR(double(gap), double(keyerGap), 2.0);
+}
+
+// The frames of `s` from `from` on that sound.
+std::size_t soundingFrames(const Samples &s, std::size_t from)
+{
+    std::size_t n = 0;
+    for (std::size_t i = 2 * from; i + 1 < s.size(); i += 2)
+        n += s[i] != 0 || s[i + 1] != 0;
+    return n;
+}
+
+// A Stop while the device stalls: the character in flight, which it would play only once it
+// takes sound again, is silenced, so nothing but a fade of a few milliseconds is heard after
+// the Stop, however late the device comes back; the text ends.
+TEST(SoundStreamStall, AStopWhileTheDeviceStallsLeavesNothingToBeHeardLaterOn)
+{
+    EngineOnSteppedDevice rig(256, 12, false);
+    auto &[output, state, host, timing, tone, effects, engine, cycle] = rig;
+    ASSERT_TRUE(rig.open());
+    state.PlayQueue = "0"; // five dashes, 2.6 s
+    cycle.BeginTransmission(true);
+    ASSERT_TRUE(rig.runUntil(
+        [&] {
+            const Samples heard = output.recording();
+            return heard.size() / 2 > firstSound(heard) / 2 + 4410;
+        },
+        std::chrono::seconds(5)));
+    output.stall();
+    const std::size_t before = output.recording().size() / 2;
+    rig.runFor(std::chrono::milliseconds(600));
+    ASSERT_TRUE(testsupport::waitFor([&] { return output.stalled(); }));
+    cycle.ButtonStopClick();
+    output.resume();
+    ASSERT_TRUE(rig.runUntil([&] { return host.count("releaseKeyingLines") == 1; }, std::chrono::seconds(5)));
+    rig.runFor(std::chrono::seconds(3));
+    EXPECT_LE(soundingFrames(output.recording(), before), OutputMixer::FadeFrames);
+    EXPECT_TRUE(state.PlaybackDone);
+}
+
+// With keyed lines a stall gives the character back unheard, at its own time: the engine
+// learns that it was not heard; a character played whole is not marked so.
+TEST(SoundStreamStall, ACharacterGivenBackThroughAStallIsKnownUnheard)
+{
+    EngineOnSteppedDevice rig(256, 20, true);
+    auto &[output, state, host, timing, tone, effects, engine, cycle] = rig;
+    ASSERT_TRUE(rig.open());
+    state.PlayQueue = "e";
+    cycle.BeginTransmission(true);
+    ASSERT_TRUE(rig.runUntil([&] { return firstSound(output.recording()) < output.recording().size(); },
+                             std::chrono::seconds(5)));
+    output.stall();
+    rig.runFor(std::chrono::seconds(2));
+    ASSERT_TRUE(testsupport::waitFor([&] { return host.count("releaseKeyingLines") == 1; }));
+    EXPECT_TRUE(state.CharacterUnheard);
+
+    // The output sees the device back on a watch of its own, which runs in real time.
+    output.resume();
+    state.PlayQueue = "e";
+    cycle.BeginTransmission(true);
+    ASSERT_TRUE(testsupport::waitFor([&] {
+        rig.runFor(std::chrono::milliseconds(5));
+        return host.count("releaseKeyingLines") == 2;
+    }));
+    EXPECT_FALSE(state.CharacterUnheard);
 }
 
 INSTANTIATE_TEST_SUITE_P(BlocksSpeeds, KeyerOnDevice,

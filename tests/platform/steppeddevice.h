@@ -26,7 +26,21 @@ public:
     Clock::time_point nextBlock() const
     {
         std::lock_guard lock(m_mutex);
-        return m_running ? frameTimeLocked(m_blocks * m_block) : Clock::time_point::max();
+        return m_running && !m_stalled ? frameTimeLocked(m_blocks * m_block) : Clock::time_point::max();
+    }
+    // The device stops asking for blocks while its clock goes on, as a stalled sound server.
+    void stall()
+    {
+        std::lock_guard lock(m_mutex);
+        m_stalled = true;
+    }
+    // It asks again, its next block at once: the blocks it missed are not made up.
+    void resume()
+    {
+        std::lock_guard lock(m_mutex);
+        m_stalled = false;
+        m_start = time() - std::chrono::duration_cast<Clock::duration>(
+                               std::chrono::duration<double>(double(m_blocks * m_block) / SampleRate));
     }
     // Moves the clock on to `t`, asking for every block that falls due by then at its time.
     void runTo(Clock::time_point t)
@@ -51,7 +65,7 @@ public:
         std::lock_guard lock(m_mutex);
         return m_recording;
     }
-    // When a frame of the recording left the device.
+    // When a frame of the recording left the device (as if it had never stalled since).
     Clock::time_point frameTime(std::size_t frame) const
     {
         std::lock_guard lock(m_mutex);
@@ -63,6 +77,7 @@ protected:
     {
         std::lock_guard lock(m_mutex);
         m_running = true;
+        m_stalled = false;
         m_start = time();
         m_blocks = 0;
         m_recording.clear();
@@ -92,6 +107,7 @@ private:
     std::atomic<Clock::rep> m_now{Clock::now().time_since_epoch().count()};
     mutable std::mutex m_mutex;
     bool m_running = false;
+    bool m_stalled = false;
     Clock::time_point m_start;
     std::size_t m_blocks = 0;
     std::vector<std::int16_t> m_recording;

@@ -265,6 +265,27 @@ TEST_F(QuizWindow, AStopDuringTheAnswerTimeCountsNoQuestion)
     EXPECT_EQ(control<QLineEdit>("EditMark")->text(), "3/4 = 75%");
 }
 
+// A question whose sound the device dropped (a stalled or lost sound server) was never heard:
+// it is sent again, and neither its answer time nor its judgement comes before it is heard.
+TEST_F(QuizWindow, AQuestionWhoseSoundWasDroppedIsSentAgainAndJudgedOnlyOnceHeard)
+{
+    chooseCharacters("k");
+    control<QCheckBox>("CheckBoxAbortDelay")->setChecked(true);
+    QTest::mouseClick(control<QPushButton>("ButtonResetReport"), Qt::LeftButton);
+    QTest::mouseClick(ok, Qt::LeftButton);
+    const std::size_t sent = fake().written.size();
+    ASSERT_TRUE(fake().dropNext());
+    QTest::qWait(20);
+    EXPECT_FALSE(Form1->TimerQuiz->isActive());
+    ASSERT_EQ(fake().written.size(), sent + 1) << "the question is not sent again";
+    EXPECT_EQ(fake().written.back().values, fake().written[sent - 1].values);
+    EXPECT_EQ(judged(), 0);
+    answerRight();
+    EXPECT_EQ(control<QLineEdit>("EditMark")->text(), "1/1 = 100%");
+    ASSERT_EQ(QuizState().Results.rows().size(), 1u);
+    EXPECT_EQ(QuizState().Results.rows()[0].played, 1);
+}
+
 TEST_F(QuizWindow, VariableSpeedFollowsTheStreaksUnlessTheSpeedIsLocked)
 {
     chooseCharacters("e");
