@@ -1,4 +1,5 @@
 #include "shell/accessiblenames.h"
+#include "shell/modebutton.h"
 
 #include "shell/languages/languages.h"
 
@@ -175,6 +176,9 @@ public:
         if (!widget()->isEnabled())
             return;
         if (action == pressAction() || action == toggleAction()) {
+            // The chosen mode pressed again stays chosen and runs nothing, as with the mouse.
+            if (dynamic_cast<ModeButton *>(button()) && button()->isChecked())
+                return;
             if (button()->isCheckable())
                 button()->click();
             else

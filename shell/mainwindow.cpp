@@ -7,6 +7,7 @@
 #include "shell/help.h"
 #include "shell/soundcardpanel.h"
 #include "shell/speedcontrol.h"
+#include "shell/modebutton.h"
 #include "shell/modes.h"
 #include "shell/localcharpanel.h"
 #include "shell/spacingpanel.h"
@@ -51,25 +52,6 @@ QTimer *windowTimer(QObject *owner, const char *name)
     timer->setSingleShot(false);
     return timer;
 }
-
-// A mode button. A click on the mode already chosen changes nothing: it stays chosen and its
-// handler does not run again (code that clicks it still runs the handler).
-class ModeButton : public QRadioButton {
-public:
-    using QRadioButton::QRadioButton;
-
-protected:
-    bool event(QEvent *event) override
-    {
-        // The mouse, the space key and a shortcut's delayed click all end in one of these.
-        const QEvent::Type type = event->type();
-        if (isChecked() && (type == QEvent::MouseButtonRelease || type == QEvent::KeyRelease || type == QEvent::Timer)) {
-            const QSignalBlocker quiet(this);
-            return QRadioButton::event(event);
-        }
-        return QRadioButton::event(event);
-    }
-};
 
 // The menu bar's style: the application's, with the items side by side (each keeps its own
 // padding), so that the twelve menus of the longer languages fit the window.

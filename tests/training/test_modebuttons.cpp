@@ -1,5 +1,6 @@
-// The mode buttons of the main window, clicked as the user clicks them: the chosen mode stays
-// chosen whatever is clicked again, and the settings keep it.
+// The mode buttons of the main window, clicked as the user clicks them (mouse, space key, a
+// screen reader's press): the chosen mode stays chosen whatever is clicked again, and the
+// settings keep it.
 
 #include "tests/training/modewindow.h"
 
@@ -62,6 +63,7 @@ TEST_F(ModeButtons, AClickOnTheChosenModeKeepsItChosenAndRunsNothing)
         chooseByMouse(mode);
         mode->setFocus();
         QTest::keyClick(mode, Qt::Key_Space);
+        EXPECT_TRUE(testsupport::pressAccessibly(mode));
         EXPECT_EQ(checkedModes(), std::vector<QRadioButton *>{mode});
         EXPECT_EQ(handlerRuns.count(), 0);
         EXPECT_TRUE(control<QWidget>("PanelChoixRandom")->isHidden());
