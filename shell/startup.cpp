@@ -23,7 +23,6 @@
 #include "shell/utilities.h"
 
 #include <QAbstractButton>
-#include <QAbstractSlider>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -32,6 +31,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSessionManager>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTimer>
 
@@ -398,61 +398,41 @@ bool CreateAllWindows(const std::function<void(const char *)> &observer)
     return true;
 }
 
-namespace {
-
-template <typename Control>
-Control *controlOf(QWidget *window, const char *name)
-{
-    return window ? window->findChild<Control *>(QString::fromLatin1(name)) : nullptr;
-}
-
-// Sets a track bar or up-down of a side window, as the file had it (its change handler runs,
-// as for any change of its position).
-void pushPosition(QWidget *window, const char *name, int position)
-{
-    if (auto *slider = controlOf<QAbstractSlider>(window, name))
-        slider->setValue(position);
-    else if (auto *spin = controlOf<QSpinBox>(window, name))
-        spin->setValue(position);
-}
-
-void pushCheck(QWidget *window, const char *name)
-{
-    if (auto *box = controlOf<QAbstractButton>(window, name))
-        box->setChecked(true);
-}
-
-} // namespace
-
 void PushSettingsIntoSideWindows()
 {
-    // The effect windows: noise and fading levels, pitch or exam tone, noise band, drift.
-    // Each control is pushed once its window has it.
-    pushPosition(FormNoise, "TrackBarNoise", IniNoisePosition);
-    pushPosition(FormQSB, "TrackBarQSB", IniQsbPosition);
-    if (IniNotePosition == -1)
-        pushCheck(FormNote, "CheckBoxTonExamen");
-    else
-        pushPosition(FormNote, "TrackBarNote", IniNotePosition);
-    if (Form1) {
+    // The effect windows: noise and fading levels, pitch or exam tone, noise band, drift. A
+    // position set runs its change handler, as any change of it does.
+    if (FormNoise)
+        FormNoise->TrackBarNoise->setValue(IniNoisePosition);
+    if (FormQSB)
+        FormQSB->TrackBarQSB->setValue(IniQsbPosition);
+    if (FormNote) {
+        if (IniNotePosition == -1)
+            FormNote->CheckBoxTonExamen->setChecked(true);
+        else
+            FormNote->TrackBarNote->setValue(IniNotePosition);
+    }
+    if (Form1 && FormNoise) {
         switch (Form1->EngineTone.Tables.NoiseBandDivisor()) {
         case 1:
-            pushCheck(FormNoise, "RadioButton10k");
+            FormNoise->RadioButton10k->setChecked(true);
             break;
         case 2:
-            pushCheck(FormNoise, "RadioButton5k");
+            FormNoise->RadioButton5k->setChecked(true);
             break;
         case 4:
-            pushCheck(FormNoise, "RadioButton2k");
+            FormNoise->RadioButton2k->setChecked(true);
             break;
         default:
-            pushCheck(FormNoise, "RadioButton1k");
+            FormNoise->RadioButton1k->setChecked(true);
             break;
         }
+    }
+    if (Form1 && FormDrift) {
         const Drift &drift = Form1->EngineTone.drift;
-        pushPosition(FormDrift, "UpDownDrift", drift.DriftAmount());
-        pushPosition(FormDrift, "UpDownFMax", drift.DriftUpper());
-        pushPosition(FormDrift, "UpDownFMin", drift.DriftLower());
+        FormDrift->UpDownDrift->setValue(drift.DriftAmount());
+        FormDrift->UpDownFMax->setValue(drift.DriftUpper());
+        FormDrift->UpDownFMin->setValue(drift.DriftLower());
     }
 
     // The entry sheet, filter window, zoom view, tile game colour, exam type and file and
