@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 PlaybackCycle::PlaybackCycle(EngineState &state, EngineHost &host, AudioOutput &output,
                              SendingEngine &engine)
@@ -13,6 +14,7 @@ PlaybackCycle::PlaybackCycle(EngineState &state, EngineHost &host, AudioOutput &
     m_output.setDoneHandler([this](AudioOutput::Tag tag) { MMWomDone(tag); });
     m_output.setFailureHandler([this](int error) { outputLost(error); });
     m_output.setRestoredHandler([this] { outputRestored(); });
+    m_output.setReadyHandler([this] { soundReady(); });
 }
 
 // ---- The loop that serves clicks and done reports one after the other ------------------
@@ -72,7 +74,10 @@ void PlaybackCycle::StartClick()
 
 void PlaybackCycle::BeginTransmission(bool queueWasEmpty, const std::function<void()> &ownStep)
 {
-    const bool delayed = m_host.raisePTT();
+    // A transmitter keyed before its sound can start would send silence.
+    const bool waits = m_state.PlaybackDone && waitForSound();
+    m_pttOnSound = m_pttOnSound || waits;
+    const bool delayed = !waits && m_host.raisePTT();
     if (ownStep)
         ownStep();
     if (queueWasEmpty && m_state.PlaybackDone)
@@ -182,6 +187,8 @@ void PlaybackCycle::outputLost(int error)
     m_state.NoSoundCard = true;
     m_state.OutputLost = true;
     m_state.LastWaveError = error;
+    // A text waiting for the first sound goes on without it, not after the message.
+    soundReady();
     if (!m_lossSaid) {
         m_lossSaid = true;
         m_host.showProgramMessage(WaveErrorText(error, m_host.msgCannotOpenSoundCard()));
@@ -206,6 +213,28 @@ void PlaybackCycle::outputRestored()
         ReopenLostOutput();
 }
 
+// Whether what starts now must wait for the output's first sound (soundReady follows).
+bool PlaybackCycle::waitForSound()
+{
+    m_waitingForSound = !m_state.NoSoundCard && !m_state.QuickSeries && m_output.awaitSound();
+    if (!m_waitingForSound)
+        m_pttOnSound = false;
+    return m_waitingForSound;
+}
+
+// The output plays (or is lost, and the timer stands in): what waited for it starts, PTT first.
+void PlaybackCycle::soundReady()
+{
+    if (!std::exchange(m_waitingForSound, false))
+        return;
+    const bool raise = std::exchange(m_pttOnSound, false);
+    if (m_state.PlayQueue.empty() || !m_state.PlaybackDone)
+        return;
+    if (raise && m_host.raisePTT())
+        return; // TimerTXDelay starts it
+    post({Pending::Start, 0});
+}
+
 void PlaybackCycle::ReopenLostOutput()
 {
     EngineState &s = m_state;
@@ -224,6 +253,9 @@ void PlaybackCycle::startNow()
     }
     if (m_state.PlaybackDone)
         ReopenLostOutput();
+    // Started again by soundReady.
+    if (m_state.PlaybackDone && !m_state.PlayQueue.empty() && waitForSound())
+        return;
     switch (m_engine.startNext()) {
     case SendingEngine::StartResult::QueueEmpty:
     case SendingEngine::StartResult::QuickSeries:

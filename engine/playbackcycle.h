@@ -33,6 +33,8 @@ public:
     // its text. Only a transmission that really starts (engine idle, queue was empty) gets the
     // start silence, not a character typed while another one sounds.
     // `ownStep` is the caller's own interface step, run between raising PTT and the start.
+    // While the output has yet to take its first sound (a sound server's new stream), PTT and
+    // the start wait for it, so that lines, keying and sound begin together.
     void BeginTransmission(bool queueWasEmpty, const std::function<void()> &ownStep = {});
     // TimerTXDelay's tick (the host stops the timer first): the delay after PTT has run out.
     void TimerTXDelayTimer();
@@ -102,6 +104,8 @@ private:
     void outputLost(int error);
     void goOnUntilOpened(int error);
     void outputRestored();
+    bool waitForSound();
+    void soundReady();
 
     EngineState &m_state;
     EngineHost &m_host;
@@ -116,4 +120,7 @@ private:
     bool m_textRunning = false; // from a transmission's first start to its empty queue
     // The output's loss was said, and it has not come back since.
     bool m_lossSaid = false;
+    // A start waits for the output's first sound; with it the raising of PTT.
+    bool m_waitingForSound = false;
+    bool m_pttOnSound = false;
 };

@@ -75,6 +75,13 @@ public:
     // Sound is due that the device has not taken for a while: it stalls (short of a loss).
     virtual bool stalled() const { return false; }
 
+    // Open, but the device has yet to take its first sound since it was opened (a sound
+    // server's new stream may take a second or two): what is written now would be heard late,
+    // and lines keyed with it out of step. True asks for the ready handler, which runs once the
+    // device takes sound; a device that does not within the loss limit is lost instead (the
+    // failure handler runs).
+    virtual bool awaitSound() { return false; }
+
     // Whether the text's own time comes before its sound through a stall of the device (lines
     // are keyed from it); outputs without stalls ignore it.
     virtual void setKeepTime(bool) {}
@@ -93,6 +100,8 @@ public:
     // After a failure the output may open the device again by itself: called once it plays
     // again (isOpen() is true by then).
     void setRestoredHandler(std::function<void()> handler) { m_restored = std::move(handler); }
+    // See awaitSound().
+    void setReadyHandler(std::function<void()> handler) { m_ready = std::move(handler); }
 
 protected:
     void reportDone(Tag tag, bool unheard = false)
@@ -112,10 +121,16 @@ protected:
         if (m_restored)
             m_restored();
     }
+    void reportReady()
+    {
+        if (m_ready)
+            m_ready();
+    }
 
 private:
     DoneHandler m_done;
     bool m_unheard = false;
     FailureHandler m_failure;
     std::function<void()> m_restored;
+    std::function<void()> m_ready;
 };

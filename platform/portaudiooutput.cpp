@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -125,6 +126,8 @@ int StreamOutput::open(int device)
 // after it.
 int StreamOutput::openAttempt(int device, std::uint64_t attempt)
 {
+    m_streamFrames.store(0);
+    m_streamAttempt.store(attempt);
     int error = startStream(device);
     if (error == 0 && m_wantedAttempt.load() != attempt) {
         stopStream(true);
@@ -138,6 +141,7 @@ void StreamOutput::take()
 {
     m_feeding.store(true);
     m_open = true;
+    m_soundSeen = false;
     m_openedAt = m_lastProgress = timeNow();
     m_blocksSeen = m_mixer.blocksRendered();
     startAdapting();
@@ -168,6 +172,7 @@ void StreamOutput::close()
     m_wantedAttempt.store(0);
     disarm();
     m_probing = false;
+    m_soundAwaited = false;
     endStall();
     if (m_open) {
         m_open = false;
@@ -183,6 +188,43 @@ void StreamOutput::close()
 bool StreamOutput::isOpen() const
 {
     return m_open;
+}
+
+bool StreamOutput::awaitSound()
+{
+    m_soundAwaited = false;
+    noticeSound();
+    if (!m_open || m_soundSeen)
+        return false;
+    m_soundAwaited = true;
+    // Bounded by the loss limit (see watch()).
+    armWatch(timeNow());
+    return true;
+}
+
+// The stream taken (or being switched to) has taken its first sound.
+bool StreamOutput::sounding() const
+{
+    return m_soundedAttempt.load() == m_wantedAttempt.load();
+}
+
+// Once the stream plays: what waited for it is due from now on, and whoever waits is told.
+void StreamOutput::noticeSound()
+{
+    if (m_soundSeen || !m_open || !sounding())
+        return;
+    m_soundSeen = true;
+    const auto now = timeNow();
+    m_lastProgress = now;
+    if (!m_deadlines.empty() && m_deadlines.front().start < now) {
+        const auto late = now - m_deadlines.front().start;
+        for (Span &span : m_deadlines) {
+            span.start += late;
+            span.end += late;
+        }
+    }
+    if (std::exchange(m_soundAwaited, false))
+        reportReady();
 }
 
 int StreamOutput::write(Tag tag, const std::int16_t *data, std::size_t values)
@@ -298,6 +340,13 @@ void StreamOutput::renderBlock(std::int16_t *out, std::size_t frames, OutputMixe
     } else {
         std::fill(out, out + frames * Channels, std::int16_t{0});
     }
+    // What a stream takes beyond the prefill has left for the device: it plays. Said after the
+    // block's time is set, which the watch then reads.
+    if (const std::uint64_t attempt = m_streamAttempt.load(); m_soundedAttempt.load(std::memory_order_relaxed) != attempt
+        && m_streamFrames.fetch_add(frames, std::memory_order_relaxed) + frames > m_prefill.load(std::memory_order_relaxed)) {
+        m_soundedAttempt.store(attempt);
+        signalDone();
+    }
     m_inside.fetch_sub(1);
 }
 
@@ -314,6 +363,7 @@ void StreamOutput::deliverDone()
     std::uint64_t count = 0;
     [[maybe_unused]] const ssize_t got = ::read(m_eventFd, &count, sizeof count);
     m_sidetone.deliverDone();
+    noticeSound();
     // Sound silenced after a stall comes back when it would have ended.
     if (const auto now = timeNow(); now < m_holdUntil) {
         m_hold->start(std::chrono::ceil<std::chrono::milliseconds>(m_holdUntil - now));
@@ -341,27 +391,37 @@ void StreamOutput::watch()
             endProbe(false);
         return;
     }
-    if (!m_open || m_mixer.outstanding() == 0) {
+    if (!m_open || (m_mixer.outstanding() == 0 && !m_soundAwaited)) {
         m_watch->stop();
+        return;
+    }
+    const bool stopped = !callsPending() && !streamActive();
+    noticeSound();
+    if (!m_soundSeen) {
+        // A new stream that has yet to play: what is written waits for it, up to the loss limit.
+        if (now - m_openedAt >= m_lossLimit || stopped) {
+            giveUp(paDeviceUnavailable);
+            return;
+        }
+        m_blocksSeen = m_mixer.blocksRendered();
+        m_lastProgress = now;
+        armWatch(now);
         return;
     }
     const auto lastBlock = lastBlockAt();
     const auto cut = stallCut();
-    // A new stream may take a while to start; one that has started and stops is stalled.
-    const bool starting = now - m_openedAt < m_startGrace && lastBlock < m_openedAt;
     // A block taken silent just after a stall counts as sound taken too.
-    if (const std::uint64_t blocks = m_mixer.blocksRendered();
-        blocks != m_blocksSeen || starting || now - lastBlock < cut) {
+    if (const std::uint64_t blocks = m_mixer.blocksRendered(); blocks != m_blocksSeen || now - lastBlock < cut) {
         m_blocksSeen = blocks;
         m_lastProgress = now;
-    } else if ((!callsPending() && !streamActive()) || now - m_lastProgress >= m_lossLimit) {
+    } else if (stopped || now - m_lastProgress >= m_lossLimit) {
         giveUp(paDeviceUnavailable);
         return;
     }
-    // Stalled, but not lost (yet): a buffer due now is given back as the running stream would
-    // have, so the text, its keying and its end keep their time. The stream plays what
-    // follows once it takes sound again. Not while a new stream may still be starting.
-    if (!starting && !m_deadlines.empty() && now - lastBlock >= cut) {
+    // Stalled, but not lost (yet), with lines keyed from the text: a buffer due now is given
+    // back as the running stream would have, so the text, its keying and its end keep their
+    // time. The stream plays what follows once it takes sound again.
+    if (m_keepTime && !m_deadlines.empty() && now - lastBlock >= cut) {
         if (!m_stalled) {
             m_stalled = true;
             m_stallFrom = lastBlock;
@@ -401,7 +461,7 @@ void StreamOutput::armWatch(std::chrono::steady_clock::time_point now)
 {
     using namespace std::chrono;
     auto next = milliseconds(WatchMs);
-    if (!m_deadlines.empty()) {
+    if (m_keepTime && !m_deadlines.empty()) {
         const auto due = std::max(m_deadlines.front().end - margin(), lastBlockAt() + stallCut());
         next = std::clamp(ceil<milliseconds>(due - now), milliseconds(1), next);
         // While stalled, the stream's return is seen within a few milliseconds.
@@ -422,11 +482,10 @@ void StreamOutput::endStall()
     m_hold->stop();
 }
 
-// Keeping time, a stall is one that no hiccup of a running stream reaches; else the text
-// waits for its sound as long as a loaded desktop's server may take to recover a little.
+// A stall is one that no hiccup of a running stream reaches.
 std::chrono::milliseconds StreamOutput::stallCut() const
 {
-    return m_keepTime ? std::max(m_stallCut, twoBuffers()) : std::max(m_stallCut, WaitCut);
+    return std::max(m_stallCut, twoBuffers());
 }
 
 // A device with a larger buffer asks for larger blocks, further apart, and a pause of its
@@ -464,6 +523,7 @@ void StreamOutput::lose(int error)
 {
     m_open = false;
     m_switching = false;
+    m_soundAwaited = false;
     m_watch->stop();
     m_adapt->stop();
     endStall();
@@ -538,8 +598,8 @@ void StreamOutput::endProbe(bool back)
     if (back) {
         m_lost = false;
         m_open = true;
-        m_lastProgress = timeNow();
-        m_openedAt = m_lastProgress - m_startGrace;
+        m_soundSeen = true;
+        m_openedAt = m_lastProgress = timeNow();
         m_blocksSeen = m_mixer.blocksRendered();
         startAdapting();
         reportRestored();
@@ -638,6 +698,8 @@ void StreamOutput::switchBuffer(int step)
 {
     m_step.store(step);
     m_switching = true;
+    m_soundSeen = false;
+    m_openedAt = timeNow();
     m_growWanted = false;
     disarm();
     openInBackground(true, &StreamOutput::switched);
@@ -700,6 +762,9 @@ int PortAudioOutput::openStream(int device)
                                   this);
     if (error != paNoError)
         return error;
+    // ALSA fills the device's buffer (its latency and a period) before the device plays.
+    if (const PaStreamInfo *opened = Pa_GetStreamInfo(stream))
+        setPrefill(static_cast<std::uint64_t>(std::ceil(2 * opened->outputLatency * SampleRate)));
     // The threads the device's library started for this stream (PulseAudio's ALSA plugin
     // carries every block to the server on one): the callback would wait on them.
     m_realtime.arm(realtime::threadsStartedSince(before));

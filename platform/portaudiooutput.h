@@ -10,19 +10,24 @@
 // (PortAudioSession): the user-interface thread waits at most OpenBound for an opening and
 // never for a closing, so a sound server that freezes freezes no window.
 //
-// A stream that takes no sound for LossMs while buffers are out counts as lost (a device
-// unplugged, a server gone): it is closed, the failure handler runs once, and every buffer
-// out is reported done. Not in the first seconds after opening: a PulseAudio stream may take
-// close to two seconds before it takes its first sound. The output then opens a stream again
-// by itself, at growing intervals (RetryFirst up to RetryLast), and counts it back once it
-// has taken ProbeFrames of sound: isOpen() is true again and the restored handler runs.
+// A new stream takes its first sound only once the device plays: a sound server's may take a
+// second or two (it fills the device's buffer at once, then waits). Until then awaitSound() is
+// true, and what is written waits for it.
+//
+// A stream that takes no sound for LossMs while buffers are out, or that has not taken its first
+// sound LossMs after opening while something waits for it, counts as lost (a device unplugged, a
+// server gone): it is closed, the failure handler runs once, and every buffer out is reported
+// done. The output then opens a stream again by itself, at growing intervals (RetryFirst up to
+// RetryLast), and counts it back once it has taken ProbeFrames of sound: isOpen() is true again
+// and the restored handler runs.
 //
 // While lines are keyed from the text (setKeepTime), a stall short of a loss keeps the text's
 // time: a buffer due while the stream takes nothing is given back when a running stream would
 // have given it, and one written meanwhile that would sound late once the stream is back is
 // dropped unheard and given back at its own time. So the keying, which follows the reports, and
 // the PTT's release at the text's end never wait for it. Otherwise the text waits for its sound
-// through short stalls (WaitCut), so that a loaded desktop delays it rather than cuts it.
+// through any stall short of a loss, so that a loaded desktop or a restarting server delays it
+// rather than cuts it.
 //
 // A stream whose device runs dry while sound plays, or whose machine is crowded (a sound
 // server's threads at normal priority then miss their turn), is opened anew with a larger
@@ -63,9 +68,6 @@ public:
     // keying and the PTT's release keep their time, silent. A block missing for this long is a
     // hole already at the lowest buffer step; at larger steps the cut is two buffers' time.
     static constexpr std::chrono::milliseconds StallCut{40};
-    // Not keeping time, the text waits this long for its sound before it goes on: on a loaded
-    // desktop the sound then comes late rather than not at all.
-    static constexpr std::chrono::milliseconds WaitCut{400};
     // The longest the user-interface thread waits for the stream to open.
     static constexpr std::chrono::milliseconds OpenBound = PortAudioSession::OpenBound;
     // After a loss: the first new try, and the longest wait between tries.
@@ -119,9 +121,6 @@ public:
 
     // The time the writer gets to follow a reported buffer (OutputMixer::DefaultMarginFrames).
     void setFollowMargin(std::chrono::milliseconds margin);
-    // How long after opening a stream may take before it asks for sound (StartGrace).
-    void setStartGrace(std::chrono::milliseconds grace) { m_startGrace = grace; }
-    static constexpr std::chrono::milliseconds StartGrace{3000};
     // The loss limit and the first retry interval in place of LossMs and RetryFirst.
     void setLossLimit(std::chrono::milliseconds limit) { m_lossLimit = limit; }
     // Keeping time: lines keyed from the text follow its own clock through a stall, and a
@@ -130,6 +129,8 @@ public:
     // How long a stream must have taken nothing for a due buffer to be given back (StallCut).
     void setStallCut(std::chrono::milliseconds cut) { m_stallCut = cut; }
     void setRetryInterval(std::chrono::milliseconds first) { m_retryFirst = first; }
+
+    bool awaitSound() override;
 
     // Blocks the device ran dry before, since the output was made.
     virtual std::uint64_t underruns() const { return 0; }
@@ -170,6 +171,10 @@ protected:
     virtual void stopStream(bool lost) = 0;
     // False once the stream has stopped by itself. Asked only while no call is pending.
     virtual bool streamActive() const = 0;
+
+    // On the session's thread, before the stream starts: the frames it takes at once to fill the
+    // device's buffer, which are no sound played yet (0: it takes blocks as it plays them).
+    void setPrefill(std::uint64_t frames) { m_prefill.store(frames, std::memory_order_relaxed); }
 
     // The stream's callback: one block of sound, asked for at `when` (now by default).
     void renderBlock(std::int16_t *out, std::size_t frames,
@@ -212,6 +217,8 @@ private:
     void switchBuffer(int step);
     void switched(std::uint64_t attempt, int error);
     void lose(int error);
+    bool sounding() const;
+    void noticeSound();
 
     SidetoneVoice m_sidetone; // before the mixer, which reads it
     OutputMixer m_mixer;
@@ -223,7 +230,6 @@ private:
     std::uint64_t m_blocksSeen = 0;
     std::chrono::steady_clock::time_point m_lastProgress;
     std::chrono::steady_clock::time_point m_openedAt;
-    std::chrono::milliseconds m_startGrace = StartGrace;
     std::chrono::milliseconds m_lossLimit = LossMs;
     std::chrono::milliseconds m_stallCut = StallCut;
     bool m_keepTime = false;
@@ -257,6 +263,17 @@ private:
     std::atomic<int> m_inside{0};
     std::atomic<std::uint64_t> m_framesTaken{0};
     std::atomic<int> m_callsOut{0};
+
+    // The first sound of each stream: the session's thread names the opening whose stream starts
+    // (and how much it takes at once); its callback counts what that stream took and, once past
+    // the prefill, names the opening as sounding and wakes the user-interface thread, which
+    // tells whoever waits (m_soundAwaited).
+    std::atomic<std::uint64_t> m_prefill{0};
+    std::atomic<std::uint64_t> m_streamAttempt{0};
+    std::atomic<std::uint64_t> m_streamFrames{0};
+    std::atomic<std::uint64_t> m_soundedAttempt{0};
+    bool m_soundAwaited = false;
+    bool m_soundSeen = false; // by the user-interface thread
 
     // After a loss: the tries to open again.
     bool m_lost = false;

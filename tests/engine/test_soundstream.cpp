@@ -372,7 +372,6 @@ TEST(SoundStreamStall, KeyingKeepsItsPaceAndTheLinesComeDownWhenTheTextWouldHave
 {
     EngineOnDevice rig(256, 20, true);
     auto &[output, state, host, timing, tone, effects, engine, cycle] = rig;
-    output.setStartGrace(std::chrono::milliseconds(0));
     output.setLossLimit(std::chrono::milliseconds(60000));
     output.setStallCut(StreamOutput::StallCut);
     ASSERT_EQ(output.open(-1), 0);
@@ -410,7 +409,6 @@ TEST(SoundStreamStall, WithoutKeyedLinesEveryCharacterIsHeardAfterAShortStall)
 {
     EngineOnDevice rig(256, 30, false);
     auto &[output, state, host, timing, tone, effects, engine, cycle] = rig;
-    output.setStartGrace(std::chrono::milliseconds(0));
     output.setStallCut(StreamOutput::StallCut);
     ASSERT_EQ(output.open(-1), 0);
     ASSERT_TRUE(testsupport::waitFor([&] { return output.framesTaken() > 0; }));
@@ -436,6 +434,70 @@ TEST(SoundStreamStall, WithoutKeyedLinesEveryCharacterIsHeardAfterAShortStall)
         EXPECT_NE(std::search(heard.begin(), heard.end(), b.begin() + first, b.end()), heard.end())
             << "character " << i;
     }
+}
+
+// A sound server's new stream takes its first sound a second or two after opening. A text
+// started meanwhile waits for it: PTT comes up with the sound, not before it, every character is
+// heard, and each is keyed when its sound leaves the device, the first one included.
+TEST(SoundStreamStart, ATextStartedBeforeTheDeviceFirstPlaysStartsWithItsSoundLinesIncluded)
+{
+    EngineOnDevice rig(256, 30, true);
+    auto &[output, state, host, timing, tone, effects, engine, cycle] = rig;
+    output.startLate(1024);
+    ASSERT_EQ(output.open(-1), 0);
+
+    state.PlayQueue = "paris";
+    cycle.BeginTransmission(true);
+    testsupport::waitFor([] { return false; }, 500);
+    EXPECT_EQ(host.count("raisePTT"), 0);
+    EXPECT_TRUE(host.keyingStarts.empty());
+    EXPECT_TRUE(state.PlaybackDone);
+    const TimePoint plays = ClockedOutput::Clock::now();
+    output.resume();
+    ASSERT_TRUE(testsupport::waitFor([&] { return host.count("releaseKeyingLines") == 1; }, 30000));
+    testsupport::waitFor([] { return false; }, 100);
+    output.close();
+    EXPECT_EQ(host.count("raisePTT"), 1);
+
+    Samples sent;
+    std::vector<std::size_t> starts;
+    for (const Samples &b : output.written) {
+        starts.push_back(sent.size() / 2);
+        sent.insert(sent.end(), b.begin(), b.end());
+    }
+    ASSERT_EQ(output.written.size(), 5u);
+    const Samples heard = output.recording();
+    const std::size_t offset = firstSound(heard) - firstSound(sent);
+    ASSERT_GE(heard.size(), offset + sent.size());
+    EXPECT_TRUE(std::equal(sent.begin(), sent.end(), heard.begin() + offset));
+    ASSERT_EQ(host.keyingStarts.size(), 5u);
+    EXPECT_GE(host.keyingStarts[0], plays);
+    // The first one within the device's block, the others to the frame.
+    for (std::size_t i = 0; i < 5; ++i) {
+        const TimePoint sounded = output.frameTime(offset / 2 + starts[i]);
+        EXPECT_LE(std::abs(std::chrono::duration<double, std::milli>(sounded - host.keyingStarts[i]).count()),
+                  i == 0 ? 1000.0 * 256 / AudioOutput::SampleRate : 0.1)
+            << "character " << i;
+    }
+}
+
+// A device that never plays leaves the text to the timer once the loss limit has passed: the
+// text is sent, silent, and the lines come down at its end.
+TEST(SoundStreamStart, ATextWaitingForADeviceThatNeverPlaysGoesOnWithoutSoundAtTheLossLimit)
+{
+    EngineOnDevice rig(256, 30, true);
+    auto &[output, state, host, timing, tone, effects, engine, cycle] = rig;
+    output.setLossLimit(std::chrono::milliseconds(300));
+    output.startLate(1024);
+    ASSERT_EQ(output.open(-1), 0);
+    state.PlayQueue = "ee";
+    cycle.BeginTransmission(true);
+    ASSERT_TRUE(testsupport::waitFor([&] { return host.count("releaseKeyingLines") == 1; }, 10000));
+    EXPECT_TRUE(state.NoSoundCard);
+    EXPECT_EQ(host.count("raisePTT"), 1);
+    EXPECT_EQ(host.keyingStarts.size(), 2u);
+    EXPECT_EQ(host.messages.size(), 1u);
+    output.close();
 }
 
 INSTANTIATE_TEST_SUITE_P(BlocksTextsSpeeds, SoundStream,

@@ -3,8 +3,9 @@
 // A sound device for tests that takes blocks in real time, as a card does: a thread of its
 // own asks the output for one block of a fixed size at each tick of a steady clock (a late
 // wake-up catches up, as a card's buffer would), and records what it got. It can be told to
-// stop asking, as a device that was unplugged, and ask again, as a server that recovers; its
-// openings can be made to fail, and its openings and closings to hang, as on a frozen server.
+// stop asking, as a device that was unplugged, and ask again, as a server that recovers; a new
+// stream can be made to wait before it plays, as a sound server's does; its openings can be made
+// to fail, and its openings and closings to hang, as on a frozen server.
 
 #include "platform/portaudiooutput.h"
 
@@ -36,6 +37,7 @@ public:
     // When a frame of the recording left the device.
     Clock::time_point frameTime(std::size_t frame) const
     {
+        std::lock_guard lock(m_mutex);
         return m_start + std::chrono::duration_cast<Clock::duration>(
                              std::chrono::duration<double>(double(frame) / SampleRate));
     }
@@ -50,6 +52,9 @@ public:
         }
         m_wake.notify_all();
     }
+    // From the next opening on, a new stream fills a buffer of `frames` at once and then takes
+    // nothing until resume(); from there it plays in real time.
+    void startLate(std::size_t frames) { m_lateFill = frames; }
     // The next `count` openings fail.
     void failOpenings(int count) { m_failOpenings = count; }
     // From now on opening and closing hang until thaw().
@@ -85,6 +90,8 @@ protected:
         m_running = true;
         m_stop = false;
         m_stalled = false;
+        setPrefill(m_lateFill);
+        std::lock_guard lock(m_mutex);
         m_recording.clear();
         m_recording.reserve(SampleRate * Channels * 30);
         m_start = Clock::now();
@@ -111,7 +118,24 @@ private:
     void run()
     {
         std::vector<std::int16_t> block(m_block * Channels);
+        const std::size_t fill = (m_lateFill + m_block - 1) / m_block;
         for (std::size_t k = 0;; ++k) {
+            if (fill > 0 && k == fill) {
+                // Filled: it plays once resumed, the next block due then.
+                std::unique_lock lock(m_mutex);
+                m_wake.wait(lock, [this] { return m_stop.load() || !m_stalled.load(); });
+                if (m_stop)
+                    return;
+                m_start = Clock::now() - std::chrono::duration_cast<Clock::duration>(
+                                             std::chrono::duration<double>(double(k * m_block) / SampleRate));
+            }
+            if (k < fill) {
+                m_stalled = true;
+                renderBlock(block.data(), m_block);
+                std::lock_guard lock(m_mutex);
+                m_recording.insert(m_recording.end(), block.begin(), block.end());
+                continue;
+            }
             const Clock::time_point due = frameTime(k * m_block);
             std::unique_lock lock(m_mutex);
             m_wake.wait_until(lock, due, [this] { return m_stop.load(); });
@@ -138,6 +162,7 @@ private:
     }
 
     const std::size_t m_block;
+    std::atomic<std::size_t> m_lateFill{0};
     std::atomic<int> m_failOpenings{0};
     std::atomic<int> m_openings{0};
     std::atomic<std::uint64_t> m_underruns{0};

@@ -26,12 +26,19 @@ const std::vector<std::int16_t> &oneSecond()
     return second;
 }
 
+// As with keyed lines, and with the program's own stall cut: no stall here reaches a loss.
+void keepTimeThroughStalls(ClockedOutput &out)
+{
+    out.setLossLimit(60000ms);
+    out.setStallCut(StreamOutput::StallCut);
+    out.setKeepTime(true);
+}
+
 // A device unplugged while buffers are out: past the loss limit the output gives it up, says
 // so once, and hands every buffer back, in order, after saying so; it opens again afterwards.
 TEST(StreamOutput, ADeviceThatStopsTakingSoundIsGivenUpPastTheLossLimit)
 {
     ClockedOutput out(256);
-    out.setStartGrace(0ms);
     out.setLossLimit(300ms);
     std::vector<std::string> events;
     int failures = 0;
@@ -68,7 +75,6 @@ TEST(StreamOutput, ADeviceThatStopsTakingSoundIsGivenUpPastTheLossLimit)
 TEST(StreamOutput, WhileTheOwnerWaitsOnALossTheReportsComeAndTheDeviceIsTriedAgain)
 {
     ClockedOutput out(256);
-    out.setStartGrace(0ms);
     out.setLossLimit(300ms);
     out.setRetryInterval(100ms);
     Tags done;
@@ -96,7 +102,6 @@ TEST(StreamOutput, WhileTheOwnerWaitsOnALossTheReportsComeAndTheDeviceIsTriedAga
 TEST(StreamOutput, AStallShorterThanTheLossLimitIsNoLoss)
 {
     ClockedOutput out(256);
-    out.setStartGrace(0ms);
     int failures = 0;
     Tags done;
     out.setFailureHandler([&](int) { ++failures; });
@@ -113,6 +118,81 @@ TEST(StreamOutput, AStallShorterThanTheLossLimitIsNoLoss)
     EXPECT_EQ(done, (Tags{1, 2}));
     EXPECT_EQ(failures, 0);
     EXPECT_TRUE(out.isOpen());
+    // Without lines keyed from the text, the sound is what counts: it waited, and all of it is heard.
+    testsupport::waitFor([] { return false; }, 100);
+    const auto heard = out.recording();
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), 1000), std::ptrdiff_t(2 * second.size()));
+}
+
+// A sound server's new stream fills the device's buffer at once and plays only a second or two
+// later. Until it does, the output says so, and what is written waits for it (even keeping
+// time): nothing is given back unheard, and the ready handler tells once it plays. The same for
+// the stream a buffer step opens.
+TEST(StreamOutput, WhatIsWrittenBeforeANewStreamPlaysWaitsForItsFirstSound)
+{
+    ClockedOutput out(256);
+    keepTimeThroughStalls(out);
+    out.startLate(1024);
+    Tags done;
+    int ready = 0, failures = 0;
+    out.setDoneHandler([&](AudioOutput::Tag tag) { done.push_back(tag); });
+    out.setReadyHandler([&] { ++ready; });
+    out.setFailureHandler([&](int) { ++failures; });
+    ASSERT_EQ(out.open(-1), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.recording().size() == 2 * 1024; }));
+    EXPECT_TRUE(out.awaitSound());
+    const std::size_t fifth = oneSecond().size() / 5; // 200 ms
+    const std::vector<std::int16_t> first(fifth, 1000), second(fifth, 2000);
+    ASSERT_EQ(out.write(1, first.data(), first.size()), 0);
+    testsupport::waitFor([] { return false; }, 600);
+    EXPECT_TRUE(done.empty());
+    EXPECT_EQ(ready, 0);
+    out.resume();
+    ASSERT_TRUE(testsupport::waitFor([&] { return ready == 1; }));
+    EXPECT_FALSE(out.awaitSound());
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 1; }));
+
+    // A text that ran the device dry: at idle a larger buffer, whose new stream plays late too.
+    out.underrun(1);
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.openings() == 2; }, 3000));
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.recording().size() == 2 * 1024; }));
+    EXPECT_TRUE(out.awaitSound());
+    ASSERT_EQ(out.write(2, second.data(), second.size()), 0);
+    testsupport::waitFor([] { return false; }, 600);
+    EXPECT_EQ(done, Tags{1});
+    out.resume();
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 2; }));
+    EXPECT_EQ(ready, 2);
+    EXPECT_EQ(failures, 0);
+    testsupport::waitFor([] { return false; }, 100);
+    const auto heard = out.recording();
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), 2000), std::ptrdiff_t(second.size()));
+}
+
+// A new stream that never plays is no device: once the loss limit has passed while something
+// waits for it, it is given up as any lost device is.
+TEST(StreamOutput, ANewStreamThatDoesNotPlayWithinTheLossLimitIsLost)
+{
+    ClockedOutput out(256);
+    out.setLossLimit(300ms);
+    out.setRetryInterval(10000ms);
+    out.startLate(1024);
+    int failures = 0, ready = 0;
+    out.setFailureHandler([&](int error) {
+        ++failures;
+        EXPECT_EQ(error, paDeviceUnavailable);
+    });
+    out.setReadyHandler([&] { ++ready; });
+    ASSERT_EQ(out.open(-1), 0);
+    const auto asked = Clock::now();
+    EXPECT_TRUE(out.awaitSound());
+    ASSERT_TRUE(testsupport::waitFor([&] { return failures == 1; }, 5000));
+    EXPECT_GE(Clock::now() - asked, 300ms - 5ms);
+    EXPECT_FALSE(out.isOpen());
+    EXPECT_TRUE(out.reopening());
+    EXPECT_FALSE(out.awaitSound());
+    EXPECT_EQ(ready, 0);
+    out.close();
 }
 
 // After a loss the output opens the device again by itself, again and again while that
@@ -120,7 +200,6 @@ TEST(StreamOutput, AStallShorterThanTheLossLimitIsNoLoss)
 TEST(StreamOutput, ALostDeviceIsOpenedAgainInTheBackgroundUntilItPlays)
 {
     ClockedOutput out(256);
-    out.setStartGrace(0ms);
     out.setLossLimit(200ms);
     out.setRetryInterval(30ms);
     int failures = 0;
@@ -178,7 +257,6 @@ TEST(StreamOutput, AFrozenServerHoldsNeitherOpeningNorClosing)
 
     // Open, then lost while frozen: the loss is said and the buffers come back without
     // waiting for the stream to stop.
-    out.setStartGrace(0ms);
     out.setLossLimit(200ms);
     out.setRetryInterval(10000ms);
     ASSERT_EQ(out.open(-1), 0);
@@ -279,14 +357,6 @@ TEST(StreamOutput, AnOpeningRefusedPastTheBoundIsSaidOnceAndTriedAgain)
     EXPECT_EQ(restored, 1);
 }
 
-// As with keyed lines, and with the program's own stall cut: no stall here reaches a loss.
-void keepTimeThroughStalls(ClockedOutput &out)
-{
-    out.setLossLimit(60000ms);
-    out.setStallCut(StreamOutput::StallCut);
-    out.setKeepTime(true);
-}
-
 // Through a stall that is no loss (yet), a text goes on at its pace, silent: each buffer
 // comes back once it would have been heard, never earlier, so what follows it (its keying,
 // the end of the text and the transmitter's release) keeps its time. Sound takes up again
@@ -341,7 +411,6 @@ TEST(StreamOutput, ThroughAStallBuffersComeBackWhenTheyWouldHaveBeenHeard)
 TEST(StreamOutput, ABufferWrittenDuringAStallIsNotHeardLateAfterIt)
 {
     ClockedOutput out(256);
-    out.setStartGrace(0ms);
     keepTimeThroughStalls(out);
     ASSERT_EQ(out.open(-1), 0);
     const std::size_t values = 2 * AudioOutput::SampleRate / 5; // 200 ms
@@ -378,7 +447,6 @@ TEST(StreamOutput, ABufferWrittenDuringAStallIsNotHeardLateAfterIt)
 TEST(StreamOutput, APauseWithinALargerBufferIsNoStall)
 {
     ClockedOutput out(256);
-    out.setStartGrace(0ms);
     keepTimeThroughStalls(out);
     out.setBufferTime(0.080s);
     ASSERT_EQ(out.open(-1), 0);
@@ -410,7 +478,6 @@ namespace {
 TEST(StreamOutput, UnderrunsGrowTheBufferAtIdleOnlyAndAQuietStretchShrinksIt)
 {
     ClockedOutput out(256);
-    out.setStartGrace(0ms);
     out.setQuietStretch(60000ms);
     Tags done;
     out.setDoneHandler([&](AudioOutput::Tag tag) { done.push_back(tag); });
@@ -457,7 +524,6 @@ TEST(StreamOutput, UnderrunsGrowTheBufferAtIdleOnlyAndAQuietStretchShrinksIt)
 TEST(StreamOutput, OneUnderrunPerTextTakesTheBufferAStepUpToItsLargest)
 {
     ClockedOutput out(256);
-    out.setStartGrace(0ms);
     Tags done;
     out.setDoneHandler([&](AudioOutput::Tag tag) { done.push_back(tag); });
     ASSERT_EQ(out.open(-1), 0);
@@ -479,7 +545,6 @@ TEST(StreamOutput, OneUnderrunPerTextTakesTheBufferAStepUpToItsLargest)
 TEST(StreamOutput, ACrowdedMachineGetsALargerBufferBeforeItRunsDry)
 {
     ClockedOutput out(256);
-    out.setStartGrace(0ms);
     out.setQuietStretch(300ms);
     std::atomic<double> perCore{0.5};
     out.setLoadGauge([&] { return perCore.load(); });
