@@ -142,7 +142,7 @@ void StreamOutput::take()
     m_feeding.store(true);
     m_open = true;
     m_soundSeen = false;
-    m_openedAt = m_lastProgress = timeNow();
+    m_lastProgress = timeNow();
     m_blocksSeen = m_mixer.blocksRendered();
     startAdapting();
 }
@@ -169,6 +169,7 @@ void StreamOutput::close()
     m_adapt->stop();
     m_lost = false;
     m_switching = false;
+    m_reconnecting = false;
     m_wantedAttempt.store(0);
     disarm();
     m_probing = false;
@@ -395,16 +396,15 @@ void StreamOutput::watch()
         m_watch->stop();
         return;
     }
-    const bool stopped = !callsPending() && !streamActive();
+    if (!m_reconnecting && !callsPending() && !streamActive())
+        reconnect();
     noticeSound();
     if (!m_soundSeen) {
         // A new stream that has yet to play: what is written waits for it, up to the loss limit.
-        if (now - m_openedAt >= m_lossLimit || stopped) {
+        if (now - m_lastProgress >= m_lossLimit) {
             giveUp(paDeviceUnavailable);
             return;
         }
-        m_blocksSeen = m_mixer.blocksRendered();
-        m_lastProgress = now;
         armWatch(now);
         return;
     }
@@ -414,7 +414,7 @@ void StreamOutput::watch()
     if (const std::uint64_t blocks = m_mixer.blocksRendered(); blocks != m_blocksSeen || now - lastBlock < cut) {
         m_blocksSeen = blocks;
         m_lastProgress = now;
-    } else if (stopped || now - m_lastProgress >= m_lossLimit) {
+    } else if (now - m_lastProgress >= m_lossLimit) {
         giveUp(paDeviceUnavailable);
         return;
     }
@@ -523,6 +523,7 @@ void StreamOutput::lose(int error)
 {
     m_open = false;
     m_switching = false;
+    m_reconnecting = false;
     m_soundAwaited = false;
     m_watch->stop();
     m_adapt->stop();
@@ -549,6 +550,13 @@ void StreamOutput::scheduleRetry()
 
 void StreamOutput::retry()
 {
+    if (m_reconnecting) {
+        if (callsPending())
+            m_retry->start(ReconnectEvery);
+        else
+            openInBackground(false, &StreamOutput::reconnected);
+        return;
+    }
     if (!m_lost)
         return;
     // The session's thread is still held by an earlier call (a frozen server): no pile-up.
@@ -599,7 +607,7 @@ void StreamOutput::endProbe(bool back)
         m_lost = false;
         m_open = true;
         m_soundSeen = true;
-        m_openedAt = m_lastProgress = timeNow();
+        m_lastProgress = timeNow();
         m_blocksSeen = m_mixer.blocksRendered();
         startAdapting();
         reportRestored();
@@ -652,7 +660,7 @@ int StreamOutput::stepForLoad()
 
 void StreamOutput::adapt()
 {
-    if (!m_open || m_switching)
+    if (!m_open || m_switching || m_reconnecting)
         return;
     const auto now = timeNow();
     const bool isIdle = idle();
@@ -699,7 +707,7 @@ void StreamOutput::switchBuffer(int step)
     m_step.store(step);
     m_switching = true;
     m_soundSeen = false;
-    m_openedAt = timeNow();
+    m_lastProgress = timeNow();
     m_growWanted = false;
     disarm();
     openInBackground(true, &StreamOutput::switched);
@@ -711,10 +719,46 @@ void StreamOutput::switched(std::uint64_t attempt, int error)
         return;
     m_switching = false;
     if (error != 0) {
-        lose(error);
+        // Refused now, maybe not in a moment (a server restarting).
+        m_reconnecting = true;
+        m_retry->start(ReconnectEvery);
         return;
     }
     take();
+}
+
+// ---- A stream that stopped by itself -------------------------------------------------------
+
+// Its server went away, and may be restarting: a new stream is opened at once, and again every
+// ReconnectEvery while refused. Meanwhile what is written waits, or keeps its time, as through
+// a stall; only when it is not back within the loss limit of the stop does it count as lost.
+void StreamOutput::reconnect()
+{
+    m_reconnecting = true;
+    // The loss limit counts from the stop: a stall before it was no loss either.
+    m_lastProgress = timeNow();
+    disarm();
+    post([this] { stopStream(true); });
+    openInBackground(false, &StreamOutput::reconnected);
+}
+
+void StreamOutput::reconnected(std::uint64_t attempt, int error)
+{
+    if (!m_reconnecting || attempt != m_wantedAttempt.load())
+        return;
+    if (error != 0) {
+        if (timeNow() - m_lastProgress >= m_lossLimit)
+            giveUp(error);
+        else
+            m_retry->start(ReconnectEvery);
+        return;
+    }
+    // The same output on a new stream: what was heard before counts, as after a stall.
+    m_reconnecting = false;
+    m_lastProgress = timeNow();
+    m_blocksSeen = m_mixer.blocksRendered();
+    m_feeding.store(true);
+    startAdapting();
 }
 
 // ---- PortAudioOutput -----------------------------------------------------------------------

@@ -14,10 +14,12 @@
 // second or two (it fills the device's buffer at once, then waits). Until then awaitSound() is
 // true, and what is written waits for it.
 //
-// A stream that takes no sound for LossMs while buffers are out, or that has not taken its first
-// sound LossMs after opening while something waits for it, counts as lost (a device unplugged, a
-// server gone): it is closed, the failure handler runs once, and every buffer out is reported
-// done. The output then opens a stream again by itself, at growing intervals (RetryFirst up to
+// A stream that stops by itself (its server gone, perhaps restarting) is opened anew at once
+// and every ReconnectEvery, while what is written waits as through a stall. A stream that takes
+// no sound for LossMs while buffers are out, that has not taken its first sound LossMs after
+// opening while something waits for it, or that cannot be opened again within LossMs, counts as
+// lost (a device unplugged, a server gone for good): it is closed, the failure handler runs once,
+// and every buffer out is reported done. The output then opens a stream again by itself, at growing intervals (RetryFirst up to
 // RetryLast), and counts it back once it has taken ProbeFrames of sound: isOpen() is true again
 // and the restored handler runs.
 //
@@ -77,6 +79,9 @@ public:
     static constexpr std::uint64_t ProbeFrames = SampleRate / 5;
     // ...within this time; else it is closed and tried again later.
     static constexpr std::chrono::milliseconds ProbeWait{4000};
+    // A stream that stopped by itself (its server restarting) is opened again this often until
+    // the loss limit.
+    static constexpr std::chrono::milliseconds ReconnectEvery{200};
 
     StreamOutput();
     // The derived class calls finishCalls() in its own destructor; done reports still pending
@@ -216,6 +221,8 @@ private:
     bool idle() const;
     void switchBuffer(int step);
     void switched(std::uint64_t attempt, int error);
+    void reconnect();
+    void reconnected(std::uint64_t attempt, int error);
     void lose(int error);
     bool sounding() const;
     void noticeSound();
@@ -229,7 +236,6 @@ private:
     std::unique_ptr<QTimer> m_watch;
     std::uint64_t m_blocksSeen = 0;
     std::chrono::steady_clock::time_point m_lastProgress;
-    std::chrono::steady_clock::time_point m_openedAt;
     std::chrono::milliseconds m_lossLimit = LossMs;
     std::chrono::milliseconds m_stallCut = StallCut;
     bool m_keepTime = false;
@@ -290,6 +296,7 @@ private:
     std::atomic<int> m_step{0};
     bool m_adaptive = true;
     bool m_switching = false;
+    bool m_reconnecting = false;
     bool m_growWanted = false;
     std::uint64_t m_underrunsSeen = 0;
     std::deque<std::chrono::steady_clock::time_point> m_recentUnderruns;

@@ -52,6 +52,15 @@ public:
         }
         m_wake.notify_all();
     }
+    // The stream stops by itself, as one whose sound server went away.
+    void die()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_dead = true;
+        }
+        m_wake.notify_all();
+    }
     // From the next opening on, a new stream fills a buffer of `frames` at once and then takes
     // nothing until resume(); from there it plays in real time.
     void startLate(std::size_t frames) { m_lateFill = frames; }
@@ -89,6 +98,7 @@ protected:
         }
         m_running = true;
         m_stop = false;
+        m_dead = false;
         m_stalled = false;
         setPrefill(m_lateFill);
         std::lock_guard lock(m_mutex);
@@ -112,7 +122,7 @@ protected:
         if (m_thread.joinable())
             m_thread.join();
     }
-    bool streamActive() const override { return m_thread.joinable() && !m_stop; }
+    bool streamActive() const override { return m_thread.joinable() && !m_stop && !m_dead; }
 
 private:
     void run()
@@ -123,8 +133,8 @@ private:
             if (fill > 0 && k == fill) {
                 // Filled: it plays once resumed, the next block due then.
                 std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [this] { return m_stop.load() || !m_stalled.load(); });
-                if (m_stop)
+                m_wake.wait(lock, [this] { return m_stop.load() || m_dead.load() || !m_stalled.load(); });
+                if (m_stop || m_dead)
                     return;
                 m_start = Clock::now() - std::chrono::duration_cast<Clock::duration>(
                                              std::chrono::duration<double>(double(k * m_block) / SampleRate));
@@ -138,12 +148,12 @@ private:
             }
             const Clock::time_point due = frameTime(k * m_block);
             std::unique_lock lock(m_mutex);
-            m_wake.wait_until(lock, due, [this] { return m_stop.load(); });
-            if (m_stop)
+            m_wake.wait_until(lock, due, [this] { return m_stop.load() || m_dead.load(); });
+            if (m_stop || m_dead)
                 return;
             if (m_stalled) {
-                m_wake.wait(lock, [this] { return m_stop.load() || !m_stalled.load(); });
-                if (m_stop)
+                m_wake.wait(lock, [this] { return m_stop.load() || m_dead.load() || !m_stalled.load(); });
+                if (m_stop || m_dead)
                     return;
             }
             lock.unlock();
@@ -177,6 +187,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_dead{false};
     std::atomic<bool> m_stalled{false};
     std::vector<std::int16_t> m_recording;
 };

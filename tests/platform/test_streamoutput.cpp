@@ -195,6 +195,67 @@ TEST(StreamOutput, ANewStreamThatDoesNotPlayWithinTheLossLimitIsLost)
     out.close();
 }
 
+// A sound server that restarts (killed, and a new one on the same socket a moment later): the
+// stream stops by itself, and openings are refused until the new server is up. Short of the
+// loss limit that is no lost card: nothing is said, the text waits, and it plays on the new
+// stream.
+TEST(StreamOutput, AStreamWhoseServerRestartsPlaysOnWithoutALoss)
+{
+    ClockedOutput out(256);
+    out.setRetryInterval(10000ms);
+    int failures = 0;
+    Tags done;
+    out.setFailureHandler([&](int) { ++failures; });
+    out.setDoneHandler([&](AudioOutput::Tag tag) { done.push_back(tag); });
+    ASSERT_EQ(out.open(-1), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.framesTaken() > 0; }));
+    const std::size_t fifth = oneSecond().size() / 5; // 200 ms
+    const std::vector<std::int16_t> first(fifth, 1000), second(fifth, 2000);
+    ASSERT_EQ(out.write(1, first.data(), first.size()), 0);
+    ASSERT_EQ(out.write(2, second.data(), second.size()), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] {
+        const auto heard = out.recording();
+        return std::find(heard.begin(), heard.end(), 1000) != heard.end();
+    }));
+    out.failOpenings(2);
+    out.die();
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 2; }, 5000));
+    EXPECT_EQ(done, (Tags{1, 2}));
+    EXPECT_EQ(failures, 0);
+    EXPECT_TRUE(out.isOpen());
+    EXPECT_EQ(out.openings(), 1 + 2 + 1);
+    testsupport::waitFor([] { return false; }, 100);
+    const auto heard = out.recording(); // the new stream's
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), 2000), std::ptrdiff_t(second.size()));
+}
+
+// A server that is not back within the loss limit is a lost card after all: said once, at the
+// limit, and the buffers out come back after it.
+TEST(StreamOutput, AServerNotBackWithinTheLossLimitIsALossSaidOnce)
+{
+    ClockedOutput out(256);
+    out.setLossLimit(400ms);
+    out.setRetryInterval(10000ms);
+    std::vector<std::string> events;
+    out.setFailureHandler([&](int) { events.push_back("failed"); });
+    out.setDoneHandler([&](AudioOutput::Tag tag) { events.push_back(std::to_string(tag)); });
+    ASSERT_EQ(out.open(-1), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.framesTaken() > 0; }));
+    ASSERT_EQ(out.write(1, oneSecond().data(), oneSecond().size()), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return !out.recording().empty(); }));
+    out.failOpenings(1000);
+    const auto died = Clock::now();
+    out.die();
+    ASSERT_TRUE(testsupport::waitFor([&] { return !events.empty(); }, 5000));
+    EXPECT_GE(Clock::now() - died, 400ms - 5ms);
+    ASSERT_TRUE(testsupport::waitFor([&] { return events.size() == 2; }, 5000));
+    EXPECT_EQ(events, (std::vector<std::string>{"failed", "1"}));
+    EXPECT_GE(out.openings(), 3); // tried again meanwhile
+    EXPECT_FALSE(out.isOpen());
+    EXPECT_TRUE(out.reopening());
+    out.close();
+}
+
 // After a loss the output opens the device again by itself, again and again while that
 // fails, and counts it back only once the new stream has taken sound; then it plays.
 TEST(StreamOutput, ALostDeviceIsOpenedAgainInTheBackgroundUntilItPlays)
