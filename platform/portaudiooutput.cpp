@@ -418,24 +418,21 @@ void StreamOutput::watch()
         giveUp(paDeviceUnavailable);
         return;
     }
-    // Stalled, but not lost (yet), with lines keyed from the text: a buffer due now is given
+    // Stalled, but not lost (yet). With lines keyed from the text, a buffer due now is given
     // back as the running stream would have, so the text, its keying and its end keep their
-    // time. The stream plays what follows once it takes sound again.
-    if (m_keepTime && !m_deadlines.empty() && now - lastBlock >= cut) {
+    // time; otherwise it waits. The stream plays what follows once it takes sound again.
+    if (!m_deadlines.empty() && now - lastBlock >= cut) {
         if (!m_stalled) {
             m_stalled = true;
             m_stallFrom = lastBlock;
         }
-        if (now >= m_deadlines.front().end - margin() && m_mixer.takeOver()) {
+        if (m_keepTime && now >= m_deadlines.front().end - margin() && m_mixer.takeOver()) {
             // What was queued behind it (a noise tail) would have been cut by the next buffer.
             m_stalledEnd = m_deadlines.front().end;
             m_mixer.dropAllStopped();
             m_mixer.release();
-            if (m_keepTime) {
-                m_resumeAfter.store(std::chrono::steady_clock::duration(cut).count(),
-                                    std::memory_order_relaxed);
-                m_resume.store(ResumeArmed);
-            }
+            m_resumeAfter.store(std::chrono::steady_clock::duration(cut).count(), std::memory_order_relaxed);
+            m_resume.store(ResumeArmed);
             signalDone();
         }
     } else if (m_stalled && now - lastBlock < cut) {
