@@ -22,6 +22,7 @@
 #include "platform/portaudiooutput.h"
 #include "platform/runqueue.h"
 #include "tests/engine/fakeenginehost.h"
+#include "tests/engine/silences.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -80,24 +81,6 @@ void waitUntil(const std::function<bool()> &condition, int timeoutMs)
     tick.start(2);
     while (!condition() && clock.elapsed() < timeoutMs)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
-std::vector<std::size_t> gaps(const Samples &s)
-{
-    std::vector<std::size_t> result;
-    std::size_t run = 0;
-    bool sounded = false;
-    for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
-        if (s[i] == 0 && s[i + 1] == 0) {
-            ++run;
-            continue;
-        }
-        if (sounded && run >= 20)
-            result.push_back(run);
-        sounded = true;
-        run = 0;
-    }
-    return result;
 }
 
 struct Take {
@@ -247,7 +230,7 @@ void BM_GapsAsHeard(benchmark::State &state, std::string text)
             state.SkipWithError(take.error.c_str());
             return;
         }
-        const std::vector<std::size_t> expected = gaps(take.rendered), got = gaps(take.heard);
+        const std::vector<std::size_t> expected = SilencesBetweenSounds(take.rendered), got = SilencesBetweenSounds(take.heard);
         std::size_t differing = 0, worst = 0;
         for (std::size_t i = 0; i < std::min(expected.size(), got.size()); ++i) {
             const std::size_t d = expected[i] > got[i] ? expected[i] - got[i] : got[i] - expected[i];
@@ -276,7 +259,7 @@ void BM_KeyerGapsAsHeard(benchmark::State &state)
             state.SkipWithError(take.error.c_str());
             return;
         }
-        const std::vector<std::size_t> expected = gaps(take.rendered);
+        const std::vector<std::size_t> expected = SilencesBetweenSounds(take.rendered);
         const std::vector<Sound> heard = sounds(take.heard);
         if (expected.empty() || heard.size() < 2) {
             state.SkipWithError("nothing heard");

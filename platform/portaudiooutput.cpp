@@ -298,22 +298,22 @@ double StreamOutput::gain() const
 
 double StreamOutput::startDelay() const
 {
-    if (!m_open)
-        return 0.0;
-    const auto now = timeNow();
-    // Through a stall, a buffer starts (silent) where the one last due would have ended.
-    return std::chrono::duration<double>(std::max<std::chrono::steady_clock::duration>(
-                                             m_mixer.untilPushedStarts(now), m_stalledEnd - now))
-        .count();
+    return secondsUntil(&OutputMixer::untilPushedStarts);
 }
 
 double StreamOutput::followDelay() const
 {
+    return secondsUntil(&OutputMixer::untilFollowDeadline);
+}
+
+double StreamOutput::secondsUntil(OutputMixer::Clock::duration (OutputMixer::*until)(OutputMixer::Clock::time_point) const) const
+{
     if (!m_open)
         return 0.0;
     const auto now = timeNow();
-    return std::chrono::duration<double>(std::max<std::chrono::steady_clock::duration>(
-                                             m_mixer.untilFollowDeadline(now), m_stalledEnd - now))
+    // Through a stall, a buffer starts (silent) where the one last due would have ended.
+    return std::chrono::duration<double>(std::max<std::chrono::steady_clock::duration>((m_mixer.*until)(now),
+                                                                                       m_stalledEnd - now))
         .count();
 }
 

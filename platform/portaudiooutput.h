@@ -195,6 +195,9 @@ protected:
     void finishCalls();
 
 private:
+    // Seconds from now until the time the mixer names, or through a stall until the buffer
+    // last due would have ended.
+    double secondsUntil(OutputMixer::Clock::duration (OutputMixer::*until)(OutputMixer::Clock::time_point) const) const;
     void signalDone();
     void deliverDone();
     void watch();

@@ -9,6 +9,7 @@
 #include "engine/tone.h"
 #include "tests/common/testsupport.h"
 #include "tests/engine/fakeenginehost.h"
+#include "tests/engine/silences.h"
 #include "tests/platform/clockeddevice.h"
 #include "tests/platform/steppeddevice.h"
 
@@ -195,26 +196,6 @@ struct EngineOnSteppedDevice : EngineOn<SteppedOutput, SteppedHost> {
     }
 };
 
-// The silences between the sounds of `s`, in frames (a tone's zero crossing is none).
-std::vector<std::size_t> silences(const Samples &s)
-{
-    constexpr std::size_t Shortest = 20;
-    std::vector<std::size_t> result;
-    std::size_t run = 0;
-    bool sounded = false;
-    for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
-        if (s[i] == 0 && s[i + 1] == 0) {
-            ++run;
-            continue;
-        }
-        if (sounded && run >= Shortest)
-            result.push_back(run);
-        sounded = true;
-        run = 0;
-    }
-    return result;
-}
-
 class SoundStream : public testing::TestWithParam<std::tuple<std::size_t, std::string, int>> {};
 
 TEST_P(SoundStream, CharactersFollowEachOtherExactlyAsRenderedAndKeyingKeepsInStep)
@@ -288,9 +269,9 @@ TEST_P(KeyerOnDevice, TheGapAfterEachElementIsHeardAsTheKeyersGap)
     const std::size_t offset = firstSound(heard) - firstSound(sent);
     ASSERT_GE(heard.size(), offset + sent.size());
     // Every element's sound and gap, as rendered: the keyer's gap between two elements.
-    EXPECT_EQ(silences(Samples(heard.begin() + offset, heard.begin() + offset + sent.size())), silences(sent));
+    EXPECT_EQ(SilencesBetweenSounds(Samples(heard.begin() + offset, heard.begin() + offset + sent.size())), SilencesBetweenSounds(sent));
     const std::size_t keyerGap = static_cast<std::size_t>(timing.KeyerGapValues(0.2) / 2);
-    for (std::size_t gap : silences(Samples(heard.begin() + offset, heard.begin() + offset + sent.size())))
+    for (std::size_t gap : SilencesBetweenSounds(Samples(heard.begin() + offset, heard.begin() + offset + sent.size())))
         EXPECT_NEAR(double(gap), double(keyerGap), 2.0);
 }
 
