@@ -136,7 +136,7 @@ void BM_KeyDownToSidetone(benchmark::State &state)
             perCore = gauge();
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        bufferTime = std::ldexp(bufferTime, StreamOutput::loadStepFor(perCore));
+        bufferTime = StreamOutput::BufferSteps[StreamOutput::loadStepFor(perCore)];
     }
     parameters.suggestedLatency = std::max(info->defaultLowOutputLatency, bufferTime);
     PaStream *stream = nullptr;

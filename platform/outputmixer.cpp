@@ -116,14 +116,14 @@ OutputMixer::Clock::duration OutputMixer::untilFollowDeadline(Clock::time_point 
     return std::max(last.asked + framesAsTime(blockStart - last.start) - now, Clock::duration::zero());
 }
 
-bool OutputMixer::takeOver()
+bool OutputMixer::stopRendering()
 {
     int expected = Free;
-    return m_owner.compare_exchange_strong(expected, TakenOver, std::memory_order_acquire)
-        || expected == TakenOver;
+    return m_owner.compare_exchange_strong(expected, Stopped, std::memory_order_acquire)
+        || expected == Stopped;
 }
 
-void OutputMixer::release()
+void OutputMixer::resumeRendering()
 {
     m_owner.store(Free, std::memory_order_release);
 }

@@ -116,14 +116,13 @@ public:
     // Blocks rendered so far: a device that stops asking for blocks stops this count.
     std::uint64_t blocksRendered() const { return m_blocks.load(std::memory_order_acquire); }
 
-    // Takes the audio thread's part over for good when no block is being rendered (false
-    // while one is): afterwards render() only writes silence, and dropAllStopped() may run
-    // although the stream could still call back. release() gives the part back, for a new
-    // stream.
-    bool takeOver();
-    void release();
+    // Stops rendering when no block is being rendered (false while one is): until
+    // resumeRendering(), render() only writes silence, and dropAllStopped() may run although
+    // the stream could still call back.
+    bool stopRendering();
+    void resumeRendering();
 
-    // Only while no callback can run (stream stopped, never started, or taken over): hands
+    // Only while no callback can run (stream stopped, never started, or rendering stopped): hands
     // back the buffer playing and everything queued, in order, as dropped, and forgets what
     // was staged.
     void dropAllStopped();
@@ -144,7 +143,7 @@ private:
         std::size_t values;
         std::uint64_t sequence;
     };
-    enum Owner : int { Free, Rendering, TakenOver };
+    enum Owner : int { Free, Rendering, Stopped };
 
     // The last block as published: where it started and when, its length, and where the sound
     // handed back ends (a fade not seen yet counted in).

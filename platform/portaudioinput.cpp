@@ -6,16 +6,12 @@
 
 #include "platform/outputmixer.h" // SpscRing
 
-#include <QSocketNotifier>
-
 #include <portaudio.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <fcntl.h>
 #include <thread>
 #include <vector>
 
@@ -23,12 +19,6 @@ namespace {
 
 // Rates tried in turn: the decoder's own, then rates devices commonly take.
 constexpr int Rates[] = {AudioInput::SampleRate, 22050, 44100, 48000, 16000, 32000, 96000};
-
-void wake(int fd)
-{
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const auto written = ::write(fd, &one, sizeof one);
-}
 
 } // namespace
 
@@ -47,7 +37,7 @@ struct PortAudioInput::Reader {
     std::atomic<std::uint64_t> taken{0};  // blocks the user-interface thread took
     std::atomic<std::uint64_t> events{0}; // wakes the worker: a block taken, or stop
     std::thread worker;
-    int eventFd = -1; // its own copy, valid as long as the worker may write to it
+    int eventFd = -1; // its own copy of the wake-up, valid as long as the worker may wake
 
     ~Reader()
     {
@@ -79,20 +69,13 @@ struct PortAudioInput::Reader {
 };
 
 PortAudioInput::PortAudioInput()
+    : m_wakeup([this] { drain(); })
 {
-    m_eventFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (m_eventFd >= 0) {
-        m_notifier = std::make_unique<QSocketNotifier>(m_eventFd, QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { drain(); });
-    }
 }
 
 PortAudioInput::~PortAudioInput()
 {
     close();
-    m_notifier.reset();
-    if (m_eventFd >= 0)
-        ::close(m_eventFd);
 }
 
 int PortAudioInput::deviceRate() const
@@ -108,10 +91,10 @@ int PortAudioInput::deviceChannels() const
 int PortAudioInput::open(int device)
 {
     close();
-    if (m_eventFd < 0)
+    if (!m_wakeup.valid())
         return paInsufficientMemory;
     auto reader = std::make_shared<Reader>();
-    reader->eventFd = ::fcntl(m_eventFd, F_DUPFD_CLOEXEC, 0);
+    reader->eventFd = m_wakeup.duplicate();
     if (reader->eventFd < 0)
         return paInsufficientMemory;
     const bool inTime = PortAudioSession::call(
@@ -127,7 +110,7 @@ int PortAudioInput::open(int device)
         // outlives this object.
         [reader] {
             reader->answeredLate = true;
-            wake(reader->eventFd);
+            Wakeup::wake(reader->eventFd);
         });
     if (!inTime) {
         // A slow or frozen sound server, not a refusal: taken when it answers.
@@ -195,7 +178,7 @@ void PortAudioInput::Reader::run(int framesPerRead)
         // An overrun loses sound, but what was read is good.
         if (result != paNoError && result != paInputOverflowed) {
             error = result;
-            wake(eventFd);
+            Wakeup::wake(eventFd);
             return;
         }
         converter.feed(samples.data(), static_cast<std::size_t>(framesPerRead),
@@ -212,15 +195,13 @@ void PortAudioInput::Reader::run(int framesPerRead)
                            if (stop.load() || !ring.push(block))
                                return;
                            ++pushed;
-                           wake(eventFd);
+                           Wakeup::wake(eventFd);
                        });
     }
 }
 
 void PortAudioInput::drain()
 {
-    std::uint64_t count = 0;
-    [[maybe_unused]] const auto read = ::read(m_eventFd, &count, sizeof count);
     // An opening that went on past its bound has answered: the input is taken (with what it
     // captured meanwhile), or the refusal told.
     if (m_opening && m_opening->answeredLate.load()) {

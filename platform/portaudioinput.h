@@ -2,7 +2,7 @@
 
 // The audio decoder's input through PortAudio: a capture stream read in short pieces by a
 // worker thread of its own, converted into the input's blocks and passed through a lock-free
-// ring to the user-interface thread, woken by an eventfd. While the ring is full the worker
+// ring to the user-interface thread, woken through a Wakeup. While the ring is full the worker
 // waits, so a capture device that delivers faster than real time (a file) is taken at the pace
 // the decoder keeps; a real device then loses what it captured meanwhile, as an overrun would.
 //
@@ -14,11 +14,10 @@
 
 #include "platform/audioinput.h"
 #include "platform/portaudiosession.h"
+#include "platform/wakeup.h"
 
 #include <chrono>
 #include <memory>
-
-class QSocketNotifier;
 
 class PortAudioInput : public AudioInput {
 public:
@@ -50,6 +49,5 @@ private:
 
     std::shared_ptr<Reader> m_reader;
     std::shared_ptr<Reader> m_opening; // an opening that did not answer within OpenBound
-    int m_eventFd = -1;
-    std::unique_ptr<QSocketNotifier> m_notifier;
+    Wakeup m_wakeup;
 };

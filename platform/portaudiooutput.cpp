@@ -4,61 +4,113 @@
 #include "platform/portaudiosession.h"
 #include "platform/soundreason.h"
 
-#include <QSocketNotifier>
-#include <QTimer>
-
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <thread>
 #include <utility>
 #include <vector>
 
+// How the limits relate.
+static_assert(StreamOutput::StallAfter.count() >= 2000 * StreamOutput::DefaultBufferTime,
+              "a stall is two of the lowest step's buffers at least");
+static_assert(StreamOutput::StallWatchEvery < StreamOutput::StallAfter && StreamOutput::WatchEvery < StreamOutput::LossLimit,
+              "the watch looks within the time it watches for");
+static_assert(StreamOutput::OpenBound < StreamOutput::LossLimit && 2 * StreamOutput::ReconnectEvery < StreamOutput::LossLimit,
+              "an opening, and several tries of a restarting server, fit within the loss limit");
+static_assert(2000 * StreamOutput::MaxBufferTime < StreamOutput::LossLimit.count(),
+              "a pause of two of the largest buffers is no loss");
+static_assert(StreamOutput::RetryFirst <= StreamOutput::RetryLast, "the tries after a loss grow apart");
+static_assert(StreamOutput::ProbeFrames * 1000 < StreamOutput::ProbeWait.count() * std::uint64_t(StreamOutput::SampleRate),
+              "a stream that plays is counted back within the probe's wait");
+static_assert(StreamOutput::IdleBefore < StreamOutput::QuietStretch, "a step down waits for idleness too");
+static_assert(
+    [] {
+        for (std::size_t k = 1; k < StreamOutput::BufferSteps.size(); ++k) {
+            if (StreamOutput::BufferSteps[k] != 2 * StreamOutput::BufferSteps[k - 1])
+                return false;
+        }
+        return true;
+    }(),
+    "each buffer step doubles the one below");
+
 namespace {
-// How often the stream is watched while buffers are out, and while it is stalled.
-constexpr int WatchMs = 100;
-constexpr int StallLook = 10;
+
+StreamOutput::Clock::duration asDuration(double seconds)
+{
+    return std::chrono::duration_cast<StreamOutput::Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
 } // namespace
+
+// ---- Timers ------------------------------------------------------------------------------
+
+StreamOutput::Timer::Timer(StreamOutput &owner, void (StreamOutput::*fire)(), bool repeating, bool precise)
+    : m_owner(owner), m_fire(fire), m_repeating(repeating)
+{
+    m_wall.setSingleShot(true);
+    if (precise)
+        m_wall.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_wall, &QTimer::timeout, &m_wall, [this] { this->fire(); });
+}
+
+void StreamOutput::Timer::start(Clock::duration after)
+{
+    m_interval = std::max(after, Clock::duration(1));
+    m_due = m_owner.timeNow() + m_interval;
+    if (m_owner.ownClock())
+        m_wall.stop();
+    else
+        m_wall.start(std::chrono::ceil<std::chrono::milliseconds>(m_interval));
+}
+
+void StreamOutput::Timer::stop()
+{
+    m_due.reset();
+    m_wall.stop();
+}
+
+StreamOutput::Clock::duration StreamOutput::Timer::remaining() const
+{
+    return m_due ? std::max(*m_due - m_owner.timeNow(), Clock::duration::zero()) : Clock::duration::zero();
+}
+
+void StreamOutput::Timer::fire()
+{
+    if (m_repeating)
+        start(m_interval);
+    else
+        stop();
+    (m_owner.*m_fire)();
+}
+
+StreamOutput::Clock::time_point StreamOutput::nextTimer() const
+{
+    return std::min({m_watch.due(), m_hold.due(), m_retry.due(), m_adapt.due()});
+}
+
+void StreamOutput::runTimers()
+{
+    for (;;) {
+        Timer *next = nullptr;
+        for (Timer *timer : {&m_watch, &m_hold, &m_retry, &m_adapt}) {
+            if (timer->due() <= timeNow() && (!next || timer->due() < next->due()))
+                next = timer;
+        }
+        if (!next)
+            return;
+        next->fire();
+    }
+}
 
 // ---- StreamOutput ------------------------------------------------------------------------
 
 StreamOutput::StreamOutput()
+    : m_wakeup([this] { deliverDone(); })
 {
     m_mixer.attachSidetone(&m_sidetone);
-    m_eventFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (m_eventFd >= 0) {
-        m_notifier = std::make_unique<QSocketNotifier>(m_eventFd, QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
-                         [this] { deliverDone(); });
-    }
-    m_watch = std::make_unique<QTimer>();
-    m_watch->setInterval(WatchMs);
-    m_watch->setTimerType(Qt::PreciseTimer);
-    QObject::connect(m_watch.get(), &QTimer::timeout, m_watch.get(), [this] { watch(); });
-    m_retry = std::make_unique<QTimer>();
-    m_retry->setSingleShot(true);
-    QObject::connect(m_retry.get(), &QTimer::timeout, m_retry.get(), [this] { retry(); });
-    m_hold = std::make_unique<QTimer>();
-    m_hold->setSingleShot(true);
-    m_hold->setTimerType(Qt::PreciseTimer);
-    QObject::connect(m_hold.get(), &QTimer::timeout, m_hold.get(), [this] { deliverDone(); });
-    m_adapt = std::make_unique<QTimer>();
-    m_adapt->setInterval(WatchMs);
-    QObject::connect(m_adapt.get(), &QTimer::timeout, m_adapt.get(), [this] { adapt(); });
 }
 
-StreamOutput::~StreamOutput()
-{
-    m_adapt.reset();
-    m_hold.reset();
-    m_retry.reset();
-    m_watch.reset();
-    m_notifier.reset();
-    if (m_eventFd >= 0)
-        ::close(m_eventFd);
-}
+StreamOutput::~StreamOutput() = default;
 
 void StreamOutput::finishCalls()
 {
@@ -68,13 +120,17 @@ void StreamOutput::finishCalls()
     }
 }
 
-void StreamOutput::post(std::function<void()> call)
+// A call given to the session's thread counts as pending while anything holding this token
+// lives: until it has run, and its late half too when nobody waited for it.
+std::shared_ptr<void> StreamOutput::countCall()
 {
     m_callsOut.fetch_add(1);
-    PortAudioSession::post([this, call = std::move(call)] {
-        call();
-        m_callsOut.fetch_sub(1);
-    });
+    return std::shared_ptr<void>(nullptr, [this](void *) { m_callsOut.fetch_sub(1); });
+}
+
+void StreamOutput::post(std::function<void()> call)
+{
+    PortAudioSession::post([token = countCall(), call = std::move(call)] { call(); });
 }
 
 // From now on the callback leaves the mixer alone; returns once no callback is inside it
@@ -86,39 +142,53 @@ void StreamOutput::disarm()
         std::this_thread::yield();
 }
 
+bool StreamOutput::linkOpen() const
+{
+    return m_link == Link::Starting || m_link == Link::Playing || m_link == Link::Switching
+        || m_link == Link::Reconnecting;
+}
+
+bool StreamOutput::isOpen() const
+{
+    return linkOpen();
+}
+
+bool StreamOutput::reopening() const
+{
+    return m_link == Link::Opening || m_link == Link::Lost || m_link == Link::Probing;
+}
+
+// ---- The link ------------------------------------------------------------------------------
+
 int StreamOutput::open(int device)
 {
     close();
-    if (m_eventFd < 0)
+    if (!m_wakeup.valid())
         return paInsufficientMemory;
     m_device = device;
-    // A stream given up took the mixer's audio side over; the new stream gets it back.
-    m_mixer.release();
     const std::uint64_t attempt = ++m_attempts;
     m_wantedAttempt.store(attempt);
     auto error = std::make_shared<std::atomic<int>>(paTimedOut);
-    QSocketNotifier *context = m_notifier.get();
-    m_callsOut.fetch_add(1);
+    QObject *context = m_wakeup.context();
     const bool inTime = PortAudioSession::call(
-        [this, error, device, attempt] { error->store(openAttempt(device, attempt)); }, OpenBound,
+        [this, error, device, attempt, token = countCall()] { error->store(openAttempt(device, attempt)); },
+        OpenBound,
         // Nobody waited for the answer: it comes to this thread.
         [this, error, attempt, context] {
             QMetaObject::invokeMethod(
                 context, [this, attempt, answer = error->load()] { openedLate(attempt, answer); },
                 Qt::QueuedConnection);
         });
-    // Counted out only now: the late answer belongs to the same call.
-    PortAudioSession::post([this] { m_callsOut.fetch_sub(1); });
     if (!inTime) {
         // A loaded desktop or a slow (or frozen) server, not a refusal: the stream is taken
         // when it comes, and the timer stands in meanwhile.
-        m_lost = true;
+        m_link = Link::Opening;
         m_tries = 0;
         return paTimedOut;
     }
     if (error->load() != 0)
         return error->load();
-    take();
+    becomeOpen(Link::Starting);
     return 0;
 }
 
@@ -136,71 +206,48 @@ int StreamOutput::openAttempt(int device, std::uint64_t attempt)
     return error;
 }
 
-// The stream is open and started: from now on it plays.
-void StreamOutput::take()
+// On the session's thread: opens a stream (after stopping the one open, when `restart`; what
+// the device holds plays out) as a new try; `then(try, error)` follows on this thread.
+void StreamOutput::openAgain(bool restart, void (StreamOutput::*then)(std::uint64_t, int))
 {
-    m_feeding.store(true);
-    m_open = true;
-    m_soundSeen = false;
+    const std::uint64_t attempt = ++m_attempts;
+    m_wantedAttempt.store(attempt);
+    QObject *context = m_wakeup.context();
+    post([this, attempt, context, restart, then, device = m_device] {
+        if (restart)
+            stopStream(false);
+        const int error = openAttempt(device, attempt);
+        QMetaObject::invokeMethod(
+            context, [this, attempt, error, then] { (this->*then)(attempt, error); }, Qt::QueuedConnection);
+    });
+}
+
+// A stream is open and started: from now on it is fed.
+void StreamOutput::becomeOpen(Link link)
+{
+    // A stream given up took the mixer's audio side over; this one gets it back.
+    m_mixer.resumeRendering();
+    m_link = link;
     m_lastProgress = timeNow();
     m_blocksSeen = m_mixer.blocksRendered();
+    m_feeding.store(true);
     startAdapting();
 }
 
 // The answer to an opening that did not come within OpenBound.
 void StreamOutput::openedLate(std::uint64_t attempt, int error)
 {
-    if (!m_lost || m_probing || attempt != m_wantedAttempt.load())
+    if (m_link != Link::Opening || attempt != m_wantedAttempt.load())
         return;
     if (error != 0) {
         // A refusal after all: said once, as a loss is, and the device is tried again later.
+        m_link = Link::Lost;
         reportFailure(error);
         scheduleRetry();
         return;
     }
-    m_lost = false;
-    take();
+    becomeOpen(Link::Starting);
     reportRestored();
-}
-
-void StreamOutput::close()
-{
-    m_retry->stop();
-    m_adapt->stop();
-    m_lost = false;
-    m_switching = false;
-    m_reconnecting = false;
-    m_wantedAttempt.store(0);
-    disarm();
-    m_probing = false;
-    m_soundAwaited = false;
-    endStall();
-    if (m_open) {
-        m_open = false;
-        m_watch->stop();
-        // No callback feeds the mixer any more: what it still held goes back as dropped.
-        m_mixer.dropAllStopped();
-        signalDone();
-    }
-    // Also ends a stream whose opening nobody waits for any more.
-    post([this] { stopStream(false); });
-}
-
-bool StreamOutput::isOpen() const
-{
-    return m_open;
-}
-
-bool StreamOutput::awaitSound()
-{
-    m_soundAwaited = false;
-    noticeSound();
-    if (!m_open || m_soundSeen)
-        return false;
-    m_soundAwaited = true;
-    // Bounded by the loss limit (see watch()).
-    armWatch(timeNow());
-    return true;
 }
 
 // The stream taken (or being switched to) has taken its first sound.
@@ -209,12 +256,12 @@ bool StreamOutput::sounding() const
     return m_soundedAttempt.load() == m_wantedAttempt.load();
 }
 
-// Once the stream plays: what waited for it is due from now on, and whoever waits is told.
+// Once a new stream plays: what waited for it is due from now on, and whoever waits is told.
 void StreamOutput::noticeSound()
 {
-    if (m_soundSeen || !m_open || !sounding())
+    if (m_link != Link::Starting || !sounding())
         return;
-    m_soundSeen = true;
+    m_link = Link::Playing;
     const auto now = timeNow();
     m_lastProgress = now;
     if (!m_deadlines.empty() && m_deadlines.front().start < now) {
@@ -228,9 +275,176 @@ void StreamOutput::noticeSound()
         reportReady();
 }
 
+bool StreamOutput::awaitSound()
+{
+    m_soundAwaited = false;
+    noticeSound();
+    if (m_link != Link::Starting && m_link != Link::Switching)
+        return false;
+    m_soundAwaited = true;
+    // Bounded by the loss limit (see watch()).
+    armWatch(timeNow());
+    return true;
+}
+
+// The stream is opened again with the step's buffer; meanwhile written buffers wait in the mixer.
+void StreamOutput::switchBuffer(int step)
+{
+    m_step.store(step);
+    m_link = Link::Switching;
+    m_lastProgress = timeNow();
+    m_growWanted = false;
+    disarm();
+    openAgain(true, &StreamOutput::switched);
+}
+
+void StreamOutput::switched(std::uint64_t attempt, int error)
+{
+    if (m_link != Link::Switching || attempt != m_wantedAttempt.load())
+        return;
+    if (error != 0) {
+        // Refused now, maybe not in a moment (a server restarting).
+        m_link = Link::Reconnecting;
+        m_retry.start(ReconnectEvery);
+        return;
+    }
+    becomeOpen(Link::Starting);
+}
+
+// The stream stopped by itself: its server went away, and may be restarting. A new stream is
+// opened at once, and again every ReconnectEvery while refused. Meanwhile what is written
+// waits, or keeps its time, as through a stall; only when it is not back within the loss
+// limit of the stop does it count as lost.
+void StreamOutput::reconnect()
+{
+    m_link = Link::Reconnecting;
+    // The loss limit counts from the stop: a stall before it was no loss either.
+    m_lastProgress = timeNow();
+    disarm();
+    post([this] { stopStream(true); });
+    openAgain(false, &StreamOutput::reconnected);
+}
+
+void StreamOutput::reconnected(std::uint64_t attempt, int error)
+{
+    if (m_link != Link::Reconnecting || attempt != m_wantedAttempt.load())
+        return;
+    if (error != 0) {
+        if (timeNow() - m_lastProgress >= m_limits.loss)
+            loseStream(error);
+        else
+            m_retry.start(ReconnectEvery);
+        return;
+    }
+    // The same output on a new stream: what was heard before counts, as after a stall.
+    becomeOpen(Link::Playing);
+}
+
+// What every end of a link does (close(), a loss): no opening is wanted any more, no callback
+// feeds the mixer, the watch and the steps stop, and every buffer out goes back as dropped.
+void StreamOutput::teardown()
+{
+    m_wantedAttempt.store(0);
+    disarm();
+    m_watch.stop();
+    m_adapt.stop();
+    m_soundAwaited = false;
+    clearStall();
+    m_mixer.dropAllStopped();
+    m_wakeup.wake();
+}
+
+void StreamOutput::close()
+{
+    m_retry.stop();
+    teardown();
+    m_link = Link::Closed;
+    // Also ends a stream whose opening nobody waits for any more.
+    post([this] { stopStream(false); });
+}
+
+// The device counts as lost: the stream is stopped without waiting for what it holds, the
+// loss said once and the buffers out given back after it, and the device tried again later.
+// The reports come from the event loop, after the owner has heard of the loss, so the next
+// buffer goes to no dead device. The owner may wait in a message box: the tries go on and the
+// reports come meanwhile, so nothing (PTT least of all) waits for its answer.
+void StreamOutput::loseStream(int error)
+{
+    // A block being rendered right now means the stream lives after all.
+    if (!m_mixer.stopRendering())
+        return;
+    teardown();
+    post([this] { stopStream(true); });
+    m_link = Link::Lost;
+    m_tries = 0;
+    scheduleRetry();
+    reportFailure(error);
+}
+
+void StreamOutput::scheduleRetry()
+{
+    const auto wait = std::min(m_limits.retryFirst * (m_tries + 1), std::max(m_limits.retryFirst, RetryLast));
+    ++m_tries;
+    m_retry.start(wait);
+}
+
+void StreamOutput::retry()
+{
+    switch (m_link) {
+    case Link::Reconnecting:
+        if (callsPending())
+            m_retry.start(ReconnectEvery);
+        else
+            openAgain(false, &StreamOutput::reconnected);
+        return;
+    case Link::Lost:
+        // The session's thread is still held by an earlier call (a frozen server): no pile-up.
+        if (callsPending())
+            scheduleRetry();
+        else
+            openAgain(false, &StreamOutput::probeOpened);
+        return;
+    default:
+        return;
+    }
+}
+
+void StreamOutput::probeOpened(std::uint64_t attempt, int error)
+{
+    if (m_link != Link::Lost || attempt != m_wantedAttempt.load())
+        return;
+    if (error != 0) {
+        scheduleRetry();
+        return;
+    }
+    m_link = Link::Probing;
+    m_probeSince = timeNow();
+    m_watch.start(WatchEvery);
+}
+
+// A stream opened again after a loss is back once it has played ProbeFrames (what it took at
+// once to fill the device is no sound played).
+void StreamOutput::watchProbe(Clock::time_point now)
+{
+    if (m_streamAttempt.load() == m_wantedAttempt.load()
+        && m_streamFrames.load() >= m_prefill.load() + ProbeFrames) {
+        m_watch.stop();
+        becomeOpen(Link::Playing);
+        reportRestored();
+    } else if (now - m_probeSince >= ProbeWait) {
+        m_watch.stop();
+        m_wantedAttempt.store(0);
+        m_link = Link::Lost;
+        post([this] { stopStream(true); });
+        scheduleRetry();
+    }
+}
+
+// ---- Writing -------------------------------------------------------------------------------
+
 int StreamOutput::write(Tag tag, const std::int16_t *data, std::size_t values)
 {
-    if (!m_open)
+    if (!linkOpen())
         return paBadStreamPtr;
     if (values % Channels != 0)
         return paInvalidChannelCount;
@@ -241,16 +455,12 @@ int StreamOutput::write(Tag tag, const std::int16_t *data, std::size_t values)
     // When it would be rendered to its end were the stream running: after what is queued, or
     // after what was handed back (through a stall: the end of the buffer last due).
     const auto now = timeNow();
-    const auto toDuration = [](double seconds) {
-        return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-            std::chrono::duration<double>(seconds));
-    };
-    const auto starts = std::max(now + toDuration(startDelay()),
+    const auto starts = std::max(now + asDuration(startDelay()),
                                  m_deadlines.empty() ? m_stalledEnd : m_deadlines.back().end);
-    m_deadlines.push_back({starts, starts + toDuration(double(values / Channels) / SampleRate)});
+    m_deadlines.push_back({starts, starts + asDuration(double(values / Channels) / SampleRate)});
     // A stream that stops, or stopped by itself, would never hand the buffer back. A stream
     // that has taken nothing since it was last watched keeps its stall running.
-    if (!m_watch->isActive()) {
+    if (!m_watch.active()) {
         if (const std::uint64_t blocks = m_mixer.blocksRendered(); blocks != m_blocksSeen) {
             m_blocksSeen = blocks;
             m_lastProgress = now;
@@ -262,7 +472,7 @@ int StreamOutput::write(Tag tag, const std::int16_t *data, std::size_t values)
 
 int StreamOutput::reset()
 {
-    if (!m_open)
+    if (!linkOpen())
         return paBadStreamPtr;
     m_mixer.dropQueued();
     return 0;
@@ -270,7 +480,7 @@ int StreamOutput::reset()
 
 int StreamOutput::silence()
 {
-    if (!m_open)
+    if (!linkOpen())
         return paBadStreamPtr;
     m_mixer.fadeOutAll();
     return 0;
@@ -278,7 +488,7 @@ int StreamOutput::silence()
 
 int StreamOutput::playSound(const std::vector<std::int16_t> &samples)
 {
-    if (!m_open)
+    if (!linkOpen())
         return paBadStreamPtr;
     if (samples.size() % Channels != 0)
         return paInvalidChannelCount;
@@ -306,15 +516,14 @@ double StreamOutput::followDelay() const
     return secondsUntil(&OutputMixer::untilFollowDeadline);
 }
 
-double StreamOutput::secondsUntil(OutputMixer::Clock::duration (OutputMixer::*until)(OutputMixer::Clock::time_point) const) const
+// Seconds from now until the time the mixer names, or through a stall until the buffer last
+// due would have ended: a buffer starts (silent) there.
+double StreamOutput::secondsUntil(Clock::duration (OutputMixer::*until)(Clock::time_point) const) const
 {
-    if (!m_open)
+    if (!linkOpen())
         return 0.0;
     const auto now = timeNow();
-    // Through a stall, a buffer starts (silent) where the one last due would have ended.
-    return std::chrono::duration<double>(std::max<std::chrono::steady_clock::duration>((m_mixer.*until)(now),
-                                                                                       m_stalledEnd - now))
-        .count();
+    return std::chrono::duration<double>(std::max<Clock::duration>((m_mixer.*until)(now), m_stalledEnd - now)).count();
 }
 
 void StreamOutput::setFollowMargin(std::chrono::milliseconds margin)
@@ -322,54 +531,49 @@ void StreamOutput::setFollowMargin(std::chrono::milliseconds margin)
     m_mixer.setMarginFrames(static_cast<std::size_t>(margin.count()) * SampleRate / 1000);
 }
 
-void StreamOutput::renderBlock(std::int16_t *out, std::size_t frames, OutputMixer::Clock::time_point when)
+// ---- The callback and the reports ----------------------------------------------------------
+
+void StreamOutput::renderBlock(std::int16_t *out, std::size_t frames, Clock::time_point when)
 {
     m_inside.fetch_add(1);
     if (m_feeding.load()) {
         const auto now = timeNow().time_since_epoch().count();
         const auto previous = m_lastBlockAt.exchange(now, std::memory_order_relaxed);
         // Back after a stall with a buffer written meanwhile: silent until the user-interface
-        // thread has seen whether that buffer is still in step (see watch()).
-        if (int armed = ResumeArmed; m_resume.load() == ResumeArmed
-                                     && now - previous >= m_resumeAfter.load(std::memory_order_relaxed))
-            m_resume.compare_exchange_strong(armed, ResumeMuted);
-        if (m_resume.load() == ResumeMuted)
+        // thread has seen whether that buffer is still in step (see leaveStall()).
+        if (Mute armed = Mute::Armed;
+            m_mute.load() == Mute::Armed && now - previous >= m_muteAfter.load(std::memory_order_relaxed))
+            m_mute.compare_exchange_strong(armed, Mute::Muted);
+        if (m_mute.load() == Mute::Muted)
             std::fill(out, out + frames * Channels, std::int16_t{0});
         else if (m_mixer.render(out, frames, when))
-            signalDone();
+            m_wakeup.wake();
         m_framesTaken.fetch_add(frames, std::memory_order_relaxed);
     } else {
         std::fill(out, out + frames * Channels, std::int16_t{0});
     }
     // What a stream takes beyond the prefill has left for the device: it plays. Said after the
     // block's time is set, which the watch then reads.
-    if (const std::uint64_t attempt = m_streamAttempt.load(); m_soundedAttempt.load(std::memory_order_relaxed) != attempt
-        && m_streamFrames.fetch_add(frames, std::memory_order_relaxed) + frames > m_prefill.load(std::memory_order_relaxed)) {
+    const std::uint64_t attempt = m_streamAttempt.load();
+    const std::uint64_t taken = m_streamFrames.fetch_add(frames, std::memory_order_relaxed) + frames;
+    if (m_soundedAttempt.load(std::memory_order_relaxed) != attempt && taken > m_prefill.load(std::memory_order_relaxed)) {
         m_soundedAttempt.store(attempt);
-        signalDone();
+        m_wakeup.wake();
     }
     m_inside.fetch_sub(1);
 }
 
-void StreamOutput::signalDone()
-{
-    // A write to an eventfd neither blocks nor allocates: safe on the audio thread.
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(m_eventFd, &one, sizeof one);
-}
-
 void StreamOutput::deliverDone()
 {
-    // Clear the count before taking the tags, so a tag pushed meanwhile wakes us again.
-    std::uint64_t count = 0;
-    [[maybe_unused]] const ssize_t got = ::read(m_eventFd, &count, sizeof count);
     m_sidetone.deliverDone();
     noticeSound();
     // Sound silenced after a stall comes back when it would have ended.
     if (const auto now = timeNow(); now < m_holdUntil) {
-        m_hold->start(std::chrono::ceil<std::chrono::milliseconds>(m_holdUntil - now));
+        m_hold.start(m_holdUntil - now);
         return;
     }
+    if (m_stall == Stall::Resuming)
+        m_stall = Stall::None;
     Tag tag = 0;
     bool dropped = false;
     // One at a time: a handler may run the event loop and take the next ones itself.
@@ -380,259 +584,154 @@ void StreamOutput::deliverDone()
     }
 }
 
-// While buffers are out, the stream must keep asking for blocks; a stream opened again after
-// a loss must start to.
+// ---- The watch and the stall ----------------------------------------------------------------
+
+// While buffers are out, or a first sound is waited for, the stream must keep asking for
+// blocks; a stream opened again after a loss must start to.
 void StreamOutput::watch()
 {
     const auto now = timeNow();
-    if (m_probing) {
-        if (m_framesTaken.load() - m_probeFrom >= ProbeFrames)
-            endProbe(true);
-        else if (now - m_probeSince >= ProbeWait)
-            endProbe(false);
+    if (m_link == Link::Probing) {
+        watchProbe(now);
         return;
     }
-    if (!m_open || (m_mixer.outstanding() == 0 && !m_soundAwaited)) {
-        m_watch->stop();
+    if (!linkOpen() || (m_mixer.outstanding() == 0 && !m_soundAwaited)) {
+        m_watch.stop();
         return;
     }
-    if (!m_reconnecting && !callsPending() && !streamActive())
+    if ((m_link == Link::Starting || m_link == Link::Playing) && !callsPending() && !streamActive())
         reconnect();
     noticeSound();
-    if (!m_soundSeen) {
+    if (m_link == Link::Starting || m_link == Link::Switching) {
         // A new stream that has yet to play: what is written waits for it, up to the loss limit.
-        if (now - m_lastProgress >= m_lossLimit) {
-            giveUp(paDeviceUnavailable);
-            return;
-        }
-        armWatch(now);
+        if (now - m_lastProgress >= m_limits.loss)
+            loseStream(paDeviceUnavailable);
+        else
+            armWatch(now);
         return;
     }
+    // Playing, or a new stream being opened after a stop.
     const auto lastBlock = lastBlockAt();
-    const auto cut = stallCut();
+    const auto after = stallAfter();
     // A block taken silent just after a stall counts as sound taken too.
-    if (const std::uint64_t blocks = m_mixer.blocksRendered(); blocks != m_blocksSeen || now - lastBlock < cut) {
+    if (const std::uint64_t blocks = m_mixer.blocksRendered(); blocks != m_blocksSeen || now - lastBlock < after) {
         m_blocksSeen = blocks;
         m_lastProgress = now;
-    } else if (now - m_lastProgress >= m_lossLimit) {
-        giveUp(paDeviceUnavailable);
+    } else if (now - m_lastProgress >= m_limits.loss) {
+        loseStream(paDeviceUnavailable);
         return;
     }
-    // Stalled, but not lost (yet). With lines keyed from the text, a buffer due now is given
-    // back as the running stream would have, so the text, its keying and its end keep their
-    // time; otherwise it waits. The stream plays what follows once it takes sound again.
-    if (!m_deadlines.empty() && now - lastBlock >= cut) {
-        if (!m_stalled) {
-            m_stalled = true;
-            m_stallFrom = lastBlock;
-        }
-        if (m_keepTime && now >= m_deadlines.front().end - margin() && m_mixer.takeOver()) {
-            // What was queued behind it (a noise tail) would have been cut by the next buffer.
-            m_stalledEnd = m_deadlines.front().end;
-            m_mixer.dropAllStopped();
-            m_mixer.release();
-            m_resumeAfter.store(std::chrono::steady_clock::duration(cut).count(), std::memory_order_relaxed);
-            m_resume.store(ResumeArmed);
-            signalDone();
-        }
-    } else if (m_stalled && now - lastBlock < cut) {
-        m_stalled = false;
-        // Taking sound again: a buffer written during the stall would now sound late, out of
-        // step with its keying, which has gone on. It is dropped unheard and comes back when it
-        // would have ended; the next one is heard in step.
-        if (m_keepTime && !m_deadlines.empty() && m_deadlines.front().start >= m_stallFrom
-            && now - m_deadlines.front().start >= cut) {
-            m_holdUntil = m_deadlines.front().end - margin();
-            m_stalledEnd = m_deadlines.front().end;
-            // The callback has rendered none of it: it stays silent until this is seen.
-            m_mixer.dropQueued();
-        }
-        m_resume.store(ResumeOff);
+    if (!m_deadlines.empty() && now - lastBlock >= after) {
+        if (m_stall != Stall::Stalled)
+            enterStall(lastBlock);
+        if (m_keepTime && now >= m_deadlines.front().end - margin())
+            giveBackDue(after);
+    } else if (m_stall == Stall::Stalled && now - lastBlock < after) {
+        leaveStall(now, after);
     }
     armWatch(now);
 }
 
 // The next look comes when the first buffer out is due, or when a stalled stream's block is
-// this late, and at least every WatchMs.
-void StreamOutput::armWatch(std::chrono::steady_clock::time_point now)
+// this late, and at least every WatchEvery.
+void StreamOutput::armWatch(Clock::time_point now)
 {
     using namespace std::chrono;
-    auto next = milliseconds(WatchMs);
+    Clock::duration next = WatchEvery;
     if (m_keepTime && !m_deadlines.empty()) {
-        const auto due = std::max(m_deadlines.front().end - margin(), lastBlockAt() + stallCut());
-        next = std::clamp(ceil<milliseconds>(due - now), milliseconds(1), next);
+        const auto due = std::max(m_deadlines.front().end - margin(), lastBlockAt() + stallAfter());
+        next = std::clamp<Clock::duration>(ceil<milliseconds>(due - now), milliseconds(1), next);
         // While stalled, the stream's return is seen within a few milliseconds.
-        if (m_stalled)
-            next = std::min(next, milliseconds(StallLook));
+        if (m_stall == Stall::Stalled)
+            next = std::min<Clock::duration>(next, StallWatchEvery);
     }
-    if (!m_watch->isActive() || m_watch->remainingTimeAsDuration() > next)
-        m_watch->start(next);
+    if (!m_watch.active() || m_watch.remaining() > next)
+        m_watch.start(next);
+}
+
+// Stalled, but not lost (yet): since the block taken at `lastBlock`.
+void StreamOutput::enterStall(Clock::time_point lastBlock)
+{
+    m_stall = Stall::Stalled;
+    m_stallFrom = lastBlock;
+}
+
+// Keeping time through a stall: the buffer due now goes back as the running stream would
+// have handed it over, so the text, its keying and its end keep their time. The stream plays
+// what follows once it takes sound again.
+void StreamOutput::giveBackDue(Clock::duration after)
+{
+    if (!m_mixer.stopRendering())
+        return;
+    m_stalledEnd = m_deadlines.front().end;
+    // What was queued behind it (a noise tail) would have been cut by the next buffer.
+    m_mixer.dropAllStopped();
+    m_mixer.resumeRendering();
+    m_muteAfter.store(after.count(), std::memory_order_relaxed);
+    m_mute.store(Mute::Armed);
+    m_wakeup.wake();
+}
+
+// Taking sound again. Keeping time, a buffer written during the stall would now sound late,
+// out of step with its keying, which has gone on: it is dropped unheard and its report held
+// until it would have ended; the next one is heard in step.
+void StreamOutput::leaveStall(Clock::time_point now, Clock::duration after)
+{
+    m_stall = Stall::None;
+    if (m_keepTime && !m_deadlines.empty() && m_deadlines.front().start >= m_stallFrom
+        && now - m_deadlines.front().start >= after) {
+        m_stall = Stall::Resuming;
+        m_holdUntil = m_deadlines.front().end - margin();
+        m_stalledEnd = m_deadlines.front().end;
+        // The callback has rendered none of it: it stays silent until this is seen.
+        m_mixer.dropQueued();
+    }
+    m_mute.store(Mute::Off);
 }
 
 // Nothing waits for a stalled stream's timing any more: reports go out as they come.
-void StreamOutput::endStall()
+void StreamOutput::clearStall()
 {
-    m_resume.store(ResumeOff);
-    m_stalled = false;
+    m_mute.store(Mute::Off);
+    m_stall = Stall::None;
     m_holdUntil = {};
     m_stalledEnd = {};
-    m_hold->stop();
+    m_hold.stop();
 }
 
-// A stall is one that no hiccup of a running stream reaches.
-std::chrono::milliseconds StreamOutput::stallCut() const
+// A stall is one that no hiccup of a running stream reaches: a device with a larger buffer
+// asks for larger blocks, further apart, and a pause of its buffer's length is no hole yet.
+StreamOutput::Clock::duration StreamOutput::stallAfter() const
 {
-    return std::max(m_stallCut, twoBuffers());
-}
-
-// A device with a larger buffer asks for larger blocks, further apart, and a pause of its
-// buffer's length is no hole yet.
-std::chrono::milliseconds StreamOutput::twoBuffers() const
-{
-    return std::chrono::milliseconds(std::lround(2000 * bufferTime()));
+    return std::max<Clock::duration>(m_limits.stallAfter, std::chrono::milliseconds(std::lround(2000 * bufferTime())));
 }
 
 // What the writer gets after a report: a buffer is due back this long before its end.
-std::chrono::steady_clock::duration StreamOutput::margin() const
+StreamOutput::Clock::duration StreamOutput::margin() const
 {
-    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-        std::chrono::duration<double>(double(m_mixer.marginFrames()) / SampleRate));
+    return asDuration(double(m_mixer.marginFrames()) / SampleRate);
 }
 
-std::chrono::steady_clock::time_point StreamOutput::lastBlockAt() const
+StreamOutput::Clock::time_point StreamOutput::lastBlockAt() const
 {
-    return std::chrono::steady_clock::time_point(
-        std::chrono::steady_clock::duration(m_lastBlockAt.load(std::memory_order_relaxed)));
-}
-
-void StreamOutput::giveUp(int error)
-{
-    // A block being rendered right now means the stream lives after all.
-    if (!m_mixer.takeOver())
-        return;
-    disarm();
-    post([this] { stopStream(true); });
-    lose(error);
-}
-
-// The stream is stopped or going to be, and no callback touches the mixer.
-void StreamOutput::lose(int error)
-{
-    m_open = false;
-    m_switching = false;
-    m_reconnecting = false;
-    m_soundAwaited = false;
-    m_watch->stop();
-    m_adapt->stop();
-    endStall();
-    m_mixer.dropAllStopped();
-    m_lost = true;
-    m_tries = 0;
-    scheduleRetry();
-    // The reports come from the event loop, after the owner has heard of the loss, so the
-    // next buffer goes to no dead device. The owner may wait in a message box: the tries go
-    // on and the reports come meanwhile, so nothing (PTT least of all) waits for its answer.
-    signalDone();
-    reportFailure(error);
-}
-
-// ---- Opening again after a loss ------------------------------------------------------------
-
-void StreamOutput::scheduleRetry()
-{
-    const auto wait = std::min(m_retryFirst * (m_tries + 1), std::max(m_retryFirst, RetryLast));
-    ++m_tries;
-    m_retry->start(wait);
-}
-
-void StreamOutput::retry()
-{
-    if (m_reconnecting) {
-        if (callsPending())
-            m_retry->start(ReconnectEvery);
-        else
-            openInBackground(false, &StreamOutput::reconnected);
-        return;
-    }
-    if (!m_lost)
-        return;
-    // The session's thread is still held by an earlier call (a frozen server): no pile-up.
-    if (callsPending()) {
-        scheduleRetry();
-        return;
-    }
-    openInBackground(false, &StreamOutput::probeOpened);
-}
-
-// On the session's thread: opens a stream (after stopping the one open, when `restart`; what
-// the device holds plays out) as a new try; `then(try, error)` follows on this thread.
-void StreamOutput::openInBackground(bool restart, void (StreamOutput::*then)(std::uint64_t, int))
-{
-    const std::uint64_t attempt = ++m_attempts;
-    m_wantedAttempt.store(attempt);
-    QSocketNotifier *context = m_notifier.get();
-    post([this, attempt, context, restart, then, device = m_device] {
-        if (restart)
-            stopStream(false);
-        const int error = openAttempt(device, attempt);
-        QMetaObject::invokeMethod(
-            context, [this, attempt, error, then] { (this->*then)(attempt, error); }, Qt::QueuedConnection);
-    });
-}
-
-void StreamOutput::probeOpened(std::uint64_t attempt, int error)
-{
-    if (!m_lost || attempt != m_wantedAttempt.load())
-        return;
-    if (error != 0) {
-        scheduleRetry();
-        return;
-    }
-    m_mixer.release();
-    m_probeFrom = m_framesTaken.load();
-    m_probeSince = timeNow();
-    m_probing = true;
-    m_feeding.store(true);
-    m_watch->start(WatchMs);
-}
-
-void StreamOutput::endProbe(bool back)
-{
-    m_probing = false;
-    m_watch->stop();
-    if (back) {
-        m_lost = false;
-        m_open = true;
-        m_soundSeen = true;
-        m_lastProgress = timeNow();
-        m_blocksSeen = m_mixer.blocksRendered();
-        startAdapting();
-        reportRestored();
-        return;
-    }
-    disarm();
-    m_wantedAttempt.store(0);
-    post([this] { stopStream(true); });
-    scheduleRetry();
+    return Clock::time_point(Clock::duration(m_lastBlockAt.load(std::memory_order_relaxed)));
 }
 
 // ---- The buffer's steps --------------------------------------------------------------------
 
 double StreamOutput::bufferTime() const
 {
-    const double base = m_baseBuffer.load();
-    return std::max(base, std::min(MaxBufferTime, std::ldexp(base, m_step.load())));
+    return m_baseBuffer.load() * BufferSteps[std::clamp(m_step.load(), 0, TopStep)] / BufferSteps.front();
 }
 
 void StreamOutput::startAdapting()
 {
     m_underrunsSeen = underruns();
-    m_recentUnderruns.clear();
     m_growWanted = false;
     m_quietSince = timeNow();
-    m_wasIdle = false;
+    m_idleSince.reset();
     if (m_adaptive)
-        m_adapt->start();
+        m_adapt.start(AdaptEvery);
 }
 
 bool StreamOutput::idle() const
@@ -640,122 +739,55 @@ bool StreamOutput::idle() const
     return m_mixer.outstanding() == 0 && m_sidetone.lastKeyDown() == m_sidetone.endedReported();
 }
 
-int StreamOutput::loadStepFor(double perCore, double base)
+int StreamOutput::loadStepFor(double perCore)
 {
     // With a task waiting for every core, a sound server's normal-priority thread misses its
     // turn by more than 10 ms: from there on two steps up, one more per core's worth.
     if (!(perCore >= 1.0))
         return 0;
-    const int top = static_cast<int>(std::lround(std::log2(MaxBufferTime / base)));
-    return std::clamp(static_cast<int>(perCore) + 1, 0, std::max(0, top));
+    return std::clamp(static_cast<int>(perCore) + 1, 0, TopStep);
 }
 
-int StreamOutput::stepForLoad()
+int StreamOutput::stepForLoad() const
 {
-    return m_loadGauge ? loadStepFor(m_loadGauge(), m_baseBuffer.load()) : 0;
+    return m_loadGauge ? loadStepFor(m_loadGauge()) : 0;
 }
 
 void StreamOutput::adapt()
 {
-    if (!m_open || m_switching || m_reconnecting)
+    if (m_link != Link::Starting && m_link != Link::Playing)
         return;
     const auto now = timeNow();
     const bool isIdle = idle();
+    const bool wasIdle = m_idleSince.has_value();
     m_loadStep = stepForLoad();
-    const std::uint64_t count = underruns();
-    if (count != m_underrunsSeen) {
+    if (const std::uint64_t count = underruns(); count != m_underrunsSeen) {
         m_quietSince = now;
-        // Running dry between texts is heard by nobody.
-        if (!isIdle || !m_wasIdle) {
-            for (std::uint64_t k = m_underrunsSeen; k != count && int(m_recentUnderruns.size()) < GrowAfter; ++k)
-                m_recentUnderruns.push_back(now);
-        }
+        // Running dry between texts is heard by nobody; while sound plays it may have cut an
+        // element, and the next text should not lose one.
+        if (!isIdle || !wasIdle)
+            m_growWanted = true;
         m_underrunsSeen = count;
-    }
-    while (!m_recentUnderruns.empty() && now - m_recentUnderruns.front() > GrowWindow)
-        m_recentUnderruns.pop_front();
-    if (int(m_recentUnderruns.size()) >= GrowAfter) {
-        m_recentUnderruns.clear();
-        m_growWanted = true;
     }
     const int step = m_step.load();
     // A step the load still calls for is no quiet stretch for the step below it.
     if (m_loadStep >= step)
         m_quietSince = now;
-    if (isIdle && !m_wasIdle)
+    if (!isIdle)
+        m_idleSince.reset();
+    else if (!wasIdle)
         m_idleSince = now;
-    m_wasIdle = isIdle;
     // Switched only when nothing sounds, nor still sits in the device's buffer.
-    if (!isIdle || now - m_idleSince < IdleBefore)
+    if (!isIdle || now - *m_idleSince < IdleBefore)
         return;
-    const bool canGrow = std::ldexp(m_baseBuffer.load(), step + 1) <= MaxBufferTime + 1e-9;
+    const bool canGrow = step < TopStep;
     // Straight to the step the load calls for: every opening costs the server's start.
     const int wanted = std::max(m_loadStep, m_growWanted && canGrow ? step + 1 : step);
     if (wanted > step)
         switchBuffer(wanted);
-    else if (step > 0 && now - m_quietSince >= m_quietStretch)
+    else if (step > 0 && now - m_quietSince >= m_limits.quietStretch)
         switchBuffer(step - 1);
     m_growWanted = m_growWanted && canGrow;
-}
-
-// The stream is opened again with the step's buffer; meanwhile written buffers wait in the mixer.
-void StreamOutput::switchBuffer(int step)
-{
-    m_step.store(step);
-    m_switching = true;
-    m_soundSeen = false;
-    m_lastProgress = timeNow();
-    m_growWanted = false;
-    disarm();
-    openInBackground(true, &StreamOutput::switched);
-}
-
-void StreamOutput::switched(std::uint64_t attempt, int error)
-{
-    if (!m_switching || attempt != m_wantedAttempt.load())
-        return;
-    m_switching = false;
-    if (error != 0) {
-        // Refused now, maybe not in a moment (a server restarting).
-        m_reconnecting = true;
-        m_retry->start(ReconnectEvery);
-        return;
-    }
-    take();
-}
-
-// ---- A stream that stopped by itself -------------------------------------------------------
-
-// Its server went away, and may be restarting: a new stream is opened at once, and again every
-// ReconnectEvery while refused. Meanwhile what is written waits, or keeps its time, as through
-// a stall; only when it is not back within the loss limit of the stop does it count as lost.
-void StreamOutput::reconnect()
-{
-    m_reconnecting = true;
-    // The loss limit counts from the stop: a stall before it was no loss either.
-    m_lastProgress = timeNow();
-    disarm();
-    post([this] { stopStream(true); });
-    openInBackground(false, &StreamOutput::reconnected);
-}
-
-void StreamOutput::reconnected(std::uint64_t attempt, int error)
-{
-    if (!m_reconnecting || attempt != m_wantedAttempt.load())
-        return;
-    if (error != 0) {
-        if (timeNow() - m_lastProgress >= m_lossLimit)
-            giveUp(error);
-        else
-            m_retry->start(ReconnectEvery);
-        return;
-    }
-    // The same output on a new stream: what was heard before counts, as after a stall.
-    m_reconnecting = false;
-    m_lastProgress = timeNow();
-    m_blocksSeen = m_mixer.blocksRendered();
-    m_feeding.store(true);
-    startAdapting();
 }
 
 // ---- PortAudioOutput -----------------------------------------------------------------------

@@ -5,11 +5,9 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QSocketNotifier>
 
 #include <pthread.h>
 #include <sched.h>
-#include <sys/eventfd.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -77,35 +75,25 @@ int threadPolicy(pid_t tid)
 }
 
 AudioThreadRequest::AudioThreadRequest()
+    : m_wakeup([this] { askRealtimeKit(); })
 {
-    m_eventFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (m_eventFd < 0)
-        return;
-    m_notifier = std::make_unique<QSocketNotifier>(m_eventFd, QSocketNotifier::Read);
-    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] {
-        std::uint64_t count = 0;
-        [[maybe_unused]] const ssize_t got = ::read(m_eventFd, &count, sizeof count);
-        askRealtimeKit();
-    });
 }
 
-AudioThreadRequest::~AudioThreadRequest()
-{
-    m_notifier.reset();
-    if (m_eventFd >= 0)
-        ::close(m_eventFd);
-}
+AudioThreadRequest::~AudioThreadRequest() = default;
 
 void AudioThreadRequest::arm(const std::vector<pid_t> &feeders)
 {
     m_generation.fetch_add(1, std::memory_order_acq_rel);
-    m_refusedCount = 0;
     int raised = 0;
-    for (const pid_t tid : feeders) {
-        if (makeThreadFifo(tid, AudioPriority))
-            ++raised;
-        else if (m_refusedCount < MaxFeeders)
-            m_refusedFeeders[m_refusedCount++] = tid;
+    {
+        std::lock_guard lock(m_feedersLock);
+        m_refusedCount = 0;
+        for (const pid_t tid : feeders) {
+            if (makeThreadFifo(tid, AudioPriority))
+                ++raised;
+            else if (m_refusedCount < MaxFeeders)
+                m_refusedFeeders[m_refusedCount++] = tid;
+        }
     }
     m_feedersRaised.store(raised, std::memory_order_release);
     m_tid.store(0, std::memory_order_release);
@@ -122,13 +110,12 @@ void AudioThreadRequest::onAudioThread()
         m_scheduling.store(Scheduling::Fifo, std::memory_order_release);
         return;
     }
-    if (m_eventFd < 0) {
+    if (!m_wakeup.valid()) {
         m_scheduling.store(Scheduling::Normal, std::memory_order_release);
         return;
     }
     m_scheduling.store(Scheduling::Asking, std::memory_order_release);
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(m_eventFd, &one, sizeof one);
+    m_wakeup.wake();
 }
 
 void AudioThreadRequest::askRealtimeKit()
@@ -136,6 +123,11 @@ void AudioThreadRequest::askRealtimeKit()
     const pid_t tid = m_tid.load(std::memory_order_acquire);
     if (tid == 0 || scheduling() != Scheduling::Asking)
         return;
+    std::vector<pid_t> feeders;
+    {
+        std::lock_guard lock(m_feedersLock);
+        feeders.assign(m_refusedFeeders.begin(), m_refusedFeeders.begin() + m_refusedCount);
+    }
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected() || !limitRealtimeRun()) {
         m_scheduling.store(Scheduling::Normal, std::memory_order_release);
@@ -147,8 +139,8 @@ void AudioThreadRequest::askRealtimeKit()
             QStringLiteral("org.freedesktop.RealtimeKit1"), QStringLiteral("/org/freedesktop/RealtimeKit1"),
             QStringLiteral("org.freedesktop.RealtimeKit1"), QStringLiteral("MakeThreadRealtime"));
         call << QVariant::fromValue(quint64(thread)) << QVariant::fromValue(quint32(AudioPriority));
-        auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, RealtimeKitTimeoutMs), m_notifier.get());
-        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, m_notifier.get(),
+        auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, RealtimeKitTimeoutMs), m_wakeup.context());
+        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, m_wakeup.context(),
                          [this, watcher, generation, answered] {
                              watcher->deleteLater();
                              // An answer for an older stream: a newer one asks for itself.
@@ -161,8 +153,8 @@ void AudioThreadRequest::askRealtimeKit()
         m_scheduling.compare_exchange_strong(expected, granted ? Scheduling::RealtimeKit : Scheduling::Normal,
                                              std::memory_order_acq_rel);
     });
-    for (std::size_t i = 0; i < m_refusedCount; ++i)
-        ask(m_refusedFeeders[i], [this](bool granted) {
+    for (const pid_t feeder : feeders)
+        ask(feeder, [this](bool granted) {
             if (granted)
                 m_feedersRaised.fetch_add(1, std::memory_order_acq_rel);
         });

@@ -10,14 +10,14 @@
 // object, which asks RealtimeKit on the system bus (as desktop sound programs do) without
 // waiting for the answer.
 
+#include "platform/wakeup.h"
+
 #include <sys/types.h>
 
 #include <array>
 #include <atomic>
-#include <memory>
+#include <mutex>
 #include <vector>
-
-class QSocketNotifier;
 
 namespace realtime {
 
@@ -73,19 +73,23 @@ public:
 private:
     void askRealtimeKit();
 
+    // The audio thread's (the first block after arm()).
     std::atomic<bool> m_armed{false};
     std::atomic<Scheduling> m_scheduling{Scheduling::NotAsked};
     std::atomic<pid_t> m_tid{0};
-    // Feeders refused directly, for RealtimeKit; written by arm() before the stream starts.
-    static constexpr std::size_t MaxFeeders = 8;
-    std::array<pid_t, MaxFeeders> m_refusedFeeders{};
-    std::size_t m_refusedCount = 0;
     std::atomic<int> m_feedersRaised{0};
     // Which arm() a RealtimeKit answer belongs to: an answer for an older stream is ignored.
     std::atomic<unsigned> m_generation{0};
-    int m_eventFd = -1;
-    // Also the parent of a pending RealtimeKit answer, so none arrives after this object.
-    std::unique_ptr<QSocketNotifier> m_notifier;
+    // Feeders refused directly, for RealtimeKit: written by arm() on the sound session's
+    // thread, read by the user-interface thread's request, under the lock (neither is the
+    // audio thread).
+    static constexpr std::size_t MaxFeeders = 8;
+    std::mutex m_feedersLock;
+    std::array<pid_t, MaxFeeders> m_refusedFeeders{};
+    std::size_t m_refusedCount = 0;
+    // Wakes the user-interface thread to ask RealtimeKit; also the parent of a pending answer,
+    // so none arrives after this object.
+    Wakeup m_wakeup;
 };
 
 } // namespace realtime

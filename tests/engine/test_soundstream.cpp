@@ -354,7 +354,7 @@ TEST(SoundStreamStall, KeyingKeepsItsPaceAndTheLinesComeDownWhenTheTextWouldHave
     EngineOnDevice rig(256, 20, true);
     auto &[output, state, host, timing, tone, effects, engine, cycle] = rig;
     output.setLossLimit(std::chrono::milliseconds(60000));
-    output.setStallCut(StreamOutput::StallCut);
+    output.setStallAfter(StreamOutput::StallAfter);
     ASSERT_EQ(output.open(-1), 0);
     ASSERT_TRUE(testsupport::waitFor([&] { return !output.recording().empty(); }));
 
@@ -390,7 +390,7 @@ TEST(SoundStreamStall, WithoutKeyedLinesEveryCharacterIsHeardAfterAShortStall)
 {
     EngineOnDevice rig(256, 30, false);
     auto &[output, state, host, timing, tone, effects, engine, cycle] = rig;
-    output.setStallCut(StreamOutput::StallCut);
+    output.setStallAfter(StreamOutput::StallAfter);
     ASSERT_EQ(output.open(-1), 0);
     ASSERT_TRUE(testsupport::waitFor([&] { return output.framesTaken() > 0; }));
 

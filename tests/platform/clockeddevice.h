@@ -21,10 +21,10 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // A busy test machine can hold this device's thread far longer than a sound server takes
-    // between blocks: tests of a stall set the program's own StallCut.
+    // between blocks: tests of a stall set the program's own StallAfter.
     explicit ClockedOutput(std::size_t blockFrames) : m_block(blockFrames)
     {
-        setStallCut(std::chrono::milliseconds(400));
+        setStallAfter(std::chrono::milliseconds(400));
     }
     ~ClockedOutput() override { finishCalls(); }
 

@@ -3,11 +3,15 @@
 // A sound device whose clock the test drives. Nothing runs by itself: the test moves the
 // clock on, and the device asks the output for each block of its fixed size as the clock
 // reaches that block's time, on the test's own thread, as a card would at that time. The
-// output reads the same clock, so whatever it times from the blocks (when a buffer is due,
-// when one written now would start) is exact, however slowly a loaded machine runs the test.
+// output reads the same clock and its own timers (the watch on the stream, the reports held
+// after a stall, the tries to open again, the buffer's steps) run at their times on it too,
+// so whatever it times (when a buffer is due, when one written now would start, when a stall
+// begins) is exact, however slowly a loaded machine runs the test. Openings and closings still
+// run on the sound session's thread.
 
 #include "platform/portaudiooutput.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -17,7 +21,13 @@ class SteppedOutput : public StreamOutput {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit SteppedOutput(std::size_t blockFrames) : m_block(blockFrames) {}
+    explicit SteppedOutput(std::size_t blockFrames) : m_block(blockFrames)
+    {
+        // Its buffer holds a block at least, as a card's does, and the output's stall limit
+        // follows it.
+        if (const double block = double(blockFrames) / SampleRate; block > DefaultBufferTime)
+            setBufferTime(std::chrono::duration<double>(block));
+    }
     ~SteppedOutput() override { finishCalls(); }
 
     // The device's clock.
@@ -42,14 +52,21 @@ public:
         m_start = time() - std::chrono::duration_cast<Clock::duration>(
                                std::chrono::duration<double>(double(m_blocks * m_block) / SampleRate));
     }
-    // Moves the clock on to `t`, asking for every block that falls due by then at its time.
+    // Moves the clock on to `t`, asking for every block and running every timer of the output
+    // that falls due by then, each at its time.
     void runTo(Clock::time_point t)
     {
         for (;;) {
-            const Clock::time_point due = nextBlock();
+            const Clock::time_point blockDue = nextBlock();
+            const Clock::time_point timerDue = nextTimer();
+            const Clock::time_point due = std::min(blockDue, timerDue);
             if (due > t)
                 break;
-            m_now.store(due.time_since_epoch().count());
+            m_now.store(std::max(time(), due).time_since_epoch().count());
+            if (timerDue <= blockDue) {
+                runTimers();
+                continue;
+            }
             std::vector<std::int16_t> block(m_block * Channels);
             renderBlock(block.data(), m_block, due);
             std::lock_guard lock(m_mutex);
@@ -65,6 +82,13 @@ public:
         std::lock_guard lock(m_mutex);
         return m_recording;
     }
+    // The device says it ran dry `count` more times (its callback's underflow flags).
+    void underrun(int count) { m_underruns += count; }
+    std::uint64_t underruns() const override { return m_underruns; }
+    // Openings tried, and the buffer time the last one asked for.
+    int openings() const { return m_openings; }
+    double openedWith() const { return m_openedWith; }
+
     // When a frame of the recording left the device (as if it had never stalled since).
     Clock::time_point frameTime(std::size_t frame) const
     {
@@ -75,6 +99,8 @@ public:
 protected:
     int startStream(int) override
     {
+        ++m_openings;
+        m_openedWith = bufferTime();
         std::lock_guard lock(m_mutex);
         m_running = true;
         m_stalled = false;
@@ -94,6 +120,7 @@ protected:
         return m_running;
     }
     Clock::time_point timeNow() const override { return time(); }
+    bool ownClock() const override { return true; }
 
 private:
     Clock::time_point frameTimeLocked(std::size_t frame) const
@@ -103,6 +130,9 @@ private:
     }
 
     const std::size_t m_block;
+    std::atomic<std::uint64_t> m_underruns{0};
+    std::atomic<int> m_openings{0};
+    std::atomic<double> m_openedWith{0.0};
     // Starts where the steady clock stands, so its times compare with nothing else's.
     std::atomic<Clock::rep> m_now{Clock::now().time_since_epoch().count()};
     mutable std::mutex m_mutex;

@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <functional>
@@ -363,8 +364,10 @@ ChildResult runChild(const QString &test, const QString &pcm, const QString &cap
         });
     }
     child.setProcessEnvironment(env);
+    // `test` is a case of RealStreamChild, or a whole name.
     child.start(QCoreApplication::applicationFilePath(),
-                {"--gtest_also_run_disabled_tests", "--gtest_filter=RealStreamChild.DISABLED_" + test});
+                {"--gtest_also_run_disabled_tests",
+                 "--gtest_filter=" + (test.contains('.') ? test : "RealStreamChild.DISABLED_" + test)});
     if (options.whileRunning && child.waitForStarted(10000))
         options.whileRunning(child);
     ChildResult result;
@@ -523,6 +526,20 @@ TEST(RealStream, CallbackThreadRunsInRealTimeWhereGrantedAndPlaysOnWhereRefused)
         EXPECT_TRUE(holdsInOrder(readCapture(capture), playedBuffers()));
         EXPECT_FALSE(child.output.contains("ALSA lib")) << child.output.toStdString();
     }
+}
+
+// Where real-time scheduling is refused, a new stream may be armed (on the sound session's
+// thread) while the request of the one before goes to RealtimeKit (on the user-interface
+// thread): the two share the list of refused feeder threads. (ThreadSanitizer watches this
+// one: scripts/tsan.sh.)
+TEST(RealStream, AStreamArmedWhileTheLastOneAsksRealtimeKitLeavesBothWhole)
+{
+    QTemporaryDir dir;
+    const QString capture = dir.filePath("capture.raw");
+    ChildOptions options;
+    options.mayUseRealtime = false;
+    const ChildResult child = runChild("RealtimeChild.DISABLED_ArmedWhileAsking", filePcm(capture), capture, options);
+    EXPECT_EQ(child.exitCode, 0) << child.output.toStdString();
 }
 
 // A private PulseAudio server with a null sink: it takes sound in real time, as a card does,
@@ -719,6 +736,34 @@ TEST_F(RealStreamChild, DISABLED_Realtime)
     out.close();
     QCoreApplication::processEvents();
     EXPECT_EQ(done, (Tags{10, 11, 12, 13}));
+}
+
+// Without a stream (nor the sound library): only the request.
+TEST(RealtimeChild, DISABLED_ArmedWhileAsking)
+{
+    if (qEnvironmentVariableIsEmpty(CaptureVariable))
+        GTEST_SKIP() << "runs only in the child process of a RealStream case";
+    ASSERT_FALSE(fifoAllowedHere());
+    realtime::AudioThreadRequest request;
+    std::atomic<bool> stop{false};
+    std::atomic<int> armed{0};
+    // Stream after stream: armed with a feeder that is refused, and its first block asking.
+    std::thread session([&] {
+        const std::vector<pid_t> feeders{static_cast<pid_t>(::syscall(SYS_gettid)), ::getpid()};
+        while (!stop.load()) {
+            request.arm(feeders);
+            request.onAudioThread();
+            ++armed;
+        }
+    });
+    // Meanwhile each request is taken up here, as the user-interface thread does.
+    testsupport::waitFor([] { return false; }, 300);
+    stop = true;
+    session.join();
+    QCoreApplication::processEvents();
+    EXPECT_GT(armed.load(), 0);
+    EXPECT_EQ(request.feedersRaised(), 0);
+    EXPECT_NE(request.scheduling(), realtime::Scheduling::Fifo);
 }
 
 TEST_F(RealStreamChild, DISABLED_Underruns)

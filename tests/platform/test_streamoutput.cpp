@@ -2,15 +2,18 @@
 
 #include "tests/common/testsupport.h"
 #include "tests/platform/clockeddevice.h"
+#include "tests/platform/steppeddevice.h"
 
 #include "platform/portaudiosession.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <chrono>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -26,12 +29,59 @@ const std::vector<std::int16_t> &oneSecond()
     return second;
 }
 
-// As with keyed lines, and with the program's own stall cut: no stall here reaches a loss.
-void keepTimeThroughStalls(ClockedOutput &out)
+// As with keyed lines, and with the program's own stall limit: no stall here reaches a loss.
+void keepTimeThroughStalls(StreamOutput &out)
 {
     out.setLossLimit(60000ms);
-    out.setStallCut(StreamOutput::StallCut);
+    out.setStallAfter(StreamOutput::StallAfter);
     out.setKeepTime(true);
+}
+
+// The output opened on a device whose clock the test drives, as the program opens it.
+bool openStepped(SteppedOutput &out)
+{
+    out.open(-1);
+    return testsupport::waitFor([&] { return out.isOpen(); }, 30000);
+}
+
+// Moves the device's clock on a millisecond at a time (its blocks and the output's timers at
+// their own times), each step followed by what it set off, until `done` holds or `limit` of
+// the device's time has passed.
+bool runUntil(SteppedOutput &out, const std::function<bool()> &done, Clock::duration limit)
+{
+    const auto end = out.time() + limit;
+    QCoreApplication::processEvents();
+    while (!done()) {
+        if (out.time() >= end)
+            return false;
+        out.runTo(std::min(out.time() + 1ms, end));
+        QCoreApplication::processEvents();
+    }
+    return true;
+}
+
+void runFor(SteppedOutput &out, Clock::duration span)
+{
+    runUntil(out, [] { return false; }, span);
+}
+
+// The program's own output runs with the program's limits (the other tests set their own):
+// what each stands for is said where it is defined; a change to one must be meant.
+TEST(StreamOutput, TheProgramsOutputRunsWithItsOwnLimits)
+{
+    PortAudioOutput out;
+    EXPECT_EQ(out.limits().loss, 3000ms);
+    EXPECT_EQ(out.limits().stallAfter, 40ms);
+    EXPECT_EQ(out.limits().retryFirst, 1000ms);
+    EXPECT_EQ(out.limits().quietStretch, 60000ms);
+    EXPECT_DOUBLE_EQ(out.bufferTime(), 0.010);
+    EXPECT_EQ(StreamOutput::OpenBound, 250ms);
+    EXPECT_EQ(StreamOutput::ReconnectEvery, 200ms);
+    EXPECT_EQ(StreamOutput::RetryLast, 5000ms);
+    EXPECT_EQ(StreamOutput::ProbeFrames, 4410u);
+    EXPECT_EQ(StreamOutput::ProbeWait, 4000ms);
+    EXPECT_EQ(StreamOutput::IdleBefore, 300ms);
+    EXPECT_EQ(StreamOutput::BufferSteps, (std::array<double, 4>{0.010, 0.020, 0.040, 0.080}));
 }
 
 // A device unplugged while buffers are out: past the loss limit the output gives it up, says
@@ -300,6 +350,65 @@ TEST(StreamOutput, ALostDeviceIsOpenedAgainInTheBackgroundUntilItPlays)
     EXPECT_FALSE(out.reopening());
 }
 
+// After a loss the first try comes only after the retry interval, and the tries grow apart:
+// a device that is gone is not hammered.
+TEST(StreamOutput, TheTriesAfterALossComeAfterTheRetryIntervalAndGrowApart)
+{
+    ClockedOutput out(256);
+    out.setLossLimit(200ms);
+    out.setRetryInterval(300ms);
+    std::vector<Clock::time_point> lost;
+    out.setFailureHandler([&](int) { lost.push_back(Clock::now()); });
+    ASSERT_EQ(out.open(-1), 0);
+    ASSERT_EQ(out.write(1, oneSecond().data(), oneSecond().size()), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return !out.recording().empty(); }));
+    out.failOpenings(1000);
+    out.stall();
+    ASSERT_TRUE(testsupport::waitFor([&] { return lost.size() == 1; }, 5000));
+    EXPECT_EQ(out.openings(), 1);
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.openings() == 2; }, 5000));
+    const auto first = Clock::now();
+    // (The timer may fire a twentieth early.)
+    EXPECT_GE(first - lost.front(), 300ms * 9 / 10);
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.openings() == 3; }, 5000));
+    EXPECT_GE(Clock::now() - first, 600ms * 9 / 10);
+    out.close();
+}
+
+// A stream opened again after a loss that opens but never plays (a server that takes the
+// connection and then stands still) is not counted back, however much the stream before it
+// had played; once it plays it is, and from then on it is watched as any playing stream: a
+// stall right after is a stall.
+TEST(StreamOutput, AStreamOpenedAgainCountsBackOnlyOnceItPlaysAndIsWatchedAtOnce)
+{
+    ClockedOutput out(256);
+    out.setLossLimit(200ms);
+    out.setRetryInterval(30ms);
+    int restored = 0;
+    out.setRestoredHandler([&] { ++restored; });
+    ASSERT_EQ(out.open(-1), 0);
+    ASSERT_EQ(out.write(1, oneSecond().data(), oneSecond().size()), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.framesTaken() > 4 * StreamOutput::ProbeFrames; }, 5000));
+    out.startLate(1024);
+    out.stall();
+    ASSERT_TRUE(testsupport::waitFor([&] { return out.reopening() && out.openings() >= 2; }, 5000));
+    testsupport::waitFor([] { return false; }, 800);
+    EXPECT_EQ(restored, 0);
+    EXPECT_TRUE(out.reopening());
+    out.resume();
+    ASSERT_TRUE(testsupport::waitFor([&] { return restored == 1; }, 5000));
+
+    keepTimeThroughStalls(out);
+    ASSERT_EQ(out.write(2, oneSecond().data(), oneSecond().size()), 0);
+    ASSERT_TRUE(testsupport::waitFor([&] {
+        const auto heard = out.recording();
+        return std::find(heard.begin(), heard.end(), 1000) != heard.end();
+    }));
+    out.stall();
+    EXPECT_TRUE(testsupport::waitFor([&] { return out.stalled(); }, 2000));
+    out.resume();
+}
+
 // A frozen sound server: opening and closing hang on it. The opening is given up after a
 // bound and the caller goes on; closing does not wait at all. Once the server thaws, the
 // stream whose opening nobody waited for is closed.
@@ -382,6 +491,9 @@ TEST(PortAudioSessionThread, ACallThatDoesNotComeBackCountsAsHeldUntilItDoes)
     release = true;
     ASSERT_TRUE(PortAudioSession::settle(5000ms));
     EXPECT_FALSE(PortAudioSession::held());
+    // An idle thread is never held, however long ago its last call began.
+    testsupport::waitFor([] { return false; }, int(PortAudioSession::HeldAfter.count()) + 100);
+    EXPECT_FALSE(PortAudioSession::held());
 }
 
 // An opening past the bound that the device then refuses is a refusal after all: said once,
@@ -421,15 +533,15 @@ TEST(StreamOutput, AnOpeningRefusedPastTheBoundIsSaidOnceAndTriedAgain)
 // Through a stall that is no loss (yet), a text goes on at its pace, silent: each buffer
 // comes back once it would have been heard, never earlier, so what follows it (its keying,
 // the end of the text and the transmitter's release) keeps its time. Sound takes up again
-// with the stream.
+// with the stream. Timed on the device's own clock.
 TEST(StreamOutput, ThroughAStallBuffersComeBackWhenTheyWouldHaveBeenHeard)
 {
-    // In its first seconds too: the start's grace is for a stream that has not started yet.
-    ClockedOutput out(256);
+    // In its first second too: only a stream that has yet to take its first sound waits.
+    SteppedOutput out(256);
     keepTimeThroughStalls(out);
     int failures = 0;
     out.setFailureHandler([&](int) { ++failures; });
-    ASSERT_EQ(out.open(-1), 0);
+    ASSERT_TRUE(openStepped(out));
     const auto &second = oneSecond();
     const std::size_t fifth = second.size() / 5; // 200 ms
     Tags done;
@@ -437,16 +549,16 @@ TEST(StreamOutput, ThroughAStallBuffersComeBackWhenTheyWouldHaveBeenHeard)
     out.setDoneHandler([&](AudioOutput::Tag tag) {
         done.push_back(tag);
         if (tag < 4) {
-            written.push_back(Clock::now());
+            written.push_back(out.time());
             ASSERT_EQ(out.write(tag + 1, second.data(), fifth), 0);
         }
     });
     // The stream has started: it has taken sound.
-    ASSERT_TRUE(testsupport::waitFor([&] { return out.framesTaken() > 0; }));
+    ASSERT_TRUE(runUntil(out, [&] { return out.framesTaken() > 0; }, 1s));
     out.stall();
-    written.push_back(Clock::now());
+    written.push_back(out.time());
     ASSERT_EQ(out.write(1, second.data(), fifth), 0);
-    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 4; }, 20000));
+    ASSERT_TRUE(runUntil(out, [&] { return done.size() == 4; }, 20s));
     EXPECT_EQ(done, (Tags{1, 2, 3, 4}));
     EXPECT_EQ(failures, 0);
     // Each comes back as a running stream would have handed it over: never before its sound
@@ -461,19 +573,19 @@ TEST(StreamOutput, ThroughAStallBuffersComeBackWhenTheyWouldHaveBeenHeard)
     const std::size_t heard = out.recording().size();
     out.resume();
     ASSERT_EQ(out.write(5, second.data(), fifth), 0);
-    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 5; }));
+    ASSERT_TRUE(runUntil(out, [&] { return done.size() == 5; }, 5s));
     const auto recording = out.recording();
     EXPECT_TRUE(std::any_of(recording.begin() + heard, recording.end(), [](std::int16_t v) { return v != 0; }));
 }
 
 // A buffer written while the device stalls is out of step once the device takes sound again
 // (its keying has gone on): it is not heard late but comes back when it would have ended; the
-// next one is heard whole.
+// next one is heard whole. Timed on the device's own clock.
 TEST(StreamOutput, ABufferWrittenDuringAStallIsNotHeardLateAfterIt)
 {
-    ClockedOutput out(256);
+    SteppedOutput out(256);
     keepTimeThroughStalls(out);
-    ASSERT_EQ(out.open(-1), 0);
+    ASSERT_TRUE(openStepped(out));
     const std::size_t values = 2 * AudioOutput::SampleRate / 5; // 200 ms
     std::vector<std::vector<std::int16_t>> texts;
     for (std::int16_t v : {1000, 2000, 3000})
@@ -482,22 +594,22 @@ TEST(StreamOutput, ABufferWrittenDuringAStallIsNotHeardLateAfterIt)
     std::vector<Clock::time_point> reported;
     out.setDoneHandler([&](AudioOutput::Tag tag) {
         done.push_back(tag);
-        reported.push_back(Clock::now());
+        reported.push_back(out.time());
         if (tag < 3) {
             ASSERT_EQ(out.write(tag + 1, texts[tag].data(), values), 0);
         }
     });
-    ASSERT_TRUE(testsupport::waitFor([&] { return !out.recording().empty(); }));
+    ASSERT_TRUE(runUntil(out, [&] { return !out.recording().empty(); }, 1s));
     out.stall();
     ASSERT_EQ(out.write(1, texts[0].data(), values), 0);
-    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 1; }, 5000));
-    testsupport::waitFor([] { return false; }, 100); // the second is due to sound by now
+    ASSERT_TRUE(runUntil(out, [&] { return done.size() == 1; }, 5s));
+    runFor(out, 100ms); // the second is due to sound by now
     const std::size_t before = out.recording().size();
     out.resume();
-    ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 3; }, 5000));
+    ASSERT_TRUE(runUntil(out, [&] { return done.size() == 3; }, 5s));
     EXPECT_EQ(done, (Tags{1, 2, 3}));
     EXPECT_GE(reported[1] - reported[0], 200ms - 2ms);
-    testsupport::waitFor([] { return false; }, 100);
+    runFor(out, 100ms);
     const auto recording = out.recording();
     EXPECT_EQ(std::count(recording.begin() + before, recording.end(), 2000), 0);
     EXPECT_EQ(std::count(recording.begin() + before, recording.end(), 3000), std::ptrdiff_t(values));
@@ -547,7 +659,7 @@ TEST(StreamOutput, UnderrunsGrowTheBufferAtIdleOnlyAndAQuietStretchShrinksIt)
     const auto &second = oneSecond();
     ASSERT_EQ(out.write(1, second.data(), second.size()), 0);
     ASSERT_TRUE(testsupport::waitFor([&] { return !out.recording().empty(); }));
-    out.underrun(StreamOutput::GrowAfter);
+    out.underrun(1);
     testsupport::waitFor([] { return false; }, 400);
     EXPECT_EQ(out.openings(), 1); // not while the text sounds
     ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == 1; }, 3000));
@@ -568,7 +680,7 @@ TEST(StreamOutput, UnderrunsGrowTheBufferAtIdleOnlyAndAQuietStretchShrinksIt)
 
     // Underruns between texts are heard by nobody: no step up for them.
     testsupport::waitFor([] { return false; }, 300);
-    out.underrun(2 * StreamOutput::GrowAfter);
+    out.underrun(2);
     testsupport::waitFor([] { return false; }, 800);
     EXPECT_EQ(out.openings(), 2);
 
@@ -581,20 +693,25 @@ TEST(StreamOutput, UnderrunsGrowTheBufferAtIdleOnlyAndAQuietStretchShrinksIt)
 }
 
 // One underrun while a text plays may have cut an element: the next text should not lose one.
-// The steps stop at MaxBufferTime however often the device runs dry.
+// The steps stop at MaxBufferTime however often the device runs dry. Idle time counted on the
+// device's own clock (blocks of 10 ms: its buffer is the lowest step's).
 TEST(StreamOutput, OneUnderrunPerTextTakesTheBufferAStepUpToItsLargest)
 {
-    ClockedOutput out(256);
+    SteppedOutput out(220);
     Tags done;
     out.setDoneHandler([&](AudioOutput::Tag tag) { done.push_back(tag); });
-    ASSERT_EQ(out.open(-1), 0);
+    ASSERT_TRUE(openStepped(out));
     const auto &second = oneSecond();
     const int steps = int(std::lround(std::log2(StreamOutput::MaxBufferTime / StreamOutput::DefaultBufferTime)));
     for (int k = 1; k <= steps + 1; ++k) {
         ASSERT_EQ(out.write(k, second.data(), 2 * 4410), 0);
         out.underrun(1);
-        ASSERT_TRUE(testsupport::waitFor([&] { return done.size() == std::size_t(k); }, 3000));
-        testsupport::waitFor([] { return false; }, 1000);
+        ASSERT_TRUE(runUntil(out, [&] { return done.size() == std::size_t(k); }, 3s));
+        // Idle long enough for a switch; the opening it asks for then runs, and its answer
+        // comes back.
+        runFor(out, StreamOutput::IdleBefore + 3 * StreamOutput::AdaptEvery);
+        ASSERT_TRUE(PortAudioSession::settle(5000ms));
+        runFor(out, 10ms);
         EXPECT_EQ(out.openings(), std::min(k, steps) + 1);
         EXPECT_DOUBLE_EQ(out.openedWith(), std::ldexp(StreamOutput::DefaultBufferTime, std::min(k, steps)));
     }
