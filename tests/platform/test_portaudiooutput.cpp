@@ -398,6 +398,20 @@ Samples readCapture(const QString &path)
     return s;
 }
 
+// Runs `test` in a child whose sound goes into a file of its own (read into `captured`), with
+// or without the right to real-time scheduling.
+ChildResult runIntoFile(const QString &test, bool mayUseRealtime, Samples *captured = nullptr)
+{
+    QTemporaryDir dir;
+    const QString capture = dir.filePath("capture.raw");
+    ChildOptions options;
+    options.mayUseRealtime = mayUseRealtime;
+    ChildResult child = runChild(test, filePcm(capture), capture, options);
+    if (captured)
+        *captured = readCapture(capture);
+    return child;
+}
+
 // Checks that `capture` is the expected buffers, each whole and in order, with nothing but
 // silent frames before, between and after them.
 testing::AssertionResult holdsInOrder(const Samples &capture, const std::vector<Samples> &expected)
@@ -517,13 +531,10 @@ TEST(RealStream, CallbackThreadRunsInRealTimeWhereGrantedAndPlaysOnWhereRefused)
 {
     for (const bool granted : {true, false}) {
         SCOPED_TRACE(granted ? "real-time allowed" : "real-time refused");
-        QTemporaryDir dir;
-        const QString capture = dir.filePath("capture.raw");
-        ChildOptions options;
-        options.mayUseRealtime = granted;
-        const ChildResult child = runChild("Realtime", filePcm(capture), capture, options);
+        Samples captured;
+        const ChildResult child = runIntoFile("Realtime", granted, &captured);
         ASSERT_EQ(child.exitCode, 0) << child.output.toStdString();
-        EXPECT_TRUE(holdsInOrder(readCapture(capture), playedBuffers()));
+        EXPECT_TRUE(holdsInOrder(captured, playedBuffers()));
         EXPECT_FALSE(child.output.contains("ALSA lib")) << child.output.toStdString();
     }
 }
@@ -534,11 +545,7 @@ TEST(RealStream, CallbackThreadRunsInRealTimeWhereGrantedAndPlaysOnWhereRefused)
 // one: scripts/tsan.sh.)
 TEST(RealStream, AStreamArmedWhileTheLastOneAsksRealtimeKitLeavesBothWhole)
 {
-    QTemporaryDir dir;
-    const QString capture = dir.filePath("capture.raw");
-    ChildOptions options;
-    options.mayUseRealtime = false;
-    const ChildResult child = runChild("RealtimeChild.DISABLED_ArmedWhileAsking", filePcm(capture), capture, options);
+    const ChildResult child = runIntoFile("RealtimeChild.DISABLED_ArmedWhileAsking", false);
     EXPECT_EQ(child.exitCode, 0) << child.output.toStdString();
 }
 
