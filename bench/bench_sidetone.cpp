@@ -4,7 +4,7 @@
 // program opens its own: the default device, 22050 Hz stereo 16 bit, the device's lowest
 // latency but at least the buffer time the output would take on this machine now (its lowest,
 // or a larger step when the processors are crowded; KESTRELON_BUFFER_MS in ms to try another),
-// the callback's block size left to PortAudio, the callback thread asking for real-time
+// in the blocks the output asks for at that step, the callback thread asking for real-time
 // scheduling on its first block.
 //
 // Each iteration's time is the key-down-to-heard latency; the counters give it in parts:
@@ -126,8 +126,10 @@ void BM_KeyDownToSidetone(benchmark::State &state)
     parameters.channelCount = 2;
     parameters.sampleFormat = paInt16;
     double bufferTime = PortAudioOutput::DefaultBufferTime;
+    int step = 0;
     if (const char *ms = std::getenv("KESTRELON_BUFFER_MS")) {
         bufferTime = std::atof(ms) / 1000.0;
+        step = bufferTime > StreamOutput::DefaultBufferTime ? 1 : 0;
     } else {
         // The step the output would take under the load of the moment, read as it reads it.
         RunQueueGauge gauge;
@@ -136,13 +138,16 @@ void BM_KeyDownToSidetone(benchmark::State &state)
             perCore = gauge();
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        bufferTime = StreamOutput::BufferSteps[StreamOutput::loadStepFor(perCore)];
+        step = StreamOutput::loadStepFor(perCore);
+        bufferTime = StreamOutput::BufferSteps[step];
     }
+    // In the blocks the output asks for at that step.
+    const unsigned long block = StreamOutput::blockFramesAt(step, bufferTime);
     parameters.suggestedLatency = std::max(info->defaultLowOutputLatency, bufferTime);
     PaStream *stream = nullptr;
     const std::vector<pid_t> before = realtime::threadsOfThisProcess();
-    if (Pa_OpenStream(&stream, nullptr, &parameters, Rate, paFramesPerBufferUnspecified, paNoFlag, callback,
-                      &probe) != paNoError) {
+    if (Pa_OpenStream(&stream, nullptr, &parameters, Rate, block > 0 ? block : paFramesPerBufferUnspecified,
+                      paNoFlag, callback, &probe) != paNoError) {
         state.SkipWithError("the default device does not open");
         return;
     }

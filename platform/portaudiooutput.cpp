@@ -724,6 +724,16 @@ double StreamOutput::bufferTime() const
     return m_baseBuffer.load() * BufferSteps[std::clamp(m_step.load(), 0, TopStep)] / BufferSteps.front();
 }
 
+std::size_t StreamOutput::blockFrames() const
+{
+    return blockFramesAt(m_step.load(), bufferTime());
+}
+
+std::size_t StreamOutput::blockFramesAt(int step, double bufferTime)
+{
+    return step == 0 ? static_cast<std::size_t>(std::lround(bufferTime * SampleRate / LowestStepBlocks)) : 0;
+}
+
 void StreamOutput::startAdapting()
 {
     m_underrunsSeen = underruns();
@@ -830,9 +840,10 @@ int PortAudioOutput::openStream(int device)
     parameters.suggestedLatency = std::max(info->defaultLowOutputLatency, bufferTime());
     PaStream *stream = nullptr;
     const std::vector<pid_t> before = realtime::threadsOfThisProcess();
+    const unsigned long block = blockFrames();
     PaError error = Pa_OpenStream(&stream, nullptr, &parameters, SampleRate,
-                                  paFramesPerBufferUnspecified, paNoFlag, &PortAudioOutput::callback,
-                                  this);
+                                  block > 0 ? block : paFramesPerBufferUnspecified, paNoFlag,
+                                  &PortAudioOutput::callback, this);
     if (error != paNoError)
         return error;
     // ALSA fills the device's buffer (its latency and a period) before the device plays.

@@ -110,6 +110,12 @@ public:
     static constexpr double DefaultBufferTime = BufferSteps.front();
     static constexpr double MaxBufferTime = BufferSteps.back();
     static constexpr int TopStep = int(BufferSteps.size()) - 1;
+    // At the lowest step the buffer is asked for in this many blocks: each callback, of the
+    // sound library and of a sound server's client alike, costs the same on an idle machine
+    // whatever its length, and two blocks of 5 ms cost half of what the device's own choice
+    // (four or five) does, while a key-down still waits at most one of them for its sidetone.
+    // Above it, on a crowded machine, the device's choice: more blocks, more time to spare.
+    static constexpr int LowestStepBlocks = 2;
     // A step down after this long without running dry and without the load that called for
     // the step...
     static constexpr Ms QuietStretch{60000};
@@ -189,6 +195,10 @@ public:
     void setBufferTime(std::chrono::duration<double> seconds) { m_baseBuffer = seconds.count(); }
     // The buffer the next opening asks for: the step's.
     double bufferTime() const;
+    // The block the next opening asks for, in frames (0: the device's choice); the block asked
+    // for a buffer of `bufferTime` seconds at `step`.
+    std::size_t blockFrames() const;
+    static std::size_t blockFramesAt(int step, double bufferTime);
     // Off: the buffer stays at the lowest step (a benchmark of one buffer time).
     void setAdaptive(bool adaptive) { m_adaptive = adaptive; }
     // How crowded the processors are, in tasks waiting to run per core (RunQueueGauge; negative

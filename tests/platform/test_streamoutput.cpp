@@ -75,6 +75,7 @@ TEST(StreamOutput, TheProgramsOutputRunsWithItsOwnLimits)
     EXPECT_EQ(out.limits().retryFirst, 1000ms);
     EXPECT_EQ(out.limits().quietStretch, 60000ms);
     EXPECT_DOUBLE_EQ(out.bufferTime(), 0.010);
+    EXPECT_EQ(out.blockFrames(), 110u); // two blocks of 5 ms
     EXPECT_EQ(StreamOutput::OpenBound, 250ms);
     EXPECT_EQ(StreamOutput::ReconnectEvery, 200ms);
     EXPECT_EQ(StreamOutput::RetryLast, 5000ms);
