@@ -141,7 +141,7 @@ void ApplyStartupLanguage();
 
 // The state-dependent captions: the local-characters page's full label, the real-speed
 // label and hint, the summaries, then every mode's own (OnLanguageSwitch: replay/resume,
-// hide/show, lesson set, quiz occurrence, audio group, mode title, ...). Part of every switch;
+// hide/show, lesson set, quiz occurrence, audio group, mode title, ...). Run at every switch;
 // start-up calls it once more at the end of creation, whatever the language, because settings
 // read after the switch change the state these captions show.
 void RefreshStateCaptions();
