@@ -74,16 +74,22 @@ void PlaybackCycle::StartClick()
 
 void PlaybackCycle::BeginTransmission(bool queueWasEmpty, const std::function<void()> &ownStep)
 {
-    // A transmitter keyed before its sound can start would send silence.
-    const bool waits = m_state.PlaybackDone && waitForSound();
-    m_pttOnSound = m_pttOnSound || waits;
-    const bool delayed = !waits && m_host.raisePTT();
+    const bool delayed = RaisePTTWithSound();
     if (ownStep)
         ownStep();
     if (queueWasEmpty && m_state.PlaybackDone)
         m_state.NewTransmission = true;
     if (!delayed)
         StartClick();
+}
+
+bool PlaybackCycle::RaisePTTWithSound()
+{
+    if (m_state.PlaybackDone && waitForSound()) {
+        m_pttOnSound = true;
+        return true;
+    }
+    return m_host.raisePTT();
 }
 
 void PlaybackCycle::TimerTXDelayTimer()

@@ -36,6 +36,11 @@ public:
     // While the output has yet to take its first sound (a sound server's new stream), PTT and
     // the start wait for it, so that lines, keying and sound begin together.
     void BeginTransmission(bool queueWasEmpty, const std::function<void()> &ownStep = {});
+    // PTT for a text whose queue is filled: raised now, or, while the output has yet to take its
+    // first sound, when it does (a transmitter keyed before its sound would send silence). True
+    // when the start is left to what comes later (that sound, or the transmit delay's timer);
+    // false when the caller starts the engine now.
+    bool RaisePTTWithSound();
     // TimerTXDelay's tick (the host stops the timer first): the delay after PTT has run out.
     void TimerTXDelayTimer();
 

@@ -192,7 +192,7 @@ public:
     bool handOff() override
     {
         module.MemoRandom->setReadOnly(true);
-        return SoundEngine().Host->raisePTT();
+        return SoundEngine().Cycle->RaisePTTWithSound();
     }
 
     void startEngine() override { SoundEngine().StartClick(); }

@@ -43,6 +43,15 @@ public:
         m_open = false;
         reportFailure(error);
     }
+    // A device that has yet to take its first sound (a sound server's new stream): what would
+    // start waits until firstSound().
+    bool awaiting = false;
+    bool awaitSound() override { return m_open && awaiting; }
+    void firstSound()
+    {
+        awaiting = false;
+        reportReady();
+    }
     // The device that went away plays again, as the real output finds by itself.
     void restore()
     {

@@ -35,6 +35,8 @@ public:
         cv.notify_all();
     }
     unsigned lines() { std::lock_guard<std::mutex> g(m); return lines_; }
+    // The output lines (DTR, RTS) as the component has switched them.
+    unsigned raised() { std::lock_guard<std::mutex> g(m); return outputs; }
     void failWait(int error) { std::lock_guard<std::mutex> g(m); waitError = error; cv.notify_all(); }
     void feed(const std::string &bytes) { std::lock_guard<std::mutex> g(m); input += bytes; }
 

@@ -123,11 +123,6 @@ struct LoggedDevice : FakeSerialDevice {
         std::lock_guard g(m);
         log.clear();
     }
-    unsigned raised()
-    {
-        std::lock_guard g(m);
-        return outputs;
-    }
     std::string log;
 };
 

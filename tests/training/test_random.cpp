@@ -3,6 +3,7 @@
 
 #include "tests/common/testsupport.h"
 #include "tests/training/windowhelpers.h"
+#include "tests/devices/fakeserialdevice.h"
 
 #include "engine/cp1252.h"
 #include "engine/random.h"
@@ -10,6 +11,7 @@
 #include "shell/formdialog.h"
 #include "shell/languages/languages.h"
 #include "shell/mainwindow.h"
+#include "shell/panelport.h"
 #include "shell/settingskeys.h"
 #include "shell/soundengine.h"
 #include "shell/startup.h"
@@ -18,6 +20,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
@@ -28,6 +31,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -164,6 +168,45 @@ TEST_F(RandomPractice, AQuickSeriesIsSavedAsGroupsOfTheChosenSet)
         EXPECT_EQ(groups[0] == "VVVVV", leadingVs) << groups[0];
     }
     EXPECT_TRUE(messages.empty());
+}
+
+// A series started before the sound device takes its first sound keys the transmitter with
+// that sound, not before it: a transmitter keyed first would send silence.
+TEST_F(RandomPractice, ASeriesStartedBeforeTheFirstSoundRaisesPTTWithIt)
+{
+    const PortPanelSeams programSeams = portPanelSeams();
+    FakeSerialDevice *device = nullptr;
+    delete PanelPort();
+    portPanelSeams().listPorts = [] { return std::vector<std::string>{"ttyS0"}; };
+    portPanelSeams().makeDevice = [&device] {
+        auto d = std::make_unique<FakeSerialDevice>();
+        device = d.get();
+        return std::unique_ptr<serialdev::SerialDevice>(std::move(d));
+    };
+    CreatePortPanel(*Form1);
+    PanelPort()->RadioGroupCOM->Item(1)->click();
+    PanelPort()->CheckBoxPTTRTS->click();
+    ASSERT_NE(device, nullptr);
+    const auto restorePort = qScopeGuard([&] {
+        fake().awaiting = false;
+        BitBtnStopRandomClick();
+        fake().finishAll();
+        delete PanelPort();
+        portPanelSeams() = programSeams;
+        CreatePortPanel(*Form1);
+    });
+
+    fake().awaiting = true;
+    count->setValue(3);
+    QTest::mouseClick(play, Qt::LeftButton);
+    // The lines are switched from the keying clock's thread.
+    const auto pttUp = [&device] { return (device->raised() & serialdev::LineRTS) != 0; };
+    EXPECT_FALSE(testsupport::waitFor(pttUp, 300)) << "PTT up before the sound";
+    EXPECT_TRUE(fake().written.empty());
+
+    fake().firstSound();
+    EXPECT_TRUE(testsupport::waitFor(pttUp)) << "PTT not up with the sound";
+    EXPECT_TRUE(testsupport::waitFor([] { return !fake().written.empty(); }));
 }
 
 TEST_F(RandomPractice, ClearingAndSavingWaitForTheSeriesToStop)
