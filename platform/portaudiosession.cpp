@@ -3,8 +3,11 @@
 #include "platform/stderrcapture.h"
 
 #include <portaudio.h>
+#include <pthread.h>
 
 #include <condition_variable>
+#include <ctime>
+#include <iterator>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -163,12 +166,7 @@ public:
 
     void add(const std::shared_ptr<State> &state)
     {
-        {
-            std::lock_guard lock(m_mutex);
-            // One bound for all: the deadlines come in order.
-            m_watched.emplace_back(std::chrono::steady_clock::now() + PortAudioSession::CaptureBound, state);
-        }
-        m_wake.notify_one();
+        watchUntil(std::chrono::steady_clock::now() + PortAudioSession::CaptureBound, state);
     }
 
     // Ends every capture now.
@@ -186,6 +184,18 @@ private:
 
     void run();
 
+    void watchUntil(std::chrono::steady_clock::time_point deadline, const std::weak_ptr<State> &state)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            auto at = m_watched.end();
+            while (at != m_watched.begin() && std::prev(at)->first > deadline)
+                --at;
+            m_watched.emplace(at, deadline, state);
+        }
+        m_wake.notify_one();
+    }
+
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<std::pair<std::chrono::steady_clock::time_point, std::weak_ptr<State>>> m_watched;
@@ -196,6 +206,35 @@ private:
 struct PortAudioSession::Capture::State {
     std::mutex mutex;
     std::optional<StderrCapture> capture;
+    // The processor time of the thread the capture was made on, as last looked at.
+    std::optional<clockid_t> threadClock;
+    std::chrono::nanoseconds threadTime{0};
+    std::chrono::steady_clock::time_point since = std::chrono::steady_clock::now();
+    // Less than this between two looks is a thread that waits (what it did around its wait).
+    static constexpr std::chrono::microseconds CaptureWork{500};
+
+    static std::optional<std::chrono::nanoseconds> timeOn(clockid_t clock)
+    {
+        timespec now{};
+        if (::clock_gettime(clock, &now) != 0)
+            return std::nullopt;
+        return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    }
+
+    // Past its bound, a capture goes on only while its thread still gets work done (a loaded
+    // machine probing devices slowly), never while it waits without running (a frozen server).
+    bool stillWorking()
+    {
+        std::lock_guard lock(mutex);
+        if (!capture || !threadClock
+            || std::chrono::steady_clock::now() - since >= PortAudioSession::CaptureLongest)
+            return false;
+        const std::optional<std::chrono::nanoseconds> now = timeOn(*threadClock);
+        if (!now || *now - threadTime < CaptureWork)
+            return false;
+        threadTime = *now;
+        return true;
+    }
 
     void end()
     {
@@ -234,8 +273,12 @@ void CaptureWatch::run()
         std::weak_ptr<State> watched = std::move(m_watched.front().second);
         m_watched.pop_front();
         lock.unlock();
-        if (std::shared_ptr<State> state = watched.lock())
-            state->end();
+        if (std::shared_ptr<State> state = watched.lock()) {
+            if (state->stillWorking())
+                watchUntil(std::chrono::steady_clock::now() + PortAudioSession::CaptureLook, state);
+            else
+                state->end();
+        }
         lock.lock();
     }
 }
@@ -244,6 +287,11 @@ PortAudioSession::Capture::Capture()
     : m_state(std::make_shared<State>())
 {
     m_state->capture.emplace();
+    clockid_t clock{};
+    if (::pthread_getcpuclockid(::pthread_self(), &clock) == 0) {
+        m_state->threadClock = clock;
+        m_state->threadTime = State::timeOn(clock).value_or(std::chrono::nanoseconds{0});
+    }
     CaptureWatch::instance().add(m_state);
 }
 

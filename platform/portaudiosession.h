@@ -60,7 +60,10 @@ public:
 
     // Keeps the sound libraries' chatter off the terminal while a call runs (StderrCapture),
     // but for at most CaptureBound: a call held by a frozen server must not hold back what
-    // the rest of the program writes on its standard error.
+    // the rest of the program writes on its standard error. Past it the capture goes on, a
+    // CaptureLook at a time up to CaptureLongest, only while the call's thread is still
+    // running (the processor time it used grew): on a loaded machine the library's start
+    // probes every device slowly, waiting for the processor, and its chatter stays hidden.
     class Capture {
     public:
         Capture();
@@ -76,6 +79,9 @@ public:
         std::shared_ptr<State> m_state;
     };
     static constexpr std::chrono::milliseconds CaptureBound{3000};
+    static constexpr std::chrono::milliseconds CaptureLook{500};
+    static constexpr std::chrono::milliseconds CaptureLongest{30000};
+    static_assert(CaptureLook < CaptureBound && CaptureBound < CaptureLongest);
 
 private:
     static PortAudioSession &instance();

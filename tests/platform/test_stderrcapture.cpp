@@ -1,12 +1,18 @@
 // The sound libraries' chatter on the standard error is kept off the terminal while devices
 // are opened; everything else passes, and a failure is told in the library's words, once.
 
+#include "platform/portaudiosession.h"
 #include "platform/stderrcapture.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <string>
 #include <thread>
+
+#include <unistd.h>
 
 namespace {
 
@@ -87,3 +93,50 @@ TEST(StderrCapture, AnEmptyLineIsDroppedOnlyAfterTheLibrariesChatter)
 }
 
 } // namespace
+
+// ---- The bound on a device call's capture ---------------------------------------------------
+
+namespace {
+
+// Whether the standard error goes into a capture right now.
+bool capturing()
+{
+    char target[256] = {};
+    const ssize_t n = ::readlink("/proc/self/fd/2", target, sizeof target - 1);
+    return n > 0 && std::string(target, static_cast<std::size_t>(n)).find("stderr-capture") != std::string::npos;
+}
+
+} // namespace
+
+// A call held by a frozen server waits without running: its capture ends at the bound, and
+// the rest of the program's standard error flows again. A call that still runs (the library's
+// start probing every device on a loaded machine) keeps its chatter hidden past the bound.
+TEST(SessionCapture, EndsAtItsBoundWhileItsThreadWaitsButNotWhileItStillRuns)
+{
+    using namespace std::chrono;
+    testing::internal::CaptureStderr();
+    std::thread([] {
+        PortAudioSession::Capture capture;
+        const auto start = steady_clock::now();
+        ASSERT_TRUE(capturing());
+        // Well before the longest a running call's capture may last.
+        while (capturing() && steady_clock::now() - start < PortAudioSession::CaptureLongest / 2)
+            std::this_thread::sleep_for(100ms);
+        EXPECT_FALSE(capturing()) << "a waiting call's capture never ended";
+        EXPECT_GE(steady_clock::now() - start, PortAudioSession::CaptureBound);
+        std::fputs("ALSA lib pcm.c:2666:(snd_pcm_open_noupdate) Unknown PCM after the bound\n", stderr);
+    }).join();
+    std::thread([] {
+        PortAudioSession::Capture capture;
+        const auto start = steady_clock::now();
+        volatile std::uint64_t work = 0;
+        while (steady_clock::now() - start < PortAudioSession::CaptureBound + 3 * PortAudioSession::CaptureLook)
+            for (int i = 0; i < 100000; ++i)
+                work = work + 1;
+        EXPECT_TRUE(capturing()) << "a running call's capture ended at the bound";
+        std::fputs("ALSA lib pcm.c:2666:(snd_pcm_open_noupdate) Unknown PCM while running\n", stderr);
+    }).join();
+    const std::string shown = testing::internal::GetCapturedStderr();
+    EXPECT_NE(shown.find("after the bound"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("while running"), std::string::npos) << shown;
+}
