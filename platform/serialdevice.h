@@ -4,7 +4,9 @@
 // tty layer in the program, a scripted fake in the tests. Every call that can fail returns 0
 // or an errno value; none throws.
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace serialdev {
@@ -67,6 +69,9 @@ struct WaitOutcome {
     WaitResult result = WaitResult::Interrupted;
     unsigned changed = 0;
     int error = 0;
+    // When the change happened, where the device knows it; otherwise the watcher takes the
+    // moment the wait came back.
+    std::optional<std::chrono::steady_clock::time_point> seen;
 };
 
 class SerialDevice {

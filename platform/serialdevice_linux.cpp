@@ -499,18 +499,18 @@ WaitOutcome LinuxSerialDevice::waitModemChange()
 
     for (;;) {
         if (cancel_.exchange(false))
-            return {WaitResult::Interrupted, 0, 0};
+            return {WaitResult::Interrupted, 0, 0, std::nullopt};
         if (fd_ < 0)
-            return {WaitResult::Failed, 0, EBADF};
+            return {WaitResult::Failed, 0, EBADF, std::nullopt};
         Snapshot now;
         now.counters = last_.counters;
         if (const int e = readSnapshot(now))
-            return {WaitResult::Failed, 0, e};
+            return {WaitResult::Failed, 0, e, std::nullopt};
         unsigned changed = differences(now);
         dataEvents(now, changed);
         if (changed) {
             last_ = now;
-            return {WaitResult::Changed, changed, 0};
+            return {WaitResult::Changed, changed, 0, std::nullopt};
         }
 
         if (mask_ == 0 || mode_ == WatchMode::Polling || polled()) {
@@ -538,7 +538,7 @@ WaitOutcome LinuxSerialDevice::waitModemChange()
             }
             // A port that hung up (unplugged, its other side closed) has nothing more to say.
             if (r > 0 && (p[1].revents & (POLLHUP | POLLERR | POLLNVAL)))
-                return {WaitResult::Failed, 0, EIO};
+                return {WaitResult::Failed, 0, EIO, std::nullopt};
             continue;
         }
 
@@ -574,7 +574,7 @@ WaitOutcome LinuxSerialDevice::waitModemChange()
             mode_ = WatchMode::Polling;
             continue;
         }
-        return {WaitResult::Failed, 0, error};
+        return {WaitResult::Failed, 0, error, std::nullopt};
     }
 }
 

@@ -119,7 +119,7 @@ void TComThread::Execute()
     serialdev::SerialDevice &device = FComPort->Device();
     while (!FStop) {
         const serialdev::WaitOutcome outcome = device.waitModemChange();
-        const auto seen = std::chrono::steady_clock::now();
+        const auto seen = outcome.seen.value_or(std::chrono::steady_clock::now());
         if (outcome.result == serialdev::WaitResult::Interrupted)
             continue;
         // A wait that fails ends the thread without a report; looping on it would spin.

@@ -7,20 +7,27 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class FakeSerialDevice : public serialdev::SerialDevice {
 public:
     // ---- script side ----
-    void setInputs(unsigned set, unsigned clear)
+    // `at`: the moment the port saw the change, on the script's own clock (else when the
+    // watcher wakes for it).
+    void setInputs(unsigned set, unsigned clear,
+                   std::optional<std::chrono::steady_clock::time_point> at = std::nullopt)
     {
         std::lock_guard<std::mutex> g(m);
+        changedAt = at;
         bump(set & ~lines_, set);
         bump(clear & lines_, clear);
         lines_ = (lines_ | set) & ~clear;
@@ -129,17 +136,17 @@ public:
         for (;;) {
             if (cancel) {
                 cancel = false;
-                return {serialdev::WaitResult::Interrupted, 0, 0};
+                return {serialdev::WaitResult::Interrupted, 0, 0, std::nullopt};
             }
             if (waitError)
-                return {serialdev::WaitResult::Failed, 0, waitError};
+                return {serialdev::WaitResult::Failed, 0, waitError, std::nullopt};
             // The real device's rule, so a script's pulses reach the component as a port's would.
             const unsigned changed = serialdev::ModemChanges(mask_, seenLines, seenCounters, lines_, counters_);
             if (changed) {
                 seenLines = lines_;
                 seenCounters = counters_;
                 ++changesReported;
-                return {serialdev::WaitResult::Changed, changed, 0};
+                return {serialdev::WaitResult::Changed, changed, 0, std::exchange(changedAt, std::nullopt)};
             }
             cv.wait(lk);
         }
@@ -155,6 +162,7 @@ public:
     serialdev::Settings applied;
     int settingsApplied = 0;
     unsigned outputs = 0;
+    std::optional<std::chrono::steady_clock::time_point> changedAt;
 
 private:
     void bump(unsigned changed, unsigned)

@@ -585,13 +585,17 @@ TEST_F(MonitorOnSerial, AStraightKeyOnTheDashLineIsTimedWhereTheChangeWasSeen)
     // At 5 wpm a dot is below 360 ms and a dash above 475 ms.
     SoundEngine().Timings.setSpeed(5);
     chooseKeyType("RadioButtonPioche");
-    line(serialdev::LineCTS, true);
+    // A press of 100 ms as the port saw it, however late this thread gets to say so.
+    const auto pressed = std::chrono::steady_clock::now();
+    const int down = device->changesReported.load();
+    device->setInputs(serialdev::LineCTS, 0, pressed);
+    ASSERT_TRUE(waitFor([&] { return device->changesReported.load() > down; }));
     ASSERT_TRUE(control<QLabel>("labelCTS")->styleSheet().contains(QStringLiteral("green")));
-    // A short press; its release is handled a second late (the window was busy), yet the
-    // mark is timed between the changes as the port saw them.
+    // Its release is handled a second late (the window was busy), yet the mark is timed
+    // between the changes as the port saw them.
     waitFor([] { return false; }, 100);
     const int before = device->changesReported.load();
-    device->setInputs(0, serialdev::LineCTS);
+    device->setInputs(0, serialdev::LineCTS, pressed + 100ms);
     ASSERT_TRUE(waitUnserved([&] { return device->changesReported.load() > before; }));
     std::this_thread::sleep_for(1s);
     ASSERT_TRUE(memoIs("E ")) << memoText().toStdString();
