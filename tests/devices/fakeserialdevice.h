@@ -52,6 +52,8 @@ public:
     std::atomic<int> readLimit{1 << 30}; // at most this many bytes per read
     std::atomic<int> reportedInput{-1};  // input count to claim (-1: the real one)
     std::atomic<int> waitCalls{0}, changesReported{0}, watchStops{0}, opens{0};
+    // Changes reported whose batch the watcher has finished with (it waits again).
+    std::atomic<int> changesServed{0};
     std::atomic<bool> opened{false};
     std::vector<std::pair<unsigned, unsigned>> lineCalls; // under m
     // Runs at each line switch, before it is made (set it before the port is shared).
@@ -133,6 +135,9 @@ public:
     {
         std::unique_lock<std::mutex> lk(m);
         ++waitCalls;
+        // Back for more: the change reported last has been handed over and served.
+        if (std::exchange(reportedLast, false))
+            ++changesServed;
         for (;;) {
             if (cancel) {
                 cancel = false;
@@ -146,6 +151,7 @@ public:
                 seenLines = lines_;
                 seenCounters = counters_;
                 ++changesReported;
+                reportedLast = true;
                 return {serialdev::WaitResult::Changed, changed, 0, std::exchange(changedAt, std::nullopt)};
             }
             cv.wait(lk);
@@ -163,6 +169,7 @@ public:
     int settingsApplied = 0;
     unsigned outputs = 0;
     std::optional<std::chrono::steady_clock::time_point> changedAt;
+    bool reportedLast = false;
 
 private:
     void bump(unsigned changed, unsigned)

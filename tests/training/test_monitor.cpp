@@ -522,13 +522,12 @@ protected:
         delete PanelPort();
         portPanelSeams() = programSeams;
     }
-    // A line goes on or off and the monitor has seen it.
-    void line(unsigned which, bool on)
+    // A line goes on or off (at `at` as the port saw it) and the monitor has handled it.
+    void line(unsigned which, bool on, std::optional<std::chrono::steady_clock::time_point> at = std::nullopt)
     {
-        const int before = device->changesReported.load();
-        device->setInputs(on ? which : 0, on ? 0 : which);
-        ASSERT_TRUE(waitFor([&] { return device->changesReported.load() > before; }));
-        waitFor([] { return false; }, 30); // the batch is handled
+        const int before = device->changesServed.load();
+        device->setInputs(on ? which : 0, on ? 0 : which, at);
+        ASSERT_TRUE(waitFor([&] { return device->changesServed.load() > before; }));
     }
 
     FakeSerialDevice *device = nullptr;
@@ -587,9 +586,7 @@ TEST_F(MonitorOnSerial, AStraightKeyOnTheDashLineIsTimedWhereTheChangeWasSeen)
     chooseKeyType("RadioButtonPioche");
     // A press of 100 ms as the port saw it, however late this thread gets to say so.
     const auto pressed = std::chrono::steady_clock::now();
-    const int down = device->changesReported.load();
-    device->setInputs(serialdev::LineCTS, 0, pressed);
-    ASSERT_TRUE(waitFor([&] { return device->changesReported.load() > down; }));
+    line(serialdev::LineCTS, true, pressed);
     ASSERT_TRUE(control<QLabel>("labelCTS")->styleSheet().contains(QStringLiteral("green")));
     // Its release is handled a second late (the window was busy), yet the mark is timed
     // between the changes as the port saw them.
