@@ -422,21 +422,21 @@ TEST(SoundStreamStall, WithoutKeyedLinesEveryCharacterIsHeardAfterAShortStall)
 // heard, and each is keyed when its sound leaves the device, the first one included.
 TEST(SoundStreamStart, ATextStartedBeforeTheDeviceFirstPlaysStartsWithItsSoundLinesIncluded)
 {
-    EngineOnDevice rig(256, 30, true);
+    EngineOnSteppedDevice rig(256, 30, true);
     auto &[output, state, host, timing, tone, effects, engine, cycle] = rig;
     output.startLate(1024);
-    ASSERT_EQ(output.open(-1), 0);
+    ASSERT_TRUE(rig.open());
 
     state.PlayQueue = "paris";
     cycle.BeginTransmission(true);
-    testsupport::waitFor([] { return false; }, 500);
+    rig.runFor(std::chrono::milliseconds(500));
     EXPECT_EQ(host.count("raisePTT"), 0);
     EXPECT_TRUE(host.keyingStarts.empty());
     EXPECT_TRUE(state.PlaybackDone);
-    const TimePoint plays = ClockedOutput::Clock::now();
+    const TimePoint plays = output.time();
     output.resume();
-    ASSERT_TRUE(testsupport::waitFor([&] { return host.count("releaseKeyingLines") == 1; }, 30000));
-    testsupport::waitFor([] { return false; }, 100);
+    ASSERT_TRUE(rig.runUntil([&] { return host.count("releaseKeyingLines") == 1; }, std::chrono::seconds(30)));
+    rig.runFor(std::chrono::milliseconds(100));
     output.close();
     EXPECT_EQ(host.count("raisePTT"), 1);
 

@@ -36,8 +36,13 @@ public:
     Clock::time_point nextBlock() const
     {
         std::lock_guard lock(m_mutex);
-        return m_running && !m_stalled ? frameTimeLocked(m_blocks * m_block) : Clock::time_point::max();
+        if (!m_running || m_stalled)
+            return Clock::time_point::max();
+        return m_blocks < m_fillBlocks ? m_start : frameTimeLocked(m_blocks * m_block);
     }
+    // From the next opening on, a new stream fills a buffer of `frames` at once and then takes
+    // nothing until resume(), as a sound server's new stream does.
+    void startLate(std::size_t frames) { m_lateFill = frames; }
     // The device stops asking for blocks while its clock goes on, as a stalled sound server.
     void stall()
     {
@@ -71,7 +76,8 @@ public:
             renderBlock(block.data(), m_block, due);
             std::lock_guard lock(m_mutex);
             m_recording.insert(m_recording.end(), block.begin(), block.end());
-            ++m_blocks;
+            if (++m_blocks == m_fillBlocks)
+                m_stalled = true;
         }
         m_now.store(std::max(time(), t).time_since_epoch().count());
     }
@@ -101,11 +107,13 @@ protected:
     {
         ++m_openings;
         m_openedWith = bufferTime();
+        setPrefill(m_lateFill);
         std::lock_guard lock(m_mutex);
         m_running = true;
         m_stalled = false;
         m_start = time();
         m_blocks = 0;
+        m_fillBlocks = (m_lateFill + m_block - 1) / m_block;
         m_recording.clear();
         return 0;
     }
@@ -140,5 +148,7 @@ private:
     bool m_stalled = false;
     Clock::time_point m_start;
     std::size_t m_blocks = 0;
+    std::size_t m_fillBlocks = 0;
+    std::atomic<std::size_t> m_lateFill{0};
     std::vector<std::int16_t> m_recording;
 };

@@ -572,12 +572,14 @@ TEST(Utilities, WaitMillisecondsWaitsLongerThanAskedAndKeepsEventsRunning)
         EXPECT_GT(clock.elapsed(), ms) << ms;
         EXPECT_LT(clock.elapsed(), ms + 2000) << ms; // not stuck (room for a loaded machine)
     }
+    // Events run during the wait: a timer due within it fires (how often is the machine's
+    // business; a loaded one may hold this thread for most of the wait).
     int ticks = 0;
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
     tick.start(5);
     WaitMilliseconds(60);
-    EXPECT_GE(ticks, 3);
+    EXPECT_GE(ticks, 1);
 }
 
 TEST(Utilities, ClickingInCodeRunsTheHandlerOfAHiddenDisabledControl)
