@@ -355,7 +355,7 @@ TEST(SoundStreamStall, KeyingKeepsItsPaceAndTheLinesComeDownWhenTheTextWouldHave
     auto &[output, state, host, timing, tone, effects, engine, cycle] = rig;
     output.setLossLimit(std::chrono::milliseconds(60000));
     output.setStallAfter(StreamOutput::StallAfter);
-    ASSERT_EQ(output.open(-1), 0);
+    ASSERT_EQ(output.openAnswered(), 0);
     ASSERT_TRUE(testsupport::waitFor([&] { return !output.recording().empty(); }));
 
     output.stall();
@@ -391,7 +391,7 @@ TEST(SoundStreamStall, WithoutKeyedLinesEveryCharacterIsHeardAfterAShortStall)
     EngineOnDevice rig(256, 30, false);
     auto &[output, state, host, timing, tone, effects, engine, cycle] = rig;
     output.setStallAfter(StreamOutput::StallAfter);
-    ASSERT_EQ(output.open(-1), 0);
+    ASSERT_EQ(output.openAnswered(), 0);
     ASSERT_TRUE(testsupport::waitFor([&] { return output.framesTaken() > 0; }));
 
     state.PlayQueue = "paris";
@@ -470,7 +470,7 @@ TEST(SoundStreamStart, ATextWaitingForADeviceThatNeverPlaysGoesOnWithoutSoundAtT
     auto &[output, state, host, timing, tone, effects, engine, cycle] = rig;
     output.setLossLimit(std::chrono::milliseconds(300));
     output.startLate(1024);
-    ASSERT_EQ(output.open(-1), 0);
+    ASSERT_EQ(output.openAnswered(), 0);
     state.PlayQueue = "ee";
     cycle.BeginTransmission(true);
     ASSERT_TRUE(testsupport::waitFor([&] { return host.count("releaseKeyingLines") == 1; }, 10000));
