@@ -21,7 +21,7 @@ QString windowTitlesOfProgram(const QString &home, const QString &arguments)
     const QString program = testsupport::programPath();
     const QString script = QStringLiteral(
         "\"$KPROGRAM\" %1 >/dev/null 2>&1 & pid=$!\n"
-        "for i in $(seq 100); do\n"
+        "for i in $(seq 900); do\n"
         "  if xwininfo -root -tree | grep -q '\"KESTRELON 5.2.9 - '; then break; fi\n"
         "  sleep 0.1\n"
         "done\n"
@@ -41,7 +41,9 @@ QString windowTitlesOfProgram(const QString &home, const QString &arguments)
     run.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QStringLiteral("-s"),
                                            QStringLiteral("-screen 0 1024x768x24"), QStringLiteral("bash"),
                                            QStringLiteral("-c"), script});
-    if (!run.waitForFinished(30000)) {
+    // Bounds for a hang only: a loaded machine may take tens of seconds to start the X server
+    // and the program.
+    if (!run.waitForFinished(180000)) {
         ::kill(-static_cast<pid_t>(run.processId()), SIGKILL);
         run.waitForFinished(5000);
     }
