@@ -105,7 +105,10 @@ void StreamOutput::runTimers()
 // ---- StreamOutput ------------------------------------------------------------------------
 
 StreamOutput::StreamOutput()
-    : m_wakeup([this] { deliverDone(); })
+    : m_wakeup([this] {
+        takeAnswers();
+        deliverDone();
+    })
 {
     m_mixer.attachSidetone(&m_sidetone);
 }
@@ -169,16 +172,11 @@ int StreamOutput::open(int device)
     const std::uint64_t attempt = ++m_attempts;
     m_wantedAttempt.store(attempt);
     auto error = std::make_shared<std::atomic<int>>(paTimedOut);
-    QObject *context = m_wakeup.context();
     const bool inTime = PortAudioSession::call(
         [this, error, device, attempt, token = countCall()] { error->store(openAttempt(device, attempt)); },
         OpenBound,
         // Nobody waited for the answer: it comes to this thread.
-        [this, error, attempt, context] {
-            QMetaObject::invokeMethod(
-                context, [this, attempt, answer = error->load()] { openedLate(attempt, answer); },
-                Qt::QueuedConnection);
-        });
+        [this, error, attempt] { answer([this, attempt, error = error->load()] { openedLate(attempt, error); }); });
     if (!inTime) {
         // A loaded desktop or a slow (or frozen) server, not a refusal: the stream is taken
         // when it comes, and the timer stands in meanwhile.
@@ -212,14 +210,42 @@ void StreamOutput::openAgain(bool restart, void (StreamOutput::*then)(std::uint6
 {
     const std::uint64_t attempt = ++m_attempts;
     m_wantedAttempt.store(attempt);
-    QObject *context = m_wakeup.context();
-    post([this, attempt, context, restart, then, device = m_device] {
+    post([this, attempt, restart, then, device = m_device] {
         if (restart)
             stopStream(false);
         const int error = openAttempt(device, attempt);
-        QMetaObject::invokeMethod(
-            context, [this, attempt, error, then] { (this->*then)(attempt, error); }, Qt::QueuedConnection);
+        answer([this, attempt, error, then] { (this->*then)(attempt, error); });
     });
+}
+
+// Any thread (the session's): `then` runs on the user-interface thread at its next wake-up.
+// Handed over under a lock of the output's own, which ThreadSanitizer follows (it cannot see
+// into Qt's queue of posted events); the calls still pending at the output's end go with it,
+// as queued calls to a deleted object would.
+void StreamOutput::answer(std::function<void()> then)
+{
+    {
+        std::lock_guard lock(m_answersMutex);
+        m_answers.push_back(std::move(then));
+    }
+    m_wakeup.wake();
+}
+
+// One at a time, as they came: an answer's handler may run the event loop, and the next ones
+// are taken there.
+void StreamOutput::takeAnswers()
+{
+    for (;;) {
+        std::function<void()> next;
+        {
+            std::lock_guard lock(m_answersMutex);
+            if (m_answers.empty())
+                return;
+            next = std::move(m_answers.front());
+            m_answers.pop_front();
+        }
+        next();
+    }
 }
 
 // A stream is open and started: from now on it is fed.

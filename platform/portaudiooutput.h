@@ -67,6 +67,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 // The part common to every stream: the mixer, the done reports and the watch on the stream.
@@ -325,6 +326,8 @@ private:
     Clock::duration margin() const;
     Clock::time_point lastBlockAt() const;
     void post(std::function<void()> call);
+    void answer(std::function<void()> then);
+    void takeAnswers();
     std::shared_ptr<void> countCall();
     void disarm();
 
@@ -353,6 +356,9 @@ private:
 
     // ---- Shared with the session's thread ----
     std::atomic<std::uint64_t> m_wantedAttempt{0}; // the opening whose stream may stay open
+    // Its answers to openings, taken on the user-interface thread (answer(), takeAnswers()).
+    std::mutex m_answersMutex;
+    std::deque<std::function<void()>> m_answers;
     std::atomic<int> m_callsOut{0};
     std::atomic<double> m_baseBuffer{DefaultBufferTime};
     std::atomic<int> m_step{0};
