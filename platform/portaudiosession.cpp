@@ -4,8 +4,11 @@
 
 #include <portaudio.h>
 #include <pthread.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <condition_variable>
+#include <cstdio>
 #include <ctime>
 #include <iterator>
 #include <deque>
@@ -206,30 +209,48 @@ private:
 struct PortAudioSession::Capture::State {
     std::mutex mutex;
     std::optional<StderrCapture> capture;
-    // The processor time of the thread the capture was made on, as last looked at.
+    // The thread the capture was made on, and how long it had run or stood ready to run when
+    // last looked at.
+    pid_t thread = 0;
     std::optional<clockid_t> threadClock;
     std::chrono::nanoseconds threadTime{0};
     std::chrono::steady_clock::time_point since = std::chrono::steady_clock::now();
     // Less than this between two looks is a thread that waits (what it did around its wait).
     static constexpr std::chrono::microseconds CaptureWork{500};
 
-    static std::optional<std::chrono::nanoseconds> timeOn(clockid_t clock)
+    // The time the thread ran or stood ready to run, waiting for nothing but a processor (the
+    // kernel's schedstat): a thread held back by a loaded machine counts as working, one in a
+    // wait does not. Where that cannot be read, its processor time alone.
+    std::optional<std::chrono::nanoseconds> timeBusy() const
     {
+        if (thread > 0) {
+            char path[64];
+            std::snprintf(path, sizeof path, "/proc/self/task/%d/schedstat", static_cast<int>(thread));
+            if (std::FILE *file = std::fopen(path, "re")) {
+                unsigned long long ran = 0, ready = 0;
+                const bool read = std::fscanf(file, "%llu %llu", &ran, &ready) == 2;
+                std::fclose(file);
+                if (read && ran + ready > 0)
+                    return std::chrono::nanoseconds(ran + ready);
+            }
+        }
+        if (!threadClock)
+            return std::nullopt;
         timespec now{};
-        if (::clock_gettime(clock, &now) != 0)
+        if (::clock_gettime(*threadClock, &now) != 0)
             return std::nullopt;
         return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
     }
 
-    // Past its bound, a capture goes on only while its thread still gets work done (a loaded
-    // machine probing devices slowly), never while it waits without running (a frozen server).
+    // Past its bound, a capture goes on only while its thread still gets work done or waits
+    // for a processor to do it (a loaded machine probing devices slowly), never while it
+    // waits on something else (a frozen server).
     bool stillWorking()
     {
         std::lock_guard lock(mutex);
-        if (!capture || !threadClock
-            || std::chrono::steady_clock::now() - since >= PortAudioSession::CaptureLongest)
+        if (!capture || std::chrono::steady_clock::now() - since >= PortAudioSession::CaptureLongest)
             return false;
-        const std::optional<std::chrono::nanoseconds> now = timeOn(*threadClock);
+        const std::optional<std::chrono::nanoseconds> now = timeBusy();
         if (!now || *now - threadTime < CaptureWork)
             return false;
         threadTime = *now;
@@ -287,11 +308,10 @@ PortAudioSession::Capture::Capture()
     : m_state(std::make_shared<State>())
 {
     m_state->capture.emplace();
-    clockid_t clock{};
-    if (::pthread_getcpuclockid(::pthread_self(), &clock) == 0) {
+    m_state->thread = static_cast<pid_t>(::syscall(SYS_gettid));
+    if (clockid_t clock{}; ::pthread_getcpuclockid(::pthread_self(), &clock) == 0)
         m_state->threadClock = clock;
-        m_state->threadTime = State::timeOn(clock).value_or(std::chrono::nanoseconds{0});
-    }
+    m_state->threadTime = m_state->timeBusy().value_or(std::chrono::nanoseconds{0});
     CaptureWatch::instance().add(m_state);
 }
 

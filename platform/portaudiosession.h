@@ -61,9 +61,9 @@ public:
     // Keeps the sound libraries' chatter off the terminal while a call runs (StderrCapture),
     // but for at most CaptureBound: a call held by a frozen server must not hold back what
     // the rest of the program writes on its standard error. Past it the capture goes on, a
-    // CaptureLook at a time up to CaptureLongest, only while the call's thread is still
-    // running (the processor time it used grew): on a loaded machine the library's start
-    // probes every device slowly, waiting for the processor, and its chatter stays hidden.
+    // CaptureLook at a time up to CaptureLongest, only while the call's thread still runs or
+    // stands ready to run: on a loaded machine the library's start probes every device slowly,
+    // waiting for the processor, and its chatter stays hidden.
     class Capture {
     public:
         Capture();
