@@ -107,17 +107,19 @@ constexpr int FollowGuardMs = 5;
 void PlaybackCycle::MMWomDone(AudioOutput::Tag tag)
 {
     m_engine.releaseBuffer(tag);
-    if (tag != 0 && tag == m_engine.characterTag() && m_output.reportedUnheard())
-        m_state.CharacterUnheard = true;
-    if (tag != 0 && tag == m_engine.characterTag() && !m_state.NoSoundCard) {
-        if (m_host.paddleKeyerWithMonitor()) {
-            const int ms = static_cast<int>(std::floor(m_output.followDelay() * 1000)) - FollowGuardMs;
-            if (!holdDone(ms, true))
-                keyerFollowDue({Pending::Done, tag});
-            return;
+    if (tag != 0 && tag == m_engine.characterTag()) {
+        if (m_output.reportedUnheard())
+            m_state.CharacterUnheard = true;
+        if (!m_state.NoSoundCard) {
+            if (m_host.paddleKeyerWithMonitor()) {
+                const int ms = static_cast<int>(std::floor(m_output.followDelay() * 1000)) - FollowGuardMs;
+                if (!holdDone(ms, true))
+                    keyerFollowDue({Pending::Done, tag});
+                return;
+            }
+            if (!successorWaiting() && holdDone(static_cast<int>(std::ceil(m_output.startDelay() * 1000)), false))
+                return;
         }
-        if (!successorWaiting() && holdDone(static_cast<int>(std::ceil(m_output.startDelay() * 1000)), false))
-            return;
     }
     post({Pending::Done, tag});
 }

@@ -1,5 +1,6 @@
 #include "platform/portaudiosession.h"
 
+#include "platform/rundelay.h"
 #include "platform/stderrcapture.h"
 
 #include <portaudio.h>
@@ -7,13 +8,14 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <condition_variable>
-#include <cstdio>
 #include <ctime>
 #include <iterator>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -209,37 +211,25 @@ private:
 struct PortAudioSession::Capture::State {
     std::mutex mutex;
     std::optional<StderrCapture> capture;
-    // The thread the capture was made on, and how long it had run or stood ready to run when
-    // last looked at.
-    pid_t thread = 0;
+    // The thread the capture was made on (its processor-time clock and its schedstat), and
+    // how long it had run or stood ready to run when last looked at.
     std::optional<clockid_t> threadClock;
+    std::string schedstat;
     std::chrono::nanoseconds threadTime{0};
     std::chrono::steady_clock::time_point since = std::chrono::steady_clock::now();
     // Less than this between two looks is a thread that waits (what it did around its wait).
     static constexpr std::chrono::microseconds CaptureWork{500};
 
-    // The time the thread ran or stood ready to run, waiting for nothing but a processor (the
-    // kernel's schedstat): a thread held back by a loaded machine counts as working, one in a
-    // wait does not. Where that cannot be read, its processor time alone.
+    // Its processor time, and the time it waited for nothing but a processor where the kernel
+    // tells (a thread held back by a loaded machine counts as working, one in a wait does not).
     std::optional<std::chrono::nanoseconds> timeBusy() const
     {
-        if (thread > 0) {
-            char path[64];
-            std::snprintf(path, sizeof path, "/proc/self/task/%d/schedstat", static_cast<int>(thread));
-            if (std::FILE *file = std::fopen(path, "re")) {
-                unsigned long long ran = 0, ready = 0;
-                const bool read = std::fscanf(file, "%llu %llu", &ran, &ready) == 2;
-                std::fclose(file);
-                if (read && ran + ready > 0)
-                    return std::chrono::nanoseconds(ran + ready);
-            }
-        }
-        if (!threadClock)
+        timespec ran{};
+        if (!threadClock || ::clock_gettime(*threadClock, &ran) != 0)
             return std::nullopt;
-        timespec now{};
-        if (::clock_gettime(*threadClock, &now) != 0)
-            return std::nullopt;
-        return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+        const long long ready = RunDelayNs(schedstat.c_str());
+        return std::chrono::seconds(ran.tv_sec) + std::chrono::nanoseconds(ran.tv_nsec)
+            + std::chrono::nanoseconds(std::max(ready, 0LL));
     }
 
     // Past its bound, a capture goes on only while its thread still gets work done or waits
@@ -308,7 +298,7 @@ PortAudioSession::Capture::Capture()
     : m_state(std::make_shared<State>())
 {
     m_state->capture.emplace();
-    m_state->thread = static_cast<pid_t>(::syscall(SYS_gettid));
+    m_state->schedstat = "/proc/self/task/" + std::to_string(::syscall(SYS_gettid)) + "/schedstat";
     if (clockid_t clock{}; ::pthread_getcpuclockid(::pthread_self(), &clock) == 0)
         m_state->threadClock = clock;
     m_state->threadTime = m_state->timeBusy().value_or(std::chrono::nanoseconds{0});

@@ -202,7 +202,6 @@ void refuseEmptyWindow()
     SoundEngine().Cycle->ClearQueue();
 }
 
-// Steps 5 to 7 of a question: the controls, the character and its hand-over to the engine.
 // The question's character goes to the engine.
 void sendQuestion()
 {
@@ -211,6 +210,7 @@ void sendQuestion()
     BeginTransmission(true);
 }
 
+// Steps 5 to 7 of a question: the controls, the character and its hand-over to the engine.
 void askQuestion()
 {
     QuizModule &m = module;

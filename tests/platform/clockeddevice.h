@@ -8,8 +8,7 @@
 // to fail, and its openings and closings to hang, as on a frozen server.
 
 #include "platform/portaudiooutput.h"
-
-#include <QCoreApplication>
+#include "tests/common/testsupport.h"
 
 #include <atomic>
 #include <chrono>
@@ -38,11 +37,7 @@ public:
         const int error = open(device);
         if (error == 0 || !reopening())
             return error;
-        for (int i = 0; i < 2000 && !isOpen(); ++i) {
-            QCoreApplication::processEvents();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return isOpen() ? 0 : error;
+        return testsupport::waitFor([this] { return isOpen(); }, 20000) ? 0 : error;
     }
 
     // Everything played since the stream started.
